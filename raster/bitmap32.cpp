@@ -1,0 +1,270 @@
+#include "bitmap32.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+#include "blend.h"
+#include "color32.h"
+#include "bmp_format.h"
+#include "exceptions.h"
+#include "file_io.h"
+#include "picture_readers.h"
+#include "transfers.h"
+
+namespace {
+
+void PutLE32(uint8_t* P, int32_t V) {
+  const auto U = static_cast<uint32_t>(V);
+  P[0] = static_cast<uint8_t>(U);
+  P[1] = static_cast<uint8_t>(U >> 8);
+  P[2] = static_cast<uint8_t>(U >> 16);
+  P[3] = static_cast<uint8_t>(U >> 24);
+}
+
+int32_t GetLE32(const uint8_t* P) {
+  return static_cast<int32_t>(uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) |
+                              (uint32_t{P[3]} << 24));
+}
+
+}  // namespace
+
+TBitmap32::TBitmap32() = default;
+
+TBitmap32::~TBitmap32() {
+  BeginUpdate();
+  Lock();
+  FreeBits();
+  Unlock();
+}
+
+void TBitmap32::FreeBits() {
+  std::free(FBits);
+  FBits = nullptr;
+  FWidth = 0;
+  FHeight = 0;
+}
+
+bool TBitmap32::SetSize(int32_t W, int32_t H) {
+  if (W < 1) W = 0;
+  if (H < 1) H = 0;
+  if (W == FWidth && H == FHeight) return false;
+  FreeBits();
+  if (W > 0 && H > 0) {
+    const int64_t Pixels = int64_t{W} * H;
+    if (Pixels <= MaxPicturePixels)
+      FBits = static_cast<TColor32*>(std::calloc(static_cast<size_t>(Pixels), sizeof(TColor32)));
+    if (FBits == nullptr) {
+      Changed();
+      NotifyResize();
+      throw EBitmapError("Can't allocate the DIB handle");
+    }
+    FWidth = W;
+    FHeight = H;
+  }
+  Changed();
+  NotifyResize();
+  return true;
+}
+
+TColor32 TBitmap32::GetPixelSafe(int32_t X, int32_t Y) const {
+  if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return OuterColor;
+  return FBits[Y * FWidth + X];
+}
+
+void TBitmap32::SetPixelSafe(int32_t X, int32_t Y, TColor32 C) {
+  if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return;
+  FBits[Y * FWidth + X] = C;
+}
+
+void TBitmap32::Clear(TColor32 C) {
+  if (IsEmpty()) return;
+  FillWords32(FBits, FWidth * FHeight, C);
+  Changed();
+}
+
+void TBitmap32::MakeOpaque() {
+  if (IsEmpty()) return;
+  const int64_t N = int64_t{FWidth} * FHeight;
+  for (int64_t I = 0; I < N; ++I) FBits[I] |= 0xFF000000;
+  Changed();
+}
+
+void TBitmap32::FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 C) {
+  for (int32_t Y = Y1; Y < Y2; ++Y) FillWords32(PixelAddress(X1, Y), X2 - X1, C);
+  Changed();
+}
+
+void TBitmap32::FillRectSafe(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 C) {
+  if (X1 >= X2 || Y1 >= Y2 || X1 >= FWidth || Y1 >= FHeight || X2 <= 0 || Y2 <= 0) return;
+  if (X2 > FWidth) X2 = FWidth;
+  if (Y2 > FHeight) Y2 = FHeight;
+  if (X1 < 0) X1 = 0;
+  if (Y1 < 0) Y1 = 0;
+  FillRect(X1, Y1, X2, Y2, C);
+}
+
+void TBitmap32::DrawOnto(TBitmap32& Dst, int32_t X, int32_t Y) const {
+  if (IsEmpty() || Dst.IsEmpty()) return;
+  BlockTransfer(&Dst, X, Y, this, BoundsRect(), FDrawMode, OnPixelCombine);
+  Dst.Changed();
+}
+
+void TBitmap32::DrawOnto(TBitmap32& Dst, const TRect& DstRect) const {
+  DrawOnto(Dst, DstRect, BoundsRect());
+}
+
+void TBitmap32::DrawOnto(TBitmap32& Dst, const TRect& DstRect, const TRect& SrcRect) const {
+  if (IsEmpty() || Dst.IsEmpty()) return;
+  StretchTransfer(&Dst, DstRect, this, SrcRect, FStretchFilter, FDrawMode, OnPixelCombine);
+  Dst.Changed();
+}
+
+void TBitmap32::DrawFrom(int32_t X, int32_t Y, const TBitmap32* Src) {
+  if (Src != nullptr) Src->DrawOnto(*this, X, Y);
+}
+
+void TBitmap32::Assign(const TBitmap32* Source) {
+  if (Source == this) {
+    Changed();
+    return;
+  }
+  BeginUpdate();
+  try {
+    if (Source == nullptr) {
+      SetSize(0, 0);
+    } else {
+      SetSize(Source->Width(), Source->Height());
+      if (!IsEmpty()) {
+        std::memcpy(FBits, Source->FBits, size_t(FWidth) * size_t(FHeight) * sizeof(TColor32));
+        FDrawMode = Source->FDrawMode;
+        FMasterAlpha = Source->FMasterAlpha;
+        OuterColor = Source->OuterColor;
+        FStretchFilter = Source->FStretchFilter;
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    Changed();
+    throw;
+  }
+  EndUpdate();
+  Changed();
+}
+
+void TBitmap32::Assign(const TPicture& Source) {
+  BeginUpdate();
+  try {
+    const bool Fits = Source.Width > 0 && Source.Height > 0 &&
+                      Source.Pixels.size() >= size_t(Source.Width) * size_t(Source.Height);
+    SetSize(Fits ? Source.Width : 0, Fits ? Source.Height : 0);
+    if (!IsEmpty()) {
+      const size_t N = size_t(FWidth) * size_t(FHeight);
+      if (Source.Kind == TPicture::pkBitmap) {
+        std::memcpy(FBits, Source.Pixels.data(), N * sizeof(TColor32));
+        if (Source.BitsPerPixel != 32) MakeOpaque();
+      } else {
+        // The graphic paints itself over what the bitmap holds, by its own alpha.
+        for (size_t I = 0; I < N; ++I) BlendOnto(Source.Pixels[I], FBits[I]);
+        MakeOpaque();
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    Changed();
+    throw;
+  }
+  EndUpdate();
+  Changed();
+}
+
+void TBitmap32::AssignTo(TPicture& Target) const {
+  Target.Kind = TPicture::pkBitmap;
+  Target.BitsPerPixel = 32;
+  Target.Width = FWidth;
+  Target.Height = FHeight;
+  Target.Pixels.assign(FBits, FBits + size_t(FWidth) * size_t(FHeight));
+}
+
+void TBitmap32::LoadFromFile(const std::string& FileName) {
+  const TPicture Picture = ReadPictureFile(FileName);
+  Assign(Picture);
+}
+
+std::vector<uint8_t> TBitmap32::SaveToBytes() const {
+  if (IsEmpty()) return {};
+  return WriteBmpImage(FBits, FWidth, FHeight);
+}
+
+void TBitmap32::SaveToFile(const std::string& FileName) const {
+  const std::vector<uint8_t> Data = SaveToBytes();
+  WriteFileAtomically(FileName, Data.data(), Data.size());
+}
+
+void TBitmap32::SaveToStream(std::ostream& Stream) const {
+  const std::vector<uint8_t> Data = SaveToBytes();
+  Stream.write(reinterpret_cast<const char*>(Data.data()), std::streamsize(Data.size()));
+}
+
+void TBitmap32::LoadFromBytes(const uint8_t* Data, size_t Size) {
+  const TPicture Picture = ReadBmpImage(Data, Size);
+  Assign(Picture);
+}
+
+void TBitmap32::LoadFromStream(std::istream& Stream) {
+  const std::vector<uint8_t> Data{std::istreambuf_iterator<char>(Stream),
+                                  std::istreambuf_iterator<char>()};
+  LoadFromBytes(Data.data(), Data.size());
+}
+
+void TBitmap32::WriteRawData(std::ostream& Stream) const {
+  uint8_t Header[8];
+  PutLE32(Header, FWidth);
+  PutLE32(Header + 4, FHeight);
+  Stream.write(reinterpret_cast<const char*>(Header), 8);
+  if (!IsEmpty())
+    Stream.write(reinterpret_cast<const char*>(FBits),
+                 std::streamsize(size_t(FWidth) * size_t(FHeight) * sizeof(TColor32)));
+}
+
+void TBitmap32::ReadRawData(std::istream& Stream) {
+  struct TChangedOnExit {
+    TBitmap32& B;
+    ~TChangedOnExit() { B.Changed(); }
+  } Notify{*this};
+  uint8_t Header[8];
+  if (!Stream.read(reinterpret_cast<char*>(Header), 8)) throw EReadError("Stream read error");
+  const int32_t W = GetLE32(Header);
+  const int32_t H = GetLE32(Header + 4);
+  if (W > 0 && H > 0 && (W > MaxPictureSide || H > MaxPictureSide))
+    throw EReadError("Stream read error");
+  SetSize(W, H);
+  if (IsEmpty()) return;
+  const auto Bytes = std::streamsize(size_t(FWidth) * size_t(FHeight) * sizeof(TColor32));
+  if (!Stream.read(reinterpret_cast<char*>(FBits), Bytes)) throw EReadError("Stream read error");
+}
+
+bool TBitmap32::EqualsForStreaming(const TBitmap32& Other) const {
+  if (IsEmpty() || Other.IsEmpty()) return IsEmpty() && Other.IsEmpty();
+  return SaveToBytes() == Other.SaveToBytes();
+}
+
+void TBitmap32::SetDrawMode(TDrawMode V) {
+  if (V == FDrawMode) return;
+  FDrawMode = V;
+  Changed();
+}
+
+void TBitmap32::SetMasterAlpha(uint32_t V) {
+  if (V == FMasterAlpha) return;
+  FMasterAlpha = V;
+  Changed();
+}
+
+void TBitmap32::SetStretchFilter(TStretchFilter V) {
+  if (V == FStretchFilter) return;
+  FStretchFilter = V;
+  Changed();
+}

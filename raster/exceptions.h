@@ -1,0 +1,46 @@
+#pragma once
+// Error classes of the raster core. Every failure carries the system's own message text.
+#include <stdexcept>
+#include <string>
+
+// Base of every error the program raises on purpose; the message is shown to the user as is.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& Message) : std::runtime_error(Message) {}
+};
+
+// Errors of the transfer and transformation routines ("Source rectangle is invalid", ...).
+class ETransformError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Failures to create a bitmap's pixel buffer ("Can't allocate the DIB handle", ...).
+class EBitmapError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Unpaired update nesting and other misuse of the notification base.
+class EThreadPersistentError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A picture file that cannot be read: unknown extension, damaged or hostile content.
+class EInvalidGraphic : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A stream ended before the expected number of bytes was read.
+class EReadError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A file that cannot be opened, read or written.
+class EFileError : public Exception {
+ public:
+  using Exception::Exception;
+};
