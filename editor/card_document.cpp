@@ -1,0 +1,220 @@
+#include "card_document.h"
+
+#include <cmath>
+
+#include "color32.h"
+#include "geometry.h"
+#include "transformation.h"
+
+TCardDocument::TCardDocument(TImgView32& View) : FView(View) {
+  FView.OnChange = [this](TObject* Sender) {
+    Modified = true;
+    if (OnViewChange) OnViewChange(Sender);
+  };
+}
+
+TCardDocument::~TCardDocument() {
+  FView.OnChange = nullptr;
+  FSelected = nullptr;
+  FRBLayer = nullptr;
+}
+
+void TCardDocument::SetSelection(TCustomLayer* Layer) {
+  if (Layer == FSelected) return;
+  if (FRBLayer != nullptr) {
+    FRBLayer->SetChildLayer(nullptr);
+    FRBLayer->SetLayerOptions(LayerNoUpdate);
+    FView.Invalidate();
+  }
+  FSelected = Layer;
+  if (Layer != nullptr) {
+    if (FRBLayer != nullptr) {
+      FRBLayer->BringToFront();
+    } else {
+      FRBLayer = Layers().Add<TRubberbandLayer>();
+      FRBLayer->MinWidth = 1.0f;
+      FRBLayer->MinHeight = 1.0f;
+    }
+    if (auto* P = dynamic_cast<TPositionedLayer*>(Layer)) FRBLayer->SetChildLayer(P);
+    FRBLayer->SetLayerOptions(LayerVisible | LayerMouseEvents | LayerNoUpdate);
+    FRBLayer->OnResizing = [this](TObject* Sender, const TSingleRect& Old, TSingleRect& New,
+                                  TDragState State, TShiftState Shift) {
+      if (OnResizing) OnResizing(Sender, Old, New, State, Shift);
+    };
+  }
+  if (OnSelectionChanged) OnSelectionChanged(FSelected);
+}
+
+void TCardDocument::LayerMouseDown(TObject* Sender) {
+  if (auto* L = dynamic_cast<TCustomLayer*>(Sender)) SetSelection(L);
+}
+
+void TCardDocument::AdoptContentLayer(TBitmapLayer* Layer) {
+  Layer->Bitmap()->SetDrawMode(dmBlend);
+  Layer->SetScaled(true);
+  Layer->OnMouseDown = [this](TObject* Sender, TMouseButton, TShiftState, int32_t, int32_t) {
+    LayerMouseDown(Sender);
+  };
+}
+
+TPoint TCardDocument::ViewCentre() {
+  const TRect V = FView.GetViewportRect();
+  return FView.ControlToBitmap({(V.Left + V.Right) / 2, (V.Top + V.Bottom) / 2});
+}
+
+TPositionedLayer* TCardDocument::CreatePositionedLayer() {
+  const TPoint P = ViewCentre();
+  auto* L = Layers().Add<TPositionedLayer>();
+  L->SetLocation({static_cast<float>(P.X - 32), static_cast<float>(P.Y - 32),
+                  static_cast<float>(P.X + 32), static_cast<float>(P.Y + 32)});
+  L->SetScaled(true);
+  L->SetMouseEvents(true);
+  return L;
+}
+
+TPositionedLayer* TCardDocument::FindAreaLayer() const {
+  TLayerCollection& L = FView.Layers();
+  for (int32_t I = 0; I < L.Count(); ++I) {
+    TCustomLayer* Layer = L.Items(I);
+    if ((Layer->Tag == TagSelectionArea || Layer->Tag == TagCropArea) &&
+        dynamic_cast<TPositionedLayer*>(Layer) != nullptr &&
+        dynamic_cast<TBitmapLayer*>(Layer) == nullptr)
+      return static_cast<TPositionedLayer*>(Layer);
+  }
+  return nullptr;
+}
+
+void TCardDocument::RemoveAreaLayer() {
+  TPositionedLayer* Area = FindAreaLayer();
+  if (Area == nullptr) return;
+  if (FSelected == Area) SetSelection(nullptr);
+  Area->Free();
+  SetSelection(nullptr);
+}
+
+void TCardDocument::ClearLayers() {
+  SetSelection(nullptr);
+  FRBLayer = nullptr;
+  FSelected = nullptr;
+  Layers().Clear();
+}
+
+void TCardDocument::NewCanvas(int32_t Width, int32_t Height, TColor32 Colour) {
+  ClearLayers();
+  FView.SetScale(1);
+  Canvas().SetSize(Width, Height);
+  Canvas().Clear(Colour);
+}
+
+std::unique_ptr<TBitmap32> TCardDocument::RenderFlatImage() {
+  SetSelection(nullptr);
+  auto Flat = std::make_unique<TBitmap32>();
+  Flat->SetSize(Canvas().Width(), Canvas().Height());
+  if (!Flat->IsEmpty()) FView.PaintTo(*Flat, {0, 0, Canvas().Width(), Canvas().Height()});
+  return Flat;
+}
+
+TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
+  // Read first, so that a picture that cannot be read leaves the card untouched.
+  TBitmap32 Picture;
+  Picture.LoadFromFile(FileName);
+  Picture.MakeOpaque();
+  RemoveAreaLayer();
+  auto* L = Layers().Add<TBitmapLayer>();
+  try {
+    L->Bitmap()->Assign(&Picture);
+    L->Bitmap()->SetDrawMode(dmBlend);
+    L->Bitmap()->SetStretchFilter(sfLinear);
+    const TPoint P = ViewCentre();
+    double W = Picture.Width(), H = Picture.Height();
+    if (Picture.Height() > Canvas().Height()) {
+      const int32_t NewH = Round(0.9 * Canvas().Height());
+      W = Round(static_cast<double>(Picture.Width()) / Picture.Height() * NewH);
+      H = NewH;
+    }
+    L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),
+                    static_cast<float>(P.X + W / 2), static_cast<float>(P.Y + H / 2)});
+    AdoptContentLayer(L);
+  } catch (...) {
+    L->Free();
+    throw;
+  }
+  SetSelection(L);
+  return L;
+}
+
+TBitmapLayer* TCardDocument::AddPictureLayer(const TBitmap32& Picture, uint32_t MasterAlpha) {
+  auto* L = Layers().Add<TBitmapLayer>();
+  try {
+    L->Bitmap()->Assign(&Picture);
+    L->Bitmap()->SetDrawMode(dmBlend);
+    L->Bitmap()->SetMasterAlpha(MasterAlpha);
+    const TPoint P = ViewCentre();
+    const float W = static_cast<float>(Picture.Width()), H = static_cast<float>(Picture.Height());
+    const float Left = P.X - W / 2, Top = P.Y - H / 2;
+    L->SetLocation({Left, Top, Left + W, Top + H});
+    AdoptContentLayer(L);
+  } catch (...) {
+    L->Free();
+    throw;
+  }
+  SetSelection(L);
+  return L;
+}
+
+void TCardDocument::Flatten() {
+  RemoveAreaLayer();
+  SetSelection(nullptr);
+  std::unique_ptr<TBitmap32> Flat = RenderFlatImage();
+  ClearLayers();
+  Canvas().Assign(Flat.get());
+}
+
+void TCardDocument::SetLayerOpacity(uint32_t Opacity) {
+  if (TBitmapLayer* L = SelectedBitmapLayer()) L->Bitmap()->SetMasterAlpha(Opacity);
+  Modified = true;
+}
+
+void TCardDocument::SetLayerInterpolate(bool Linear) {
+  if (TBitmapLayer* L = SelectedBitmapLayer())
+    L->Bitmap()->SetStretchFilter(Linear ? sfLinear : sfNearest);
+  Modified = true;
+}
+
+void TCardDocument::SetImageInterpolate(bool Linear) {
+  const TStretchFilter F = Linear ? sfLinear : sfNearest;
+  Canvas().SetStretchFilter(F);
+  for (int32_t I = 0; I < Layers().Count(); ++I)
+    if (auto* B = dynamic_cast<TBitmapLayer*>(Layers().Items(I))) B->Bitmap()->SetStretchFilter(F);
+}
+
+void TCardDocument::PaintArea(TObject* Sender, TBitmap32* Buffer) {
+  auto* Layer = dynamic_cast<TPositionedLayer*>(Sender);
+  if (Layer == nullptr || Buffer == nullptr) return;
+  const TSingleRect A = Layer->GetAdjustedLocation();
+  const TRect R = RectFromSingle(A, rrClosest);
+  const int32_t W = R.Width(), H = R.Height();
+  TBitmap32 B;
+  B.SetSize(W, H);
+  if (B.IsEmpty() || Buffer->IsEmpty()) return;
+  TAffineTransformation T;
+  const float HalfW = W / 2.0f, HalfH = H / 2.0f;
+  // The source grows by h/2 horizontally and w/2 vertically: the halves are crossed.
+  T.SetSrcRect({A.Left - HalfH, A.Top - HalfW, A.Right + HalfH, A.Bottom + HalfW});
+  const float M = static_cast<float>(std::pow(10.0, 0.0001));
+  T.Translate(static_cast<float>(-R.Left), static_cast<float>(-R.Top));
+  T.Translate(-HalfW, -HalfH);
+  T.Scale(M, M);
+  T.Translate(HalfW, HalfH);
+  Buffer->BeginUpdate();
+  Buffer->SetStretchFilter(sfLinear);
+  TransformBitmap(B, *Buffer, T);
+  Buffer->SetStretchFilter(sfNearest);
+  Buffer->EndUpdate();
+  TColor32* P = B.Bits();
+  for (int32_t I = 0, N = W * H; I < N; ++I) P[I] = GrayColor(Intensity(P[I]), 255);
+  B.MakeOpaque();
+  B.SetDrawMode(dmBlend);
+  B.SetMasterAlpha(AreaOpacity);
+  B.DrawOnto(*Buffer, R);
+}

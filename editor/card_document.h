@@ -1,0 +1,89 @@
+#pragma once
+// The card being edited: the canvas (the view's bitmap), the layer stack above it (the view's
+// layers), the selected layer with its selection frame, and the Modified flag. Qt-free: the
+// main window owns one and shows what it reports.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "bitmap32.h"
+#include "bitmap_layer.h"
+#include "img_view32.h"
+#include "rubberband_layer.h"
+
+// Tags that mark the plain positioned layers of the document.
+constexpr int32_t TagAreaCopy = 2;
+constexpr int32_t TagSelectionArea = 3;
+constexpr int32_t TagCropArea = 4;
+
+class TCardDocument {
+ public:
+  // The view shows the card; the document keeps its canvas and layers there.
+  explicit TCardDocument(TImgView32& View);
+  ~TCardDocument();
+  TCardDocument(const TCardDocument&) = delete;
+  TCardDocument& operator=(const TCardDocument&) = delete;
+
+  TImgView32& View() { return FView; }
+  TBitmap32& Canvas() { return FView.Bitmap(); }
+  TLayerCollection& Layers() { return FView.Layers(); }
+  bool IsEmpty() const { return FView.Bitmap().IsEmpty(); }
+
+  TCustomLayer* Selected() const { return FSelected; }
+  TBitmapLayer* SelectedBitmapLayer() const { return dynamic_cast<TBitmapLayer*>(FSelected); }
+  TRubberbandLayer* RBLayer() const { return FRBLayer; }
+
+  // Makes Layer the selected one and puts the selection frame on top of the stack around it.
+  void SetSelection(TCustomLayer* Layer);
+  // The mouse handler of every content layer: a click selects it.
+  void LayerMouseDown(TObject* Sender);
+  // Marks a new content layer: scaled, blended, selectable by a click.
+  void AdoptContentLayer(TBitmapLayer* Layer);
+
+  // The middle of the viewport in canvas pixels.
+  TPoint ViewCentre();
+  // A plain 64 x 64 positioned layer around the view centre.
+  TPositionedLayer* CreatePositionedLayer();
+  // Frees the first selection or crop area and clears the selection.
+  void RemoveAreaLayer();
+  TPositionedLayer* FindAreaLayer() const;
+  // Clears the selection and the stack, zoom 1, and a canvas of the size filled with Colour.
+  void NewCanvas(int32_t Width, int32_t Height, TColor32 Colour);
+  // Clears the selection and the stack (forgetting the frame).
+  void ClearLayers();
+
+  // The canvas and the visible layers at 1:1, as the card looks; clears the selection first.
+  std::unique_ptr<TBitmap32> RenderFlatImage();
+  // Adds a photograph read from the file as a new selected layer, no taller than 0.9 of the
+  // canvas; on failure nothing changes and the reader's error propagates.
+  TBitmapLayer* AddPhoto(const std::string& FileName);
+  // Adds a ready picture as a new selected layer at its own size around the view centre.
+  TBitmapLayer* AddPictureLayer(const TBitmap32& Picture, uint32_t MasterAlpha);
+  // Replaces the canvas by the flat image and clears the stack.
+  void Flatten();
+
+  // The layer option controls.
+  void SetLayerOpacity(uint32_t Opacity);
+  void SetLayerInterpolate(bool Linear);
+  void SetImageInterpolate(bool Linear);
+
+  // Painter of selection and crop areas: a grey copy of what lies under them.
+  void PaintArea(TObject* Sender, TBitmap32* Buffer);
+  // Opacity of the area painter's grey copy.
+  uint32_t AreaOpacity = 255;
+
+  // Set by every change the view reports (canvas, layers, zoom); the zoom commands restore it.
+  bool Modified = false;
+  // Called after every view change, once Modified is set (the window refreshes its menus).
+  TNotifyEvent OnViewChange;
+  // The selection changed (the window shows or hides its layer and crop panels).
+  std::function<void(TCustomLayer* Selected)> OnSelectionChanged;
+  // The frame was resized by the user (the window corrects the proportions, see RBResizing).
+  TRBResizingEvent OnResizing;
+
+ private:
+  TImgView32& FView;
+  TCustomLayer* FSelected = nullptr;
+  TRubberbandLayer* FRBLayer = nullptr;
+};

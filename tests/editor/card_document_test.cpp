@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "card_document.h"
+#include "color32.h"
+#include "geometry.h"
+
+namespace {
+
+// A view of a fixed size without a window, and the document on it.
+struct TDocumentFixture : ::testing::Test {
+  TImgView32 View;
+  TCardDocument Doc{View};
+  std::filesystem::path Dir;
+
+  void SetUp() override {
+    View.SetBounds(1000, 700);
+    Dir = std::filesystem::temp_directory_path() /
+          ("pelmora_doc_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(Dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(Dir); }
+
+  std::string WritePicture(const std::string& Name, int W, int H, TColor32 C) {
+    TBitmap32 B;
+    B.SetSize(W, H);
+    B.Clear(C);
+    const std::string Path = (Dir / Name).string();
+    B.SaveToFile(Path);
+    return Path;
+  }
+};
+
+}  // namespace
+
+TEST_F(TDocumentFixture, NewCanvas) {
+  EXPECT_TRUE(Doc.IsEmpty());
+  Doc.Layers().Add<TPositionedLayer>();
+  View.SetScale(3);
+  Doc.NewCanvas(800, 600, 0xFFFFFFFF);
+  EXPECT_EQ(Doc.Canvas().Width(), 800);
+  EXPECT_EQ(Doc.Canvas().GetPixel(799, 599), 0xFFFFFFFFu);
+  EXPECT_EQ(Doc.Layers().Count(), 0);
+  EXPECT_FLOAT_EQ(View.Scale(), 1);
+  EXPECT_TRUE(Doc.Modified);
+}
+
+TEST_F(TDocumentFixture, PhotoPlacement) {
+  Doc.NewCanvas(800, 600, 0xFFFFFFFF);
+  const TPoint P = Doc.ViewCentre();
+  struct Case { int W, H; float WantW, WantH; };
+  const Case Cases[] = {{600, 2000, 162, 540}, {2000, 500, 2000, 500}, {100, 50, 100, 50}};
+  for (const Case& C : Cases) {
+    TBitmapLayer* L = Doc.AddPhoto(WritePicture("p.bmp", C.W, C.H, 0x80102030));
+    const TSingleRect R = L->Location();
+    EXPECT_FLOAT_EQ(R.Right - R.Left, C.WantW) << C.W << "x" << C.H;
+    EXPECT_FLOAT_EQ(R.Bottom - R.Top, C.WantH);
+    EXPECT_FLOAT_EQ((R.Left + R.Right) / 2, static_cast<float>(P.X));
+    EXPECT_FLOAT_EQ((R.Top + R.Bottom) / 2, static_cast<float>(P.Y));
+    EXPECT_TRUE(L->Scaled());
+    EXPECT_EQ(L->Bitmap()->DrawMode(), dmBlend);
+    EXPECT_EQ(L->Bitmap()->StretchFilter(), sfLinear);
+    EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0xFF102030u);  // made opaque
+    EXPECT_EQ(Doc.Selected(), L);
+  }
+}
+
+TEST_F(TDocumentFixture, FailedPhotoLeavesTheCardAsItWas) {
+  Doc.NewCanvas(100, 100, 0xFFFFFFFF);
+  TPositionedLayer* Area = Doc.CreatePositionedLayer();
+  Area->Tag = TagSelectionArea;
+  Doc.SetSelection(Area);
+  const int Count = Doc.Layers().Count();
+  EXPECT_ANY_THROW(Doc.AddPhoto((Dir / "missing.bmp").string()));
+  std::ofstream((Dir / "bad.bmp").string()) << "BM garbage";
+  EXPECT_ANY_THROW(Doc.AddPhoto((Dir / "bad.bmp").string()));
+  EXPECT_EQ(Doc.Layers().Count(), Count);
+  EXPECT_EQ(Doc.Selected(), Area);
+}
+
+TEST_F(TDocumentFixture, SelectionFrameStaysOnTop) {
+  Doc.NewCanvas(400, 300, 0xFFFFFFFF);
+  TBitmapLayer* A = Doc.AddPhoto(WritePicture("a.bmp", 50, 50, 0xFFFF0000));
+  TBitmapLayer* B = Doc.AddPhoto(WritePicture("b.bmp", 50, 50, 0xFF00FF00));
+  const int Top = Doc.Layers().Count() - 1;
+  EXPECT_EQ(Doc.Layers().Items(Top), Doc.RBLayer());
+  EXPECT_EQ(Doc.RBLayer()->ChildLayer(), B);
+  Doc.SetSelection(A);
+  EXPECT_EQ(Doc.Layers().Items(Top), Doc.RBLayer());
+  EXPECT_EQ(Doc.RBLayer()->ChildLayer(), A);
+  EXPECT_EQ(Doc.RBLayer()->LayerOptions(), LayerVisible | LayerMouseEvents | LayerNoUpdate);
+  EXPECT_FLOAT_EQ(Doc.RBLayer()->MinWidth, 1.0f);
+  Doc.SetSelection(nullptr);
+  EXPECT_EQ(Doc.RBLayer()->ChildLayer(), nullptr);
+  EXPECT_EQ(Doc.RBLayer()->LayerOptions(), LayerNoUpdate);
+
+  // A click on a layer selects it through its mouse handler.
+  A->SetLocation({0, 0, 50, 50});
+  Doc.SetSelection(B);
+  const TRect R = RectFromSingle(A->GetAdjustedLocation());
+  View.MouseDown(mbLeft, 0, R.Left + 10, R.Top + 10);
+  View.MouseUp(mbLeft, 0, R.Left + 10, R.Top + 10);
+  EXPECT_EQ(Doc.Selected(), A);
+}
+
+TEST_F(TDocumentFixture, OneAreaLayerAtATime) {
+  Doc.NewCanvas(400, 300, 0xFFFFFFFF);
+  TPositionedLayer* Crop = Doc.CreatePositionedLayer();
+  Crop->Tag = TagCropArea;
+  Doc.SetSelection(Crop);
+  Doc.RemoveAreaLayer();
+  EXPECT_EQ(Doc.FindAreaLayer(), nullptr);
+  EXPECT_EQ(Doc.Selected(), nullptr);
+  TPositionedLayer* Copy = Doc.CreatePositionedLayer();
+  Copy->Tag = TagAreaCopy;
+  Doc.RemoveAreaLayer();  // an area copy is not an area layer
+  EXPECT_EQ(Copy->Index(), Doc.Layers().IndexOf(Copy));
+  EXPECT_GE(Copy->Index(), 0);
+}
+
+TEST_F(TDocumentFixture, FlatImageIsCanvasPlusVisibleLayersAtOneToOne) {
+  Doc.NewCanvas(60, 40, 0xFF0000FF);
+  TBitmap32 Red;
+  Red.SetSize(10, 10);
+  Red.Clear(0xFFFF0000);
+  TBitmapLayer* A = Doc.AddPictureLayer(Red, 255);
+  A->SetLocation({5, 5, 15, 15});
+  TBitmapLayer* Hidden = Doc.AddPictureLayer(Red, 255);
+  Hidden->SetLocation({30, 5, 40, 15});
+  Hidden->SetVisible(false);
+  for (float Zoom : {1.0f, 0.37f, 3.0f}) {
+    View.SetScale(Zoom);
+    std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+    ASSERT_EQ(Flat->Width(), 60);
+    EXPECT_EQ(Flat->GetPixel(5, 5), 0xFFFF0000u) << Zoom;
+    EXPECT_EQ(Flat->GetPixel(14, 14), 0xFFFF0000u) << Zoom;
+    EXPECT_EQ(Flat->GetPixel(15, 15), 0xFF0000FFu) << Zoom;
+    EXPECT_EQ(Flat->GetPixel(35, 10), 0xFF0000FFu) << Zoom;
+  }
+}
+
+TEST_F(TDocumentFixture, FlattenKeepsPixelSizeAndLosesHiddenLayers) {
+  Doc.NewCanvas(60, 40, 0xFF0000FF);
+  TBitmap32 Red;
+  Red.SetSize(10, 10);
+  Red.Clear(0xFFFF0000);
+  Doc.AddPictureLayer(Red, 255)->SetLocation({5, 5, 15, 15});
+  TBitmapLayer* Hidden = Doc.AddPictureLayer(Red, 255);
+  Hidden->SetLocation({30, 5, 40, 15});
+  Hidden->SetVisible(false);
+  View.SetScale(3);
+  Doc.Flatten();
+  EXPECT_EQ(Doc.Canvas().Width(), 60);
+  EXPECT_EQ(Doc.Canvas().Height(), 40);
+  EXPECT_EQ(Doc.Layers().Count(), 0);
+  EXPECT_EQ(Doc.RBLayer(), nullptr);
+  EXPECT_EQ(Doc.Canvas().GetPixel(10, 10), 0xFFFF0000u);
+  EXPECT_EQ(Doc.Canvas().GetPixel(35, 10), 0xFF0000FFu);
+}
+
+TEST_F(TDocumentFixture, AreaPainterGreysWhatLiesUnder) {
+  Doc.NewCanvas(60, 40, 0xFFFF0000);
+  TPositionedLayer* Area = Doc.CreatePositionedLayer();
+  Area->Tag = TagSelectionArea;
+  Area->SetLocation({10, 10, 30, 30});
+  Area->OnPaint = [this](TObject* S, TBitmap32* B) { Doc.PaintArea(S, B); };
+  std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+  const TColor32 Grey = GrayColor(Intensity(0xFFFF0000), 255);
+  EXPECT_EQ(Flat->GetPixel(20, 20), Grey);
+  EXPECT_EQ(Flat->GetPixel(5, 5), 0xFFFF0000u);
+  EXPECT_EQ(Flat->GetPixel(30, 30), 0xFFFF0000u);
+}
+
+TEST_F(TDocumentFixture, LayerOptionControls) {
+  Doc.NewCanvas(60, 40, 0xFF0000FF);
+  TBitmap32 Red;
+  Red.SetSize(4, 4);
+  TBitmapLayer* L = Doc.AddPictureLayer(Red, 255);
+  Doc.Modified = false;
+  Doc.SetLayerOpacity(100);
+  EXPECT_EQ(L->Bitmap()->MasterAlpha(), 100u);
+  EXPECT_TRUE(Doc.Modified);
+  Doc.SetLayerInterpolate(false);
+  EXPECT_EQ(L->Bitmap()->StretchFilter(), sfNearest);
+  Doc.SetImageInterpolate(true);
+  EXPECT_EQ(L->Bitmap()->StretchFilter(), sfLinear);
+  EXPECT_EQ(Doc.Canvas().StretchFilter(), sfLinear);
+}
