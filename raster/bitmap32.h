@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "font.h"
 #include "picture.h"
 #include "thread_persistent.h"
 #include "types.h"
@@ -107,4 +109,86 @@ class TBitmap32 : public TCustomMap {
   TDrawMode FDrawMode = dmOpaque;
   uint32_t FMasterAlpha = 255;
   TStretchFilter FStretchFilter = sfNearest;
+
+  // ==== Drawing primitives and text (bitmap32_draw.cpp, bitmap32_text.cpp) ====
+  // The frames, the anti-aliased lines (unless clipping removes them) and DrawText end with
+  // Changed; pixel operations, horizontal and vertical lines, the stipple and MoveToFloat don't.
+ public:
+  // Unchecked: blends C over pixel (X, Y).
+  void BlendPixel(int32_t X, int32_t Y, TColor32 C);
+  // Anti-aliased plot at 24.8 coordinates over the 2 x 2 pixels around the point, weighted
+  // through the gamma table; an opaque colour exactly on a pixel gives it weight 253.
+  void PlotSubpixel(int32_t X, int32_t Y, TColor32 C);
+  void PlotSubpixelSafe(int32_t X, int32_t Y, TColor32 C);
+
+  // Outlines of the rectangle (X1, Y1)-(X2, Y2), X2 and Y2 exclusive, clipped to the bitmap.
+  void FrameRectSafe(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 C);
+  // Blended, stippled outline, clockwise from the top-left corner, every pixel visited once.
+  void FrameRectStipple(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+  // Blended bevel: a positive contrast lights the top and left edges, a negative one the bottom
+  // and right edges.
+  void RaiseRectSafe(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Contrast);
+
+  // Lines include both ends. The plain and Blend forms are unchecked and need X1 <= X2
+  // (Y1 <= Y2); the Safe forms order the ends and clip.
+  void HorzLine(int32_t X1, int32_t Y, int32_t X2, TColor32 C);
+  void VertLine(int32_t X, int32_t Y1, int32_t Y2, TColor32 C);
+  void HorzLineSafe(int32_t X1, int32_t Y, int32_t X2, TColor32 C);
+  void VertLineSafe(int32_t X, int32_t Y1, int32_t Y2, TColor32 C);
+  void HorzLineBlend(int32_t X1, int32_t Y, int32_t X2, TColor32 C);
+  void VertLineBlend(int32_t X, int32_t Y1, int32_t Y2, TColor32 C);
+  void HorzLineBlendSafe(int32_t X1, int32_t Y, int32_t X2, TColor32 C);
+  void VertLineBlendSafe(int32_t X, int32_t Y1, int32_t Y2, TColor32 C);
+  // Blended with the stipple colours, from the first end towards the second; the ends are
+  // clamped into the bitmap and clamped-off pixels don't advance the pattern.
+  void HorzLineStipple(int32_t X1, int32_t Y, int32_t X2);
+  void VertLineStipple(int32_t X, int32_t Y1, int32_t Y2);
+
+  // Anti-aliased lines between 16.16 points, one sub-pixel plot per whole pixel of length and
+  // a partial plot for the rest; L also draws the end point. Unchecked / clipped.
+  void LineFixed(TFix16 X1, TFix16 Y1, TFix16 X2, TFix16 Y2, TColor32 C, bool L);
+  void LineFixedSafe(TFix16 X1, TFix16 Y1, TFix16 X2, TFix16 Y2, TColor32 C, bool L);
+  void LineFixedStipple(TFix16 X1, TFix16 Y1, TFix16 X2, TFix16 Y2, bool L);
+  void LineFixedStippleSafe(TFix16 X1, TFix16 Y1, TFix16 X2, TFix16 Y2, bool L);
+  void LineFloatStippleSafe(float X1, float Y1, float X2, float Y2, bool L);
+
+  // The pen position: LineTo draws with PenColor from (RasterX, RasterY) and moves the pen.
+  void MoveToFloat(float X, float Y);
+  void LineToFixed(TFix16 X, TFix16 Y);
+  void LineToFloat(float X, float Y);
+
+  // Copies the colours and restarts the pattern.
+  void SetStipplePattern(const TArrayOfColor32& Colors);
+  // The colour at StippleCounter (between two entries for a fractional counter), then advances
+  // the counter by StippleStep. Opaque black for an empty pattern.
+  TColor32 NextStippleColor();
+
+  // The font of the text operations. Changing it drops the selected (resolved) font.
+  TFont& Font() { return FFont; }
+  const TFont& Font() const { return FFont; }
+  void SetFont(const TFont& F) { FFont.Assign(F); }
+  // (advance width, cell height) of Text in pixels; measures on an empty bitmap too. Text is
+  // UTF-8. 0 x 0 when no font can be loaded at all.
+  TSize TextExtent(const std::string& Text) const;
+  int32_t TextWidth(const std::string& Text) const { return TextExtent(Text).cx; }
+  int32_t TextHeight(const std::string& Text) const { return TextExtent(Text).cy; }
+  // Draws Text with its cell's top-left corner at (X, Y): covered pixels move towards the font
+  // colour by their coverage, the alpha bytes stay; the background is left as it is.
+  void DrawText(int32_t X, int32_t Y, const std::string& Text);
+  // Text in colour C blended onto the bitmap, C's alpha acting as opacity. AALevel 0 takes the
+  // renderer's own coverage; 1..4 render 2^AALevel times larger and average the blocks.
+  void DrawTextAntialiased(int32_t X, int32_t Y, const std::string& Text, int32_t AALevel,
+                           TColor32 C);
+
+ private:
+  const TResolvedFont* SelectedFont() const;
+
+  TFont FFont{[this] {
+    FSelectedFont.reset();
+    FFontSelected = false;
+  }};
+  // The font as resolved for rendering; kept until Font changes.
+  mutable std::shared_ptr<const TResolvedFont> FSelectedFont;
+  mutable bool FFontSelected = false;
+  // ==== end of drawing primitives and text ====
 };
