@@ -44,3 +44,9 @@ class EFileError : public Exception {
  public:
   using Exception::Exception;
 };
+
+// An index outside a list ("List index out of bounds (5)"), or misuse of an update pair.
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+};
