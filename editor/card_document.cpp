@@ -8,7 +8,8 @@
 
 TCardDocument::TCardDocument(TImgView32& View) : FView(View) {
   FView.OnChange = [this](TObject* Sender) {
-    Modified = true;
+    // Zooming, scrolling and resizing the window change how the card is shown, not the card.
+    if (!FView.ViewOnlyChange()) Modified = true;
     if (OnViewChange) OnViewChange(Sender);
   };
 }

@@ -52,12 +52,14 @@ void TCustomImage32::SetBitmap(const TBitmap32* Value) {
 }
 
 void TCustomImage32::SetBitmapAlign(TBitmapAlign V) {
+  const TViewOnlyScope ViewOnly(*this);
   InvalidateCache();
   FBitmapAlign = V;
   Changed();
 }
 
 void TCustomImage32::SetOffsetHorz(float V) {
+  const TViewOnlyScope ViewOnly(*this);
   if (V == FOffsetHorz) return;
   InvalidateCache();
   FOffsetHorz = V;
@@ -65,6 +67,7 @@ void TCustomImage32::SetOffsetHorz(float V) {
 }
 
 void TCustomImage32::SetOffsetVert(float V) {
+  const TViewOnlyScope ViewOnly(*this);
   if (V == FOffsetVert) return;
   InvalidateCache();
   FOffsetVert = V;
@@ -72,6 +75,7 @@ void TCustomImage32::SetOffsetVert(float V) {
 }
 
 void TCustomImage32::SetScale(float V) {
+  const TViewOnlyScope ViewOnly(*this);
   if (V < 0.001f) V = 0.001f;
   if (V == FScale) return;
   InvalidateCache();
@@ -81,6 +85,7 @@ void TCustomImage32::SetScale(float V) {
 }
 
 void TCustomImage32::SetScaleMode(TScaleMode V) {
+  const TViewOnlyScope ViewOnly(*this);
   if (V == FScaleMode) return;
   InvalidateCache();
   FScaleMode = V;

@@ -80,6 +80,9 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
   virtual void EndUpdate();
   // When not updating: Invalidate, then OnChange.
   virtual void Changed();
+  // True while Changed reports a change of the view only (zoom, scrolling, the control's size),
+  // not of the bitmap or the layers.
+  bool ViewOnlyChange() const { return FViewOnlyDepth > 0; }
   void Invalidate() override;
   void SetBounds(int32_t Width, int32_t Height) override;
 
@@ -154,6 +157,14 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
   TFix16 FInvScaleY = 0x10000;
   bool FCacheValid = false;
   bool FPaintToMode = false;
+  int32_t FViewOnlyDepth = 0;
+
+  // Marks the changes made while it lives as changes of the view only.
+  struct TViewOnlyScope {
+    explicit TViewOnlyScope(TCustomImage32& I) : Image(I) { ++Image.FViewOnlyDepth; }
+    ~TViewOnlyScope() { --Image.FViewOnlyDepth; }
+    TCustomImage32& Image;
+  };
 };
 
 using TImage32 = TCustomImage32;

@@ -106,6 +106,7 @@ int32_t TCustomImgView32::ScrollIncrement() const { return Round(FIncrement); }
 void TCustomImgView32::SetScrollIncrement(float V) { FIncrement = std::max(V, 0.001f); }
 
 void TCustomImgView32::SetScrollBarSize(int32_t V) {
+  const TViewOnlyScope ViewOnly(*this);
   if (V == FScrollBarSize) return;
   FScrollBarSize = V;
   AlignAll();
@@ -127,6 +128,7 @@ void TCustomImgView32::NotifyBars() {
 }
 
 void TCustomImgView32::SetBounds(int32_t Width, int32_t Height) {
+  const TViewOnlyScope ViewOnly(*this);
   if (Width == FWidth && Height == FHeight) return;
   FWidth = Width;
   FHeight = Height;
@@ -146,6 +148,7 @@ void TCustomImgView32::UpdateScrollBars() {
 }
 
 void TCustomImgView32::UpdateImage() {
+  const TViewOnlyScope ViewOnly(*this);
   const TPoint Size = GetBitmapSize();
   const TRect V = GetViewportRect();
   const int32_t VW = V.Width(), VH = V.Height();
@@ -184,6 +187,7 @@ void TCustomImgView32::Scroll(int32_t Dx, int32_t Dy) {
 }
 
 void TCustomImgView32::ScrollHandler(TScrollBarModel*) {
+  const TViewOnlyScope ViewOnly(*this);
   if (FScrollLock) return;
   NotifyBars();
   UpdateImage();
@@ -196,6 +200,7 @@ void TCustomImgView32::DoScroll() {
 }
 
 void TCustomImgView32::SetCentered(bool V) {
+  const TViewOnlyScope ViewOnly(*this);
   InvalidateCache();
   FCentered = V;
   FHorScroll.Centered = V;

@@ -191,3 +191,15 @@ TEST_F(TDocumentFixture, LayerOptionControls) {
   EXPECT_EQ(L->Bitmap()->StretchFilter(), sfLinear);
   EXPECT_EQ(Doc.Canvas().StretchFilter(), sfLinear);
 }
+
+TEST_F(TDocumentFixture, ViewingDoesNotModifyTheCard) {
+  Doc.NewCanvas(2000, 1500, 0xFFFFFFFF);
+  Doc.Modified = false;
+  View.SetScale(2.5f);
+  View.SetBounds(800, 600);
+  View.HorScroll().UserSetPosition(300);
+  View.ScrollToCenter(10, 10);
+  EXPECT_FALSE(Doc.Modified);
+  Doc.Canvas().Clear(0xFF000000);
+  EXPECT_TRUE(Doc.Modified);
+}

@@ -1,0 +1,19 @@
+// Program start of the editor: the application object, the main window, the event loop.
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+
+#include "main_form.h"
+
+int main(int argc, char** argv) {
+  QApplication App(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Pelmora"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Pelmora"));
+  TMainForm MainForm(QApplication::applicationDirPath());
+  MainForm.show();
+  // For scripted checks: close the window once it has been shown and the event loop runs.
+  if (const char* Delay = std::getenv("PELMORA_CLOSE_AFTER_MS")) {
+    QTimer::singleShot(std::atoi(Delay), &MainForm, [&MainForm] { MainForm.close(); });
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,459 @@
+#include "main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QWindow>
+#include <cmath>
+#include <exception>
+
+#include "about_dialog.h"
+#include "new_canvas_dialog.h"
+#include "toolbar_icons.h"
+
+namespace {
+
+// Caption of the first status panel at start.
+const char* const WheelHint = "Масштаб изображения регулируется колесом прокрутки";
+
+QString SizeText(const TBitmap32& B) {
+  if (B.IsEmpty()) return {};
+  return QStringLiteral("%1x%2").arg(B.Width()).arg(B.Height());
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
+    : QMainWindow(Parent), FProgramDir(ProgramDir), FImgView(new ImgViewWidget(this)) {
+  setWindowTitle(QStringLiteral("Pelmora"));
+  FDoc = std::make_unique<TCardDocument>(FImgView->View());
+  ShowError = [this](const QString& Text) {
+    QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
+  };
+  OpenUrl = [](const QUrl& Url) { QDesktopServices::openUrl(Url); };
+
+  BuildMenus();
+  BuildToolBar();
+  BuildSidePanel();
+  BuildStatusBar();
+
+  auto* Central = new QWidget(this);
+  auto* Row = new QHBoxLayout(Central);
+  Row->setContentsMargins(0, 0, 0, 0);
+  Row->setSpacing(0);
+  Row->addWidget(FImgView, 1);
+  Row->addWidget(SidePanel);
+  setCentralWidget(Central);
+
+  // The editor background replaces the view's own background clearing.
+  TImgView32& View = FImgView->View();
+  if (View.PaintStages().Count() > 0 && View.PaintStages().Items(0).Stage == PST_CLEAR_BACKGND)
+    View.PaintStages().Items(0).Stage = PST_CUSTOM;
+  View.OnPaintStage = [this](TObject*, TBitmap32* Buffer, uint32_t) { ImgViewPaintStage(Buffer); };
+  FImgView->OnMouseWheel = [this](int Delta, TShiftState, QPoint) {
+    return ImgViewMouseWheel(Delta);
+  };
+  FDoc->OnViewChange = [this](TObject*) { ImgViewChange(); };
+  FDoc->OnSelectionChanged = [this](TCustomLayer* L) { SelectionChanged(L); };
+
+  resize(894, 626);
+  if (const QScreen* S = QGuiApplication::primaryScreen())
+    move(S->availableGeometry().center() - rect().center());
+  ReadSettings();
+
+  FNewCanvasDialog = new TNewCanvasDialog(this);
+  FAboutKVT = new TAboutKVT(this);
+
+  Timer1 = new QTimer(this);
+  Timer1->setSingleShot(true);
+  Timer1->setInterval(100);
+  UpdatePanels();
+}
+
+TMainForm::~TMainForm() {
+  FDoc->OnViewChange = nullptr;
+  FDoc->OnSelectionChanged = nullptr;
+  FDoc->SetSelection(nullptr);
+}
+
+QString TMainForm::ProgramFile(const QString& Name) const {
+  return QDir(FProgramDir).filePath(Name);
+}
+
+void TMainForm::Run(const std::function<void()>& Command) {
+  try {
+    Command();
+  } catch (const std::exception& E) {
+    ShowError(QString::fromUtf8(E.what()));
+  } catch (...) {
+    ShowError(QStringLiteral("Неизвестная ошибка"));
+  }
+}
+
+QAction* TMainForm::AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
+                               const QKeySequence& Shortcut) {
+  QAction* A = Menu->addAction(Caption);
+  if (!Shortcut.isEmpty()) A->setShortcut(Shortcut);
+  connect(A, &QAction::triggered, this, [this, Handler] { Run([this, Handler] { (this->*Handler)(); }); });
+  return A;
+}
+
+void TMainForm::BuildMenus() {
+  QMenuBar* Bar = menuBar();
+  mnFile = Bar->addMenu(QStringLiteral("Файл"));
+  mnFileNew = AddCommand(mnFile, QStringLiteral("Новый"), &TMainForm::mnFileNewClick,
+                         QKeySequence(Qt::CTRL | Qt::Key_N));
+  mnFile->addSeparator();
+  AddCommand(mnFile, QStringLiteral("Выход"), &TMainForm::N5Click, QKeySequence(Qt::Key_F10));
+  connect(mnFile, &QMenu::aboutToShow, this, [this] { Run([this] { mnFileClick(); }); });
+
+  mnEdit = Bar->addMenu(QStringLiteral("Правка"));
+  mnEdit->menuAction()->setVisible(false);  // filled by the undo and clipboard commands
+
+  mnImage = Bar->addMenu(QStringLiteral("Изображение"));
+  N96 = AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
+  connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
+
+  mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
+  N120 = AddCommand(mnFilter, QStringLiteral("Склеить все слои"), &TMainForm::mnFlattenClick);
+  connect(mnFilter, &QMenu::aboutToShow, this, [this] { Run([this] { N40Click(); }); });
+
+  mnArrange = Bar->addMenu(QStringLiteral("Выделение"));
+  mnArrange->menuAction()->setVisible(false);  // filled by the layer commands
+
+  mnView = Bar->addMenu(QStringLiteral("Вид"));
+  AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N36Click,
+             QKeySequence(Qt::CTRL | Qt::Key_A));
+  AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
+             QKeySequence(Qt::CTRL | Qt::Key_F));
+  QMenu* Background = mnView->addMenu(QStringLiteral("Фон редактора"));
+  AddCommand(Background, QStringLiteral("Выбрать цвет"), &TMainForm::N102Click);
+  N103 = AddCommand(Background, QStringLiteral("Шашкой"), &TMainForm::N103Click);
+  N103->setCheckable(true);
+
+  mnHelp = Bar->addMenu(QStringLiteral("Справка"));
+  AddCommand(mnHelp, QStringLiteral("Справка"), &TMainForm::N26Click, QKeySequence(Qt::Key_F1));
+  AddCommand(mnHelp, QStringLiteral("Сайт программы"), &TMainForm::N28Click);
+  AddCommand(mnHelp, QStringLiteral("Примеры открыток"), &TMainForm::N42Click);
+  AddCommand(mnHelp, QStringLiteral("Техническая поддержка"), &TMainForm::N97Click);
+  AddCommand(mnHelp, QStringLiteral("О программе Pelmora"), &TMainForm::N30Click);
+}
+
+void TMainForm::BuildToolBar() {
+  QToolBar* ToolBar1 = addToolBar(QStringLiteral("Панель инструментов"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setIconSize(QSize(48, 48));
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  QAction* New = ToolBar1->addAction(MakeToolIcon(TToolIcon::New), QStringLiteral("Новый"));
+  connect(New, &QAction::triggered, this, [this] { Run([this] { mnFileNewClick(); }); });
+
+  QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
+  connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
+  auto* SiteMenu = new QMenu(this);
+  SiteMenu->addAction(QStringLiteral("Техническая поддержка"), this, [this] { Run([this] { N97Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Примеры открыток"), this, [this] { Run([this] { N42Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Сайт программы"), this, [this] { Run([this] { N28Click(); }); });
+  Site->setMenu(SiteMenu);
+  if (auto* B = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Site)))
+    B->setPopupMode(QToolButton::MenuButtonPopup);
+  QAction* Help = ToolBar1->addAction(MakeToolIcon(TToolIcon::Help), QStringLiteral("Справка"));
+  connect(Help, &QAction::triggered, this, [this] { Run([this] { N26Click(); }); });
+}
+
+void TMainForm::BuildSidePanel() {
+  SidePanel = new QWidget(this);
+  SidePanel->setObjectName(QStringLiteral("SidePanel"));
+  SidePanel->setFixedWidth(336);
+  auto* Stack = new QVBoxLayout(SidePanel);
+  Stack->setContentsMargins(2, 2, 2, 2);
+  Stack->setSpacing(2);
+
+  pnlImage = new TSidePanelSection(QStringLiteral("Изображение"), 104, SidePanel);
+  {
+    auto* Row = new QHBoxLayout;
+    Row->addWidget(new QLabel(QStringLiteral("Просмотр в масштабе"), pnlImage));
+    ScaleCombo = new QComboBox(pnlImage);
+    ScaleCombo->setEditable(true);
+    ScaleCombo->setMaxVisibleItems(9);
+    ScaleCombo->addItems({"25%", "50%", "75%", "100%", "200%", "300%", "400%", "800%", "1600%"});
+    ScaleCombo->setCurrentText(QStringLiteral("100%"));
+    connect(ScaleCombo, &QComboBox::textActivated, this,
+            [this](const QString&) { Run([this] { ScaleComboChange(); }); });
+    Row->addWidget(ScaleCombo);
+    pnlImage->Body()->addLayout(Row);
+    ImageInterpolate = new QCheckBox(QStringLiteral("Интерполяция слоёв"), pnlImage);
+    ImageInterpolate->setChecked(true);
+    connect(ImageInterpolate, &QCheckBox::clicked, this,
+            [this](bool On) { Run([this, On] { FDoc->SetImageInterpolate(On); }); });
+    pnlImage->Body()->addWidget(ImageInterpolate);
+    auto* Button5 = new QPushButton(QStringLiteral("Добавить фотографию"), pnlImage);
+    connect(Button5, &QPushButton::clicked, this, [this] { Run([this] { mnNewBitmapLayerClick(); }); });
+    pnlImage->Body()->addWidget(Button5);
+  }
+  Stack->addWidget(pnlImage);
+
+  Panel1 = new TSidePanelSection(QStringLiteral("Настройка композиции"), 328, SidePanel);
+  PageControl1 = new QTabWidget(Panel1);
+  for (const char* Tab : {"Фон", "Подложка", "Украшения", "Поздравления"})
+    PageControl1->addTab(new QWidget(PageControl1), QString::fromUtf8(Tab));
+  Panel1->Body()->addWidget(PageControl1);
+  Stack->addWidget(Panel1);
+
+  pnlBitmapLayer = new TSidePanelSection(QStringLiteral("Параметры слоя"), 132, SidePanel);
+  {
+    pnlBitmapLayer->Body()->addWidget(new QLabel(QStringLiteral("Уровень прозрачности"), pnlBitmapLayer));
+    LayerOpacity = new QSlider(Qt::Horizontal, pnlBitmapLayer);
+    LayerOpacity->setRange(0, 255);
+    LayerOpacity->setValue(255);
+    connect(LayerOpacity, &QSlider::valueChanged, this,
+            [this](int V) { Run([this, V] { FDoc->SetLayerOpacity(static_cast<uint32_t>(V)); }); });
+    pnlBitmapLayer->Body()->addWidget(LayerOpacity);
+    auto* Row = new QHBoxLayout;
+    LayerInterpolate = new QCheckBox(QStringLiteral("Интерполяция"), pnlBitmapLayer);
+    LayerInterpolate->setChecked(true);
+    connect(LayerInterpolate, &QCheckBox::clicked, this,
+            [this](bool On) { Run([this, On] { FDoc->SetLayerInterpolate(On); }); });
+    Propos = new QCheckBox(QStringLiteral("Соблюдать пропорции"), pnlBitmapLayer);
+    Propos->setChecked(true);
+    connect(Propos, &QCheckBox::clicked, this, [this] { FDoc->Modified = true; });
+    Row->addWidget(LayerInterpolate);
+    Row->addWidget(Propos);
+    pnlBitmapLayer->Body()->addLayout(Row);
+  }
+  Stack->addWidget(pnlBitmapLayer);
+
+  Start = new TSidePanelSection(QStringLiteral("Начало работы"), 0, SidePanel);
+  {
+    Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Создать открытку</b>"), Start));
+    auto* Label11 = new QLabel(QStringLiteral("<a href=\"new\">Новый проект</a>"), Start);
+    connect(Label11, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileNewClick(); }); });
+    Start->Body()->addWidget(Label11);
+  }
+  Stack->addWidget(Start);
+
+  Crops = new TSidePanelSection(QStringLiteral("Обрезка холста"), 0, SidePanel);
+  Crops->hide();
+  Stack->addWidget(Crops);
+  Stack->addStretch(1);
+}
+
+void TMainForm::BuildStatusBar() {
+  StatusPanel1 = new QLabel(QString::fromUtf8(WheelHint), this);
+  StatusPanel1->setMinimumWidth(350);
+  StatusPanel2 = new QLabel(this);
+  StatusPanel2->setMinimumWidth(200);
+  statusBar()->addWidget(StatusPanel1);
+  statusBar()->addWidget(StatusPanel2);
+}
+
+void TMainForm::ReadSettings() {
+  const TViewSettings V = ReadViewSettings(ProgramFile("View.kvp").toStdString());
+  BufColor = V.Color;
+  N103->setChecked(V.Chess);
+  if (const auto F = ReadFormSettings(ProgramFile("CForm.kvp").toStdString())) {
+    if (F->WindowState == 0 && F->Width > 0 && F->Height > 0)
+      setGeometry(F->Left, F->Top, F->Width, F->Height);
+    else if (F->WindowState == 2)
+      setWindowState(Qt::WindowMaximized);
+    else if (F->WindowState == 1)
+      setWindowState(Qt::WindowMinimized);
+    if (F->PanelSide == 1) {
+      FPanelOnLeft = true;
+      auto* Row = static_cast<QHBoxLayout*>(centralWidget()->layout());
+      Row->removeWidget(SidePanel);
+      Row->insertWidget(0, SidePanel);
+    }
+  }
+}
+
+void TMainForm::showEvent(QShowEvent* Event) { QMainWindow::showEvent(Event); }
+
+void TMainForm::closeEvent(QCloseEvent* Event) {
+  FormClose();
+  Event->accept();
+}
+
+void TMainForm::FormClose() {
+  if (FClosed) return;
+  FClosed = true;
+  TViewSettings V;
+  V.Chess = N103->isChecked();
+  V.Color = BufColor;
+  WriteViewSettings(ProgramFile("View.kvp").toStdString(), V);
+  TFormSettings F;
+  F.WindowState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
+  const QRect G = geometry();
+  F.Left = G.left();
+  F.Top = G.top();
+  F.Width = G.width();
+  F.Height = G.height();
+  F.PanelSide = FPanelOnLeft ? 1 : 2;
+  WriteFormSettings(ProgramFile("CForm.kvp").toStdString(), F);
+  FDoc->ClearLayers();
+  FDoc->Canvas().SetSize(0, 0);
+}
+
+// --- Menu refresh ------------------------------------------------------------------------------
+
+void TMainForm::mnFileClick() {}
+
+void TMainForm::N8Click() {
+  const bool HasCanvas = !FDoc->IsEmpty();
+  for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
+}
+
+void TMainForm::N40Click() {
+  const bool HasCanvas = !FDoc->IsEmpty();
+  TCustomLayer* S = FDoc->Selected();
+  for (QAction* A : mnFilter->actions())
+    A->setEnabled(HasCanvas && (S == nullptr || FDoc->SelectedBitmapLayer() != nullptr));
+}
+
+// --- Document commands --------------------------------------------------------------------------
+
+void TMainForm::mnFileNewClick() {
+  if (FNewCanvasDialog->exec() == QDialog::Accepted)
+    FDoc->NewCanvas(FNewCanvasDialog->ResultWidth(), FNewCanvasDialog->ResultHeight(),
+                    0xFFFFFFFF);
+  N35Click();
+  Panel1->setVisible(!FDoc->IsEmpty());
+  StatusPanel1->setText(QStringLiteral("Новый проект"));
+  StatusPanel2->setText(SizeText(FDoc->Canvas()));
+  Start->hide();
+  UpdatePanels();
+}
+
+void TMainForm::mnNewBitmapLayerClick() {
+  const QString Name = QFileDialog::getOpenFileName(
+      this, QStringLiteral("Добавить фотографию"), QString(),
+      QStringLiteral("All supported formats (*.gif *.jpg *.jpeg *.bmp *.ico *.emf *.wmf *.png);;"
+                     "GIF Image (*.gif);;JPEG Image File (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
+                     "Icons (*.ico);;Enhanced Metafiles (*.emf);;Metafiles (*.wmf);;"
+                     "PNG Image (*.png)"));
+  if (Name.isEmpty()) return;
+  AddPhotoFromFile(Name);
+}
+
+void TMainForm::AddPhotoFromFile(const QString& FileName) {
+  FDoc->AddPhoto(FileName.toStdString());
+}
+
+void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
+
+void TMainForm::N5Click() { close(); }
+
+void TMainForm::N26Click() {
+  OpenUrl(QUrl::fromLocalFile(ProgramFile("Help.html")));
+}
+
+void TMainForm::N28Click() { OpenUrl(QUrl(FLinks.Site)); }
+void TMainForm::N42Click() { OpenUrl(QUrl(FLinks.Examples)); }
+void TMainForm::N97Click() { OpenUrl(QUrl(FLinks.SupportMail)); }
+void TMainForm::N30Click() { FAboutKVT->exec(); }
+
+// --- View ---------------------------------------------------------------------------------------
+
+void TMainForm::SetZoom(float Zoom) {
+  const bool Was = FDoc->Modified;
+  FImgView->View().SetScale(Zoom);
+  FDoc->Modified = Was;
+  ShowZoom();
+}
+
+void TMainForm::ShowZoom() {
+  ScaleCombo->setCurrentText(
+      QStringLiteral("%1%").arg(static_cast<int>(std::nearbyint(FImgView->View().Scale() * 100))));
+}
+
+void TMainForm::N36Click() { SetZoom(1); }
+
+void TMainForm::N35Click() {
+  if (FDoc->IsEmpty()) return;
+  const double W = FDoc->Canvas().Width(), H = FDoc->Canvas().Height();
+  const double CW = FImgView->width(), CH = FImgView->height();
+  double Zoom = (W / H >= CW / CH) ? CW / W : CH / H;
+  SetZoom(static_cast<float>(Zoom / 1.1));
+}
+
+void TMainForm::ScaleComboChange() {
+  QString Text = ScaleCombo->currentText();
+  Text.remove('%').remove(' ');
+  if (Text.isEmpty()) return;
+  bool Ok = false;
+  int N = Text.toInt(&Ok);
+  if (!Ok) N = -1;
+  if (N >= 1 && N <= 2000)
+    SetZoom(static_cast<float>(N / 100.0));
+  else
+    ShowZoom();
+}
+
+bool TMainForm::ImgViewMouseWheel(int Delta) {
+  float Zoom = FImgView->View().Scale();
+  if (Delta > 0)
+    Zoom = std::max(Zoom / 1.1f, 0.2f);
+  else
+    Zoom = std::min(Zoom * 1.1f, 20.0f);
+  SetZoom(Zoom);
+  return true;
+}
+
+void TMainForm::N102Click() {
+  const QColor C = QColorDialog::getColor(
+      QColor(BufColor & 0xFF, (BufColor >> 8) & 0xFF, (BufColor >> 16) & 0xFF), this);
+  if (!C.isValid()) return;
+  BufColor = (C.blue() << 16) | (C.green() << 8) | C.red();
+  N103->setChecked(false);
+  FImgView->View().Invalidate();
+}
+
+void TMainForm::N103Click() { FImgView->View().Invalidate(); }
+
+void TMainForm::ImgViewPaintStage(TBitmap32* Buffer) {
+  if (!N103->isChecked()) {
+    Buffer->Clear(ColorFromSystem(BufColor));
+    return;
+  }
+  for (int32_t Y = 0; Y < Buffer->Height(); ++Y) {
+    TColor32* Row = Buffer->RowAddress(Y);
+    for (int32_t X = 0; X < Buffer->Width(); ++X)
+      Row[X] = (((X >> 3) ^ (Y >> 3)) & 1) == 0 ? 0x1FB0B0B0 : 0xFFFFFFFF;
+  }
+}
+
+// --- Notifications ------------------------------------------------------------------------------
+
+void TMainForm::ImgViewChange() {
+  N8Click();
+  StatusPanel2->setText(SizeText(FDoc->Canvas()));
+  UpdatePanels();
+}
+
+void TMainForm::SelectionChanged(TCustomLayer*) { UpdatePanels(); }
+
+void TMainForm::UpdatePanels() {
+  const bool HasCanvas = !FDoc->IsEmpty();
+  pnlImage->setVisible(HasCanvas);
+  Panel1->setVisible(HasCanvas);
+  TBitmapLayer* L = FDoc->SelectedBitmapLayer();
+  pnlBitmapLayer->setVisible(L != nullptr);
+  if (L != nullptr) {
+    const QSignalBlocker Block(LayerOpacity);
+    LayerOpacity->setValue(static_cast<int>(L->Bitmap()->MasterAlpha()));
+    LayerInterpolate->setChecked(L->Bitmap()->StretchFilter() == sfLinear);
+  }
+  TCustomLayer* S = FDoc->Selected();
+  Crops->setVisible(S != nullptr && L == nullptr && S->Tag == TagCropArea);
+}

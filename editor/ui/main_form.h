@@ -1,0 +1,135 @@
+#pragma once
+// The main window: menus, tool bar, the editing view, the side panel and the status bar. The
+// card itself is a TCardDocument; the handlers here collect input and call into it.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "card_document.h"
+#include "img_view_widget.h"
+#include "settings_files.h"
+#include "side_panel.h"
+
+class TAboutKVT;
+class TNewCanvasDialog;
+
+// Addresses opened by the help menu.
+struct TProductLinks {
+  QString Site = QStringLiteral("https://pelmora.example.org/");
+  QString Examples = QStringLiteral("https://pelmora.example.org/examples/");
+  QString SupportMail = QStringLiteral("mailto:support@pelmora.example.org");
+};
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  // ProgramDir holds the settings files, the recent list and the data folders.
+  explicit TMainForm(const QString& ProgramDir, QWidget* Parent = nullptr);
+  ~TMainForm() override;
+
+  TCardDocument& Document() { return *FDoc; }
+  ImgViewWidget* ImgView() const { return FImgView; }
+  QString ProgramFile(const QString& Name) const;
+
+  // Runs a command; an error it does not handle is shown in a message box titled "Pelmora"
+  // and the program goes on.
+  void Run(const std::function<void()>& Command);
+  // The message box of the general error report (replaceable in tests).
+  std::function<void(const QString& Text)> ShowError;
+  // Opens a file or link with the desktop's handler (replaceable in tests).
+  std::function<void(const QUrl& Url)> OpenUrl;
+
+  // Commands.
+  void mnFileNewClick();
+  void mnNewBitmapLayerClick();
+  void AddPhotoFromFile(const QString& FileName);
+  void mnFlattenClick();
+  void N5Click();   // "Выход"
+  void N26Click();  // "Справка"
+  void N28Click();  // "Сайт программы"
+  void N42Click();  // "Примеры открыток"
+  void N97Click();  // "Техническая поддержка"
+  void N30Click();  // "О программе Pelmora"
+  void N36Click();  // "Масштаб 100%"
+  void N35Click();  // "Уместить в окне"
+  void N102Click();  // "Выбрать цвет"
+  void N103Click();  // "Шашкой"
+  void ScaleComboChange();
+  void SetZoom(float Zoom);
+
+  // Menu refresh when a menu opens.
+  void mnFileClick();
+  void N8Click();
+  void N40Click();
+
+  // The view reports a change of the canvas, a layer or the zoom.
+  void ImgViewChange();
+  void SelectionChanged(TCustomLayer* Selected);
+
+  // Controls other code and tests reach.
+  QMenu* mnFile = nullptr;
+  QMenu* mnEdit = nullptr;
+  QMenu* mnImage = nullptr;
+  QMenu* mnFilter = nullptr;
+  QMenu* mnArrange = nullptr;
+  QMenu* mnView = nullptr;
+  QMenu* mnHelp = nullptr;
+  QAction* mnFileNew = nullptr;
+  QAction* N96 = nullptr;   // "Добавить фотографию"
+  QAction* N120 = nullptr;  // "Склеить все слои"
+  QAction* N103 = nullptr;  // "Шашкой"
+  QWidget* SidePanel = nullptr;
+  TSidePanelSection* pnlImage = nullptr;
+  TSidePanelSection* Panel1 = nullptr;
+  TSidePanelSection* pnlBitmapLayer = nullptr;
+  TSidePanelSection* Start = nullptr;
+  TSidePanelSection* Crops = nullptr;
+  QComboBox* ScaleCombo = nullptr;
+  QCheckBox* ImageInterpolate = nullptr;
+  QCheckBox* LayerInterpolate = nullptr;
+  QCheckBox* Propos = nullptr;
+  QSlider* LayerOpacity = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QLabel* StatusPanel1 = nullptr;
+  QLabel* StatusPanel2 = nullptr;
+  QAction* SaveIt = nullptr;
+  TPlatformColor BufColor = 0x808080;
+
+ protected:
+  void closeEvent(QCloseEvent* Event) override;
+  void showEvent(QShowEvent* Event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildSidePanel();
+  void BuildStatusBar();
+  QAction* AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
+                      const QKeySequence& Shortcut = {});
+  void ReadSettings();
+  void FormClose();
+  void ImgViewPaintStage(TBitmap32* Buffer);
+  bool ImgViewMouseWheel(int Delta);
+  void ShowZoom();
+  void UpdatePanels();
+
+  QString FProgramDir;
+  ImgViewWidget* FImgView;
+  std::unique_ptr<TCardDocument> FDoc;
+  TProductLinks FLinks;
+  TNewCanvasDialog* FNewCanvasDialog = nullptr;
+  TAboutKVT* FAboutKVT = nullptr;
+  QTimer* Timer1 = nullptr;
+  bool FPanelOnLeft = false;
+  bool FClosed = false;
+};
