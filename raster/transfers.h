@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bitmap32.h"
+#include "blend.h"
 #include "types.h"
 
 // Draws SrcRect of Src with its top-left corner at (DstX, DstY) of Dst, clipped to both
@@ -35,3 +36,8 @@ using TMappingTable = std::vector<TCluster>;
 // reduction is so strong that a cluster gets no weight.
 TMappingTable BuildMappingTable(int32_t DstSize, int32_t SrcSize, int32_t SrcLo, int32_t SrcHi,
                                 TStretchFilter Filter);
+
+// The instruction forms of the stretch inner loops; every form gives the same result to the bit.
+// Setting an unsupported form selects the scalar one. Returns the previous choice.
+TBlendForms TransferForms();
+TBlendForms SetTransferForms(TBlendForms Forms);
