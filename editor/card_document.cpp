@@ -163,6 +163,44 @@ TBitmapLayer* TCardDocument::AddPictureLayer(const TBitmap32& Picture, uint32_t 
   return L;
 }
 
+void TCardDocument::DeleteSelected() {
+  TCustomLayer* L = FSelected;
+  if (L == nullptr) return;
+  if (OnLayerDeleting) OnLayerDeleting(L->Index());
+  SetSelection(nullptr);
+  L->Free();
+}
+
+TBitmapLayer* TCardDocument::InsertTextLayer(const TTextLayerSource& Source) {
+  if (Source.Preview == nullptr || Source.Preview->IsEmpty()) return nullptr;
+  if (Layers().Count() > Source.RememberedCount) DeleteSelected();
+  auto* L = Layers().Add<TBitmapLayer>();
+  try {
+    TBitmap32& B = *L->Bitmap();
+    B.Assign(Source.Preview);
+    B.SetDrawMode(dmBlend);
+    if (Source.Mask != nullptr && Source.Mask->Width() == B.Width() &&
+        Source.Mask->Height() == B.Height()) {
+      const TColor32* M = Source.Mask->Bits();
+      TColor32* P = B.Bits();
+      for (int32_t I = 0, N = B.Width() * B.Height(); I < N; ++I)
+        P[I] = WithAlpha(P[I], Intensity(M[I]));
+    }
+    B.SetMasterAlpha(static_cast<uint32_t>(255 - Round(Source.TransparencyPercent / 100.0 * 255)));
+    const TPoint P = ViewCentre();
+    const float W = static_cast<float>(B.Width()), H = static_cast<float>(B.Height());
+    const float Left = P.X - W / 2, Top = P.Y - H / 2;
+    L->SetLocation({Left, Top, Left + W, Top + H});
+    AdoptContentLayer(L);
+    B.SetStretchFilter(sfLinear);
+  } catch (...) {
+    L->Free();
+    throw;
+  }
+  SetSelection(L);
+  return L;
+}
+
 void TCardDocument::Flatten() {
   RemoveAreaLayer();
   SetSelection(nullptr);

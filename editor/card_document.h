@@ -60,6 +60,25 @@ class TCardDocument {
   TBitmapLayer* AddPhoto(const std::string& FileName);
   // Adds a ready picture as a new selected layer at its own size around the view centre.
   TBitmapLayer* AddPictureLayer(const TBitmap32& Picture, uint32_t MasterAlpha);
+  // What the caption dialog hands over for a caption layer.
+  struct TTextLayerSource {
+    // The rendered caption (the dialog's preview bitmap).
+    const TBitmap32* Preview = nullptr;
+    // With a mask (the caption rendered in mask mode), each layer pixel's alpha becomes the
+    // mask pixel's intensity; without one the caption is taken as it is.
+    const TBitmap32* Mask = nullptr;
+    // The dialog's transparency, 0..100 %.
+    int32_t TransparencyPercent = 0;
+    // The layer count when the dialog was opened: a caption added since is replaced.
+    int32_t RememberedCount = 0;
+  };
+  // Adds (or replaces) the caption layer made by the caption dialog and selects it.
+  TBitmapLayer* InsertTextLayer(const TTextLayerSource& Source);
+  // Deletes the selected layer; the undo records follow through OnLayerDeleting.
+  void DeleteSelected();
+  // Called with a layer's index just before it is deleted.
+  std::function<void(int32_t Index)> OnLayerDeleting;
+
   // Replaces the canvas by the flat image and clears the stack.
   void Flatten();
 

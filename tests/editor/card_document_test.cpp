@@ -203,3 +203,32 @@ TEST_F(TDocumentFixture, ViewingDoesNotModifyTheCard) {
   Doc.Canvas().Clear(0xFF000000);
   EXPECT_TRUE(Doc.Modified);
 }
+
+TEST_F(TDocumentFixture, CaptionLayersFromTheDialog) {
+  Doc.NewCanvas(400, 300, 0xFFFFFFFF);
+  TBitmap32 Preview, Mask;
+  Preview.SetSize(4, 2);
+  Preview.Clear(0xFF112233);
+  Mask.SetSize(4, 2);
+  Mask.Clear(0xFF000000);
+  Mask.SetPixel(1, 0, 0xFFFFFFFF);
+  const int32_t Before = Doc.Layers().Count();
+  TCardDocument::TTextLayerSource Src{&Preview, &Mask, 20, Before};
+  TBitmapLayer* L = Doc.InsertTextLayer(Src);
+  EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0x00112233u);
+  EXPECT_EQ(L->Bitmap()->GetPixel(1, 0), 0xFF112233u);
+  EXPECT_EQ(L->Bitmap()->MasterAlpha(), 204u);  // 255 - round(0.2 * 255)
+  EXPECT_EQ(L->Bitmap()->StretchFilter(), sfLinear);
+  EXPECT_EQ(L->Location().Right - L->Location().Left, 4);
+  EXPECT_EQ(Doc.Selected(), L);
+  // Applying again within the same dialog visit replaces the caption.
+  Src.Mask = nullptr;
+  Src.TransparencyPercent = 0;
+  TBitmapLayer* L2 = Doc.InsertTextLayer(Src);
+  int Captions = 0;
+  for (int I = 0; I < Doc.Layers().Count(); ++I)
+    Captions += dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(I)) != nullptr;
+  EXPECT_EQ(Captions, 1);
+  EXPECT_EQ(L2->Bitmap()->GetPixel(0, 0), 0xFF112233u);
+  EXPECT_EQ(L2->Bitmap()->MasterAlpha(), 255u);
+}
