@@ -5,6 +5,7 @@
 #include <istream>
 #include <iterator>
 #include <ostream>
+#include <utility>
 
 #include "blend.h"
 #include "color32.h"
@@ -268,3 +269,12 @@ void TBitmap32::SetStretchFilter(TStretchFilter V) {
   FStretchFilter = V;
   Changed();
 }
+
+// ==== Buffer exchange (undo records) ====
+void TBitmap32::SwapContents(TBitmap32& Other) {
+  if (&Other == this) return;
+  std::swap(FBits, Other.FBits);
+  std::swap(FWidth, Other.FWidth);
+  std::swap(FHeight, Other.FHeight);
+}
+// ==== end of buffer exchange ====

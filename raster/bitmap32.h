@@ -86,6 +86,14 @@ class TBitmap32 : public TCustomMap {
   // Equality as the streaming of a published "Data" property decides it.
   bool EqualsForStreaming(const TBitmap32& Other) const;
 
+  // ==== Buffer exchange (undo records) ====
+  // Exchanges the pixel buffers and sizes of the two bitmaps without copying a pixel. Draw mode,
+  // master alpha, filters, outer colour, font and callbacks stay with their bitmaps, and nothing
+  // is notified: the caller sends Changed, and NotifyResize when the sizes differed, to the
+  // bitmaps that are shown.
+  void SwapContents(TBitmap32& Other);
+  // ==== end of buffer exchange ====
+
   TDrawMode DrawMode() const { return FDrawMode; }
   void SetDrawMode(TDrawMode V);
   uint32_t MasterAlpha() const { return FMasterAlpha; }

@@ -38,6 +38,9 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     : QMainWindow(Parent), FProgramDir(ProgramDir), FImgView(new ImgViewWidget(this)) {
   setWindowTitle(QStringLiteral("Pelmora"));
   FDoc = std::make_unique<TCardDocument>(FImgView->View());
+  FUndo = std::make_unique<TUndoStack>(*FDoc);
+  FCommands = std::make_unique<TLayerCommands>(*FDoc, *FUndo);
+  FUndo->OnReleaseCapture = [this] { FImgView->SetMouseCapture(false); };
   ShowError = [this](const QString& Text) {
     QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
   };
@@ -66,6 +69,23 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   };
   FDoc->OnViewChange = [this](TObject*) { ImgViewChange(); };
   FDoc->OnSelectionChanged = [this](TCustomLayer* L) { SelectionChanged(L); };
+  FDoc->OnResizing = [this](TObject*, const TSingleRect& Old, TSingleRect& New, TDragState State,
+                            TShiftState Shift) { RBResizing(Old, New, State, Shift); };
+  View.OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState Shift, int32_t X,
+                            int32_t Y, TCustomLayer* Layer) {
+    Run([&] { ImgViewMouseDown(Button, Shift, X, Y, Layer); });
+  };
+  FImgView->OnKeyDown = [this](int Key, TShiftState) {
+    if (Key != Qt::Key_Delete) return false;
+    Run([this] { mnDeleteClick(); });
+    return true;
+  };
+  FImgView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(FImgView, &QWidget::customContextMenuRequested, this, [this](const QPoint& P) {
+    if (!FCommands->UsesLayerPopup()) return;
+    LayerPopupPopup();
+    LayerPopup->popup(FImgView->mapToGlobal(P));
+  });
 
   resize(894, 626);
   if (const QScreen* S = QGuiApplication::primaryScreen())
@@ -119,7 +139,13 @@ void TMainForm::BuildMenus() {
   connect(mnFile, &QMenu::aboutToShow, this, [this] { Run([this] { mnFileClick(); }); });
 
   mnEdit = Bar->addMenu(QStringLiteral("Правка"));
-  mnEdit->menuAction()->setVisible(false);  // filled by the undo and clipboard commands
+  N17 = AddCommand(mnEdit, QStringLiteral("Отменить"), &TMainForm::N17Click,
+                   QKeySequence(Qt::CTRL | Qt::Key_Z));
+  N18 = AddCommand(mnEdit, QStringLiteral("Повторить"), &TMainForm::N18Click,
+                   QKeySequence(Qt::CTRL | Qt::Key_Y));
+  N17->setEnabled(false);
+  N18->setEnabled(false);
+  connect(mnEdit, &QMenu::aboutToShow, this, [this] { Run([this] { N16Click(); }); });
 
   mnImage = Bar->addMenu(QStringLiteral("Изображение"));
   N96 = AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
@@ -130,7 +156,10 @@ void TMainForm::BuildMenus() {
   connect(mnFilter, &QMenu::aboutToShow, this, [this] { Run([this] { N40Click(); }); });
 
   mnArrange = Bar->addMenu(QStringLiteral("Выделение"));
-  mnArrange->menuAction()->setVisible(false);  // filled by the layer commands
+  BuildLayerMenu(mnArrange, ArrangeItems, false);
+  connect(mnArrange, &QMenu::aboutToShow, this, [this] { Run([this] { mnArrangeClick(); }); });
+  LayerPopup = new QMenu(this);
+  BuildLayerMenu(LayerPopup, PopupItems, true);
 
   mnView = Bar->addMenu(QStringLiteral("Вид"));
   AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N36Click,
@@ -148,6 +177,43 @@ void TMainForm::BuildMenus() {
   AddCommand(mnHelp, QStringLiteral("Примеры открыток"), &TMainForm::N42Click);
   AddCommand(mnHelp, QStringLiteral("Техническая поддержка"), &TMainForm::N97Click);
   AddCommand(mnHelp, QStringLiteral("О программе Pelmora"), &TMainForm::N30Click);
+}
+
+void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup) {
+  const auto Reorder = [this, Menu](const QString& Caption, int Tag) {
+    QAction* A = Menu->addAction(Caption);
+    connect(A, &QAction::triggered, this, [this, Tag] { Run([this, Tag] { mnReorder(Tag); }); });
+    return A;
+  };
+  Items[0] = Reorder(QStringLiteral("Поместить вперёд"), 1);
+  Items[1] = Reorder(QStringLiteral("Поместить назад"), 2);
+  Items[2] = Menu->addSeparator();
+  Items[3] = Reorder(QStringLiteral("Вверх на один уровень"), 3);
+  Items[4] = Reorder(QStringLiteral("Вниз на один уровень"), 4);
+  Items[5] = Menu->addSeparator();
+  QMenu* Turn = Menu->addMenu(QStringLiteral("Повернуть"));
+  AddCommand(Turn, QStringLiteral("На 90° вправо"), &TMainForm::N901Click);
+  AddCommand(Turn, QStringLiteral("На 90° влево"), &TMainForm::N902Click);
+  Items[6] = Turn->menuAction();
+  QMenu* Flip = Menu->addMenu(QStringLiteral("Отразить"));
+  AddCommand(Flip, Popup ? QStringLiteral("По горизонтали") : QStringLiteral("По вертикали"),
+             &TMainForm::N24Click);
+  AddCommand(Flip,
+             Popup ? QStringLiteral("По вертикали (зеркальное)")
+                   : QStringLiteral("По горизонтали (зеркальное)"),
+             &TMainForm::N53Click);
+  Items[7] = Flip->menuAction();
+  Items[11] = Menu->addSeparator();
+  Items[13] = AddCommand(Menu, QStringLiteral("Снять маску"), &TMainForm::N109Click);
+  Items[14] = AddCommand(Menu, QStringLiteral("Клонировать"), &TMainForm::N88Click,
+                         Popup ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_D));
+  Items[15] = AddCommand(Menu, QStringLiteral("Удалить"), &TMainForm::mnDeleteClick,
+                         Popup ? QKeySequence() : QKeySequence(Qt::Key_Delete));
+}
+
+void TMainForm::ApplyEnabling(const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
+  for (size_t I = 0; I < Items.size(); ++I)
+    if (Items[I] != nullptr && !Items[I]->isSeparator()) Items[I]->setEnabled(On[I]);
 }
 
 void TMainForm::BuildToolBar() {
@@ -231,6 +297,14 @@ void TMainForm::BuildSidePanel() {
     Row->addWidget(LayerInterpolate);
     Row->addWidget(Propos);
     pnlBitmapLayer->Body()->addLayout(Row);
+    auto* Buttons = new QHBoxLayout;
+    auto* Button8 = new QPushButton(QStringLiteral("Удалить слой"), pnlBitmapLayer);
+    connect(Button8, &QPushButton::clicked, this, [this] { Run([this] { Button8Click(); }); });
+    auto* Button7 = new QPushButton(QStringLiteral("Создать копию"), pnlBitmapLayer);
+    connect(Button7, &QPushButton::clicked, this, [this] { Run([this] { N88Click(); }); });
+    Buttons->addWidget(Button8);
+    Buttons->addWidget(Button7);
+    pnlBitmapLayer->Body()->addLayout(Buttons);
   }
   Stack->addWidget(pnlBitmapLayer);
 
@@ -437,6 +511,8 @@ void TMainForm::ImgViewPaintStage(TBitmap32* Buffer) {
 
 void TMainForm::ImgViewChange() {
   N8Click();
+  UpdateUndoItems();
+  if (!FDoc->IsEmpty()) mnArrangeClick();
   StatusPanel2->setText(SizeText(FDoc->Canvas()));
   UpdatePanels();
 }
@@ -456,4 +532,59 @@ void TMainForm::UpdatePanels() {
   }
   TCustomLayer* S = FDoc->Selected();
   Crops->setVisible(S != nullptr && L == nullptr && S->Tag == TagCropArea);
+}
+
+// --- Undo and layer editing ----------------------------------------------------------------------
+
+void TMainForm::UpdateUndoItems() {
+  N17->setEnabled(FUndo->CanUndo());
+  N18->setEnabled(FUndo->CanRedo());
+}
+
+void TMainForm::N16Click() { UpdateUndoItems(); }
+
+void TMainForm::N17Click() {
+  FUndo->Undo();
+  UpdateUndoItems();
+}
+
+void TMainForm::N18Click() {
+  FUndo->Redo();
+  UpdateUndoItems();
+}
+
+void TMainForm::mnReorder(int Tag) { FCommands->Reorder(Tag); }
+
+void TMainForm::mnDeleteClick() {
+  FCommands->DeleteSelected();
+  UpdateUndoItems();
+}
+
+void TMainForm::Button8Click() {
+  mnDeleteClick();
+  FDoc->Modified = true;
+}
+
+void TMainForm::N88Click() { FCommands->CloneSelected(); }
+void TMainForm::N901Click() { FCommands->RotateRight(); }
+void TMainForm::N902Click() { FCommands->RotateLeft(); }
+void TMainForm::N24Click() { FCommands->FlipTopToBottom(); }
+void TMainForm::N53Click() { FCommands->FlipLeftToRight(); }
+void TMainForm::N109Click() { FCommands->RemoveMask(); }
+
+void TMainForm::mnArrangeClick() { ApplyEnabling(ArrangeItems, FCommands->ArrangeMenuEnabled()); }
+
+void TMainForm::LayerPopupPopup() { ApplyEnabling(PopupItems, FCommands->LayerPopupEnabled()); }
+
+void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int, int, TCustomLayer* Layer) {
+  FCommands->ViewMouseDown(Layer);
+  if (Layer == nullptr) FImgView->SetMouseCapture(false);
+}
+
+void TMainForm::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State,
+                           TShiftState Shift) {
+  TResizeOptions Options;
+  Options.Propos = Propos->isChecked();
+  const std::string Status = FCommands->RBResizing(Old, New, State, Shift, Options);
+  if (!Status.empty()) StatusPanel2->setText(QString::fromStdString(Status));
 }

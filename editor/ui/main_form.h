@@ -11,14 +11,17 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "card_document.h"
 #include "img_view_widget.h"
+#include "layer_commands.h"
 #include "settings_files.h"
 #include "side_panel.h"
+#include "undo.h"
 
 class TAboutKVT;
 class TNewCanvasDialog;
@@ -67,6 +70,28 @@ class TMainForm : public QMainWindow {
   void ScaleComboChange();
   void SetZoom(float Zoom);
 
+  // Undo and redo.
+  void N17Click();  // "Отменить"
+  void N18Click();  // "Повторить"
+  void N16Click();  // the menu "Правка" opens
+  TUndoStack& Undo() { return *FUndo; }
+  TLayerCommands& Commands() { return *FCommands; }
+
+  // Layer editing.
+  void mnReorder(int Tag);
+  void mnDeleteClick();
+  void Button8Click();
+  void N88Click();
+  void N901Click();
+  void N902Click();
+  void N24Click();
+  void N53Click();
+  void N109Click();
+  void mnArrangeClick();
+  void LayerPopupPopup();
+  void ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, TCustomLayer* Layer);
+  void RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State, TShiftState Shift);
+
   // Menu refresh when a menu opens.
   void mnFileClick();
   void N8Click();
@@ -103,6 +128,13 @@ class TMainForm : public QMainWindow {
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
   QAction* SaveIt = nullptr;
+  QAction* N17 = nullptr;  // "Отменить"
+  QAction* N18 = nullptr;  // "Повторить"
+  QMenu* LayerPopup = nullptr;
+  // The sixteen entries of "Выделение" and of the context menu; none for the commands that
+  // are not part of the program yet.
+  std::array<QAction*, 16> ArrangeItems{};
+  std::array<QAction*, 16> PopupItems{};
   TPlatformColor BufColor = 0x808080;
 
  protected:
@@ -111,6 +143,9 @@ class TMainForm : public QMainWindow {
 
  private:
   void BuildMenus();
+  void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
+  void ApplyEnabling(const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On);
+  void UpdateUndoItems();
   void BuildToolBar();
   void BuildSidePanel();
   void BuildStatusBar();
@@ -126,6 +161,8 @@ class TMainForm : public QMainWindow {
   QString FProgramDir;
   ImgViewWidget* FImgView;
   std::unique_ptr<TCardDocument> FDoc;
+  std::unique_ptr<TUndoStack> FUndo;
+  std::unique_ptr<TLayerCommands> FCommands;
   TProductLinks FLinks;
   TNewCanvasDialog* FNewCanvasDialog = nullptr;
   TAboutKVT* FAboutKVT = nullptr;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -45,7 +46,14 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
   QStringList Top;
   for (const QAction* A : Form->menuBar()->actions())
     if (A->isVisible()) Top << A->text();
-  EXPECT_EQ(Top, (QStringList{"Файл", "Изображение", "Обработка", "Вид", "Справка"}));
+  EXPECT_EQ(Top, (QStringList{"Файл", "Правка", "Изображение", "Обработка", "Выделение", "Вид",
+                              "Справка"}));
+  EXPECT_EQ(Captions(Form->mnEdit), (QStringList{"Отменить", "Повторить"}));
+  EXPECT_FALSE(Form->N17->isEnabled());
+  EXPECT_EQ(Captions(Form->mnArrange),
+            (QStringList{"Поместить вперёд", "Поместить назад", "Вверх на один уровень",
+                         "Вниз на один уровень", "Повернуть", "Отразить", "Снять маску",
+                         "Клонировать", "Удалить"}));
   EXPECT_EQ(Captions(Form->mnHelp),
             (QStringList{"Справка", "Сайт программы", "Примеры открыток",
                          "Техническая поддержка", "О программе Pelmora"}));
@@ -161,6 +169,100 @@ TEST_F(TMainFormFixture, EditorBackgroundCheckerboard) {
   EXPECT_EQ(Buffer.GetPixel(0, 0), 0x1FB0B0B0u);
   EXPECT_EQ(Buffer.GetPixel(8, 0), 0xFFFFFFFFu);
   EXPECT_EQ(Buffer.GetPixel(8, 8), 0x1FB0B0B0u);
+}
+
+namespace {
+
+void Mouse(QWidget* W, QEvent::Type Type, QPoint P, Qt::MouseButton Button,
+           Qt::MouseButtons Buttons, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+  QMouseEvent E(Type, QPointF(P), W->mapToGlobal(QPointF(P)), Button, Buttons, Mods);
+  QApplication::sendEvent(W, &E);
+}
+
+void Drag(QWidget* W, QPoint From, QPoint To, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+  Mouse(W, QEvent::MouseButtonPress, From, Qt::LeftButton, Qt::LeftButton, Mods);
+  Mouse(W, QEvent::MouseMove, (From + To) / 2, Qt::NoButton, Qt::LeftButton, Mods);
+  Mouse(W, QEvent::MouseMove, To, Qt::NoButton, Qt::LeftButton, Mods);
+  Mouse(W, QEvent::MouseButtonRelease, To, Qt::LeftButton, Qt::NoButton, Mods);
+}
+
+}  // namespace
+
+TEST_F(TMainFormFixture, LayerEditingWithTheMouse) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(400, 300, 0xFFFFFFFF);
+  TImgView32& View = Form->ImgView()->View();
+  View.SetScale(1);
+  TBitmap32 Pic;
+  Pic.SetSize(100, 50);
+  Pic.Clear(0xFF00AA00);
+  TBitmapLayer* A = Doc.AddPictureLayer(Pic, 255);
+  A->SetLocation({20, 20, 120, 70});
+  TBitmapLayer* B = Doc.AddPictureLayer(Pic, 255);
+  B->SetLocation({200, 150, 300, 200});
+  Doc.SetSelection(nullptr);
+  QWidget* W = Form->ImgView();
+  const auto At = [&](float X, float Y) { return View.BitmapToControl({int(X), int(Y)}); };
+  const auto Q = [](TPoint P) { return QPoint(P.X, P.Y); };
+
+  // Click a layer: it is selected.
+  Mouse(W, QEvent::MouseButtonPress, Q(At(50, 40)), Qt::LeftButton, Qt::LeftButton);
+  Mouse(W, QEvent::MouseButtonRelease, Q(At(50, 40)), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Doc.Selected(), A);
+  EXPECT_TRUE(Form->pnlBitmapLayer->isVisible());
+
+  // Drag inside the frame: it moves by the same amount.
+  Drag(W, Q(At(50, 40)), Q(At(80, 60)));
+  EXPECT_EQ(A->Location(), (TSingleRect{50, 40, 150, 90}));
+
+  // Drag the bottom-right corner with kept proportions: the height follows the width.
+  Drag(W, Q(At(149, 89)), Q(At(200, 150)));
+  EXPECT_FLOAT_EQ(A->Location().Right, 200);
+  EXPECT_FLOAT_EQ(A->Location().Bottom - A->Location().Top, 75);
+  // Without kept proportions the corner goes where the mouse goes.
+  Form->Propos->setChecked(false);
+  const TSingleRect R = A->Location();
+  Drag(W, Q(At(R.Right - 1, R.Bottom - 1)), Q(At(R.Right + 10, R.Bottom + 20)));
+  EXPECT_FLOAT_EQ(A->Location().Right, R.Right + 10);
+  EXPECT_FLOAT_EQ(A->Location().Bottom, R.Bottom + 20);
+
+  // Ctrl-drag of the right side handle resizes symmetrically about the centre.
+  A->SetLocation({50, 40, 150, 90});
+  Form->Document().SetSelection(nullptr);
+  Form->Document().SetSelection(A);
+  Drag(W, Q(At(149, 65)), Q(At(170, 65)), Qt::ControlModifier);
+  EXPECT_FLOAT_EQ(A->Location().Left, 30);
+  EXPECT_FLOAT_EQ(A->Location().Right, 170);
+
+  // Click on empty canvas: nothing is selected.
+  Mouse(W, QEvent::MouseButtonPress, Q(At(390, 10)), Qt::LeftButton, Qt::LeftButton);
+  Mouse(W, QEvent::MouseButtonRelease, Q(At(390, 10)), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Doc.Selected(), nullptr);
+  EXPECT_FALSE(Form->pnlBitmapLayer->isVisible());
+}
+
+TEST_F(TMainFormFixture, UndoRedoItemsFollowTheRecords) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(100, 100, 0xFFFFFFFF);
+  TBitmap32 Pic;
+  Pic.SetSize(20, 10);
+  TBitmapLayer* L = Doc.AddPictureLayer(Pic, 255);
+  Form->N901Click();
+  Form->N16Click();
+  EXPECT_TRUE(Form->N17->isEnabled());
+  EXPECT_FALSE(Form->N18->isEnabled());
+  EXPECT_EQ(L->Bitmap()->Width(), 10);
+  Form->N17Click();
+  EXPECT_EQ(L->Bitmap()->Width(), 20);
+  EXPECT_FALSE(Form->N17->isEnabled());
+  EXPECT_TRUE(Form->N18->isEnabled());
+  Form->mnArrangeClick();
+  EXPECT_TRUE(Form->ArrangeItems[15]->isEnabled());
+  Form->mnDeleteClick();
+  EXPECT_EQ(Doc.Selected(), nullptr);
+  EXPECT_FALSE(Form->N18->isEnabled());  // the redo target was the deleted layer
 }
 
 TEST(PelmoraExecutable, StartsAndClosesHeadless) {
