@@ -4,13 +4,18 @@
 #include <cstdlib>
 
 #include "main_form.h"
+#include "picture_codecs.h"
 
 int main(int argc, char** argv) {
   QApplication App(argc, argv);
+  RegisterPictureCodecs();
   QApplication::setApplicationName(QStringLiteral("Pelmora"));
   QApplication::setApplicationDisplayName(QStringLiteral("Pelmora"));
   TMainForm MainForm(QApplication::applicationDirPath());
   MainForm.show();
+  QStringList Arguments = QApplication::arguments();
+  Arguments.removeFirst();
+  MainForm.Run([&] { MainForm.OpenFromCommandLine(Arguments); });
   // For scripted checks: close the window once it has been shown and the event loop runs.
   if (const char* Delay = std::getenv("PELMORA_CLOSE_AFTER_MS")) {
     QTimer::singleShot(std::atoi(Delay), &MainForm, [&MainForm] { MainForm.close(); });

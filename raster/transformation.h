@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "bitmap32.h"
+#include "blend.h"
 #include "types.h"
 
 // 3 x 3 matrix of floats stored column after column: x' = s[0]x + s[3]y + s[6],
@@ -110,6 +111,11 @@ class TProjectiveTransformation : public TTransformation {
 // Draws Src into Dst through T with Src's draw mode, master alpha and filter (sfNearest samples
 // the nearest pixel, any other filter bilinearly). Dst is notified unless nothing could be drawn.
 void TransformBitmap(TBitmap32& Dst, const TBitmap32& Src, TTransformation& T);
+
+// The instruction forms of TransformBitmap's loops (AVX2 or scalar); every form gives the same
+// result to the bit. Other or unsupported forms select the scalar one. Returns the previous one.
+TBlendForms TransformForms();
+TBlendForms SetTransformForms(TBlendForms Forms);
 
 // Sets the alpha of the one-pixel outline of R (right and bottom inclusive) to 0.
 void ClearBorderAlpha(TBitmap32& B, const TRect& R);

@@ -19,6 +19,12 @@
 #include <exception>
 
 #include "about_dialog.h"
+#include "exceptions.h"
+#include "export_dialogs.h"
+#include "open_document.h"
+#include "png_codec.h"
+#include "project_file.h"
+#include "tiff_codec.h"
 #include "new_canvas_dialog.h"
 #include "toolbar_icons.h"
 
@@ -45,6 +51,25 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
   };
   OpenUrl = [](const QUrl& Url) { QDesktopServices::openUrl(Url); };
+  AskSaveQuestion = [this] {
+    return QMessageBox::question(this, QStringLiteral("Pelmora"),
+                                 QStringLiteral("Сохранить изображение?"),
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  };
+  AskSaveName = [this](std::string& Typed, int& FilterIndex) {
+    const QStringList Filters = {
+        QStringLiteral("Vesnova project (*.kvt)"), QStringLiteral("Bitmaps (*.bmp)"),
+        QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("CompuServe GIF Image (*.gif)"),
+        QStringLiteral("PNG Image (*.png)"),       QStringLiteral("TIFF Image (*.tif)")};
+    QFileDialog Dialog(this, QStringLiteral("Сохранить как"));
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setNameFilters(Filters);
+    Dialog.selectNameFilter(Filters.value(FilterIndex - 1));
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return false;
+    Typed = Dialog.selectedFiles().first().toStdString();
+    FilterIndex = static_cast<int>(Filters.indexOf(Dialog.selectedNameFilter())) + 1;
+    return !Typed.empty();
+  };
 
   BuildMenus();
   BuildToolBar();
@@ -93,6 +118,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   ReadSettings();
 
   FNewCanvasDialog = new TNewCanvasDialog(this);
+  FGifType = new TGifType(this);
+  FCompress = new TCompress(this);
   FAboutKVT = new TAboutKVT(this);
 
   Timer1 = new QTimer(this);
@@ -134,6 +161,22 @@ void TMainForm::BuildMenus() {
   mnFile = Bar->addMenu(QStringLiteral("Файл"));
   mnFileNew = AddCommand(mnFile, QStringLiteral("Новый"), &TMainForm::mnFileNewClick,
                          QKeySequence(Qt::CTRL | Qt::Key_N));
+  mnFileOpen = AddCommand(mnFile, QStringLiteral("Открыть"), &TMainForm::mnFileOpenClick,
+                          QKeySequence(Qt::CTRL | Qt::Key_O));
+  Save1 = AddCommand(mnFile, QStringLiteral("Сохранить"), &TMainForm::Save1Click,
+                     QKeySequence(Qt::CTRL | Qt::Key_S));
+  N3 = AddCommand(mnFile, QStringLiteral("Сохранить как..."), &TMainForm::N3Click);
+  Save1->setEnabled(false);
+  N3->setEnabled(false);
+  N14 = mnFile->addMenu(QStringLiteral("Недавние открытки"));
+  connect(N14, &QMenu::aboutToShow, this, [this] { Run([this] { N14Click(); }); });
+  QMenu* Export = mnFile->addMenu(QStringLiteral("Экспорт открытки"));
+  const char* const Formats[] = {"В формат BMP", "В формат JPEG", "В формат GIF", "В формат PNG",
+                                 "В формат TIFF"};
+  for (int I = 0; I < 5; ++I) {
+    QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
+    connect(A, &QAction::triggered, this, [this, I] { Run([this, I] { SaveAs(I + 2); }); });
+  }
   mnFile->addSeparator();
   AddCommand(mnFile, QStringLiteral("Выход"), &TMainForm::N5Click, QKeySequence(Qt::Key_F10));
   connect(mnFile, &QMenu::aboutToShow, this, [this] { Run([this] { mnFileClick(); }); });
@@ -224,6 +267,11 @@ void TMainForm::BuildToolBar() {
   ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   QAction* New = ToolBar1->addAction(MakeToolIcon(TToolIcon::New), QStringLiteral("Новый"));
   connect(New, &QAction::triggered, this, [this] { Run([this] { mnFileNewClick(); }); });
+  QAction* Open = ToolBar1->addAction(MakeToolIcon(TToolIcon::Open), QStringLiteral("Открыть"));
+  connect(Open, &QAction::triggered, this, [this] { Run([this] { mnFileOpenClick(); }); });
+  SaveIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Save), QStringLiteral("  Сохранить  "));
+  SaveIt->setEnabled(false);
+  connect(SaveIt, &QAction::triggered, this, [this] { Run([this] { Save1Click(); }); });
 
   QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
   connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
@@ -314,6 +362,16 @@ void TMainForm::BuildSidePanel() {
     auto* Label11 = new QLabel(QStringLiteral("<a href=\"new\">Новый проект</a>"), Start);
     connect(Label11, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileNewClick(); }); });
     Start->Body()->addWidget(Label11);
+    Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Открыть проект</b>"), Start));
+    for (int I = 0; I < 4; ++I) {
+      Labs[I] = new QLabel(Start);
+      connect(Labs[I], &QLabel::linkActivated, this,
+              [this, I](const QString&) { Run([this, I] { OpenLink(I); }); });
+      Start->Body()->addWidget(Labs[I]);
+    }
+    auto* Label9 = new QLabel(QStringLiteral("<a href=\"open\">Другой документ</a>"), Start);
+    connect(Label9, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileOpenClick(); }); });
+    Start->Body()->addWidget(Label9);
   }
   Stack->addWidget(Start);
 
@@ -333,6 +391,8 @@ void TMainForm::BuildStatusBar() {
 }
 
 void TMainForm::ReadSettings() {
+  FRecent.LoadFromFile(TRecentFiles::ListFileName(FProgramDir.toStdString()));
+  UpdateLinks();
   const TViewSettings V = ReadViewSettings(ProgramFile("View.kvp").toStdString());
   BufColor = V.Color;
   N103->setChecked(V.Chess);
@@ -355,6 +415,13 @@ void TMainForm::ReadSettings() {
 void TMainForm::showEvent(QShowEvent* Event) { QMainWindow::showEvent(Event); }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
+  // FormCloseQuery: a card with unsaved changes closes only when the user agrees.
+  bool Close = true;
+  if (!FClosed && !FDoc->IsEmpty()) Run([&] { Close = AskToSave(); });
+  if (!Close) {
+    Event->ignore();
+    return;
+  }
   FormClose();
   Event->accept();
 }
@@ -362,6 +429,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 void TMainForm::FormClose() {
   if (FClosed) return;
   FClosed = true;
+  SaveRecentList();
   TViewSettings V;
   V.Chess = N103->isChecked();
   V.Color = BufColor;
@@ -381,7 +449,11 @@ void TMainForm::FormClose() {
 
 // --- Menu refresh ------------------------------------------------------------------------------
 
-void TMainForm::mnFileClick() {}
+void TMainForm::mnFileClick() {
+  const bool HasCanvas = !FDoc->IsEmpty();
+  Save1->setEnabled(HasCanvas);
+  N3->setEnabled(HasCanvas);
+}
 
 void TMainForm::N8Click() {
   const bool HasCanvas = !FDoc->IsEmpty();
@@ -398,9 +470,17 @@ void TMainForm::N40Click() {
 // --- Document commands --------------------------------------------------------------------------
 
 void TMainForm::mnFileNewClick() {
-  if (FNewCanvasDialog->exec() == QDialog::Accepted)
+  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  if (FNewCanvasDialog->exec() == QDialog::Accepted) {
+    FOpenName.clear();
+    FSaveName.clear();
     FDoc->NewCanvas(FNewCanvasDialog->ResultWidth(), FNewCanvasDialog->ResultHeight(),
                     0xFFFFFFFF);
+    FUndo->Reset();
+    Save1->setEnabled(true);
+    N3->setEnabled(true);
+  }
+  SaveIt->setEnabled(true);
   N35Click();
   Panel1->setVisible(!FDoc->IsEmpty());
   StatusPanel1->setText(QStringLiteral("Новый проект"));
@@ -426,7 +506,183 @@ void TMainForm::AddPhotoFromFile(const QString& FileName) {
 
 void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
 
-void TMainForm::N5Click() { close(); }
+void TMainForm::N5Click() {
+  SaveRecentList();
+  close();
+}
+
+void TMainForm::SaveRecentList() {
+  try {
+    FRecent.SaveToFile(TRecentFiles::ListFileName(FProgramDir.toStdString()));
+  } catch (const Exception&) {
+    // A read-only program folder keeps the list of this run only.
+  }
+}
+
+// --- Files ---------------------------------------------------------------------------------------
+
+bool TMainForm::AskToSave() {
+  if (!FDoc->Modified) return true;
+  switch (AskSaveQuestion()) {
+    case QMessageBox::Yes:
+      Save1Click();
+      // A save that did not happen (cancelled dialog, failed write) keeps the card open.
+      return !FDoc->Modified;
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TMainForm::OpenFile(const std::string& FileName) {
+  FSaveName.clear();
+  OpenDocument(FileName, *FDoc);
+  pnlImage->setVisible(!FDoc->IsEmpty());
+  const bool CanSave = SaveEnabledAfterOpen(FileName);
+  Save1->setEnabled(CanSave);
+  SaveIt->setEnabled(CanSave);
+  N3->setEnabled(true);
+  if (!FRecent.IsRecent(FileName)) FRecent.AddRecent(FileName);
+  StatusPanel1->setText(QString::fromStdString(FileName));
+  StatusPanel2->setText(SizeText(FDoc->Canvas()));
+  Start->hide();
+  FUndo->Reset();
+  UpdateUndoItems();
+  ShowZoom();
+  UpdatePanels();
+}
+
+void TMainForm::FitIfLarge() {
+  if (FDoc->Canvas().Width() > FImgView->width() - 20 ||
+      FDoc->Canvas().Height() > FImgView->height() - 20)
+    N35Click();
+}
+
+void TMainForm::mnFileOpenClick() {
+  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  const QString Name = QFileDialog::getOpenFileName(
+      this, QStringLiteral("Открыть"), QString::fromStdString(FOpenName),
+      QStringLiteral("All supported formats (*.kvt *.gif *.jpg *.jpeg *.bmp *.ico *.emf *.wmf *.png);;"
+                     "GIF Image (*.gif);;JPEG Image File (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
+                     "Icons (*.ico);;Enhanced Metafiles (*.emf);;Metafiles (*.wmf);;"
+                     "Vesnova Project (*.kvt);;PNG Image (*.png)"));
+  if (Name.isEmpty()) return;
+  FOpenName = Name.toStdString();
+  OpenFile(FOpenName);
+  FitIfLarge();
+  FImgView->View().Invalidate();
+  FDoc->Modified = false;
+}
+
+void TMainForm::OpenRecent(int Index) {
+  if (Index < 0 || Index >= static_cast<int>(FRecent.Paths().size())) return;
+  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  const std::string Path = FRecent.Paths()[static_cast<size_t>(Index)];
+  FRecent.Mark(Index);
+  FOpenName = Path;
+  OpenFile(Path);
+  FDoc->Modified = false;
+  FitIfLarge();
+}
+
+void TMainForm::OpenLink(int Index) {
+  const std::string Path = FRecent.LinkPath(Index);
+  if (Path.empty()) return;
+  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  FOpenName = Path;
+  OpenFile(Path);
+  FDoc->Modified = false;
+  FitIfLarge();
+}
+
+void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
+  if (Arguments.isEmpty()) return;
+  const std::string Path = Arguments.join(' ').toStdString();
+  FOpenName = Path;
+  OpenFile(Path);
+}
+
+void TMainForm::N14Click() {
+  N14->clear();
+  const std::vector<std::string> Captions = FRecent.Captions();
+  for (size_t I = 0; I < Captions.size(); ++I) {
+    QAction* A = N14->addAction(QString::fromStdString(Captions[I]));
+    if (static_cast<int>(I) == FRecent.Marked()) A->setIcon(MakeToolIcon(TToolIcon::Open));
+    if (FRecent.IsEmpty()) continue;
+    const int Index = static_cast<int>(I);
+    connect(A, &QAction::triggered, this, [this, Index] { Run([this, Index] { OpenRecent(Index); }); });
+  }
+}
+
+void TMainForm::UpdateLinks() {
+  for (int I = 0; I < 4; ++I) {
+    const QString Caption = QString::fromStdString(FRecent.LinkCaption(I)).toHtmlEscaped();
+    if (FRecent.LinkPath(I).empty())
+      Labs[I]->setText(Caption);
+    else
+      Labs[I]->setText(QStringLiteral("<a href=\"recent\">%1</a>").arg(Caption));
+  }
+}
+
+void TMainForm::Save1Click() {
+  if (FOpenName.empty() && FSaveName.empty()) {
+    SaveAs(1);
+    return;
+  }
+  const std::string Name = !FOpenName.empty() ? FOpenName : FSaveName;
+  // A name in a format "Сохранить" cannot write asks for a name instead of losing the changes.
+  if (!SaveDocument(*FDoc, Name)) SaveAs(1);
+  FImgView->View().Invalidate();
+}
+
+void TMainForm::SaveAs(int FilterIndex) {
+  std::string Typed;
+  if (!AskSaveName(Typed, FilterIndex)) return;
+  if (!SaveAsTo(FilterIndex, Typed)) return;
+  const std::string Path = SaveAsFileName(Typed, FilterIndex);
+  FOpenName.clear();
+  FSaveName = Path;
+  if (FilterIndex == 1 && !FRecent.IsRecent(Path)) FRecent.AddRecent(Path);
+  Save1->setEnabled(true);
+  SaveIt->setEnabled(true);
+  N3->setEnabled(true);
+  StatusPanel1->setText(QString::fromStdString(Path));
+  FImgView->View().Invalidate();
+}
+
+bool TMainForm::SaveAsTo(int FilterIndex, const std::string& Typed) {
+  const std::string Path = SaveAsFileName(Typed, FilterIndex);
+  if (FilterIndex == 1) {
+    WriteProject(*FDoc, Path);
+    FDoc->Modified = false;
+    return true;
+  }
+  std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
+  bool Written = true;
+  switch (FilterIndex) {
+    case 2:
+      Flat->SaveToFile(Path);
+      break;
+    case 3:
+      FImgView->View().Invalidate();
+      Written = FCompress->Execute(*Flat, Path);
+      break;
+    case 4:
+      Written = FGifType->Execute(*Flat, Path);
+      break;
+    case 5:
+      SavePng(*Flat, Path);
+      break;
+    case 6:
+      SaveTiff(*Flat, Path);
+      break;
+    default:
+      Written = false;
+  }
+  if (Written) FDoc->Modified = false;
+  return Written;
+}
 
 void TMainForm::N26Click() {
   OpenUrl(QUrl::fromLocalFile(ProgramFile("Help.html")));

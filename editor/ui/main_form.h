@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -19,11 +20,14 @@
 #include "card_document.h"
 #include "img_view_widget.h"
 #include "layer_commands.h"
+#include "recent_files.h"
 #include "settings_files.h"
 #include "side_panel.h"
 #include "undo.h"
 
 class TAboutKVT;
+class TCompress;
+class TGifType;
 class TNewCanvasDialog;
 
 // Addresses opened by the help menu.
@@ -69,6 +73,29 @@ class TMainForm : public QMainWindow {
   void N103Click();  // "Шашкой"
   void ScaleComboChange();
   void SetZoom(float Zoom);
+
+  // Files.
+  void mnFileOpenClick();
+  void Save1Click();
+  // "Сохранить как..." with the save dialog's filter preselected (1 project .. 6 TIFF).
+  void N3Click() { SaveAs(1); }
+  void SaveAs(int FilterIndex);
+  // Writes the card as "Сохранить как..." does for a filter index and a typed name; false when
+  // the JPEG or GIF dialog was cancelled.
+  bool SaveAsTo(int FilterIndex, const std::string& Typed);
+  void OpenFile(const std::string& FileName);
+  void OpenRecent(int Index);
+  void OpenLink(int Index);
+  // Yes: save, true; No: true; Cancel: false. True at once when the card is unchanged.
+  bool AskToSave();
+  // The file named on the command line: all arguments joined by single spaces.
+  void OpenFromCommandLine(const QStringList& Arguments);
+  // The question "Сохранить изображение?" (replaceable in tests): Yes, No or Cancel.
+  std::function<QMessageBox::StandardButton()> AskSaveQuestion;
+  // The save dialog (replaceable in tests): the typed name and the chosen filter index.
+  std::function<bool(std::string& Typed, int& FilterIndex)> AskSaveName;
+  TRecentFiles& Recent() { return FRecent; }
+  const std::string& CurrentSaveName() const { return FSaveName; }
 
   // Undo and redo.
   void N17Click();  // "Отменить"
@@ -128,6 +155,11 @@ class TMainForm : public QMainWindow {
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
   QAction* SaveIt = nullptr;
+  QAction* mnFileOpen = nullptr;
+  QAction* Save1 = nullptr;  // "Сохранить"
+  QAction* N3 = nullptr;     // "Сохранить как..."
+  QMenu* N14 = nullptr;      // "Недавние открытки"
+  std::array<QLabel*, 4> Labs{};  // Lab1 .. Lab4
   QAction* N17 = nullptr;  // "Отменить"
   QAction* N18 = nullptr;  // "Повторить"
   QMenu* LayerPopup = nullptr;
@@ -146,6 +178,10 @@ class TMainForm : public QMainWindow {
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
   void ApplyEnabling(const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On);
   void UpdateUndoItems();
+  void N14Click();
+  void UpdateLinks();
+  void FitIfLarge();
+  void SaveRecentList();
   void BuildToolBar();
   void BuildSidePanel();
   void BuildStatusBar();
@@ -166,6 +202,11 @@ class TMainForm : public QMainWindow {
   TProductLinks FLinks;
   TNewCanvasDialog* FNewCanvasDialog = nullptr;
   TAboutKVT* FAboutKVT = nullptr;
+  TCompress* FCompress = nullptr;
+  TGifType* FGifType = nullptr;
+  TRecentFiles FRecent;
+  std::string FOpenName;  // the open dialog's remembered name
+  std::string FSaveName;  // the save dialog's remembered name
   QTimer* Timer1 = nullptr;
   bool FPanelOnLeft = false;
   bool FClosed = false;

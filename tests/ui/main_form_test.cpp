@@ -265,6 +265,78 @@ TEST_F(TMainFormFixture, UndoRedoItemsFollowTheRecords) {
   EXPECT_FALSE(Form->N18->isEnabled());  // the redo target was the deleted layer
 }
 
+TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(120, 80, 0xFF204060);
+  TBitmap32 Pic;
+  Pic.SetSize(10, 10);
+  Pic.Clear(0xFFFF0000);
+  Doc.AddPictureLayer(Pic, 200);
+  const std::string Typed = QDir(Dir.path()).filePath("card").toStdString();
+  Form->AskSaveName = [&](std::string& Name, int& Filter) {
+    Name = Typed;
+    Filter = 1;
+    return true;
+  };
+  Form->N3Click();
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+  EXPECT_FALSE(Doc.Modified);
+  EXPECT_EQ(Form->CurrentSaveName(), Typed + ".kvt");
+  EXPECT_TRUE(Form->Recent().IsRecent(Typed + ".kvt"));
+
+  // A cancelled save keeps the card modified, so closing still asks.
+  Doc.Canvas().Clear(0xFF000000);
+  Form->AskSaveName = [](std::string&, int&) { return false; };
+  Form->N3Click();
+  EXPECT_TRUE(Doc.Modified);
+  int Asked = 0;
+  Form->AskSaveQuestion = [&] {
+    ++Asked;
+    return QMessageBox::Cancel;
+  };
+  EXPECT_FALSE(Form->AskToSave());
+  EXPECT_EQ(Asked, 1);
+
+  // Opening the project brings the layer back, selected, with a clean Modified flag.
+  Form->AskSaveQuestion = [] { return QMessageBox::No; };
+  Form->OpenRecent(0);
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+  EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF204060u);
+  ASSERT_NE(Doc.SelectedBitmapLayer(), nullptr);
+  EXPECT_EQ(Doc.SelectedBitmapLayer()->Bitmap()->MasterAlpha(), 200u);
+  EXPECT_FALSE(Doc.Modified);
+  EXPECT_FALSE(Form->Start->isVisible());
+
+  // A damaged file: the message, and the open card stays.
+  const QString Bad = QDir(Dir.path()).filePath("bad.kvt");
+  std::ofstream(Bad.toStdString()) << "definitely not a project";
+  Form->Run([&] { Form->OpenFile(Bad.toStdString()); });
+  EXPECT_EQ(Errors.size(), 1);
+  EXPECT_EQ(Doc.Canvas().Width(), 120);
+  EXPECT_NE(Doc.SelectedBitmapLayer(), nullptr);
+}
+
+TEST(PelmoraExecutable, OpensThePictureNamedOnTheCommandLine) {
+  QTemporaryDir Dir;
+  const QString Sub = QDir(Dir.path()).filePath("my cards");
+  QDir().mkpath(Sub);
+  TBitmap32 Pic;
+  Pic.SetSize(30, 20);
+  Pic.Clear(0xFF00FF00);
+  Pic.SaveToFile(QDir(Sub).filePath("green card.bmp").toStdString());
+  QProcess P;
+  QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+  Env.insert("QT_QPA_PLATFORM", "offscreen");
+  Env.insert("PELMORA_CLOSE_AFTER_MS", "300");
+  P.setProcessEnvironment(Env);
+  // An unquoted path with a space arrives as two arguments.
+  P.start(QStringLiteral(PELMORA_EXECUTABLE),
+          QStringList{QDir(Dir.path()).filePath("my"), QStringLiteral("cards/green card.bmp")});
+  ASSERT_TRUE(P.waitForFinished(60000));
+  EXPECT_EQ(P.exitCode(), 0) << P.readAllStandardError().toStdString();
+}
+
 TEST(PelmoraExecutable, StartsAndClosesHeadless) {
   QProcess P;
   QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();

@@ -1,0 +1,149 @@
+// pelmora-cli: the card as a flat picture, or its layer records as JSON, for scripts, servers
+// and tests. It needs no display: the document lives on an image control without a window.
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bitmap_layer.h"
+#include "card_document.h"
+#include "img_view32.h"
+#include "open_document.h"
+#include "picture_codecs.h"
+#include "picture_readers.h"
+
+namespace {
+
+constexpr char Usage[] =
+    "Использование:\n"
+    "  pelmora-cli render ВХОД ВЫХОД   плоское изображение открытки или картинки; формат\n"
+    "                                  выбирается по расширению ВЫХОДА: .bmp (с альфа-каналом),\n"
+    "                                  .png, .jpg (качество 100), .gif, .tif\n"
+    "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON\n"
+    "  pelmora-cli --help              эта справка\n"
+    "ВХОД: проект (.kvt, .KVT) или картинка любого читаемого формата.\n"
+    "При ошибке: одна строка в stderr, код выхода 1, ВЫХОД не создаётся.\n";
+
+class ECliError : public std::exception {
+ public:
+  explicit ECliError(std::string Message) : FMessage(std::move(Message)) {}
+  const char* what() const noexcept override { return FMessage.c_str(); }
+
+ private:
+  std::string FMessage;
+};
+
+bool IsOutputExtension(const std::string& Ext) {
+  for (const char* E : {".bmp", ".png", ".jpg", ".jpeg", ".gif", ".tif", ".tiff"})
+    if (Ext == E)
+      return true;
+  return false;
+}
+
+// The document on a window-less view, opened from the file.
+struct TOpenCard {
+  TImgView32 View;
+  TCardDocument Doc{View};
+
+  explicit TOpenCard(const std::string& FileName) {
+    View.SetBounds(800, 600);
+    OpenDocument(FileName, Doc);
+    if (Doc.IsEmpty())
+      throw ECliError("изображение пустое: " + FileName);
+  }
+};
+
+std::string FloatText(float V) {
+  char Buf[32];
+  const auto R = std::to_chars(Buf, Buf + sizeof(Buf), V);
+  return std::string(Buf, R.ptr);
+}
+
+int Render(const std::string& Input, const std::string& Output) {
+  const std::string Ext = LowerExtension(Output);
+  if (!IsOutputExtension(Ext))
+    throw ECliError("неизвестный формат вывода \"" + Ext + "\" (" + Output +
+                    "): нужен .bmp, .png, .jpg, .gif или .tif");
+  TOpenCard Card(Input);
+  const std::unique_ptr<TBitmap32> Flat = Card.Doc.RenderFlatImage();
+  TSaveOptions Options;
+  Options.JpegQuality = 100;
+  SavePictureByExtension(*Flat, Output, Options);
+  return 0;
+}
+
+int Info(const std::string& Input) {
+  TOpenCard Card(Input);
+  std::string Json = "{\"width\": " + std::to_string(Card.Doc.Canvas().Width()) +
+                     ", \"height\": " + std::to_string(Card.Doc.Canvas().Height()) +
+                     ", \"layers\": [";
+  TLayerCollection& Layers = Card.Doc.Layers();
+  int Index = 0;
+  for (int32_t I = 0; I < Layers.Count(); ++I) {
+    const auto* L = dynamic_cast<const TBitmapLayer*>(Layers.Items(I));
+    if (L == nullptr)
+      continue;
+    const TSingleRect& R = L->Location();
+    const TBitmap32& B = *L->Bitmap();
+    if (Index > 0)
+      Json += ", ";
+    Json += "{\"index\": " + std::to_string(Index) + ", \"left\": " + FloatText(R.Left) +
+            ", \"top\": " + FloatText(R.Top) + ", \"right\": " + FloatText(R.Right) +
+            ", \"bottom\": " + FloatText(R.Bottom) +
+            ", \"bitmapWidth\": " + std::to_string(B.Width()) +
+            ", \"bitmapHeight\": " + std::to_string(B.Height()) +
+            ", \"masterAlpha\": " + std::to_string(B.MasterAlpha()) +
+            ", \"scaled\": " + (L->Scaled() ? "true" : "false") +
+            ", \"cropped\": " + (L->Cropped() ? "true" : "false") +
+            ", \"interpolated\": " + (B.StretchFilter() != sfNearest ? "true" : "false") + "}";
+    ++Index;
+  }
+  Json += "]}\n";
+  std::fputs(Json.c_str(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int Run(const std::vector<std::string>& Args) {
+  if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
+    std::fputs(Usage, stdout);
+    return 0;
+  }
+  if (Args.empty())
+    throw ECliError("не указана команда (см. pelmora-cli --help)");
+  const std::string& Command = Args[0];
+  if (Command == "render") {
+    if (Args.size() != 3)
+      throw ECliError("render ждёт два аргумента: ВХОД ВЫХОД");
+    return Render(Args[1], Args[2]);
+  }
+  if (Command == "info") {
+    if (Args.size() != 2)
+      throw ECliError("info ждёт один аргумент: ВХОД");
+    return Info(Args[1]);
+  }
+  throw ECliError("неизвестная команда \"" + Command + "\" (см. pelmora-cli --help)");
+}
+
+// One line, whatever the message holds.
+std::string OneLine(std::string S) {
+  for (char& C : S)
+    if (C == '\n' || C == '\r')
+      C = ' ';
+  return S;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    RegisterPictureCodecs();
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "pelmora-cli: недостаточно памяти\n");
+  } catch (const std::exception& E) {
+    std::fprintf(stderr, "pelmora-cli: %s\n", OneLine(E.what()).c_str());
+  }
+  return 1;
+}

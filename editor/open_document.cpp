@@ -1,0 +1,120 @@
+#include "open_document.h"
+
+#include <memory>
+
+#include "bitmap32.h"
+#include "card_document.h"
+#include "file_io.h"
+#include "gif_codec.h"
+#include "picture_codecs.h"
+#include "project_file.h"
+
+namespace {
+
+// The largest picture a reader accepts (2^28 pixels of 32 bits) plus headers.
+constexpr size_t MaxPictureFileSize = (size_t{1} << 30) + (size_t{1} << 20);
+
+bool OneOf(const std::string& S, std::initializer_list<const char*> List) {
+  for (const char* Item : List)
+    if (S == Item)
+      return true;
+  return false;
+}
+
+// Clears the selection and the stack, sets zoom 1 and gives the canvas the picture's pixels
+// (Picture is left empty); the canvas keeps its own draw mode, opacity and filter.
+void ReplaceCanvas(TCardDocument& Doc, TBitmap32& Picture) {
+  Doc.ClearLayers();
+  Doc.View().SetScale(1);
+  TBitmap32& Canvas = Doc.Canvas();
+  const bool Resized = Canvas.Width() != Picture.Width() || Canvas.Height() != Picture.Height();
+  Canvas.SwapContents(Picture);
+  Picture.SetSize(0, 0);
+  Canvas.Changed();
+  if (Resized)
+    Canvas.NotifyResize();
+}
+
+}  // namespace
+
+std::string FileExtension(const std::string& FileName) {
+  const size_t Slash = FileName.find_last_of('/');
+  const size_t Dot = FileName.find_last_of('.');
+  if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash))
+    return {};
+  return FileName.substr(Dot);
+}
+
+TOpenKind OpenKindFor(const std::string& FileName) {
+  const std::string Ext = FileExtension(FileName);
+  if (OneOf(Ext, {".kvt", ".KVT"}))
+    return okProject;
+  if (OneOf(Ext, {".gif", ".GIF"}))
+    return okGif;
+  return okPicture;
+}
+
+bool SaveEnabledAfterOpen(const std::string& FileName) {
+  return OneOf(FileExtension(FileName),
+               {".gif", ".GIF", ".JPG", ".jpg", ".JPEG", ".jpeg", ".BMP", ".bmp", ".kvt", ".KVT"});
+}
+
+void OpenDocument(const std::string& FileName, TCardDocument& Doc) {
+  RegisterPictureCodecs();
+  switch (OpenKindFor(FileName)) {
+    case okProject:
+      ReadProject(FileName, Doc);
+      break;
+    case okGif: {
+      const std::vector<uint8_t> Data = ReadFileBytes(FileName, MaxPictureFileSize);
+      // Drawn onto a fresh bitmap, so nothing of the old canvas shows through.
+      TBitmap32 Picture;
+      Picture.Assign(ReadGifImage(Data.data(), Data.size()));
+      ReplaceCanvas(Doc, Picture);
+      break;
+    }
+    case okPicture: {
+      TBitmap32 Picture;
+      Picture.LoadFromFile(FileName);
+      ReplaceCanvas(Doc, Picture);
+      break;
+    }
+  }
+  Doc.Modified = false;
+}
+
+TSaveKind SaveKindFor(const std::string& FileName) {
+  const std::string Ext = FileExtension(FileName);
+  if (OneOf(Ext, {".kvt", ".KVT"}))
+    return skProject;
+  if (OneOf(Ext, {".bmp", ".BMP"}))
+    return skBmp;
+  if (OneOf(Ext, {".gif", ".GIF"}))
+    return skGif;
+  if (OneOf(Ext, {".jpg", ".jpeg", ".JPG", ".JPEG"}))
+    return skJpeg;
+  return skNothing;
+}
+
+bool SaveDocument(TCardDocument& Doc, const std::string& FileName) {
+  const TSaveKind Kind = SaveKindFor(FileName);
+  if (Kind == skNothing)
+    return false;
+  if (Kind == skProject) {
+    WriteProject(Doc, FileName);
+  } else {
+    const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+    TSaveOptions Options;
+    Options.JpegQuality = 100;
+    SavePictureByExtension(*Flat, FileName, Options);
+  }
+  Doc.Modified = false;
+  return true;
+}
+
+std::string SaveAsFileName(const std::string& Typed, int FilterIndex) {
+  static const char* const Extensions[] = {".kvt", ".bmp", ".jpg", ".gif", ".png", ".tif"};
+  if (FilterIndex < 1 || FilterIndex > 6)
+    return Typed;
+  return Typed + Extensions[FilterIndex - 1];
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Opening a file into the card document and saving the document under a name: the parts of
+// "Открыть", the recent items, "Сохранить" and "Сохранить как..." that need no window.
+// Extension tests are exact, letter case included: "card.KVT" is a project, "card.Kvt" goes
+// to the picture readers.
+#include <string>
+
+class TCardDocument;
+
+// The part of the file name (not of its folders) from its last dot; "" when there is none.
+std::string FileExtension(const std::string& FileName);
+
+enum TOpenKind { okProject, okGif, okPicture };
+// ".kvt" and ".KVT" are projects, ".gif" and ".GIF" go through the GIF reader, anything else
+// through the picture reader registered for the extension in any letter case.
+TOpenKind OpenKindFor(const std::string& FileName);
+// Whether "Сохранить" is enabled after opening a file of this name.
+bool SaveEnabledAfterOpen(const std::string& FileName);
+
+// Reads the whole file first, then replaces the document: selection and stack cleared, zoom
+// 1, the canvas (and a project's layers, the topmost selected); Modified is false afterwards.
+// A file that cannot be read leaves the document as it was and the reader's error propagates.
+// A picture arrives opaque; transparent parts of a GIF become black.
+void OpenDocument(const std::string& FileName, TCardDocument& Doc);
+
+enum TSaveKind { skNothing, skProject, skBmp, skGif, skJpeg };
+// What "Сохранить" writes for a current file name: ".kvt" and ".KVT" a project; ".bmp",
+// ".BMP" the flat image as BMP; ".gif", ".GIF" as GIF; ".jpg", ".jpeg", ".JPG", ".JPEG" as
+// JPEG of quality 100; any other extension nothing.
+TSaveKind SaveKindFor(const std::string& FileName);
+
+// "Сохранить" to FileName by SaveKindFor. The write is atomic, and Modified becomes false only
+// once it succeeded. Returns false, writing nothing and leaving Modified alone, when the name
+// has no format. A failed write raises the writer's error. Writing a project keeps the
+// selection; the picture formats render the flat image, which clears it.
+bool SaveDocument(TCardDocument& Doc, const std::string& FileName);
+
+// The file name "Сохранить как..." writes: the typed name with the extension of the chosen
+// filter (1 project ".kvt", 2 ".bmp", 3 ".jpg", 4 ".gif", 5 ".png", 6 ".tif") always appended,
+// also when the typed name ends with it already. Another index gives the typed name.
+std::string SaveAsFileName(const std::string& Typed, int FilterIndex);

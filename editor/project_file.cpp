@@ -1,0 +1,593 @@
+#include "project_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "bitmap_layer.h"
+#include "card_document.h"
+#include "custom_layer.h"
+#include "picture.h"
+#include "rubberband_layer.h"
+
+namespace {
+
+constexpr char BitmapName[] = "bitmap";
+constexpr size_t BitmapNameLength = sizeof(BitmapName) - 1;
+constexpr size_t BmpHeaderSize = 54;
+
+// Record field offsets.
+constexpr size_t RecName = 0;
+constexpr size_t RecMasterAlpha = 72;
+constexpr size_t RecLocation = 76;
+constexpr size_t RecScaled = 92;
+constexpr size_t RecCropped = 93;
+constexpr size_t RecInterpolated = 104;
+
+// A layer placed further out than this is taken for damage: no card comes near it, and the
+// view's integer arithmetic must not see such values.
+constexpr float MaxLocation = 1.0e6f;
+
+void Put16(uint8_t* P, uint32_t V) {
+  P[0] = static_cast<uint8_t>(V);
+  P[1] = static_cast<uint8_t>(V >> 8);
+}
+
+void Put32(uint8_t* P, uint32_t V) {
+  Put16(P, V);
+  Put16(P + 2, V >> 16);
+}
+
+uint32_t Get32(const uint8_t* P) {
+  return uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) | (uint32_t{P[3]} << 24);
+}
+
+// The 54 header bytes of the BMP stream form of a Width x Height bitmap; the pixel rows follow
+// bottom row first.
+void MakeBmpHeader(uint8_t* H, int32_t Width, int32_t Height) {
+  const uint32_t ImageBytes = static_cast<uint32_t>(Width) * static_cast<uint32_t>(Height) * 4;
+  std::memset(H, 0, BmpHeaderSize);
+  H[0] = 'B';
+  H[1] = 'M';
+  Put32(H + 2, static_cast<uint32_t>(BmpHeaderSize) + ImageBytes);
+  Put32(H + 10, static_cast<uint32_t>(BmpHeaderSize));
+  Put32(H + 14, 40);
+  Put32(H + 18, static_cast<uint32_t>(Width));
+  Put32(H + 22, static_cast<uint32_t>(Height));
+  Put16(H + 26, 1);
+  Put16(H + 28, 32);
+  Put32(H + 34, ImageBytes);
+}
+
+size_t BmpStreamSize(const TBitmap32& B) {
+  return B.IsEmpty() ? 0 : BmpHeaderSize + size_t(B.Width()) * size_t(B.Height()) * 4;
+}
+
+// ---- Writing ----------------------------------------------------------------------------
+
+struct TPiece {
+  const uint8_t* Data;
+  size_t Size;
+};
+
+// The file image of a project as a list of pieces: headers, records and the size list owned
+// here, pixel rows borrowed from the bitmaps, so that nothing large is copied before it
+// reaches the file.
+class TProjectImage {
+ public:
+  TProjectImage(const TBitmap32& Canvas, const TLayerCollection& Layers) {
+    std::vector<const TCustomLayer*> Stored;
+    for (int32_t I = 0; I < Layers.Count(); ++I) {
+      const TCustomLayer* L = Layers.Items(I);
+      if (dynamic_cast<const TRubberbandLayer*>(L) == nullptr)
+        Stored.push_back(L);
+    }
+    std::vector<const TBitmap32*> Streams;
+    for (const TCustomLayer* L : Stored)
+      if (const auto* B = dynamic_cast<const TBitmapLayer*>(L))
+        Streams.push_back(B->Bitmap());
+    Streams.push_back(&Canvas);
+
+    FRecords.assign(Stored.size() * ProjectRecordSize, 0);
+    for (size_t I = 0; I < Stored.size(); ++I)
+      if (const auto* B = dynamic_cast<const TBitmapLayer*>(Stored[I]))
+        WriteRecord(*B, FRecords.data() + I * ProjectRecordSize);
+
+    // Header storage is sized before any piece points into it.
+    FHeaders.resize(Streams.size() * BmpHeaderSize);
+    for (size_t I = 0; I < Streams.size(); ++I) {
+      const TBitmap32& B = *Streams[I];
+      FSizeList += std::to_string(BmpStreamSize(B)) + "\r\n";
+      if (B.IsEmpty())
+        continue;
+      uint8_t* H = FHeaders.data() + I * BmpHeaderSize;
+      MakeBmpHeader(H, B.Width(), B.Height());
+      Add(H, BmpHeaderSize);
+      const size_t RowBytes = size_t(B.Width()) * 4;
+      for (int32_t Y = B.Height() - 1; Y >= 0; --Y)
+        Add(reinterpret_cast<const uint8_t*>(B.RowAddress(Y)), RowBytes);
+    }
+    if (!Stored.empty()) {
+      Add(FRecords.data(), FRecords.size());
+      FSizeList += std::to_string(FRecords.size()) + "\r\n";
+    }
+    Add(reinterpret_cast<const uint8_t*>(FSizeList.data()), FSizeList.size());
+    Put32(FTail, static_cast<uint32_t>(FSizeList.size() + 4));
+    Add(FTail, sizeof(FTail));
+  }
+
+  const std::vector<TPiece>& Pieces() const { return FPieces; }
+  size_t Size() const { return FSize; }
+
+ private:
+  static void WriteRecord(const TBitmapLayer& L, uint8_t* R) {
+    R[RecName] = static_cast<uint8_t>(BitmapNameLength);
+    std::memcpy(R + RecName + 1, BitmapName, BitmapNameLength);
+    Put32(R + RecMasterAlpha, L.Bitmap()->MasterAlpha());
+    const TSingleRect& Loc = L.Location();
+    const float Sides[4] = {Loc.Left, Loc.Top, Loc.Right, Loc.Bottom};
+    for (int I = 0; I < 4; ++I) Put32(R + RecLocation + 4 * I, std::bit_cast<uint32_t>(Sides[I]));
+    R[RecScaled] = L.Scaled() ? 1 : 0;
+    R[RecCropped] = L.Cropped() ? 1 : 0;
+    R[RecInterpolated] = L.Bitmap()->StretchFilter() != sfNearest ? 1 : 0;
+  }
+
+  void Add(const uint8_t* Data, size_t Size) {
+    if (Size == 0)
+      return;
+    FPieces.push_back({Data, Size});
+    FSize += Size;
+  }
+
+  std::vector<uint8_t> FHeaders;
+  std::vector<uint8_t> FRecords;
+  std::string FSizeList;
+  uint8_t FTail[4] = {};
+  std::vector<TPiece> FPieces;
+  size_t FSize = 0;
+};
+
+[[noreturn]] void FailWrite(const std::string& FileName, int Err) {
+  throw EProjectError("Не удаётся записать файл \"" + FileName + "\": " + std::strerror(Err));
+}
+
+class TFd {
+ public:
+  explicit TFd(int Fd) : FFd(Fd) {}
+  ~TFd() {
+    if (FFd >= 0)
+      ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  int Release() {
+    const int Fd = FFd;
+    FFd = -1;
+    return Fd;
+  }
+
+ private:
+  int FFd;
+};
+
+// Writes the pieces with as few system calls as the vector limit allows.
+bool WriteAllPieces(int Fd, const std::vector<TPiece>& Pieces, int& Err) {
+  size_t Index = 0, Offset = 0;
+  std::vector<iovec> Batch;
+  while (Index < Pieces.size()) {
+    Batch.clear();
+    for (size_t I = Index; I < Pieces.size() && Batch.size() < IOV_MAX; ++I) {
+      const size_t Skip = I == Index ? Offset : 0;
+      Batch.push_back({const_cast<uint8_t*>(Pieces[I].Data) + Skip, Pieces[I].Size - Skip});
+    }
+    ssize_t N = ::writev(Fd, Batch.data(), static_cast<int>(Batch.size()));
+    if (N < 0) {
+      if (errno == EINTR)
+        continue;
+      Err = errno;
+      return false;
+    }
+    if (N == 0) {
+      Err = EIO;
+      return false;
+    }
+    // Step over what was written; a short write resumes inside a piece.
+    auto Left = static_cast<size_t>(N);
+    while (Left > 0) {
+      const size_t Rest = Pieces[Index].Size - Offset;
+      if (Left < Rest) {
+        Offset += Left;
+        Left = 0;
+      } else {
+        Left -= Rest;
+        ++Index;
+        Offset = 0;
+      }
+    }
+  }
+  return true;
+}
+
+// A new file keeps the permissions of the one it replaces, or takes the usual ones of a new
+// document.
+mode_t NewFileMode(const std::string& FileName) {
+  struct stat St {};
+  if (::stat(FileName.c_str(), &St) == 0 && S_ISREG(St.st_mode))
+    return St.st_mode & 07777;
+  const mode_t Mask = ::umask(0);
+  ::umask(Mask);
+  return 0666 & ~Mask;
+}
+
+void WritePiecesAtomically(const std::string& FileName, const std::vector<TPiece>& Pieces) {
+  std::string Temp = FileName + ".XXXXXX";
+  TFd Fd(::mkstemp(Temp.data()));
+  if (Fd.Get() < 0)
+    FailWrite(FileName, errno);
+  const auto Abandon = [&](int Err) {
+    if (Fd.Get() >= 0)
+      ::close(Fd.Release());
+    ::unlink(Temp.c_str());
+    FailWrite(FileName, Err);
+  };
+  int Err = 0;
+  if (!WriteAllPieces(Fd.Get(), Pieces, Err))
+    Abandon(Err);
+  ::fchmod(Fd.Get(), NewFileMode(FileName));
+  // On disk before the rename, so that a crash leaves either the old file or the new one.
+  if (::fsync(Fd.Get()) != 0)
+    Abandon(errno);
+  if (::close(Fd.Release()) != 0)
+    Abandon(errno);
+  if (::rename(Temp.c_str(), FileName.c_str()) != 0)
+    Abandon(errno);
+}
+
+// ---- Reading ----------------------------------------------------------------------------
+
+[[noreturn]] void FailDamaged(const std::string& FileName, const std::string& Fault) {
+  throw EProjectError("Файл повреждён или не является проектом: " + FileName + " (" + Fault + ")");
+}
+
+// Where the project's bytes come from. Offsets and lengths passed in are always inside Size().
+class TSource {
+ public:
+  explicit TSource(const std::string& FileName, uint64_t Size) : FName(FileName), FSize(Size) {}
+  virtual ~TSource() = default;
+  uint64_t Size() const { return FSize; }
+  const std::string& Name() const { return FName; }
+  virtual void Read(uint64_t Offset, void* Dst, size_t Len) = 0;
+  // Rows rows of RowBytes at Offset, the first of them copied to the last row of Dst: the BMP
+  // stream's bottom-up rows into a top-down bitmap.
+  virtual void ReadRowsReversed(uint64_t Offset, size_t RowBytes, size_t Rows, uint8_t* Dst) = 0;
+  // Len bytes at Offset, borrowed when in memory, else read into Buffer.
+  virtual const uint8_t* Bytes(uint64_t Offset, size_t Len, std::vector<uint8_t>& Buffer) {
+    Buffer.resize(Len);
+    Read(Offset, Buffer.data(), Len);
+    return Buffer.data();
+  }
+
+ private:
+  std::string FName;
+  uint64_t FSize;
+};
+
+class TMemorySource : public TSource {
+ public:
+  TMemorySource(const uint8_t* Data, size_t Size, const std::string& FileName)
+      : TSource(FileName, Size), FData(Data) {}
+  void Read(uint64_t Offset, void* Dst, size_t Len) override {
+    if (Len > 0)
+      std::memcpy(Dst, FData + Offset, Len);
+  }
+  void ReadRowsReversed(uint64_t Offset, size_t RowBytes, size_t Rows, uint8_t* Dst) override {
+    for (size_t I = 0; I < Rows; ++I)
+      std::memcpy(Dst + (Rows - 1 - I) * RowBytes, FData + Offset + I * RowBytes, RowBytes);
+  }
+  const uint8_t* Bytes(uint64_t Offset, size_t, std::vector<uint8_t>&) override {
+    return FData + Offset;
+  }
+
+ private:
+  const uint8_t* FData;
+};
+
+// Reads straight from the file into the bitmaps, without a copy of the whole file in memory.
+class TFileSource : public TSource {
+ public:
+  TFileSource(int Fd, uint64_t Size, const std::string& FileName)
+      : TSource(FileName, Size), FFd(Fd) {}
+  void Read(uint64_t Offset, void* Dst, size_t Len) override {
+    auto* P = static_cast<uint8_t*>(Dst);
+    while (Len > 0) {
+      const ssize_t N = ::pread(FFd, P, Len, static_cast<off_t>(Offset));
+      if (N < 0 && errno == EINTR)
+        continue;
+      if (N <= 0)
+        Fail(N < 0 ? errno : 0);
+      P += N;
+      Offset += static_cast<uint64_t>(N);
+      Len -= static_cast<size_t>(N);
+    }
+  }
+  void ReadRowsReversed(uint64_t Offset, size_t RowBytes, size_t Rows, uint8_t* Dst) override {
+    std::vector<iovec> Batch;
+    size_t Row = 0;
+    while (Row < Rows) {
+      Batch.clear();
+      for (size_t I = Row; I < Rows && Batch.size() < IOV_MAX; ++I)
+        Batch.push_back({Dst + (Rows - 1 - I) * RowBytes, RowBytes});
+      const ssize_t N = ::preadv(FFd, Batch.data(), static_cast<int>(Batch.size()),
+                                 static_cast<off_t>(Offset + Row * RowBytes));
+      if (N < 0 && errno == EINTR)
+        continue;
+      if (N <= 0)
+        Fail(N < 0 ? errno : 0);
+      // Whole rows done; a row cut short is finished by a plain read.
+      const size_t Done = static_cast<size_t>(N) / RowBytes,
+                   Part = static_cast<size_t>(N) % RowBytes;
+      Row += Done;
+      if (Part != 0) {
+        Read(Offset + Row * RowBytes + Part, Dst + (Rows - 1 - Row) * RowBytes + Part,
+             RowBytes - Part);
+        ++Row;
+      }
+    }
+  }
+
+ private:
+  [[noreturn]] void Fail(int Err) {
+    // Zero bytes where data was promised: the file was cut short while we read it.
+    if (Err == 0)
+      FailDamaged(Name(), "файл укоротился во время чтения");
+    throw EProjectError("Не удаётся прочитать файл \"" + Name() + "\": " + std::strerror(Err));
+  }
+  int FFd;
+};
+
+struct TRecord {
+  bool IsBitmap = false;
+  uint32_t MasterAlpha = 255;
+  TSingleRect Location;
+  bool Scaled = false, Cropped = false, Interpolated = false;
+};
+
+TRecord ParseRecord(const uint8_t* R) {
+  TRecord Rec;
+  Rec.IsBitmap = R[RecName] == BitmapNameLength &&
+                 std::memcmp(R + RecName + 1, BitmapName, BitmapNameLength) == 0;
+  Rec.MasterAlpha = Get32(R + RecMasterAlpha);
+  float Sides[4];
+  for (int I = 0; I < 4; ++I) Sides[I] = std::bit_cast<float>(Get32(R + RecLocation + 4 * I));
+  Rec.Location = {Sides[0], Sides[1], Sides[2], Sides[3]};
+  Rec.Scaled = R[RecScaled] != 0;
+  Rec.Cropped = R[RecCropped] != 0;
+  Rec.Interpolated = R[RecInterpolated] != 0;
+  return Rec;
+}
+
+bool IsSpace(uint8_t C) {
+  return C == ' ' || C == '\t';
+}
+
+// The size list: one decimal number per line, lines ended by CR LF (a bare LF and an
+// unterminated last line are taken too). Every number must fit in the file.
+bool ParseSizeList(const std::vector<uint8_t>& Text, uint64_t Limit, size_t MaxLines,
+                   std::vector<uint64_t>& Sizes) {
+  size_t Pos = 0;
+  while (Pos < Text.size()) {
+    size_t End = Pos;
+    while (End < Text.size() && Text[End] != '\n') ++End;
+    size_t A = Pos, B = End;
+    if (B > A && Text[B - 1] == '\r')
+      --B;
+    while (A < B && IsSpace(Text[A])) ++A;
+    while (B > A && IsSpace(Text[B - 1])) --B;
+    if (A == B || Sizes.size() >= MaxLines)
+      return false;
+    uint64_t V = 0;
+    for (size_t I = A; I < B; ++I) {
+      if (Text[I] < '0' || Text[I] > '9')
+        return false;
+      V = V * 10 + (Text[I] - '0');
+      if (V > Limit)
+        return false;
+    }
+    Sizes.push_back(V);
+    Pos = End + 1;
+  }
+  return !Sizes.empty();
+}
+
+// Loads one BMP stream into B. Our own 32-bit form goes straight from the source into the
+// pixels; anything else (other depths, palettes, run-length data) through the BMP reader.
+void LoadStream(TSource& Src, uint64_t Offset, uint64_t Len, TBitmap32& B,
+                const std::string& What) {
+  try {
+    if (Len == 0) {
+      B.SetSize(0, 0);
+      return;
+    }
+    if (Len > BmpHeaderSize) {
+      uint8_t H[BmpHeaderSize], Own[BmpHeaderSize];
+      Src.Read(Offset, H, BmpHeaderSize);
+      const auto W = static_cast<int32_t>(Get32(H + 18)), Ht = static_cast<int32_t>(Get32(H + 22));
+      if (W > 0 && Ht > 0 && W <= MaxPictureSide && Ht <= MaxPictureSide &&
+          int64_t{W} * Ht <= MaxPicturePixels &&
+          BmpHeaderSize + uint64_t(W) * uint64_t(Ht) * 4 == Len) {
+        MakeBmpHeader(Own, W, Ht);
+        if (std::memcmp(H, Own, BmpHeaderSize) == 0) {
+          B.SetSize(W, Ht);
+          Src.ReadRowsReversed(Offset + BmpHeaderSize, size_t(W) * 4, size_t(Ht),
+                               reinterpret_cast<uint8_t*>(B.Bits()));
+          B.Changed();
+          return;
+        }
+      }
+    }
+    std::vector<uint8_t> Buffer;
+    const uint8_t* Data = Src.Bytes(Offset, static_cast<size_t>(Len), Buffer);
+    B.LoadFromBytes(Data, static_cast<size_t>(Len));
+  } catch (const EProjectError&) {
+    throw;
+  } catch (const Exception& E) {
+    FailDamaged(Src.Name(), What + ": " + E.what());
+  }
+}
+
+std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
+  const std::string& Name = Src.Name();
+  const uint64_t E = Src.Size();
+  if (E < 5)
+    FailDamaged(Name, "файл слишком короткий");
+  uint8_t TailBytes[4];
+  Src.Read(E - 4, TailBytes, 4);
+  const auto Tail = static_cast<int32_t>(Get32(TailBytes));
+  if (Tail < 5 || static_cast<uint64_t>(Tail) > E)
+    FailDamaged(Name, "длина списка размеров за пределами файла");
+  const uint64_t DataEnd = E - static_cast<uint64_t>(Tail);
+
+  // Every line past two stands for a layer stream with a record of its own inside the data,
+  // which bounds the list before anything is stored.
+  const size_t MaxLines = static_cast<size_t>(2 + DataEnd / ProjectRecordSize);
+  std::vector<uint8_t> Text(static_cast<size_t>(Tail) - 4);
+  Src.Read(DataEnd, Text.data(), Text.size());
+  std::vector<uint64_t> Sizes;
+  if (!ParseSizeList(Text, DataEnd, MaxLines, Sizes))
+    FailDamaged(Name, "список размеров не читается");
+  uint64_t Sum = 0;
+  for (const uint64_t S : Sizes) Sum += S;  // each is at most DataEnd: no overflow
+  if (Sum != DataEnd)
+    FailDamaged(Name, "длины частей не сходятся с размером файла");
+
+  auto Content = std::make_unique<TProjectContent>();
+  const size_t K = Sizes.size();
+  if (K == 1) {
+    LoadStream(Src, 0, Sizes[0], Content->Canvas, "холст");
+    return Content;
+  }
+
+  const uint64_t RecordBytes = Sizes[K - 1], CanvasBytes = Sizes[K - 2];
+  if (RecordBytes % ProjectRecordSize != 0)
+    FailDamaged(Name, "длина блока записей не кратна " + std::to_string(ProjectRecordSize));
+  std::vector<uint8_t> Block(static_cast<size_t>(RecordBytes));
+  Src.Read(DataEnd - RecordBytes, Block.data(), Block.size());
+  std::vector<TRecord> Layers;
+  for (size_t I = 0; I < Block.size(); I += ProjectRecordSize) {
+    const TRecord R = ParseRecord(Block.data() + I);
+    if (!R.IsBitmap)
+      continue;  // an area layer: not read back
+    const std::string Which = "запись " + std::to_string(I / ProjectRecordSize + 1);
+    if (R.MasterAlpha > 255)
+      FailDamaged(Name, Which + ": непрозрачность больше 255");
+    for (const float V : {R.Location.Left, R.Location.Top, R.Location.Right, R.Location.Bottom})
+      if (!std::isfinite(V) || std::fabs(V) > MaxLocation)
+        FailDamaged(Name, Which + ": неверное положение слоя");
+    Layers.push_back(R);
+  }
+  if (Layers.size() != K - 2)
+    FailDamaged(Name, "число слоёв не совпадает с числом потоков");
+
+  uint64_t Offset = 0;
+  for (size_t J = 0; J < Layers.size(); ++J) {
+    const TRecord& R = Layers[J];
+    auto* L = Content->Layers.Add<TBitmapLayer>();
+    TBitmap32& B = *L->Bitmap();
+    LoadStream(Src, Offset, Sizes[J], B, "слой " + std::to_string(J + 1));
+    Offset += Sizes[J];
+    B.SetDrawMode(dmBlend);
+    B.SetMasterAlpha(R.MasterAlpha);
+    B.SetStretchFilter(R.Interpolated ? sfLinear : sfNearest);
+    L->SetLocation(R.Location);
+    L->SetScaled(R.Scaled);
+    L->SetCropped(R.Cropped);
+  }
+  LoadStream(Src, Offset, CanvasBytes, Content->Canvas, "холст");
+  return Content;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollection& Layers) {
+  const TProjectImage Image(Canvas, Layers);
+  std::vector<uint8_t> Out(Image.Size());
+  uint8_t* P = Out.data();
+  for (const TPiece& Piece : Image.Pieces()) {
+    std::memcpy(P, Piece.Data, Piece.Size);
+    P += Piece.Size;
+  }
+  return Out;
+}
+
+std::vector<uint8_t> BuildProject(TCardDocument& Doc) {
+  return BuildProject(Doc.Canvas(), Doc.Layers());
+}
+
+void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
+                  const std::string& FileName) {
+  const TProjectImage Image(Canvas, Layers);
+  WritePiecesAtomically(FileName, Image.Pieces());
+}
+
+void WriteProject(TCardDocument& Doc, const std::string& FileName) {
+  WriteProject(Doc.Canvas(), Doc.Layers(), FileName);
+}
+
+std::unique_ptr<TProjectContent> ReadProjectBytes(const uint8_t* Data, size_t Size,
+                                                  const std::string& FileName) {
+  TMemorySource Src(Data, Size, FileName);
+  return ReadProjectFrom(Src);
+}
+
+std::unique_ptr<TProjectContent> ReadProjectFile(const std::string& FileName) {
+  TFd Fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat St {};
+  if (Fd.Get() < 0 || ::fstat(Fd.Get(), &St) != 0)
+    throw EProjectError("Не удаётся открыть файл \"" + FileName + "\": " + std::strerror(errno));
+  if (!S_ISREG(St.st_mode))
+    throw EProjectError("Не удаётся открыть файл \"" + FileName + "\": это не файл");
+  ::posix_fadvise(Fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  TFileSource Src(Fd.Get(), static_cast<uint64_t>(St.st_size), FileName);
+  return ReadProjectFrom(Src);
+}
+
+void InstallProject(TProjectContent& Content, TCardDocument& Doc) {
+  Doc.ClearLayers();
+  Doc.View().SetScale(1);
+  // The canvas takes the pixels only (no copy); its draw mode, opacity and filter stay.
+  TBitmap32& Canvas = Doc.Canvas();
+  const bool Resized =
+      Canvas.Width() != Content.Canvas.Width() || Canvas.Height() != Content.Canvas.Height();
+  Canvas.SwapContents(Content.Canvas);
+  Content.Canvas.SetSize(0, 0);
+  Canvas.Changed();
+  if (Resized)
+    Canvas.NotifyResize();
+
+  TBitmapLayer* Top = nullptr;
+  while (Content.Layers.Count() > 0) {
+    auto* L = static_cast<TBitmapLayer*>(Content.Layers.Items(0));
+    L->SetLayerCollection(&Doc.Layers());
+    const bool Scaled = L->Scaled();
+    Doc.AdoptContentLayer(L);
+    L->SetScaled(Scaled);
+    Top = L;
+  }
+  Doc.SetSelection(nullptr);
+  if (Top != nullptr)
+    Doc.SetSelection(Top);
+}
+
+void ReadProject(const std::string& FileName, TCardDocument& Into) {
+  const std::unique_ptr<TProjectContent> Content = ReadProjectFile(FileName);
+  InstallProject(*Content, Into);
+}

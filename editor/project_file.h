@@ -1,0 +1,67 @@
+#pragma once
+// The project file (.kvt): the canvas and every stored layer with its placement, opacity and
+// flags, so that a card can be edited further.
+//
+// Layout, little-endian, no signature (a project is known by its extension only):
+//   1. the BMP stream form of every stored TBitmapLayer's bitmap, bottom layer first;
+//   2. the canvas in the same form;
+//   3. one 108-byte record per stored stack entry (present when anything is stored);
+//   4. the size list: the byte length of every item-1 stream, then of item 2, then of item 3
+//      when present, each in decimal and ended by CR LF;
+//   5. a 32-bit signed tail: the length of item 4 plus 4.
+// Every stack entry except the selection frame is stored; an entry that is not a bitmap layer
+// (a selection or crop area) gets an all-zero record and no stream, and is not read back.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bitmap32.h"
+#include "exceptions.h"
+#include "layer_collection.h"
+
+class TCardDocument;
+
+// A project that cannot be read or written; the message names the file and the fault.
+class EProjectError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+constexpr size_t ProjectRecordSize = 108;
+
+// A project read into memory and checked, not yet part of any document: the canvas and the
+// bitmap layers in stored order (bottom first), each set up from its record.
+struct TProjectContent {
+  TBitmap32 Canvas;
+  TLayerCollection Layers;  // owns the layers; no view
+};
+
+// The whole file image of a project of the canvas and the layers.
+std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollection& Layers);
+std::vector<uint8_t> BuildProject(TCardDocument& Doc);
+// Writes the project to a temporary file in the target's folder and renames it over FileName
+// only when all of it is on disk; on failure the old file is untouched and EProjectError is
+// raised. The document is not changed (Modified included).
+void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
+                  const std::string& FileName);
+void WriteProject(TCardDocument& Doc, const std::string& FileName);
+
+// Reads and checks a whole project. A file whose tail, size list, record block or stream
+// lengths do not describe it exactly is refused with EProjectError "Файл повреждён или не
+// является проектом: <FileName> (<fault>)"; nothing is allocated beyond what the data holds.
+// FileName only names the data in messages for the in-memory form.
+std::unique_ptr<TProjectContent> ReadProjectBytes(const uint8_t* Data, size_t Size,
+                                                  const std::string& FileName);
+std::unique_ptr<TProjectContent> ReadProjectFile(const std::string& FileName);
+
+// Replaces the document's contents by the project: selection and stack cleared, zoom 1, the
+// canvas pixels (the canvas keeps its own drawing properties), the layers in stored order as
+// content layers, the selection frame on top and the topmost layer selected. Content is left
+// empty.
+void InstallProject(TProjectContent& Content, TCardDocument& Doc);
+
+// ReadProjectFile, then InstallProject: a file that cannot be read leaves the document as it
+// was.
+void ReadProject(const std::string& FileName, TCardDocument& Into);

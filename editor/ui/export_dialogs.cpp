@@ -1,0 +1,77 @@
+#include "export_dialogs.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "bitmap24.h"
+#include "color_reduction.h"
+#include "gif_codec.h"
+#include "jpeg_codec.h"
+
+TCompress::TCompress(QWidget* Parent)
+    : QDialog(Parent), UpDown1(new QSpinBox(this)), TrackBar1(new QSlider(Qt::Horizontal, this)) {
+  setWindowTitle(QStringLiteral("Настройка компрессии JPEG"));
+  auto* Layout = new QVBoxLayout(this);
+  auto* Row = new QHBoxLayout;
+  Row->addWidget(new QLabel(QStringLiteral("Качество изображения"), this));
+  UpDown1->setRange(1, 100);
+  UpDown1->setValue(70);
+  Row->addWidget(UpDown1);
+  Layout->addLayout(Row);
+  TrackBar1->setRange(1, 100);
+  TrackBar1->setValue(70);
+  Layout->addWidget(TrackBar1);
+  connect(TrackBar1, &QSlider::valueChanged, UpDown1, &QSpinBox::setValue);
+  connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), TrackBar1, &QSlider::setValue);
+  auto* Button1 = new QPushButton(QStringLiteral("Сохранить"), this);
+  Button1->setDefault(true);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  Layout->addWidget(Button1);
+}
+
+bool TCompress::Execute(const TBitmap32& Flat, const std::string& FileName) {
+  if (exec() != QDialog::Accepted) return false;
+  SaveJpeg(TBitmap24(Flat), FileName, Quality());
+  return true;
+}
+
+TGifType::TGifType(QWidget* Parent)
+    : QDialog(Parent),
+      Panel1(new QLabel(this)),
+      RadioButton1(new QRadioButton(QStringLiteral("2"))),
+      RadioButton3(new QRadioButton(QStringLiteral("16"))),
+      RadioButton2(new QRadioButton(QStringLiteral("256"))),
+      RadioButton4(new QRadioButton(QStringLiteral("Авто"))) {
+  setWindowTitle(QStringLiteral("Параметры сохранения GIF-файла"));
+  auto* Layout = new QVBoxLayout(this);
+  Panel1->setFrameShape(QFrame::StyledPanel);
+  Layout->addWidget(Panel1);
+  auto* Group = new QGroupBox(QStringLiteral("Укажите необходимое количество цветов для сохранения"), this);
+  auto* Radios = new QHBoxLayout(Group);
+  for (QRadioButton* B : {RadioButton1, RadioButton3, RadioButton2, RadioButton4}) Radios->addWidget(B);
+  RadioButton4->setChecked(true);
+  Layout->addWidget(Group);
+  // The first letter of the caption is the Latin C.
+  auto* Button1 = new QPushButton(QStringLiteral("Cохранить"), this);
+  Button1->setDefault(true);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  Layout->addWidget(Button1);
+}
+
+bool TGifType::Execute(const TBitmap32& Flat, const std::string& FileName) {
+  const TBitmap24 Picture(Flat);
+  Panel1->setText(QStringLiteral("Информация: сохраняемое изображение содержит %1 цветов.")
+                      .arg(static_cast<qlonglong>(CountColors(Picture))));
+  if (exec() != QDialog::Accepted) return false;
+  TPixelFormat Format = pf24bit;
+  if (RadioButton1->isChecked()) Format = pf1bit;
+  if (RadioButton3->isChecked()) Format = pf4bit;
+  if (RadioButton2->isChecked()) Format = pf8bit;
+  if (Format == pf24bit)
+    SaveGif(Picture, FileName);
+  else
+    SaveGif(ReducePixelFormat(Picture, Format), FileName);
+  return true;
+}

@@ -1,0 +1,223 @@
+// Runs the built pelmora-cli and checks what it writes, prints and returns.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "bitmap_layer.h"
+#include "card_document.h"
+#include "gif_codec.h"
+#include "jpeg_codec.h"
+#include "png_codec.h"
+#include "project_file.h"
+#include "tiff_codec.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+std::string Quote(const std::string& S) {
+  std::string Q = "'";
+  for (char C : S) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
+  return Q + "'";
+}
+
+std::string ReadText(const fs::path& P) {
+  std::ifstream In(P, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint8_t> ReadBytes(const fs::path& P) {
+  const std::string S = ReadText(P);
+  return std::vector<uint8_t>(S.begin(), S.end());
+}
+
+bool SamePixels(const TBitmap32& A, const TBitmap32& B) {
+  return A.Width() == B.Width() && A.Height() == B.Height() &&
+         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * A.Height() * 4) == 0;
+}
+
+struct TCliFixture : ::testing::Test {
+  fs::path Dir;
+  TImgView32 View;
+  TCardDocument Doc{View};
+
+  void SetUp() override {
+    Dir = fs::temp_directory_path() /
+          ("pelmora_cli_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(Dir);
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
+
+  TRun Run(const std::vector<std::string>& Args) const {
+    std::string Cmd = Quote(PELMORA_CLI);
+    for (const std::string& A : Args) Cmd += " " + Quote(A);
+    Cmd += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
+    TRun R;
+    const int Raw = std::system(Cmd.c_str());
+    R.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+    R.Out = ReadText(Path("stdout.txt"));
+    R.Err = ReadText(Path("stderr.txt"));
+    fs::remove(Path("stdout.txt"));
+    fs::remove(Path("stderr.txt"));
+    return R;
+  }
+
+  // A card with a translucent canvas corner, an opaque photo and a half-transparent one on top.
+  void MakeCard() {
+    Doc.NewCanvas(40, 30, 0xFF204060);
+    Doc.Canvas().FillRect(0, 0, 5, 5, 0x80FF0000);
+    TBitmap32 A, B;
+    A.SetSize(10, 8);
+    A.Clear(0xFF00FF00);
+    B.SetSize(6, 6);
+    B.Clear(0xFFFFFF00);
+    B.SetPixel(2, 2, 0x40000000);
+    TBitmapLayer* L = Doc.AddPictureLayer(A, 255);
+    L->SetLocation({3, 4, 23, 20});  // stretched twice
+    L->Bitmap()->SetStretchFilter(sfNearest);
+    L = Doc.AddPictureLayer(B, 128);
+    L->SetLocation({20.5f, 10, 26.5f, 16});
+    L->SetCropped(true);
+    L->Bitmap()->SetStretchFilter(sfLinear);
+  }
+};
+
+}  // namespace
+
+TEST_F(TCliFixture, RenderedProjectEqualsTheDocumentsFlatImage) {
+  MakeCard();
+  WriteProject(Doc, Path("card.kvt"));
+  const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+
+  // BMP keeps the alpha byte; PNG is lossless with alpha; TIFF and GIF keep the colours.
+  const TRun R = Run({"render", Path("card.kvt"), Path("out.bmp")});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  EXPECT_EQ(R.Out, "");
+  EXPECT_EQ(R.Err, "");
+  TBitmap32 Got;
+  const std::vector<uint8_t> Bmp = ReadBytes(Path("out.bmp"));
+  Got.LoadFromBytes(Bmp.data(), Bmp.size());
+  EXPECT_TRUE(SamePixels(Got, *Flat));
+  EXPECT_EQ(Got.GetPixel(0, 0) >> 24, 0x80u);
+
+  ASSERT_EQ(Run({"render", Path("card.kvt"), Path("out.PNG")}).Status, 0);
+  const std::vector<uint8_t> Png = ReadBytes(Path("out.PNG"));
+  Got.Assign(ReadPngImage(Png.data(), Png.size()));
+  TBitmap32 Opaque;
+  Opaque.Assign(Flat.get());
+  // Reading a PNG makes it opaque, as every picture reader does.
+  Opaque.MakeOpaque();
+  EXPECT_TRUE(SamePixels(Got, Opaque));
+
+  for (const char* Name : {"out.tif", "out.Gif"}) {
+    ASSERT_EQ(Run({"render", Path("card.kvt"), Path(Name)}).Status, 0) << Name;
+    const std::vector<uint8_t> Data = ReadBytes(Path(Name));
+    TBitmap32 Back;
+    Back.Assign(std::string(Name) == "out.tif" ? ReadTiffImage(Data.data(), Data.size())
+                                               : ReadGifImage(Data.data(), Data.size()));
+    EXPECT_TRUE(SamePixels(Back, Opaque)) << Name;
+  }
+
+  ASSERT_EQ(Run({"render", Path("card.kvt"), Path("out.JPG")}).Status, 0);
+  const std::vector<uint8_t> Jpg = ReadBytes(Path("out.JPG"));
+  Got.Assign(ReadJpegImage(Jpg.data(), Jpg.size()));
+  EXPECT_EQ(Got.Width(), 40);
+  EXPECT_EQ(Got.Height(), 30);
+}
+
+TEST_F(TCliFixture, RenderOfAPicture) {
+  TBitmap32 Pic;
+  Pic.SetSize(3, 2);
+  Pic.Clear(0xFF336699);
+  SavePng(Pic, Path("in.png"));
+  ASSERT_EQ(Run({"render", Path("in.png"), Path("out.bmp")}).Status, 0);
+  TBitmap32 Got;
+  const std::vector<uint8_t> Bmp = ReadBytes(Path("out.bmp"));
+  Got.LoadFromBytes(Bmp.data(), Bmp.size());
+  EXPECT_TRUE(SamePixels(Got, Pic));
+}
+
+TEST_F(TCliFixture, InfoListsTheLayerRecordsBottomFirst) {
+  MakeCard();
+  TPositionedLayer* Area = Doc.CreatePositionedLayer();  // not stored as a layer of its own
+  Area->Tag = TagSelectionArea;
+  WriteProject(Doc, Path("card.KVT"));
+  const TRun R = Run({"info", Path("card.KVT")});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  EXPECT_EQ(R.Out,
+            "{\"width\": 40, \"height\": 30, \"layers\": ["
+            "{\"index\": 0, \"left\": 3, \"top\": 4, \"right\": 23, \"bottom\": 20, "
+            "\"bitmapWidth\": 10, \"bitmapHeight\": 8, \"masterAlpha\": 255, \"scaled\": true, "
+            "\"cropped\": false, \"interpolated\": false}, "
+            "{\"index\": 1, \"left\": 20.5, \"top\": 10, \"right\": 26.5, \"bottom\": 16, "
+            "\"bitmapWidth\": 6, \"bitmapHeight\": 6, \"masterAlpha\": 128, \"scaled\": true, "
+            "\"cropped\": true, \"interpolated\": true}]}\n");
+  EXPECT_EQ(R.Err, "");
+
+  TBitmap32 Pic;
+  Pic.SetSize(7, 5);
+  Pic.SaveToFile(Path("p.bmp"));
+  EXPECT_EQ(Run({"info", Path("p.bmp")}).Out, "{\"width\": 7, \"height\": 5, \"layers\": []}\n");
+}
+
+TEST_F(TCliFixture, BadInputGivesOneLineAndWritesNothing) {
+  MakeCard();
+  WriteProject(Doc, Path("good.kvt"));
+  std::vector<uint8_t> Bad = ReadBytes(Path("good.kvt"));
+  Bad.back() = 0x7F;  // the tail points far outside the file
+  std::ofstream(Path("bad.kvt"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(Bad.data()), std::streamsize(Bad.size()));
+  fs::copy_file(Path("good.kvt"), Path("card.Kvt"));
+
+  struct Case {
+    const char* Name;
+    std::vector<std::string> Args;
+    const char* Says;
+  };
+  const Case Cases[] = {
+      {"no command", {}, "команда"},
+      {"unknown command", {"draw", Path("good.kvt")}, "draw"},
+      {"render without output", {"render", Path("good.kvt")}, "render"},
+      {"info with two inputs", {"info", Path("good.kvt"), Path("good.kvt")}, "info"},
+      {"missing input", {"render", Path("none.kvt"), Path("out.png")}, "none.kvt"},
+      {"damaged project",
+       {"render", Path("bad.kvt"), Path("out.png")},
+       "Файл повреждён или не является проектом"},
+      {"damaged project info", {"info", Path("bad.kvt")}, "bad.kvt"},
+      {"mixed-case extension is no project", {"render", Path("card.Kvt"), Path("out.png")}, ".kvt"},
+      {"unknown output format", {"render", Path("good.kvt"), Path("out.xyz")}, ".xyz"},
+      {"output folder missing", {"render", Path("good.kvt"), Path("no/out.png")}, "out.png"},
+  };
+  for (const Case& C : Cases) {
+    const TRun R = Run(C.Args);
+    EXPECT_EQ(R.Status, 1) << C.Name;
+    EXPECT_EQ(R.Out, "") << C.Name;
+    ASSERT_FALSE(R.Err.empty()) << C.Name;
+    EXPECT_EQ(R.Err.find('\n'), R.Err.size() - 1) << C.Name << ": " << R.Err;
+    EXPECT_NE(R.Err.find(C.Says), std::string::npos) << C.Name << ": " << R.Err;
+  }
+  for (const auto& E : fs::directory_iterator(Dir)) {
+    const std::string Name = E.path().filename().string();
+    EXPECT_TRUE(Name == "good.kvt" || Name == "bad.kvt" || Name == "card.Kvt") << Name;
+  }
+}
+
+TEST_F(TCliFixture, Help) {
+  const TRun R = Run({"--help"});
+  EXPECT_EQ(R.Status, 0);
+  EXPECT_NE(R.Out.find("pelmora-cli render"), std::string::npos);
+  EXPECT_NE(R.Out.find("pelmora-cli info"), std::string::npos);
+  EXPECT_EQ(R.Err, "");
+}
