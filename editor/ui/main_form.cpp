@@ -397,8 +397,11 @@ void TMainForm::ReadSettings() {
   BufColor = V.Color;
   N103->setChecked(V.Chess);
   if (const auto F = ReadFormSettings(ProgramFile("CForm.kvp").toStdString())) {
-    if (F->WindowState == 0 && F->Width > 0 && F->Height > 0)
-      setGeometry(F->Left, F->Top, F->Width, F->Height);
+    const QRect Stored(F->Left, F->Top, F->Width, F->Height);
+    const QScreen* Screen = QGuiApplication::screenAt(Stored.center());
+    // A placement on no screen (a monitor since removed) keeps the centred default.
+    if (F->WindowState == 0 && F->Width > 0 && F->Height > 0 && Screen != nullptr)
+      setGeometry(Stored.intersected(Screen->availableGeometry()));
     else if (F->WindowState == 2)
       setWindowState(Qt::WindowMaximized);
     else if (F->WindowState == 1)
