@@ -21,6 +21,7 @@
 #include "about_dialog.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
+#include "full_preview.h"
 #include "open_document.h"
 #include "png_codec.h"
 #include "project_file.h"
@@ -120,6 +121,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FNewCanvasDialog = new TNewCanvasDialog(this);
   FGifType = new TGifType(this);
   FCompress = new TCompress(this);
+  FFull = new TFull(this);
   FAboutKVT = new TAboutKVT(this);
 
   Timer1 = new QTimer(this);
@@ -209,6 +211,7 @@ void TMainForm::BuildMenus() {
              QKeySequence(Qt::CTRL | Qt::Key_A));
   AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
              QKeySequence(Qt::CTRL | Qt::Key_F));
+  AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
   QMenu* Background = mnView->addMenu(QStringLiteral("Фон редактора"));
   AddCommand(Background, QStringLiteral("Выбрать цвет"), &TMainForm::N102Click);
   N103 = AddCommand(Background, QStringLiteral("Шашкой"), &TMainForm::N103Click);
@@ -273,6 +276,9 @@ void TMainForm::BuildToolBar() {
   SaveIt->setEnabled(false);
   connect(SaveIt, &QAction::triggered, this, [this] { Run([this] { Save1Click(); }); });
 
+  QAction* Preview =
+      ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
+  connect(Preview, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
   QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
   connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
   auto* SiteMenu = new QMenu(this);
@@ -711,6 +717,13 @@ void TMainForm::ShowZoom() {
 }
 
 void TMainForm::N36Click() { SetZoom(1); }
+
+void TMainForm::N34Click() {
+  if (FDoc->IsEmpty()) return;
+  std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
+  FFull->Execute(*Flat);
+  FImgView->View().Invalidate();
+}
 
 void TMainForm::N35Click() {
   if (FDoc->IsEmpty()) return;

@@ -27,6 +27,7 @@
 
 class TAboutKVT;
 class TCompress;
+class TFull;
 class TGifType;
 class TNewCanvasDialog;
 
@@ -67,6 +68,7 @@ class TMainForm : public QMainWindow {
   void N42Click();  // "Примеры открыток"
   void N97Click();  // "Техническая поддержка"
   void N30Click();  // "О программе Pelmora"
+  void N34Click();  // "Полноэкранный просмотр"
   void N36Click();  // "Масштаб 100%"
   void N35Click();  // "Уместить в окне"
   void N102Click();  // "Выбрать цвет"
@@ -203,6 +205,7 @@ class TMainForm : public QMainWindow {
   TNewCanvasDialog* FNewCanvasDialog = nullptr;
   TAboutKVT* FAboutKVT = nullptr;
   TCompress* FCompress = nullptr;
+  TFull* FFull = nullptr;
   TGifType* FGifType = nullptr;
   TRecentFiles FRecent;
   std::string FOpenName;  // the open dialog's remembered name

@@ -6,11 +6,14 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <fstream>
 
 #include "exceptions.h"
+#include "full_preview.h"
 #include "main_form.h"
 #include "settings_files.h"
 
@@ -315,6 +318,25 @@ TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
   EXPECT_EQ(Errors.size(), 1);
   EXPECT_EQ(Doc.Canvas().Width(), 120);
   EXPECT_NE(Doc.SelectedBitmapLayer(), nullptr);
+}
+
+TEST_F(TMainFormFixture, FullScreenPreviewShowsTheFlatCardUntilEscape) {
+  Make();
+  Form->Document().NewCanvas(64, 48, 0xFF102030);
+  int Width = 0;
+  TColor32 Pixel = 0;
+  QTimer::singleShot(50, [&] {
+    auto* Full = Form->findChild<TFull*>();
+    if (Full == nullptr || !Full->isVisible()) return;
+    QWidget* Modal = Full;
+    Width = Full->Image321().Bitmap().Width();
+    Pixel = Full->Image321().Bitmap().GetPixel(5, 5);
+    QKeyEvent Esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(Modal, &Esc);
+  });
+  Form->N34Click();
+  EXPECT_EQ(Width, 64);
+  EXPECT_EQ(Pixel, 0xFF102030u);
 }
 
 TEST(PelmoraExecutable, OpensThePictureNamedOnTheCommandLine) {
