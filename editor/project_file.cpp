@@ -465,7 +465,9 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
   if (!ParseSizeList(Text, DataEnd, MaxLines, Sizes))
     FailDamaged(Name, "список размеров не читается");
   uint64_t Sum = 0;
-  for (const uint64_t S : Sizes) Sum += S;  // each is at most DataEnd: no overflow
+  for (const uint64_t S : Sizes)
+    if ((Sum += S) > DataEnd)  // each is at most DataEnd, so the sum cannot wrap first
+      break;
   if (Sum != DataEnd)
     FailDamaged(Name, "длины частей не сходятся с размером файла");
 

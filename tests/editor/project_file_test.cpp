@@ -414,6 +414,12 @@ TEST_F(TProjectFixture, DamagedProjectsAreRefusedAndTheOpenCardStays) {
       {"huge length", WithSizeList(S, "99999999999999999999999\r\n" + C + "\r\n108\r\n")},
       {"length past the file", WithSizeList(S, "4294967295\r\n" + C + "\r\n108\r\n")},
       {"lengths short of the data", WithSizeList(S, P + "\r\n" + C + "\r\n0\r\n")},
+      {"gap before the records",
+       [&] {
+         TBytes F = S.File;
+         F.insert(F.begin() + long(Rec), 10, 0);
+         return F;
+       }()},
       {"streams overlap",
        WithSizeList(S, std::to_string(S.PhotoLen + 54) + "\r\n" + C + "\r\n108\r\n")},
       {"streams shifted", WithSizeList(S, std::to_string(S.PhotoLen + 54) + "\r\n" +
