@@ -509,8 +509,24 @@ void TMainForm::mnNewBitmapLayerClick() {
   AddPhotoFromFile(Name);
 }
 
+namespace {
+
+// Runs a read of FileName; a failure is reported with the file's name in front of the reader's
+// own explanation.
+template <class F>
+void ReadingFile(const std::string& FileName, F&& Read) {
+  try {
+    Read();
+  } catch (const std::exception& E) {
+    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + E.what());
+  }
+}
+
+}  // namespace
+
 void TMainForm::AddPhotoFromFile(const QString& FileName) {
-  FDoc->AddPhoto(FileName.toStdString());
+  const std::string Name = FileName.toStdString();
+  ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
 }
 
 void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
@@ -545,8 +561,8 @@ bool TMainForm::AskToSave() {
 }
 
 void TMainForm::OpenFile(const std::string& FileName) {
+  ReadingFile(FileName, [&] { OpenDocument(FileName, *FDoc); });
   FSaveName.clear();
-  OpenDocument(FileName, *FDoc);
   pnlImage->setVisible(!FDoc->IsEmpty());
   const bool CanSave = SaveEnabledAfterOpen(FileName);
   Save1->setEnabled(CanSave);
@@ -577,8 +593,8 @@ void TMainForm::mnFileOpenClick() {
                      "Icons (*.ico);;Enhanced Metafiles (*.emf);;Metafiles (*.wmf);;"
                      "Vesnova Project (*.kvt);;PNG Image (*.png)"));
   if (Name.isEmpty()) return;
+  OpenFile(Name.toStdString());
   FOpenName = Name.toStdString();
-  OpenFile(FOpenName);
   FitIfLarge();
   FImgView->View().Invalidate();
   FDoc->Modified = false;
@@ -588,9 +604,9 @@ void TMainForm::OpenRecent(int Index) {
   if (Index < 0 || Index >= static_cast<int>(FRecent.Paths().size())) return;
   if (!FDoc->IsEmpty() && !AskToSave()) return;
   const std::string Path = FRecent.Paths()[static_cast<size_t>(Index)];
+  OpenFile(Path);
   FRecent.Mark(Index);
   FOpenName = Path;
-  OpenFile(Path);
   FDoc->Modified = false;
   FitIfLarge();
 }
@@ -599,8 +615,8 @@ void TMainForm::OpenLink(int Index) {
   const std::string Path = FRecent.LinkPath(Index);
   if (Path.empty()) return;
   if (!FDoc->IsEmpty() && !AskToSave()) return;
-  FOpenName = Path;
   OpenFile(Path);
+  FOpenName = Path;
   FDoc->Modified = false;
   FitIfLarge();
 }
@@ -608,8 +624,8 @@ void TMainForm::OpenLink(int Index) {
 void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
   if (Arguments.isEmpty()) return;
   const std::string Path = Arguments.join(' ').toStdString();
-  FOpenName = Path;
   OpenFile(Path);
+  FOpenName = Path;
 }
 
 void TMainForm::N14Click() {
