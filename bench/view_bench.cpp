@@ -7,7 +7,8 @@
 // The pixman references compose the same scene into a 1600 x 1000 buffer at the same places:
 // the canvas with SRC, then every layer OVER through a constant mask of alpha 200, all with the
 // bilinear filter. pixman expects premultiplied colours; the pictures are opaque, so that does
-// not change its work. Times are wall-clock times (the repaint may use more than one thread);
+// not change its work. Times are wall-clock times: the layer stage may use a second thread
+// ("/1thread" keeps it on one);
 // on a shared machine compare figures of one run, e.g. --benchmark_repetitions=9
 // --benchmark_enable_random_interleaving=true, using the medians.
 #include <benchmark/benchmark.h>
@@ -106,9 +107,10 @@ void ReportPixels(benchmark::State& State) {
       benchmark::Counter::kIsRate);
 }
 
-void ViewRepaint(benchmark::State& State, bool Fit) {
+void ViewRepaint(benchmark::State& State, bool Fit, bool OneThread = false) {
   TScene& S = Scene();
   S.Zoom(Fit);
+  if (OneThread) SetLayerPaintMode(TLayerPaintMode::InOrder);
   for (auto _ : State) {
     S.View.Invalidate();
     TBitmap32& Buffer = S.View.BeginPaint();
@@ -116,6 +118,7 @@ void ViewRepaint(benchmark::State& State, bool Fit) {
     S.View.EndPaint();
     benchmark::ClobberMemory();
   }
+  SetLayerPaintMode(TLayerPaintMode::Concurrent);
   State.counters["scale"] = S.View.Scale();
   ReportPixels(State);
 }
@@ -179,6 +182,15 @@ const int Registered = [] {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RegisterBenchmark("ViewRepaint100", [](benchmark::State& S) { ViewRepaint(S, false); })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  // The layers painted on the calling thread only.
+  benchmark::RegisterBenchmark("ViewRepaintFit/1thread",
+                               [](benchmark::State& S) { ViewRepaint(S, true, true); })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark("ViewRepaint100/1thread",
+                               [](benchmark::State& S) { ViewRepaint(S, false, true); })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RegisterBenchmark("RefPixmanSceneFit",

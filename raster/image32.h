@@ -169,5 +169,17 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
 
 using TImage32 = TCustomImage32;
 
+// How the layer stage paints bitmap layers (plain TBitmapLayer without handlers). Each of them
+// writes only its own rectangle, so layers whose rectangles do not meet may be painted in any
+// order or at the same time, with the same result as painting all of them in order.
+enum class TLayerPaintMode {
+  InOrder,         // one after another on the calling thread
+  Concurrent,      // on two threads once their painted area reaches MinPixels (the default)
+  LastReadyFirst,  // on the calling thread, always the last layer whose overlaps are done: the
+                   // most reordering the overlaps allow, for checking that rule
+};
+void SetLayerPaintMode(TLayerPaintMode Mode, int64_t MinPixels = 1 << 18);
+TLayerPaintMode GetLayerPaintMode();
+
 // Dotted focus rectangle drawn by inverting every other pixel of the outline.
 void DrawFocusRect(TBitmap32& Dest, const TRect& R);

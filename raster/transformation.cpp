@@ -76,8 +76,8 @@ TFloatMatrix Multiply(const TFloatMatrix& A, const TFloatMatrix& B) {
   TFloatMatrix R;
   for (int Row = 0; Row < 3; ++Row)
     for (int Col = 0; Col < 3; ++Col)
-      At(R, Row, Col) =
-          At(A, Row, 0) * At(B, 0, Col) + At(A, Row, 1) * At(B, 1, Col) + At(A, Row, 2) * At(B, 2, Col);
+      At(R, Row, Col) = At(A, Row, 0) * At(B, 0, Col) + At(A, Row, 1) * At(B, 1, Col) +
+                        At(A, Row, 2) * At(B, 2, Col);
   return R;
 }
 
@@ -270,8 +270,9 @@ TRect TProjectiveTransformation::TransformedBounds() const { return BoundsOf(FX,
 // - the projective mapping keeps the float operations of ReverseInt / ReverseFixed in the same
 //   order (every product and sum rounded on its own, never fused), eight pixels at a time;
 // - BlendOntoMaster and MixColor are inlined; every dispatch form of them gives the same result.
-// Other transformation classes, a source that is also the destination, and mappings whose 20.12
-// values leave the 32-bit range take the per-pixel route.
+// Other transformation classes, a source that is also the destination, and affine rows whose
+// mapped values leave the 32-bit range (where the 64-bit sums are truncated) take the per-pixel
+// route.
 
 namespace {
 
@@ -509,7 +510,8 @@ AVX2_TARGET inline __m256i MasterWeight(__m256i C, __m256i M) {
 
 AVX2_TARGET inline __m256i BlendMaster8(const TWide& C, __m256i Dst, __m256i M) {
   const TWide D = Widen(Dst);
-  return Narrow({Mix16(C.Lo, D.Lo, MasterWeight(C.Lo, M)), Mix16(C.Hi, D.Hi, MasterWeight(C.Hi, M))});
+  return Narrow(
+      {Mix16(C.Lo, D.Lo, MasterWeight(C.Lo, M)), Mix16(C.Hi, D.Hi, MasterWeight(C.Hi, M))});
 }
 
 // Stores eight colours with the job's mode (dmOpaque or dmBlend); the masked form changes only

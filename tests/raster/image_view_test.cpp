@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
 #include "bitmap_layer.h"
 #include "exceptions.h"
 #include "img_view32.h"
+#include "rubberband_layer.h"
 
 namespace {
 
@@ -219,4 +226,151 @@ TEST(ImageView, ScrollBarModel) {
   Bar.Centered = false;
   Bar.SetRange(1000);
   EXPECT_FLOAT_EQ(Bar.Position(), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The layer stage on two threads gives the pixels of painting the layers in order.
+
+namespace {
+
+// Smooth colours with noise; with Alpha, areas of alpha 0 and 255 joined by ramps.
+void FillPicture(TBitmap32& B, int W, int H, uint32_t Seed, bool Alpha) {
+  std::mt19937 Gen(Seed);
+  B.SetSize(W, H);
+  for (int Y = 0; Y < H; ++Y)
+    for (int X = 0; X < W; ++X) {
+      const double S = std::sin(X * 0.05 + Seed) * std::cos(Y * 0.07);
+      const auto C = [&](double V) {
+        return static_cast<TColor32>(std::clamp(V + double(Gen() % 17) - 8, 0.0, 255.0));
+      };
+      const TColor32 A = Alpha ? static_cast<TColor32>(std::clamp(128 + 600 * S, 0.0, 255.0)) : 255;
+      B.SetPixel(X, Y, A << 24 | C(128 + 100 * S) << 16 | C(X * 0.3) << 8 | C(200 - Y * 0.2));
+    }
+}
+
+// A quarter-size reference card: a bilinear canvas and ten overlapping photo layers (dmBlend,
+// bilinear, master alpha 200), with layers of other kinds among them.
+struct TCardView {
+  TImgView32 View;
+  TCardView() {
+    View.SetBounds(400 + View.ScrollBarThickness(), 250 + View.ScrollBarThickness());
+    FillPicture(View.Bitmap(), 877, 620, 1, false);
+    View.Bitmap().SetStretchFilter(sfLinear);
+    for (int I = 0; I < 10; ++I) {
+      auto* L = View.Layers().Add<TBitmapLayer>();
+      FillPicture(*L->Bitmap(), 500, 375, 10 + I, I % 3 == 2);
+      L->Bitmap()->SetDrawMode(dmBlend);
+      L->Bitmap()->SetStretchFilter(sfLinear);
+      L->Bitmap()->SetMasterAlpha(200);
+      L->SetScaled(true);
+      const float X = 15.0f + float(I % 4) * 185.0f, Y = 15.0f + float(I / 4) * 190.0f;
+      L->SetLocation({X, Y, X + 300, Y + 225});
+    }
+    auto Photo = [this](int I) { return static_cast<TBitmapLayer*>(View.Layers().Items(I)); };
+    // Other filters, modes and options.
+    Photo(1)->Bitmap()->SetStretchFilter(sfNearest);
+    Photo(3)->Bitmap()->SetDrawMode(dmOpaque);
+    Photo(4)->Bitmap()->SetStretchFilter(sfSpline);
+    Photo(5)->Bitmap()->SetMasterAlpha(255);
+    Photo(6)->SetCropped(true);
+    Photo(6)->SetLocation({700, 500, 1000, 725});  // half outside the canvas
+    Photo(7)->SetVisible(false);
+    // A layer in control pixels, a layer with a paint handler and one with a combine handler
+    // (both painted in their turn on the calling thread), and a selection frame.
+    auto* Fixed = View.Layers().Add<TBitmapLayer>();
+    FillPicture(*Fixed->Bitmap(), 60, 40, 30, true);
+    Fixed->Bitmap()->SetDrawMode(dmBlend);
+    Fixed->SetLocation({-10, 200, 110, 280});
+    Photo(2)->OnPaint = [this](TObject*, TBitmap32* B) {
+      HandlerThreads.insert(std::this_thread::get_id());
+      B->FillRectS({0, 100, 440, 104}, 0xFF123456);
+    };
+    // Two layers sharing one column.
+    for (const float Left : {200.0f, 259.0f}) {
+      auto* L = View.Layers().Add<TBitmapLayer>();
+      FillPicture(*L->Bitmap(), 300, 1250, 40 + int(Left), false);
+      L->Bitmap()->SetDrawMode(dmBlend);
+      L->Bitmap()->SetStretchFilter(sfLinear);
+      L->Bitmap()->SetMasterAlpha(150);
+      L->SetLocation({Left, 5, Left + 60, 255});
+    }
+    Photo(8)->Bitmap()->SetDrawMode(dmCustom);
+    Photo(8)->Bitmap()->OnPixelCombine = [this](TColor32 F, TColor32& B, TColor32) {
+      HandlerThreads.insert(std::this_thread::get_id());
+      B ^= F;
+    };
+    auto* Frame = View.Layers().Add<TRubberbandLayer>();
+    Frame->SetChildLayer(Photo(0));
+    Photo(9)->BringToFront();
+  }
+  // The threads the handlers ran on: handlers are called on the painting thread only.
+  std::set<std::thread::id> HandlerThreads;
+};
+
+// The painted part of the buffer: the stages repaint the control's area only, the buffer's
+// margin beyond it keeps what earlier paints left there.
+std::vector<TColor32> PaintBuffer(TImgView32& View) {
+  View.Invalidate();
+  TBitmap32& B = View.BeginPaint();
+  std::vector<TColor32> Pixels;
+  for (int32_t Y = 0; Y < std::min(B.Height(), View.Height()); ++Y)
+    Pixels.insert(Pixels.end(), B.RowAddress(Y),
+                  B.RowAddress(Y) + std::min(B.Width(), View.Width()));
+  View.EndPaint();
+  return Pixels;
+}
+
+}  // namespace
+
+TEST(ImageView, LayersOnTwoThreadsEqualLayersInOrder) {
+  TCardView Card;
+  TImgView32& View = Card.View;
+  const float Fit = std::min(400.0f / 877, 250.0f / 620);
+  const struct {
+    float Scale;
+    int CX, CY;  // bitmap point scrolled to the middle
+  } Views[] = {{Fit, 438, 310}, {0.25f, 438, 310}, {0.5f, 100, 100}, {1, 438, 310},
+               {1, 860, 600},   {1.37f, 300, 200}, {3, 500, 400}};
+  for (const auto& V : Views) {
+    View.SetScale(V.Scale);
+    View.ScrollToCenter(V.CX, V.CY);
+    SetLayerPaintMode(TLayerPaintMode::InOrder);
+    const std::vector<TColor32> InOrder = PaintBuffer(View);
+    // The most reordering the overlaps allow, then the two threads (a few times, as their
+    // interleaving varies).
+    SetLayerPaintMode(TLayerPaintMode::LastReadyFirst);
+    ASSERT_TRUE(PaintBuffer(View) == InOrder)
+        << "last ready first, scale " << V.Scale << " centre " << V.CX << "," << V.CY;
+    SetLayerPaintMode(TLayerPaintMode::Concurrent, 0);
+    for (int Run = 0; Run < 3; ++Run)
+      ASSERT_TRUE(PaintBuffer(View) == InOrder) << "two threads, scale " << V.Scale << " centre "
+                                                << V.CX << "," << V.CY << " run " << Run;
+  }
+  SetLayerPaintMode(TLayerPaintMode::Concurrent);
+  EXPECT_EQ(Card.HandlerThreads, std::set<std::thread::id>{std::this_thread::get_id()});
+}
+
+TEST(ImageView, ErrorOfAConcurrentlyPaintedLayerReachesThePainter) {
+  TCardView Card;
+  // A reduction so strong that the resampler's weights vanish raises "Assertion failure"; the
+  // layer overlaps no other one, so either thread may take it.
+  auto* Bad = Card.View.Layers().Add<TBitmapLayer>();
+  Bad->Bitmap()->SetSize(1200, 1200);
+  Bad->Bitmap()->SetStretchFilter(sfLinear2);
+  Bad->SetLocation({390, 10, 392, 12});
+  for (const TLayerPaintMode Mode : {TLayerPaintMode::LastReadyFirst, TLayerPaintMode::Concurrent,
+                                     TLayerPaintMode::Concurrent, TLayerPaintMode::Concurrent}) {
+    SetLayerPaintMode(Mode, 0);
+    Card.View.Invalidate();
+    try {
+      Card.View.BeginPaint();
+      Card.View.EndPaint();
+      ADD_FAILURE() << "the paint must fail";
+    } catch (const ETransformError& E) {
+      EXPECT_STREQ(E.what(), "Assertion failure");
+    }
+  }
+  Bad->Free();
+  EXPECT_NO_THROW(PaintBuffer(Card.View));
+  SetLayerPaintMode(TLayerPaintMode::Concurrent);
 }
