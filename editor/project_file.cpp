@@ -15,6 +15,8 @@
 #include "bitmap_layer.h"
 #include "card_document.h"
 #include "custom_layer.h"
+#include "exceptions.h"
+#include "file_io.h"
 #include "picture.h"
 #include "rubberband_layer.h"
 
@@ -73,10 +75,7 @@ size_t BmpStreamSize(const TBitmap32& B) {
 
 // ---- Writing ----------------------------------------------------------------------------
 
-struct TPiece {
-  const uint8_t* Data;
-  size_t Size;
-};
+using TPiece = TFilePiece;
 
 // The file image of a project as a list of pieces: headers, records and the size list owned
 // here, pixel rows borrowed from the bitmaps, so that nothing large is copied before it
@@ -155,10 +154,6 @@ class TProjectImage {
   size_t FSize = 0;
 };
 
-[[noreturn]] void FailWrite(const std::string& FileName, int Err) {
-  throw EProjectError("Не удаётся записать файл \"" + FileName + "\": " + std::strerror(Err));
-}
-
 class TFd {
  public:
   explicit TFd(int Fd) : FFd(Fd) {}
@@ -178,79 +173,6 @@ class TFd {
  private:
   int FFd;
 };
-
-// Writes the pieces with as few system calls as the vector limit allows.
-bool WriteAllPieces(int Fd, const std::vector<TPiece>& Pieces, int& Err) {
-  size_t Index = 0, Offset = 0;
-  std::vector<iovec> Batch;
-  while (Index < Pieces.size()) {
-    Batch.clear();
-    for (size_t I = Index; I < Pieces.size() && Batch.size() < IOV_MAX; ++I) {
-      const size_t Skip = I == Index ? Offset : 0;
-      Batch.push_back({const_cast<uint8_t*>(Pieces[I].Data) + Skip, Pieces[I].Size - Skip});
-    }
-    ssize_t N = ::writev(Fd, Batch.data(), static_cast<int>(Batch.size()));
-    if (N < 0) {
-      if (errno == EINTR)
-        continue;
-      Err = errno;
-      return false;
-    }
-    if (N == 0) {
-      Err = EIO;
-      return false;
-    }
-    // Step over what was written; a short write resumes inside a piece.
-    auto Left = static_cast<size_t>(N);
-    while (Left > 0) {
-      const size_t Rest = Pieces[Index].Size - Offset;
-      if (Left < Rest) {
-        Offset += Left;
-        Left = 0;
-      } else {
-        Left -= Rest;
-        ++Index;
-        Offset = 0;
-      }
-    }
-  }
-  return true;
-}
-
-// A new file keeps the permissions of the one it replaces, or takes the usual ones of a new
-// document.
-mode_t NewFileMode(const std::string& FileName) {
-  struct stat St {};
-  if (::stat(FileName.c_str(), &St) == 0 && S_ISREG(St.st_mode))
-    return St.st_mode & 07777;
-  const mode_t Mask = ::umask(0);
-  ::umask(Mask);
-  return 0666 & ~Mask;
-}
-
-void WritePiecesAtomically(const std::string& FileName, const std::vector<TPiece>& Pieces) {
-  std::string Temp = FileName + ".XXXXXX";
-  TFd Fd(::mkstemp(Temp.data()));
-  if (Fd.Get() < 0)
-    FailWrite(FileName, errno);
-  const auto Abandon = [&](int Err) {
-    if (Fd.Get() >= 0)
-      ::close(Fd.Release());
-    ::unlink(Temp.c_str());
-    FailWrite(FileName, Err);
-  };
-  int Err = 0;
-  if (!WriteAllPieces(Fd.Get(), Pieces, Err))
-    Abandon(Err);
-  ::fchmod(Fd.Get(), NewFileMode(FileName));
-  // On disk before the rename, so that a crash leaves either the old file or the new one.
-  if (::fsync(Fd.Get()) != 0)
-    Abandon(errno);
-  if (::close(Fd.Release()) != 0)
-    Abandon(errno);
-  if (::rename(Temp.c_str(), FileName.c_str()) != 0)
-    Abandon(errno);
-}
 
 // ---- Reading ----------------------------------------------------------------------------
 
@@ -537,7 +459,11 @@ std::vector<uint8_t> BuildProject(TCardDocument& Doc) {
 void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
                   const std::string& FileName) {
   const TProjectImage Image(Canvas, Layers);
-  WritePiecesAtomically(FileName, Image.Pieces());
+  try {
+    WriteFileAtomically(FileName, Image.Pieces());
+  } catch (const EFileError& E) {
+    throw EProjectError("Не удаётся записать файл \"" + FileName + "\": " + E.Reason());
+  }
 }
 
 void WriteProject(TCardDocument& Doc, const std::string& FileName) {

@@ -39,10 +39,16 @@ class EReadError : public Exception {
   using Exception::Exception;
 };
 
-// A file that cannot be opened, read or written.
+// A file that cannot be opened, read or written. Reason is the system's own explanation
+// ("No space left on device"), for callers that word the message themselves.
 class EFileError : public Exception {
  public:
-  using Exception::Exception;
+  explicit EFileError(const std::string& Message, const std::string& Reason = {})
+      : Exception(Message), FReason(Reason) {}
+  const std::string& Reason() const { return FReason; }
+
+ private:
+  std::string FReason;
 };
 
 // An index outside a list ("List index out of bounds (5)"), or misuse of an update pair.

@@ -1,7 +1,9 @@
 #include "file_io.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,7 +15,8 @@
 namespace {
 
 [[noreturn]] void Fail(const char* What, const std::string& FileName, int Err) {
-  throw EFileError(std::string(What) + " \"" + FileName + "\". " + std::strerror(Err));
+  throw EFileError(std::string(What) + " \"" + FileName + "\". " + std::strerror(Err),
+                   std::strerror(Err));
 }
 
 class TFd {
@@ -60,37 +63,74 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize) 
   return Data;
 }
 
+namespace {
+
+// Writes the pieces with as few system calls as the vector limit allows; false with Err set on
+// failure.
+bool WriteAllPieces(int Fd, const std::vector<TFilePiece>& Pieces, int& Err) {
+  size_t Index = 0, Offset = 0;
+  std::vector<iovec> Batch;
+  while (Index < Pieces.size()) {
+    Batch.clear();
+    for (size_t I = Index; I < Pieces.size() && Batch.size() < IOV_MAX; ++I) {
+      const size_t Skip = I == Index ? Offset : 0;
+      Batch.push_back({const_cast<uint8_t*>(Pieces[I].Data) + Skip, Pieces[I].Size - Skip});
+    }
+    const ssize_t N = ::writev(Fd, Batch.data(), static_cast<int>(Batch.size()));
+    if (N < 0) {
+      if (errno == EINTR) continue;
+      Err = errno;
+      return false;
+    }
+    if (N == 0) {
+      Err = EIO;
+      return false;
+    }
+    // Step over what was written; a short write resumes inside a piece.
+    auto Left = static_cast<size_t>(N);
+    while (Left > 0) {
+      const size_t Rest = Pieces[Index].Size - Offset;
+      if (Left < Rest) {
+        Offset += Left;
+        Left = 0;
+      } else {
+        Left -= Rest;
+        ++Index;
+        Offset = 0;
+      }
+    }
+  }
+  return true;
+}
+
+mode_t NewFileMode(const std::string& FileName) {
+  struct stat St {};
+  if (::stat(FileName.c_str(), &St) == 0 && S_ISREG(St.st_mode)) return St.st_mode & 07777;
+  const mode_t Mask = ::umask(0);
+  ::umask(Mask);
+  return 0666 & ~Mask;
+}
+
+}  // namespace
+
 void WriteFileAtomically(const std::string& FileName, const uint8_t* Data, size_t Size) {
+  WriteFileAtomically(FileName, std::vector<TFilePiece>{{Data, Size}});
+}
+
+void WriteFileAtomically(const std::string& FileName, const std::vector<TFilePiece>& Pieces) {
   std::string Temp = FileName + ".XXXXXX";
   TFd Fd(::mkstemp(Temp.data()));
   if (Fd.Get() < 0) Fail("Cannot create file", FileName, errno);
   const auto Abandon = [&](int Err) {
-    ::close(Fd.Release());
+    if (Fd.Get() >= 0) ::close(Fd.Release());
     ::unlink(Temp.c_str());
     Fail("Cannot write file", FileName, Err);
   };
-  size_t Done = 0;
-  while (Done < Size) {
-    const ssize_t N = ::write(Fd.Get(), Data + Done, Size - Done);
-    if (N < 0) {
-      if (errno == EINTR) continue;
-      Abandon(errno);
-    }
-    Done += static_cast<size_t>(N);
-  }
-  // mkstemp creates the file 0600; give it the usual permissions of a new document.
-  const mode_t Mask = ::umask(0);
-  ::umask(Mask);
-  ::fchmod(Fd.Get(), 0666 & ~Mask);
+  int Err = 0;
+  if (!WriteAllPieces(Fd.Get(), Pieces, Err)) Abandon(Err);
+  ::fchmod(Fd.Get(), NewFileMode(FileName));
+  // On disk before the rename, so that a crash leaves either the old file or the new one.
   if (::fsync(Fd.Get()) != 0) Abandon(errno);
-  if (::close(Fd.Release()) != 0) {
-    const int Err = errno;
-    ::unlink(Temp.c_str());
-    Fail("Cannot write file", FileName, Err);
-  }
-  if (::rename(Temp.c_str(), FileName.c_str()) != 0) {
-    const int Err = errno;
-    ::unlink(Temp.c_str());
-    Fail("Cannot write file", FileName, Err);
-  }
+  if (::close(Fd.Release()) != 0) Abandon(errno);
+  if (::rename(Temp.c_str(), FileName.c_str()) != 0) Abandon(errno);
 }

@@ -7,6 +7,15 @@
 
 // Raises EFileError "Cannot open file "name". <reason>" or "File "name" is too large".
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize);
-// Writes to a temporary file in the same folder and renames it over FileName only when all of
-// it was written; on failure the old file is intact and EFileError is raised.
+// One stretch of bytes of a file written in pieces.
+struct TFilePiece {
+  const uint8_t* Data;
+  size_t Size;
+};
+
+// Writes to a temporary file in the same folder, flushes it to disk and renames it over
+// FileName only when all of it was written; on failure the old file is intact and EFileError is
+// raised. A replaced file's permissions are kept; a new file gets those of a new document.
 void WriteFileAtomically(const std::string& FileName, const uint8_t* Data, size_t Size);
+// The same for a file made of pieces, written with as few system calls as possible.
+void WriteFileAtomically(const std::string& FileName, const std::vector<TFilePiece>& Pieces);
