@@ -8,6 +8,7 @@
 #include "bitmap32.h"
 #include "custom_layer.h"
 #include "layer_collection.h"
+#include "layer_painting.h"
 #include "paint_box.h"
 
 enum TBitmapAlign { baTopLeft = 0, baCenter = 1, baTile = 2, baCustom = 3 };
@@ -169,17 +170,6 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
 
 using TImage32 = TCustomImage32;
 
-// How the layer stage paints bitmap layers (plain TBitmapLayer without handlers). Each of them
-// writes only its own rectangle, so layers whose rectangles do not meet may be painted in any
-// order or at the same time, with the same result as painting all of them in order.
-enum class TLayerPaintMode {
-  InOrder,         // one after another on the calling thread
-  Concurrent,      // on two threads once their painted area reaches MinPixels (the default)
-  LastReadyFirst,  // on the calling thread, always the last layer whose overlaps are done: the
-                   // most reordering the overlaps allow, for checking that rule
-};
-void SetLayerPaintMode(TLayerPaintMode Mode, int64_t MinPixels = 1 << 18);
-TLayerPaintMode GetLayerPaintMode();
 
 // Dotted focus rectangle drawn by inverting every other pixel of the outline.
 void DrawFocusRect(TBitmap32& Dest, const TRect& R);
