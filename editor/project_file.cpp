@@ -154,25 +154,6 @@ class TProjectImage {
   size_t FSize = 0;
 };
 
-class TFd {
- public:
-  explicit TFd(int Fd) : FFd(Fd) {}
-  ~TFd() {
-    if (FFd >= 0)
-      ::close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  int Release() {
-    const int Fd = FFd;
-    FFd = -1;
-    return Fd;
-  }
-
- private:
-  int FFd;
-};
 
 // ---- Reading ----------------------------------------------------------------------------
 

@@ -19,24 +19,6 @@ namespace {
                    std::strerror(Err));
 }
 
-class TFd {
- public:
-  explicit TFd(int Fd) : FFd(Fd) {}
-  ~TFd() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  int Release() {
-    const int Fd = FFd;
-    FFd = -1;
-    return Fd;
-  }
-
- private:
-  int FFd;
-};
 
 }  // namespace
 

@@ -1,9 +1,31 @@
 #pragma once
 // Whole-file reads with a size limit, and writes that never leave a half-written file behind.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// Owns an open file descriptor and closes it unless released.
+class TFd {
+ public:
+  explicit TFd(int Fd) : FFd(Fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  int Release() {
+    const int Fd = FFd;
+    FFd = -1;
+    return Fd;
+  }
+
+ private:
+  int FFd;
+};
 
 // Raises EFileError "Cannot open file "name". <reason>" or "File "name" is too large".
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize);

@@ -5,26 +5,16 @@
 #include <vector>
 
 #include "card_document.h"
+#include "pixel_grid.h"
 #include "layer_commands.h"
 #include "undo.h"
 
 namespace {
 
-using TPixels = std::vector<TColor32>;
 
 // Single letters for opaque colours, so that small pictures read as grids.
 constexpr TColor32 a = 0xFF0000A1, b = 0xFF0000B2, c = 0xFF0000C3;
 constexpr TColor32 d = 0xFF0000D4, e = 0xFF0000E5, f = 0xFF0000F6;
-
-void Fill(TBitmap32& Bmp, int32_t W, int32_t H, const TPixels& P) {
-  Bmp.SetSize(W, H);
-  for (int32_t I = 0; I < W * H; ++I) Bmp.Bits()[I] = P[static_cast<size_t>(I)];
-  Bmp.Changed();
-}
-
-TPixels PixelsOf(const TBitmap32& Bmp) {
-  return TPixels(Bmp.Bits(), Bmp.Bits() + Bmp.Width() * Bmp.Height());
-}
 
 struct TCommandsFixture : ::testing::Test {
   TImgView32 View;

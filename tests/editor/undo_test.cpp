@@ -3,24 +3,14 @@
 #include <vector>
 
 #include "card_document.h"
+#include "pixel_grid.h"
 #include "undo.h"
 
 namespace {
 
-using TPixels = std::vector<TColor32>;
 
 // Stand-ins for pictures: A, B and C tell states apart, X is whatever a command made.
 constexpr TColor32 A = 0xFF0000AA, B = 0xFF00BB00, C = 0xFFCC0000, X = 0xFF777777;
-
-void Fill(TBitmap32& Bmp, int32_t W, int32_t H, const TPixels& P) {
-  Bmp.SetSize(W, H);
-  for (int32_t I = 0; I < W * H; ++I) Bmp.Bits()[I] = P[static_cast<size_t>(I)];
-  Bmp.Changed();
-}
-
-TPixels PixelsOf(const TBitmap32& Bmp) {
-  return TPixels(Bmp.Bits(), Bmp.Bits() + Bmp.Width() * Bmp.Height());
-}
 
 struct TUndoFixture : ::testing::Test {
   TImgView32 View;
