@@ -88,15 +88,13 @@ TPositionedLayer* TCardDocument::FindAreaLayer() const {
 void TCardDocument::RemoveAreaLayer() {
   TPositionedLayer* Area = FindAreaLayer();
   if (Area == nullptr) return;
-  if (FSelected == Area) SetSelection(nullptr);
-  Area->Free();
   SetSelection(nullptr);
+  Area->Free();
 }
 
 void TCardDocument::ClearLayers() {
   SetSelection(nullptr);
-  FRBLayer = nullptr;
-  FSelected = nullptr;
+  FRBLayer = nullptr;  // the stack's clear destroys it
   Layers().Clear();
 }
 
