@@ -7,6 +7,7 @@
 #include "codec_support.h"
 #include "exceptions.h"
 #include "gif_codec.h"
+#include "heif_codec.h"
 #include "ico_reader.h"
 #include "jpeg_codec.h"
 #include "metafile_reader.h"
@@ -15,6 +16,7 @@
 #include "png_codec.h"
 #include "tga_reader.h"
 #include "tiff_codec.h"
+#include "webp_codec.h"
 
 namespace {
 
@@ -37,6 +39,8 @@ void RegisterAll() {
   Register(".cur", ReadIcoImage);
   Register(".tif", ReadTiffImage);
   Register(".tiff", ReadTiffImage);
+  Register(".webp", ReadWebpImage);
+  for (const char* Ext : {".heic", ".heif", ".hif", ".avif"}) Register(Ext, ReadHeifImage);
   Register(".wmf",
            [](const uint8_t* Data, size_t Size, int64_t) { return ReadWmfImage(Data, Size); });
   Register(".emf",
@@ -63,6 +67,8 @@ void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName
     SavePng(Bitmap, FileName);
   } else if (Ext == ".tif" || Ext == ".tiff") {
     SaveTiff(TBitmap24(Bitmap), FileName);
+  } else if (Ext == ".webp") {
+    SaveWebp(Bitmap, FileName, Options.WebpQuality);
   } else if (Ext == ".gif") {
     if (Bitmap.IsEmpty())
       throw Exception("Cannot save an empty picture as GIF");

@@ -7,17 +7,18 @@
 class TBitmap32;
 
 // Registers every reader of this library with the picture-reader registry (raster/
-// picture_readers.h): .jpg .jpeg .jpe .jfif .png .gif .pcx .tga .ico .cur .tif .tiff .wmf .emf
-// (BMP is the registry's own). Safe to call any number of times from any thread.
+// picture_readers.h): .jpg .jpeg .jpe .jfif .png .gif .pcx .tga .ico .cur .tif .tiff .webp
+// .heic .heif .hif .avif .wmf .emf (BMP is the registry's own). Safe to call any number of times from any thread.
 void RegisterPictureCodecs();
 
 struct TSaveOptions {
   int JpegQuality = 70;              // 1..100
   TPixelFormat GifFormat = pf24bit;  // pf24bit: the GIF writer builds its own palette
+  int WebpQuality = 90;              // 1..99 lossy, 100 lossless
 };
 
 // Writes the bitmap in the format its extension names (any case): .bmp (the bitmap's own
-// 32-bit writer), .jpg/.jpeg/.jpe/.jfif, .png, .tif/.tiff, .gif; JPEG, TIFF and GIF go through
+// 32-bit writer), .jpg/.jpeg/.jpe/.jfif, .png, .tif/.tiff, .gif, .webp; JPEG, TIFF and GIF go through
 // the 24-bit platform bitmap. Raises Exception for an unknown extension or a failed write; the
 // write is atomic.
 void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName,

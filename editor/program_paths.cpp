@@ -25,8 +25,7 @@ std::string Join(const std::string& Dir, const std::string& Name) {
 }
 
 std::string StripSlash(std::string Path) {
-  while (Path.size() > 1 && Path.back() == '/')
-    Path.pop_back();
+  while (Path.size() > 1 && Path.back() == '/') Path.pop_back();
   return Path;
 }
 
@@ -43,8 +42,8 @@ std::string XdgBase(const TEnvLookup& Env, const char* Variable, const char* Fal
 }
 
 bool HoldsData(const std::string& Dir) {
-  static const char* const Names[] = {"Help.html", "Cards",   "Textures", "SFrames", "Masks",
-                                      "Patterns",  "Decor",   "Captions", "BDG"};
+  static const char* const Names[] = {"Help.html", "Cards", "Textures", "SFrames", "Masks",
+                                      "Patterns",  "Decor", "Captions", "BDG"};
   for (const char* Name : Names)
     if (Exists(Join(Dir, Name)))
       return true;

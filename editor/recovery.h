@@ -26,8 +26,8 @@ std::string RecoveryFileName(const std::string& Dir, int Pid);
 bool IsEditorRunning(int Pid);
 // The recovery files in Dir whose editor is not running, newest first. OwnPid's file is never
 // one of them. A missing folder has none.
-std::vector<TRecoveryFile> FindOrphanedRecoveryFiles(
-    const std::string& Dir, int OwnPid, const std::function<bool(int Pid)>& IsRunning);
+std::vector<TRecoveryFile> FindOrphanedRecoveryFiles(const std::string& Dir, int OwnPid,
+                                                     const std::function<bool(int Pid)>& IsRunning);
 // Makes an orphan this run's own recovery file (renamed to OwnPid's name), so it stays on disk
 // until this run saves or ends cleanly. Returns the new path; empty when the rename failed.
 std::string AdoptRecoveryFile(const TRecoveryFile& File, const std::string& Dir, int OwnPid);

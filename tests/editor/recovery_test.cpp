@@ -91,15 +91,15 @@ TEST_F(RecoveryTest, OnlyFilesOfEditorsThatAreGoneAreOrphansNewestFirst) {
   fs::create_directories(Dir);
   const auto Touch = [&](const std::string& Name, int AgeSeconds, const char* Text = "x") {
     std::ofstream(Dir / Name) << Text;
-    fs::last_write_time(Dir / Name, fs::file_time_type::clock::now() -
-                                        std::chrono::seconds(AgeSeconds));
+    fs::last_write_time(Dir / Name,
+                        fs::file_time_type::clock::now() - std::chrono::seconds(AgeSeconds));
   };
-  Touch("card-100.kvt", 300);   // gone, older
-  Touch("card-200.kvt", 10);    // gone, newer
-  Touch("card-300.kvt", 5);     // still running
-  Touch("card-77.kvt", 1);      // this run's own
+  Touch("card-100.kvt", 300);    // gone, older
+  Touch("card-200.kvt", 10);     // gone, newer
+  Touch("card-300.kvt", 5);      // still running
+  Touch("card-77.kvt", 1);       // this run's own
   Touch("card-400.kvt", 1, "");  // empty: never worth restoring
-  Touch("card-x1.kvt", 1);      // not a recovery name
+  Touch("card-x1.kvt", 1);       // not a recovery name
   Touch("notes.txt", 1);
   Touch("card-500.kvt.tmp", 1);
 
@@ -110,9 +110,8 @@ TEST_F(RecoveryTest, OnlyFilesOfEditorsThatAreGoneAreOrphansNewestFirst) {
   EXPECT_EQ(Files[1].Pid, 100);
   EXPECT_EQ(Files[0].Path, (Dir / "card-200.kvt").string());
 
-  EXPECT_TRUE(FindOrphanedRecoveryFiles((Dir / "missing").string(), 77, [](int) {
-                return false;
-              }).empty());
+  EXPECT_TRUE(
+      FindOrphanedRecoveryFiles((Dir / "missing").string(), 77, [](int) { return false; }).empty());
 }
 
 TEST_F(RecoveryTest, AnAdoptedOrphanBecomesThisRunsOwnFile) {

@@ -1,0 +1,133 @@
+#include "webp_codec.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+#include <webp/encode.h>
+
+#include <cstring>
+#include <memory>
+
+#include "bitmap32.h"
+#include "codec_support.h"
+#include "exceptions.h"
+#include "exif_orientation.h"
+#include "file_io.h"
+
+using namespace codec_detail;
+
+namespace {
+
+constexpr int MaxWebpSide = 16383;
+
+struct TDemuxDeleter {
+  void operator()(WebPDemuxer* D) const { WebPDemuxDelete(D); }
+};
+struct TAnimDeleter {
+  void operator()(WebPAnimDecoder* D) const { WebPAnimDecoderDelete(D); }
+};
+
+// The EXIF chunk's orientation. The chunk holds the TIFF structure itself; some writers put the
+// JPEG segment's "Exif\0\0" in front of it.
+int ExifOrientationOf(const WebPDemuxer* Demux) {
+  WebPChunkIterator It;
+  if (!WebPDemuxGetChunk(Demux, "EXIF", 1, &It))
+    return 1;
+  int Orientation = 1;
+  const uint8_t* P = It.chunk.bytes;
+  const size_t N = It.chunk.size;
+  static const uint8_t Header[6] = {'E', 'x', 'i', 'f', 0, 0};
+  if (N >= 6 && std::memcmp(P, Header, 6) == 0) {
+    Orientation = ReadExifOrientation(P, N);
+  } else if (N > 0 && N < (size_t{64} << 20)) {
+    std::vector<uint8_t> Block(N + 6);
+    std::memcpy(Block.data(), Header, 6);
+    std::memcpy(Block.data() + 6, P, N);
+    Orientation = ReadExifOrientation(Block.data(), Block.size());
+  }
+  WebPDemuxReleaseChunkIterator(&It);
+  return Orientation;
+}
+
+// The first frame of an animation, composed on its canvas.
+void DecodeFirstFrame(const uint8_t* Data, size_t Size, TPicture& P) {
+  WebPAnimDecoderOptions Options;
+  if (!WebPAnimDecoderOptionsInit(&Options))
+    FailPicture("WebP", "the decoder could not start");
+  Options.color_mode = MODE_BGRA;
+  Options.use_threads = 0;
+  const WebPData Input{Data, Size};
+  std::unique_ptr<WebPAnimDecoder, TAnimDeleter> Dec(WebPAnimDecoderNew(&Input, &Options));
+  if (!Dec)
+    FailPicture("WebP", "the animation is damaged");
+  WebPAnimInfo Info;
+  if (!WebPAnimDecoderGetInfo(Dec.get(), &Info) || int64_t(Info.canvas_width) != P.Width ||
+      int64_t(Info.canvas_height) != P.Height)
+    FailPicture("WebP", "the animation is damaged");
+  uint8_t* Frame = nullptr;
+  int Timestamp = 0;
+  if (!WebPAnimDecoderGetNext(Dec.get(), &Frame, &Timestamp) || !Frame)
+    FailPicture("WebP", "the first frame is damaged");
+  std::memcpy(P.Pixels.data(), Frame, size_t(P.Width) * size_t(P.Height) * 4);
+}
+
+}  // namespace
+
+TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+  if (Size == 0)
+    FailPicture("WebP", "the file is empty");
+  WebPBitstreamFeatures Features;
+  if (WebPGetFeatures(Data, Size, &Features) != VP8_STATUS_OK)
+    FailPicture("WebP", "the file is damaged or not a WebP picture");
+  CheckPictureSize("WebP", Features.width, Features.height, MaxPixels);
+
+  const WebPData Input{Data, Size};
+  std::unique_ptr<WebPDemuxer, TDemuxDeleter> Demux(WebPDemux(&Input));
+  if (!Demux)
+    FailPicture("WebP", "the file is damaged");
+  // The canvas size rules for an extended file; the features may name the first frame only.
+  const int64_t Width = WebPDemuxGetI(Demux.get(), WEBP_FF_CANVAS_WIDTH);
+  const int64_t Height = WebPDemuxGetI(Demux.get(), WEBP_FF_CANVAS_HEIGHT);
+  CheckPictureSize("WebP", Width, Height, MaxPixels);
+
+  TPicture P = MakeGraphic(int32_t(Width), int32_t(Height));
+  if (Features.has_animation) {
+    DecodeFirstFrame(Data, Size, P);
+  } else {
+    const size_t Stride = size_t(Width) * 4;
+    // TColor32 is stored as the bytes blue, green, red, alpha.
+    if (!WebPDecodeBGRAInto(Data, Size, reinterpret_cast<uint8_t*>(P.Pixels.data()),
+                            Stride * size_t(Height), int(Stride)))
+      FailPicture("WebP", "the picture data is damaged");
+  }
+  ApplyExifOrientation(P, ExifOrientationOf(Demux.get()));
+  return P;
+}
+
+std::vector<uint8_t> EncodeWebp(const TBitmap32& Bitmap, int Quality) {
+  if (Bitmap.IsEmpty())
+    throw Exception("Cannot save an empty picture as WebP");
+  if (Bitmap.Width() > MaxWebpSide || Bitmap.Height() > MaxWebpSide)
+    throw Exception("WebP pictures are at most 16383 pixels wide and high (" +
+                    std::to_string(Bitmap.Width()) + " x " + std::to_string(Bitmap.Height()) + ")");
+  if (Quality < 1 || Quality > 100)
+    throw Exception("WebP quality must be between 1 and 100 (" + std::to_string(Quality) + ")");
+  const auto* Bits = reinterpret_cast<const uint8_t*>(Bitmap.Bits());
+  const int Stride = Bitmap.Width() * 4;
+  uint8_t* Out = nullptr;
+  const size_t Size =
+      Quality == 100
+          ? WebPEncodeLosslessBGRA(Bits, Bitmap.Width(), Bitmap.Height(), Stride, &Out)
+          : WebPEncodeBGRA(Bits, Bitmap.Width(), Bitmap.Height(), Stride, float(Quality), &Out);
+  std::vector<uint8_t> Result;
+  if (Size > 0 && Out)
+    Result.assign(Out, Out + Size);
+  WebPFree(Out);
+  if (Result.empty())
+    throw Exception("Cannot write the WebP picture");
+  return Result;
+}
+
+void SaveWebp(const TBitmap32& Bitmap, const std::string& FileName, int Quality) {
+  const std::vector<uint8_t> Data = EncodeWebp(Bitmap, Quality);
+  WriteFileAtomically(FileName, Data.data(), Data.size());
+}

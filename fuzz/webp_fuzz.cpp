@@ -1,0 +1,19 @@
+// libFuzzer target: the WebP reader on arbitrary bytes. Clean failures are
+// EInvalidGraphic; anything else (a crash, a leak, another exception) is a finding.
+#include <cstddef>
+#include <cstdint>
+
+#include "exceptions.h"
+#include "webp_codec.h"
+
+// Pictures are capped at 2^22 pixels here so that a small input cannot make the run exceed
+// its memory budget; the reader's checks are the same at the full 2^28.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  try {
+    const TPicture P = ReadWebpImage(Data, Size, int64_t{1} << 22);
+    if (P.Pixels.size() != size_t(P.Width) * size_t(P.Height))
+      __builtin_trap();
+  } catch (const EInvalidGraphic&) {
+  }
+  return 0;
+}
