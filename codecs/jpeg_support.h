@@ -1,0 +1,72 @@
+#pragma once
+// The libjpeg decoding steps shared by the full JPEG reader and the thumbnail reader (not part
+// of the library's interface). Include after <cstdio>, as jpeglib.h needs it.
+//
+// libjpeg reports errors through error_exit, which must not return. Ours longjmps back to the
+// setjmp of the function that made the libjpeg call. Those functions hold only trivially
+// destructible locals, and the error becomes a C++ exception in their caller, after the
+// libjpeg frames are gone.
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <csetjmp>
+
+#include "types.h"
+
+namespace jpeg_detail {
+
+struct TJpegError {
+  jpeg_error_mgr Mgr;  // first, so that libjpeg's err pointer is also ours
+  jmp_buf Jump;
+  char Message[JMSG_LENGTH_MAX];
+};
+
+struct TJpegDecoder {
+  jpeg_decompress_struct Info;
+  TJpegError Error;
+  jpeg_progress_mgr Progress;
+};
+
+// Installs our error handlers: errors and running out of data longjmp to E.Jump.
+void SetUpErrors(TJpegError& E, jpeg_error_mgr*& Err);
+
+// Header phase: the markers up to the first scan, with APP1 (EXIF) kept; output BGRA (or CMYK
+// for CMYK and YCCK files) at full size. False on an error (message in D.Error).
+bool ReadHeader(TJpegDecoder& D, const uint8_t* Data, size_t Size);
+
+// Output at 1/Denom of the full size (Denom 1, 2, 4 or 8) through libjpeg's DCT scaling.
+bool SetOutputScale(TJpegDecoder& D, unsigned Denom);
+
+// Start phase: for a progressive file libjpeg reads every scan here, so a truncated one fails
+// before the picture is allocated.
+bool StartDecompress(TJpegDecoder& D);
+
+// Decoding phase: every scan line straight into Pixels (BGRA) or through CmykRow (4 bytes per
+// pixel of one output row) when the output is CMYK.
+bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow);
+
+// Destroys the decompressor when the reading function is left, also by an exception.
+class TDecoderGuard {
+ public:
+  explicit TDecoderGuard(TJpegDecoder& D) : FD(D) {}
+  ~TDecoderGuard() { jpeg_destroy_decompress(&FD.Info); }
+  TDecoderGuard(const TDecoderGuard&) = delete;
+  TDecoderGuard& operator=(const TDecoderGuard&) = delete;
+
+ private:
+  TJpegDecoder& FD;
+};
+
+// Raises EInvalidGraphic "JPEG picture is damaged: <libjpeg's message>".
+[[noreturn]] void FailJpeg(const TJpegDecoder& D);
+
+// The first EXIF orientation other than 1 among the saved APP1 markers; 1 when there is none.
+int FindExifOrientation(const jpeg_decompress_struct& Info);
+
+// libjpeg's own allowance for a picture of MaxPixels pixels: the whole-picture coefficient
+// buffer of a progressive file is the largest allocation it makes.
+long DecoderMemoryLimit(int64_t MaxPixels);
+
+}  // namespace jpeg_detail
