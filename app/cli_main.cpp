@@ -9,6 +9,7 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_print.h"
 #include "img_view32.h"
 #include "open_document.h"
 #include "picture_codecs.h"
@@ -22,6 +23,12 @@ constexpr char Usage[] =
     "                                  выбирается по расширению ВЫХОДА: .bmp (с альфа-каналом),\n"
     "                                  .png, .jpg (качество 100), .gif, .tif\n"
     "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON\n"
+    "  pelmora-cli print ВХОД ВЫХОД.pdf [paper=A4|A5|A6|Letter]\n"
+    "      [orientation=portrait|landscape] [place=original|fit|fill]\n"
+    "      [width=W] [height=H] [unit=cm|in]\n"
+    "                                  страница PDF, как её печатает окно печати; original --\n"
+    "                                  пиксель открытки на точку принтера 300 dpi; при одной\n"
+    "                                  стороне (width= или height=) другая -- по пропорциям\n"
     "  pelmora-cli --help              эта справка\n"
     "ВХОД: проект (.kvt, .KVT) или картинка любого читаемого формата.\n"
     "При ошибке: одна строка в stderr, код выхода 1, ВЫХОД не создаётся.\n";
@@ -123,6 +130,8 @@ int Run(const std::vector<std::string>& Args) {
       throw ECliError("info ждёт один аргумент: ВХОД");
     return Info(Args[1]);
   }
+  if (Command == "print")
+    return RunPrintVerb(std::vector<std::string>(Args.begin() + 1, Args.end()));
   throw ECliError("неизвестная команда \"" + Command + "\" (см. pelmora-cli --help)");
 }
 

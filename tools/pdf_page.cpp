@@ -1,0 +1,127 @@
+#include "pdf_page.h"
+
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "bitmap32.h"
+#include "exceptions.h"
+#include "file_io.h"
+
+namespace {
+
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& Raw) {
+  uLongf Size = compressBound(uLong(Raw.size()));
+  std::vector<uint8_t> Out(Size);
+  if (compress2(Out.data(), &Size, Raw.data(), uLong(Raw.size()), 6) != Z_OK)
+    throw Exception("Cannot compress the picture for the PDF file");
+  Out.resize(Size);
+  return Out;
+}
+
+// Numbers as PDF writes them: plain decimals, no exponent.
+std::string Num(double V) {
+  char Buf[64];
+  std::snprintf(Buf, sizeof(Buf), "%.4f", V);
+  std::string S = Buf;
+  while (!S.empty() && S.back() == '0') S.pop_back();
+  if (!S.empty() && S.back() == '.')
+    S.pop_back();
+  return S == "-0" ? "0" : S;
+}
+
+class TPdfBuilder {
+ public:
+  TPdfBuilder() { Text("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"); }
+
+  void BeginObject(int Number) {
+    if (int(FOffsets.size()) < Number)
+      FOffsets.resize(size_t(Number));
+    FOffsets[size_t(Number - 1)] = FOut.size();
+    Text(std::to_string(Number) + " 0 obj\n");
+  }
+  void Object(int Number, const std::string& Body) {
+    BeginObject(Number);
+    Text(Body + "\nendobj\n");
+  }
+  void Stream(int Number, const std::string& Dictionary, const std::vector<uint8_t>& Data) {
+    BeginObject(Number);
+    Text("<< " + Dictionary + " /Length " + std::to_string(Data.size()) + " >>\nstream\n");
+    FOut.insert(FOut.end(), Data.begin(), Data.end());
+    Text("\nendstream\nendobj\n");
+  }
+  std::vector<uint8_t> Finish(int Root) {
+    const size_t XrefAt = FOut.size();
+    Text("xref\n0 " + std::to_string(FOffsets.size() + 1) + "\n0000000000 65535 f \n");
+    for (const size_t Offset : FOffsets) {
+      char Line[32];
+      std::snprintf(Line, sizeof(Line), "%010zu 00000 n \n", Offset);
+      Text(Line);
+    }
+    Text("trailer\n<< /Size " + std::to_string(FOffsets.size() + 1) + " /Root " +
+         std::to_string(Root) + " 0 R >>\nstartxref\n" + std::to_string(XrefAt) + "\n%%EOF\n");
+    return std::move(FOut);
+  }
+
+ private:
+  void Text(const std::string& S) { FOut.insert(FOut.end(), S.begin(), S.end()); }
+
+  std::vector<uint8_t> FOut;
+  std::vector<size_t> FOffsets;
+};
+
+bool Positive(double V) {
+  return std::isfinite(V) && V > 0;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildPdfPage(const TBitmap32& Picture, const TPdfPlacement& P) {
+  if (Picture.IsEmpty())
+    throw Exception("Cannot print an empty picture");
+  if (!Positive(P.PageWidth) || !Positive(P.PageHeight) || !Positive(P.Width) ||
+      !Positive(P.Height) || !std::isfinite(P.Left) || !std::isfinite(P.Top))
+    throw Exception("The page or the picture has no size");
+
+  const int32_t W = Picture.Width(), H = Picture.Height();
+  const size_t Count = size_t(W) * size_t(H);
+  std::vector<uint8_t> Rgb(Count * 3), Alpha(Count);
+  bool Translucent = false;
+  const TColor32* S = Picture.Bits();
+  for (size_t I = 0; I < Count; ++I) {
+    const TColor32 C = S[I];
+    Rgb[I * 3] = uint8_t(C >> 16);
+    Rgb[I * 3 + 1] = uint8_t(C >> 8);
+    Rgb[I * 3 + 2] = uint8_t(C);
+    Alpha[I] = uint8_t(C >> 24);
+    Translucent |= Alpha[I] != 255;
+  }
+
+  const std::string Size = " /Width " + std::to_string(W) + " /Height " + std::to_string(H) +
+                           " /BitsPerComponent 8 /Filter /FlateDecode";
+  // PDF's origin is the page's bottom-left corner; the image space is the unit square.
+  const std::string Content = "q " + Num(P.Width) + " 0 0 " + Num(P.Height) + " " + Num(P.Left) +
+                              " " + Num(P.PageHeight - P.Top - P.Height) + " cm /Im0 Do Q\n";
+
+  TPdfBuilder B;
+  B.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  B.Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  B.Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Num(P.PageWidth) + " " +
+                  Num(P.PageHeight) +
+                  "] /Resources << /XObject << /Im0 4 0 R >> >> /Contents 5 0 R >>");
+  B.Stream(4,
+           "/Type /XObject /Subtype /Image /ColorSpace /DeviceRGB" + Size +
+               (Translucent ? " /SMask 6 0 R" : ""),
+           Deflate(Rgb));
+  B.Stream(5, "", std::vector<uint8_t>(Content.begin(), Content.end()));
+  if (Translucent)
+    B.Stream(6, "/Type /XObject /Subtype /Image /ColorSpace /DeviceGray" + Size, Deflate(Alpha));
+  return B.Finish(1);
+}
+
+void WritePdfPage(const TBitmap32& Picture, const TPdfPlacement& Placement,
+                  const std::string& FileName) {
+  const std::vector<uint8_t> Data = BuildPdfPage(Picture, Placement);
+  WriteFileAtomically(FileName, Data.data(), Data.size());
+}
