@@ -369,6 +369,22 @@ TEST_F(TLayersFixture, RubberbandLosesItsDestroyedChild) {
   EXPECT_EQ(Layers.Count(), 0);
 }
 
+// Every frame around a destroyed layer is told, although each one leaves the layer's list
+// while the list is being walked.
+TEST_F(TLayersFixture, EveryFrameOfADestroyedLayerIsTold) {
+  auto* Child = Layers.Add<TPositionedLayer>();
+  TRubberbandLayer* Frames[3];
+  for (auto*& F : Frames) {
+    F = Layers.Add<TRubberbandLayer>();
+    F->SetChildLayer(Child);
+  }
+  Frames[1]->SetChildLayer(nullptr);  // leaves the middle of the list
+  Frames[1]->SetChildLayer(Child);
+  Child->Free();
+  for (const auto* F : Frames) EXPECT_EQ(F->ChildLayer(), nullptr);
+  EXPECT_EQ(Layers.Count(), 3);
+}
+
 TEST_F(TLayersFixture, RubberbandPaintsDashesAndHandles) {
   auto* RB = Layers.Add<TRubberbandLayer>();
   RB->SetLocation({10, 10, 30, 30});
