@@ -6,23 +6,12 @@
 #include <memory>
 
 #include "blend.h"
+#include "cpu_features.h"
 #include "exceptions.h"
 #include "geometry.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(PELMORA_X86)
 #include <immintrin.h>
-#define PELMORA_X86 1
-#endif
-
-// The weight tables are defined by 32-bit float arithmetic in which every product and every sum
-// is rounded on its own; a fused multiply-add would change weights.
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#define SEPARATE_ROUNDING
-#elif defined(__GNUC__)
-#define SEPARATE_ROUNDING __attribute__((optimize("fp-contract=off")))
-#else
-#define SEPARATE_ROUNDING
 #endif
 
 void CheckBitmaps(const TBitmap32* Dst, const TBitmap32* Src) {
@@ -43,35 +32,18 @@ bool CheckSrcRect(const TBitmap32* Src, const TRect& SrcRect) {
 
 namespace {
 
+// The SSE2 and AVX2 loops below are compiled where the SSE2 intrinsics are available.
 bool FormsAvailable(TBlendForms Forms) {
-#if defined(PELMORA_X86)
-  __builtin_cpu_init();
+#if !(defined(PELMORA_X86) && defined(__SSE2__))
+  if (Forms != TBlendForms::Scalar)
+    return false;
 #endif
-  switch (Forms) {
-    case TBlendForms::Scalar:
-      return true;
-    case TBlendForms::SSE2:
-#if defined(PELMORA_X86) && defined(__SSE2__)
-      return true;
-#else
-      return false;
-#endif
-    case TBlendForms::AVX2:
-#if defined(PELMORA_X86) && defined(__SSE2__)
-      return __builtin_cpu_supports("avx2");
-#else
-      return false;
-#endif
-  }
-  return false;
+  return CpuSupports(Forms);
 }
 
 TBlendForms BestForms() {
-  if (FormsAvailable(TBlendForms::AVX2))
-    return TBlendForms::AVX2;
-  if (FormsAvailable(TBlendForms::SSE2))
-    return TBlendForms::SSE2;
-  return TBlendForms::Scalar;
+  const TBlendForms Best = BestCpuForms();
+  return FormsAvailable(Best) ? Best : TBlendForms::Scalar;
 }
 
 TBlendForms ActiveForms = BestForms();
@@ -538,7 +510,7 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
 // ---------------------------------------------------------------------------------------------
 // Kernel resampler.
 
-SEPARATE_ROUNDING float KernelValue(TStretchFilter Filter, float X) {
+float KernelValue(TStretchFilter Filter, float X) {
   switch (Filter) {
     case sfNearest:
       return (X > -0.5f && X <= 0.5f) ? 1.0f : 0.0f;
@@ -607,9 +579,8 @@ inline int32_t CeilToInt(float V) {
 
 // Builds clusters First .. Last - 1 of one direction. A reduction still computes every cluster,
 // so that a cluster without weight raises the error wherever it lies. False for an empty table.
-SEPARATE_ROUNDING bool BuildClusters(int64_t DstSize, int32_t SrcSize, int32_t SrcLo, int32_t SrcHi,
-                                     TStretchFilter Filter, int64_t First, int64_t Last,
-                                     TRawClusters& Out) {
+bool BuildClusters(int64_t DstSize, int32_t SrcSize, int32_t SrcLo, int32_t SrcHi,
+                   TStretchFilter Filter, int64_t First, int64_t Last, TRawClusters& Out) {
   Out.Start.clear();
   Out.Pairs.clear();
   if (SrcSize <= 0)

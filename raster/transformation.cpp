@@ -5,12 +5,12 @@
 #include <cmath>
 #include <typeinfo>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
-
 #include "blend.h"
 #include "color32.h"
+#include "cpu_features.h"
+#if defined(PELMORA_X86)
+#include <immintrin.h>
+#endif
 #include "exceptions.h"
 #include "geometry.h"
 
@@ -276,17 +276,13 @@ TRect TProjectiveTransformation::TransformedBounds() const { return BoundsOf(FX,
 
 namespace {
 
-#if defined(__x86_64__) || defined(__i386__)
-#define PELMORA_X86 1
+#if defined(PELMORA_X86)
 #define AVX2_TARGET __attribute__((target("avx2")))
 #endif
 
+// The loops have an AVX2 form and a scalar one.
 TBlendForms BestTransformForms() {
-#if defined(PELMORA_X86)
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return TBlendForms::AVX2;
-#endif
-  return TBlendForms::Scalar;
+  return CpuSupports(TBlendForms::AVX2) ? TBlendForms::AVX2 : TBlendForms::Scalar;
 }
 
 TBlendForms ActiveTransformForms = BestTransformForms();
