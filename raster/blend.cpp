@@ -2,32 +2,11 @@
 
 #include "blend_scalar.h"
 
-namespace {
-
-bool CpuHas(TBlendForms Forms) {
-  switch (Forms) {
-    case TBlendForms::Scalar:
-      return true;
-    case TBlendForms::SSE2:
-      return __builtin_cpu_supports("sse2");
-    case TBlendForms::AVX2:
-      return __builtin_cpu_supports("avx2");
-  }
-  return false;
-}
-
-TBlendForms ChooseForms() {
-  if (CpuHas(TBlendForms::AVX2)) return TBlendForms::AVX2;
-  if (CpuHas(TBlendForms::SSE2)) return TBlendForms::SSE2;
-  return TBlendForms::Scalar;
-}
-
-}  // namespace
-
-bool BlendFormsSupported(TBlendForms Forms) { return CpuHas(Forms); }
+bool BlendFormsSupported(TBlendForms Forms) { return CpuSupports(Forms); }
 
 const TBlendProcs& BlendProcsFor(TBlendForms Forms) {
-  if (!CpuHas(Forms)) return BlendScalar::Procs;
+  if (!BlendFormsSupported(Forms)) return BlendScalar::Procs;
+#if defined(PELMORA_X86)  // the vector tables are built for x86 only
   switch (Forms) {
     case TBlendForms::SSE2:
       return BlendSSE2::Procs;
@@ -36,12 +15,12 @@ const TBlendProcs& BlendProcsFor(TBlendForms Forms) {
     case TBlendForms::Scalar:
       break;
   }
+#endif
   return BlendScalar::Procs;
 }
 
 TBlendForms ActiveBlendForms() {
-  static const TBlendForms Chosen = ChooseForms();
-  return Chosen;
+  return BestCpuForms();
 }
 
 // Constant-initialised with the scalar forms, so that a caller running during another unit's

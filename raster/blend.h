@@ -6,6 +6,7 @@
 // Mix(X, Y, W), per channel, alpha included: (X.c * W + Y.c * (256 - W) + 128) >> 8.
 #include <cstdint>
 
+#include "cpu_features.h"
 #include "types.h"
 
 using TMixColor = TColor32 (*)(TColor32 X, TColor32 Y, TColor32 W);
@@ -28,9 +29,6 @@ struct TBlendProcs {
   TBlendRow BlendRow;
   TBlendRowMaster BlendRowMaster;
 };
-
-// Which set of forms fills the table.
-enum class TBlendForms { Scalar, SSE2, AVX2 };
 
 extern TBlendProcs BlendProcs;
 

@@ -14,7 +14,8 @@ void BlendRowMaster(const TColor32* Src, TColor32* Dst, int32_t Count, TColor32 
 extern const TBlendProcs Procs;
 }  // namespace BlendScalar
 
-// Vector tables, defined in their own translation units compiled for their instruction sets.
+// Vector tables, defined in their own translation units compiled for their instruction sets
+// (x86 only).
 namespace BlendSSE2 {
 extern const TBlendProcs Procs;
 }

@@ -21,15 +21,13 @@ void TCustomLayer::Free() {
 void TCustomLayer::BeforeDestruction() {
   FDestroying = true;
   if (OnDestroy) OnDestroy(this);
-  if (FNotifyList != nullptr) {
-    for (size_t I = FNotifyList->size(); I-- > 0;) {
-      (*FNotifyList)[I]->Notification(this);
-      if (FNotifyList == nullptr) break;  // a notification removed the list
-      if (I > FNotifyList->size()) I = FNotifyList->size();
-    }
-    delete FNotifyList;
-    FNotifyList = nullptr;
+  // Last to first; a told layer may leave the list (or make others leave) meanwhile.
+  for (size_t I = FNotifyList.size(); I > 0;) {
+    --I;
+    FNotifyList[I]->Notification(this);
+    I = std::min(I, FNotifyList.size());
   }
+  FNotifyList.clear();
   SetLayerCollection(nullptr);
 }
 
@@ -106,19 +104,13 @@ void TCustomLayer::Changed() {
 }
 
 void TCustomLayer::AddNotification(TCustomLayer* L) {
-  if (FNotifyList == nullptr) FNotifyList = new std::vector<TCustomLayer*>;
-  if (std::find(FNotifyList->begin(), FNotifyList->end(), L) == FNotifyList->end())
-    FNotifyList->push_back(L);
+  if (std::find(FNotifyList.begin(), FNotifyList.end(), L) == FNotifyList.end())
+    FNotifyList.push_back(L);
 }
 
 void TCustomLayer::RemoveNotification(TCustomLayer* L) {
-  if (FNotifyList == nullptr) return;
-  const auto It = std::find(FNotifyList->begin(), FNotifyList->end(), L);
-  if (It != FNotifyList->end()) FNotifyList->erase(It);
-  if (FNotifyList->empty()) {
-    delete FNotifyList;
-    FNotifyList = nullptr;
-  }
+  const auto It = std::find(FNotifyList.begin(), FNotifyList.end(), L);
+  if (It != FNotifyList.end()) FNotifyList.erase(It);
 }
 
 bool TCustomLayer::HitTest(int32_t, int32_t) { return true; }

@@ -93,7 +93,7 @@ class TCustomLayer : public TObject {
   friend class TLayerCollection;
   void BeforeDestruction();
 
-  std::vector<TCustomLayer*>* FNotifyList = nullptr;
+  std::vector<TCustomLayer*> FNotifyList;  // layers told of this one's destruction; not owned
   TLayerCollection* FLayerCollection = nullptr;
   uint32_t FLayerStates = 0;
   bool FDestroying = false;

@@ -97,8 +97,8 @@ void TCustomImage32::SetScaleMode(TScaleMode V) {
 void TCustomImage32::BeginUpdate() { ++FUpdateCount; }
 
 void TCustomImage32::EndUpdate() {
+  if (FUpdateCount <= 0) throw EListError("Unpaired EndUpdate call");
   --FUpdateCount;
-  if (FUpdateCount < 0) throw Exception("Unpaired EndUpdate call");
 }
 
 void TCustomImage32::Changed() {

@@ -77,7 +77,7 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
   bool TabStop = false;
 
   virtual void BeginUpdate();
-  // Raises "Unpaired EndUpdate call" below 0.
+  // Raises EListError "Unpaired EndUpdate call" without a BeginUpdate; the count stays 0.
   virtual void EndUpdate();
   // When not updating: Invalidate, then OnChange.
   virtual void Changed();

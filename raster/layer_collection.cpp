@@ -59,9 +59,9 @@ void TLayerCollection::BeginUpdate() {
 }
 
 void TLayerCollection::EndUpdate() {
+  if (FUpdateCount <= 0) throw EListError("Unpaired EndUpdate");
   --FUpdateCount;
   if (FUpdateCount == 0) NotifyChanged();
-  if (FUpdateCount < 0) throw Exception("Unpaired EndUpdate");
 }
 
 TCustomLayer* TLayerCollection::FindLayerAt(int32_t X, int32_t Y, TLayerOptions Mask) const {

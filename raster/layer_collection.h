@@ -67,7 +67,7 @@ class TLayerCollection : public TObject {
   void Assign(const TLayerCollection& Source);
 
   void BeginUpdate();
-  // Raises "Unpaired EndUpdate" when the count drops below 0.
+  // Raises EListError "Unpaired EndUpdate" without a BeginUpdate; the count stays 0.
   void EndUpdate();
   int32_t UpdateCount() const { return FUpdateCount; }
 

@@ -101,8 +101,6 @@ class TProjectiveTransformation : public TTransformation {
   const TFloatMatrix& ReverseMatrix() const { return FMatrix; }
 
  private:
-  bool Reverse(int32_t X, int32_t Y, float Factor, int32_t& SrcX, int32_t& SrcY);
-
   float FX[4] = {};
   float FY[4] = {};
   TFloatMatrix FMatrix = IdentityMatrix;

@@ -197,12 +197,24 @@ TEST(ImageView, ChangesAndUpdatePairs) {
   Image.Bitmap().Clear(0);
   EXPECT_EQ(Changes, 1);
   Image.EndUpdate();
-  try {
-    Image.EndUpdate();
-    FAIL();
-  } catch (const Exception& E) {
-    EXPECT_STREQ(E.what(), "Unpaired EndUpdate call");
+  // Refused without touching the count: the next change still notifies.
+  for (int Attempt = 0; Attempt < 2; ++Attempt) {
+    try {
+      Image.EndUpdate();
+      FAIL() << "unpaired EndUpdate must raise";
+    } catch (const EListError& E) {
+      EXPECT_STREQ(E.what(), "Unpaired EndUpdate call");
+    }
   }
+  Changes = 0;
+  Image.Changed();
+  EXPECT_EQ(Changes, 1);
+  Image.BeginUpdate();
+  Image.Changed();
+  EXPECT_EQ(Changes, 1);
+  Image.EndUpdate();
+  Image.Changed();
+  EXPECT_EQ(Changes, 2);
 }
 
 TEST(ImageView, ScrollBarModel) {

@@ -117,13 +117,29 @@ TEST_F(TLayersFixture, ChangeNotificationRules) {
   Changes = Changings = 0;
   L->SetLocation({0, 0, 1, 1});
   EXPECT_EQ(Changes + Changings, 0);
+}
 
+// An unpaired EndUpdate is refused without touching the count, so later changes still reach
+// the listeners and a later pair still notifies once.
+TEST_F(TLayersFixture, UnpairedEndUpdateLeavesTheCountAlone) {
+  auto* L = Layers.Add<TPositionedLayer>();
+  Changes = 0;
   try {
     Layers.EndUpdate();
-    FAIL();
-  } catch (const Exception& E) {
+    FAIL() << "unpaired EndUpdate must raise";
+  } catch (const EListError& E) {
     EXPECT_STREQ(E.what(), "Unpaired EndUpdate");
   }
+  EXPECT_EQ(Layers.UpdateCount(), 0);
+  EXPECT_EQ(Changes, 0);
+  L->SetLocation({1, 1, 5, 5});
+  EXPECT_EQ(Changes, 1);
+  Layers.BeginUpdate();
+  Layers.EndUpdate();
+  EXPECT_EQ(Changes, 2);
+  EXPECT_EQ(Layers.UpdateCount(), 0);
+  EXPECT_THROW(Layers.EndUpdate(), EListError);
+  EXPECT_EQ(Layers.UpdateCount(), 0);
 }
 
 TEST_F(TLayersFixture, HitTestingFindsTheTopmostEligibleLayer) {
@@ -351,6 +367,22 @@ TEST_F(TLayersFixture, RubberbandLosesItsDestroyedChild) {
   RB->Free();
   Child2->Free();  // must not touch the freed frame
   EXPECT_EQ(Layers.Count(), 0);
+}
+
+// Every frame around a destroyed layer is told, although each one leaves the layer's list
+// while the list is being walked.
+TEST_F(TLayersFixture, EveryFrameOfADestroyedLayerIsTold) {
+  auto* Child = Layers.Add<TPositionedLayer>();
+  TRubberbandLayer* Frames[3];
+  for (auto*& F : Frames) {
+    F = Layers.Add<TRubberbandLayer>();
+    F->SetChildLayer(Child);
+  }
+  Frames[1]->SetChildLayer(nullptr);  // leaves the middle of the list
+  Frames[1]->SetChildLayer(Child);
+  Child->Free();
+  for (const auto* F : Frames) EXPECT_EQ(F->ChildLayer(), nullptr);
+  EXPECT_EQ(Layers.Count(), 3);
 }
 
 TEST_F(TLayersFixture, RubberbandPaintsDashesAndHandles) {

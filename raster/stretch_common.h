@@ -1,0 +1,83 @@
+#pragma once
+// What the stretch routines of transfers.cpp, stretch_linear.cpp and resampler.cpp share; not
+// for use outside the transfers.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "blend.h"
+#include "cpu_features.h"
+#include "transfers.h"
+
+#if defined(PELMORA_X86)
+#include <immintrin.h>
+#endif
+
+namespace Stretch {
+
+// round(A * B / C), half away from zero, for A >= 0, B > 0, C > 0. Equal to MulDivRound wherever
+// A fits 32 bits and the quotient fits 31; beyond that the 16.16 positions are kept in 64 bits
+// instead of wrapping.
+int64_t MulDivRound64(int64_t A, int64_t B, int64_t C);
+
+// What every stretch routine needs after its common checks. Sizes are 64-bit so that a
+// destination rectangle spanning most of the 32-bit range cannot overflow.
+struct TStretchArea {
+  TRect C;             // DstRect clipped to Dst
+  int64_t SW, SH;      // SrcRect's size
+  int64_t DW, DH;      // DstRect's size, not clipped
+  int64_t OffX, OffY;  // C's corner relative to DstRect
+  int32_t CW, CH;      // C's size
+  TColor32 Master;
+  bool SameSize;
+  bool Alias;  // Src and Dst are the same bitmap
+};
+
+bool PrepareStretch(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
+                    const TRect& SrcRect, TStretchArea& A);
+
+template <typename T>
+std::unique_ptr<T[]> MakeBuffer(int64_t Count) {
+  return std::unique_ptr<T[]>(new T[static_cast<size_t>(std::max<int64_t>(Count, 1))]);
+}
+
+// Gives each pixel of Row to the combine step of a non-opaque mode; BlendRow and BlendRowMaster
+// are the row forms of BlendOnto and BlendOntoMaster.
+void CombineRow(const TColor32* Row, TColor32* D, int32_t Count, TDrawMode Op, TColor32 Master,
+                bool MasterForm, const TPixelCombineEvent& Event);
+
+// The combine step of one pixel in any mode.
+inline void CombinePixel(TColor32 F, TColor32& B, TDrawMode Op, TColor32 Master,
+                         bool MasterForm, const TPixelCombineEvent& Event) {
+  if (Op == dmCustom)
+    Event(F, B, Master);
+  else if (Op == dmOpaque)
+    B = F;
+  else if (MasterForm)
+    BlendOntoMaster(F, B, Master);
+  else
+    BlendOnto(F, B);
+}
+
+// The bilinear stretch (sfLinear) and the kernel resampler (sfLinear2, sfSpline); both take
+// the arguments of StretchTransfer after its checks of the mode.
+void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
+                     const TRect& SrcRect, TDrawMode Op, const TPixelCombineEvent& Event);
+void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const TRect& SrcRect,
+              TStretchFilter Filter, TDrawMode Op, const TPixelCombineEvent& Event);
+
+#if defined(PELMORA_X86) && defined(__SSE2__)
+
+inline __m128i LoadPair(const TColor32* P) {
+  return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(P));
+}
+
+#define AVX2_TARGET __attribute__((target("avx2")))
+
+AVX2_TARGET inline __m256i Join(__m128i Lo, __m128i Hi) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(Lo), Hi, 1);
+}
+
+#endif
+
+}  // namespace Stretch

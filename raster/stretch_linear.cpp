@@ -1,0 +1,299 @@
+#include <cstring>
+
+#include "stretch_common.h"
+
+namespace Stretch {
+
+// The bilinear stretch (sfLinear).
+//
+// Per destination pixel: columns i, i + 1 of the upper and the lower row, wx and wy the weights of
+// the first column and of the upper row. Columns first: left = mix(up i, low i, wy), right = mix(up
+// i + 1, low i + 1, wy), colour = mix(left, right, wx). Rows first: top = mix(up i, up i + 1, wx),
+// bottom = mix(low i, low i + 1, wx), colour = mix(top, bottom, wy).
+//
+// The rows are worked in two steps built from two primitives: a vertical one, V[j] = mix(U[j],
+// L[j], wy) along a run, and a horizontal one, Out[k] = mix(V[i], V[i + 1], wx) for the sampled
+// i. Columns first mixes the run of source columns vertically, then samples it; rows first
+// samples the upper and the lower source row (kept while destination rows share them), then
+// mixes the two vertically. A strong reduction samples the columns first directly instead of
+// mixing every column of the run. The vector forms keep the four channels of a pixel in 16-bit
+// lanes and mix with wrap-around 16-bit arithmetic: ((X - Y) * W + (Y << 8) + 128) >> 8, which
+// equals the channel formula exactly.
+
+namespace {
+
+inline TColor32 BilinearPixel(const TColor32* Up, const TColor32* Low, int32_t I, int32_t I1,
+                              TColor32 Wx, TColor32 Wy, bool RowsFirst) {
+  if (RowsFirst)
+    return MixInline(MixInline(Up[I], Up[I1], Wx), MixInline(Low[I], Low[I1], Wx), Wy);
+  return MixInline(MixInline(Up[I], Low[I], Wy), MixInline(Up[I1], Low[I1], Wy), Wx);
+}
+
+// Idx[K] is the first column of destination pixel K relative to the row pointers, W4[K] its
+// weight wx repeated in four 16-bit lanes (the low lane is wx itself).
+using TVerticalSpan = void (*)(const TColor32* U, const TColor32* L, int32_t Count, TColor32 Wy,
+                               TColor32* V);
+using THorizontalSpan = void (*)(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
+                                 int32_t Count, TColor32* Out);
+// Columns first in one step, for strong reductions.
+using TBilinearRow = void (*)(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                              const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* Out);
+
+inline TColor32 WeightOf(uint64_t W4) {
+  return static_cast<TColor32>(W4 & 0xFF);
+}
+
+void VerticalSpanScalar(const TColor32* U, const TColor32* L, int32_t Count, TColor32 Wy,
+                        TColor32* V) {
+  for (int32_t J = 0; J < Count; ++J) V[J] = MixInline(U[J], L[J], Wy);
+}
+
+void HorizontalSpanScalar(const TColor32* V, const int32_t* Idx, const uint64_t* W4, int32_t Count,
+                          TColor32* Out) {
+  for (int32_t K = 0; K < Count; ++K) Out[K] = MixInline(V[Idx[K]], V[Idx[K] + 1], WeightOf(W4[K]));
+}
+
+void BilinearRowScalar(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                       const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* Out) {
+  for (int32_t K = 0; K < Count; ++K)
+    Out[K] = BilinearPixel(Up, Low, Idx[K], Idx[K] + 1, WeightOf(W4[K]), Wy, false);
+}
+
+#if defined(PELMORA_X86) && defined(__SSE2__)
+
+inline __m128i Mix16(__m128i X, __m128i Y, __m128i W, __m128i Bias) {
+  const __m128i T = _mm_mullo_epi16(_mm_sub_epi16(X, Y), W);
+  return _mm_srli_epi16(_mm_add_epi16(T, _mm_add_epi16(_mm_slli_epi16(Y, 8), Bias)), 8);
+}
+
+// Two pairs of adjacent pixels, P[0..1] and Q[0..1], in one register.
+inline __m128i LoadPairs(const TColor32* P, const TColor32* Q) {
+  return _mm_castpd_si128(
+      _mm_loadh_pd(_mm_castsi128_pd(LoadPair(P)), reinterpret_cast<const double*>(Q)));
+}
+
+void VerticalSpanSSE2(const TColor32* U, const TColor32* L, int32_t Count, TColor32 Wy,
+                      TColor32* V) {
+  const __m128i Z = _mm_setzero_si128(), Bias = _mm_set1_epi16(128);
+  const __m128i WY = _mm_set1_epi16(static_cast<int16_t>(Wy));
+  int32_t J = 0;
+  for (; J + 4 <= Count; J += 4) {
+    const __m128i Pu = _mm_loadu_si128(reinterpret_cast<const __m128i*>(U + J));
+    const __m128i Pl = _mm_loadu_si128(reinterpret_cast<const __m128i*>(L + J));
+    const __m128i Lo = Mix16(_mm_unpacklo_epi8(Pu, Z), _mm_unpacklo_epi8(Pl, Z), WY, Bias);
+    const __m128i Hi = Mix16(_mm_unpackhi_epi8(Pu, Z), _mm_unpackhi_epi8(Pl, Z), WY, Bias);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(V + J), _mm_packus_epi16(Lo, Hi));
+  }
+  VerticalSpanScalar(U + J, L + J, Count - J, Wy, V + J);
+}
+
+void HorizontalSpanSSE2(const TColor32* V, const int32_t* Idx, const uint64_t* W4, int32_t Count,
+                        TColor32* Out) {
+  const __m128i Z = _mm_setzero_si128(), Bias = _mm_set1_epi16(128);
+  int32_t K = 0;
+  for (; K + 2 <= Count; K += 2) {
+    const __m128i P = LoadPairs(V + Idx[K], V + Idx[K + 1]);
+    const __m128i P0 = _mm_unpacklo_epi8(P, Z), P1 = _mm_unpackhi_epi8(P, Z);
+    const __m128i W = _mm_loadu_si128(reinterpret_cast<const __m128i*>(W4 + K));
+    const __m128i O = Mix16(_mm_unpacklo_epi64(P0, P1), _mm_unpackhi_epi64(P0, P1), W, Bias);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + K), _mm_packus_epi16(O, O));
+  }
+  HorizontalSpanScalar(V, Idx + K, W4 + K, Count - K, Out + K);
+}
+
+void BilinearRowSSE2(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                     const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* Out) {
+  const __m128i Z = _mm_setzero_si128(), Bias = _mm_set1_epi16(128);
+  const __m128i WY = _mm_set1_epi16(static_cast<int16_t>(Wy));
+  int32_t K = 0;
+  for (; K + 2 <= Count; K += 2) {
+    const __m128i U = LoadPairs(Up + Idx[K], Up + Idx[K + 1]);
+    const __m128i L = LoadPairs(Low + Idx[K], Low + Idx[K + 1]);
+    const __m128i V0 = Mix16(_mm_unpacklo_epi8(U, Z), _mm_unpacklo_epi8(L, Z), WY, Bias);
+    const __m128i V1 = Mix16(_mm_unpackhi_epi8(U, Z), _mm_unpackhi_epi8(L, Z), WY, Bias);
+    const __m128i W = _mm_loadu_si128(reinterpret_cast<const __m128i*>(W4 + K));
+    const __m128i O = Mix16(_mm_unpacklo_epi64(V0, V1), _mm_unpackhi_epi64(V0, V1), W, Bias);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + K), _mm_packus_epi16(O, O));
+  }
+  BilinearRowScalar(Up, Low, Idx + K, W4 + K, Count - K, Wy, Out + K);
+}
+
+// The AVX2 forms run the SSE2 steps in both 128-bit lanes at once.
+AVX2_TARGET inline __m256i Mix16x2(__m256i X, __m256i Y, __m256i W, __m256i Bias) {
+  const __m256i T = _mm256_mullo_epi16(_mm256_sub_epi16(X, Y), W);
+  return _mm256_srli_epi16(_mm256_add_epi16(T, _mm256_add_epi16(_mm256_slli_epi16(Y, 8), Bias)), 8);
+}
+
+// The low 64 bits of each lane, in order: pixels K, K + 1 from the low lane, K + 2, K + 3 from
+// the high one.
+AVX2_TARGET inline void StoreFour(TColor32* Out, __m256i O) {
+  const __m256i P = _mm256_permute4x64_epi64(_mm256_packus_epi16(O, O), 0x08);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), _mm256_castsi256_si128(P));
+}
+
+AVX2_TARGET void VerticalSpanAVX2(const TColor32* U, const TColor32* L, int32_t Count, TColor32 Wy,
+                                  TColor32* V) {
+  const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
+  const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
+  int32_t J = 0;
+  for (; J + 8 <= Count; J += 8) {
+    const __m256i Pu = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(U + J));
+    const __m256i Pl = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(L + J));
+    const __m256i Lo = Mix16x2(_mm256_unpacklo_epi8(Pu, Z), _mm256_unpacklo_epi8(Pl, Z), WY, Bias);
+    const __m256i Hi = Mix16x2(_mm256_unpackhi_epi8(Pu, Z), _mm256_unpackhi_epi8(Pl, Z), WY, Bias);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(V + J), _mm256_packus_epi16(Lo, Hi));
+  }
+  VerticalSpanSSE2(U + J, L + J, Count - J, Wy, V + J);
+}
+
+AVX2_TARGET void HorizontalSpanAVX2(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
+                                    int32_t Count, TColor32* Out) {
+  const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
+  int32_t K = 0;
+  for (; K + 4 <= Count; K += 4) {
+    const __m256i P =
+        Join(LoadPairs(V + Idx[K], V + Idx[K + 1]), LoadPairs(V + Idx[K + 2], V + Idx[K + 3]));
+    const __m256i P0 = _mm256_unpacklo_epi8(P, Z), P1 = _mm256_unpackhi_epi8(P, Z);
+    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
+    StoreFour(Out + K,
+              Mix16x2(_mm256_unpacklo_epi64(P0, P1), _mm256_unpackhi_epi64(P0, P1), W, Bias));
+  }
+  HorizontalSpanSSE2(V, Idx + K, W4 + K, Count - K, Out + K);
+}
+
+AVX2_TARGET void BilinearRowAVX2(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                 const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* Out) {
+  const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
+  const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
+  int32_t K = 0;
+  for (; K + 4 <= Count; K += 4) {
+    const int32_t Ia = Idx[K], Ib = Idx[K + 1], Ic = Idx[K + 2], Id = Idx[K + 3];
+    const __m256i U = Join(LoadPairs(Up + Ia, Up + Ib), LoadPairs(Up + Ic, Up + Id));
+    const __m256i L = Join(LoadPairs(Low + Ia, Low + Ib), LoadPairs(Low + Ic, Low + Id));
+    const __m256i V0 = Mix16x2(_mm256_unpacklo_epi8(U, Z), _mm256_unpacklo_epi8(L, Z), WY, Bias);
+    const __m256i V1 = Mix16x2(_mm256_unpackhi_epi8(U, Z), _mm256_unpackhi_epi8(L, Z), WY, Bias);
+    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
+    StoreFour(Out + K,
+              Mix16x2(_mm256_unpacklo_epi64(V0, V1), _mm256_unpackhi_epi64(V0, V1), W, Bias));
+  }
+  BilinearRowSSE2(Up, Low, Idx + K, W4 + K, Count - K, Wy, Out + K);
+}
+
+#endif
+
+struct TBilinearForms {
+  TVerticalSpan Vertical = VerticalSpanScalar;
+  THorizontalSpan Horizontal = HorizontalSpanScalar;
+  TBilinearRow Row = BilinearRowScalar;
+};
+
+TBilinearForms ChooseBilinear() {
+  TBilinearForms F;
+#if defined(PELMORA_X86) && defined(__SSE2__)
+  if (TransferForms() == TBlendForms::AVX2)
+    F = {VerticalSpanAVX2, HorizontalSpanAVX2, BilinearRowAVX2};
+  else if (TransferForms() == TBlendForms::SSE2)
+    F = {VerticalSpanSSE2, HorizontalSpanSSE2, BilinearRowSSE2};
+#endif
+  return F;
+}
+
+}  // namespace
+
+void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
+                     const TRect& SrcRect, TDrawMode Op, const TPixelCombineEvent& Event) {
+  TStretchArea A;
+  if (!PrepareStretch(Dst, DstRect, Src, SrcRect, A))
+    return;
+  if (A.Master == 0)
+    return;
+  if (A.SameSize) {
+    BlockTransfer(Dst, DstRect.Left, DstRect.Top, Src, SrcRect, Op, Event);
+    return;
+  }
+  // The last source column and row are reached only in the limit, so i + 1 and the lower row
+  // stay inside SrcRect.
+  const int64_t X0 = MulDivRound64(A.OffX * (A.SW - 1), 65535, A.DW);
+  const int64_t Y0 = MulDivRound64(A.OffY * (A.SH - 1), 65535, A.DH);
+  const int64_t DX = ((A.SW - 1) << 16) / A.DW, DY = ((A.SH - 1) << 16) / A.DH;
+  // The master form blends, and the rows are mixed first, only for dmBlend below 255.
+  const bool RowsFirst = Op == dmBlend && A.Master < 255;
+
+  auto Idx = MakeBuffer<int32_t>(A.CW);
+  auto W4 = MakeBuffer<uint64_t>(A.CW);
+  int64_t X = X0;
+  for (int32_t K = 0; K < A.CW; ++K, X += DX) {
+    Idx[K] = static_cast<int32_t>(X >> 16);
+    W4[K] = (255 - ((X >> 8) & 255)) * 0x0001000100010001ull;
+  }
+
+  enum { PerPixel, RowCache, Span, Direct } Plan;
+  const int32_t SpanFirst = Idx[0], SpanCount = Idx[A.CW - 1] + 2 - SpanFirst;
+  // A source one pixel wide mixes its only column with itself (i + 1 is i); drawing onto itself
+  // must read pixels as they are when each destination pixel is made.
+  if (A.SW == 1 || A.Alias)
+    Plan = PerPixel;
+  else if (RowsFirst)
+    Plan = RowCache;
+  else if (SpanCount <= 2 * int64_t(A.CW) + 16)
+    Plan = Span;
+  else
+    Plan = Direct;
+  const TBilinearForms Forms = ChooseBilinear();
+  const int32_t Next = A.SW > 1 ? 1 : 0;
+
+  std::unique_ptr<TColor32[]> V;
+  int32_t Tags[2] = {-1, -1};  // the source rows sampled into V's two halves
+  if (Plan == Span) {
+    V = MakeBuffer<TColor32>(SpanCount);
+    for (int32_t K = 0; K < A.CW; ++K) Idx[K] -= SpanFirst;
+  } else if (Plan == RowCache) {
+    V = MakeBuffer<TColor32>(2 * int64_t(A.CW));
+  }
+  const auto Sampled = [&](int32_t Sy) {
+    TColor32* H = V.get() + (Sy & 1) * int64_t(A.CW);
+    if (Tags[Sy & 1] != Sy) {
+      Forms.Horizontal(Src->RowAddress(Sy) + SrcRect.Left, Idx.get(), W4.get(), A.CW, H);
+      Tags[Sy & 1] = Sy;
+    }
+    return H;
+  };
+
+  auto Row = MakeBuffer<TColor32>(A.CW);
+  int64_t Y = Y0;
+  for (int32_t R = A.C.Top; R < A.C.Bottom; ++R, Y += DY) {
+    const auto Sy = static_cast<int32_t>(SrcRect.Top + Y / 65536);
+    const int32_t Sy1 = Sy == SrcRect.Bottom - 1 ? Sy : Sy + 1;
+    const TColor32* Up = Src->RowAddress(Sy) + SrcRect.Left;
+    const TColor32* Low = Src->RowAddress(Sy1) + SrcRect.Left;
+    const auto Wy = static_cast<TColor32>(255 - ((Y >> 8) & 255));
+    TColor32* D = Dst->PixelAddress(A.C.Left, R);
+    if (Plan == PerPixel) {
+      for (int32_t K = 0; K < A.CW; ++K)
+        CombinePixel(BilinearPixel(Up, Low, Idx[K], Idx[K] + Next, WeightOf(W4[K]), Wy, RowsFirst),
+                     D[K], Op, A.Master, RowsFirst, Event);
+      continue;
+    }
+    TColor32* Out = Op == dmOpaque ? D : Row.get();
+    switch (Plan) {
+      case RowCache: {
+        const TColor32* Top = Sampled(Sy);
+        Forms.Vertical(Top, Sy1 == Sy ? Top : Sampled(Sy1), A.CW, Wy, Out);
+        break;
+      }
+      case Span:
+        Forms.Vertical(Up + SpanFirst, Low + SpanFirst, SpanCount, Wy, V.get());
+        Forms.Horizontal(V.get(), Idx.get(), W4.get(), A.CW, Out);
+        break;
+      case Direct:
+        Forms.Row(Up, Low, Idx.get(), W4.get(), A.CW, Wy, Out);
+        break;
+      case PerPixel:
+        break;
+    }
+    if (Op != dmOpaque)
+      CombineRow(Out, D, A.CW, Op, A.Master, RowsFirst, Event);
+  }
+}
+
+}  // namespace Stretch
