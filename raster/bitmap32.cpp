@@ -12,25 +12,9 @@
 #include "bmp_format.h"
 #include "exceptions.h"
 #include "file_io.h"
+#include "little_endian.h"
 #include "picture_readers.h"
 #include "transfers.h"
-
-namespace {
-
-void PutLE32(uint8_t* P, int32_t V) {
-  const auto U = static_cast<uint32_t>(V);
-  P[0] = static_cast<uint8_t>(U);
-  P[1] = static_cast<uint8_t>(U >> 8);
-  P[2] = static_cast<uint8_t>(U >> 16);
-  P[3] = static_cast<uint8_t>(U >> 24);
-}
-
-int32_t GetLE32(const uint8_t* P) {
-  return static_cast<int32_t>(uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) |
-                              (uint32_t{P[3]} << 24));
-}
-
-}  // namespace
 
 TBitmap32::TBitmap32() = default;
 
@@ -222,8 +206,8 @@ void TBitmap32::LoadFromStream(std::istream& Stream) {
 
 void TBitmap32::WriteRawData(std::ostream& Stream) const {
   uint8_t Header[8];
-  PutLE32(Header, FWidth);
-  PutLE32(Header + 4, FHeight);
+  PutLE32(Header, static_cast<uint32_t>(FWidth));
+  PutLE32(Header + 4, static_cast<uint32_t>(FHeight));
   Stream.write(reinterpret_cast<const char*>(Header), 8);
   if (!IsEmpty())
     Stream.write(reinterpret_cast<const char*>(FBits),
@@ -237,8 +221,8 @@ void TBitmap32::ReadRawData(std::istream& Stream) {
   } Notify{*this};
   uint8_t Header[8];
   if (!Stream.read(reinterpret_cast<char*>(Header), 8)) throw EReadError("Stream read error");
-  const int32_t W = GetLE32(Header);
-  const int32_t H = GetLE32(Header + 4);
+  const auto W = static_cast<int32_t>(GetLE32(Header));
+  const auto H = static_cast<int32_t>(GetLE32(Header + 4));
   if (W > 0 && H > 0 && (W > MaxPictureSide || H > MaxPictureSide))
     throw EReadError("Stream read error");
   SetSize(W, H);

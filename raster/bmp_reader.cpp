@@ -27,6 +27,7 @@
 
 #include "bmp_format.h"
 #include "exceptions.h"
+#include "little_endian.h"
 
 namespace {
 
@@ -52,14 +53,6 @@ constexpr int64_t RunLengthPixelAllowance = int64_t{1} << 20;
 
 [[noreturn]] void Fail(const std::string& Fault) {
   throw EInvalidGraphic("Bitmap image is not valid: " + Fault);
-}
-
-uint16_t Get16(const uint8_t* P) {
-  return static_cast<uint16_t>(P[0] | (P[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* P) {
-  return uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) | (uint32_t{P[3]} << 24);
 }
 
 // One channel of a bit-field pixel, scaled to 8 bits.
@@ -213,10 +206,10 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
     Fail("the file is too short for a header");
   if (Data[0] != 'B' || Data[1] != 'M')
     Fail("the BM signature is missing");
-  if (Get32(Data + 2) > Size)
+  if (GetLE32(Data + 2) > Size)
     Fail("the file is shorter than its header says");
-  const uint32_t OffBits = Get32(Data + 10);
-  const uint32_t HeaderSize = Get32(Data + 14);
+  const uint32_t OffBits = GetLE32(Data + 10);
+  const uint32_t HeaderSize = GetLE32(Data + 14);
   switch (HeaderSize) {
     case 12:
     case 16:
@@ -239,21 +232,21 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
   int64_t Width, Height;
   uint32_t Planes, BitCount, Compression = BI_RGB, SizeImage = 0, ClrUsed = 0;
   if (Os2) {
-    Width = Get16(H + 4);
-    Height = Get16(H + 6);
-    Planes = Get16(H + 8);
-    BitCount = Get16(H + 10);
+    Width = GetLE16(H + 4);
+    Height = GetLE16(H + 6);
+    Planes = GetLE16(H + 8);
+    BitCount = GetLE16(H + 10);
   } else {
-    Width = static_cast<int32_t>(Get32(H + 4));
-    Height = static_cast<int32_t>(Get32(H + 8));
-    Planes = Get16(H + 12);
-    BitCount = Get16(H + 14);
+    Width = static_cast<int32_t>(GetLE32(H + 4));
+    Height = static_cast<int32_t>(GetLE32(H + 8));
+    Planes = GetLE16(H + 12);
+    BitCount = GetLE16(H + 14);
     if (HeaderSize >= 40) {
-      Compression = Get32(H + 16);
-      SizeImage = Get32(H + 20);
-      ClrUsed = Get32(H + 32);
-      const int64_t XDensity = static_cast<int32_t>(Get32(H + 24));
-      const int64_t YDensity = static_cast<int32_t>(Get32(H + 28));
+      Compression = GetLE32(H + 16);
+      SizeImage = GetLE32(H + 20);
+      ClrUsed = GetLE32(H + 32);
+      const int64_t XDensity = static_cast<int32_t>(GetLE32(H + 24));
+      const int64_t YDensity = static_cast<int32_t>(GetLE32(H + 28));
       if (XDensity > 0 && YDensity > 0 &&
           (XDensity > YDensity * MaxDensityRatio || YDensity > XDensity * MaxDensityRatio))
         Fail("the horizontal and vertical resolutions are implausible");
@@ -318,7 +311,7 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
         Fail("truncated bit-field masks");
     }
     const size_t MaskCount = HeaderSize == 40 ? MaskBytes / 4 : HeaderSize >= 56 ? 4 : 3;
-    for (size_t I = 0; I < MaskCount; ++I) Masks[I] = Get32(M + 4 * I);
+    for (size_t I = 0; I < MaskCount; ++I) Masks[I] = GetLE32(M + 4 * I);
   } else if (Bpp == 16) {
     Masks[0] = 0x7C00, Masks[1] = 0x03E0, Masks[2] = 0x001F;
   }
@@ -390,7 +383,7 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
         break;
       }
       case 16:
-        for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(Get16(S + 2 * X));
+        for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(GetLE16(S + 2 * X));
         break;
       case 24:
         for (int64_t X = 0; X < Width; ++X, S += 3)
@@ -398,11 +391,11 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
         break;
       case 32:
         if (Compression != BI_RGB) {
-          for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(Get32(S + 4 * X));
+          for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(GetLE32(S + 4 * X));
         } else if constexpr (std::endian::native == std::endian::little) {
           std::memcpy(D, S, size_t(Width) * 4);  // blue, green, red, alpha: already a TColor32
         } else {
-          for (int64_t X = 0; X < Width; ++X) D[X] = Get32(S + 4 * X);
+          for (int64_t X = 0; X < Width; ++X) D[X] = GetLE32(S + 4 * X);
         }
         break;
     }
