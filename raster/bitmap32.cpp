@@ -33,14 +33,25 @@ void TBitmap32::FreeBits() {
 }
 
 bool TBitmap32::SetSize(int32_t W, int32_t H) {
+  return Resize(W, H, true);
+}
+
+bool TBitmap32::SetSizeForOverwrite(int32_t W, int32_t H) {
+  return Resize(W, H, false);
+}
+
+bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
   if (W < 1) W = 0;
   if (H < 1) H = 0;
   if (W == FWidth && H == FHeight) return false;
   FreeBits();
   if (W > 0 && H > 0) {
     const int64_t Pixels = int64_t{W} * H;
-    if (Pixels <= MaxPicturePixels)
-      FBits = static_cast<TColor32*>(std::calloc(static_cast<size_t>(Pixels), sizeof(TColor32)));
+    if (Pixels <= MaxPicturePixels) {
+      const auto N = static_cast<size_t>(Pixels);
+      FBits = static_cast<TColor32*>(Clear ? std::calloc(N, sizeof(TColor32))
+                                           : std::malloc(N * sizeof(TColor32)));
+    }
     if (FBits == nullptr) {
       Changed();
       NotifyResize();
@@ -174,8 +185,7 @@ void TBitmap32::AssignTo(TPicture& Target) const {
 }
 
 void TBitmap32::LoadFromFile(const std::string& FileName) {
-  const TPicture Picture = ReadPictureFile(FileName);
-  Assign(Picture);
+  LoadPictureFile(FileName, *this);
 }
 
 std::vector<uint8_t> TBitmap32::SaveToBytes() const {
@@ -184,13 +194,30 @@ std::vector<uint8_t> TBitmap32::SaveToBytes() const {
 }
 
 void TBitmap32::SaveToFile(const std::string& FileName) const {
-  const std::vector<uint8_t> Data = SaveToBytes();
-  WriteFileAtomically(FileName, Data.data(), Data.size());
+  if (IsEmpty()) {
+    WriteFileAtomically(FileName, nullptr, 0);
+    return;
+  }
+  // The header and the rows bottom-up, gathered straight from the pixels.
+  uint8_t Header[Bmp32HeaderSize];
+  WriteBmpHeader(Header, FWidth, FHeight);
+  std::vector<TFilePiece> Pieces;
+  Pieces.reserve(size_t(FHeight) + 1);
+  Pieces.push_back({Header, sizeof(Header)});
+  const size_t RowBytes = size_t(FWidth) * sizeof(TColor32);
+  for (int32_t Y = FHeight - 1; Y >= 0; --Y)
+    Pieces.push_back({reinterpret_cast<const uint8_t*>(RowAddress(Y)), RowBytes});
+  WriteFileAtomically(FileName, Pieces);
 }
 
 void TBitmap32::SaveToStream(std::ostream& Stream) const {
-  const std::vector<uint8_t> Data = SaveToBytes();
-  Stream.write(reinterpret_cast<const char*>(Data.data()), std::streamsize(Data.size()));
+  if (IsEmpty()) return;
+  uint8_t Header[Bmp32HeaderSize];
+  WriteBmpHeader(Header, FWidth, FHeight);
+  Stream.write(reinterpret_cast<const char*>(Header), std::streamsize(sizeof(Header)));
+  const auto RowBytes = std::streamsize(size_t(FWidth) * sizeof(TColor32));
+  for (int32_t Y = FHeight - 1; Y >= 0; --Y)
+    Stream.write(reinterpret_cast<const char*>(RowAddress(Y)), RowBytes);
 }
 
 void TBitmap32::LoadFromBytes(const uint8_t* Data, size_t Size) {

@@ -22,13 +22,15 @@ void WriteBmpHeader(uint8_t* Header, int32_t Width, int32_t Height) {
 std::vector<uint8_t> WriteBmpImage(const TColor32* Pixels, int32_t Width, int32_t Height) {
   if (Width <= 0 || Height <= 0 || Pixels == nullptr) return {};
   const size_t RowBytes = size_t(Width) * 4;
-  const size_t ImageBytes = RowBytes * size_t(Height);
-  std::vector<uint8_t> Out(Bmp32HeaderSize + ImageBytes);
-  uint8_t* H = Out.data();
-  WriteBmpHeader(H, Width, Height);
-  // Rows bottom-up; a TColor32 in memory already is blue, green, red, alpha.
-  for (int32_t Y = 0; Y < Height; ++Y)
-    std::memcpy(H + Bmp32HeaderSize + RowBytes * size_t(Height - 1 - Y),
-                Pixels + size_t(Y) * size_t(Width), RowBytes);
+  std::vector<uint8_t> Out;
+  Out.reserve(Bmp32HeaderSize + RowBytes * size_t(Height));
+  Out.resize(Bmp32HeaderSize);
+  WriteBmpHeader(Out.data(), Width, Height);
+  // Rows bottom-up, appended so that nothing is cleared first; a TColor32 in memory already is
+  // blue, green, red, alpha.
+  for (int32_t Y = Height - 1; Y >= 0; --Y) {
+    const auto* Row = reinterpret_cast<const uint8_t*>(Pixels + size_t(Y) * size_t(Width));
+    Out.insert(Out.end(), Row, Row + RowBytes);
+  }
   return Out;
 }
