@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "little_endian.h"
 #include "picture.h"
 
 namespace codec_detail {
@@ -18,13 +19,6 @@ void CheckPictureSize(const char* Format, int64_t Width, int64_t Height, int64_t
 TPicture MakeGraphic(int32_t Width, int32_t Height);
 
 [[noreturn]] void FailPicture(const char* Format, const std::string& Problem);
-
-inline uint16_t GetLE16(const uint8_t* P) {
-  return uint16_t(P[0] | (P[1] << 8));
-}
-inline uint32_t GetLE32(const uint8_t* P) {
-  return uint32_t(P[0]) | (uint32_t(P[1]) << 8) | (uint32_t(P[2]) << 16) | (uint32_t(P[3]) << 24);
-}
 
 inline TColor32 MakeColor(uint32_t R, uint32_t G, uint32_t B, uint32_t A = 255) {
   return (A << 24) | (R << 16) | (G << 8) | B;

@@ -12,25 +12,9 @@
 #include "bmp_format.h"
 #include "exceptions.h"
 #include "file_io.h"
+#include "little_endian.h"
 #include "picture_readers.h"
 #include "transfers.h"
-
-namespace {
-
-void PutLE32(uint8_t* P, int32_t V) {
-  const auto U = static_cast<uint32_t>(V);
-  P[0] = static_cast<uint8_t>(U);
-  P[1] = static_cast<uint8_t>(U >> 8);
-  P[2] = static_cast<uint8_t>(U >> 16);
-  P[3] = static_cast<uint8_t>(U >> 24);
-}
-
-int32_t GetLE32(const uint8_t* P) {
-  return static_cast<int32_t>(uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) |
-                              (uint32_t{P[3]} << 24));
-}
-
-}  // namespace
 
 TBitmap32::TBitmap32() = default;
 
@@ -49,14 +33,25 @@ void TBitmap32::FreeBits() {
 }
 
 bool TBitmap32::SetSize(int32_t W, int32_t H) {
+  return Resize(W, H, true);
+}
+
+bool TBitmap32::SetSizeForOverwrite(int32_t W, int32_t H) {
+  return Resize(W, H, false);
+}
+
+bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
   if (W < 1) W = 0;
   if (H < 1) H = 0;
   if (W == FWidth && H == FHeight) return false;
   FreeBits();
   if (W > 0 && H > 0) {
     const int64_t Pixels = int64_t{W} * H;
-    if (Pixels <= MaxPicturePixels)
-      FBits = static_cast<TColor32*>(std::calloc(static_cast<size_t>(Pixels), sizeof(TColor32)));
+    if (Pixels <= MaxPicturePixels) {
+      const auto N = static_cast<size_t>(Pixels);
+      FBits = static_cast<TColor32*>(Clear ? std::calloc(N, sizeof(TColor32))
+                                           : std::malloc(N * sizeof(TColor32)));
+    }
     if (FBits == nullptr) {
       Changed();
       NotifyResize();
@@ -190,8 +185,7 @@ void TBitmap32::AssignTo(TPicture& Target) const {
 }
 
 void TBitmap32::LoadFromFile(const std::string& FileName) {
-  const TPicture Picture = ReadPictureFile(FileName);
-  Assign(Picture);
+  LoadPictureFile(FileName, *this);
 }
 
 std::vector<uint8_t> TBitmap32::SaveToBytes() const {
@@ -200,13 +194,30 @@ std::vector<uint8_t> TBitmap32::SaveToBytes() const {
 }
 
 void TBitmap32::SaveToFile(const std::string& FileName) const {
-  const std::vector<uint8_t> Data = SaveToBytes();
-  WriteFileAtomically(FileName, Data.data(), Data.size());
+  if (IsEmpty()) {
+    WriteFileAtomically(FileName, nullptr, 0);
+    return;
+  }
+  // The header and the rows bottom-up, gathered straight from the pixels.
+  uint8_t Header[Bmp32HeaderSize];
+  WriteBmpHeader(Header, FWidth, FHeight);
+  std::vector<TFilePiece> Pieces;
+  Pieces.reserve(size_t(FHeight) + 1);
+  Pieces.push_back({Header, sizeof(Header)});
+  const size_t RowBytes = size_t(FWidth) * sizeof(TColor32);
+  for (int32_t Y = FHeight - 1; Y >= 0; --Y)
+    Pieces.push_back({reinterpret_cast<const uint8_t*>(RowAddress(Y)), RowBytes});
+  WriteFileAtomically(FileName, Pieces);
 }
 
 void TBitmap32::SaveToStream(std::ostream& Stream) const {
-  const std::vector<uint8_t> Data = SaveToBytes();
-  Stream.write(reinterpret_cast<const char*>(Data.data()), std::streamsize(Data.size()));
+  if (IsEmpty()) return;
+  uint8_t Header[Bmp32HeaderSize];
+  WriteBmpHeader(Header, FWidth, FHeight);
+  Stream.write(reinterpret_cast<const char*>(Header), std::streamsize(sizeof(Header)));
+  const auto RowBytes = std::streamsize(size_t(FWidth) * sizeof(TColor32));
+  for (int32_t Y = FHeight - 1; Y >= 0; --Y)
+    Stream.write(reinterpret_cast<const char*>(RowAddress(Y)), RowBytes);
 }
 
 void TBitmap32::LoadFromBytes(const uint8_t* Data, size_t Size) {
@@ -222,8 +233,8 @@ void TBitmap32::LoadFromStream(std::istream& Stream) {
 
 void TBitmap32::WriteRawData(std::ostream& Stream) const {
   uint8_t Header[8];
-  PutLE32(Header, FWidth);
-  PutLE32(Header + 4, FHeight);
+  PutLE32(Header, static_cast<uint32_t>(FWidth));
+  PutLE32(Header + 4, static_cast<uint32_t>(FHeight));
   Stream.write(reinterpret_cast<const char*>(Header), 8);
   if (!IsEmpty())
     Stream.write(reinterpret_cast<const char*>(FBits),
@@ -237,8 +248,8 @@ void TBitmap32::ReadRawData(std::istream& Stream) {
   } Notify{*this};
   uint8_t Header[8];
   if (!Stream.read(reinterpret_cast<char*>(Header), 8)) throw EReadError("Stream read error");
-  const int32_t W = GetLE32(Header);
-  const int32_t H = GetLE32(Header + 4);
+  const auto W = static_cast<int32_t>(GetLE32(Header));
+  const auto H = static_cast<int32_t>(GetLE32(Header + 4));
   if (W > 0 && H > 0 && (W > MaxPictureSide || H > MaxPictureSide))
     throw EReadError("Stream read error");
   SetSize(W, H);

@@ -25,6 +25,9 @@ class TBitmap32 : public TCustomMap {
   // pixels and returns false. Sizes below 1 become 0. More than 2^28 pixels is refused with
   // "Can't allocate the DIB handle", leaving the bitmap empty.
   bool SetSize(int32_t W, int32_t H) override;
+  // SetSize for a caller that writes every pixel before anything reads one (a decoder): a new
+  // buffer is not cleared, its pixels are undefined until written.
+  bool SetSizeForOverwrite(int32_t W, int32_t H);
   bool IsEmpty() const override { return FBits == nullptr || FWidth == 0 || FHeight == 0; }
 
   TColor32* Bits() { return FBits; }
@@ -112,6 +115,7 @@ class TBitmap32 : public TCustomMap {
 
  private:
   void FreeBits();
+  bool Resize(int32_t W, int32_t H, bool Clear);
 
   TColor32* FBits = nullptr;
   TDrawMode FDrawMode = dmOpaque;

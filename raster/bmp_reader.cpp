@@ -23,10 +23,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "bmp_format.h"
 #include "exceptions.h"
+#include "little_endian.h"
 
 namespace {
 
@@ -52,14 +54,6 @@ constexpr int64_t RunLengthPixelAllowance = int64_t{1} << 20;
 
 [[noreturn]] void Fail(const std::string& Fault) {
   throw EInvalidGraphic("Bitmap image is not valid: " + Fault);
-}
-
-uint16_t Get16(const uint8_t* P) {
-  return static_cast<uint16_t>(P[0] | (P[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* P) {
-  return uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) | (uint32_t{P[3]} << 24);
 }
 
 // One channel of a bit-field pixel, scaled to 8 bits.
@@ -208,15 +202,30 @@ void DecodeRunLength(const uint8_t* P, size_t Length, bool Rle4, int64_t Width, 
 
 }  // namespace
 
-TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
+struct TBmpDecoder::TState {
+  int64_t Width = 0, Height = 0;
+  bool TopDown = false;
+  int Bpp = 0;
+  uint32_t Compression = BI_RGB;
+  size_t OffBits = 0;
+  int64_t Stride = 0;
+  size_t RunLengthBytes = 0;
+  TBitFields Fields;
+  TPalette Palette;
+};
+
+TBmpDecoder::TBmpDecoder(const uint8_t* Data, size_t HeadSize, size_t Size)
+    : F(std::make_unique<TState>()) {
   if (Data == nullptr || Size < FileHeaderSize + 4)
     Fail("the file is too short for a header");
+  if (HeadSize < std::min(Size, BmpHeadBytes))
+    throw Exception("Bitmap image: too little of the file was read for its header");
   if (Data[0] != 'B' || Data[1] != 'M')
     Fail("the BM signature is missing");
-  if (Get32(Data + 2) > Size)
+  if (GetLE32(Data + 2) > Size)
     Fail("the file is shorter than its header says");
-  const uint32_t OffBits = Get32(Data + 10);
-  const uint32_t HeaderSize = Get32(Data + 14);
+  const uint32_t OffBits = GetLE32(Data + 10);
+  const uint32_t HeaderSize = GetLE32(Data + 14);
   switch (HeaderSize) {
     case 12:
     case 16:
@@ -239,21 +248,21 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
   int64_t Width, Height;
   uint32_t Planes, BitCount, Compression = BI_RGB, SizeImage = 0, ClrUsed = 0;
   if (Os2) {
-    Width = Get16(H + 4);
-    Height = Get16(H + 6);
-    Planes = Get16(H + 8);
-    BitCount = Get16(H + 10);
+    Width = GetLE16(H + 4);
+    Height = GetLE16(H + 6);
+    Planes = GetLE16(H + 8);
+    BitCount = GetLE16(H + 10);
   } else {
-    Width = static_cast<int32_t>(Get32(H + 4));
-    Height = static_cast<int32_t>(Get32(H + 8));
-    Planes = Get16(H + 12);
-    BitCount = Get16(H + 14);
+    Width = static_cast<int32_t>(GetLE32(H + 4));
+    Height = static_cast<int32_t>(GetLE32(H + 8));
+    Planes = GetLE16(H + 12);
+    BitCount = GetLE16(H + 14);
     if (HeaderSize >= 40) {
-      Compression = Get32(H + 16);
-      SizeImage = Get32(H + 20);
-      ClrUsed = Get32(H + 32);
-      const int64_t XDensity = static_cast<int32_t>(Get32(H + 24));
-      const int64_t YDensity = static_cast<int32_t>(Get32(H + 28));
+      Compression = GetLE32(H + 16);
+      SizeImage = GetLE32(H + 20);
+      ClrUsed = GetLE32(H + 32);
+      const int64_t XDensity = static_cast<int32_t>(GetLE32(H + 24));
+      const int64_t YDensity = static_cast<int32_t>(GetLE32(H + 28));
       if (XDensity > 0 && YDensity > 0 &&
           (XDensity > YDensity * MaxDensityRatio || YDensity > XDensity * MaxDensityRatio))
         Fail("the horizontal and vertical resolutions are implausible");
@@ -318,30 +327,31 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
         Fail("truncated bit-field masks");
     }
     const size_t MaskCount = HeaderSize == 40 ? MaskBytes / 4 : HeaderSize >= 56 ? 4 : 3;
-    for (size_t I = 0; I < MaskCount; ++I) Masks[I] = Get32(M + 4 * I);
+    for (size_t I = 0; I < MaskCount; ++I) Masks[I] = GetLE32(M + 4 * I);
   } else if (Bpp == 16) {
     Masks[0] = 0x7C00, Masks[1] = 0x03E0, Masks[2] = 0x001F;
   }
-  TBitFields Fields;
   if (Bpp == 16 || (Bpp == 32 && Compression != BI_RGB))
-    Fields = MakeBitFields(Masks, Bpp);
+    F->Fields = MakeBitFields(Masks, Bpp);
 
   const size_t PaletteStart = FileHeaderSize + HeaderSize + MaskBytes;
   if (OffBits > Size)
     Fail("the pixel data offset points past the end of the file");
   if (OffBits < PaletteStart)
     Fail("the pixel data offset points into the header");
+  // Everything before the pixel data is needed from here on.
+  if (HeadSize < OffBits)
+    throw Exception("Bitmap image: too little of the file was read for its palette");
 
   // The palette: biClrUsed entries, or 2^n when it is zero; entries past 2^n are never used.
   // A palette cut short by the pixel data offset (as in many OS/2 files) holds what fits.
-  TPalette Palette;
   if (Bpp <= 8) {
     const size_t EntrySize = Os2 ? 3 : 4;
     if (ClrUsed != 0 && uint64_t{ClrUsed} * EntrySize > Size - PaletteStart)
       Fail("the palette runs past the end of the file");
     size_t Count = ClrUsed != 0 ? std::min<size_t>(ClrUsed, size_t{1} << Bpp) : size_t{1} << Bpp;
     Count = std::min(Count, (OffBits - PaletteStart) / EntrySize);
-    Palette.Load(Data + PaletteStart, Count, EntrySize);
+    F->Palette.Load(Data + PaletteStart, Count, EntrySize);
   }
 
   const size_t Available = Size - OffBits;
@@ -355,27 +365,78 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
                                              int64_t(RunLengthBytes) * MaxPixelsPerRunLengthByte))
     Fail("the run-length data is too short for the image size");
 
-  TPicture Picture;
-  Picture.Kind = TPicture::pkBitmap;
-  Picture.Width = static_cast<int32_t>(Width);
-  Picture.Height = static_cast<int32_t>(Height);
-  Picture.BitsPerPixel = Bpp;
-  Picture.Pixels.resize(size_t(Width * Height));
-  TColor32* const Out = Picture.Pixels.data();
-  const uint8_t* const Bits = Data + OffBits;
+  F->Width = Width;
+  F->Height = Height;
+  F->TopDown = TopDown;
+  F->Bpp = Bpp;
+  F->Compression = Compression;
+  F->OffBits = OffBits;
+  F->Stride = Stride;
+  F->RunLengthBytes = RunLength ? RunLengthBytes : 0;
+}
 
-  if (RunLength) {
-    // Background first: one row filled, then copied, which stays fast in instrumented builds.
-    std::fill(Out, Out + Width, Palette.Background());
-    for (int64_t Y = 1; Y < Height; ++Y)
-      std::memcpy(Out + Y * Width, Out, size_t(Width) * sizeof(TColor32));
-    DecodeRunLength(Bits, RunLengthBytes, Compression == BI_RLE4, Width, Height, Palette, Out);
-    return Picture;
-  }
+TBmpDecoder::~TBmpDecoder() = default;
 
-  for (int64_t R = 0; R < Height; ++R) {
-    const uint8_t* S = Bits + R * Stride;
-    TColor32* D = Out + (TopDown ? R : Height - 1 - R) * Width;
+int32_t TBmpDecoder::Width() const {
+  return static_cast<int32_t>(F->Width);
+}
+
+int32_t TBmpDecoder::Height() const {
+  return static_cast<int32_t>(F->Height);
+}
+
+int TBmpDecoder::BitsPerPixel() const {
+  return F->Bpp;
+}
+
+size_t TBmpDecoder::PixelOffset() const {
+  return F->OffBits;
+}
+
+bool TBmpDecoder::RunLength() const {
+  return F->Compression == BI_RLE8 || F->Compression == BI_RLE4;
+}
+
+size_t TBmpDecoder::RunLengthBytes() const {
+  return F->RunLengthBytes;
+}
+
+bool TBmpDecoder::TopDown() const {
+  return F->TopDown;
+}
+
+size_t TBmpDecoder::Stride() const {
+  return static_cast<size_t>(F->Stride);
+}
+
+size_t TBmpDecoder::RowBytes() const {
+  return static_cast<size_t>((F->Width * F->Bpp + 7) / 8);
+}
+
+bool TBmpDecoder::RawRows() const {
+  return F->Bpp == 32 && F->Compression == BI_RGB && std::endian::native == std::endian::little;
+}
+
+void TBmpDecoder::DecodeRunLength(const uint8_t* Bits, TColor32* Out) const {
+  const int64_t Width = F->Width, Height = F->Height;
+  // Background first: one row filled, then copied, which stays fast in instrumented builds.
+  std::fill(Out, Out + Width, F->Palette.Background());
+  for (int64_t Y = 1; Y < Height; ++Y)
+    std::memcpy(Out + Y * Width, Out, size_t(Width) * sizeof(TColor32));
+  ::DecodeRunLength(Bits, F->RunLengthBytes, F->Compression == BI_RLE4, Width, Height, F->Palette,
+                    Out);
+}
+
+void TBmpDecoder::DecodeRows(const uint8_t* Rows, int64_t First, int64_t Count,
+                             TColor32* Out) const {
+  const int64_t Width = F->Width, Height = F->Height, Stride = F->Stride;
+  const int Bpp = F->Bpp;
+  const TBitFields& Fields = F->Fields;
+  const TPalette& Palette = F->Palette;
+  for (int64_t I = 0; I < Count; ++I) {
+    const int64_t R = First + I;
+    const uint8_t* S = Rows + I * Stride;
+    TColor32* D = Out + (F->TopDown ? R : Height - 1 - R) * Width;
     switch (Bpp) {
       case 1:
       case 2:
@@ -390,22 +451,37 @@ TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
         break;
       }
       case 16:
-        for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(Get16(S + 2 * X));
+        for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(GetLE16(S + 2 * X));
         break;
       case 24:
         for (int64_t X = 0; X < Width; ++X, S += 3)
           D[X] = 0xFF000000 | (uint32_t{S[2]} << 16) | (uint32_t{S[1]} << 8) | S[0];
         break;
       case 32:
-        if (Compression != BI_RGB) {
-          for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(Get32(S + 4 * X));
+        if (F->Compression != BI_RGB) {
+          for (int64_t X = 0; X < Width; ++X) D[X] = Fields.Convert(GetLE32(S + 4 * X));
         } else if constexpr (std::endian::native == std::endian::little) {
           std::memcpy(D, S, size_t(Width) * 4);  // blue, green, red, alpha: already a TColor32
         } else {
-          for (int64_t X = 0; X < Width; ++X) D[X] = Get32(S + 4 * X);
+          for (int64_t X = 0; X < Width; ++X) D[X] = GetLE32(S + 4 * X);
         }
         break;
     }
   }
+}
+
+TPicture ReadBmpImage(const uint8_t* Data, size_t Size) {
+  const TBmpDecoder Decoder(Data, Size, Size);
+  TPicture Picture;
+  Picture.Kind = TPicture::pkBitmap;
+  Picture.Width = Decoder.Width();
+  Picture.Height = Decoder.Height();
+  Picture.BitsPerPixel = Decoder.BitsPerPixel();
+  Picture.Pixels.resize(size_t(Picture.Width) * size_t(Picture.Height));
+  const uint8_t* const Bits = Data + Decoder.PixelOffset();
+  if (Decoder.RunLength())
+    Decoder.DecodeRunLength(Bits, Picture.Pixels.data());
+  else
+    Decoder.DecodeRows(Bits, 0, Picture.Height, Picture.Pixels.data());
   return Picture;
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 
+#include "bitmap32.h"
 #include "bmp_format.h"
 #include "exceptions.h"
 #include "file_io.h"
@@ -13,15 +14,39 @@ namespace {
 // Large enough for the biggest picture a reader accepts (2^28 pixels of 32 bits) plus headers.
 constexpr size_t MaxPictureFileSize = (size_t{1} << 30) + (size_t{1} << 20);
 
+// Reads a file straight into a bitmap, as Assign(reader's picture) would.
+using TBitmapLoader = void (*)(const std::string& FileName, TBitmap32& Target);
+
+struct TEntry {
+  TPictureReader Reader;
+  TBitmapLoader Loader = nullptr;
+};
+
 struct TRegistry {
   std::mutex Mutex;
-  std::map<std::string, TPictureReader> Readers;
+  std::map<std::string, TEntry> Readers;
 
   TRegistry() {
-    Readers[".bmp"] = [](const std::string& FileName) {
+    Readers[".bmp"].Reader = [](const std::string& FileName) {
       const std::vector<uint8_t> Data = ReadFileBytes(FileName, MaxPictureFileSize);
       return ReadBmpImage(Data.data(), Data.size());
     };
+    Readers[".bmp"].Loader = [](const std::string& FileName, TBitmap32& Target) {
+      LoadBmpFile(FileName, Target);
+    };
+  }
+
+  // The entry for the file's extension; raises when there is none.
+  TEntry Find(const std::string& FileName) {
+    TEntry E;
+    {
+      const std::lock_guard<std::mutex> G(Mutex);
+      const auto It = Readers.find(LowerExtension(FileName));
+      if (It != Readers.end()) E = It->second;
+    }
+    if (!E.Reader)
+      throw EInvalidGraphic("Unknown picture file extension (" + LowerExtension(FileName) + ")");
+    return E;
   }
 };
 
@@ -45,7 +70,7 @@ std::string LowerExtension(const std::string& FileName) {
 void RegisterPictureReader(const std::string& Extension, TPictureReader Reader) {
   TRegistry& R = Registry();
   const std::lock_guard<std::mutex> G(R.Mutex);
-  R.Readers[LowerExtension("x" + Extension)] = std::move(Reader);
+  R.Readers[LowerExtension("x" + Extension)] = TEntry{std::move(Reader), nullptr};
 }
 
 bool HasPictureReader(const std::string& FileName) {
@@ -55,16 +80,15 @@ bool HasPictureReader(const std::string& FileName) {
 }
 
 TPicture ReadPictureFile(const std::string& FileName) {
-  TPictureReader Reader;
-  {
-    TRegistry& R = Registry();
-    const std::lock_guard<std::mutex> G(R.Mutex);
-    const auto It = R.Readers.find(LowerExtension(FileName));
-    if (It != R.Readers.end()) Reader = It->second;
+  return Registry().Find(FileName).Reader(FileName);
+}
+
+void LoadPictureFile(const std::string& FileName, TBitmap32& Target) {
+  const TEntry E = Registry().Find(FileName);
+  if (E.Loader != nullptr) {
+    E.Loader(FileName, Target);
+    return;
   }
-  if (!Reader) {
-    const std::string Ext = LowerExtension(FileName);
-    throw EInvalidGraphic("Unknown picture file extension (" + Ext + ")");
-  }
-  return Reader(FileName);
+  const TPicture Picture = E.Reader(FileName);
+  Target.Assign(Picture);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "bitmap32.h"
@@ -321,5 +322,71 @@ TEST(Bitmap32, FilesAndReaderRegistry) {
   std::ofstream((Dir / "bad.bmp").string()) << "BMnot really a bitmap";
   EXPECT_THROW(C.LoadFromFile((Dir / "bad.bmp").string()), EInvalidGraphic);
   EXPECT_EQ(C.GetPixel(0, 0), 0xFF010101u);
+  std::filesystem::remove_all(Dir);
+}
+
+TEST(Bitmap32, FileStreamAndBytesFormsAreTheSameBytes) {
+  const auto Dir = std::filesystem::temp_directory_path() / "pelmora_bitmap32_forms";
+  std::filesystem::create_directories(Dir);
+  for (auto [W, H] : {std::pair{1, 1}, {3, 2}, {5, 1100}}) {
+    TBitmap32 B;
+    B.SetSize(W, H);
+    for (int32_t Y = 0; Y < H; ++Y)
+      for (int32_t X = 0; X < W; ++X)
+        B.SetPixel(X, Y, uint32_t(X) * 0x01030507u + uint32_t(Y) * 0x0B0D1113u);
+    const std::vector<uint8_t> Bytes = B.SaveToBytes();
+    std::ostringstream S;
+    B.SaveToStream(S);
+    const std::string Name = (Dir / "forms.bmp").string();
+    B.SaveToFile(Name);
+    std::ifstream F(Name, std::ios::binary);
+    const std::string File{std::istreambuf_iterator<char>(F), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(Bytes.size(), 54 + size_t(W) * H * 4) << W << "x" << H;
+    EXPECT_EQ(S.str(), std::string(Bytes.begin(), Bytes.end())) << W << "x" << H;
+    EXPECT_EQ(File, std::string(Bytes.begin(), Bytes.end())) << W << "x" << H;
+  }
+  std::filesystem::remove_all(Dir);
+}
+
+TEST(Bitmap32, SetSizeForOverwriteSizesLikeSetSize) {
+  TBitmap32 B;
+  TChangeCounter N;
+  N.Attach(B);
+  EXPECT_TRUE(B.SetSizeForOverwrite(3, 2));
+  EXPECT_EQ(B.Width(), 3);
+  EXPECT_EQ(B.Height(), 2);
+  EXPECT_EQ(N.Resizes, 1);
+  B.Clear(0xFF112233);
+  EXPECT_FALSE(B.SetSizeForOverwrite(3, 2));  // the same size keeps the pixels
+  EXPECT_EQ(B.GetPixel(2, 1), 0xFF112233u);
+  EXPECT_TRUE(B.SetSizeForOverwrite(0, 5));
+  EXPECT_TRUE(B.IsEmpty());
+  EXPECT_THROW(B.SetSizeForOverwrite(1 << 15, 1 << 14), EBitmapError);
+  EXPECT_TRUE(B.IsEmpty());
+}
+
+TEST(Bitmap32, LoadingABmpFileNotifiesLikeAssign) {
+  const auto Dir = std::filesystem::temp_directory_path() / "pelmora_bitmap32_notify";
+  std::filesystem::create_directories(Dir);
+  TBitmap32 Source;
+  Source.SetSize(4, 3);
+  Source.Clear(0x80402010);
+  const std::string Name = (Dir / "n.bmp").string();
+  Source.SaveToFile(Name);
+  struct Case {
+    const char* Name;
+    int32_t W, H;
+    int Resizes;
+  };
+  for (const Case C : {Case{"other size", 2, 2, 1}, Case{"same size", 4, 3, 0}}) {
+    TBitmap32 B;
+    B.SetSize(C.W, C.H);
+    TChangeCounter N;
+    N.Attach(B);
+    B.LoadFromFile(Name);
+    EXPECT_EQ(N.Resizes, C.Resizes) << C.Name;
+    EXPECT_EQ(N.Changes, 1) << C.Name;
+    EXPECT_TRUE(B.EqualsForStreaming(Source)) << C.Name;
+  }
   std::filesystem::remove_all(Dir);
 }

@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "bitmap32.h"
 #include "bmp_format.h"
 #include "exceptions.h"
 #include "test_support.h"
@@ -91,8 +94,54 @@ struct TBmp {
   }
 };
 
+// The bytes as a file read straight into a bitmap, in chunks of several sizes, must give the
+// bitmap that Assign makes of Want, or fail with WantError and leave the bitmap alone.
+void ExpectFileReadsAlike(const std::vector<uint8_t>& B, const TPicture* Want,
+                          const std::string& WantError) {
+  const fs::path Name =
+      fs::temp_directory_path() / ("pelmora_bmp_file_" + std::to_string(::getpid()) + ".bmp");
+  {
+    std::ofstream F(Name, std::ios::binary);
+    F.write(reinterpret_cast<const char*>(B.data()), std::streamsize(B.size()));
+  }
+  TBitmap32 Expected;
+  if (Want != nullptr)
+    Expected.Assign(*Want);
+  for (const size_t Chunk : {size_t{1}, size_t{300}, BmpReadChunkBytes}) {
+    SCOPED_TRACE("read in chunks of " + std::to_string(Chunk) + " bytes");
+    TBitmap32 Loaded;
+    Loaded.SetSize(2, 1);
+    Loaded.SetPixel(1, 0, 0x12345678);
+    try {
+      LoadBmpFile(Name.string(), Loaded, Chunk);
+    } catch (const std::exception& E) {
+      EXPECT_EQ(E.what(), WantError);
+      EXPECT_TRUE(Loaded.Width() == 2 && Loaded.Height() == 1 &&
+                  Loaded.GetPixel(1, 0) == 0x12345678)
+          << "a failed read changed the bitmap";
+      continue;
+    }
+    EXPECT_EQ(WantError, "") << "the file read accepts what the reader refuses";
+    ASSERT_EQ(Loaded.Width(), Expected.Width());
+    ASSERT_EQ(Loaded.Height(), Expected.Height());
+    const size_t N = size_t(Loaded.Width()) * size_t(Loaded.Height());
+    EXPECT_TRUE(std::equal(Loaded.Bits(), Loaded.Bits() + N, Expected.Bits()))
+        << "the file read decodes other pixels";
+  }
+  fs::remove(Name);
+}
+
+// Decodes the bytes, and checks that reading them as a file agrees.
 TPicture Read(const std::vector<uint8_t>& B) {
-  return ReadBmpImage(B.data(), B.size());
+  TPicture P;
+  try {
+    P = ReadBmpImage(B.data(), B.size());
+  } catch (const EInvalidGraphic& E) {
+    ExpectFileReadsAlike(B, nullptr, E.what());
+    throw;
+  }
+  ExpectFileReadsAlike(B, &P, "");
+  return P;
 }
 
 // The message of the EInvalidGraphic a read raises, or "" when it succeeds.
@@ -516,7 +565,8 @@ TEST(BmpReader, RunLengthDataMustBePlausibleForThePictureSize) {
 }
 
 TEST(BmpReader, ReadsBackOurOwnFilesExactly) {
-  for (auto [W, H] : {std::pair{1, 1}, {3, 2}, {7, 5}}) {
+  // 2100 rows take more than two vectored reads of IOV_MAX rows each.
+  for (auto [W, H] : {std::pair{1, 1}, {3, 2}, {7, 5}, {3, 2100}}) {
     std::vector<TColor32> Pixels(size_t(W) * H);
     uint32_t Seed = 12345;
     for (TColor32& C : Pixels) C = Seed = Seed * 1103515245u + 12345u;
@@ -526,6 +576,31 @@ TEST(BmpReader, ReadsBackOurOwnFilesExactly) {
     EXPECT_EQ(P.Height, H);
     EXPECT_EQ(P.BitsPerPixel, 32);
     EXPECT_EQ(P.Pixels, Pixels) << W << "x" << H;
+  }
+}
+
+TEST(BmpReader, TallTopDownFilesOfEveryRowLayout) {
+  // Rows of 32 bits are read into the pixels as they are; rows of 24 bits and rows that carry
+  // padding are decoded in chunks.
+  for (const uint16_t Bits : {uint16_t{32}, uint16_t{24}, uint16_t{8}}) {
+    for (const int32_t Height : {-2100, 2100}) {
+      TBmp F{.Width = 5, .Height = Height, .BitCount = Bits};
+      if (Bits == 8)
+        F.Palette = {P0, P1, P2, P3, P4, P5};
+      const size_t Stride = (size_t(5) * Bits / 8 + 3) & ~size_t{3};
+      F.Bits.resize(Stride * 2100);
+      for (size_t I = 0; I < F.Bits.size(); ++I) F.Bits[I] = uint8_t(Bits == 8 ? I % 6 : I * 7);
+      const TPicture P = Read(F.Bytes());
+      ASSERT_EQ(P.Height, 2100);
+      // The first stored row is the top one for a negative height, the bottom one otherwise.
+      const size_t Top = Height < 0 ? 0 : size_t(2099) * 5;
+      if (Bits == 32)
+        EXPECT_EQ(P.Pixels[Top], 0x150E0700u);
+      else if (Bits == 24)
+        EXPECT_EQ(P.Pixels[Top], 0xFF0E0700u);
+      else
+        EXPECT_EQ(P.Pixels[Top], Opaque(P0));
+    }
   }
 }
 
