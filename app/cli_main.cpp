@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "open_document.h"
 #include "picture_codecs.h"
 #include "picture_readers.h"
+#include "save_flat_image.h"
 
 namespace {
 
@@ -42,13 +44,6 @@ class ECliError : public std::exception {
   std::string FMessage;
 };
 
-bool IsOutputExtension(const std::string& Ext) {
-  for (const char* E : {".bmp", ".png", ".jpg", ".jpeg", ".gif", ".tif", ".tiff"})
-    if (Ext == E)
-      return true;
-  return false;
-}
-
 // The document on a window-less view, opened from the file.
 struct TOpenCard {
   TImgView32 View;
@@ -69,15 +64,15 @@ std::string FloatText(float V) {
 }
 
 int Render(const std::string& Input, const std::string& Output) {
-  const std::string Ext = LowerExtension(Output);
-  if (!IsOutputExtension(Ext))
-    throw ECliError("неизвестный формат вывода \"" + Ext + "\" (" + Output +
+  const std::optional<TSaveFormat> Format = PictureFormatForFile(Output);
+  if (!Format)
+    throw ECliError("неизвестный формат вывода \"" + LowerExtension(Output) + "\" (" + Output +
                     "): нужен .bmp, .png, .jpg, .gif или .tif");
   TOpenCard Card(Input);
   const std::unique_ptr<TBitmap32> Flat = Card.Doc.RenderFlatImage();
   TSaveOptions Options;
   Options.JpegQuality = 100;
-  SavePictureByExtension(*Flat, Output, Options);
+  SaveFlatImage(*Format, Options, *Flat, Output);
   return 0;
 }
 

@@ -5,9 +5,12 @@
 
 #include "main_form.h"
 #include "picture_codecs.h"
+#include "qt_translation.h"
 
 int main(int argc, char** argv) {
   QApplication App(argc, argv);
+  // Standard dialogs and buttons speak Russian like the rest of the program.
+  InstallQtTranslation(App);
   RegisterPictureCodecs();
   QApplication::setApplicationName(QStringLiteral("Pelmora"));
   QApplication::setApplicationDisplayName(QStringLiteral("Pelmora"));

@@ -3,8 +3,16 @@
 #include <cmath>
 
 #include "color32.h"
+#include "exceptions.h"
 #include "geometry.h"
+#include "picture.h"
 #include "transformation.h"
+
+bool IsAreaLayer(const TCustomLayer* L) {
+  return L != nullptr && (L->Tag == TagSelectionArea || L->Tag == TagCropArea) &&
+         dynamic_cast<const TPositionedLayer*>(L) != nullptr &&
+         dynamic_cast<const TBitmapLayer*>(L) == nullptr;
+}
 
 TCardDocument::TCardDocument(TImgView32& View) : FView(View) {
   FView.OnChange = [this](TObject* Sender) {
@@ -75,13 +83,8 @@ TPositionedLayer* TCardDocument::CreatePositionedLayer() {
 
 TPositionedLayer* TCardDocument::FindAreaLayer() const {
   TLayerCollection& L = FView.Layers();
-  for (int32_t I = 0; I < L.Count(); ++I) {
-    TCustomLayer* Layer = L.Items(I);
-    if ((Layer->Tag == TagSelectionArea || Layer->Tag == TagCropArea) &&
-        dynamic_cast<TPositionedLayer*>(Layer) != nullptr &&
-        dynamic_cast<TBitmapLayer*>(Layer) == nullptr)
-      return static_cast<TPositionedLayer*>(Layer);
-  }
+  for (int32_t I = 0; I < L.Count(); ++I)
+    if (IsAreaLayer(L.Items(I))) return static_cast<TPositionedLayer*>(L.Items(I));
   return nullptr;
 }
 
@@ -99,10 +102,26 @@ void TCardDocument::ClearLayers() {
 }
 
 void TCardDocument::NewCanvas(int32_t Width, int32_t Height, TColor32 Colour) {
+  const std::string Size = std::to_string(Width) + " × " + std::to_string(Height);
+  if (Width > 0 && Height > 0 && int64_t{Width} * Height > MaxPicturePixels)
+    throw Exception("Открытка " + Size + " точек слишком велика: в ней может быть не больше " +
+                    std::to_string(MaxPicturePixels) + " точек.");
+  // The new pixels are made first, so that a failure leaves the card as it was.
+  TBitmap32 Fresh;
+  try {
+    Fresh.SetSize(Width, Height);
+  } catch (const EBitmapError&) {
+    throw Exception("Недостаточно памяти для открытки " + Size + " точек.");
+  }
+  Fresh.Clear(Colour);
   ClearLayers();
   FView.SetScale(1);
-  Canvas().SetSize(Width, Height);
-  Canvas().Clear(Colour);
+  // The canvas takes the pixels only; its draw mode, opacity and filter stay.
+  TBitmap32& C = Canvas();
+  const bool Resized = C.Width() != Fresh.Width() || C.Height() != Fresh.Height();
+  C.SwapContents(Fresh);
+  C.Changed();
+  if (Resized) C.NotifyResize();
 }
 
 std::unique_ptr<TBitmap32> TCardDocument::RenderFlatImage() {
@@ -119,45 +138,37 @@ TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   Picture.LoadFromFile(FileName);
   Picture.MakeOpaque();
   RemoveAreaLayer();
-  auto* L = Layers().Add<TBitmapLayer>();
-  try {
-    L->Bitmap()->Assign(&Picture);
-    L->Bitmap()->SetDrawMode(dmBlend);
-    L->Bitmap()->SetStretchFilter(sfLinear);
-    const TPoint P = ViewCentre();
-    double W = Picture.Width(), H = Picture.Height();
-    if (Picture.Height() > Canvas().Height()) {
-      const int32_t NewH = Round(0.9 * Canvas().Height());
-      W = Round(static_cast<double>(Picture.Width()) / Picture.Height() * NewH);
-      H = NewH;
-    }
-    L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),
-                    static_cast<float>(P.X + W / 2), static_cast<float>(P.Y + H / 2)});
-    AdoptContentLayer(L);
-  } catch (...) {
-    L->Free();
-    throw;
+  TNewLayerGuard Guard(Layers().Add<TBitmapLayer>());
+  TBitmapLayer* L = Guard.Get();
+  L->Bitmap()->Assign(&Picture);
+  L->Bitmap()->SetDrawMode(dmBlend);
+  L->Bitmap()->SetStretchFilter(sfLinear);
+  const TPoint P = ViewCentre();
+  double W = Picture.Width(), H = Picture.Height();
+  if (Picture.Height() > Canvas().Height()) {
+    const int32_t NewH = Round(0.9 * Canvas().Height());
+    W = Round(static_cast<double>(Picture.Width()) / Picture.Height() * NewH);
+    H = NewH;
   }
-  SetSelection(L);
+  L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),
+                  static_cast<float>(P.X + W / 2), static_cast<float>(P.Y + H / 2)});
+  AdoptContentLayer(L);
+  SetSelection(Guard.Release());
   return L;
 }
 
 TBitmapLayer* TCardDocument::AddPictureLayer(const TBitmap32& Picture, uint32_t MasterAlpha) {
-  auto* L = Layers().Add<TBitmapLayer>();
-  try {
-    L->Bitmap()->Assign(&Picture);
-    L->Bitmap()->SetDrawMode(dmBlend);
-    L->Bitmap()->SetMasterAlpha(MasterAlpha);
-    const TPoint P = ViewCentre();
-    const float W = static_cast<float>(Picture.Width()), H = static_cast<float>(Picture.Height());
-    const float Left = P.X - W / 2, Top = P.Y - H / 2;
-    L->SetLocation({Left, Top, Left + W, Top + H});
-    AdoptContentLayer(L);
-  } catch (...) {
-    L->Free();
-    throw;
-  }
-  SetSelection(L);
+  TNewLayerGuard Guard(Layers().Add<TBitmapLayer>());
+  TBitmapLayer* L = Guard.Get();
+  L->Bitmap()->Assign(&Picture);
+  L->Bitmap()->SetDrawMode(dmBlend);
+  L->Bitmap()->SetMasterAlpha(MasterAlpha);
+  const TPoint P = ViewCentre();
+  const float W = static_cast<float>(Picture.Width()), H = static_cast<float>(Picture.Height());
+  const float Left = P.X - W / 2, Top = P.Y - H / 2;
+  L->SetLocation({Left, Top, Left + W, Top + H});
+  AdoptContentLayer(L);
+  SetSelection(Guard.Release());
   return L;
 }
 
@@ -172,8 +183,9 @@ void TCardDocument::DeleteSelected() {
 TBitmapLayer* TCardDocument::InsertTextLayer(const TTextLayerSource& Source) {
   if (Source.Preview == nullptr || Source.Preview->IsEmpty()) return nullptr;
   if (Layers().Count() > Source.RememberedCount) DeleteSelected();
-  auto* L = Layers().Add<TBitmapLayer>();
-  try {
+  TNewLayerGuard Guard(Layers().Add<TBitmapLayer>());
+  TBitmapLayer* L = Guard.Get();
+  {
     TBitmap32& B = *L->Bitmap();
     B.Assign(Source.Preview);
     B.SetDrawMode(dmBlend);
@@ -191,11 +203,8 @@ TBitmapLayer* TCardDocument::InsertTextLayer(const TTextLayerSource& Source) {
     L->SetLocation({Left, Top, Left + W, Top + H});
     AdoptContentLayer(L);
     B.SetStretchFilter(sfLinear);
-  } catch (...) {
-    L->Free();
-    throw;
   }
-  SetSelection(L);
+  SetSelection(Guard.Release());
   return L;
 }
 

@@ -17,6 +17,33 @@ constexpr int32_t TagAreaCopy = 2;
 constexpr int32_t TagSelectionArea = 3;
 constexpr int32_t TagCropArea = 4;
 
+// A selection area (Tag 3) or a crop area (Tag 4): a positioned layer without a bitmap that
+// carries one of those tags.
+bool IsAreaLayer(const TCustomLayer* L);
+inline bool IsCropArea(const TCustomLayer* L) { return IsAreaLayer(L) && L->Tag == TagCropArea; }
+
+// Frees a layer just added to the stack unless Release() is called: a layer whose set-up
+// fails does not stay behind.
+template <class TLayer>
+class TNewLayerGuard {
+ public:
+  explicit TNewLayerGuard(TLayer* Layer) : FLayer(Layer) {}
+  ~TNewLayerGuard() {
+    if (FLayer != nullptr) FLayer->Free();
+  }
+  TNewLayerGuard(const TNewLayerGuard&) = delete;
+  TNewLayerGuard& operator=(const TNewLayerGuard&) = delete;
+  TLayer* Get() const { return FLayer; }
+  TLayer* Release() {
+    TLayer* L = FLayer;
+    FLayer = nullptr;
+    return L;
+  }
+
+ private:
+  TLayer* FLayer;
+};
+
 class TCardDocument {
  public:
   // The view shows the card; the document keeps its canvas and layers there.
@@ -27,7 +54,9 @@ class TCardDocument {
 
   TImgView32& View() { return FView; }
   TBitmap32& Canvas() { return FView.Bitmap(); }
+  const TBitmap32& Canvas() const { return FView.Bitmap(); }
   TLayerCollection& Layers() { return FView.Layers(); }
+  const TLayerCollection& Layers() const { return FView.Layers(); }
   bool IsEmpty() const { return FView.Bitmap().IsEmpty(); }
 
   TCustomLayer* Selected() const { return FSelected; }
@@ -49,6 +78,8 @@ class TCardDocument {
   void RemoveAreaLayer();
   TPositionedLayer* FindAreaLayer() const;
   // Clears the selection and the stack, zoom 1, and a canvas of the size filled with Colour.
+  // A size beyond the pixel limit or one that cannot be allocated is refused with a message
+  // in Russian before anything changes.
   void NewCanvas(int32_t Width, int32_t Height, TColor32 Colour);
   // Clears the selection and the stack (forgetting the frame).
   void ClearLayers();

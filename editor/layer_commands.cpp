@@ -34,15 +34,6 @@ void TurnPixels(const TBitmap32& Src, TBitmap32& Dst, bool Right) {
   }
 }
 
-bool IsCropArea(const TCustomLayer* L) {
-  return L != nullptr && L->Tag == TagCropArea && dynamic_cast<const TBitmapLayer*>(L) == nullptr;
-}
-
-bool IsSelectionOrCropArea(const TCustomLayer* L) {
-  return L != nullptr && (L->Tag == TagSelectionArea || L->Tag == TagCropArea) &&
-         dynamic_cast<const TBitmapLayer*>(L) == nullptr;
-}
-
 // A rounded value that is not a usable coordinate becomes -1 (outside every bitmap).
 int32_t RoundCoordinate(double V) {
   if (!(std::fabs(V) < 2147483647.0))
@@ -127,16 +118,11 @@ void TLayerCommands::CloneSelected() {
   TSingleRect R = P->Location();
   R = {R.Left + 30, R.Top + 30, R.Right + 30, R.Bottom + 30};
   if (auto* B = dynamic_cast<TBitmapLayer*>(S)) {
-    auto* L = FDoc.Layers().Add<TBitmapLayer>();
-    try {
-      L->Bitmap()->Assign(B->Bitmap());
-      FDoc.AdoptContentLayer(L);
-      L->SetLocation(R);
-    } catch (...) {
-      L->Free();
-      throw;
-    }
-    FDoc.SetSelection(L);
+    TNewLayerGuard L(FDoc.Layers().Add<TBitmapLayer>());
+    L.Get()->Bitmap()->Assign(B->Bitmap());
+    FDoc.AdoptContentLayer(L.Get());
+    L.Get()->SetLocation(R);
+    FDoc.SetSelection(L.Release());
     return;
   }
   TPositionedLayer* Copy = FDoc.CreatePositionedLayer();
@@ -239,7 +225,7 @@ bool TLayerCommands::PickColorAt(TPoint P, TColor32& Colour) const {
 void TLayerCommands::ViewMouseDown(TCustomLayer* Hit) {
   if (Hit != nullptr) {
     const TCustomLayer* S = FDoc.Selected();
-    if (S == nullptr || IsSelectionOrCropArea(S))
+    if (S == nullptr || IsAreaLayer(S))
       return;
   } else {
     FDoc.SetSelection(nullptr);

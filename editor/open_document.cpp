@@ -83,38 +83,35 @@ void OpenDocument(const std::string& FileName, TCardDocument& Doc) {
   Doc.Modified = false;
 }
 
-TSaveKind SaveKindFor(const std::string& FileName) {
+std::optional<TSaveFormat> SaveFormatFor(const std::string& FileName) {
   const std::string Ext = FileExtension(FileName);
   if (OneOf(Ext, {".kvt", ".KVT"}))
-    return skProject;
+    return TSaveFormat::Project;
   if (OneOf(Ext, {".bmp", ".BMP"}))
-    return skBmp;
+    return TSaveFormat::Bmp;
   if (OneOf(Ext, {".gif", ".GIF"}))
-    return skGif;
+    return TSaveFormat::Gif;
   if (OneOf(Ext, {".jpg", ".jpeg", ".JPG", ".JPEG"}))
-    return skJpeg;
-  return skNothing;
+    return TSaveFormat::Jpeg;
+  return std::nullopt;
 }
 
 bool SaveDocument(TCardDocument& Doc, const std::string& FileName) {
-  const TSaveKind Kind = SaveKindFor(FileName);
-  if (Kind == skNothing)
+  const std::optional<TSaveFormat> Format = SaveFormatFor(FileName);
+  if (!Format)
     return false;
-  if (Kind == skProject) {
+  if (*Format == TSaveFormat::Project) {
     WriteProject(Doc, FileName);
   } else {
     const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
     TSaveOptions Options;
     Options.JpegQuality = 100;
-    SavePictureByExtension(*Flat, FileName, Options);
+    SaveFlatImage(*Format, Options, *Flat, FileName);
   }
   Doc.Modified = false;
   return true;
 }
 
-std::string SaveAsFileName(const std::string& Typed, int FilterIndex) {
-  static const char* const Extensions[] = {".kvt", ".bmp", ".jpg", ".gif", ".png", ".tif"};
-  if (FilterIndex < 1 || FilterIndex > 6)
-    return Typed;
-  return Typed + Extensions[FilterIndex - 1];
+std::string SaveAsFileName(const std::string& Typed, TSaveFormat Format) {
+  return Typed + SaveFormatExtension(Format);
 }

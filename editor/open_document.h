@@ -3,7 +3,10 @@
 // "Открыть", the recent items, "Сохранить" and "Сохранить как..." that need no window.
 // Extension tests are exact, letter case included: "card.KVT" is a project, "card.Kvt" goes
 // to the picture readers.
+#include <optional>
 #include <string>
+
+#include "save_flat_image.h"
 
 class TCardDocument;
 
@@ -23,19 +26,17 @@ bool SaveEnabledAfterOpen(const std::string& FileName);
 // A picture arrives opaque; transparent parts of a GIF become black.
 void OpenDocument(const std::string& FileName, TCardDocument& Doc);
 
-enum TSaveKind { skNothing, skProject, skBmp, skGif, skJpeg };
 // What "Сохранить" writes for a current file name: ".kvt" and ".KVT" a project; ".bmp",
 // ".BMP" the flat image as BMP; ".gif", ".GIF" as GIF; ".jpg", ".jpeg", ".JPG", ".JPEG" as
 // JPEG of quality 100; any other extension nothing.
-TSaveKind SaveKindFor(const std::string& FileName);
+std::optional<TSaveFormat> SaveFormatFor(const std::string& FileName);
 
-// "Сохранить" to FileName by SaveKindFor. The write is atomic, and Modified becomes false only
+// "Сохранить" to FileName by SaveFormatFor. The write is atomic, and Modified becomes false only
 // once it succeeded. Returns false, writing nothing and leaving Modified alone, when the name
 // has no format. A failed write raises the writer's error. Writing a project keeps the
 // selection; the picture formats render the flat image, which clears it.
 bool SaveDocument(TCardDocument& Doc, const std::string& FileName);
 
-// The file name "Сохранить как..." writes: the typed name with the extension of the chosen
-// filter (1 project ".kvt", 2 ".bmp", 3 ".jpg", 4 ".gif", 5 ".png", 6 ".tif") always appended,
-// also when the typed name ends with it already. Another index gives the typed name.
-std::string SaveAsFileName(const std::string& Typed, int FilterIndex);
+// The file name "Сохранить как..." writes: the typed name with the format's extension always
+// appended, also when the typed name ends with it already.
+std::string SaveAsFileName(const std::string& Typed, TSaveFormat Format);

@@ -433,7 +433,7 @@ std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollectio
   return Out;
 }
 
-std::vector<uint8_t> BuildProject(TCardDocument& Doc) {
+std::vector<uint8_t> BuildProject(const TCardDocument& Doc) {
   return BuildProject(Doc.Canvas(), Doc.Layers());
 }
 
@@ -447,7 +447,7 @@ void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
   }
 }
 
-void WriteProject(TCardDocument& Doc, const std::string& FileName) {
+void WriteProject(const TCardDocument& Doc, const std::string& FileName) {
   WriteProject(Doc.Canvas(), Doc.Layers(), FileName);
 }
 

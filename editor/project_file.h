@@ -40,13 +40,13 @@ struct TProjectContent {
 
 // The whole file image of a project of the canvas and the layers.
 std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollection& Layers);
-std::vector<uint8_t> BuildProject(TCardDocument& Doc);
+std::vector<uint8_t> BuildProject(const TCardDocument& Doc);
 // Writes the project to a temporary file in the target's folder and renames it over FileName
 // only when all of it is on disk; on failure the old file is untouched and EProjectError is
 // raised. The document is not changed (Modified included).
 void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
                   const std::string& FileName);
-void WriteProject(TCardDocument& Doc, const std::string& FileName);
+void WriteProject(const TCardDocument& Doc, const std::string& FileName);
 
 // Reads and checks a whole project. A file whose tail, size list, record block or stream
 // lengths do not describe it exactly is refused with EProjectError "Файл повреждён или не

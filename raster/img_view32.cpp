@@ -69,9 +69,24 @@ int32_t TCustomImgView32::ScrollBarThickness() const {
   return FHost != nullptr ? FHost->SystemScrollBarSize() : 16;
 }
 
+TCustomImgView32::TBarsShown TCustomImgView32::BarsShown() const {
+  if (!FAutoHideBars) return {true, true};
+  // The bitmap size of a scaled view does not depend on the viewport, so one bar's need decides
+  // the other's at most once.
+  const TPoint Size = GetBitmapSize();
+  const int32_t T = ScrollBarThickness();
+  bool Hor = Size.X > FWidth, Ver = Size.Y > FHeight;
+  if (Hor && !Ver)
+    Ver = Size.Y > FHeight - T;
+  else if (Ver && !Hor)
+    Hor = Size.X > FWidth - T;
+  return {Hor, Ver};
+}
+
 TRect TCustomImgView32::GetViewportRect() const {
   const int32_t T = ScrollBarThickness();
-  return {0, 0, FWidth - T, FHeight - T};
+  const TBarsShown Shown = BarsShown();
+  return {0, 0, FWidth - (Shown.Ver ? T : 0), FHeight - (Shown.Hor ? T : 0)};
 }
 
 TRect TCustomImgView32::HorScrollRect() const {
@@ -109,6 +124,17 @@ void TCustomImgView32::SetScrollBarSize(int32_t V) {
   const TViewOnlyScope ViewOnly(*this);
   if (V == FScrollBarSize) return;
   FScrollBarSize = V;
+  AlignAll();
+  InvalidateCache();
+  UpdateScrollBars();
+  UpdateImage();
+  Invalidate();
+}
+
+void TCustomImgView32::SetAutoHideScrollBars(bool V) {
+  const TViewOnlyScope ViewOnly(*this);
+  if (V == FAutoHideBars) return;
+  FAutoHideBars = V;
   AlignAll();
   InvalidateCache();
   UpdateScrollBars();
@@ -225,6 +251,7 @@ void TCustomImgView32::BitmapResized() {
   if (FCentered) {
     ScrollToCenter(FBitmap->Width() / 2, FBitmap->Height() / 2);
   } else {
+    if (FAutoHideBars) AlignAll();
     FHorScroll.SetPosition(0);
     FVerScroll.SetPosition(0);
     NotifyBars();
@@ -234,6 +261,8 @@ void TCustomImgView32::BitmapResized() {
 
 void TCustomImgView32::ScaleChanged() {
   InvalidateCache();
+  // The bars' room follows the scaled size.
+  if (FAutoHideBars) AlignAll();
   UpdateScrollBars();
   UpdateImage();
   Invalidate();

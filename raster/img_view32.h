@@ -53,6 +53,13 @@ class TCustomImgView32 : public TCustomImage32 {
   int32_t ScrollBarSize() const { return FScrollBarSize; }
   void SetScrollBarSize(int32_t V);
   int32_t ScrollBarThickness() const;
+  // Off by default: both bars always take their room. On: a bar with nothing to scroll is
+  // hidden and its room belongs to the viewport.
+  bool AutoHideScrollBars() const { return FAutoHideBars; }
+  void SetAutoHideScrollBars(bool V);
+  // Whether each bar takes its room now.
+  bool HorBarShown() const { return BarsShown().Hor; }
+  bool VerBarShown() const { return BarsShown().Ver; }
 
   TScrollBarModel& HorScroll() { return FHorScroll; }
   TScrollBarModel& VerScroll() { return FVerScroll; }
@@ -81,6 +88,10 @@ class TCustomImgView32 : public TCustomImage32 {
   virtual void ScrollHandler(TScrollBarModel* Sender);
   void AlignAll();
   void NotifyBars();
+  struct TBarsShown {
+    bool Hor, Ver;
+  };
+  TBarsShown BarsShown() const;
 
   TScrollBarModel FHorScroll;
   TScrollBarModel FVerScroll;
@@ -89,6 +100,7 @@ class TCustomImgView32 : public TCustomImage32 {
   float FIncrement = 8;
   int32_t FScrollBarSize = 0;
   bool FScrollLock = false;
+  bool FAutoHideBars = false;
 };
 
 using TImgView32 = TCustomImgView32;

@@ -51,7 +51,12 @@ void TCustomPaintBox32::ResizeBuffer() {
 TBitmap32& TCustomPaintBox32::BeginPaint() {
   ResizeBuffer();
   if (!FBufferValid) {
-    DoPaintBuffer();
+    try {
+      DoPaintBuffer();
+    } catch (...) {
+      FBufferValid = true;
+      throw;
+    }
     FBufferValid = true;
   }
   FBuffer.Lock();

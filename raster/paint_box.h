@@ -1,6 +1,7 @@
 #pragma once
 // A control that paints from a private back buffer, repainting the buffer only when invalid.
 #include <cstdint>
+#include <exception>
 
 #include "bitmap32.h"
 #include "color32.h"
@@ -33,8 +34,11 @@ class TCustomPaintBox32 : public TObject {
   virtual TRect GetViewportRect() const;
 
   // A paint request: sizes the buffer, runs the stages when it is invalid and returns the
-  // buffer locked; the host copies the viewport-sized top-left part and calls EndPaint.
+  // buffer locked; the host copies the viewport-sized top-left part and calls EndPaint. A stage
+  // that fails leaves the buffer as far as it got and marked valid, so the failure is raised
+  // once, not on every repaint; the next invalidation paints again.
   TBitmap32& BeginPaint();
+  // Unlocks the buffer, then OnGDIOverlay.
   void EndPaint();
 
   // The control's colour (a platform colour), used by the clearing stages.
@@ -52,4 +56,27 @@ class TCustomPaintBox32 : public TObject {
   bool FBufferValid = false;
   int32_t FWidth = 192;
   int32_t FHeight = 192;
+};
+
+// Pairs BeginPaint with EndPaint over a scope. Left by an exception, the buffer is only
+// unlocked (the overlay hook does not run while an error is on its way out).
+class TPaintScope {
+ public:
+  explicit TPaintScope(TCustomPaintBox32& Box)
+      : FBox(Box), FBuffer(Box.BeginPaint()), FUncaught(std::uncaught_exceptions()) {}
+  ~TPaintScope() noexcept(false) {
+    if (std::uncaught_exceptions() > FUncaught)
+      FBuffer.Unlock();
+    else
+      FBox.EndPaint();
+  }
+  TPaintScope(const TPaintScope&) = delete;
+  TPaintScope& operator=(const TPaintScope&) = delete;
+
+  TBitmap32& Buffer() { return FBuffer; }
+
+ private:
+  TCustomPaintBox32& FBox;
+  TBitmap32& FBuffer;
+  int FUncaught;
 };

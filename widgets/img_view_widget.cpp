@@ -8,7 +8,10 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QWindow>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace {
 
@@ -25,6 +28,13 @@ TMouseButton ButtonOf(Qt::MouseButton B) {
 
 bool IsTrackedButton(Qt::MouseButton B) {
   return B == Qt::LeftButton || B == Qt::RightButton || B == Qt::MiddleButton;
+}
+
+bool HasOverlayLayers(TCustomImage32& Image) {
+  TLayerCollection& Layers = Image.Layers();
+  for (int32_t I = 0; I < Layers.Count(); ++I)
+    if (Layers.Items(I)->LayerOptions() & LayerOverlay) return true;
+  return false;
 }
 
 }  // namespace
@@ -121,18 +131,83 @@ void Image32Widget::BeginWindowSizing() {
   if (QWindow* W = window()->windowHandle()) W->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
 }
 
-void Image32Widget::paintEvent(QPaintEvent*) {
-  TBitmap32& Buffer = FImage->BeginPaint();
-  const TRect V = FImage->GetViewportRect();
-  QPainter P(this);
-  if (!Buffer.IsEmpty() && V.Width() > 0 && V.Height() > 0) {
-    // The buffer's bytes are already in the order of Qt's 32-bit images; the alpha byte is not
-    // shown.
-    const QImage View(reinterpret_cast<const uchar*>(Buffer.Bits()), Buffer.Width(),
-                      Buffer.Height(), Buffer.Width() * 4, QImage::Format_RGB32);
-    P.drawImage(QPoint(V.Left, V.Top), View, QRect(0, 0, V.Width(), V.Height()));
+bool Image32Widget::event(QEvent* Event) {
+  bool Handled = true;
+  try {
+    Handled = QWidget::event(Event);
+  } catch (const std::exception& E) {
+    ReportError(QString::fromUtf8(E.what()), Event->type() == QEvent::Paint);
+  } catch (...) {
+    ReportError(QStringLiteral("Неизвестная ошибка"), Event->type() == QEvent::Paint);
   }
-  FImage->EndPaint();
+  return Handled;
+}
+
+void Image32Widget::Guard(const std::function<void()>& F) {
+  try {
+    F();
+  } catch (const std::exception& E) {
+    ReportError(QString::fromUtf8(E.what()), false);
+  } catch (...) {
+    ReportError(QStringLiteral("Неизвестная ошибка"), false);
+  }
+}
+
+void Image32Widget::ReportError(const QString& Text, bool Later) {
+  if (Later) {
+    // A message box opened inside a paint would paint the view again inside this paint.
+    QTimer::singleShot(0, this, [this, Text] { ReportError(Text, false); });
+    return;
+  }
+  // One report at a time: the view may be painted again while a message box is open.
+  if (FReporting) return;
+  FReporting = true;
+  try {
+    if (OnError)
+      OnError(Text);
+    else
+      qWarning("%s", qUtf8Printable(Text));
+  } catch (...) {
+    qWarning("%s", qUtf8Printable(Text));
+  }
+  FReporting = false;
+}
+
+void Image32Widget::showEvent(QShowEvent* Event) {
+  QWidget::showEvent(Event);
+  if (FLoaded) return;
+  FLoaded = true;
+  Loaded();
+}
+
+void Image32Widget::Loaded() {
+  FImage->Invalidate();
+  FImage->InitStages();
+}
+
+void Image32Widget::paintEvent(QPaintEvent*) {
+  TPaintScope Paint(*FImage);
+  const TBitmap32& Buffer = Paint.Buffer();
+  const TRect V = FImage->GetViewportRect();
+  const int32_t W = std::min(V.Width(), Buffer.Width());
+  const int32_t H = std::min(V.Height(), Buffer.Height());
+  if (Buffer.IsEmpty() || W <= 0 || H <= 0) return;
+  const TBitmap32* Shown = &Buffer;
+  // Overlay layers draw on a copy of the buffer's visible part, so a change of theirs repaints
+  // the window without running the stages again.
+  if (HasOverlayLayers(*FImage)) {
+    FSurface.SetSize(W, H);
+    for (int32_t Y = 0; Y < H; ++Y)
+      std::copy_n(Buffer.RowAddress(Y), W, FSurface.RowAddress(Y));
+    FImage->PaintOverlays(FSurface);
+    Shown = &FSurface;
+  }
+  // The buffer's bytes are already in the order of Qt's 32-bit images; the alpha byte is not
+  // shown.
+  const QImage View(reinterpret_cast<const uchar*>(Shown->Bits()), Shown->Width(),
+                    Shown->Height(), Shown->Width() * 4, QImage::Format_RGB32);
+  QPainter P(this);
+  P.drawImage(QPoint(V.Left, V.Top), View, QRect(0, 0, W, H));
 }
 
 void Image32Widget::resizeEvent(QResizeEvent* Event) {
@@ -193,14 +268,16 @@ ImgViewWidget::ImgViewWidget(QWidget* Parent)
       FVerBar(new QScrollBar(Qt::Vertical, this)) {
   // The bars are children: their own clicks and drags never reach the view.
   connect(FHorBar, &QScrollBar::valueChanged, this,
-          [this](int V) { BarMoved(FHorBar, View().HorScroll(), V); });
+          [this](int V) { Guard([&] { BarMoved(FHorBar, View().HorScroll(), V); }); });
   connect(FVerBar, &QScrollBar::valueChanged, this,
-          [this](int V) { BarMoved(FVerBar, View().VerScroll(), V); });
+          [this](int V) { Guard([&] { BarMoved(FVerBar, View().VerScroll(), V); }); });
   View().SetBounds(width(), height());
   ScrollBarsChanged();
 }
 
 void ImgViewWidget::SyncBar(QScrollBar* Bar, const TScrollBarModel& Model, const TRect& Where) {
+  // A bar without room (hidden by the view because nothing scrolls) is not shown.
+  Bar->setVisible(Where.Width() > 0 && Where.Height() > 0);
   Bar->setGeometry(Where.Left, Where.Top, std::max(0, Where.Width()), std::max(0, Where.Height()));
   Bar->setMaximum(static_cast<int>(std::ceil(Model.MaxPosition())));
   Bar->setPageStep(std::max(1, Model.Window()));
@@ -226,14 +303,21 @@ void ImgViewWidget::resizeEvent(QResizeEvent* Event) {
   ScrollBarsChanged();
 }
 
+void ImgViewWidget::Loaded() {
+  View().Loaded();
+  ScrollBarsChanged();
+}
+
 void ImgViewWidget::paintEvent(QPaintEvent* Event) {
   Image32Widget::paintEvent(Event);
   // The corner square between the bars.
+  const bool Grip = View().GripVisible();
+  if (!Grip && !(View().HorBarShown() && View().VerBarShown())) return;
   QPainter P(this);
   const TRect G = View().GripRect();
   const QRect Corner(G.Left, G.Top, G.Width(), G.Height());
   P.fillRect(Corner, palette().button());
-  if (View().GripVisible()) {
+  if (Grip) {
     QStyleOption Opt;
     Opt.initFrom(this);
     Opt.rect = Corner;

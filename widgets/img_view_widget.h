@@ -1,6 +1,8 @@
 #pragma once
 // Qt hosts of the image controls: they show the control's back buffer, feed it the window
 // system's mouse, wheel, key and resize events, and carry out its cursor and capture requests.
+// No exception leaves them into Qt's event loop: every event passes one guard that hands the
+// error's text to OnError.
 #include <QScrollBar>
 #include <QWidget>
 #include <functional>
@@ -21,6 +23,12 @@ class Image32Widget : public QWidget, public TViewHost {
   std::function<bool(int Delta, TShiftState Shift, QPoint Pos)> OnMouseWheel;
   // Keys pressed while the view has the focus; return true when handled.
   std::function<bool(int Key, TShiftState Shift)> OnKeyDown;
+  // Receives the text of an error raised while an event of this widget was handled (the main
+  // window points it at its error report). Without one the text goes to Qt's warning log.
+  // An error while painting is reported once the paint is over.
+  std::function<void(const QString& Text)> OnError;
+  // Runs F; an exception it raises goes to OnError.
+  void Guard(const std::function<void()>& F);
 
   static TShiftState ShiftFromQt(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons);
   static Qt::CursorShape CursorShapeOf(TCursor Cursor);
@@ -40,6 +48,11 @@ class Image32Widget : public QWidget, public TViewHost {
  protected:
   Image32Widget(std::unique_ptr<TCustomImage32> Image, QWidget* Parent);
 
+  // The one entry of every event: the handlers below run inside Guard.
+  bool event(QEvent* Event) override;
+  void showEvent(QShowEvent* Event) override;
+  // The control is complete and shown for the first time (its OnInitStages runs here).
+  virtual void Loaded();
   void paintEvent(QPaintEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
   void mousePressEvent(QMouseEvent* Event) override;
@@ -53,6 +66,14 @@ class Image32Widget : public QWidget, public TViewHost {
   virtual void WheelNotHandled(int Delta, TShiftState Shift);
 
   std::unique_ptr<TCustomImage32> FImage;
+
+ private:
+  void ReportError(const QString& Text, bool Later);
+
+  // The viewport's part of the buffer with the overlay layers drawn on it.
+  TBitmap32 FSurface;
+  bool FLoaded = false;
+  bool FReporting = false;
 };
 
 // The editing view: an image view with two scroll bars driven by the view's bar models.
@@ -71,6 +92,7 @@ class ImgViewWidget : public Image32Widget {
   void resizeEvent(QResizeEvent* Event) override;
   void paintEvent(QPaintEvent* Event) override;
   void WheelNotHandled(int Delta, TShiftState Shift) override;
+  void Loaded() override;
 
  private:
   void SyncBar(QScrollBar* Bar, const TScrollBarModel& Model, const TRect& Where);

@@ -7,8 +7,6 @@
 
 #include "bitmap24.h"
 #include "color_reduction.h"
-#include "gif_codec.h"
-#include "jpeg_codec.h"
 
 TCompress::TCompress(QWidget* Parent)
     : QDialog(Parent), UpDown1(new QSpinBox(this)), TrackBar1(new QSlider(Qt::Horizontal, this)) {
@@ -31,9 +29,9 @@ TCompress::TCompress(QWidget* Parent)
   Layout->addWidget(Button1);
 }
 
-bool TCompress::Execute(const TBitmap32& Flat, const std::string& FileName) {
+bool TCompress::Execute(TSaveOptions& Options) {
   if (exec() != QDialog::Accepted) return false;
-  SaveJpeg(TBitmap24(Flat), FileName, Quality());
+  Options.JpegQuality = Quality();
   return true;
 }
 
@@ -60,18 +58,17 @@ TGifType::TGifType(QWidget* Parent)
   Layout->addWidget(Button1);
 }
 
-bool TGifType::Execute(const TBitmap32& Flat, const std::string& FileName) {
-  const TBitmap24 Picture(Flat);
+bool TGifType::Execute(const TBitmap32& Flat, TSaveOptions& Options) {
   Panel1->setText(QStringLiteral("Информация: сохраняемое изображение содержит %1 цветов.")
-                      .arg(static_cast<qlonglong>(CountColors(Picture))));
+                      .arg(static_cast<qlonglong>(CountColors(TBitmap24(Flat)))));
   if (exec() != QDialog::Accepted) return false;
-  TPixelFormat Format = pf24bit;
-  if (RadioButton1->isChecked()) Format = pf1bit;
-  if (RadioButton3->isChecked()) Format = pf4bit;
-  if (RadioButton2->isChecked()) Format = pf8bit;
-  if (Format == pf24bit)
-    SaveGif(Picture, FileName);
-  else
-    SaveGif(ReducePixelFormat(Picture, Format), FileName);
+  Options.GifFormat = Format();
   return true;
+}
+
+TPixelFormat TGifType::Format() const {
+  if (RadioButton1->isChecked()) return pf1bit;
+  if (RadioButton3->isChecked()) return pf4bit;
+  if (RadioButton2->isChecked()) return pf8bit;
+  return pf24bit;
 }

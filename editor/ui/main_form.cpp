@@ -6,33 +6,26 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStatusBar>
-#include <QToolBar>
-#include <QToolButton>
 #include <QUrl>
-#include <QWindow>
 #include <cmath>
 #include <exception>
 
 #include "about_dialog.h"
+#include "checkerboard.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
+#include "file_filters.h"
 #include "full_preview.h"
-#include "open_document.h"
-#include "png_codec.h"
-#include "project_file.h"
-#include "tiff_codec.h"
 #include "new_canvas_dialog.h"
+#include "open_document.h"
+#include "project_file.h"
 #include "toolbar_icons.h"
 
 namespace {
-
-// Caption of the first status panel at start.
-const char* const WheelHint = "Масштаб изображения регулируется колесом прокрутки";
 
 QString SizeText(const TBitmap32& B) {
   if (B.IsEmpty()) return {};
@@ -57,19 +50,21 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
                                  QStringLiteral("Сохранить изображение?"),
                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   };
-  AskSaveName = [this](std::string& Typed, int& FilterIndex) {
-    const QStringList Filters = {
-        QStringLiteral("Vesnova project (*.kvt)"), QStringLiteral("Bitmaps (*.bmp)"),
-        QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("CompuServe GIF Image (*.gif)"),
-        QStringLiteral("PNG Image (*.png)"),       QStringLiteral("TIFF Image (*.tif)")};
+  AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
     QFileDialog Dialog(this, QStringLiteral("Сохранить как"));
     Dialog.setAcceptMode(QFileDialog::AcceptSave);
-    Dialog.setNameFilters(Filters);
-    Dialog.selectNameFilter(Filters.value(FilterIndex - 1));
+    Dialog.setNameFilters(SaveFilters());
+    Dialog.selectNameFilter(SaveFilter(Format));
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return false;
     Typed = Dialog.selectedFiles().first().toStdString();
-    FilterIndex = static_cast<int>(Filters.indexOf(Dialog.selectedNameFilter())) + 1;
+    Format = SaveFormatOfFilter(Dialog.selectedNameFilter()).value_or(Format);
     return !Typed.empty();
+  };
+  AskNewSize = [this](int& Width, int& Height) {
+    if (FNewCanvasDialog->exec() != QDialog::Accepted) return false;
+    Width = FNewCanvasDialog->ResultWidth();
+    Height = FNewCanvasDialog->ResultHeight();
+    return true;
   };
 
   BuildMenus();
@@ -90,13 +85,20 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   if (View.PaintStages().Count() > 0 && View.PaintStages().Items(0).Stage == PST_CLEAR_BACKGND)
     View.PaintStages().Items(0).Stage = PST_CUSTOM;
   View.OnPaintStage = [this](TObject*, TBitmap32* Buffer, uint32_t) { ImgViewPaintStage(Buffer); };
+  View.SetAutoHideScrollBars(true);
+  // Whatever a handler of the view's events raises reaches the general error report.
+  FImgView->OnError = [this](const QString& Text) { ShowError(Text); };
   FImgView->OnMouseWheel = [this](int Delta, TShiftState, QPoint) {
-    return ImgViewMouseWheel(Delta);
+    bool Handled = true;
+    Run([&] { Handled = ImgViewMouseWheel(Delta); });
+    return Handled;
   };
   FDoc->OnViewChange = [this](TObject*) { ImgViewChange(); };
   FDoc->OnSelectionChanged = [this](TCustomLayer* L) { SelectionChanged(L); };
   FDoc->OnResizing = [this](TObject*, const TSingleRect& Old, TSingleRect& New, TDragState State,
-                            TShiftState Shift) { RBResizing(Old, New, State, Shift); };
+                            TShiftState Shift) {
+    Run([&] { RBResizing(Old, New, State, Shift); });
+  };
   View.OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState Shift, int32_t X,
                             int32_t Y, TCustomLayer* Layer) {
     Run([&] { ImgViewMouseDown(Button, Shift, X, Y, Layer); });
@@ -108,14 +110,13 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   };
   FImgView->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(FImgView, &QWidget::customContextMenuRequested, this, [this](const QPoint& P) {
-    if (!FCommands->UsesLayerPopup()) return;
-    LayerPopupPopup();
-    LayerPopup->popup(FImgView->mapToGlobal(P));
+    Run([&] {
+      if (!FCommands->UsesLayerPopup()) return;
+      LayerPopupPopup();
+      LayerPopup->popup(FImgView->mapToGlobal(P));
+    });
   });
 
-  resize(894, 626);
-  if (const QScreen* S = QGuiApplication::primaryScreen())
-    move(S->availableGeometry().center() - rect().center());
   ReadSettings();
 
   FNewCanvasDialog = new TNewCanvasDialog(this);
@@ -128,6 +129,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   Timer1->setSingleShot(true);
   Timer1->setInterval(100);
   UpdatePanels();
+  UpdateActions();
 }
 
 TMainForm::~TMainForm() {
@@ -148,252 +150,41 @@ void TMainForm::Run(const std::function<void()>& Command) {
   } catch (...) {
     ShowError(QStringLiteral("Неизвестная ошибка"));
   }
-}
-
-QAction* TMainForm::AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
-                               const QKeySequence& Shortcut) {
-  QAction* A = Menu->addAction(Caption);
-  if (!Shortcut.isEmpty()) A->setShortcut(Shortcut);
-  connect(A, &QAction::triggered, this, [this, Handler] { Run([this, Handler] { (this->*Handler)(); }); });
-  return A;
-}
-
-void TMainForm::BuildMenus() {
-  QMenuBar* Bar = menuBar();
-  mnFile = Bar->addMenu(QStringLiteral("Файл"));
-  mnFileNew = AddCommand(mnFile, QStringLiteral("Новый"), &TMainForm::mnFileNewClick,
-                         QKeySequence(Qt::CTRL | Qt::Key_N));
-  mnFileOpen = AddCommand(mnFile, QStringLiteral("Открыть"), &TMainForm::mnFileOpenClick,
-                          QKeySequence(Qt::CTRL | Qt::Key_O));
-  Save1 = AddCommand(mnFile, QStringLiteral("Сохранить"), &TMainForm::Save1Click,
-                     QKeySequence(Qt::CTRL | Qt::Key_S));
-  N3 = AddCommand(mnFile, QStringLiteral("Сохранить как..."), &TMainForm::N3Click);
-  Save1->setEnabled(false);
-  N3->setEnabled(false);
-  N14 = mnFile->addMenu(QStringLiteral("Недавние открытки"));
-  connect(N14, &QMenu::aboutToShow, this, [this] { Run([this] { N14Click(); }); });
-  QMenu* Export = mnFile->addMenu(QStringLiteral("Экспорт открытки"));
-  const char* const Formats[] = {"В формат BMP", "В формат JPEG", "В формат GIF", "В формат PNG",
-                                 "В формат TIFF"};
-  for (int I = 0; I < 5; ++I) {
-    QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
-    connect(A, &QAction::triggered, this, [this, I] { Run([this, I] { SaveAs(I + 2); }); });
+  try {
+    UpdateActions();
+  } catch (const std::exception& E) {
+    ShowError(QString::fromUtf8(E.what()));
   }
-  mnFile->addSeparator();
-  AddCommand(mnFile, QStringLiteral("Выход"), &TMainForm::N5Click, QKeySequence(Qt::Key_F10));
-  connect(mnFile, &QMenu::aboutToShow, this, [this] { Run([this] { mnFileClick(); }); });
-
-  mnEdit = Bar->addMenu(QStringLiteral("Правка"));
-  N17 = AddCommand(mnEdit, QStringLiteral("Отменить"), &TMainForm::N17Click,
-                   QKeySequence(Qt::CTRL | Qt::Key_Z));
-  N18 = AddCommand(mnEdit, QStringLiteral("Повторить"), &TMainForm::N18Click,
-                   QKeySequence(Qt::CTRL | Qt::Key_Y));
-  N17->setEnabled(false);
-  N18->setEnabled(false);
-  connect(mnEdit, &QMenu::aboutToShow, this, [this] { Run([this] { N16Click(); }); });
-
-  mnImage = Bar->addMenu(QStringLiteral("Изображение"));
-  N96 = AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
-  connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
-
-  mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
-  N120 = AddCommand(mnFilter, QStringLiteral("Склеить все слои"), &TMainForm::mnFlattenClick);
-  connect(mnFilter, &QMenu::aboutToShow, this, [this] { Run([this] { N40Click(); }); });
-
-  mnArrange = Bar->addMenu(QStringLiteral("Выделение"));
-  BuildLayerMenu(mnArrange, ArrangeItems, false);
-  connect(mnArrange, &QMenu::aboutToShow, this, [this] { Run([this] { mnArrangeClick(); }); });
-  LayerPopup = new QMenu(this);
-  BuildLayerMenu(LayerPopup, PopupItems, true);
-
-  mnView = Bar->addMenu(QStringLiteral("Вид"));
-  AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N36Click,
-             QKeySequence(Qt::CTRL | Qt::Key_A));
-  AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
-             QKeySequence(Qt::CTRL | Qt::Key_F));
-  AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
-  QMenu* Background = mnView->addMenu(QStringLiteral("Фон редактора"));
-  AddCommand(Background, QStringLiteral("Выбрать цвет"), &TMainForm::N102Click);
-  N103 = AddCommand(Background, QStringLiteral("Шашкой"), &TMainForm::N103Click);
-  N103->setCheckable(true);
-
-  mnHelp = Bar->addMenu(QStringLiteral("Справка"));
-  AddCommand(mnHelp, QStringLiteral("Справка"), &TMainForm::N26Click, QKeySequence(Qt::Key_F1));
-  AddCommand(mnHelp, QStringLiteral("Сайт программы"), &TMainForm::N28Click);
-  AddCommand(mnHelp, QStringLiteral("Примеры открыток"), &TMainForm::N42Click);
-  AddCommand(mnHelp, QStringLiteral("Техническая поддержка"), &TMainForm::N97Click);
-  AddCommand(mnHelp, QStringLiteral("О программе Pelmora"), &TMainForm::N30Click);
 }
 
-void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup) {
-  const auto Reorder = [this, Menu](const QString& Caption, int Tag) {
-    QAction* A = Menu->addAction(Caption);
-    connect(A, &QAction::triggered, this, [this, Tag] { Run([this, Tag] { mnReorder(Tag); }); });
-    return A;
+void TMainForm::UpdateActions() {
+  const bool HasCanvas = !FDoc->IsEmpty();
+  const bool OnBitmap = FDoc->Selected() == nullptr || FDoc->SelectedBitmapLayer() != nullptr;
+  Save1->setEnabled(HasCanvas);
+  N3->setEnabled(HasCanvas);
+  SaveIt->setEnabled(HasCanvas && FSaveItAllowed);
+  for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
+  // Effects work on a bitmap layer or, with nothing selected, on the canvas.
+  for (QAction* A : mnFilter->actions()) A->setEnabled(HasCanvas && OnBitmap);
+  N17->setEnabled(FUndo->CanUndo());
+  N18->setEnabled(FUndo->CanRedo());
+  const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
+    for (size_t I = 0; I < Items.size(); ++I)
+      if (Items[I] != nullptr && !Items[I]->isSeparator()) Items[I]->setEnabled(On[I]);
   };
-  Items[0] = Reorder(QStringLiteral("Поместить вперёд"), 1);
-  Items[1] = Reorder(QStringLiteral("Поместить назад"), 2);
-  Items[2] = Menu->addSeparator();
-  Items[3] = Reorder(QStringLiteral("Вверх на один уровень"), 3);
-  Items[4] = Reorder(QStringLiteral("Вниз на один уровень"), 4);
-  Items[5] = Menu->addSeparator();
-  QMenu* Turn = Menu->addMenu(QStringLiteral("Повернуть"));
-  AddCommand(Turn, QStringLiteral("На 90° вправо"), &TMainForm::N901Click);
-  AddCommand(Turn, QStringLiteral("На 90° влево"), &TMainForm::N902Click);
-  Items[6] = Turn->menuAction();
-  QMenu* Flip = Menu->addMenu(QStringLiteral("Отразить"));
-  AddCommand(Flip, Popup ? QStringLiteral("По горизонтали") : QStringLiteral("По вертикали"),
-             &TMainForm::N24Click);
-  AddCommand(Flip,
-             Popup ? QStringLiteral("По вертикали (зеркальное)")
-                   : QStringLiteral("По горизонтали (зеркальное)"),
-             &TMainForm::N53Click);
-  Items[7] = Flip->menuAction();
-  Items[11] = Menu->addSeparator();
-  Items[13] = AddCommand(Menu, QStringLiteral("Снять маску"), &TMainForm::N109Click);
-  Items[14] = AddCommand(Menu, QStringLiteral("Клонировать"), &TMainForm::N88Click,
-                         Popup ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_D));
-  Items[15] = AddCommand(Menu, QStringLiteral("Удалить"), &TMainForm::mnDeleteClick,
-                         Popup ? QKeySequence() : QKeySequence(Qt::Key_Delete));
-}
+  Apply(ArrangeItems, FCommands->ArrangeMenuEnabled());
+  Apply(PopupItems, FCommands->LayerPopupEnabled());
 
-void TMainForm::ApplyEnabling(const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
-  for (size_t I = 0; I < Items.size(); ++I)
-    if (Items[I] != nullptr && !Items[I]->isSeparator()) Items[I]->setEnabled(On[I]);
-}
-
-void TMainForm::BuildToolBar() {
-  QToolBar* ToolBar1 = addToolBar(QStringLiteral("Панель инструментов"));
-  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-  ToolBar1->setMovable(false);
-  ToolBar1->setIconSize(QSize(48, 48));
-  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  QAction* New = ToolBar1->addAction(MakeToolIcon(TToolIcon::New), QStringLiteral("Новый"));
-  connect(New, &QAction::triggered, this, [this] { Run([this] { mnFileNewClick(); }); });
-  QAction* Open = ToolBar1->addAction(MakeToolIcon(TToolIcon::Open), QStringLiteral("Открыть"));
-  connect(Open, &QAction::triggered, this, [this] { Run([this] { mnFileOpenClick(); }); });
-  SaveIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Save), QStringLiteral("  Сохранить  "));
-  SaveIt->setEnabled(false);
-  connect(SaveIt, &QAction::triggered, this, [this] { Run([this] { Save1Click(); }); });
-
-  QAction* Preview =
-      ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
-  connect(Preview, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
-  QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
-  connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
-  auto* SiteMenu = new QMenu(this);
-  SiteMenu->addAction(QStringLiteral("Техническая поддержка"), this, [this] { Run([this] { N97Click(); }); });
-  SiteMenu->addAction(QStringLiteral("Примеры открыток"), this, [this] { Run([this] { N42Click(); }); });
-  SiteMenu->addAction(QStringLiteral("Сайт программы"), this, [this] { Run([this] { N28Click(); }); });
-  Site->setMenu(SiteMenu);
-  if (auto* B = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Site)))
-    B->setPopupMode(QToolButton::MenuButtonPopup);
-  QAction* Help = ToolBar1->addAction(MakeToolIcon(TToolIcon::Help), QStringLiteral("Справка"));
-  connect(Help, &QAction::triggered, this, [this] { Run([this] { N26Click(); }); });
-}
-
-void TMainForm::BuildSidePanel() {
-  SidePanel = new QWidget(this);
-  SidePanel->setObjectName(QStringLiteral("SidePanel"));
-  SidePanel->setFixedWidth(336);
-  auto* Stack = new QVBoxLayout(SidePanel);
-  Stack->setContentsMargins(2, 2, 2, 2);
-  Stack->setSpacing(2);
-
-  pnlImage = new TSidePanelSection(QStringLiteral("Изображение"), 104, SidePanel);
-  {
-    auto* Row = new QHBoxLayout;
-    Row->addWidget(new QLabel(QStringLiteral("Просмотр в масштабе"), pnlImage));
-    ScaleCombo = new QComboBox(pnlImage);
-    ScaleCombo->setEditable(true);
-    ScaleCombo->setMaxVisibleItems(9);
-    ScaleCombo->addItems({"25%", "50%", "75%", "100%", "200%", "300%", "400%", "800%", "1600%"});
-    ScaleCombo->setCurrentText(QStringLiteral("100%"));
-    connect(ScaleCombo, &QComboBox::textActivated, this,
-            [this](const QString&) { Run([this] { ScaleComboChange(); }); });
-    Row->addWidget(ScaleCombo);
-    pnlImage->Body()->addLayout(Row);
-    ImageInterpolate = new QCheckBox(QStringLiteral("Интерполяция слоёв"), pnlImage);
-    ImageInterpolate->setChecked(true);
-    connect(ImageInterpolate, &QCheckBox::clicked, this,
-            [this](bool On) { Run([this, On] { FDoc->SetImageInterpolate(On); }); });
-    pnlImage->Body()->addWidget(ImageInterpolate);
-    auto* Button5 = new QPushButton(QStringLiteral("Добавить фотографию"), pnlImage);
-    connect(Button5, &QPushButton::clicked, this, [this] { Run([this] { mnNewBitmapLayerClick(); }); });
-    pnlImage->Body()->addWidget(Button5);
+  // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
+  QString Title = QStringLiteral("Pelmora");
+  if (HasCanvas) {
+    const std::string& Name = !FOpenName.empty() ? FOpenName : FSaveName;
+    const QString Shown = Name.empty() ? QStringLiteral("Без имени")
+                                       : QFileInfo(QString::fromStdString(Name)).fileName();
+    Title = Shown + (FDoc->Modified ? QStringLiteral("*") : QString()) +
+            QStringLiteral(" — Pelmora");
   }
-  Stack->addWidget(pnlImage);
-
-  Panel1 = new TSidePanelSection(QStringLiteral("Настройка композиции"), 328, SidePanel);
-  PageControl1 = new QTabWidget(Panel1);
-  for (const char* Tab : {"Фон", "Подложка", "Украшения", "Поздравления"})
-    PageControl1->addTab(new QWidget(PageControl1), QString::fromUtf8(Tab));
-  Panel1->Body()->addWidget(PageControl1);
-  Stack->addWidget(Panel1);
-
-  pnlBitmapLayer = new TSidePanelSection(QStringLiteral("Параметры слоя"), 132, SidePanel);
-  {
-    pnlBitmapLayer->Body()->addWidget(new QLabel(QStringLiteral("Уровень прозрачности"), pnlBitmapLayer));
-    LayerOpacity = new QSlider(Qt::Horizontal, pnlBitmapLayer);
-    LayerOpacity->setRange(0, 255);
-    LayerOpacity->setValue(255);
-    connect(LayerOpacity, &QSlider::valueChanged, this,
-            [this](int V) { Run([this, V] { FDoc->SetLayerOpacity(static_cast<uint32_t>(V)); }); });
-    pnlBitmapLayer->Body()->addWidget(LayerOpacity);
-    auto* Row = new QHBoxLayout;
-    LayerInterpolate = new QCheckBox(QStringLiteral("Интерполяция"), pnlBitmapLayer);
-    LayerInterpolate->setChecked(true);
-    connect(LayerInterpolate, &QCheckBox::clicked, this,
-            [this](bool On) { Run([this, On] { FDoc->SetLayerInterpolate(On); }); });
-    Propos = new QCheckBox(QStringLiteral("Соблюдать пропорции"), pnlBitmapLayer);
-    Propos->setChecked(true);
-    connect(Propos, &QCheckBox::clicked, this, [this] { FDoc->Modified = true; });
-    Row->addWidget(LayerInterpolate);
-    Row->addWidget(Propos);
-    pnlBitmapLayer->Body()->addLayout(Row);
-    auto* Buttons = new QHBoxLayout;
-    auto* Button8 = new QPushButton(QStringLiteral("Удалить слой"), pnlBitmapLayer);
-    connect(Button8, &QPushButton::clicked, this, [this] { Run([this] { Button8Click(); }); });
-    auto* Button7 = new QPushButton(QStringLiteral("Создать копию"), pnlBitmapLayer);
-    connect(Button7, &QPushButton::clicked, this, [this] { Run([this] { N88Click(); }); });
-    Buttons->addWidget(Button8);
-    Buttons->addWidget(Button7);
-    pnlBitmapLayer->Body()->addLayout(Buttons);
-  }
-  Stack->addWidget(pnlBitmapLayer);
-
-  Start = new TSidePanelSection(QStringLiteral("Начало работы"), 0, SidePanel);
-  {
-    Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Создать открытку</b>"), Start));
-    auto* Label11 = new QLabel(QStringLiteral("<a href=\"new\">Новый проект</a>"), Start);
-    connect(Label11, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileNewClick(); }); });
-    Start->Body()->addWidget(Label11);
-    Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Открыть проект</b>"), Start));
-    for (int I = 0; I < 4; ++I) {
-      Labs[I] = new QLabel(Start);
-      connect(Labs[I], &QLabel::linkActivated, this,
-              [this, I](const QString&) { Run([this, I] { OpenLink(I); }); });
-      Start->Body()->addWidget(Labs[I]);
-    }
-    auto* Label9 = new QLabel(QStringLiteral("<a href=\"open\">Другой документ</a>"), Start);
-    connect(Label9, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileOpenClick(); }); });
-    Start->Body()->addWidget(Label9);
-  }
-  Stack->addWidget(Start);
-
-  Crops = new TSidePanelSection(QStringLiteral("Обрезка холста"), 0, SidePanel);
-  Crops->hide();
-  Stack->addWidget(Crops);
-  Stack->addStretch(1);
-}
-
-void TMainForm::BuildStatusBar() {
-  StatusPanel1 = new QLabel(QString::fromUtf8(WheelHint), this);
-  StatusPanel1->setMinimumWidth(350);
-  StatusPanel2 = new QLabel(this);
-  StatusPanel2->setMinimumWidth(200);
-  statusBar()->addWidget(StatusPanel1);
-  statusBar()->addWidget(StatusPanel2);
+  if (windowTitle() != Title) setWindowTitle(Title);
 }
 
 void TMainForm::ReadSettings() {
@@ -408,7 +199,9 @@ void TMainForm::ReadSettings() {
     // A placement on no screen (a monitor since removed) keeps the centred default.
     if (F->WindowState == 0 && F->Width > 0 && F->Height > 0 && Screen != nullptr)
       setGeometry(Stored.intersected(Screen->availableGeometry()));
-    else if (F->WindowState == 2)
+    else
+      PlaceOnFirstStart();
+    if (F->WindowState == 2)
       setWindowState(Qt::WindowMaximized);
     else if (F->WindowState == 1)
       setWindowState(Qt::WindowMinimized);
@@ -418,20 +211,36 @@ void TMainForm::ReadSettings() {
       Row->removeWidget(SidePanel);
       Row->insertWidget(0, SidePanel);
     }
+  } else {
+    PlaceOnFirstStart();
   }
+}
+
+void TMainForm::PlaceOnFirstStart() {
+  const QScreen* S = QGuiApplication::primaryScreen();
+  if (S == nullptr) {
+    resize(894, 626);
+    return;
+  }
+  // Most of the screen, centred: a card is seen at a useful size from the first start.
+  const QRect A = S->availableGeometry();
+  const QSize Size(A.width() * 85 / 100, A.height() * 85 / 100);
+  resize(Size);
+  move(A.center() - QPoint(Size.width() / 2, Size.height() / 2));
 }
 
 void TMainForm::showEvent(QShowEvent* Event) { QMainWindow::showEvent(Event); }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-  // FormCloseQuery: a card with unsaved changes closes only when the user agrees.
-  bool Close = true;
-  if (!FClosed && !FDoc->IsEmpty()) Run([&] { Close = AskToSave(); });
+  // FormCloseQuery: a card with unsaved changes closes only when the user agrees. A save that
+  // fails (the error is shown) keeps the window open with the card as it was.
+  bool Close = FClosed || FDoc->IsEmpty();
+  if (!Close) Run([&] { Close = AskToSave(); });
   if (!Close) {
     Event->ignore();
     return;
   }
-  FormClose();
+  Run([this] { FormClose(); });
   Event->accept();
 }
 
@@ -456,40 +265,19 @@ void TMainForm::FormClose() {
   FDoc->Canvas().SetSize(0, 0);
 }
 
-// --- Menu refresh ------------------------------------------------------------------------------
-
-void TMainForm::mnFileClick() {
-  const bool HasCanvas = !FDoc->IsEmpty();
-  Save1->setEnabled(HasCanvas);
-  N3->setEnabled(HasCanvas);
-}
-
-void TMainForm::N8Click() {
-  const bool HasCanvas = !FDoc->IsEmpty();
-  for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
-}
-
-void TMainForm::N40Click() {
-  const bool HasCanvas = !FDoc->IsEmpty();
-  TCustomLayer* S = FDoc->Selected();
-  for (QAction* A : mnFilter->actions())
-    A->setEnabled(HasCanvas && (S == nullptr || FDoc->SelectedBitmapLayer() != nullptr));
-}
-
 // --- Document commands --------------------------------------------------------------------------
 
 void TMainForm::mnFileNewClick() {
   if (!FDoc->IsEmpty() && !AskToSave()) return;
-  if (FNewCanvasDialog->exec() == QDialog::Accepted) {
+  int Width = 0, Height = 0;
+  if (AskNewSize(Width, Height)) {
+    // A size that cannot be made is refused before anything of the card changes.
+    FDoc->NewCanvas(Width, Height, 0xFFFFFFFF);
     FOpenName.clear();
     FSaveName.clear();
-    FDoc->NewCanvas(FNewCanvasDialog->ResultWidth(), FNewCanvasDialog->ResultHeight(),
-                    0xFFFFFFFF);
     FUndo->Reset();
-    Save1->setEnabled(true);
-    N3->setEnabled(true);
   }
-  SaveIt->setEnabled(true);
+  FSaveItAllowed = true;
   N35Click();
   Panel1->setVisible(!FDoc->IsEmpty());
   StatusPanel1->setText(QStringLiteral("Новый проект"));
@@ -499,12 +287,8 @@ void TMainForm::mnFileNewClick() {
 }
 
 void TMainForm::mnNewBitmapLayerClick() {
-  const QString Name = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Добавить фотографию"), QString(),
-      QStringLiteral("All supported formats (*.gif *.jpg *.jpeg *.bmp *.ico *.emf *.wmf *.png);;"
-                     "GIF Image (*.gif);;JPEG Image File (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
-                     "Icons (*.ico);;Enhanced Metafiles (*.emf);;Metafiles (*.wmf);;"
-                     "PNG Image (*.png)"));
+  const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Добавить фотографию"),
+                                                    QString(), OpenLayerFilter());
   if (Name.isEmpty()) return;
   AddPhotoFromFile(Name);
 }
@@ -564,16 +348,12 @@ void TMainForm::OpenFile(const std::string& FileName) {
   ReadingFile(FileName, [&] { OpenDocument(FileName, *FDoc); });
   FSaveName.clear();
   pnlImage->setVisible(!FDoc->IsEmpty());
-  const bool CanSave = SaveEnabledAfterOpen(FileName);
-  Save1->setEnabled(CanSave);
-  SaveIt->setEnabled(CanSave);
-  N3->setEnabled(true);
+  FSaveItAllowed = SaveEnabledAfterOpen(FileName);
   if (!FRecent.IsRecent(FileName)) FRecent.AddRecent(FileName);
   StatusPanel1->setText(QString::fromStdString(FileName));
   StatusPanel2->setText(SizeText(FDoc->Canvas()));
   Start->hide();
   FUndo->Reset();
-  UpdateUndoItems();
   ShowZoom();
   UpdatePanels();
 }
@@ -587,11 +367,7 @@ void TMainForm::FitIfLarge() {
 void TMainForm::mnFileOpenClick() {
   if (!FDoc->IsEmpty() && !AskToSave()) return;
   const QString Name = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Открыть"), QString::fromStdString(FOpenName),
-      QStringLiteral("All supported formats (*.kvt *.gif *.jpg *.jpeg *.bmp *.ico *.emf *.wmf *.png);;"
-                     "GIF Image (*.gif);;JPEG Image File (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
-                     "Icons (*.ico);;Enhanced Metafiles (*.emf);;Metafiles (*.wmf);;"
-                     "Vesnova Project (*.kvt);;PNG Image (*.png)"));
+      this, QStringLiteral("Открыть"), QString::fromStdString(FOpenName), OpenDocumentFilter());
   if (Name.isEmpty()) return;
   OpenFile(Name.toStdString());
   FOpenName = Name.toStdString();
@@ -628,85 +404,47 @@ void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
   FOpenName = Path;
 }
 
-void TMainForm::N14Click() {
-  N14->clear();
-  const std::vector<std::string> Captions = FRecent.Captions();
-  for (size_t I = 0; I < Captions.size(); ++I) {
-    QAction* A = N14->addAction(QString::fromStdString(Captions[I]));
-    if (static_cast<int>(I) == FRecent.Marked()) A->setIcon(MakeToolIcon(TToolIcon::Open));
-    if (FRecent.IsEmpty()) continue;
-    const int Index = static_cast<int>(I);
-    connect(A, &QAction::triggered, this, [this, Index] { Run([this, Index] { OpenRecent(Index); }); });
-  }
-}
-
-void TMainForm::UpdateLinks() {
-  for (int I = 0; I < 4; ++I) {
-    const QString Caption = QString::fromStdString(FRecent.LinkCaption(I)).toHtmlEscaped();
-    if (FRecent.LinkPath(I).empty())
-      Labs[I]->setText(Caption);
-    else
-      Labs[I]->setText(QStringLiteral("<a href=\"recent\">%1</a>").arg(Caption));
-  }
-}
-
 void TMainForm::Save1Click() {
   if (FOpenName.empty() && FSaveName.empty()) {
-    SaveAs(1);
+    SaveAs(TSaveFormat::Project);
     return;
   }
   const std::string Name = !FOpenName.empty() ? FOpenName : FSaveName;
   // A name in a format "Сохранить" cannot write asks for a name instead of losing the changes.
-  if (!SaveDocument(*FDoc, Name)) SaveAs(1);
+  if (!SaveDocument(*FDoc, Name)) SaveAs(TSaveFormat::Project);
   FImgView->View().Invalidate();
 }
 
-void TMainForm::SaveAs(int FilterIndex) {
+void TMainForm::SaveAs(TSaveFormat Format) {
   std::string Typed;
-  if (!AskSaveName(Typed, FilterIndex)) return;
-  if (!SaveAsTo(FilterIndex, Typed)) return;
-  const std::string Path = SaveAsFileName(Typed, FilterIndex);
+  if (!AskSaveName(Typed, Format)) return;
+  if (!SaveAsTo(Format, Typed)) return;
+  const std::string Path = SaveAsFileName(Typed, Format);
   FOpenName.clear();
   FSaveName = Path;
-  if (FilterIndex == 1 && !FRecent.IsRecent(Path)) FRecent.AddRecent(Path);
-  Save1->setEnabled(true);
-  SaveIt->setEnabled(true);
-  N3->setEnabled(true);
+  if (Format == TSaveFormat::Project && !FRecent.IsRecent(Path)) FRecent.AddRecent(Path);
+  FSaveItAllowed = true;
   StatusPanel1->setText(QString::fromStdString(Path));
   FImgView->View().Invalidate();
 }
 
-bool TMainForm::SaveAsTo(int FilterIndex, const std::string& Typed) {
-  const std::string Path = SaveAsFileName(Typed, FilterIndex);
-  if (FilterIndex == 1) {
+bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
+  const std::string Path = SaveAsFileName(Typed, Format);
+  if (Format == TSaveFormat::Project) {
     WriteProject(*FDoc, Path);
     FDoc->Modified = false;
     return true;
   }
-  std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
-  bool Written = true;
-  switch (FilterIndex) {
-    case 2:
-      Flat->SaveToFile(Path);
-      break;
-    case 3:
-      FImgView->View().Invalidate();
-      Written = FCompress->Execute(*Flat, Path);
-      break;
-    case 4:
-      Written = FGifType->Execute(*Flat, Path);
-      break;
-    case 5:
-      SavePng(*Flat, Path);
-      break;
-    case 6:
-      SaveTiff(*Flat, Path);
-      break;
-    default:
-      Written = false;
+  const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
+  TSaveOptions Options;
+  if (Format == TSaveFormat::Jpeg) {
+    FImgView->View().Invalidate();
+    if (!FCompress->Execute(Options)) return false;
   }
-  if (Written) FDoc->Modified = false;
-  return Written;
+  if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options)) return false;
+  SaveFlatImage(Format, Options, *Flat, Path);
+  FDoc->Modified = false;
+  return true;
 }
 
 void TMainForm::N26Click() {
@@ -784,28 +522,27 @@ void TMainForm::N102Click() {
 void TMainForm::N103Click() { FImgView->View().Invalidate(); }
 
 void TMainForm::ImgViewPaintStage(TBitmap32* Buffer) {
-  if (!N103->isChecked()) {
+  // The editor background belongs to the view's own buffer; the flat image (PaintTo into
+  // another bitmap) never carries it.
+  if (Buffer != &FImgView->View().Buffer()) return;
+  if (N103->isChecked())
+    FillCheckerboard(*Buffer, 8, 0x1FB0B0B0, 0xFFFFFFFF);
+  else
     Buffer->Clear(ColorFromSystem(BufColor));
-    return;
-  }
-  for (int32_t Y = 0; Y < Buffer->Height(); ++Y) {
-    TColor32* Row = Buffer->RowAddress(Y);
-    for (int32_t X = 0; X < Buffer->Width(); ++X)
-      Row[X] = (((X >> 3) ^ (Y >> 3)) & 1) == 0 ? 0x1FB0B0B0 : 0xFFFFFFFF;
-  }
 }
 
 // --- Notifications ------------------------------------------------------------------------------
 
 void TMainForm::ImgViewChange() {
-  N8Click();
-  UpdateUndoItems();
-  if (!FDoc->IsEmpty()) mnArrangeClick();
+  UpdateActions();
   StatusPanel2->setText(SizeText(FDoc->Canvas()));
   UpdatePanels();
 }
 
-void TMainForm::SelectionChanged(TCustomLayer*) { UpdatePanels(); }
+void TMainForm::SelectionChanged(TCustomLayer*) {
+  UpdatePanels();
+  UpdateActions();
+}
 
 void TMainForm::UpdatePanels() {
   const bool HasCanvas = !FDoc->IsEmpty();
@@ -819,33 +556,26 @@ void TMainForm::UpdatePanels() {
     LayerInterpolate->setChecked(L->Bitmap()->StretchFilter() == sfLinear);
   }
   TCustomLayer* S = FDoc->Selected();
-  Crops->setVisible(S != nullptr && L == nullptr && S->Tag == TagCropArea);
+  Crops->setVisible(IsCropArea(S));
 }
 
 // --- Undo and layer editing ----------------------------------------------------------------------
 
-void TMainForm::UpdateUndoItems() {
-  N17->setEnabled(FUndo->CanUndo());
-  N18->setEnabled(FUndo->CanRedo());
-}
-
-void TMainForm::N16Click() { UpdateUndoItems(); }
-
 void TMainForm::N17Click() {
   FUndo->Undo();
-  UpdateUndoItems();
+  UpdateActions();
 }
 
 void TMainForm::N18Click() {
   FUndo->Redo();
-  UpdateUndoItems();
+  UpdateActions();
 }
 
 void TMainForm::mnReorder(int Tag) { FCommands->Reorder(Tag); }
 
 void TMainForm::mnDeleteClick() {
   FCommands->DeleteSelected();
-  UpdateUndoItems();
+  UpdateActions();
 }
 
 void TMainForm::Button8Click() {
@@ -859,10 +589,6 @@ void TMainForm::N902Click() { FCommands->RotateLeft(); }
 void TMainForm::N24Click() { FCommands->FlipTopToBottom(); }
 void TMainForm::N53Click() { FCommands->FlipLeftToRight(); }
 void TMainForm::N109Click() { FCommands->RemoveMask(); }
-
-void TMainForm::mnArrangeClick() { ApplyEnabling(ArrangeItems, FCommands->ArrangeMenuEnabled()); }
-
-void TMainForm::LayerPopupPopup() { ApplyEnabling(PopupItems, FCommands->LayerPopupEnabled()); }
 
 void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int, int, TCustomLayer* Layer) {
   FCommands->ViewMouseDown(Layer);

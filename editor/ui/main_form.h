@@ -21,6 +21,7 @@
 #include "img_view_widget.h"
 #include "layer_commands.h"
 #include "recent_files.h"
+#include "save_flat_image.h"
 #include "settings_files.h"
 #include "side_panel.h"
 #include "undo.h"
@@ -50,8 +51,11 @@ class TMainForm : public QMainWindow {
   QString ProgramFile(const QString& Name) const;
 
   // Runs a command; an error it does not handle is shown in a message box titled "Pelmora"
-  // and the program goes on.
+  // and the program goes on. Then the actions and the title follow what the command changed.
   void Run(const std::function<void()>& Command);
+  // Enables every menu item and tool button by the state of the card, the selection and the
+  // undo records, and shows the file name and the modified mark in the title.
+  void UpdateActions();
   // The message box of the general error report (replaceable in tests).
   std::function<void(const QString& Text)> ShowError;
   // Opens a file or link with the desktop's handler (replaceable in tests).
@@ -79,12 +83,12 @@ class TMainForm : public QMainWindow {
   // Files.
   void mnFileOpenClick();
   void Save1Click();
-  // "Сохранить как..." with the save dialog's filter preselected (1 project .. 6 TIFF).
-  void N3Click() { SaveAs(1); }
-  void SaveAs(int FilterIndex);
-  // Writes the card as "Сохранить как..." does for a filter index and a typed name; false when
-  // the JPEG or GIF dialog was cancelled.
-  bool SaveAsTo(int FilterIndex, const std::string& Typed);
+  // "Сохранить как..." with the save dialog's filter preselected.
+  void N3Click() { SaveAs(TSaveFormat::Project); }
+  void SaveAs(TSaveFormat Format);
+  // Writes the card as "Сохранить как..." does for a format and a typed name; false when the
+  // JPEG or GIF dialog was cancelled.
+  bool SaveAsTo(TSaveFormat Format, const std::string& Typed);
   void OpenFile(const std::string& FileName);
   void OpenRecent(int Index);
   void OpenLink(int Index);
@@ -94,15 +98,17 @@ class TMainForm : public QMainWindow {
   void OpenFromCommandLine(const QStringList& Arguments);
   // The question "Сохранить изображение?" (replaceable in tests): Yes, No or Cancel.
   std::function<QMessageBox::StandardButton()> AskSaveQuestion;
-  // The save dialog (replaceable in tests): the typed name and the chosen filter index.
-  std::function<bool(std::string& Typed, int& FilterIndex)> AskSaveName;
+  // The save dialog (replaceable in tests): the typed name and the chosen format.
+  std::function<bool(std::string& Typed, TSaveFormat& Format)> AskSaveName;
+  // The size dialog of "Новый" (replaceable in tests): false when cancelled.
+  std::function<bool(int& Width, int& Height)> AskNewSize;
   TRecentFiles& Recent() { return FRecent; }
   const std::string& CurrentSaveName() const { return FSaveName; }
 
   // Undo and redo.
   void N17Click();  // "Отменить"
   void N18Click();  // "Повторить"
-  void N16Click();  // the menu "Правка" opens
+  void N16Click() { UpdateActions(); }  // the menu "Правка" opens
   TUndoStack& Undo() { return *FUndo; }
   TLayerCommands& Commands() { return *FCommands; }
 
@@ -116,15 +122,15 @@ class TMainForm : public QMainWindow {
   void N24Click();
   void N53Click();
   void N109Click();
-  void mnArrangeClick();
-  void LayerPopupPopup();
+  void mnArrangeClick() { UpdateActions(); }
+  void LayerPopupPopup() { UpdateActions(); }
   void ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, TCustomLayer* Layer);
   void RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State, TShiftState Shift);
 
   // Menu refresh when a menu opens.
-  void mnFileClick();
-  void N8Click();
-  void N40Click();
+  void mnFileClick() { UpdateActions(); }
+  void N8Click() { UpdateActions(); }
+  void N40Click() { UpdateActions(); }
 
   // The view reports a change of the canvas, a layer or the zoom.
   void ImgViewChange();
@@ -156,7 +162,7 @@ class TMainForm : public QMainWindow {
   QTabWidget* PageControl1 = nullptr;
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
-  QAction* SaveIt = nullptr;
+  QAction* SaveIt = nullptr;  // the tool button "  Сохранить  "
   QAction* mnFileOpen = nullptr;
   QAction* Save1 = nullptr;  // "Сохранить"
   QAction* N3 = nullptr;     // "Сохранить как..."
@@ -176,10 +182,9 @@ class TMainForm : public QMainWindow {
   void showEvent(QShowEvent* Event) override;
 
  private:
+  // Building the menus, the tool bar, the side panel and the status bar (main_menus.cpp).
   void BuildMenus();
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
-  void ApplyEnabling(const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On);
-  void UpdateUndoItems();
   void N14Click();
   void UpdateLinks();
   void FitIfLarge();
@@ -191,6 +196,7 @@ class TMainForm : public QMainWindow {
                       const QKeySequence& Shortcut = {});
   void ReadSettings();
   void FormClose();
+  void PlaceOnFirstStart();
   void ImgViewPaintStage(TBitmap32* Buffer);
   bool ImgViewMouseWheel(int Delta);
   void ShowZoom();
@@ -210,6 +216,9 @@ class TMainForm : public QMainWindow {
   TRecentFiles FRecent;
   std::string FOpenName;  // the open dialog's remembered name
   std::string FSaveName;  // the save dialog's remembered name
+  // Whether the tool button "  Сохранить  " may save in place: after a new card, a save as, or
+  // opening a file of a format it writes.
+  bool FSaveItAllowed = false;
   QTimer* Timer1 = nullptr;
   bool FPanelOnLeft = false;
   bool FClosed = false;

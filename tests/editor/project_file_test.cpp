@@ -505,32 +505,32 @@ TEST_F(TProjectFixture, ExtensionRules) {
     const char* Name;
     TOpenKind Open;
     bool SaveEnabled;
-    TSaveKind Save;
+    std::optional<TSaveFormat> Save;
   };
   const Case Cases[] = {
-      {"card.kvt", okProject, true, skProject},
-      {"card.KVT", okProject, true, skProject},
-      {"card.Kvt", okPicture, false, skNothing},
-      {"card.kvt.kvt", okProject, true, skProject},
-      {"a.gif", okGif, true, skGif},
-      {"a.GIF", okGif, true, skGif},
-      {"a.Gif", okPicture, false, skNothing},
-      {"a.jpg", okPicture, true, skJpeg},
-      {"a.JPEG", okPicture, true, skJpeg},
-      {"a.Jpg", okPicture, false, skNothing},
-      {"a.BMP", okPicture, true, skBmp},
-      {"a.png", okPicture, false, skNothing},
-      {"dir.kvt/card", okPicture, false, skNothing},
-      {"noext", okPicture, false, skNothing},
+      {"card.kvt", okProject, true, TSaveFormat::Project},
+      {"card.KVT", okProject, true, TSaveFormat::Project},
+      {"card.Kvt", okPicture, false, std::nullopt},
+      {"card.kvt.kvt", okProject, true, TSaveFormat::Project},
+      {"a.gif", okGif, true, TSaveFormat::Gif},
+      {"a.GIF", okGif, true, TSaveFormat::Gif},
+      {"a.Gif", okPicture, false, std::nullopt},
+      {"a.jpg", okPicture, true, TSaveFormat::Jpeg},
+      {"a.JPEG", okPicture, true, TSaveFormat::Jpeg},
+      {"a.Jpg", okPicture, false, std::nullopt},
+      {"a.BMP", okPicture, true, TSaveFormat::Bmp},
+      {"a.png", okPicture, false, std::nullopt},
+      {"dir.kvt/card", okPicture, false, std::nullopt},
+      {"noext", okPicture, false, std::nullopt},
   };
   for (const Case& C : Cases) {
     EXPECT_EQ(OpenKindFor(C.Name), C.Open) << C.Name;
     EXPECT_EQ(SaveEnabledAfterOpen(C.Name), C.SaveEnabled) << C.Name;
-    EXPECT_EQ(SaveKindFor(C.Name), C.Save) << C.Name;
+    EXPECT_EQ(SaveFormatFor(C.Name), C.Save) << C.Name;
   }
-  EXPECT_EQ(SaveAsFileName("card.kvt", 1), "card.kvt.kvt");
-  EXPECT_EQ(SaveAsFileName("card", 1), "card.kvt");
-  EXPECT_EQ(SaveAsFileName("card", 6), "card.tif");
+  EXPECT_EQ(SaveAsFileName("card.kvt", TSaveFormat::Project), "card.kvt.kvt");
+  EXPECT_EQ(SaveAsFileName("card", TSaveFormat::Project), "card.kvt");
+  EXPECT_EQ(SaveAsFileName("card", TSaveFormat::Tiff), "card.tif");
 }
 
 TEST_F(TProjectFixture, UpperCaseProjectOpensMixedCaseGoesToThePictureReaders) {

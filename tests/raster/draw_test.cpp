@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap32.h"
+#include "checkerboard.h"
 #include "clip_line.h"
 #include "color32.h"
 #include "geometry.h"
@@ -634,4 +635,27 @@ TEST(LineFixed, VeryWideBitmapsClipWithoutOverflow) {
   EXPECT_NE(B.GetPixel(100, 1), Bk);
   EXPECT_NE(B.GetPixel(32700, 1), Bk);
   EXPECT_EQ(B.GetPixel(39000, 1), Bk);
+}
+
+TEST(Checkerboard, MatchesThePerPixelRule) {
+  struct Case {
+    int32_t W, H, Size;
+  };
+  const Case Cases[] = {{1, 1, 8}, {17, 9, 8}, {16, 16, 8}, {5, 7, 1}, {30, 3, 4}, {9, 9, 100}};
+  for (const Case& C : Cases) {
+    TBitmap32 B;
+    B.SetSize(C.W, C.H);
+    FillCheckerboard(B, C.Size, 0x1FB0B0B0, 0xFFFFFFFF);
+    for (int32_t Y = 0; Y < C.H; ++Y)
+      for (int32_t X = 0; X < C.W; ++X) {
+        const bool Even = ((X / C.Size) & 1) == ((Y / C.Size) & 1);
+        ASSERT_EQ(B.GetPixel(X, Y), Even ? 0x1FB0B0B0u : 0xFFFFFFFFu)
+            << C.W << "x" << C.H << " size " << C.Size << " at " << X << "," << Y;
+      }
+  }
+  TBitmap32 B;
+  B.SetSize(2, 2);
+  B.Clear(0xFF000000);
+  FillCheckerboard(B, 0, 0xFFFFFFFF, 0xFFFFFFFF);  // no size: nothing
+  EXPECT_EQ(B.GetPixel(1, 1), 0xFF000000u);
 }

@@ -13,8 +13,11 @@
 #include <fstream>
 
 #include "exceptions.h"
+#include "file_filters.h"
 #include "full_preview.h"
 #include "main_form.h"
+#include "picture.h"
+#include "qt_translation.h"
 #include "settings_files.h"
 
 namespace {
@@ -277,9 +280,9 @@ TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
   Pic.Clear(0xFFFF0000);
   Doc.AddPictureLayer(Pic, 200);
   const std::string Typed = QDir(Dir.path()).filePath("card").toStdString();
-  Form->AskSaveName = [&](std::string& Name, int& Filter) {
+  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Name = Typed;
-    Filter = 1;
+    Format = TSaveFormat::Project;
     return true;
   };
   Form->N3Click();
@@ -290,7 +293,7 @@ TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
 
   // A cancelled save keeps the card modified, so closing still asks.
   Doc.Canvas().Clear(0xFF000000);
-  Form->AskSaveName = [](std::string&, int&) { return false; };
+  Form->AskSaveName = [](std::string&, TSaveFormat&) { return false; };
   Form->N3Click();
   EXPECT_TRUE(Doc.Modified);
   int Asked = 0;
@@ -337,6 +340,170 @@ TEST_F(TMainFormFixture, FullScreenPreviewShowsTheFlatCardUntilEscape) {
   Form->N34Click();
   EXPECT_EQ(Width, 64);
   EXPECT_EQ(Pixel, 0xFF102030u);
+}
+
+TEST_F(TMainFormFixture, FailedSaveOnCloseKeepsTheWindowAndTheCard) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  // The name typed for the save lies in a folder that does not exist: the save fails.
+  Form->AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
+    Typed = QDir(Dir.path()).filePath("gone/card").toStdString();
+    Format = TSaveFormat::Project;
+    return true;
+  };
+  Doc.NewCanvas(50, 40, 0xFF336699);
+  Doc.Modified = true;
+  Form->AskSaveQuestion = [] { return QMessageBox::Yes; };
+  EXPECT_FALSE(Form->close());
+  EXPECT_TRUE(Form->isVisible());
+  ASSERT_EQ(Errors.size(), 1);
+  EXPECT_EQ(Doc.Canvas().Width(), 50);
+  EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF336699u);
+  EXPECT_TRUE(Doc.Modified);
+  // Answering "No" then closes.
+  Form->AskSaveQuestion = [] { return QMessageBox::No; };
+  EXPECT_TRUE(Form->close());
+}
+
+TEST_F(TMainFormFixture, FlatImageCarriesNoEditorBackground) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(16, 16, 0x80FF0000);  // half-transparent red
+  Doc.Canvas().SetDrawMode(dmBlend);
+  for (const bool Chess : {false, true}) {
+    Form->N103->setChecked(Chess);
+    Form->BufColor = 0x00FF00;  // a green editor background
+    TImgView32& View = Form->ImgView()->View();
+    View.Invalidate();
+    View.BeginPaint();
+    View.EndPaint();
+    const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+    for (int32_t Y = 0; Y < 16; ++Y)
+      for (int32_t X = 0; X < 16; ++X) {
+        const TColor32 P = Flat->GetPixel(X, Y);
+        ASSERT_EQ((P >> 8) & 0xFF, 0u) << "green at " << X << "," << Y << " chess " << Chess;
+        ASSERT_NE(P & 0xFFFFFF, 0xB0B0B0u) << "grey at " << X << "," << Y;
+        ASSERT_NE(P, 0xFFFFFFFFu) << "white at " << X << "," << Y;
+      }
+  }
+}
+
+TEST_F(TMainFormFixture, NewCardOverThePixelLimitChangesNothing) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(30, 20, 0xFF112233);
+  TBitmap32 Pic;
+  Pic.SetSize(4, 4);
+  Doc.AddPictureLayer(Pic, 255);
+  Doc.Modified = false;
+  const int Layers = Doc.Layers().Count();
+  Form->AskNewSize = [](int& W, int& H) {
+    W = 20000;
+    H = 20000;
+    return true;
+  };
+  Form->Run([this] { Form->mnFileNewClick(); });
+  ASSERT_EQ(Errors.size(), 1);
+  EXPECT_TRUE(Errors[0].contains(QStringLiteral("слишком велика"))) << Errors[0].toStdString();
+  EXPECT_EQ(Doc.Canvas().Width(), 30);
+  EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF112233u);
+  EXPECT_EQ(Doc.Layers().Count(), Layers);
+  // A size that fits makes the new card.
+  Form->AskNewSize = [](int& W, int& H) {
+    W = 64;
+    H = 48;
+    return true;
+  };
+  Form->Run([this] { Form->mnFileNewClick(); });
+  EXPECT_EQ(Errors.size(), 1);
+  EXPECT_EQ(Doc.Canvas().Width(), 64);
+  EXPECT_EQ(Doc.Layers().Count(), 0);
+}
+
+TEST_F(TMainFormFixture, ErrorInALayerMouseHandlerIsReported) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(200, 100, 0xFFFFFFFF);
+  TBitmap32 Pic;
+  Pic.SetSize(50, 50);
+  TBitmapLayer* L = Doc.AddPictureLayer(Pic, 255);
+  Doc.SetSelection(nullptr);
+  L->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int32_t, int32_t) {
+    throw Exception("Слой не отвечает");
+  };
+  TImgView32& View = Form->ImgView()->View();
+  const TPoint C = View.BitmapToControl({100, 50});
+  QWidget* W = Form->ImgView();
+  QMouseEvent Press(QEvent::MouseButtonPress, QPointF(C.X, C.Y), W->mapToGlobal(QPointF(C.X, C.Y)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(W, &Press);
+  QMouseEvent Release(QEvent::MouseButtonRelease, QPointF(C.X, C.Y),
+                      W->mapToGlobal(QPointF(C.X, C.Y)), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(W, &Release);
+  EXPECT_EQ(Errors, QStringList{"Слой не отвечает"});
+}
+
+TEST_F(TMainFormFixture, TitleShowsTheFileNameAndTheModifiedMark) {
+  Make();
+  EXPECT_EQ(Form->windowTitle(), "Pelmora");
+  TCardDocument& Doc = Form->Document();
+  Form->AskNewSize = [](int& W, int& H) {
+    W = 40;
+    H = 30;
+    return true;
+  };
+  Form->Run([this] { Form->mnFileNewClick(); });
+  EXPECT_EQ(Form->windowTitle(), "Без имени* — Pelmora");
+  Form->AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
+    Typed = QDir(Dir.path()).filePath("открытка").toStdString();
+    Format = TSaveFormat::Project;
+    return true;
+  };
+  Form->Run([this] { Form->N3Click(); });
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+  EXPECT_EQ(Form->windowTitle(), "открытка.kvt — Pelmora");
+  Doc.Canvas().Clear(0xFF000000);  // a change the view reports
+  EXPECT_EQ(Form->windowTitle(), "открытка.kvt* — Pelmora");
+}
+
+TEST_F(TMainFormFixture, FiltersNameTheProductInRussian) {
+  const QString All = OpenDocumentFilter() + OpenLayerFilter() + SaveFilters().join(";;");
+  for (const char* English : {"Image", "Bitmaps", "formats", "roject", "Icons", "Metafiles"})
+    EXPECT_FALSE(All.contains(QLatin1String(English))) << English;
+  EXPECT_TRUE(OpenDocumentFilter().startsWith("Все поддерживаемые форматы"));
+  EXPECT_TRUE(OpenDocumentFilter().contains("Проект Pelmora (*.kvt)"));
+  EXPECT_EQ(SaveFilter(TSaveFormat::Project), "Проект Pelmora (*.kvt)");
+  EXPECT_EQ(SaveFormatOfFilter(SaveFilter(TSaveFormat::Png)), TSaveFormat::Png);
+  EXPECT_EQ(SaveFormatOfFilter("anything"), std::nullopt);
+}
+
+TEST_F(TMainFormFixture, QtDialogsSpeakRussian) {
+  ASSERT_TRUE(InstallQtTranslation(*QCoreApplication::instance()))
+      << "qt6-translations-l10n is not installed";
+  QMessageBox Box(QMessageBox::Question, "Pelmora", "?", QMessageBox::Yes | QMessageBox::Cancel);
+  const QString Cancel = Box.button(QMessageBox::Cancel)->text().remove('&');
+  EXPECT_NE(Cancel, "Cancel");
+  EXPECT_EQ(Cancel, QStringLiteral("Отмена"));
+}
+
+TEST_F(TMainFormFixture, FirstStartTakesMostOfTheScreen) {
+  Form = std::make_unique<TMainForm>(Dir.path());
+  const QRect A = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_GE(Form->width(), A.width() * 85 / 100 - 1);
+  EXPECT_GE(Form->height(), A.height() * 85 / 100 - 1);
+  EXPECT_LE(std::abs(Form->geometry().center().x() - A.center().x()), 2);
+}
+
+TEST_F(TMainFormFixture, FitInWindowHidesTheScrollBars) {
+  Make();
+  Form->Document().NewCanvas(3000, 2000, 0xFFFFFFFF);
+  Form->N36Click();
+  ImgViewWidget* V = Form->ImgView();
+  EXPECT_TRUE(V->HorizontalBar()->isVisibleTo(V));
+  Form->N35Click();
+  EXPECT_FALSE(V->HorizontalBar()->isVisibleTo(V));
+  EXPECT_FALSE(V->VerticalBar()->isVisibleTo(V));
 }
 
 TEST(PelmoraExecutable, OpensThePictureNamedOnTheCommandLine) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
+#include <stdexcept>
 
 #include "bitmap_layer.h"
 #include "img_view_widget.h"
@@ -71,6 +73,119 @@ TEST(ImgViewWidget, ScrollBarsFollowTheModel) {
   H->setValue(0);  // the user drags the thumb to the left end
   EXPECT_EQ(View.HorScroll().Position(), 0);
   EXPECT_EQ(View.OffsetHorz(), 0);
+}
+
+namespace {
+
+// Draws a red square straight onto the window's surface.
+class TOverlayMark : public TCustomLayer {
+ public:
+  using TCustomLayer::TCustomLayer;
+  void PaintOverlay(TBitmap32& Surface) override { Surface.FillRectSafe(0, 0, 10, 10, 0xFFFF0000); }
+};
+
+}  // namespace
+
+TEST(ImgViewWidget, ErrorsInEventHandlersGoToTheHookNotToQt) {
+  ImgViewWidget Widget;
+  Widget.resize(300, 200);
+  Widget.show();
+  QStringList Errors;
+  Widget.OnError = [&](const QString& Text) { Errors << Text; };
+  TImgView32& View = Widget.View();
+  View.Bitmap().SetSize(100, 100);
+  auto* Layer = View.Layers().Add<TPositionedLayer>();
+  Layer->SetLocation({0, 0, 100, 100});
+  Layer->SetScaled(true);
+  Layer->SetMouseEvents(true);
+  Layer->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int32_t, int32_t) {
+    throw std::runtime_error("layer press failed");
+  };
+  const TRect B = View.CachedBitmapRect();
+  const QPoint Inside(B.Left + 50, B.Top + 50);
+  SendMouse(&Widget, QEvent::MouseButtonPress, Inside, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(&Widget, QEvent::MouseButtonRelease, Inside, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Errors, QStringList{"layer press failed"});
+
+  // The wheel and the keyboard pass the same guard.
+  Widget.OnMouseWheel = [](int, TShiftState, QPoint) -> bool { throw std::runtime_error("wheel"); };
+  QWheelEvent Wheel(QPointF(Inside), Widget.mapToGlobal(QPointF(Inside)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&Widget, &Wheel);
+  Widget.OnKeyDown = [](int, TShiftState) -> bool { throw 42; };
+  QKeyEvent Key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+  QApplication::sendEvent(&Widget, &Key);
+  EXPECT_EQ(Errors, (QStringList{"layer press failed", "wheel", "Неизвестная ошибка"}));
+
+  // A failing paint stage is reported once, after the paint, and the buffer is unlocked.
+  int Painted = 0;
+  View.PaintStages().Add().Stage = PST_CUSTOM;
+  View.OnPaintStage = [&](TObject*, TBitmap32*, uint32_t) {
+    ++Painted;
+    throw std::runtime_error("stage failed");
+  };
+  View.Invalidate();
+  Widget.repaint();
+  Widget.repaint();
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(Painted, 1);
+  EXPECT_EQ(Errors.size(), 4);
+  EXPECT_EQ(Errors.value(3), "stage failed");
+  EXPECT_EQ(View.Buffer().LockCount(), 0);
+}
+
+TEST(ImgViewWidget, OverlayLayersPaintOnTheSurfaceOnly) {
+  ImgViewWidget Widget;
+  Widget.resize(300, 200);
+  Widget.show();
+  TImgView32& View = Widget.View();
+  View.Bitmap().SetSize(400, 400);
+  View.Bitmap().Clear(0xFF0000FF);
+  auto* Mark = View.Layers().Add<TOverlayMark>();
+  Mark->SetLayerOptions(LayerOverlay);
+  const QImage Shot = Widget.grab().toImage();
+  EXPECT_EQ(Shot.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(Shot.pixel(20, 20) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(View.Buffer().GetPixel(5, 5), 0xFF0000FFu);  // the buffer keeps the canvas
+}
+
+TEST(ImgViewWidget, LoadedRunsOnceWhenFirstShown) {
+  ImgViewWidget Widget;
+  Widget.resize(300, 200);
+  int Inits = 0;
+  Widget.View().OnInitStages = [&](TObject*) { ++Inits; };
+  Widget.View().Bitmap().SetSize(1000, 1000);
+  Widget.show();
+  Widget.hide();
+  Widget.show();
+  EXPECT_EQ(Inits, 1);
+  // Loaded centred the large bitmap.
+  TImgView32& View = Widget.View();
+  EXPECT_NEAR(View.HorScroll().Position(),
+              500 - View.GetViewportRect().Width() / 2.0f, 1);
+}
+
+TEST(ImgViewWidget, BarsWithNothingToScrollHideAndGiveTheirRoom) {
+  ImgViewWidget Widget;
+  Widget.resize(300, 200);
+  Widget.show();
+  TImgView32& View = Widget.View();
+  View.SetAutoHideScrollBars(true);
+  View.Bitmap().SetSize(100, 40);
+  EXPECT_FALSE(Widget.HorizontalBar()->isVisibleTo(&Widget));
+  EXPECT_FALSE(Widget.VerticalBar()->isVisibleTo(&Widget));
+  EXPECT_EQ(View.GetViewportRect(), (TRect{0, 0, 300, 200}));
+  // Wider than the control: the horizontal bar comes back and takes its room.
+  View.SetScale(4);
+  const int T = View.ScrollBarThickness();
+  EXPECT_TRUE(Widget.HorizontalBar()->isVisibleTo(&Widget));
+  EXPECT_FALSE(Widget.VerticalBar()->isVisibleTo(&Widget));  // 160 fits in 200 - T
+  EXPECT_EQ(View.GetViewportRect(), (TRect{0, 0, 300, 200 - T}));
+  // Taller as well: both bars, each taking its room.
+  View.SetScale(6);
+  EXPECT_TRUE(Widget.VerticalBar()->isVisibleTo(&Widget));
+  EXPECT_EQ(View.GetViewportRect(), (TRect{0, 0, 300 - T, 200 - T}));
 }
 
 int main(int argc, char** argv) {

@@ -1,0 +1,69 @@
+#include "save_flat_image.h"
+
+#include "bitmap24.h"
+#include "bitmap32.h"
+#include "picture_readers.h"
+#include "exceptions.h"
+#include "gif_codec.h"
+#include "jpeg_codec.h"
+#include "png_codec.h"
+#include "tiff_codec.h"
+
+const char* SaveFormatExtension(TSaveFormat Format) {
+  switch (Format) {
+    case TSaveFormat::Project:
+      return ".kvt";
+    case TSaveFormat::Bmp:
+      return ".bmp";
+    case TSaveFormat::Jpeg:
+      return ".jpg";
+    case TSaveFormat::Gif:
+      return ".gif";
+    case TSaveFormat::Png:
+      return ".png";
+    case TSaveFormat::Tiff:
+      return ".tif";
+  }
+  return "";
+}
+
+std::optional<TSaveFormat> PictureFormatForFile(const std::string& FileName) {
+  const std::string Ext = LowerExtension(FileName);
+  if (Ext == ".bmp")
+    return TSaveFormat::Bmp;
+  if (Ext == ".jpg" || Ext == ".jpeg" || Ext == ".jpe" || Ext == ".jfif")
+    return TSaveFormat::Jpeg;
+  if (Ext == ".gif")
+    return TSaveFormat::Gif;
+  if (Ext == ".png")
+    return TSaveFormat::Png;
+  if (Ext == ".tif" || Ext == ".tiff")
+    return TSaveFormat::Tiff;
+  return std::nullopt;
+}
+
+void SaveFlatImage(TSaveFormat Format, const TSaveOptions& Options, const TBitmap32& Flat,
+                   const std::string& FileName) {
+  if (Flat.IsEmpty())
+    throw Exception("Нечего сохранять: изображение пустое (\"" + FileName + "\")");
+  switch (Format) {
+    case TSaveFormat::Bmp:
+      Flat.SaveToFile(FileName);
+      return;
+    case TSaveFormat::Jpeg:
+      SaveJpeg(TBitmap24(Flat), FileName, Options.JpegQuality);
+      return;
+    case TSaveFormat::Gif:
+      SaveGif(ReducePixelFormat(TBitmap24(Flat), Options.GifFormat), FileName);
+      return;
+    case TSaveFormat::Png:
+      SavePng(Flat, FileName);
+      return;
+    case TSaveFormat::Tiff:
+      SaveTiff(TBitmap24(Flat), FileName);
+      return;
+    case TSaveFormat::Project:
+      break;
+  }
+  throw Exception("A project is not written as a flat image");
+}

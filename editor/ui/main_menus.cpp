@@ -1,0 +1,285 @@
+// Building the main window's menus, tool bar, side panel and status bar: the captions, the
+// shortcuts and which handler each control runs. Enabling is UpdateActions' job.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "main_form.h"
+#include "toolbar_icons.h"
+
+namespace {
+
+// Caption of the first status panel at start.
+const char* const WheelHint = "Масштаб изображения регулируется колесом прокрутки";
+
+}  // namespace
+
+QAction* TMainForm::AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
+                               const QKeySequence& Shortcut) {
+  QAction* A = Menu->addAction(Caption);
+  if (!Shortcut.isEmpty()) A->setShortcut(Shortcut);
+  connect(A, &QAction::triggered, this, [this, Handler] { Run([this, Handler] { (this->*Handler)(); }); });
+  return A;
+}
+
+void TMainForm::BuildMenus() {
+  QMenuBar* Bar = menuBar();
+  mnFile = Bar->addMenu(QStringLiteral("Файл"));
+  mnFileNew = AddCommand(mnFile, QStringLiteral("Новый"), &TMainForm::mnFileNewClick,
+                         QKeySequence(Qt::CTRL | Qt::Key_N));
+  mnFileOpen = AddCommand(mnFile, QStringLiteral("Открыть"), &TMainForm::mnFileOpenClick,
+                          QKeySequence(Qt::CTRL | Qt::Key_O));
+  Save1 = AddCommand(mnFile, QStringLiteral("Сохранить"), &TMainForm::Save1Click,
+                     QKeySequence(Qt::CTRL | Qt::Key_S));
+  N3 = AddCommand(mnFile, QStringLiteral("Сохранить как..."), &TMainForm::N3Click);
+  N14 = mnFile->addMenu(QStringLiteral("Недавние открытки"));
+  connect(N14, &QMenu::aboutToShow, this, [this] { Run([this] { N14Click(); }); });
+  QMenu* Export = mnFile->addMenu(QStringLiteral("Экспорт открытки"));
+  const char* const Formats[] = {"В формат BMP", "В формат JPEG", "В формат GIF", "В формат PNG",
+                                 "В формат TIFF"};
+  // BMP1Click: the item's position + 2 is the save dialog's filter, so BMP .. TIFF.
+  for (int I = 0; I < 5; ++I) {
+    QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
+    const auto Format = static_cast<TSaveFormat>(I + static_cast<int>(TSaveFormat::Bmp));
+    connect(A, &QAction::triggered, this, [this, Format] { Run([this, Format] { SaveAs(Format); }); });
+  }
+  mnFile->addSeparator();
+  AddCommand(mnFile, QStringLiteral("Выход"), &TMainForm::N5Click, QKeySequence(Qt::Key_F10));
+  connect(mnFile, &QMenu::aboutToShow, this, [this] { Run([this] { mnFileClick(); }); });
+
+  mnEdit = Bar->addMenu(QStringLiteral("Правка"));
+  N17 = AddCommand(mnEdit, QStringLiteral("Отменить"), &TMainForm::N17Click,
+                   QKeySequence(Qt::CTRL | Qt::Key_Z));
+  N18 = AddCommand(mnEdit, QStringLiteral("Повторить"), &TMainForm::N18Click,
+                   QKeySequence(Qt::CTRL | Qt::Key_Y));
+  connect(mnEdit, &QMenu::aboutToShow, this, [this] { Run([this] { N16Click(); }); });
+
+  mnImage = Bar->addMenu(QStringLiteral("Изображение"));
+  N96 = AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
+  connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
+
+  mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
+  N120 = AddCommand(mnFilter, QStringLiteral("Склеить все слои"), &TMainForm::mnFlattenClick);
+  connect(mnFilter, &QMenu::aboutToShow, this, [this] { Run([this] { N40Click(); }); });
+
+  mnArrange = Bar->addMenu(QStringLiteral("Выделение"));
+  BuildLayerMenu(mnArrange, ArrangeItems, false);
+  connect(mnArrange, &QMenu::aboutToShow, this, [this] { Run([this] { mnArrangeClick(); }); });
+  LayerPopup = new QMenu(this);
+  BuildLayerMenu(LayerPopup, PopupItems, true);
+
+  mnView = Bar->addMenu(QStringLiteral("Вид"));
+  AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N36Click,
+             QKeySequence(Qt::CTRL | Qt::Key_A));
+  AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
+             QKeySequence(Qt::CTRL | Qt::Key_F));
+  AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
+  QMenu* Background = mnView->addMenu(QStringLiteral("Фон редактора"));
+  AddCommand(Background, QStringLiteral("Выбрать цвет"), &TMainForm::N102Click);
+  N103 = AddCommand(Background, QStringLiteral("Шашкой"), &TMainForm::N103Click);
+  N103->setCheckable(true);
+
+  mnHelp = Bar->addMenu(QStringLiteral("Справка"));
+  AddCommand(mnHelp, QStringLiteral("Справка"), &TMainForm::N26Click, QKeySequence(Qt::Key_F1));
+  AddCommand(mnHelp, QStringLiteral("Сайт программы"), &TMainForm::N28Click);
+  AddCommand(mnHelp, QStringLiteral("Примеры открыток"), &TMainForm::N42Click);
+  AddCommand(mnHelp, QStringLiteral("Техническая поддержка"), &TMainForm::N97Click);
+  AddCommand(mnHelp, QStringLiteral("О программе Pelmora"), &TMainForm::N30Click);
+}
+
+void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup) {
+  const auto Reorder = [this, Menu](const QString& Caption, int Tag) {
+    QAction* A = Menu->addAction(Caption);
+    connect(A, &QAction::triggered, this, [this, Tag] { Run([this, Tag] { mnReorder(Tag); }); });
+    return A;
+  };
+  Items[0] = Reorder(QStringLiteral("Поместить вперёд"), 1);
+  Items[1] = Reorder(QStringLiteral("Поместить назад"), 2);
+  Items[2] = Menu->addSeparator();
+  Items[3] = Reorder(QStringLiteral("Вверх на один уровень"), 3);
+  Items[4] = Reorder(QStringLiteral("Вниз на один уровень"), 4);
+  Items[5] = Menu->addSeparator();
+  QMenu* Turn = Menu->addMenu(QStringLiteral("Повернуть"));
+  AddCommand(Turn, QStringLiteral("На 90° вправо"), &TMainForm::N901Click);
+  AddCommand(Turn, QStringLiteral("На 90° влево"), &TMainForm::N902Click);
+  Items[6] = Turn->menuAction();
+  QMenu* Flip = Menu->addMenu(QStringLiteral("Отразить"));
+  AddCommand(Flip, Popup ? QStringLiteral("По горизонтали") : QStringLiteral("По вертикали"),
+             &TMainForm::N24Click);
+  AddCommand(Flip,
+             Popup ? QStringLiteral("По вертикали (зеркальное)")
+                   : QStringLiteral("По горизонтали (зеркальное)"),
+             &TMainForm::N53Click);
+  Items[7] = Flip->menuAction();
+  Items[11] = Menu->addSeparator();
+  Items[13] = AddCommand(Menu, QStringLiteral("Снять маску"), &TMainForm::N109Click);
+  Items[14] = AddCommand(Menu, QStringLiteral("Клонировать"), &TMainForm::N88Click,
+                         Popup ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_D));
+  Items[15] = AddCommand(Menu, QStringLiteral("Удалить"), &TMainForm::mnDeleteClick,
+                         Popup ? QKeySequence() : QKeySequence(Qt::Key_Delete));
+}
+
+void TMainForm::BuildToolBar() {
+  QToolBar* ToolBar1 = addToolBar(QStringLiteral("Панель инструментов"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setIconSize(QSize(48, 48));
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  QAction* New = ToolBar1->addAction(MakeToolIcon(TToolIcon::New), QStringLiteral("Новый"));
+  connect(New, &QAction::triggered, this, [this] { Run([this] { mnFileNewClick(); }); });
+  QAction* Open = ToolBar1->addAction(MakeToolIcon(TToolIcon::Open), QStringLiteral("Открыть"));
+  connect(Open, &QAction::triggered, this, [this] { Run([this] { mnFileOpenClick(); }); });
+  SaveIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Save), QStringLiteral("  Сохранить  "));
+  connect(SaveIt, &QAction::triggered, this, [this] { Run([this] { Save1Click(); }); });
+
+  QAction* Preview =
+      ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
+  connect(Preview, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
+  QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
+  connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
+  auto* SiteMenu = new QMenu(this);
+  SiteMenu->addAction(QStringLiteral("Техническая поддержка"), this, [this] { Run([this] { N97Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Примеры открыток"), this, [this] { Run([this] { N42Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Сайт программы"), this, [this] { Run([this] { N28Click(); }); });
+  Site->setMenu(SiteMenu);
+  if (auto* B = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Site)))
+    B->setPopupMode(QToolButton::MenuButtonPopup);
+  QAction* Help = ToolBar1->addAction(MakeToolIcon(TToolIcon::Help), QStringLiteral("Справка"));
+  connect(Help, &QAction::triggered, this, [this] { Run([this] { N26Click(); }); });
+}
+
+void TMainForm::BuildSidePanel() {
+  SidePanel = new QWidget(this);
+  SidePanel->setObjectName(QStringLiteral("SidePanel"));
+  SidePanel->setFixedWidth(336);
+  auto* Stack = new QVBoxLayout(SidePanel);
+  Stack->setContentsMargins(2, 2, 2, 2);
+  Stack->setSpacing(2);
+
+  pnlImage = new TSidePanelSection(QStringLiteral("Изображение"), 104, SidePanel);
+  {
+    auto* Row = new QHBoxLayout;
+    Row->addWidget(new QLabel(QStringLiteral("Просмотр в масштабе"), pnlImage));
+    ScaleCombo = new QComboBox(pnlImage);
+    ScaleCombo->setEditable(true);
+    ScaleCombo->setMaxVisibleItems(9);
+    ScaleCombo->addItems({"25%", "50%", "75%", "100%", "200%", "300%", "400%", "800%", "1600%"});
+    ScaleCombo->setCurrentText(QStringLiteral("100%"));
+    connect(ScaleCombo, &QComboBox::textActivated, this,
+            [this](const QString&) { Run([this] { ScaleComboChange(); }); });
+    Row->addWidget(ScaleCombo);
+    pnlImage->Body()->addLayout(Row);
+    ImageInterpolate = new QCheckBox(QStringLiteral("Интерполяция слоёв"), pnlImage);
+    ImageInterpolate->setChecked(true);
+    connect(ImageInterpolate, &QCheckBox::clicked, this,
+            [this](bool On) { Run([this, On] { FDoc->SetImageInterpolate(On); }); });
+    pnlImage->Body()->addWidget(ImageInterpolate);
+    auto* Button5 = new QPushButton(QStringLiteral("Добавить фотографию"), pnlImage);
+    connect(Button5, &QPushButton::clicked, this, [this] { Run([this] { mnNewBitmapLayerClick(); }); });
+    pnlImage->Body()->addWidget(Button5);
+  }
+  Stack->addWidget(pnlImage);
+
+  Panel1 = new TSidePanelSection(QStringLiteral("Настройка композиции"), 328, SidePanel);
+  PageControl1 = new QTabWidget(Panel1);
+  for (const char* Tab : {"Фон", "Подложка", "Украшения", "Поздравления"})
+    PageControl1->addTab(new QWidget(PageControl1), QString::fromUtf8(Tab));
+  Panel1->Body()->addWidget(PageControl1);
+  Stack->addWidget(Panel1);
+
+  pnlBitmapLayer = new TSidePanelSection(QStringLiteral("Параметры слоя"), 132, SidePanel);
+  {
+    pnlBitmapLayer->Body()->addWidget(new QLabel(QStringLiteral("Уровень прозрачности"), pnlBitmapLayer));
+    LayerOpacity = new QSlider(Qt::Horizontal, pnlBitmapLayer);
+    LayerOpacity->setRange(0, 255);
+    LayerOpacity->setValue(255);
+    connect(LayerOpacity, &QSlider::valueChanged, this,
+            [this](int V) { Run([this, V] { FDoc->SetLayerOpacity(static_cast<uint32_t>(V)); }); });
+    pnlBitmapLayer->Body()->addWidget(LayerOpacity);
+    auto* Row = new QHBoxLayout;
+    LayerInterpolate = new QCheckBox(QStringLiteral("Интерполяция"), pnlBitmapLayer);
+    LayerInterpolate->setChecked(true);
+    connect(LayerInterpolate, &QCheckBox::clicked, this,
+            [this](bool On) { Run([this, On] { FDoc->SetLayerInterpolate(On); }); });
+    Propos = new QCheckBox(QStringLiteral("Соблюдать пропорции"), pnlBitmapLayer);
+    Propos->setChecked(true);
+    connect(Propos, &QCheckBox::clicked, this, [this] { Run([this] { FDoc->Modified = true; }); });
+    Row->addWidget(LayerInterpolate);
+    Row->addWidget(Propos);
+    pnlBitmapLayer->Body()->addLayout(Row);
+    auto* Buttons = new QHBoxLayout;
+    auto* Button8 = new QPushButton(QStringLiteral("Удалить слой"), pnlBitmapLayer);
+    connect(Button8, &QPushButton::clicked, this, [this] { Run([this] { Button8Click(); }); });
+    auto* Button7 = new QPushButton(QStringLiteral("Создать копию"), pnlBitmapLayer);
+    connect(Button7, &QPushButton::clicked, this, [this] { Run([this] { N88Click(); }); });
+    Buttons->addWidget(Button8);
+    Buttons->addWidget(Button7);
+    pnlBitmapLayer->Body()->addLayout(Buttons);
+  }
+  Stack->addWidget(pnlBitmapLayer);
+
+  Start = new TSidePanelSection(QStringLiteral("Начало работы"), 0, SidePanel);
+  {
+    Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Создать открытку</b>"), Start));
+    auto* Label11 = new QLabel(QStringLiteral("<a href=\"new\">Новый проект</a>"), Start);
+    connect(Label11, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileNewClick(); }); });
+    Start->Body()->addWidget(Label11);
+    Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Открыть проект</b>"), Start));
+    for (int I = 0; I < 4; ++I) {
+      Labs[I] = new QLabel(Start);
+      connect(Labs[I], &QLabel::linkActivated, this,
+              [this, I](const QString&) { Run([this, I] { OpenLink(I); }); });
+      Start->Body()->addWidget(Labs[I]);
+    }
+    auto* Label9 = new QLabel(QStringLiteral("<a href=\"open\">Другой документ</a>"), Start);
+    connect(Label9, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileOpenClick(); }); });
+    Start->Body()->addWidget(Label9);
+  }
+  Stack->addWidget(Start);
+
+  Crops = new TSidePanelSection(QStringLiteral("Обрезка холста"), 0, SidePanel);
+  Crops->hide();
+  Stack->addWidget(Crops);
+  Stack->addStretch(1);
+}
+
+void TMainForm::BuildStatusBar() {
+  StatusPanel1 = new QLabel(QString::fromUtf8(WheelHint), this);
+  StatusPanel1->setMinimumWidth(350);
+  StatusPanel2 = new QLabel(this);
+  StatusPanel2->setMinimumWidth(200);
+  statusBar()->addWidget(StatusPanel1);
+  statusBar()->addWidget(StatusPanel2);
+}
+
+// The recent submenu is rebuilt each time it opens; the start panel's links once at start.
+void TMainForm::N14Click() {
+  N14->clear();
+  const std::vector<std::string> Captions = FRecent.Captions();
+  for (size_t I = 0; I < Captions.size(); ++I) {
+    QAction* A = N14->addAction(QString::fromStdString(Captions[I]));
+    if (static_cast<int>(I) == FRecent.Marked()) A->setIcon(MakeToolIcon(TToolIcon::Open));
+    if (FRecent.IsEmpty()) continue;
+    const int Index = static_cast<int>(I);
+    connect(A, &QAction::triggered, this, [this, Index] { Run([this, Index] { OpenRecent(Index); }); });
+  }
+}
+
+void TMainForm::UpdateLinks() {
+  for (int I = 0; I < 4; ++I) {
+    const QString Caption = QString::fromStdString(FRecent.LinkCaption(I)).toHtmlEscaped();
+    if (FRecent.LinkPath(I).empty())
+      Labs[I]->setText(Caption);
+    else
+      Labs[I]->setText(QStringLiteral("<a href=\"recent\">%1</a>").arg(Caption));
+  }
+}
