@@ -9,6 +9,7 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_effect.h"
 #include "img_view32.h"
 #include "open_document.h"
 #include "picture_codecs.h"
@@ -22,6 +23,11 @@ constexpr char Usage[] =
     "                                  выбирается по расширению ВЫХОДА: .bmp (с альфа-каналом),\n"
     "                                  .png, .jpg (качество 100), .gif, .tif\n"
     "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON\n"
+    "  pelmora-cli effect ИМЯ ВХОД ВЫХОД [layer=N] [ключ=значение ...]\n"
+    "                                  одна команда эффекта, как в редакторе: без layer= на\n"
+    "                                  холсте, с layer=N на N-м слое-картинке (номер из info);\n"
+    "                                  ВЫХОД .kvt получает проект, картинка -- плоское изображение\n"
+    "  pelmora-cli effect --list       все эффекты с параметрами и диапазонами\n"
     "  pelmora-cli --help              эта справка\n"
     "ВХОД: проект (.kvt, .KVT) или картинка любого читаемого формата.\n"
     "При ошибке: одна строка в stderr, код выхода 1, ВЫХОД не создаётся.\n";
@@ -34,13 +40,6 @@ class ECliError : public std::exception {
  private:
   std::string FMessage;
 };
-
-bool IsOutputExtension(const std::string& Ext) {
-  for (const char* E : {".bmp", ".png", ".jpg", ".jpeg", ".gif", ".tif", ".tiff"})
-    if (Ext == E)
-      return true;
-  return false;
-}
 
 // The document on a window-less view, opened from the file.
 struct TOpenCard {
@@ -63,7 +62,7 @@ std::string FloatText(float V) {
 
 int Render(const std::string& Input, const std::string& Output) {
   const std::string Ext = LowerExtension(Output);
-  if (!IsOutputExtension(Ext))
+  if (!IsFlatOutputExtension(Ext))
     throw ECliError("неизвестный формат вывода \"" + Ext + "\" (" + Output +
                     "): нужен .bmp, .png, .jpg, .gif или .tif");
   TOpenCard Card(Input);
@@ -123,6 +122,8 @@ int Run(const std::vector<std::string>& Args) {
       throw ECliError("info ждёт один аргумент: ВХОД");
     return Info(Args[1]);
   }
+  if (Command == "effect")
+    return RunEffectVerb(std::vector<std::string>(Args.begin() + 1, Args.end()));
   throw ECliError("неизвестная команда \"" + Command + "\" (см. pelmora-cli --help)");
 }
 
