@@ -151,7 +151,9 @@ void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
     return;
   }
   try {
-    RunRgbShell(Target, [&](RgbImage& A, RgbImage& B) { return RunOnImage(Name, Call.Values, A, B); });
+    RunRgbShell(
+        Target, [&](RgbImage& A, RgbImage& B) { return RunOnImage(Name, Call.Values, A, B); },
+        false);
   } catch (...) {
     EmptyPreviewBackup();
     throw;

@@ -58,16 +58,15 @@ void ChannelNoise(RgbImage& Image, uint32_t Range) {
   const uint32_t Start = RandomState();
   const int32_t Half = int32_t(Range / 2);
   ForEachBand(Count, [&](size_t Begin, size_t End) {
-    uint32_t State = RandomStateAfter(Start, uint64_t(Begin) * 3);
-    uint8_t* P = Image.Bits() + Begin * 3;
-    for (size_t I = Begin; I < End; ++I, P += 3) {
+    ForEachDrawLane<3>(Begin, End, Start, [&](size_t I, uint32_t& State) {
+      uint8_t* P = Image.Bits() + I * 3;
       const int32_t DB = int32_t(DrawFrom(State, Range));
       const int32_t DG = int32_t(DrawFrom(State, Range));
       const int32_t DR = int32_t(DrawFrom(State, Range));
       P[0] = Clamp(P[0] + DB - Half);
       P[1] = Clamp(P[1] + DG - Half);
       P[2] = Clamp(P[2] + DR - Half);
-    }
+    });
   });
   SkipRandom(uint64_t(Count) * 3);
 }
@@ -77,14 +76,13 @@ void GreyNoise(RgbImage& Image, uint32_t Range) {
   const uint32_t Start = RandomState();
   const int32_t Half = int32_t(Range / 2);
   ForEachBand(Count, [&](size_t Begin, size_t End) {
-    uint32_t State = RandomStateAfter(Start, Begin);
-    uint8_t* P = Image.Bits() + Begin * 3;
-    for (size_t I = Begin; I < End; ++I, P += 3) {
+    ForEachDrawLane<1>(Begin, End, Start, [&](size_t I, uint32_t& State) {
+      uint8_t* P = Image.Bits() + I * 3;
       const int32_t R = int32_t(DrawFrom(State, Range)) - Half;
       P[0] = Clamp(P[0] + R);
       P[1] = Clamp(P[1] + R);
       P[2] = Clamp(P[2] + R);
-    }
+    });
   });
   SkipRandom(Count);
 }

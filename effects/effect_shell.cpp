@@ -17,7 +17,7 @@ TBitmap32& AlphaStore() {
 }
 
 void SaveAlphaAsGrey(const TBitmap32& Layer, TBitmap32& Store) {
-  Store.SetSize(0, 0);
+  // Every pixel is written below, so a store of the right size is reused as it is.
   Store.SetSize(Layer.Width(), Layer.Height());
   if (Store.IsEmpty())
     return;
@@ -42,7 +42,7 @@ void RestoreAlphaFromGrey(const TBitmap32& Store, TBitmap32& Layer) {
   });
 }
 
-void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine) {
+void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool KeepBackup) {
   if (Target.Bitmap == nullptr)
     return;
   TBitmap32& Bmp = *Target.Bitmap;
@@ -50,7 +50,10 @@ void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine) {
   BitmapToRgb(Bmp, A);
   if (Target.IsLayer)
     SaveAlphaAsGrey(Bmp, AlphaStore());
-  PreviewBackup().Assign(&Bmp);
+  if (KeepBackup)
+    PreviewBackup().Assign(&Bmp);
+  else
+    EmptyPreviewBackup();
   RgbImage B;
   TShellResult Which = srFirst;
   if (Routine) {

@@ -27,8 +27,9 @@ using TRgbRoutine = std::function<TShellResult(RgbImage& A, RgbImage& B)>;
 // Converts the target to a working image, keeps its alpha in AlphaStore (a layer) and a copy
 // in PreviewBackup, runs the routine (none when empty), and assigns the result back: every
 // pixel opaque, or with a layer's alpha taken back from AlphaStore. A routine that throws
-// leaves the target unchanged.
-void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine);
+// leaves the target unchanged. A command that empties PreviewBackup right after the run (no
+// preview can follow) passes KeepBackup false and the copy is not made.
+void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool KeepBackup = true);
 
 // Puts PreviewBackup back into the target when it is not empty ("Cancel" and "Просмотр").
 void RestorePreview(const TEffectTarget& Target);

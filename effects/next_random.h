@@ -1,5 +1,6 @@
 #pragma once
 // NextRandom: the one pseudo-random generator shared by every effect.
+#include <cstddef>
 #include <cstdint>
 
 // Advances the process-wide state (0 at program start, never reseeded) to
@@ -22,4 +23,22 @@ constexpr uint32_t RandomMultiplier = 134775813u;
 inline uint32_t DrawFrom(uint32_t& State, uint32_t N) {
   State = State * RandomMultiplier + 1u;
   return uint32_t((uint64_t(State) * N) >> 32);
+}
+
+// Runs Body(K, State) for K = Begin .. End - 1, where pixel K uses draws Draws * K onwards of
+// the sequence starting at Start. Four stretches run interleaved, each from its own jumped
+// state, so the multiplications of one do not wait for the others.
+template <int Draws, typename F>
+inline void ForEachDrawLane(size_t Begin, size_t End, uint32_t Start, F Body) {
+  constexpr int Lanes = 4;
+  const size_t Len = (End - Begin) / Lanes;
+  uint32_t State[Lanes];
+  for (int J = 0; J < Lanes; ++J)
+    State[J] = RandomStateAfter(Start, uint64_t(Begin + J * Len) * Draws);
+  for (size_t K = 0; K < Len; ++K)
+    for (int J = 0; J < Lanes; ++J)
+      Body(Begin + J * Len + K, State[J]);
+  uint32_t Tail = RandomStateAfter(Start, uint64_t(Begin + Lanes * Len) * Draws);
+  for (size_t K = Begin + Lanes * Len; K < End; ++K)
+    Body(K, Tail);
 }
