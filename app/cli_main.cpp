@@ -10,6 +10,7 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_effect.h"
 #include "cli_print.h"
 #include "img_view32.h"
 #include "open_document.h"
@@ -25,6 +26,11 @@ constexpr char Usage[] =
     "                                  выбирается по расширению ВЫХОДА: .bmp (с альфа-каналом),\n"
     "                                  .png, .jpg (качество 100), .gif, .tif\n"
     "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON\n"
+    "  pelmora-cli effect ИМЯ ВХОД ВЫХОД [layer=N] [ключ=значение ...]\n"
+    "                                  одна команда эффекта, как в редакторе: без layer= на\n"
+    "                                  холсте, с layer=N на N-м слое-картинке (номер из info);\n"
+    "                                  ВЫХОД .kvt получает проект, картинка -- плоское изображение\n"
+    "  pelmora-cli effect --list       все эффекты с параметрами и диапазонами\n"
     "  pelmora-cli print ВХОД ВЫХОД.pdf [paper=A4|A5|A6|Letter]\n"
     "      [orientation=portrait|landscape] [place=original|fit|fill]\n"
     "      [width=W] [height=H] [unit=cm|in]\n"
@@ -125,6 +131,8 @@ int Run(const std::vector<std::string>& Args) {
       throw ECliError("info ждёт один аргумент: ВХОД");
     return Info(Args[1]);
   }
+  if (Command == "effect")
+    return RunEffectVerb(std::vector<std::string>(Args.begin() + 1, Args.end()));
   if (Command == "print")
     return RunPrintVerb(std::vector<std::string>(Args.begin() + 1, Args.end()));
   throw ECliError("неизвестная команда \"" + Command + "\" (см. pelmora-cli --help)");

@@ -3,12 +3,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "effect_commands.h"
+#include "next_random.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
 #include "png_codec.h"
@@ -220,4 +223,149 @@ TEST_F(TCliFixture, Help) {
   EXPECT_NE(R.Out.find("pelmora-cli render"), std::string::npos);
   EXPECT_NE(R.Out.find("pelmora-cli info"), std::string::npos);
   EXPECT_EQ(R.Err, "");
+}
+
+// ==== effect ====
+
+namespace {
+
+// The project written by the tool, read back.
+std::unique_ptr<TProjectContent> ReadBack(const std::string& FileName) {
+  return ReadProjectFile(FileName);
+}
+
+const TBitmap32& LayerBitmap(TProjectContent& P, int32_t I) {
+  return *dynamic_cast<TBitmapLayer*>(P.Layers.Items(I))->Bitmap();
+}
+
+}  // namespace
+
+TEST_F(TCliFixture, EffectListNamesEveryRoutineWithKeysAndRanges) {
+  const TRun R = Run({"effect", "--list"});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  EXPECT_EQ(R.Err, "");
+  for (const char* Line :
+       {"BrightnessScale amount=-200..200\n", "BalanceShift red=-50..50 green=-50..50 blue=-50..50\n",
+        "WeightedGrey\n", "SharpenFivePoint strength=2..5\n",
+        "DropDisplace turbulence=1..300 scale=1..50\n",
+        "WaveShift amplitude=1..100 interference=1..15 style=0..2\n", "SawtoothBlinds step="})
+    EXPECT_NE(R.Out.find(Line), std::string::npos) << Line;
+  EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 18);
+}
+
+TEST_F(TCliFixture, EffectOnTheCanvasEndsOpaqueOnALayerKeepsAlpha) {
+  MakeCard();
+  WriteProject(Doc, Path("card.kvt"));
+
+  // No layer=: the canvas is the target; the 24-bit shell makes it opaque, layers stay.
+  TRun R = Run({"effect", "InvertChannels", Path("card.kvt"), Path("canvas.kvt")});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  EXPECT_EQ(R.Out + R.Err, "");
+  auto Canvas = ReadBack(Path("canvas.kvt"));
+  EXPECT_EQ(Canvas->Canvas.GetPixel(0, 0), 0xFF00FFFFu);  // 0x80FF0000 inverted, opaque
+  EXPECT_EQ(Canvas->Canvas.GetPixel(30, 20), 0xFFDFBF9Fu);
+  ASSERT_EQ(Canvas->Layers.Count(), 2);
+  EXPECT_EQ(LayerBitmap(*Canvas, 1).GetPixel(2, 2), 0x40000000u);
+
+  // layer=1: the second bitmap layer, its alpha kept.
+  R = Run({"effect", "InvertChannels", Path("card.kvt"), Path("layer.kvt"), "layer=1"});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  auto Layer = ReadBack(Path("layer.kvt"));
+  EXPECT_EQ(Layer->Canvas.GetPixel(0, 0), 0x80FF0000u);
+  EXPECT_EQ(LayerBitmap(*Layer, 0).GetPixel(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(LayerBitmap(*Layer, 1).GetPixel(2, 2), 0x40FFFFFFu);
+  EXPECT_EQ(LayerBitmap(*Layer, 1).GetPixel(0, 0), 0xFF0000FFu);
+
+  // A 32-bit routine works in place and keeps the canvas alpha.
+  R = Run({"effect", "BalanceShift", Path("card.kvt"), Path("shift.kvt"), "red=-50", "green=0",
+           "blue=50"});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  auto Shift = ReadBack(Path("shift.kvt"));
+  EXPECT_EQ(Shift->Canvas.GetPixel(0, 0), 0x80CD0032u);
+
+  // A picture output gets the flat image of the changed card.
+  R = Run({"effect", "InvertChannels", Path("card.kvt"), Path("flat.bmp"), "layer=0"});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  auto Expected = ReadBack(Path("card.kvt"));
+  TImgView32 V2;
+  TCardDocument D2(V2);
+  InstallProject(*Expected, D2);
+  D2.SetSelection(dynamic_cast<TBitmapLayer*>(D2.Layers().Items(0)));
+  RunEffectCall(ParseEffectCall("InvertChannels", {}), EffectTarget(D2));
+  const std::unique_ptr<TBitmap32> Flat = D2.RenderFlatImage();
+  TBitmap32 Got;
+  const std::vector<uint8_t> Bmp = ReadBytes(Path("flat.bmp"));
+  Got.LoadFromBytes(Bmp.data(), Bmp.size());
+  EXPECT_TRUE(SamePixels(Got, *Flat));
+}
+
+TEST_F(TCliFixture, EffectNoiseStartsTheGeneratorAtZeroInEveryRun) {
+  TBitmap32 Pic;
+  Pic.SetSize(9, 4);
+  for (int32_t I = 0; I < 36; ++I)
+    Pic.Bits()[I] = 0xFF000000u | uint32_t(I * 7) * 0x010101u;
+  Pic.SaveToFile(Path("in.bmp"));
+  for (const char* Out : {"a.bmp", "b.bmp"})
+    ASSERT_EQ(Run({"effect", "ChannelNoise", Path("in.bmp"), Path(Out), "range=50"}).Status, 0);
+  EXPECT_EQ(ReadBytes(Path("a.bmp")), ReadBytes(Path("b.bmp")));
+
+  TBitmap32 Want;
+  Want.Assign(&Pic);
+  uint32_t State = 0;
+  for (int32_t I = 0; I < 36; ++I) {
+    TColor32 C = 0xFF000000u;
+    for (int Shift : {0, 8, 16}) {
+      int V = int((Pic.Bits()[I] >> Shift) & 0xFF) + int(DrawFrom(State, 50)) - 25;
+      V = V < 0 ? 0 : V > 255 ? 255 : V;
+      C |= uint32_t(V) << Shift;
+    }
+    Want.Bits()[I] = C;
+  }
+  TBitmap32 Got;
+  const std::vector<uint8_t> Bmp = ReadBytes(Path("a.bmp"));
+  Got.LoadFromBytes(Bmp.data(), Bmp.size());
+  EXPECT_TRUE(SamePixels(Got, Want));
+}
+
+TEST_F(TCliFixture, EffectErrorsGiveOneLineAndWriteNothing) {
+  MakeCard();
+  WriteProject(Doc, Path("card.kvt"));
+  TBitmap32 Small;
+  Small.SetSize(2, 5);
+  Small.Clear(0xFF808080);
+  Small.SaveToFile(Path("small.bmp"));
+  const std::string Card = Path("card.kvt"), Out = Path("out.bmp");
+  struct Case {
+    const char* Name;
+    std::vector<std::string> Args;
+    const char* Says;
+  };
+  const Case Cases[] = {
+      {"unknown effect", {"effect", "Sharpen", Card, Out}, "Sharpen"},
+      {"unknown key", {"effect", "GreyNoise", Card, Out, "range=5", "size=3"}, "size"},
+      {"missing key", {"effect", "WaveShift", Card, Out, "amplitude=5", "style=1"}, "interference"},
+      {"out of range", {"effect", "QuantizeLevels", Card, Out, "level=0"}, "1..100"},
+      {"not a number", {"effect", "BrightnessScale", Card, Out, "amount=1.5"}, "amount"},
+      {"key twice", {"effect", "GreyNoise", Card, Out, "range=5", "range=6"}, "range"},
+      {"no key=value", {"effect", "GreyNoise", Card, Out, "range"}, "range"},
+      {"layer beyond the stack", {"effect", "WeightedGrey", Card, Out, "layer=2"}, "layer=2"},
+      {"layer not a number", {"effect", "WeightedGrey", Card, Out, "layer=top"}, "layer=top"},
+      {"too few arguments", {"effect", "WeightedGrey", Card}, "effect"},
+      {"unknown output format", {"effect", "WeightedGrey", Card, Path("out.xyz")}, ".xyz"},
+      {"routine error",
+       {"effect", "SharpenFivePoint", Path("small.bmp"), Out, "strength=5"},
+       "Bitmap must be at least 3x3"},
+  };
+  for (const Case& C : Cases) {
+    const TRun R = Run(C.Args);
+    EXPECT_EQ(R.Status, 1) << C.Name;
+    EXPECT_EQ(R.Out, "") << C.Name;
+    ASSERT_FALSE(R.Err.empty()) << C.Name;
+    EXPECT_EQ(R.Err.find('\n'), R.Err.size() - 1) << C.Name << ": " << R.Err;
+    EXPECT_NE(R.Err.find(C.Says), std::string::npos) << C.Name << ": " << R.Err;
+  }
+  for (const auto& E : fs::directory_iterator(Dir)) {
+    const std::string Name = E.path().filename().string();
+    EXPECT_TRUE(Name == "card.kvt" || Name == "small.bmp") << Name;
+  }
 }

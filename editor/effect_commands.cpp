@@ -1,0 +1,162 @@
+#include "effect_commands.h"
+
+#include <charconv>
+
+#include "card_document.h"
+#include "color_adjust.h"
+#include "color_effects.h"
+#include "distortions.h"
+#include "sharpen_blur.h"
+
+TEffectTarget EffectTarget(TCardDocument& Doc) {
+  if (TBitmapLayer* L = Doc.SelectedBitmapLayer())
+    return {L->Bitmap(), true};
+  return {&Doc.Canvas(), false};
+}
+
+const std::vector<TEffectCommand>& EffectCommands() {
+  static const std::vector<TEffectCommand> Commands = {
+      {"BrightnessScale", efInPlace32, {{"amount", -200, 200}}},
+      {"ContrastStretch", efInPlace32, {{"amount", -200, 200}}},
+      {"BalanceScale", efInPlace32, {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}}},
+      {"BalanceShift", efInPlace32, {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}}},
+      {"WeightedGrey", efShell24, {}},
+      {"InvertChannels", efShell24, {}},
+      {"ChannelNoise", efShell24, {{"range", 1, 255}}},
+      {"GreyNoise", efShell24, {{"range", 1, 255}}},
+      {"TintByIntensity", efShell24, {{"red", 0, 255}, {"green", 0, 255}, {"blue", 0, 255}}},
+      {"QuantizeLevels", efShell24, {{"level", 1, 100}}},
+      {"SharpenFivePoint", efShell24, {{"strength", 2, 5}}},
+      {"DiagonalAverageBlur", efShell24, {{"distance", 1, 100}}},
+      {"ScatterPixels", efShell24, {{"amount", 1, 100}}},
+      {"DropDisplace", efShell24, {{"turbulence", 1, 300}, {"scale", 1, 50}}},
+      {"BlockMosaic", efShell24, {{"block", 0, 65535}}},
+      {"WaveShift", efShell24, {{"amplitude", 1, 100}, {"interference", 1, 15}, {"style", 0, 2}}},
+      {"DiagonalEmboss", efShell24, {}},
+      {"SawtoothBlinds", efShell24, {{"step", 0, 65535}}},
+  };
+  return Commands;
+}
+
+std::string EffectListText() {
+  std::string Text;
+  for (const TEffectCommand& C : EffectCommands()) {
+    Text += C.Name;
+    for (const TEffectKey& K : C.Keys)
+      Text += std::string(" ") + K.Name + "=" + std::to_string(K.Min) + ".." +
+              std::to_string(K.Max);
+    Text += "\n";
+  }
+  return Text;
+}
+
+TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments) {
+  TEffectCall Call;
+  for (const TEffectCommand& C : EffectCommands())
+    if (Name == C.Name)
+      Call.Command = &C;
+  if (Call.Command == nullptr)
+    throw EEffectCommandError("неизвестный эффект \"" + Name +
+                              "\" (список: pelmora-cli effect --list)");
+  const std::vector<TEffectKey>& Keys = Call.Command->Keys;
+  std::vector<bool> Given(Keys.size(), false);
+  Call.Values.assign(Keys.size(), 0);
+  for (const std::string& A : Arguments) {
+    const size_t Eq = A.find('=');
+    if (Eq == std::string::npos)
+      throw EEffectCommandError(Name + ": аргумент \"" + A + "\" не вида ключ=значение");
+    const std::string Key = A.substr(0, Eq), Text = A.substr(Eq + 1);
+    size_t I = 0;
+    while (I < Keys.size() && Key != Keys[I].Name)
+      ++I;
+    if (I == Keys.size())
+      throw EEffectCommandError(Name + ": неизвестный параметр \"" + Key + "\"");
+    if (Given[I])
+      throw EEffectCommandError(Name + ": параметр " + Key + " задан дважды");
+    int32_t V = 0;
+    const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), V);
+    const std::string Range = std::to_string(Keys[I].Min) + ".." + std::to_string(Keys[I].Max);
+    if (Text.empty() || R.ec != std::errc() || R.ptr != Text.data() + Text.size())
+      throw EEffectCommandError(Name + ": " + Key + "=\"" + Text + "\" не целое число (" +
+                                Range + ")");
+    if (V < Keys[I].Min || V > Keys[I].Max)
+      throw EEffectCommandError(Name + ": " + Key + "=" + Text + " вне диапазона " + Range);
+    Given[I] = true;
+    Call.Values[I] = V;
+  }
+  for (size_t I = 0; I < Keys.size(); ++I)
+    if (!Given[I])
+      throw EEffectCommandError(Name + ": не задан параметр " + Keys[I].Name);
+  return Call;
+}
+
+namespace {
+
+void RunInPlace(const std::string& Name, const std::vector<int32_t>& V, TBitmap32& B) {
+  if (Name == "BrightnessScale")
+    BrightnessScale(B, V[0]);
+  else if (Name == "ContrastStretch")
+    ContrastStretch(B, V[0]);
+  else if (Name == "BalanceScale")
+    BalanceScale(B, V[0], V[1], V[2]);
+  else if (Name == "BalanceShift")
+    BalanceShift(B, V[0], V[1], V[2]);
+}
+
+TShellResult RunOnImage(const std::string& Name, const std::vector<int32_t>& V, RgbImage& A,
+                        RgbImage& B) {
+  if (Name == "WeightedGrey") {
+    WeightedGrey(A);
+  } else if (Name == "InvertChannels") {
+    InvertChannels(A);
+  } else if (Name == "ChannelNoise") {
+    ChannelNoise(A, uint32_t(V[0]));
+  } else if (Name == "GreyNoise") {
+    GreyNoise(A, uint32_t(V[0]));
+  } else if (Name == "TintByIntensity") {
+    TintByIntensity(A, uint32_t(V[0]) | uint32_t(V[1]) << 8 | uint32_t(V[2]) << 16);
+  } else if (Name == "QuantizeLevels") {
+    QuantizeLevels(A, B, V[0]);
+    return srSecond;
+  } else if (Name == "SharpenFivePoint") {
+    SharpenFivePoint(A, B, V[0]);
+    return srSecond;
+  } else if (Name == "DiagonalAverageBlur") {
+    DiagonalAverageBlur(A, V[0]);
+  } else if (Name == "ScatterPixels") {
+    ScatterPixels(A, uint32_t(V[0]));
+  } else if (Name == "DropDisplace") {
+    DropDisplace(A, B, V[0], V[1]);
+    return srSecond;
+  } else if (Name == "BlockMosaic") {
+    BlockMosaic(A, V[0]);
+  } else if (Name == "WaveShift") {
+    WaveShift(A, V[0], V[1], V[2]);
+  } else if (Name == "DiagonalEmboss") {
+    DiagonalEmboss(A);
+  } else if (Name == "SawtoothBlinds") {
+    SawtoothBlinds(A, V[0]);
+  }
+  return srFirst;
+}
+
+}  // namespace
+
+void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
+  if (Call.Command == nullptr || Target.Bitmap == nullptr)
+    return;
+  const std::string Name = Call.Command->Name;
+  if (Call.Command->Format == efInPlace32) {
+    RunInPlace(Name, Call.Values, *Target.Bitmap);
+    return;
+  }
+  try {
+    RunRgbShell(
+        Target, [&](RgbImage& A, RgbImage& B) { return RunOnImage(Name, Call.Values, A, B); },
+        false);
+  } catch (...) {
+    EmptyPreviewBackup();
+    throw;
+  }
+  EmptyPreviewBackup();
+}

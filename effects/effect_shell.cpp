@@ -1,0 +1,81 @@
+#include "effect_shell.h"
+
+#include <cstring>
+
+#include "bitmap32.h"
+#include "color32.h"
+#include "parallel_bands.h"
+
+TBitmap32& PreviewBackup() {
+  static TBitmap32 Backup;
+  return Backup;
+}
+
+TBitmap32& AlphaStore() {
+  static TBitmap32 Store;
+  return Store;
+}
+
+void SaveAlphaAsGrey(const TBitmap32& Layer, TBitmap32& Store) {
+  // Every pixel is written below, so a store of the right size is reused as it is.
+  Store.SetSize(Layer.Width(), Layer.Height());
+  if (Store.IsEmpty())
+    return;
+  const size_t Count = size_t(Layer.Width()) * size_t(Layer.Height());
+  ForEachBand(Count, [&](size_t Begin, size_t End) {
+    const TColor32* S = Layer.Bits();
+    TColor32* D = Store.Bits();
+    for (size_t I = Begin; I < End; ++I)
+      D[I] = 0xFF000000u | (S[I] >> 24) * 0x010101u;
+  });
+}
+
+void RestoreAlphaFromGrey(const TBitmap32& Store, TBitmap32& Layer) {
+  if (Store.Width() != Layer.Width() || Store.Height() != Layer.Height() || Layer.IsEmpty())
+    return;
+  const size_t Count = size_t(Layer.Width()) * size_t(Layer.Height());
+  ForEachBand(Count, [&](size_t Begin, size_t End) {
+    const TColor32* S = Store.Bits();
+    TColor32* D = Layer.Bits();
+    for (size_t I = Begin; I < End; ++I)
+      D[I] = (D[I] & 0x00FFFFFFu) | uint32_t(Intensity(S[I])) << 24;
+  });
+}
+
+void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool KeepBackup) {
+  if (Target.Bitmap == nullptr)
+    return;
+  TBitmap32& Bmp = *Target.Bitmap;
+  RgbImage A;
+  BitmapToRgb(Bmp, A);
+  if (Target.IsLayer)
+    SaveAlphaAsGrey(Bmp, AlphaStore());
+  if (KeepBackup)
+    PreviewBackup().Assign(&Bmp);
+  else
+    EmptyPreviewBackup();
+  RgbImage B;
+  TShellResult Which = srFirst;
+  if (Routine) {
+    B.SetSize(A.Width(), A.Height());
+    Which = Routine(A, B);
+  }
+  const RgbImage& Result = Which == srSecond ? B : A;
+  if (Target.IsLayer) {
+    Bmp.BeginUpdate();
+    RgbToBitmap(Result, Bmp);
+    RestoreAlphaFromGrey(AlphaStore(), Bmp);
+    Bmp.EndUpdate();
+    Bmp.Changed();
+  } else {
+    RgbToBitmap(Result, Bmp);
+  }
+}
+
+void RestorePreview(const TEffectTarget& Target) {
+  if (Target.Bitmap == nullptr || PreviewBackup().IsEmpty())
+    return;
+  Target.Bitmap->Assign(&PreviewBackup());
+}
+
+void EmptyPreviewBackup() { PreviewBackup().SetSize(0, 0); }
