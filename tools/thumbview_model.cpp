@@ -41,14 +41,15 @@ void TThumbviewModel::SetDirectory(const std::string& Folder) {
     return;
   }
   SetSelected(-1);
-  FDirectory = Folder;
   if (!FPainted) {
+    FDirectory = Folder;
     FScanFolder = Folder;
     FScanWaiting = true;
     return;
   }
   if (FScanning)
     return;
+  FDirectory = Folder;
   RunScan(Folder);
 }
 

@@ -119,6 +119,7 @@ TEST(ThumbviewModel, ScanningMarkAndEmptyFolder) {
   M.SetDirectory(A.Path());
   ASSERT_TRUE(M.Scanning());
   M.SetDirectory(B.Path());  // ignored while the scan runs
+  EXPECT_EQ(M.Directory(), A.Path());
   LoadAll(M);
   EXPECT_EQ(M.Count(), 16);
   M.SetDirectory(B.Path());
