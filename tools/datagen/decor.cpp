@@ -1,0 +1,2 @@
+#include "data_job.h"
+void AddDecorJobs(TDataJobs&, const std::string&) {}
