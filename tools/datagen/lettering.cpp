@@ -68,11 +68,11 @@ void DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, fl
   int Points = 40, W = 0, H = 0;
   Measure(Lines, S.Font, S.Style, Points, W, H);
   if (W <= 0 || H <= 0) return;
-  Points = static_cast<int>(Points * std::min(MaxW / (W * 1.12f), MaxH / (H * 1.0f)));
+  Points = static_cast<int>(Points * std::min(MaxW / (W * 1.04f), MaxH / (H * 1.0f)));
   Points = std::max(Points, 6);
   for (int Tries = 0; Tries < 6; ++Tries) {
     Measure(Lines, S.Font, S.Style, Points, W, H);
-    if (W * 1.12f <= MaxW && H <= MaxH) break;
+    if (W * 1.04f <= MaxW && H <= MaxH) break;
     Points = std::max(6, Points * 92 / 100);
   }
   const float Em = Points * 96.0f / 72.0f / 100.0f;  // one hundredth of the em in pixels

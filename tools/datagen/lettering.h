@@ -6,7 +6,7 @@
 #include "paint.h"
 
 struct TLetterStyle {
-  std::string Font = "Z003";
+  std::string Font = "PT Serif";
   TFontStyles Style = 0;
   TRgb Top = Hex(0xfff3b0), Bottom = Hex(0xd08a1c);  // fill, top to bottom of the line
   TRgb Outline = Hex(0x6b3a0a);

@@ -9,7 +9,7 @@ namespace {
 
 enum TKind {
   kStripesDiag, kDots, kChecks, kHearts, kStars, kSnow, kWaves, kZigzag, kRope, kPearls, kLeaves, kFlowers,
-  kLattice, kScales, kHerringbone, kDiamonds, kMeander, kRings, kRoses, kMarble, kWood, kGingham, kTartan, kBricks, kGlitter
+  kLattice, kScales, kHerringbone, kDiamonds, kRings, kRoses, kMarble, kWood, kGingham, kTartan, kBricks, kGlitter
 };
 
 struct TPattern {
@@ -20,7 +20,7 @@ struct TPattern {
 
 constexpr TPattern Table[] = {
     {kRope, 32, 0x7a4b12, 0xe9c46a, 0xb8862b},      {kPearls, 32, 0x3b0d1e, 0xf4ece0, 0xc9b9a6},
-    {kMeander, 32, 0x1d3557, 0xe6c36a, 0},          {kLeaves, 32, 0xf3efe0, 0x4f8a3c, 0x2f6b2a},
+    {kRings, 32, 0x1d3557, 0xe6c36a, 0},          {kLeaves, 32, 0xf3efe0, 0x4f8a3c, 0x2f6b2a},
     {kFlowers, 32, 0xfbe3ea, 0xe0607e, 0xf2c232},   {kHearts, 32, 0xfff3f5, 0xd6334f, 0},
     {kStars, 32, 0x14284f, 0xf0c95a, 0},            {kSnow, 32, 0x2e5f95, 0xffffff, 0},
     {kStripesDiag, 32, 0xc8102e, 0xfff8f0, 0x2f7d3a}, {kDots, 24, 0x0f4c5c, 0xf6e7c1, 0},
@@ -36,7 +36,7 @@ constexpr TPattern Table[] = {
     {kHearts, 24, 0xd6334f, 0xffd1dc, 0},           {kStars, 24, 0xb71c1c, 0xffe08a, 0},
     {kSnow, 32, 0xe9f2fb, 0x6d9bd1, 0},             {kFlowers, 32, 0x2f4f3a, 0xf6f0e2, 0xe8b33c},
     {kLeaves, 32, 0x6e1a2a, 0xd9b35c, 0xb08d3c},    {kStripesDiag, 32, 0xffffff, 0x2b59c3, 0xc8102e},
-    {kDots, 32, 0xf7c8d4, 0xffffff, 0},             {kMeander, 32, 0x7a1f1f, 0xf1e2c0, 0},
+    {kDots, 32, 0xf7c8d4, 0xffffff, 0},             {kDiamonds, 32, 0x7a1f1f, 0xf1e2c0, 0xd8c29a},
     {kWaves, 32, 0x0b3d2e, 0xd9b35c, 0x3f7a5e},     {kChecks, 16, 0x4a2c6e, 0xd7c7ea, 0},
 };
 static_assert(std::size(Table) == 38);
@@ -165,17 +165,6 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
         return D < F * 0.4f ? (X < F / 2 ? Fore : Extra) : Back;
       });
       break;
-    case kMeander: {
-      // A Greek key on an 8 x 8 grid.
-      static const char* Key[8] = {"########", "#......#", "#.####.#", "#.#..#.#", "#.#.##.#", "#.#....#", "#.######",
-                                   "#......."};
-      const float C = F / 8;
-      for (int J = 0; J < 8; ++J)
-        for (int I = 0; I < 8; ++I)
-          if (Key[J][I] == '#') B.FillRect(static_cast<int>(I * C), static_cast<int>(J * C), static_cast<int>((I + 1) * C),
-                                           static_cast<int>((J + 1) * C), ToColor32(Fore));
-      break;
-    }
     case kRings:
       for (const TVec C : {TVec{0, 0}, TVec{F / 2, F / 2}})
         Wrapped([=](float X, float Y) { return std::fabs(SdCircle({X - C.X, Y - C.Y}, F * 0.33f)) - 1.5f; }, Fore);

@@ -16,7 +16,7 @@ void Paper(TBitmap32& B, uint64_t Seed, TRgb Base, float Depth) {
   TTileNoise Cloud(4, 5, 0.55f, Seed), Fibre(32, 3, 0.6f, Seed + 1);
   PaintAll(B, [&](float X, float Y) {
     const float U = X / Side, V = Y / Side;
-    const float K = 1 + Depth * ((Cloud.At(U, V) - 0.5f) * 0.6f + (Fibre.At(U, V * 0.25f + U * 0.1f) - 0.5f) * 0.5f);
+    const float K = 1 + Depth * ((Cloud.At(U, V) - 0.5f) * 0.6f + (Fibre.At(U, V) - 0.5f) * 0.5f);
     return Scale(Base, K);
   });
 }
@@ -56,7 +56,7 @@ void Wood(TBitmap32& B, uint64_t Seed, TRgb Light, TRgb Dark, int Rings) {
     const float P = Rings * V + 1.6f * Bend.At(U, V);
     float Ring = P - std::floor(P);
     Ring = std::pow(Ring, 2.5f);
-    const float G = Grain.At(U * 0.125f, V);
+    const float G = Grain.At(0.37f, V);  // streaks along the grain
     return Mix(Light, Dark, Clamp01(Ring * 0.7f + G * 0.3f));
   });
 }
@@ -263,14 +263,16 @@ std::vector<TTexture> Textures() {
          for (int I = 0; I < 500; ++I)
            DrawGlow(B, R.Range(0, Side), R.Range(0, Side), R.Range(1, 3), Hex(0xfffbe6, R.Range(0.4f, 1)), true);
        }},
-      {"fir_branches", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"fir_branches", [](TBitmap32& B, TRandom&, uint64_t S) {
          Paper(B, S, Hex(0xf4efe4), 0.05f);
-         Scatter(B, R, 2, 0.05f, [&](float X, float Y, float C, int I, int) {
-           const float A = I % 2 ? 0.6f : -0.6f + 3.14f;
-           // Inner motifs stay inside the cell: wrap is not needed for the branch, only the balls.
-           DrawFirBranch(B, X - std::cos(A) * C * 0.35f, Y - std::sin(A) * C * 0.35f, C * 0.7f, A, Hex(0x2f6b3a));
-           DrawBauble(B, X + C * 0.15f, Y + C * 0.18f, C * 0.07f, I % 2 ? Hex(0xc62828) : Hex(0xd9a52b), true);
-         });
+         // The branches stay inside their quarter of the tile; only the baubles cross edges.
+         const float C = Side / 2.0f;
+         for (int J = 0; J < 2; ++J)
+           for (int I = 0; I < 2; ++I) {
+             const float X = (I + 0.5f) * C, Y = (J + 0.5f) * C, A = (I + J) % 2 ? 0.6f : -0.6f + 3.14f;
+             DrawFirBranch(B, X - std::cos(A) * C * 0.27f, Y - std::sin(A) * C * 0.27f, C * 0.54f, A, Hex(0x2f6b3a));
+             DrawBauble(B, X + C * 0.15f, Y + C * 0.18f, C * 0.07f, (I + J) % 2 ? Hex(0xc62828) : Hex(0xd9a52b), true);
+           }
        }},
       {"damask_blue", [](TBitmap32& B, TRandom&, uint64_t S) {
          Paper(B, S, Hex(0x29476e), 0.06f);
