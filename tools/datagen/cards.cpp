@@ -1,0 +1,96 @@
+// Cards: ready cards for the catalogue, at print sizes (300 dpi): A6 105 x 148 mm, 10 x 15 cm
+// and a 12 x 12 cm square, upright and across. Each is a themed background with its greeting
+// lettered on it and room left for a photograph.
+#include "data_job.h"
+#include "motifs.h"
+#include "picture_codecs.h"
+#include "prng.h"
+#include "themes.h"
+
+namespace {
+
+struct TSizeMm {
+  int W, H;
+};
+// Pixels at 300 dpi: round(mm / 25.4 * 300).
+constexpr TSizeMm A6Up{1240, 1748}, A6Across{1748, 1240}, PhotoUp{1181, 1772}, PhotoAcross{1772, 1181},
+    Square{1417, 1417};
+
+struct TCard {
+  const char* Name;
+  const char* Text;
+  TOccasion Occasion;
+  int Variant;
+  TSizeMm Size;
+  bool Window;  // a framed place for a photograph
+};
+
+constexpr TCard Cards[] = {
+    {"newyear_01", "С Новым годом!", ocNewYear, 0, A6Up, false},
+    {"newyear_02", "С Новым годом!", ocNewYear, 1, PhotoAcross, true},
+    {"newyear_03", "С Новым годом\nи Рождеством!", ocNewYear, 2, Square, false},
+    {"newyear_04", "Счастливого\nНового года!", ocNewYear, 3, PhotoUp, true},
+    {"birthday_01", "С днём рождения!", ocBirthday, 0, A6Up, false},
+    {"birthday_02", "С днём рождения!", ocBirthday, 1, Square, true},
+    {"birthday_03", "Поздравляю!", ocBirthday, 2, PhotoAcross, false},
+    {"birthday_04", "С юбилеем!", ocBirthday, 3, A6Across, true},
+    {"valentine_01", "Люблю тебя!", ocValentine, 0, Square, false},
+    {"valentine_02", "С Днём святого\nВалентина!", ocValentine, 1, A6Up, false},
+    {"valentine_03", "Ты — моё счастье!", ocValentine, 2, PhotoAcross, true},
+    {"valentine_04", "С Днём\nвсех влюблённых!", ocValentine, 3, PhotoUp, false},
+    {"feb23_01", "С 23 Февраля!", ocFeb23, 0, A6Up, false},
+    {"feb23_02", "С Днём защитника\nОтечества!", ocFeb23, 1, PhotoAcross, false},
+    {"feb23_03", "С праздником!", ocFeb23, 2, Square, true},
+    {"feb23_04", "С 23 Февраля!", ocFeb23, 3, A6Across, false},
+    {"march8_01", "С 8 Марта!", ocMarch8, 0, A6Up, false},
+    {"march8_02", "С праздником\nвесны!", ocMarch8, 1, Square, false},
+    {"march8_03", "С 8 Марта!", ocMarch8, 2, PhotoAcross, true},
+    {"march8_04", "Милой маме!", ocMarch8, 3, PhotoUp, true},
+    {"holiday_01", "С праздником!", ocAny, 0, A6Up, false},
+    {"holiday_02", "Поздравляем!", ocAny, 1, Square, true},
+    {"holiday_03", "С днём свадьбы!", ocAny, 2, A6Across, false},
+    {"holiday_04", "Счастья и добра!", ocAny, 3, PhotoUp, false},
+    {"holiday_05", "Спасибо!", ocAny, 1, PhotoAcross, false},
+    {"birthday_05", "С днём\nрождения!", ocBirthday, 2, PhotoUp, false},
+};
+
+// A pale rounded window with a thin gold line and a soft shadow, for a photograph.
+void PhotoWindow(TBitmap32& B, float CX, float CY, float HW, float HH) {
+  const float R = std::min(HW, HH) * 0.08f;
+  FillSdColor(B, CX - HW - 40, CY - HH - 40, CX + HW + 60, CY + HH + 60,
+              [=](float X, float Y) { return SdRoundBox({X - CX - 10, Y - CY - 14}, HW, HH, R); }, Hex(0x000000, 0.3f), 18);
+  FillSdColor(B, CX - HW, CY - HH, CX + HW, CY + HH, [=](float X, float Y) { return SdRoundBox({X - CX, Y - CY}, HW, HH, R); },
+              Hex(0xfffdf7));
+  FillSdColor(B, CX - HW, CY - HH, CX + HW, CY + HH,
+              [=](float X, float Y) { return std::fabs(SdRoundBox({X - CX, Y - CY}, HW - 22, HH - 22, R * 0.7f)) - 2.5f; },
+              Hex(0xc9a14a));
+}
+
+}  // namespace
+
+void AddCardJobs(TDataJobs& Jobs) {
+  for (const TCard& C : Cards) {
+    const std::string Name = std::string(C.Name) + ".jpg";
+    Jobs.push_back({"Cards", Name, [C, Name](const std::string& Path) {
+                      TBitmap32 B;
+                      B.SetSize(C.Size.W, C.Size.H);
+                      const float W = static_cast<float>(C.Size.W), H = static_cast<float>(C.Size.H);
+                      const bool Across = W > H;
+                      // Lettering in the top third (upright and square) or the left part (across).
+                      float TX = W / 2, TY = H * 0.2f, TW = W * 0.9f, TH = H * 0.22f;
+                      float PX = W / 2, PY = H * 0.62f, PW = W * 0.3f, PH = H * 0.24f;
+                      if (C.Window && Across) {
+                        TX = W * 0.3f, TY = H / 2, TW = W * 0.5f, TH = H * 0.5f;
+                        PX = W * 0.72f, PY = H / 2, PW = W * 0.2f, PH = H * 0.3f;
+                      } else if (!C.Window) {
+                        TY = H * 0.45f, TH = H * (Across ? 0.36f : 0.26f);
+                      }
+                      PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), TX / W, TY / H);
+                      if (C.Window) PhotoWindow(B, PX, PY, PW, PH);
+                      DrawLettering(B, C.Text, TX, TY, TW, TH, ThemeLettering(C.Occasion, C.Variant));
+                      TSaveOptions O;
+                      O.JpegQuality = 90;
+                      SavePictureByExtension(B, Path, O);
+                    }});
+  }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// One file of a data folder: where it goes and how it is made. The generators of the folders
+// add their jobs to a list; the runner spreads the list over the threads.
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TDataJob {
+  std::string Folder;  // "Textures", "SFrames", ...
+  std::string Name;    // file name inside the folder
+  // Writes the file at Path. Must depend on nothing but the job itself, so that the bytes are
+  // the same whatever thread runs it and in whatever order.
+  std::function<void(const std::string& Path)> Make;
+};
+using TDataJobs = std::vector<TDataJob>;
+
+void AddTextureJobs(TDataJobs& Jobs);
+void AddFrameJobs(TDataJobs& Jobs);
+void AddMaskJobs(TDataJobs& Jobs);
+void AddPatternJobs(TDataJobs& Jobs);
+void AddDecorJobs(TDataJobs& Jobs, const std::string& ClipArtDir);
+void AddCaptionJobs(TDataJobs& Jobs);
+void AddCardJobs(TDataJobs& Jobs);
+// Copies the greeting files from SourceDir.
+void AddGreetingJobs(TDataJobs& Jobs, const std::string& SourceDir);
+
+// A picture of every picture file of Dir, small and titled, in name order.
+void MakeContactSheet(const std::string& Dir, const std::string& OutFile);
