@@ -23,6 +23,7 @@ using TPaintLayerEvent = std::function<void(TObject* Sender, TBitmap32* Buffer)>
 constexpr uint32_t LayerStateLeft = 1 << 0;
 constexpr uint32_t LayerStateRight = 1 << 1;
 constexpr uint32_t LayerStateMiddle = 1 << 2;
+constexpr uint32_t LayerStateButtons = LayerStateLeft | LayerStateRight | LayerStateMiddle;
 
 // The base of every layer. A layer joins its collection (on top) when constructed and leaves
 // it when destroyed; the collection owns it. Destroy layers with Free() (or through their

@@ -121,20 +121,19 @@ int32_t TCustomImgView32::ScrollIncrement() const { return Round(FIncrement); }
 void TCustomImgView32::SetScrollIncrement(float V) { FIncrement = std::max(V, 0.001f); }
 
 void TCustomImgView32::SetScrollBarSize(int32_t V) {
-  const TViewOnlyScope ViewOnly(*this);
   if (V == FScrollBarSize) return;
   FScrollBarSize = V;
-  AlignAll();
-  InvalidateCache();
-  UpdateScrollBars();
-  UpdateImage();
-  Invalidate();
+  LayOutBars();
 }
 
 void TCustomImgView32::SetAutoHideScrollBars(bool V) {
-  const TViewOnlyScope ViewOnly(*this);
   if (V == FAutoHideBars) return;
   FAutoHideBars = V;
+  LayOutBars();
+}
+
+void TCustomImgView32::LayOutBars() {
+  const TViewOnlyScope ViewOnly(*this);
   AlignAll();
   InvalidateCache();
   UpdateScrollBars();

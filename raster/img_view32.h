@@ -88,6 +88,8 @@ class TCustomImgView32 : public TCustomImage32 {
   virtual void ScrollHandler(TScrollBarModel* Sender);
   void AlignAll();
   void NotifyBars();
+  // The bars' room changed: windows, ranges, the image's place and the buffer follow.
+  void LayOutBars();
   struct TBarsShown {
     bool Hor, Ver;
   };

@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMessageBox>
-#include <QScreen>
 #include <QUrl>
 #include <cmath>
 #include <exception>
@@ -187,50 +186,6 @@ void TMainForm::UpdateActions() {
   if (windowTitle() != Title) setWindowTitle(Title);
 }
 
-void TMainForm::ReadSettings() {
-  FRecent.LoadFromFile(TRecentFiles::ListFileName(FProgramDir.toStdString()));
-  UpdateLinks();
-  const TViewSettings V = ReadViewSettings(ProgramFile("View.kvp").toStdString());
-  BufColor = V.Color;
-  N103->setChecked(V.Chess);
-  if (const auto F = ReadFormSettings(ProgramFile("CForm.kvp").toStdString())) {
-    const QRect Stored(F->Left, F->Top, F->Width, F->Height);
-    const QScreen* Screen = QGuiApplication::screenAt(Stored.center());
-    // A placement on no screen (a monitor since removed) keeps the centred default.
-    if (F->WindowState == 0 && F->Width > 0 && F->Height > 0 && Screen != nullptr)
-      setGeometry(Stored.intersected(Screen->availableGeometry()));
-    else
-      PlaceOnFirstStart();
-    if (F->WindowState == 2)
-      setWindowState(Qt::WindowMaximized);
-    else if (F->WindowState == 1)
-      setWindowState(Qt::WindowMinimized);
-    if (F->PanelSide == 1) {
-      FPanelOnLeft = true;
-      auto* Row = static_cast<QHBoxLayout*>(centralWidget()->layout());
-      Row->removeWidget(SidePanel);
-      Row->insertWidget(0, SidePanel);
-    }
-  } else {
-    PlaceOnFirstStart();
-  }
-}
-
-void TMainForm::PlaceOnFirstStart() {
-  const QScreen* S = QGuiApplication::primaryScreen();
-  if (S == nullptr) {
-    resize(894, 626);
-    return;
-  }
-  // Most of the screen, centred: a card is seen at a useful size from the first start.
-  const QRect A = S->availableGeometry();
-  const QSize Size(A.width() * 85 / 100, A.height() * 85 / 100);
-  resize(Size);
-  move(A.center() - QPoint(Size.width() / 2, Size.height() / 2));
-}
-
-void TMainForm::showEvent(QShowEvent* Event) { QMainWindow::showEvent(Event); }
-
 void TMainForm::closeEvent(QCloseEvent* Event) {
   // FormCloseQuery: a card with unsaved changes closes only when the user agrees. A save that
   // fails (the error is shown) keeps the window open with the card as it was.
@@ -242,27 +197,6 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
   }
   Run([this] { FormClose(); });
   Event->accept();
-}
-
-void TMainForm::FormClose() {
-  if (FClosed) return;
-  FClosed = true;
-  SaveRecentList();
-  TViewSettings V;
-  V.Chess = N103->isChecked();
-  V.Color = BufColor;
-  WriteViewSettings(ProgramFile("View.kvp").toStdString(), V);
-  TFormSettings F;
-  F.WindowState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
-  const QRect G = geometry();
-  F.Left = G.left();
-  F.Top = G.top();
-  F.Width = G.width();
-  F.Height = G.height();
-  F.PanelSide = FPanelOnLeft ? 1 : 2;
-  WriteFormSettings(ProgramFile("CForm.kvp").toStdString(), F);
-  FDoc->ClearLayers();
-  FDoc->Canvas().SetSize(0, 0);
 }
 
 // --- Document commands --------------------------------------------------------------------------
@@ -318,14 +252,6 @@ void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
 void TMainForm::N5Click() {
   SaveRecentList();
   close();
-}
-
-void TMainForm::SaveRecentList() {
-  try {
-    FRecent.SaveToFile(TRecentFiles::ListFileName(FProgramDir.toStdString()));
-  } catch (const Exception&) {
-    // A read-only program folder keeps the list of this run only.
-  }
 }
 
 // --- Files ---------------------------------------------------------------------------------------
@@ -437,12 +363,20 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
   }
   const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
   TSaveOptions Options;
-  if (Format == TSaveFormat::Jpeg) {
-    FImgView->View().Invalidate();
-    if (!FCompress->Execute(Options)) return false;
+  const bool Asks = Format == TSaveFormat::Jpeg || Format == TSaveFormat::Gif;
+  if (Format == TSaveFormat::Jpeg) FImgView->View().Invalidate();
+  for (;;) {
+    if (Format == TSaveFormat::Jpeg && !FCompress->Execute(Options)) return false;
+    if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options)) return false;
+    try {
+      SaveFlatImage(Format, Options, *Flat, Path);
+      break;
+    } catch (const std::exception& E) {
+      // A write that fails is reported, and the JPEG or GIF dialog stays for another try.
+      if (!Asks) throw;
+      ShowError(QString::fromUtf8(E.what()));
+    }
   }
-  if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options)) return false;
-  SaveFlatImage(Format, Options, *Flat, Path);
   FDoc->Modified = false;
   return true;
 }

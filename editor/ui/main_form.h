@@ -179,7 +179,6 @@ class TMainForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* Event) override;
-  void showEvent(QShowEvent* Event) override;
 
  private:
   // Building the menus, the tool bar, the side panel and the status bar (main_menus.cpp).
@@ -194,6 +193,7 @@ class TMainForm : public QMainWindow {
   void BuildStatusBar();
   QAction* AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
                       const QKeySequence& Shortcut = {});
+  // The settings files and the recent list (main_settings.cpp).
   void ReadSettings();
   void FormClose();
   void PlaceOnFirstStart();

@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "exceptions.h"
+#include "export_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
 #include "main_form.h"
@@ -357,12 +358,38 @@ TEST_F(TMainFormFixture, FailedSaveOnCloseKeepsTheWindowAndTheCard) {
   EXPECT_FALSE(Form->close());
   EXPECT_TRUE(Form->isVisible());
   ASSERT_EQ(Errors.size(), 1);
-  EXPECT_EQ(Doc.Canvas().Width(), 50);
+  ASSERT_EQ(Doc.Canvas().Width(), 50);
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF336699u);
   EXPECT_TRUE(Doc.Modified);
   // Answering "No" then closes.
   Form->AskSaveQuestion = [] { return QMessageBox::No; };
   EXPECT_TRUE(Form->close());
+}
+
+TEST_F(TMainFormFixture, JpegDialogStaysAfterAFailedWrite) {
+  Make();
+  Form->Document().NewCanvas(20, 10, 0xFF808080);
+  int Shown = 0;
+  // The first "Сохранить" writes into a missing folder; the dialog comes back and is closed.
+  std::function<void()> Answer = [&] {
+    auto* Dialog = Form->findChild<TCompress*>();
+    if (Dialog == nullptr || !Dialog->isVisible()) {
+      QTimer::singleShot(20, Answer);
+      return;
+    }
+    if (++Shown == 1) {
+      Dialog->accept();
+      QTimer::singleShot(20, Answer);
+    } else {
+      Dialog->reject();
+    }
+  };
+  QTimer::singleShot(20, Answer);
+  EXPECT_FALSE(
+      Form->SaveAsTo(TSaveFormat::Jpeg, QDir(Dir.path()).filePath("gone/card").toStdString()));
+  EXPECT_EQ(Shown, 2);
+  EXPECT_EQ(Errors.size(), 1);
+  EXPECT_TRUE(Form->Document().Modified);
 }
 
 TEST_F(TMainFormFixture, FlatImageCarriesNoEditorBackground) {
