@@ -27,7 +27,9 @@ enum TPngStrategy { pzDefault, pzFiltered, pzHuffman, pzRle, pzAuto };
 // How EncodePng compresses. The defaults are the export's, chosen by size and time on
 // photo-like and flat-colour cards (bench/codecs_bench).
 struct TPngOptions {
-  int Level = 6;  // zlib level, 0..9
+  // zlib level, 0..9. Level 4 keeps smooth photographs within a few percent of level 6 at less
+  // than half its time; flat colour comes out the same.
+  int Level = 4;
   TPngStrategy Strategy = pzAuto;
   TPngFilter Filters = pngAdaptive;
   // Threads that compress parts of the picture; 0 for one per core.
