@@ -4,7 +4,9 @@
 // Every benchmark reports bytes/s of decoded pixels at 4 bytes per pixel.
 //
 // JPEG: quality 90 and 100 (4:4:4, optimised Huffman tables), decoded to B, G, R, A rows.
-// PNG: 8-bit RGB, zlib's default level and libpng's default filters.
+// PNG: 8-bit RGB; decoding a file of zlib's default level and libpng's default filters; encoding
+// A4 cards at 300 dpi with the export's settings and with libpng's defaults, each reporting the
+// file size ("bytes") and its ratio to libpng's ("vsLibpng").
 // TIFF: 8-bit RGB, LZW with the horizontal predictor, strips of libtiff's default size; decoded
 // through TIFFReadRGBAImageOriented.
 // Decoders allocate their output picture in every iteration, as a real caller does.
@@ -156,35 +158,117 @@ void ReadFromMemory(png_structp Png, png_bytep Out, png_size_t Count) {
   M->Pos += Count;
 }
 
+// Export-sized cards (A4 at 300 dpi, 3508 x 2480): a photo-like one (the picture above, its
+// pattern stretched) and a flat-colour one (plain fills, a two-colour gradient band, framed
+// boxes and thin stripes, as cards built from backgrounds and captions look).
+constexpr int32_t CardWidth = 3508;
+constexpr int32_t CardHeight = 2480;
+
+const TBitmap32& PhotoCard() {
+  static const TBitmap32& B = *[] {
+    auto* P = new TBitmap32;
+    P->SetSize(CardWidth, CardHeight);
+    for (int32_t Y = 0; Y < CardHeight; ++Y)
+      for (int32_t X = 0; X < CardWidth; ++X)
+        P->SetPixel(X, Y, Photo().GetPixel(X * Width / CardWidth, Y * Height / CardHeight));
+    return P;
+  }();
+  return B;
+}
+
+const TBitmap32& FlatCard() {
+  static const TBitmap32& B = *[] {
+    auto* P = new TBitmap32;
+    P->SetSize(CardWidth, CardHeight);
+    P->Clear(0xFFF4E8D0);
+    for (int32_t Y = 300; Y < 700; ++Y) {
+      const uint32_t T = uint32_t((Y - 300) * 255 / 400);
+      P->FillRect(0, Y, CardWidth, Y + 1,
+                  0xFF000000u | ((200 - T * 150 / 255) << 16) | ((40 + T / 2) << 8) | (90 + T / 3));
+    }
+    std::mt19937 Gen(3);
+    for (int I = 0; I < 60; ++I) {
+      const int32_t X = int32_t(Gen() % (CardWidth - 400)), Y = int32_t(Gen() % (CardHeight - 300));
+      const int32_t W = 50 + int32_t(Gen() % 350), H = 30 + int32_t(Gen() % 270);
+      const TColor32 C = 0xFF000000u | (Gen() & 0xFFFFFF);
+      P->FillRect(X, Y, X + W, Y + H, C);
+      P->FrameRectSafe(X - 3, Y - 3, X + W + 3, Y + H + 3, 0xFF202020);
+    }
+    for (int32_t X = 200; X < CardWidth - 200; X += 7) P->FillRect(X, 1900, X + 2, 2300, 0xFF806040);
+    return P;
+  }();
+  return B;
+}
+
+const TBitmap32& Card(int64_t Which) {
+  return Which == 0 ? PhotoCard() : FlatCard();
+}
+
+// libpng with its defaults: zlib level 6, every filter tried per row.
+std::vector<uint8_t> RefPngEncodeOnce(const TBitmap32& Picture) {
+  const int32_t W = Picture.Width(), H = Picture.Height();
+  std::vector<png_bytep> Rows(static_cast<size_t>(H));
+  for (int32_t Y = 0; Y < H; ++Y)
+    Rows[size_t(Y)] = reinterpret_cast<png_bytep>(const_cast<TColor32*>(Picture.RowAddress(Y)));
+  std::vector<uint8_t> Out;
+  png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop Info = png_create_info_struct(Png);
+  png_set_write_fn(Png, &Out, AppendToVector, NoFlush);
+  png_set_IHDR(Png, Info, png_uint_32(W), png_uint_32(H), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(Png, Info);
+  png_set_bgr(Png);
+  png_set_filler(Png, 0, PNG_FILLER_AFTER);
+  png_write_image(Png, Rows.data());
+  png_write_end(Png, Info);
+  png_destroy_write_struct(&Png, &Info);
+  return Out;
+}
+
+size_t RefPngSize(int64_t Which) {
+  static const size_t Sizes[2] = {RefPngEncodeOnce(PhotoCard()).size(),
+                                  RefPngEncodeOnce(FlatCard()).size()};
+  return Sizes[Which];
+}
+
+// The picture as libpng writes it by default, for the decoders.
 const std::vector<uint8_t>& PngFile() {
-  static const std::vector<uint8_t> File = EncodePng(Photo());
+  static const std::vector<uint8_t> File = RefPngEncodeOnce(Photo());
   return File;
 }
 
+void ReportSize(benchmark::State& State, size_t Size, int64_t Which) {
+  State.counters["bytes"] = double(Size);
+  State.counters["vsLibpng"] = double(Size) / double(RefPngSize(Which));
+}
+
+// The export's own settings. Argument: 0 photo-like card, 1 flat-colour card.
 void PngEncode(benchmark::State& State) {
-  for (auto _ : State) benchmark::DoNotOptimize(EncodePng(Photo()));
+  size_t Size = RefPngSize(State.range(0));  // makes the card before the clock runs
+  for (auto _ : State) Size = EncodePng(Card(State.range(0))).size();
+  ReportSize(State, Size, State.range(0));
+  SetPixelsProcessed(State);
+}
+
+// The choices the export's settings were picked from. Arguments: card (0 photo-like, 1 flat
+// colour), zlib level, strategy (TPngStrategy: 0 default, 1 filtered, 3 runs only, 4 automatic),
+// filter (TPngFilter: 2 up, 4 Paeth, 5 adaptive), threads.
+void PngEncodeWith(benchmark::State& State) {
+  TPngOptions Options;
+  Options.Level = int(State.range(1));
+  Options.Strategy = TPngStrategy(State.range(2));
+  Options.Filters = TPngFilter(State.range(3));
+  Options.Threads = int(State.range(4));
+  size_t Size = RefPngSize(State.range(0));  // makes the card before the clock runs
+  for (auto _ : State) Size = EncodePng(Card(State.range(0)), Options).size();
+  ReportSize(State, Size, State.range(0));
   SetPixelsProcessed(State);
 }
 
 void RefPngEncode(benchmark::State& State) {
-  std::vector<png_bytep> Rows(Height);
-  for (int32_t Y = 0; Y < Height; ++Y)
-    Rows[size_t(Y)] = reinterpret_cast<png_bytep>(const_cast<TColor32*>(Photo().RowAddress(Y)));
-  for (auto _ : State) {
-    std::vector<uint8_t> Out;
-    png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop Info = png_create_info_struct(Png);
-    png_set_write_fn(Png, &Out, AppendToVector, NoFlush);
-    png_set_IHDR(Png, Info, Width, Height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(Png, Info);
-    png_set_bgr(Png);
-    png_set_filler(Png, 0, PNG_FILLER_AFTER);
-    png_write_image(Png, Rows.data());
-    png_write_end(Png, Info);
-    png_destroy_write_struct(&Png, &Info);
-    benchmark::DoNotOptimize(Out.data());
-  }
+  size_t Size = RefPngSize(State.range(0));  // makes the card before the clock runs
+  for (auto _ : State) Size = RefPngEncodeOnce(Card(State.range(0))).size();
+  ReportSize(State, Size, State.range(0));
   SetPixelsProcessed(State);
 }
 
@@ -342,8 +426,27 @@ BENCHMARK(JpegEncode)->Arg(90)->Arg(100)->Unit(benchmark::kMillisecond)->UseReal
 BENCHMARK(RefJpegEncode)->Arg(90)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PngDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RefPngDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(PngEncode)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(RefPngEncode)->Unit(benchmark::kMillisecond)->UseRealTime();
+// CPU times of the encoders count every thread of the process.
+BENCHMARK(PngEncode)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(RefPngEncode)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(PngEncodeWith)
+    ->ArgsProduct({{0, 1}, {1, 6}, {pzDefault, pzFiltered}, {pngAdaptive}, {2}})
+    ->ArgsProduct({{0, 1}, {1}, {pzRle}, {pngAdaptive}, {2}})
+    ->ArgsProduct({{0, 1}, {4, 6}, {pzAuto}, {pngAdaptive}, {1, 2}})
+    ->ArgsProduct({{0, 1}, {6}, {pzAuto}, {pngUp, pngPaeth}, {2}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(TiffDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RefTiffDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(TiffEncode)->Unit(benchmark::kMillisecond)->UseRealTime();

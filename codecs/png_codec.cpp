@@ -6,10 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bitmap32.h"
 #include "codec_support.h"
 #include "exceptions.h"
-#include "file_io.h"
 
 using namespace codec_detail;
 
@@ -98,43 +96,6 @@ class TReadGuard {
   TPngState& FS;
 };
 
-struct TPngSink {
-  std::vector<uint8_t>* Out;
-};
-
-void WriteToMemory(png_structp Png, png_bytep Data, png_size_t Count) {
-  auto* Sink = static_cast<TPngSink*>(png_get_io_ptr(Png));
-  // The vector may throw; a C++ exception must not cross libpng's frames, so the failure takes
-  // libpng's own error path, after the handler is left.
-  bool Failed = false;
-  try {
-    Sink->Out->insert(Sink->Out->end(), Data, Data + Count);
-  } catch (...) {
-    Failed = true;
-  }
-  if (Failed)
-    png_error(Png, "out of memory");
-}
-
-void FlushMemory(png_structp) {}
-
-bool WriteRows(TPngState& S, TPngSink& Sink, png_bytepp Rows, int32_t Width, int32_t Height,
-               bool Alpha) {
-  if (setjmp(png_jmpbuf(S.Png)))
-    return false;
-  png_set_write_fn(S.Png, &Sink, WriteToMemory, FlushMemory);
-  png_set_IHDR(S.Png, S.Info, png_uint_32(Width), png_uint_32(Height), 8,
-               Alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(S.Png, S.Info);
-  png_set_bgr(S.Png);
-  if (!Alpha)
-    png_set_filler(S.Png, 0, PNG_FILLER_AFTER);  // drops the fourth byte
-  png_write_image(S.Png, Rows);
-  png_write_end(S.Png, S.Info);
-  return true;
-}
-
 }  // namespace
 
 TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
@@ -167,37 +128,4 @@ TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   if (!ReadRows(S, Rows.data()))
     FailPicture("PNG", S.Message);
   return P;
-}
-
-std::vector<uint8_t> EncodePng(const TColor32* Pixels, int32_t Width, int32_t Height) {
-  if (Width < 1 || Height < 1 || !Pixels)
-    throw Exception("Cannot save an empty picture as PNG");
-  const size_t N = size_t(Width) * size_t(Height);
-  bool Alpha = false;
-  for (size_t I = 0; I < N && !Alpha; ++I) Alpha = (Pixels[I] >> 24) != 0xFF;
-  TPngState S{};
-  S.Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &S, ErrorHandler, WarningHandler);
-  if (!S.Png)
-    throw Exception("Cannot write the PNG picture: out of memory");
-  S.Info = png_create_info_struct(S.Png);
-  std::vector<uint8_t> Out;
-  TPngSink Sink{&Out};
-  std::vector<png_bytep> Rows(static_cast<size_t>(Height));
-  for (int32_t Y = 0; Y < Height; ++Y)
-    Rows[size_t(Y)] =
-        reinterpret_cast<png_bytep>(const_cast<TColor32*>(Pixels) + size_t(Y) * size_t(Width));
-  const bool Ok = S.Info && WriteRows(S, Sink, Rows.data(), Width, Height, Alpha);
-  png_destroy_write_struct(&S.Png, S.Info ? &S.Info : nullptr);
-  if (!Ok)
-    throw Exception(std::string("Cannot write the PNG picture: ") + S.Message);
-  return Out;
-}
-
-std::vector<uint8_t> EncodePng(const TBitmap32& Bitmap) {
-  return EncodePng(Bitmap.Bits(), Bitmap.Width(), Bitmap.Height());
-}
-
-void SavePng(const TBitmap32& Bitmap, const std::string& FileName) {
-  const std::vector<uint8_t> Data = EncodePng(Bitmap);
-  WriteFileAtomically(FileName, Data.data(), Data.size());
 }
