@@ -13,6 +13,7 @@
 #include "card_document.h"
 #include "color32.h"
 #include "geometry.h"
+#include "project_file.h"
 #include "test_support.h"
 
 namespace {
@@ -281,4 +282,29 @@ TEST_F(TCaptionOnCard, PreviewsLeaveAtMostOneLayer) {
       PlaceCaption(Doc, C, Work, Mask, Remembered);
     EXPECT_EQ(BitmapLayers(), Before + K.Left);
   }
+}
+
+// A caption is an ordinary picture layer: it saves into a project and comes back unchanged.
+TEST_F(TCaptionOnCard, CaptionLayerSurvivesAProjectRoundTrip) {
+  TCaption C =
+      OneFontCaption({{"С праздником!", TCaptionAlign::Left}, {"Ура", TCaptionAlign::Right}});
+  C.TransparentBackground = true;
+  C.Transparency = 20;
+  TBitmapLayer* L = PlaceCaption(Doc, C, Work, Mask, Doc.Layers().Count());
+  ASSERT_NE(L, nullptr);
+  const std::vector<uint8_t> Bytes = BuildProject(Doc);
+  const std::unique_ptr<TProjectContent> Back =
+      ReadProjectBytes(Bytes.data(), Bytes.size(), "t.kvt");
+  ASSERT_EQ(Back->Layers.Count(), 1);
+  auto* R = dynamic_cast<TBitmapLayer*>(Back->Layers.Items(0));
+  ASSERT_NE(R, nullptr);
+  const TBitmap32& A = *L->Bitmap();
+  const TBitmap32& B = *R->Bitmap();
+  ASSERT_EQ(B.Width(), A.Width());
+  ASSERT_EQ(B.Height(), A.Height());
+  EXPECT_EQ(B.MasterAlpha(), A.MasterAlpha());
+  int Differ = 0;
+  for (int32_t Y = 0; Y < A.Height(); ++Y)
+    for (int32_t X = 0; X < A.Width(); ++X) Differ += A.GetPixel(X, Y) != B.GetPixel(X, Y);
+  EXPECT_EQ(Differ, 0);
 }

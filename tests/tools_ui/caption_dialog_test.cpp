@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -314,6 +315,26 @@ TEST_F(TTexterTest, Screenshots) {
   ASSERT_TRUE(ToImage(*Flat).save(QString::fromUtf8(Out) + QStringLiteral("/caption_on_card.png")));
   ASSERT_TRUE(
       ToImage(T.WorkBitmap()).save(QString::fromUtf8(Out) + QStringLiteral("/caption_work.png")));
+  // Every special font's stand-in, one caption each, stacked.
+  const size_t N = SpecialFonts().size() - 1;
+  QImage Sheet(760, 60 * int(N), QImage::Format_ARGB32);
+  Sheet.fill(Qt::white);
+  {
+    QPainter P(&Sheet);
+    for (size_t I = 1; I <= N; ++I) {
+      TCaption One;
+      One.TransparentBackground = false;
+      One.Size = 20;
+      One.FontName = SpecialFontFamily(int32_t(I));
+      One.Lines = {
+          {std::string(SpecialFonts()[I].Title) + " (" + One.FontName + "): С днём рождения!",
+           TCaptionAlign::Left}};
+      TBitmap32 B;
+      RenderIt(B, One, NormalRender);
+      P.drawImage(0, 60 * int(I - 1), ToImage(B));
+    }
+  }
+  ASSERT_TRUE(Sheet.save(QString::fromUtf8(Out) + QStringLiteral("/special_fonts.png")));
 }
 
 int main(int argc, char** argv) {
