@@ -1,0 +1,151 @@
+#include "caption_render.h"
+
+#include <algorithm>
+
+#include "color32.h"
+#include "geometry.h"
+#include "picture.h"
+
+namespace {
+
+// A line as drawn: the number of leading tabs, and the rest with inner tabs as spaces.
+struct TLineText {
+  int32_t Tabs = 0;
+  std::string Text;
+};
+
+TLineText SplitIndent(const std::string& Line) {
+  TLineText R;
+  size_t I = 0;
+  while (I < Line.size() && Line[I] == '\t') ++I;
+  R.Tabs = static_cast<int32_t>(std::min<size_t>(I, 100000));
+  R.Text.reserve(Line.size() - I);
+  for (; I < Line.size(); ++I) {
+    if (Line[I] == '\t')
+      R.Text.append(InnerTabSpaces, ' ');
+    else if (Line[I] != '\r' && Line[I] != '\n')
+      R.Text += Line[I];
+  }
+  return R;
+}
+
+[[noreturn]] void TooLarge() {
+  throw ECaptionError("Надпись слишком велика: уменьшите размер шрифта или сократите текст.");
+}
+
+}  // namespace
+
+TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptionLine>& Lines) {
+  TCaptionLayout L;
+  // The height is known before any line is measured: a caption far too tall is refused at once.
+  L.LineHeight = Lines.empty() ? Measure.TextHeight("") : Measure.TextHeight(Lines[0].Text);
+  const int64_t Height = int64_t{L.LineHeight} * int64_t(Lines.size()) + 10;
+  if (Height > MaxPicturePixels)
+    TooLarge();
+  std::vector<TLineText> Texts;
+  Texts.reserve(Lines.size());
+  std::vector<int32_t> Widths;
+  Widths.reserve(Lines.size());
+  for (const TCaptionLine& Line : Lines) {
+    Texts.push_back(SplitIndent(Line.Text));
+    Widths.push_back(Measure.TextWidth(Texts.back().Text));
+    L.MaxWidth = std::max(L.MaxWidth, Widths.back());
+  }
+  const int64_t Space2 = Measure.TextWidth("  ");
+  const int64_t Space = Measure.TextWidth(" ");
+  const int64_t W = L.MaxWidth;
+  int64_t Width = Space2 + W;
+
+  L.Places.reserve(Lines.size());
+  int64_t Y = 5;
+  for (size_t I = 0; I < Lines.size(); ++I) {
+    const int64_t T = Texts[I].Tabs;
+    const int64_t Wl = Widths[I];
+    int64_t X;
+    switch (Lines[I].Align) {
+      case TCaptionAlign::Right:
+        X = W + TabIndent * T - Wl;
+        break;
+      case TCaptionAlign::Centre:
+        X = Round(static_cast<double>(W - Wl) / 2) + TabIndent * T;
+        break;
+      default:
+        X = TabIndent * T + 1;
+        break;
+    }
+    // An indented line may reach beyond the widest line: the bitmap grows to hold it.
+    if (T > 0)
+      Width = std::max(Width, X + Space + Wl + Space);
+    if (X > MaxPicturePixels)
+      TooLarge();
+    TCaptionLinePlace P;
+    P.X = static_cast<int32_t>(X);
+    P.Y = static_cast<int32_t>(Y);
+    P.Drawn = " " + Texts[I].Text;
+    L.Places.push_back(std::move(P));
+    Y += L.LineHeight;
+  }
+  if (Width > MaxPicturePixels || Width * Height > MaxPicturePixels)
+    TooLarge();
+  L.Width = static_cast<int32_t>(Width);
+  L.Height = static_cast<int32_t>(Height);
+  return L;
+}
+
+void ApplyCaptionFont(TFont& Font, const TCaption& Caption) {
+  TFont F;
+  F.SetName(Caption.FontName);
+  F.SetSize(Caption.Size);
+  F.SetStyle(Caption.Style);
+  F.SetColor(ToSystemColor(Caption.TextColor));
+  F.SetCharset(RussianCharset);
+  if (!Font.SameAttributes(F))
+    Font.Assign(F);
+}
+
+void RenderIt(TBitmap32& Work, const TCaption& Caption, int32_t Mode) {
+  ApplyCaptionFont(Work.Font(), Caption);
+  const TCaptionLayout L = LayOutCaption(Work, Caption.Lines);
+  Work.SetSize(L.Width, L.Height);
+  TColor32 TextColor;
+  if (Mode == MaskRender) {
+    Work.Clear(0);
+    TextColor = 0xFFFFFFFF;
+  } else {
+    TextColor = Caption.TextColor | 0xFF000000;
+    if (Caption.TransparentBackground) {
+      Work.Clear(TextColor);
+      return;
+    }
+    Work.Clear(Caption.BackColor | 0xFF000000);
+  }
+  for (const TCaptionLinePlace& P : L.Places)
+    Work.DrawTextAntialiased(P.X, P.Y, P.Drawn, 0, TextColor);
+  Work.Changed();
+}
+
+uint32_t CaptionMasterAlpha(int32_t TransparencyPercent) {
+  const int32_t P = std::clamp(TransparencyPercent, 0, 100);
+  return static_cast<uint32_t>(255 - Round(P / 100.0 * 255));
+}
+
+TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap32& Work,
+                           TBitmap32& Mask, int32_t RememberedCount) {
+  RenderIt(Work, Caption, NormalRender);
+  TCardDocument::TTextLayerSource Source;
+  Source.Preview = &Work;
+  if (Caption.TransparentBackground) {
+    RenderIt(Mask, Caption, MaskRender);
+    Source.Mask = &Mask;
+  }
+  Source.TransparencyPercent = std::clamp(Caption.Transparency, 0, 80);
+  Source.RememberedCount = RememberedCount;
+  return Doc.InsertTextLayer(Source);
+}
+
+bool DropCaptionPreview(TCardDocument& Doc, int32_t RememberedCount) {
+  if (Doc.Layers().Count() <= RememberedCount || Doc.Selected() == nullptr)
+    return false;
+  Doc.DeleteSelected();
+  return true;
+}

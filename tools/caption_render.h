@@ -1,0 +1,83 @@
+#pragma once
+// Rendering a text caption into a bitmap, and placing it on the card as a layer.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bitmap32.h"
+#include "card_document.h"
+#include "exceptions.h"
+#include "font.h"
+
+// A caption that cannot be rendered (too large a bitmap); the message is Russian.
+class ECaptionError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+enum class TCaptionAlign { Left, Centre, Right, Justify };
+
+struct TCaptionLine {
+  std::string Text;  // UTF-8, without the line break
+  TCaptionAlign Align = TCaptionAlign::Left;
+};
+
+// Everything a caption is made of. One font for the whole text; each line keeps its alignment.
+struct TCaption {
+  std::string FontName = "Arial";
+  int32_t Size = 30;  // points
+  TFontStyles Style = 0;
+  TColor32 TextColor = 0xFF000000;
+  TColor32 BackColor = 0xFFFFFFFF;
+  // The text on a fully transparent background (the text shape comes from the mask).
+  bool TransparentBackground = true;
+  // 0..80 % of the layer's transparency.
+  int32_t Transparency = 0;
+  std::vector<TCaptionLine> Lines;
+};
+
+// Mode codes of RenderIt: 555 renders the mask (white text on transparent black), any other
+// code the picture; the dialog passes NormalRender.
+constexpr int32_t MaskRender = 555;
+constexpr int32_t NormalRender = 7;
+
+// Pixels of indentation per leading tab.
+constexpr int32_t TabIndent = 10;
+// An inner tab is drawn as this many spaces.
+constexpr int32_t InnerTabSpaces = 4;
+
+// Where one line is drawn in the work bitmap.
+struct TCaptionLinePlace {
+  int32_t X = 0, Y = 0;
+  std::string Drawn;  // the text as drawn: a leading space, leading tabs dropped
+};
+
+// The layout of a caption in its font: line height h, widest line w, the bitmap size and
+// every line's place. Throws ECaptionError when the bitmap would exceed the picture limit.
+struct TCaptionLayout {
+  int32_t LineHeight = 0;
+  int32_t MaxWidth = 0;
+  int32_t Width = 0, Height = 0;
+  std::vector<TCaptionLinePlace> Places;
+};
+TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptionLine>& Lines);
+
+// The caption's font as a font object (the colour becomes the text colour).
+void ApplyCaptionFont(TFont& Font, const TCaption& Caption);
+
+// Renders the caption into Work, which takes the caption font and the caption's size.
+// Mask mode: white text on 0. Normal mode: the text colour on the background colour, opaque;
+// with a transparent background only a plane of the text colour.
+void RenderIt(TBitmap32& Work, const TCaption& Caption, int32_t Mode);
+
+// The master alpha of a caption layer: 255 - round(Transparency / 100 * 255).
+uint32_t CaptionMasterAlpha(int32_t TransparencyPercent);
+
+// Renders the caption (and its mask when the background is transparent) into Work and Mask and
+// hands both to the document's InsertTextLayer; returns the new, selected layer.
+TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap32& Work,
+                           TBitmap32& Mask, int32_t RememberedCount);
+
+// "Отмена": when the card has more layers than RememberedCount, the selected layer (the
+// preview) is deleted. True when a layer went.
+bool DropCaptionPreview(TCardDocument& Doc, int32_t RememberedCount);
