@@ -31,6 +31,13 @@ using TRgbRoutine = std::function<TShellResult(RgbImage& A, RgbImage& B)>;
 // preview can follow) passes KeepBackup false and the copy is not made.
 void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool KeepBackup = true);
 
+// A run of the shell for a routine that treats each pixel on its own (the colour routines of
+// color_effects.h), done in the target's own memory with no working image: the colour bytes
+// change as they would in the shell, a canvas ends opaque and a layer keeps its alpha.
+// PreviewBackup is emptied, so this serves the commands that cannot preview.
+using TPixelRoutine = std::function<void(const struct TPixelSpan& Span)>;
+void RunPixelShell(const TEffectTarget& Target, const TPixelRoutine& Routine);
+
 // Puts PreviewBackup back into the target when it is not empty ("Cancel" and "Просмотр").
 void RestorePreview(const TEffectTarget& Target);
 // Empties PreviewBackup (the end of every effect command).
