@@ -8,6 +8,8 @@
 #include "color_adjust.h"
 #include "color_effects.h"
 #include "effect_dialogs.h"
+#include "effects_browser.h"
+#include "effects_catalogue.h"
 #include "live_dialogs.h"
 #include "sharpen_blur.h"
 
@@ -39,13 +41,14 @@ TEffectCommands::TEffectCommands(TEffectContext& Context, QWidget* Parent)
       FSprayWin(new TSprayWin(Parent)),
       FPosta(new TPosta(Parent)),
       FWaves(new TWaves(Parent)),
-      FMarb(new TMarb(Parent)) {}
+      FMarb(new TMarb(Parent)),
+      FBrowser(new TBrowser(Parent)) {}
 
 TEffectCommands::~TEffectCommands() {
   // Without a parent window the dialogs are ours to free.
   if (parent() == nullptr)
     for (QObject* D : std::initializer_list<QObject*>{FBrid, FGamma, FEffect, FDeFoc, FSprayWin,
-                                                      FPosta, FWaves, FMarb})
+                                                      FPosta, FWaves, FMarb, FBrowser})
       delete D;
 }
 
@@ -297,4 +300,32 @@ void TEffectCommands::N39Click() {
     FContext.Changed();
   };
   RunLive(D);
+}
+
+// ==== the catalogue ====
+
+void TEffectCommands::N72Click() {
+  TBrowser& D = *FBrowser;
+  D.OnActivate = [this, &D] {
+    try {
+      TBusyCursor Busy;
+      const TBitmap32* B = FContext.Target().Bitmap;
+      D.SetPreviews(B != nullptr ? MakeCataloguePreviews(*B) : std::vector<TCataloguePreview>());
+    } catch (const std::exception& E) {
+      FContext.ReportError(QString::fromStdString(E.what()));
+    }
+  };
+  D.OnApply = [this, &D] {
+    try {
+      FContext.RecordLayerStep();
+      TBusyCursor Busy;
+      ApplyCatalogueItem(D.SelectedIndex(), FContext.Target());
+    } catch (const std::exception& E) {
+      FContext.ReportError(QString::fromStdString(E.what()));
+    }
+    FContext.Changed();
+  };
+  D.exec();
+  D.OnActivate = nullptr;
+  D.OnApply = nullptr;
 }

@@ -15,6 +15,7 @@
 class QDialog;
 class QWidget;
 class TBrid;
+class TBrowser;
 class TDeFoc;
 class TEffect;
 class TEffectDialog;
@@ -75,6 +76,7 @@ class TEffectCommands : public QObject {
   void N84Click();   // "Инвертировать цвета (негатив)"
   void N49Click();   // "Оттенки одного цвета (колоризация)"
   void N111Click();  // "Сепия (старое фото)"
+  void N72Click();   // "Каталог эффектов"
 
   TBrid& Brid() { return *FBrid; }
   TGamma& Gamma() { return *FGamma; }
@@ -84,6 +86,7 @@ class TEffectCommands : public QObject {
   TPosta& Posta() { return *FPosta; }
   TWaves& Waves() { return *FWaves; }
   TMarb& Marb() { return *FMarb; }
+  TBrowser& Browser() { return *FBrowser; }
 
   // The dialogs' values as the named effects read them.
   TEffectSettings Settings() const;
@@ -108,5 +111,6 @@ class TEffectCommands : public QObject {
   TPosta* FPosta;
   TWaves* FWaves;
   TMarb* FMarb;
+  TBrowser* FBrowser;
   std::unique_ptr<TBitmap32> FWorkingCopy;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "effect_dialogs.h"
 #include "effect_error.h"
 #include "effect_menu_commands.h"
+#include "effects_browser.h"
 #include "live_dialogs.h"
 #include "named_effects.h"
 #include "sharpen_blur.h"
@@ -252,6 +254,42 @@ TEST_F(TCommandsFixture, SharpenOnATooSmallTargetFailsAfterRecording) {
   EXPECT_THROW(Commands.N74Click(), EEffectError);
   EXPECT_EQ(Window.Records, 1);
   EXPECT_EQ(Window.Bitmap.GetPixel(1, 4), 0x80102030u);
+}
+
+TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) {
+  TBrowser& D = Commands.Browser();
+  EXPECT_EQ(D.windowTitle(), QStringLiteral("Каталог эффектов"));
+  // "OK" with nothing selected records and changes nothing.
+  WhenShown([&] {
+    ASSERT_EQ(D.View()->count(), 9);
+    EXPECT_EQ(D.View()->item(3)->text(), QStringLiteral("Оттенки серого"));
+    D.findChildren<QPushButton*>().front()->click();  // "OK"
+  });
+  Commands.N72Click();
+  EXPECT_EQ(Window.Records, 1);
+  EXPECT_TRUE(Same(Window.Bitmap, Original));
+
+  // A double click on "Негатив" applies it and closes.
+  WhenShown([&] {
+    QListWidgetItem* Item = D.View()->item(4);
+    D.View()->setCurrentItem(Item);
+    emit D.View()->itemDoubleClicked(Item);
+  });
+  Commands.N72Click();
+  EXPECT_EQ(Window.Records, 2);
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  InvertColors(Want);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+
+  // "Cancel" changes nothing.
+  WhenShown([&] {
+    D.View()->setCurrentRow(0);
+    D.reject();
+  });
+  Commands.N72Click();
+  EXPECT_EQ(Window.Records, 2);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
 }
 
 int main(int argc, char** argv) {
