@@ -56,7 +56,7 @@ for P in "${PAIRS[@]}"; do
     -n "magick $NAME" "$MAGICK $PIC $THEIRS $OUT_DIR/theirs.bmp"
   tail -n +3 "$OUT_DIR/$NAME.md" >>"$TABLE"
 done
-echo "| picture copy (cp) | | | |" >>"$TABLE"
+echo "| read and write only: | | | | |" >>"$TABLE"
 hyperfine --warmup 1 --runs "${RUNS:-5}" --style basic "$@" --export-markdown "$OUT_DIR/cp.md" \
   -n "pelmora copy (no routine)" "$PELMORA_CLI render $PIC $OUT_DIR/ours.bmp" \
   -n "magick copy" "$MAGICK $PIC $OUT_DIR/theirs.bmp"
