@@ -140,6 +140,30 @@ TShellResult RunOnImage(const std::string& Name, const std::vector<int32_t>& V, 
   return srFirst;
 }
 
+// The colour routines treat each pixel on its own; they run in the target's memory.
+bool RunOnPixels(const std::string& Name, const std::vector<int32_t>& V,
+                 const TEffectTarget& Target) {
+  TPixelRoutine Routine;
+  if (Name == "WeightedGrey")
+    Routine = [](const TPixelSpan& S) { WeightedGrey(S); };
+  else if (Name == "InvertChannels")
+    Routine = [](const TPixelSpan& S) { InvertChannels(S); };
+  else if (Name == "ChannelNoise")
+    Routine = [&](const TPixelSpan& S) { ChannelNoise(S, uint32_t(V[0])); };
+  else if (Name == "GreyNoise")
+    Routine = [&](const TPixelSpan& S) { GreyNoise(S, uint32_t(V[0])); };
+  else if (Name == "TintByIntensity")
+    Routine = [&](const TPixelSpan& S) {
+      TintByIntensity(S, uint32_t(V[0]) | uint32_t(V[1]) << 8 | uint32_t(V[2]) << 16);
+    };
+  else if (Name == "QuantizeLevels")
+    Routine = [&](const TPixelSpan& S) { QuantizeLevels(S, V[0]); };
+  else
+    return false;
+  RunPixelShell(Target, Routine);
+  return true;
+}
+
 }  // namespace
 
 void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
@@ -150,6 +174,8 @@ void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
     RunInPlace(Name, Call.Values, *Target.Bitmap);
     return;
   }
+  if (RunOnPixels(Name, Call.Values, Target))
+    return;
   try {
     RunRgbShell(
         Target, [&](RgbImage& A, RgbImage& B) { return RunOnImage(Name, Call.Values, A, B); },

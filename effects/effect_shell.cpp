@@ -4,6 +4,7 @@
 
 #include "bitmap32.h"
 #include "color32.h"
+#include "color_effects.h"
 #include "parallel_bands.h"
 
 TBitmap32& PreviewBackup() {
@@ -70,6 +71,19 @@ void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool K
   } else {
     RgbToBitmap(Result, Bmp);
   }
+}
+
+void RunPixelShell(const TEffectTarget& Target, const TPixelRoutine& Routine) {
+  if (Target.Bitmap == nullptr)
+    return;
+  TBitmap32& Bmp = *Target.Bitmap;
+  EmptyPreviewBackup();
+  if (!Bmp.IsEmpty() && Routine)
+    Routine(TPixelSpan{reinterpret_cast<uint8_t*>(Bmp.Bits()),
+                       size_t(Bmp.Width()) * size_t(Bmp.Height()), 4, !Target.IsLayer});
+  else if (!Target.IsLayer)
+    Bmp.MakeOpaque();
+  Bmp.Changed();
 }
 
 void RestorePreview(const TEffectTarget& Target) {

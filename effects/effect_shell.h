@@ -5,6 +5,7 @@
 #include "rgb_image.h"
 
 class TBitmap32;
+struct TPixelSpan;
 
 // The bitmap an effect changes: the selected layer's bitmap, or the canvas when no layer is
 // selected. IsLayer decides whether the shell keeps the transparency.
@@ -30,6 +31,13 @@ using TRgbRoutine = std::function<TShellResult(RgbImage& A, RgbImage& B)>;
 // leaves the target unchanged. A command that empties PreviewBackup right after the run (no
 // preview can follow) passes KeepBackup false and the copy is not made.
 void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool KeepBackup = true);
+
+// A run of the shell for a routine that treats each pixel on its own (the colour routines of
+// color_effects.h), done in the target's own memory with no working image: the colour bytes
+// change as they would in the shell, a canvas ends opaque and a layer keeps its alpha.
+// PreviewBackup is emptied, so this serves the commands that cannot preview.
+using TPixelRoutine = std::function<void(const TPixelSpan& Span)>;
+void RunPixelShell(const TEffectTarget& Target, const TPixelRoutine& Routine);
 
 // Puts PreviewBackup back into the target when it is not empty ("Cancel" and "Просмотр").
 void RestorePreview(const TEffectTarget& Target);

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "bitmap32.h"
 #include "color32.h"
+#include "color_effects.h"
 #include "effect_error.h"
 #include "effect_shell.h"
 #include "named_effects.h"
+#include "next_random.h"
 #include "sharpen_blur.h"
 
 namespace {
@@ -103,4 +108,81 @@ TEST(EffectShell, NamedKeysUseTheirParameters) {
   ApplyNoiseOrTint("mod", {&Canvas, false}, SepiaColour);
   EXPECT_EQ(Canvas.GetPixel(0, 0), ColorFromRGBA(0, 0, 0, 255));
   EmptyPreviewBackup();
+}
+
+namespace {
+
+// A bitmap of every kind of pixel: random colours and alphas, a quarter of them 0 or 255.
+void MakeRandomBitmap(TBitmap32& B, int32_t W, int32_t H, uint32_t Seed) {
+  B.SetSize(W, H);
+  uint32_t S = Seed;
+  for (int32_t I = 0; I < W * H; ++I) {
+    S = S * 1664525u + 1013904223u;
+    const uint32_t Pick = S >> 30;
+    B.Bits()[I] = Pick == 0 ? (S & 0xFF000000u) : Pick == 1 ? (S | 0x00FFFFFFu) : S * 2654435761u;
+  }
+}
+
+bool SameBitmap(const TBitmap32& A, const TBitmap32& B) {
+  return A.Width() == B.Width() && A.Height() == B.Height() &&
+         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * A.Height() * 4) == 0;
+}
+
+}  // namespace
+
+// The in-memory form of the colour routines gives what the shell gives, on canvas and layer.
+TEST(EffectShell, PixelShellEqualsTheWorkingImageShell) {
+  struct Case {
+    const char* Name;
+    std::function<void(RgbImage&)> OnImage;
+    std::function<void(const TPixelSpan&)> OnPixels;
+  };
+  const Case Cases[] = {
+      {"grey", [](RgbImage& I) { WeightedGrey(I); }, [](const TPixelSpan& S) { WeightedGrey(S); }},
+      {"invert", [](RgbImage& I) { InvertChannels(I); },
+       [](const TPixelSpan& S) { InvertChannels(S); }},
+      {"tint", [](RgbImage& I) { TintByIntensity(I, SepiaColour); },
+       [](const TPixelSpan& S) { TintByIntensity(S, SepiaColour); }},
+      {"posterize",
+       [](RgbImage& I) {
+         RgbImage Out;
+         QuantizeLevels(I, Out, 37);
+         I = Out;
+       },
+       [](const TPixelSpan& S) { QuantizeLevels(S, 37); }},
+  };
+  for (auto [W, H] : {std::pair{1, 1}, {37, 29}, {300, 250}})
+    for (const Case& C : Cases)
+      for (bool IsLayer : {false, true}) {
+        TBitmap32 A, B;
+        MakeRandomBitmap(A, W, H, uint32_t(W));
+        B.Assign(&A);
+        RunRgbShell({&A, IsLayer}, [&](RgbImage& Img, RgbImage&) {
+          C.OnImage(Img);
+          return srFirst;
+        });
+        RunPixelShell({&B, IsLayer}, C.OnPixels);
+        EXPECT_TRUE(SameBitmap(A, B)) << C.Name << " " << W << "x" << H << " layer " << IsLayer;
+        EXPECT_TRUE(PreviewBackup().IsEmpty());
+      }
+}
+
+TEST(EffectShell, PixelShellNoiseFollowsTheGenerator) {
+  for (bool IsLayer : {false, true}) {
+    TBitmap32 B, Want;
+    MakeRandomBitmap(B, 301, 230, 5);
+    Want.Assign(&B);
+    uint32_t S = RandomState();
+    for (int32_t I = 0; I < 301 * 230; ++I) {
+      TColor32 C = IsLayer ? (Want.Bits()[I] & 0xFF000000u) : 0xFF000000u;
+      for (int Shift : {0, 8, 16}) {
+        const int V = int((Want.Bits()[I] >> Shift) & 0xFF) + int(DrawFrom(S, 70)) - 35;
+        C |= uint32_t(V < 0 ? 0 : V > 255 ? 255 : V) << Shift;
+      }
+      Want.Bits()[I] = C;
+    }
+    RunPixelShell({&B, IsLayer}, [](const TPixelSpan& Sp) { ChannelNoise(Sp, 70); });
+    EXPECT_EQ(RandomState(), S);
+    EXPECT_TRUE(SameBitmap(B, Want)) << "layer " << IsLayer;
+  }
 }

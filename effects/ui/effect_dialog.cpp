@@ -1,0 +1,82 @@
+#include "effect_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+QSlider* MakeGauge(QWidget* Parent, int Min, int Max, int Position) {
+  auto* G = new QSlider(Qt::Horizontal, Parent);
+  G->setRange(Min, Max);
+  G->setValue(Position);
+  G->setMinimumWidth(220);
+  return G;
+}
+
+TEffectDialog::TEffectDialog(const QString& Caption, const QString& Heading, bool InGroup,
+                             QWidget* Parent)
+    : QDialog(Parent) {
+  setWindowTitle(Caption);
+  setModal(true);
+  auto* Outer = new QVBoxLayout(this);
+  FForm = new QFormLayout;
+  if (InGroup) {
+    auto* Group = new QGroupBox(Heading, this);
+    Group->setLayout(FForm);
+    Outer->addWidget(Group);
+  } else {
+    Outer->addWidget(new QLabel(Heading, this));
+    Outer->addLayout(FForm);
+  }
+  auto* Buttons = new QHBoxLayout;
+  FPreview = new QPushButton(QStringLiteral("Просмотр"), this);
+  FOk = new QPushButton(QStringLiteral("OK"), this);
+  FCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  FOk->setDefault(true);
+  Buttons->addWidget(FPreview);
+  Buttons->addStretch();
+  Buttons->addWidget(FOk);
+  Buttons->addWidget(FCancel);
+  Outer->addLayout(Buttons);
+  connect(FPreview, &QPushButton::clicked, this, [this] {
+    if (OnPreview)
+      OnPreview();
+  });
+  connect(FOk, &QPushButton::clicked, this, &QDialog::accept);
+  connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QSlider* TEffectDialog::AddGauge(const char* Name, const QString& Label, int Min, int Max,
+                                 int Position) {
+  QSlider* G = MakeGauge(this, Min, Max, Position);
+  G->setObjectName(QString::fromLatin1(Name));
+  auto* Row = new QHBoxLayout;
+  auto* Shown = new QLabel(QString::number(Position), this);
+  Shown->setMinimumWidth(32);
+  connect(G, &QSlider::valueChanged, Shown, [Shown](int V) { Shown->setNum(V); });
+  Row->addWidget(G);
+  Row->addWidget(Shown);
+  FForm->addRow(Label, Row);
+  return G;
+}
+
+QCheckBox* TEffectDialog::AddCheck(const char* Name, const QString& Caption) {
+  auto* C = new QCheckBox(Caption, this);
+  C->setObjectName(QString::fromLatin1(Name));
+  FForm->addRow(C);
+  return C;
+}
+
+QComboBox* TEffectDialog::AddList(const char* Name, const QString& Label,
+                                  const QStringList& Items) {
+  auto* L = new QComboBox(this);
+  L->setObjectName(QString::fromLatin1(Name));
+  L->addItems(Items);
+  FForm->addRow(Label, L);
+  return L;
+}

@@ -1,0 +1,299 @@
+// The effect dialogs and menu commands on the offscreen platform, against a small target.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <cstring>
+#include <functional>
+
+#include "bitmap32.h"
+#include "color32.h"
+#include "color_adjust.h"
+#include "effect_dialogs.h"
+#include "effect_error.h"
+#include "effect_menu_commands.h"
+#include "effects_browser.h"
+#include "live_dialogs.h"
+#include "named_effects.h"
+#include "sharpen_blur.h"
+
+namespace {
+
+// A window stand-in: one target bitmap, a count of undo records and of repaints.
+struct TFakeWindow : TEffectContext {
+  TBitmap32 Bitmap;
+  bool IsLayer = true;
+  int Records = 0, Changes = 0, Opacity = 255;
+  uint32_t Colour = 0;
+  bool PickColour = false;
+  uint32_t Picked = 0;
+  QStringList Errors;
+  std::vector<int> OpacityHistory;
+
+  TEffectTarget Target() override { return {&Bitmap, IsLayer}; }
+  void RecordLayerStep() override { ++Records; }
+  void Changed() override { ++Changes; }
+  int LayerOpacity() override { return Opacity; }
+  void SetLayerOpacity(int V) override {
+    Opacity = V;
+    OpacityHistory.push_back(V);
+  }
+  uint32_t AllColor() override { return Colour; }
+  void SetAllColor(uint32_t C) override { Colour = C; }
+  bool ExecuteAllColor() override {
+    if (PickColour)
+      Colour = Picked;
+    return PickColour;
+  }
+  void ReportError(const QString& T) override { Errors << T; }
+};
+
+void MakeTarget(TBitmap32& B, int32_t W, int32_t H) {
+  B.SetSize(W, H);
+  for (int32_t Y = 0; Y < H; ++Y)
+    for (int32_t X = 0; X < W; ++X)
+      B.SetPixel(X, Y, ColorFromRGBA(X * 9 % 256, Y * 13 % 256, (X * Y) % 256, (X * 40 + Y) % 256));
+}
+
+bool Same(const TBitmap32& A, const TBitmap32& B) {
+  return A.Width() == B.Width() && A.Height() == B.Height() &&
+         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * A.Height() * 4) == 0;
+}
+
+// Runs Steps inside the next modal dialog's event loop.
+void WhenShown(std::function<void()> Steps) { QTimer::singleShot(0, std::move(Steps)); }
+
+struct TCommandsFixture : ::testing::Test {
+  TFakeWindow Window;
+  TEffectCommands Commands{Window, nullptr};
+  TBitmap32 Original;
+
+  void SetUp() override {
+    MakeTarget(Window.Bitmap, 40, 30);
+    Original.Assign(&Window.Bitmap);
+  }
+  void TearDown() override { EXPECT_TRUE(PreviewBackup().IsEmpty()); }
+};
+
+}  // namespace
+
+TEST_F(TCommandsFixture, DialogsStartWithTheirCaptionsRangesAndPositions) {
+  struct Gauge {
+    const char* Dialog;
+    QWidget* Window;
+    const char* Caption;
+    QSlider* Control;
+    int Min, Max, Position;
+  };
+  const Gauge Gauges[] = {
+      {"TEffect", &Commands.Effect(), "Резкость", Commands.Effect().Value, 2, 5, 2},
+      {"TDeFoc", &Commands.DeFoc(), "Размытие", Commands.DeFoc().Value, 1, 100, 1},
+      {"TSprayWin", &Commands.SprayWin(), "Разбрызгивание", Commands.SprayWin().Value, 1, 100, 1},
+      {"TPosta", &Commands.Posta(), "Постеризация", Commands.Posta().Value, 1, 100, 1},
+      {"TWaves", &Commands.Waves(), "Эффект волны", Commands.Waves().Value, 1, 100, 1},
+      {"TWaves", &Commands.Waves(), "Эффект волны", Commands.Waves().Interf, 1, 15, 1},
+      {"TMarb", &Commands.Marb(), "Капли дождя", Commands.Marb().Scal, 1, 50, 10},
+      {"TMarb", &Commands.Marb(), "Капли дождя", Commands.Marb().Freq, 1, 300, 210},
+      {"TBrid", &Commands.Brid(), "Яркость/конраст", Commands.Brid().GaugeBar1, -200, 200, 0},
+      {"TGamma", &Commands.Gamma(), "Цветовой баланс", Commands.Gamma().GaugeBar3, -50, 50, 0},
+  };
+  for (const Gauge& G : Gauges) {
+    EXPECT_EQ(G.Window->windowTitle(), QString::fromUtf8(G.Caption)) << G.Dialog;
+    EXPECT_EQ(G.Control->minimum(), G.Min) << G.Dialog;
+    EXPECT_EQ(G.Control->maximum(), G.Max) << G.Dialog;
+    EXPECT_EQ(G.Control->value(), G.Position) << G.Dialog;
+  }
+  EXPECT_FALSE(Commands.DeFoc().Ras->isChecked());
+  EXPECT_EQ(Commands.DeFoc().Ras->text(), QStringLiteral("Расфокусировка"));
+  EXPECT_EQ(Commands.Waves().Nu->count(), 3);
+  EXPECT_EQ(Commands.Waves().Nu->itemText(2), QStringLiteral("Высокая"));
+  EXPECT_TRUE(Commands.Gamma().Speed->isChecked());
+  EXPECT_EQ(Commands.Effect().PreviewButton()->text(), QStringLiteral("Просмотр"));
+}
+
+TEST_F(TCommandsFixture, QuickCommandsRecordRunAndLeaveTheirValuesInTheDialogs) {
+  Commands.N74Click();
+  EXPECT_EQ(Commands.Effect().Value->value(), 5);
+  EXPECT_EQ(Window.Records, 1);
+  RgbImage A, B;
+  BitmapToRgb(Original, A);
+  SharpenFivePoint(A, B, 5);
+  TBitmap32 Want;
+  RgbToBitmap(B, Want);
+  for (int32_t I = 0; I < 40 * 30; ++I)
+    Want.Bits()[I] = (Want.Bits()[I] & 0xFFFFFF) | (Original.Bits()[I] & 0xFF000000u);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+
+  Commands.N75Click();
+  EXPECT_EQ(Commands.DeFoc().Value->value(), 2);
+  EXPECT_TRUE(Commands.DeFoc().Ras->isChecked());
+  EXPECT_EQ(Window.Records, 2);
+}
+
+TEST_F(TCommandsFixture, PreviewsThenCancelLeaveTheTargetAsItWas) {
+  TPosta& D = Commands.Posta();
+  WhenShown([&] {
+    for (int Level : {100, 7, 2}) {
+      D.Value->setValue(Level);
+      D.PreviewButton()->click();
+    }
+    EXPECT_FALSE(Same(Window.Bitmap, Original));
+    D.CancelButton()->click();
+  });
+  Commands.N51Click();
+  EXPECT_TRUE(Same(Window.Bitmap, Original));
+  EXPECT_EQ(Window.Records, 0);
+  EXPECT_EQ(D.Value->value(), 2);  // kept for the next opening
+}
+
+TEST_F(TCommandsFixture, PreviewThenOkAppliesOnceFromTheStateBefore) {
+  TPosta& D = Commands.Posta();
+  WhenShown([&] {
+    D.Value->setValue(50);
+    D.PreviewButton()->click();
+    D.Value->setValue(100);
+    D.OkButton()->click();
+  });
+  Commands.N51Click();
+  EXPECT_EQ(Window.Records, 1);
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  TEffectSettings S;
+  S.PostaValue = 100;
+  ApplyNamedEffect("post", {&Want, true}, S);
+  EmptyPreviewBackup();
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+}
+
+TEST_F(TCommandsFixture, TheCloseBoxActsAsCancelAndWavesStartLow) {
+  TWaves& D = Commands.Waves();
+  D.Nu->setCurrentIndex(2);
+  WhenShown([&] {
+    EXPECT_EQ(D.Nu->currentIndex(), 0);
+    D.Value->setValue(3);
+    D.PreviewButton()->click();
+    D.close();
+  });
+  Commands.N86Click();
+  EXPECT_TRUE(Same(Window.Bitmap, Original));
+  EXPECT_EQ(Window.Records, 0);
+}
+
+TEST_F(TCommandsFixture, ColorizeWithoutAColourStillBrightens) {
+  Commands.N49Click();
+  EXPECT_EQ(Window.Records, 1);
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  BrightnessScale(Want, 70);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+
+  Window.Bitmap.Assign(&Original);
+  Commands.N111Click();
+  EXPECT_EQ(Window.Colour, SepiaColour);
+  Want.Assign(&Original);
+  ApplyNoiseOrTint("mod", {&Want, true}, SepiaColour);
+  BrightnessScale(Want, 150);
+  EmptyPreviewBackup();
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+}
+
+TEST_F(TCommandsFixture, ColourBalanceRestoresOpacityAndCancelRestoresEveryPixel) {
+  TGamma& D = Commands.Gamma();
+  Window.Opacity = 128;
+  WhenShown([&] {
+    EXPECT_EQ(Window.Opacity, 255);
+    D.GaugeBar1->setValue(30);
+    emit D.GaugeBar1->sliderReleased();
+    EXPECT_FALSE(Same(Window.Bitmap, Original));
+    D.reject();
+  });
+  Commands.N39Click();
+  EXPECT_EQ(Window.Opacity, 128);
+  EXPECT_EQ(Window.Records, 1);
+  EXPECT_TRUE(Same(Window.Bitmap, Original));
+
+  // Red 30, "Сброс", green 20: only green is shifted.
+  WhenShown([&] {
+    D.GaugeBar1->setValue(30);
+    emit D.GaugeBar1->sliderReleased();
+    for (QPushButton* B : D.findChildren<QPushButton*>())
+      if (B->text() == QStringLiteral("Сброс"))
+        B->click();
+    D.GaugeBar2->setValue(20);
+    emit D.GaugeBar2->sliderReleased();
+    D.accept();
+  });
+  Commands.N39Click();
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  BalanceShift(Want, 0, 20, 0);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+}
+
+TEST_F(TCommandsFixture, BrightnessAndContrastOrderFollowsTheReleasedGauge) {
+  TBrid& D = Commands.Brid();
+  WhenShown([&] {
+    D.GaugeBar1->setValue(60);
+    D.GaugeBar2->setValue(80);
+    emit D.GaugeBar2->sliderReleased();
+    D.accept();
+  });
+  Commands.N38Click();
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  ContrastStretch(Want, 80);
+  BrightnessScale(Want, 60);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+}
+
+TEST_F(TCommandsFixture, SharpenOnATooSmallTargetFailsAfterRecording) {
+  Window.Bitmap.SetSize(2, 5);
+  Window.Bitmap.Clear(0x80102030);
+  EXPECT_THROW(Commands.N74Click(), EEffectError);
+  EXPECT_EQ(Window.Records, 1);
+  EXPECT_EQ(Window.Bitmap.GetPixel(1, 4), 0x80102030u);
+}
+
+TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) {
+  TBrowser& D = Commands.Browser();
+  EXPECT_EQ(D.windowTitle(), QStringLiteral("Каталог эффектов"));
+  // "OK" with nothing selected records and changes nothing.
+  WhenShown([&] {
+    ASSERT_EQ(D.View()->count(), 9);
+    EXPECT_EQ(D.View()->item(3)->text(), QStringLiteral("Оттенки серого"));
+    D.findChildren<QPushButton*>().front()->click();  // "OK"
+  });
+  Commands.N72Click();
+  EXPECT_EQ(Window.Records, 1);
+  EXPECT_TRUE(Same(Window.Bitmap, Original));
+
+  // A double click on "Негатив" applies it and closes.
+  WhenShown([&] {
+    QListWidgetItem* Item = D.View()->item(4);
+    D.View()->setCurrentItem(Item);
+    emit D.View()->itemDoubleClicked(Item);
+  });
+  Commands.N72Click();
+  EXPECT_EQ(Window.Records, 2);
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  InvertColors(Want);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+
+  // "Cancel" changes nothing.
+  WhenShown([&] {
+    D.View()->setCurrentRow(0);
+    D.reject();
+  });
+  Commands.N72Click();
+  EXPECT_EQ(Window.Records, 2);
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+}
+
+int main(int argc, char** argv) {
+  QApplication App(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
