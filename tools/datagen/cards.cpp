@@ -26,30 +26,30 @@ struct TCard {
 };
 
 constexpr TCard Cards[] = {
-    {"newyear_01", "С Новым годом!", ocNewYear, 0, A6Up, false},
+    {"newyear_01", "С Новым\nгодом!", ocNewYear, 0, A6Up, false},
     {"newyear_02", "С Новым годом!", ocNewYear, 1, PhotoAcross, true},
     {"newyear_03", "С Новым годом\nи Рождеством!", ocNewYear, 2, Square, false},
     {"newyear_04", "Счастливого\nНового года!", ocNewYear, 3, PhotoUp, true},
-    {"birthday_01", "С днём рождения!", ocBirthday, 0, A6Up, false},
+    {"birthday_01", "С днём\nрождения!", ocBirthday, 0, A6Up, false},
     {"birthday_02", "С днём рождения!", ocBirthday, 1, Square, true},
     {"birthday_03", "Поздравляю!", ocBirthday, 2, PhotoAcross, false},
     {"birthday_04", "С юбилеем!", ocBirthday, 3, A6Across, true},
     {"valentine_01", "Люблю тебя!", ocValentine, 0, Square, false},
-    {"valentine_02", "С Днём святого\nВалентина!", ocValentine, 1, A6Up, false},
+    {"valentine_02", "С Днём\nсвятого\nВалентина!", ocValentine, 1, A6Up, false},
     {"valentine_03", "Ты — моё счастье!", ocValentine, 2, PhotoAcross, true},
     {"valentine_04", "С Днём\nвсех влюблённых!", ocValentine, 3, PhotoUp, false},
-    {"feb23_01", "С 23 Февраля!", ocFeb23, 0, A6Up, false},
+    {"feb23_01", "С 23\nФевраля!", ocFeb23, 0, A6Up, false},
     {"feb23_02", "С Днём защитника\nОтечества!", ocFeb23, 1, PhotoAcross, false},
     {"feb23_03", "С праздником!", ocFeb23, 2, Square, true},
     {"feb23_04", "С 23 Февраля!", ocFeb23, 3, A6Across, false},
-    {"march8_01", "С 8 Марта!", ocMarch8, 0, A6Up, false},
+    {"march8_01", "С 8\nМарта!", ocMarch8, 0, A6Up, false},
     {"march8_02", "С праздником\nвесны!", ocMarch8, 1, Square, false},
     {"march8_03", "С 8 Марта!", ocMarch8, 2, PhotoAcross, true},
     {"march8_04", "Милой маме!", ocMarch8, 3, PhotoUp, true},
-    {"holiday_01", "С праздником!", ocAny, 0, A6Up, false},
+    {"holiday_01", "С\nпраздником!", ocAny, 0, A6Up, false},
     {"holiday_02", "Поздравляем!", ocAny, 1, Square, true},
     {"holiday_03", "С днём свадьбы!", ocAny, 2, A6Across, false},
-    {"holiday_04", "Счастья и добра!", ocAny, 3, PhotoUp, false},
+    {"holiday_04", "Счастья\nи добра!", ocAny, 3, PhotoUp, false},
     {"holiday_05", "Спасибо!", ocAny, 1, PhotoAcross, false},
     {"birthday_05", "С днём\nрождения!", ocBirthday, 2, PhotoUp, false},
 };
@@ -83,11 +83,17 @@ void AddCardJobs(TDataJobs& Jobs) {
                         TX = W * 0.3f, TY = H / 2, TW = W * 0.5f, TH = H * 0.5f;
                         PX = W * 0.72f, PY = H / 2, PW = W * 0.2f, PH = H * 0.3f;
                       } else if (!C.Window) {
-                        TY = H * 0.45f, TH = H * (Across ? 0.36f : 0.26f);
+                        TY = H * 0.45f, TH = H * (Across ? 0.4f : 0.36f);
+                      }
+                      std::string Text = C.Text;
+                      // Beside a window the lettering has half the width: set it in two lines.
+                      if (C.Window && Across && Text.find('\n') == std::string::npos) {
+                        const size_t Space = Text.find(' ', Text.size() / 3);
+                        if (Space != std::string::npos) Text[Space] = '\n';
                       }
                       PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), TX / W, TY / H);
                       if (C.Window) PhotoWindow(B, PX, PY, PW, PH);
-                      DrawLettering(B, C.Text, TX, TY, TW, TH, ThemeLettering(C.Occasion, C.Variant));
+                      DrawLettering(B, Text, TX, TY, TW, TH, ThemeLettering(C.Occasion, C.Variant));
                       TSaveOptions O;
                       O.JpegQuality = 90;
                       SavePictureByExtension(B, Path, O);

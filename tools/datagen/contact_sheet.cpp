@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "data_job.h"
+#include "lettering.h"
 #include "paint.h"
 #include "picture_codecs.h"
 #include "transfers.h"
@@ -63,4 +64,29 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
     Sheet.DrawText(X + 2, Y + Cell + 2, Files[I].filename().string());
   }
   SavePictureByExtension(Sheet, OutFile);
+}
+
+void MakeFontSample(const std::string& OutFile, int Line) {
+  struct TFace {
+    const char* Name;
+    TFontStyles Style;
+  };
+  const TFace Faces[] = {{"PT Serif", fsBold | fsItalic}, {"PT Serif", fsItalic}, {"Comfortaa", fsBold}, {"Comfortaa", 0},
+                         {"EB Garamond", 0}, {"EB Garamond", fsItalic}, {"URW Bookman", fsItalic}, {"URW Bookman", fsBold | fsItalic},
+                         {"P052", fsItalic}, {"P052", fsBold | fsItalic}, {"C059", fsItalic}, {"Z003", 0},
+                         {"URW Gothic", 0}, {"PT Sans", fsBold}};
+  TBitmap32 B;
+  B.SetSize(Line * 14, Line * static_cast<int>(std::size(Faces)));
+  B.Clear(clWhite32);
+  for (size_t I = 0; I < std::size(Faces); ++I) {
+    TLetterStyle S;
+    S.Font = Faces[I].Name;
+    S.Style = Faces[I].Style;
+    S.Shadow.A = 0;
+    S.Top = S.Bottom = Hex(0x202020);
+    S.Shine = false;
+    DrawLettering(B, std::string(Faces[I].Name) + (Faces[I].Style & fsBold ? " B" : "") + (Faces[I].Style & fsItalic ? " I" : "") +
+                         ": С днём рождения! Спасибо, 8 Марта", Line * 7.0f, Line * (I + 0.5f), Line * 14.0f - 20, Line - 6.0f, S);
+  }
+  SavePictureByExtension(B, OutFile);
 }

@@ -3,6 +3,7 @@
 //
 //   datagen OUTDIR [--jobs N] [--only FOLDER[,FOLDER...]] [--greetings DIR] [--clipart DIR]
 //   datagen --contact-sheet DIR OUT.png
+//   datagen --font-sample OUT.png [LINE] (the lettering faces with Cyrillic text)
 #include <atomic>
 #include <cstdio>
 #include <exception>
@@ -26,7 +27,8 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: datagen OUTDIR [--jobs N] [--only FOLDER,...] [--greetings DIR] [--clipart DIR]\n"
-               "       datagen --contact-sheet DIR OUT.png\n");
+               "       datagen --contact-sheet DIR OUT.png\n"
+               "       datagen --font-sample OUT.png [LINE]\n");
   return 2;
 }
 
@@ -37,6 +39,11 @@ int Run(int argc, char** argv) {
   if (First == "--contact-sheet") {
     if (argc != 4) return Usage();
     MakeContactSheet(argv[2], argv[3]);
+    return 0;
+  }
+  if (First == "--font-sample") {
+    if (argc != 3 && argc != 4) return Usage();
+    MakeFontSample(argv[2], argc == 4 ? std::max(20, std::min(400, std::atoi(argv[3]))) : 70);
     return 0;
   }
   if (First.rfind("--", 0) == 0) return Usage();
