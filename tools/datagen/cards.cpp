@@ -66,6 +66,31 @@ void PhotoWindow(TBitmap32& B, float CX, float CY, float HW, float HH) {
               Hex(0xc9a14a));
 }
 
+// A thin ornamental rule: two tapered strokes curling at their ends, a small motif between.
+void Divider(TBitmap32& B, float CX, float Y, float HalfW, TRgb C, TOccasion O) {
+  const float T = HalfW * 0.012f + 1;
+  for (int Side = -1; Side <= 1; Side += 2) {
+    auto Sd = [=](float X, float PY) {
+      const float U = (X - CX) * Side;  // 0 at the middle, HalfW at the end
+      if (U < HalfW * 0.08f || U > HalfW) return 1e9f;
+      const float K = 1 - U / HalfW;  // thinner towards the end
+      const float Curve = Y + std::sin(U / HalfW * Pi * 2) * HalfW * 0.03f;
+      return std::fabs(PY - Curve) - T * (0.3f + K);
+    };
+    FillSdColor(B, CX - HalfW - 4, Y - HalfW * 0.06f, CX + HalfW + 4, Y + HalfW * 0.06f, Sd, C);
+    const float EX = CX + Side * HalfW, R = HalfW * 0.03f;
+    FillSdColor(B, EX - R * 2, Y - R * 2, EX + R * 2, Y + R * 2,
+                [=](float X, float PY) { return SdCircle({X - EX, PY - Y}, R); }, C);
+  }
+  const float M = HalfW * 0.07f;
+  if (O == ocValentine)
+    DrawHeart(B, CX, Y, M * 1.6f, 0, C);
+  else if (O == ocMarch8 || O == ocAny)
+    DrawFlower(B, CX, Y, M, 0, 5, C, Lighten(C, 0.5f));
+  else
+    DrawStar(B, CX, Y, M, 0, C);
+}
+
 }  // namespace
 
 void AddCardJobs(TDataJobs& Jobs) {
@@ -80,7 +105,7 @@ void AddCardJobs(TDataJobs& Jobs) {
                       float TX = W / 2, TY = H * 0.2f, TW = W * 0.9f, TH = H * 0.22f;
                       float PX = W / 2, PY = H * 0.62f, PW = W * 0.3f, PH = H * 0.24f;
                       if (C.Window && Across) {
-                        TX = W * 0.3f, TY = H / 2, TW = W * 0.5f, TH = H * 0.5f;
+                        TX = W * 0.29f, TY = H / 2, TW = W * 0.42f, TH = H * 0.5f;
                         PX = W * 0.72f, PY = H / 2, PW = W * 0.2f, PH = H * 0.3f;
                       } else if (!C.Window) {
                         TY = H * 0.45f, TH = H * (Across ? 0.4f : 0.36f);
@@ -88,12 +113,20 @@ void AddCardJobs(TDataJobs& Jobs) {
                       std::string Text = C.Text;
                       // Beside a window the lettering has half the width: set it in two lines.
                       if (C.Window && Across && Text.find('\n') == std::string::npos) {
-                        const size_t Space = Text.find(' ', Text.size() / 3);
-                        if (Space != std::string::npos) Text[Space] = '\n';
+                        // The space nearest the middle.
+                        size_t Best = std::string::npos;
+                        for (size_t I = 0; I < Text.size(); ++I)
+                          if (Text[I] == ' ' && (Best == std::string::npos ||
+                                                 std::abs(static_cast<long>(I) - static_cast<long>(Text.size() / 2)) <
+                                                     std::abs(static_cast<long>(Best) - static_cast<long>(Text.size() / 2))))
+                            Best = I;
+                        if (Best != std::string::npos) Text[Best] = '\n';
                       }
                       PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), TX / W, TY / H);
                       if (C.Window) PhotoWindow(B, PX, PY, PW, PH);
-                      DrawLettering(B, Text, TX, TY, TW, TH, ThemeLettering(C.Occasion, C.Variant));
+                      const TLetterStyle Style = ThemeLettering(C.Occasion, C.Variant);
+                      const int Bottom = DrawLettering(B, Text, TX, TY, TW, TH, Style);
+                      if (!C.Window) Divider(B, TX, Bottom + std::min(W, H) * 0.05f, std::min(W, H) * 0.3f, Style.Bottom, C.Occasion);
                       TSaveOptions O;
                       O.JpegQuality = 90;
                       SavePictureByExtension(B, Path, O);

@@ -29,3 +29,5 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile);
 // A line of Cyrillic text in every face and style the lettering may use.
 // Line is the height of one line in pixels.
 void MakeFontSample(const std::string& OutFile, int Line);
+// The frame tiles of Dir each made into a frame around a plain picture, on one sheet.
+void MakeFrameSheet(const std::string& Dir, const std::string& OutFile);
