@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "data_job.h"
+#include "lettering.h"
 #include "paint.h"
 #include "picture_codecs.h"
 #include "transfers.h"
@@ -63,4 +64,94 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
     Sheet.DrawText(X + 2, Y + Cell + 2, Files[I].filename().string());
   }
   SavePictureByExtension(Sheet, OutFile);
+}
+
+void MakeFontSample(const std::string& OutFile, int Line) {
+  struct TFace {
+    const char* Name;
+    TFontStyles Style;
+  };
+  const TFace Faces[] = {{"PT Serif", fsBold | fsItalic}, {"PT Serif", fsItalic}, {"Comfortaa", fsBold}, {"Comfortaa", 0},
+                         {"EB Garamond", 0}, {"EB Garamond", fsItalic}, {"URW Bookman", fsItalic}, {"URW Bookman", fsBold | fsItalic},
+                         {"P052", fsItalic}, {"P052", fsBold | fsItalic}, {"C059", fsItalic}, {"Z003", 0},
+                         {"URW Gothic", 0}, {"PT Sans", fsBold}};
+  TBitmap32 B;
+  B.SetSize(Line * 14, Line * static_cast<int>(std::size(Faces)));
+  B.Clear(clWhite32);
+  for (size_t I = 0; I < std::size(Faces); ++I) {
+    TLetterStyle S;
+    S.Font = Faces[I].Name;
+    S.Style = Faces[I].Style;
+    S.Shadow.A = 0;
+    S.Top = S.Bottom = Hex(0x202020);
+    S.Shine = false;
+    DrawLettering(B, std::string(Faces[I].Name) + (Faces[I].Style & fsBold ? " B" : "") + (Faces[I].Style & fsItalic ? " I" : "") +
+                         ": С днём рождения! Спасибо, 8 Марта", Line * 7.0f, Line * (I + 0.5f), Line * 14.0f - 20, Line - 6.0f, S);
+  }
+  SavePictureByExtension(B, OutFile);
+}
+
+namespace {
+
+// The frame a tile makes around a W x H picture, edge thickness G: the tile repeated along the
+// four edges, turned to face each, the corners mitred along their diagonals.
+void BuildFrame(const TBitmap32& P, int W, int H, int G, TBitmap32& Out) {
+  const int S = P.Width();
+  auto Tile = [&](int Edge, int X, int Y) -> TColor32 {  // 0 top, 1 right, 2 bottom, 3 left
+    switch (Edge) {
+      case 0: return P.GetPixel(X, Y);
+      case 1: return P.GetPixel(Y, S - 1 - X);
+      case 2: return P.GetPixel(X, S - 1 - Y);
+      default: return P.GetPixel(S - 1 - Y, X);
+    }
+  };
+  const int Fw = static_cast<int>(std::lround(static_cast<double>(S) / G * (W + 2 * G)));
+  const int Fh = static_cast<int>(std::lround(static_cast<double>(S) / G * (H + 2 * G)));
+  const int Gw = Fw - 2 * S, Gh = Fh - 2 * S;
+  const int Nw = std::max(1, static_cast<int>(std::lround(static_cast<double>(Fw) / S)));
+  const int Nh = std::max(1, static_cast<int>(std::lround(static_cast<double>(Fh) / S)));
+  TBitmap32 F;
+  F.SetSize(Fw, Fh);
+  F.Clear(0);
+  for (int Y = 0; Y < S; ++Y)
+    for (int X = 0; X < Gw; ++X) {
+      const int TX = static_cast<int>(static_cast<int64_t>(X) * Nw * S / Gw) % S;
+      F.SetPixel(S + X, Y, Tile(0, TX, Y));
+      F.SetPixel(S + X, S + Gh + Y, Tile(2, TX, Y));
+    }
+  for (int Y = 0; Y < Gh; ++Y)
+    for (int X = 0; X < S; ++X) {
+      const int TY = static_cast<int>(static_cast<int64_t>(Y) * Nh * S / Gh) % S;
+      F.SetPixel(X, S + Y, Tile(3, X, TY));
+      F.SetPixel(S + Gw + X, S + Y, Tile(1, X, TY));
+    }
+  for (int Y = 0; Y < S; ++Y)
+    for (int X = 0; X < S; ++X) {
+      F.SetPixel(X, Y, X >= Y ? Tile(0, X, Y) : Tile(3, X, Y));
+      F.SetPixel(Fw - S + X, Y, X <= S - 1 - Y ? Tile(0, X, Y) : Tile(1, X, Y));
+      F.SetPixel(X, Fh - S + Y, X <= S - 1 - Y ? Tile(3, X, Y) : Tile(2, X, Y));
+      F.SetPixel(Fw - S + X, Fh - S + Y, X >= Y ? Tile(1, X, Y) : Tile(2, X, Y));
+    }
+  Out.SetSize(W + 2 * G, H + 2 * G);
+  Out.Clear(0xFFB0C4D8);
+  StretchTransfer(&Out, Out.BoundsRect(), &F, F.BoundsRect(), sfLinear2, dmBlend);
+  for (int Y = 0; Y < H; ++Y)
+    for (int X = 0; X < W; ++X) Out.SetPixel(G + X, G + Y, ToColor32(Mix(Hex(0x9cc3e6), Hex(0xf2e6c8), static_cast<float>(Y) / H)));
+}
+
+}  // namespace
+
+void MakeFrameSheet(const std::string& Dir, const std::string& OutFile) {
+  const std::string Tmp = OutFile + ".frames";
+  std::filesystem::create_directories(Tmp);
+  for (const auto& E : std::filesystem::directory_iterator(Dir)) {
+    TBitmap32 P;
+    P.LoadFromFile(E.path().string());
+    if (P.IsEmpty() || P.Width() != P.Height()) continue;
+    TBitmap32 Framed;
+    BuildFrame(P, 300, 220, 30, Framed);
+    SavePictureByExtension(Framed, Tmp + "/" + E.path().stem().string() + ".png");
+  }
+  MakeContactSheet(Tmp, OutFile);
+  std::filesystem::remove_all(Tmp);
 }

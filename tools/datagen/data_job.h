@@ -26,3 +26,8 @@ void AddGreetingJobs(TDataJobs& Jobs, const std::string& SourceDir);
 
 // A picture of every picture file of Dir, small and titled, in name order.
 void MakeContactSheet(const std::string& Dir, const std::string& OutFile);
+// A line of Cyrillic text in every face and style the lettering may use.
+// Line is the height of one line in pixels.
+void MakeFontSample(const std::string& OutFile, int Line);
+// The frame tiles of Dir each made into a frame around a plain picture, on one sheet.
+void MakeFrameSheet(const std::string& Dir, const std::string& OutFile);

@@ -61,13 +61,13 @@ void Measure(const std::vector<std::string>& Lines, const std::string& Font, TFo
 
 }  // namespace
 
-void DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, float MaxW, float MaxH,
+int DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, float MaxW, float MaxH,
                    const TLetterStyle& S) {
   const auto Lines = SplitLines(Text);
   // Largest point size that fits, found from one measurement and a correction.
   int Points = 40, W = 0, H = 0;
   Measure(Lines, S.Font, S.Style, Points, W, H);
-  if (W <= 0 || H <= 0) return;
+  if (W <= 0 || H <= 0) return static_cast<int>(CY);
   Points = static_cast<int>(Points * std::min(MaxW / (W * 1.04f), MaxH / (H * 1.0f)));
   Points = std::max(Points, 6);
   for (int Tries = 0; Tries < 6; ++Tries) {
@@ -109,4 +109,12 @@ void DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, fl
     if (S.Shine && InLine > 0.25f && InLine < 0.47f) C = Lighten(C, 0.25f);
     return C;
   });
+  int Bottom = 0;
+  for (int Y = 0; Y < Outer.H; ++Y)
+    for (int X = 0; X < Outer.W; ++X)
+      if (Outer.At(X, Y) > 0.05f) {
+        Bottom = Y + 1;
+        break;
+      }
+  return OY + Bottom;
 }

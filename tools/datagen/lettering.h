@@ -19,6 +19,7 @@ struct TLetterStyle {
   bool Shine = true;     // a lighter band over the upper half of each letter
 };
 
-// Lines separated by '\n', centred on (CX, CY), as large as fits into MaxW x MaxH.
-void DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, float MaxW, float MaxH,
+// Lines separated by '\n', centred on (CX, CY), as large as fits into MaxW x MaxH. Returns the
+// row below the lowest inked pixel.
+int DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, float MaxW, float MaxH,
                    const TLetterStyle& Style);

@@ -3,6 +3,8 @@
 //
 //   datagen OUTDIR [--jobs N] [--only FOLDER[,FOLDER...]] [--greetings DIR] [--clipart DIR]
 //   datagen --contact-sheet DIR OUT.png
+//   datagen --frame-sheet DIR OUT.png      (each frame tile made into a frame)
+//   datagen --font-sample OUT.png [LINE] (the lettering faces with Cyrillic text)
 #include <atomic>
 #include <cstdio>
 #include <exception>
@@ -26,7 +28,9 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: datagen OUTDIR [--jobs N] [--only FOLDER,...] [--greetings DIR] [--clipart DIR]\n"
-               "       datagen --contact-sheet DIR OUT.png\n");
+               "       datagen --contact-sheet DIR OUT.png\n"
+               "       datagen --frame-sheet DIR OUT.png\n"
+               "       datagen --font-sample OUT.png [LINE]\n");
   return 2;
 }
 
@@ -37,6 +41,16 @@ int Run(int argc, char** argv) {
   if (First == "--contact-sheet") {
     if (argc != 4) return Usage();
     MakeContactSheet(argv[2], argv[3]);
+    return 0;
+  }
+  if (First == "--frame-sheet") {
+    if (argc != 4) return Usage();
+    MakeFrameSheet(argv[2], argv[3]);
+    return 0;
+  }
+  if (First == "--font-sample") {
+    if (argc != 3 && argc != 4) return Usage();
+    MakeFontSample(argv[2], argc == 4 ? std::max(20, std::min(400, std::atoi(argv[3]))) : 70);
     return 0;
   }
   if (First.rfind("--", 0) == 0) return Usage();

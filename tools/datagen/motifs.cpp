@@ -266,25 +266,30 @@ void DrawCandle(TBitmap32& B, float CX, float CY, float H, TRgb C, bool Stripes)
   }
 }
 
-void DrawFirBranch(TBitmap32& B, float X, float Y, float Length, float Angle, TRgb C) {
+void DrawFirBranch(TBitmap32& B, float X, float Y, float Length, float Angle, TRgb C, bool Wrap) {
   const TVec D{std::cos(Angle), std::sin(Angle)}, N{-D.Y, D.X};
   const TVec E = TVec{X, Y} + D * Length;
   const float Pad = Length * 0.35f;
   const float MinX = std::min(X, E.X) - Pad, MaxX = std::max(X, E.X) + Pad;
   const float MinY = std::min(Y, E.Y) - Pad, MaxY = std::max(Y, E.Y) + Pad;
   FillSdColor(B, MinX, MinY, MaxX, MaxY, [=](float PX, float PY) { return SdSegment({PX, PY}, {X, Y}, E, Length * 0.012f + 0.4f); },
-              Hex(0x5b3a1e));
+              Hex(0x5b3a1e), 0, Wrap);
   // Needles in pairs along the twig, shorter towards the tip, alternating shades.
-  const int Count = 34;
+  const int Count = 46;
   for (int I = 0; I < Count; ++I) {
     const float T = 0.04f + 0.96f * I / Count;
     const TVec P = TVec{X, Y} + D * (Length * T);
-    const float L = Length * (0.2f - 0.1f * T);
     for (int Side = -1; Side <= 1; Side += 2) {
-      const TVec Q = P + (D * 0.55f + N * (Side * 0.83f)) * L;
+      // Needles of uneven length and angle, as on a real twig (a fixed hash of the index).
+      const float H1 = std::sin(I * 12.9898f + Side * 78.233f) * 43758.5453f;
+      const float Jit = H1 - std::floor(H1);
+      const float L = Length * (0.2f - 0.1f * T) * (0.8f + 0.4f * Jit);
+      const float Fw = 0.45f + 0.3f * Jit;
+      const TVec Q = P + (D * Fw + N * (Side * std::sqrt(1 - Fw * Fw))) * L;
       const TRgb K = (I + (Side > 0)) % 3 == 0 ? Lighten(C, 0.18f) : ((I % 2) ? Darken(C, 0.15f) : C);
       FillSdColor(B, std::min(P.X, Q.X) - 2, std::min(P.Y, Q.Y) - 2, std::max(P.X, Q.X) + 2, std::max(P.Y, Q.Y) + 2,
-                  [=](float PX, float PY) { return SdSegment({PX, PY}, P, Q, std::max(0.5f, Length * 0.009f)); }, K);
+                  [=](float PX, float PY) { return SdSegment({PX, PY}, P, Q, std::max(0.5f, Length * 0.009f)); }, K, 0,
+                  Wrap);
     }
   }
 }

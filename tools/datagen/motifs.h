@@ -23,7 +23,7 @@ void DrawBalloon(TBitmap32& B, float CX, float CY, float R, TRgb C, float String
 void DrawGift(TBitmap32& B, float CX, float CY, float S, TRgb Box, TRgb Ribbon);
 void DrawCandle(TBitmap32& B, float CX, float CY, float H, TRgb C, bool Stripes = true);
 // A fir branch from (X, Y) along Angle, Length long.
-void DrawFirBranch(TBitmap32& B, float X, float Y, float Length, float Angle, TRgb C);
+void DrawFirBranch(TBitmap32& B, float X, float Y, float Length, float Angle, TRgb C, bool Wrap = false);
 void DrawBow(TBitmap32& B, float CX, float CY, float S, TRgb C);
 // Christmas-tree ball hanging from its cap.
 void DrawBauble(TBitmap32& B, float CX, float CY, float R, TRgb C, bool Wrap = false);

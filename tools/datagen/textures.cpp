@@ -263,15 +263,17 @@ std::vector<TTexture> Textures() {
          for (int I = 0; I < 500; ++I)
            DrawGlow(B, R.Range(0, Side), R.Range(0, Side), R.Range(1, 3), Hex(0xfffbe6, R.Range(0.4f, 1)), true);
        }},
-      {"fir_branches", [](TBitmap32& B, TRandom&, uint64_t S) {
+      {"fir_branches", [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xf4efe4), 0.05f);
-         // The branches stay inside their quarter of the tile; only the baubles cross edges.
-         const float C = Side / 2.0f;
-         for (int J = 0; J < 2; ++J)
-           for (int I = 0; I < 2; ++I) {
-             const float X = (I + 0.5f) * C, Y = (J + 0.5f) * C, A = (I + J) % 2 ? 0.6f : -0.6f + 3.14f;
-             DrawFirBranch(B, X - std::cos(A) * C * 0.27f, Y - std::sin(A) * C * 0.27f, C * 0.54f, A, Hex(0x2f6b3a));
-             DrawBauble(B, X + C * 0.15f, Y + C * 0.18f, C * 0.07f, (I + J) % 2 ? Hex(0xc62828) : Hex(0xd9a52b), true);
+         // Branches in two directions, drawn across the edges, with a bauble on every other one.
+         const float C = Side / 3.0f;
+         for (int J = 0; J < 3; ++J)
+           for (int I = 0; I < 3; ++I) {
+             const float X = (I + 0.5f + (J % 2) * 0.5f) * C, Y = (J + 0.5f) * C;
+             const float A = ((I + J) % 2 ? 0.5f : -0.5f) + R.Range(-0.15f, 0.15f);
+             DrawFirBranch(B, X - std::cos(A) * C * 0.55f, Y - std::sin(A) * C * 0.55f, C * 1.1f, A,
+                           (I + J) % 2 ? Hex(0x2f6b3a) : Hex(0x3b7d45), true);
+             if ((I + J) % 2 == 0) DrawBauble(B, X, Y + C * 0.18f, C * 0.1f, I % 2 ? Hex(0xc62828) : Hex(0xd9a52b), true);
            }
        }},
       {"damask_blue", [](TBitmap32& B, TRandom&, uint64_t S) {

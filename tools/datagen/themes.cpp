@@ -166,10 +166,10 @@ void PaintTheme(TBitmap32& B, TOccasion O, int V, uint64_t Seed, float ClearX, f
 TLetterStyle ThemeLettering(TOccasion O, int V) {
   TLetterStyle S;
   const bool Dark = DarkBackground(O, V);
-  static const char* Fonts[] = {"PT Serif", "Comfortaa", "EB Garamond", "PT Serif"};
+  static const char* Fonts[] = {"Z003", "Comfortaa", "P052", "PT Serif"};
   S.Font = Fonts[(O + V) % 4];
-  S.Style = S.Font != std::string("Comfortaa") ? fsBold | fsItalic
-            : S.Font == std::string("Comfortaa") ? fsBold : 0;
+  // Z003 is a script face of its own; the others are set in their bold (italic) cuts.
+  S.Style = S.Font == std::string("Z003") ? 0 : S.Font == std::string("Comfortaa") ? fsBold : fsBold | fsItalic;
   S.OutlineWidth = 3;
   S.ShadowOffset = 3;
   S.ShadowBlur = 3;
