@@ -168,18 +168,39 @@ AVX2_TARGET void VerticalSpanAVX2(const TColor32* U, const TColor32* L, int32_t 
   VerticalSpanSSE2(U + J, L + J, Count - J, Wy, V + J);
 }
 
+// Four destination pixels K .. K + 3 in 16-bit lanes (K, K + 1 in the low 128-bit lane,
+// K + 2, K + 3 in the high one): the columns i and i + 1 of each, already in 16-bit lanes in
+// A (pixels K, K + 2) and B (K + 1, K + 3), mixed with their weights wx.
+AVX2_TARGET inline __m256i MixColumns(__m256i A, __m256i B, const uint64_t* W4, __m256i Bias) {
+  const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4));
+  return Mix16x2(_mm256_unpacklo_epi64(A, B), _mm256_unpackhi_epi64(A, B), W, Bias);
+}
+
+// Pixels K .. K + 3 sampled from a vertically mixed span.
+AVX2_TARGET inline __m256i SpanFour(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
+                                    int32_t K, __m256i Z, __m256i Bias) {
+  const __m256i P =
+      Join(LoadPairs(V + Idx[K], V + Idx[K + 1]), LoadPairs(V + Idx[K + 2], V + Idx[K + 3]));
+  return MixColumns(_mm256_unpacklo_epi8(P, Z), _mm256_unpackhi_epi8(P, Z), W4 + K, Bias);
+}
+
+// Pixels K .. K + 3 sampled columns first straight from the upper and the lower row.
+AVX2_TARGET inline __m256i RowFour(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                   const uint64_t* W4, int32_t K, __m256i WY, __m256i Z,
+                                   __m256i Bias) {
+  const int32_t Ia = Idx[K], Ib = Idx[K + 1], Ic = Idx[K + 2], Id = Idx[K + 3];
+  const __m256i U = Join(LoadPairs(Up + Ia, Up + Ib), LoadPairs(Up + Ic, Up + Id));
+  const __m256i L = Join(LoadPairs(Low + Ia, Low + Ib), LoadPairs(Low + Ic, Low + Id));
+  const __m256i V0 = Mix16x2(_mm256_unpacklo_epi8(U, Z), _mm256_unpacklo_epi8(L, Z), WY, Bias);
+  const __m256i V1 = Mix16x2(_mm256_unpackhi_epi8(U, Z), _mm256_unpackhi_epi8(L, Z), WY, Bias);
+  return MixColumns(V0, V1, W4 + K, Bias);
+}
+
 AVX2_TARGET void HorizontalSpanAVX2(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
                                     int32_t Count, TColor32* Out) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   int32_t K = 0;
-  for (; K + 4 <= Count; K += 4) {
-    const __m256i P =
-        Join(LoadPairs(V + Idx[K], V + Idx[K + 1]), LoadPairs(V + Idx[K + 2], V + Idx[K + 3]));
-    const __m256i P0 = _mm256_unpacklo_epi8(P, Z), P1 = _mm256_unpackhi_epi8(P, Z);
-    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
-    StoreFour(Out + K,
-              Mix16x2(_mm256_unpacklo_epi64(P0, P1), _mm256_unpackhi_epi64(P0, P1), W, Bias));
-  }
+  for (; K + 4 <= Count; K += 4) StoreFour(Out + K, SpanFour(V, Idx, W4, K, Z, Bias));
   HorizontalSpanSSE2(V, Idx + K, W4 + K, Count - K, Out + K);
 }
 
@@ -188,16 +209,7 @@ AVX2_TARGET void BilinearRowAVX2(const TColor32* Up, const TColor32* Low, const 
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
   int32_t K = 0;
-  for (; K + 4 <= Count; K += 4) {
-    const int32_t Ia = Idx[K], Ib = Idx[K + 1], Ic = Idx[K + 2], Id = Idx[K + 3];
-    const __m256i U = Join(LoadPairs(Up + Ia, Up + Ib), LoadPairs(Up + Ic, Up + Id));
-    const __m256i L = Join(LoadPairs(Low + Ia, Low + Ib), LoadPairs(Low + Ic, Low + Id));
-    const __m256i V0 = Mix16x2(_mm256_unpacklo_epi8(U, Z), _mm256_unpacklo_epi8(L, Z), WY, Bias);
-    const __m256i V1 = Mix16x2(_mm256_unpackhi_epi8(U, Z), _mm256_unpackhi_epi8(L, Z), WY, Bias);
-    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
-    StoreFour(Out + K,
-              Mix16x2(_mm256_unpacklo_epi64(V0, V1), _mm256_unpackhi_epi64(V0, V1), W, Bias));
-  }
+  for (; K + 4 <= Count; K += 4) StoreFour(Out + K, RowFour(Up, Low, Idx, W4, K, WY, Z, Bias));
   BilinearRowSSE2(Up, Low, Idx + K, W4 + K, Count - K, Wy, Out + K);
 }
 
@@ -239,13 +251,7 @@ AVX2_TARGET void HorizontalSpanBlendAVX2(const TColor32* V, const int32_t* Idx,
   for (; K + 4 <= Count; K += 4) {
     if ((K & 15) == 0)
       Prefetch(D + K);
-    const __m256i P =
-        Join(LoadPairs(V + Idx[K], V + Idx[K + 1]), LoadPairs(V + Idx[K + 2], V + Idx[K + 3]));
-    const __m256i P0 = _mm256_unpacklo_epi8(P, Z), P1 = _mm256_unpackhi_epi8(P, Z);
-    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
-    BlendFour<false>(
-        D + K, Mix16x2(_mm256_unpacklo_epi64(P0, P1), _mm256_unpackhi_epi64(P0, P1), W, Bias), Z,
-        Bias);
+    BlendFour<false>(D + K, SpanFour(V, Idx, W4, K, Z, Bias), Z, Bias);
   }
   if (K < Count) {
     TColor32 Tail[4];
@@ -263,15 +269,7 @@ AVX2_TARGET void BilinearRowBlendAVX2(const TColor32* Up, const TColor32* Low, c
   for (; K + 4 <= Count; K += 4) {
     if ((K & 15) == 0)
       Prefetch(D + K);
-    const int32_t Ia = Idx[K], Ib = Idx[K + 1], Ic = Idx[K + 2], Id = Idx[K + 3];
-    const __m256i U = Join(LoadPairs(Up + Ia, Up + Ib), LoadPairs(Up + Ic, Up + Id));
-    const __m256i L = Join(LoadPairs(Low + Ia, Low + Ib), LoadPairs(Low + Ic, Low + Id));
-    const __m256i V0 = Mix16x2(_mm256_unpacklo_epi8(U, Z), _mm256_unpacklo_epi8(L, Z), WY, Bias);
-    const __m256i V1 = Mix16x2(_mm256_unpackhi_epi8(U, Z), _mm256_unpackhi_epi8(L, Z), WY, Bias);
-    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
-    BlendFour<false>(
-        D + K, Mix16x2(_mm256_unpacklo_epi64(V0, V1), _mm256_unpackhi_epi64(V0, V1), W, Bias), Z,
-        Bias);
+    BlendFour<false>(D + K, RowFour(Up, Low, Idx, W4, K, WY, Z, Bias), Z, Bias);
   }
   if (K < Count) {
     TColor32 Tail[4];
