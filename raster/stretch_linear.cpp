@@ -124,6 +124,15 @@ AVX2_TARGET inline __m256i Mix16x2(__m256i X, __m256i Y, __m256i W, __m256i Bias
   return _mm256_srli_epi16(_mm256_add_epi16(T, _mm256_add_epi16(_mm256_slli_epi16(Y, 8), Bias)), 8);
 }
 
+// How far ahead the rows are prefetched, as in BlendRow: the out-of-order window alone keeps too
+// few cache misses in flight. Prefetches never fault, also past the end of a row.
+constexpr uintptr_t PrefetchBytes = 4096;
+
+inline void Prefetch(const void* P) {
+  _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(P) + PrefetchBytes),
+               _MM_HINT_T0);
+}
+
 // The low 64 bits of each lane, in order: pixels K, K + 1 from the low lane, K + 2, K + 3 from
 // the high one.
 AVX2_TARGET inline void StoreFour(TColor32* Out, __m256i O) {
@@ -131,33 +140,67 @@ AVX2_TARGET inline void StoreFour(TColor32* Out, __m256i O) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), _mm256_castsi256_si128(P));
 }
 
+AVX2_TARGET inline void VerticalEight(const TColor32* U, const TColor32* L, __m256i WY, __m256i Z,
+                                      __m256i Bias, TColor32* V) {
+  const __m256i Pu = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(U));
+  const __m256i Pl = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(L));
+  const __m256i Lo = Mix16x2(_mm256_unpacklo_epi8(Pu, Z), _mm256_unpacklo_epi8(Pl, Z), WY, Bias);
+  const __m256i Hi = Mix16x2(_mm256_unpackhi_epi8(Pu, Z), _mm256_unpackhi_epi8(Pl, Z), WY, Bias);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(V), _mm256_packus_epi16(Lo, Hi));
+}
+
 AVX2_TARGET void VerticalSpanAVX2(const TColor32* U, const TColor32* L, int32_t Count, TColor32 Wy,
                                   TColor32* V) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
   int32_t J = 0;
-  for (; J + 8 <= Count; J += 8) {
-    const __m256i Pu = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(U + J));
-    const __m256i Pl = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(L + J));
-    const __m256i Lo = Mix16x2(_mm256_unpacklo_epi8(Pu, Z), _mm256_unpacklo_epi8(Pl, Z), WY, Bias);
-    const __m256i Hi = Mix16x2(_mm256_unpackhi_epi8(Pu, Z), _mm256_unpackhi_epi8(Pl, Z), WY, Bias);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(V + J), _mm256_packus_epi16(Lo, Hi));
+  // One cache line of each source row per step, prefetched once, as in BlendRow.
+  for (; J + 16 <= Count; J += 16) {
+    Prefetch(U + J);
+    Prefetch(L + J);
+    VerticalEight(U + J, L + J, WY, Z, Bias, V + J);
+    VerticalEight(U + J + 8, L + J + 8, WY, Z, Bias, V + J + 8);
+  }
+  if (J + 8 <= Count) {
+    VerticalEight(U + J, L + J, WY, Z, Bias, V + J);
+    J += 8;
   }
   VerticalSpanSSE2(U + J, L + J, Count - J, Wy, V + J);
+}
+
+// Four destination pixels K .. K + 3 in 16-bit lanes (K, K + 1 in the low 128-bit lane,
+// K + 2, K + 3 in the high one): the columns i and i + 1 of each, already in 16-bit lanes in
+// A (pixels K, K + 2) and B (K + 1, K + 3), mixed with their weights wx.
+AVX2_TARGET inline __m256i MixColumns(__m256i A, __m256i B, const uint64_t* W4, __m256i Bias) {
+  const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4));
+  return Mix16x2(_mm256_unpacklo_epi64(A, B), _mm256_unpackhi_epi64(A, B), W, Bias);
+}
+
+// Pixels K .. K + 3 sampled from a vertically mixed span.
+AVX2_TARGET inline __m256i SpanFour(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
+                                    int32_t K, __m256i Z, __m256i Bias) {
+  const __m256i P =
+      Join(LoadPairs(V + Idx[K], V + Idx[K + 1]), LoadPairs(V + Idx[K + 2], V + Idx[K + 3]));
+  return MixColumns(_mm256_unpacklo_epi8(P, Z), _mm256_unpackhi_epi8(P, Z), W4 + K, Bias);
+}
+
+// Pixels K .. K + 3 sampled columns first straight from the upper and the lower row.
+AVX2_TARGET inline __m256i RowFour(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                   const uint64_t* W4, int32_t K, __m256i WY, __m256i Z,
+                                   __m256i Bias) {
+  const int32_t Ia = Idx[K], Ib = Idx[K + 1], Ic = Idx[K + 2], Id = Idx[K + 3];
+  const __m256i U = Join(LoadPairs(Up + Ia, Up + Ib), LoadPairs(Up + Ic, Up + Id));
+  const __m256i L = Join(LoadPairs(Low + Ia, Low + Ib), LoadPairs(Low + Ic, Low + Id));
+  const __m256i V0 = Mix16x2(_mm256_unpacklo_epi8(U, Z), _mm256_unpacklo_epi8(L, Z), WY, Bias);
+  const __m256i V1 = Mix16x2(_mm256_unpackhi_epi8(U, Z), _mm256_unpackhi_epi8(L, Z), WY, Bias);
+  return MixColumns(V0, V1, W4 + K, Bias);
 }
 
 AVX2_TARGET void HorizontalSpanAVX2(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
                                     int32_t Count, TColor32* Out) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   int32_t K = 0;
-  for (; K + 4 <= Count; K += 4) {
-    const __m256i P =
-        Join(LoadPairs(V + Idx[K], V + Idx[K + 1]), LoadPairs(V + Idx[K + 2], V + Idx[K + 3]));
-    const __m256i P0 = _mm256_unpacklo_epi8(P, Z), P1 = _mm256_unpackhi_epi8(P, Z);
-    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
-    StoreFour(Out + K,
-              Mix16x2(_mm256_unpacklo_epi64(P0, P1), _mm256_unpackhi_epi64(P0, P1), W, Bias));
-  }
+  for (; K + 4 <= Count; K += 4) StoreFour(Out + K, SpanFour(V, Idx, W4, K, Z, Bias));
   HorizontalSpanSSE2(V, Idx + K, W4 + K, Count - K, Out + K);
 }
 
@@ -166,32 +209,123 @@ AVX2_TARGET void BilinearRowAVX2(const TColor32* Up, const TColor32* Low, const 
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
   int32_t K = 0;
-  for (; K + 4 <= Count; K += 4) {
-    const int32_t Ia = Idx[K], Ib = Idx[K + 1], Ic = Idx[K + 2], Id = Idx[K + 3];
-    const __m256i U = Join(LoadPairs(Up + Ia, Up + Ib), LoadPairs(Up + Ic, Up + Id));
-    const __m256i L = Join(LoadPairs(Low + Ia, Low + Ib), LoadPairs(Low + Ic, Low + Id));
-    const __m256i V0 = Mix16x2(_mm256_unpacklo_epi8(U, Z), _mm256_unpacklo_epi8(L, Z), WY, Bias);
-    const __m256i V1 = Mix16x2(_mm256_unpackhi_epi8(U, Z), _mm256_unpackhi_epi8(L, Z), WY, Bias);
-    const __m256i W = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(W4 + K));
-    StoreFour(Out + K,
-              Mix16x2(_mm256_unpacklo_epi64(V0, V1), _mm256_unpackhi_epi64(V0, V1), W, Bias));
-  }
+  for (; K + 4 <= Count; K += 4) StoreFour(Out + K, RowFour(Up, Low, Idx, W4, K, WY, Z, Bias));
   BilinearRowSSE2(Up, Low, Idx + K, W4 + K, Count - K, Wy, Out + K);
+}
+
+// The fused forms: the last step of a row's sampling blends its four colours straight onto the
+// destination instead of writing them to a row buffer for BlendRow. The weights are those of
+// BlendRow (alpha, 255 raised to 256) and BlendRowMaster ((alpha * M) >> 8), and the mix is the
+// exact 16-bit one above, so the results equal the two-step forms to the bit. Four transparent
+// colours leave the destination unread and unwritten.
+
+// Each colour's alpha in all four of its 16-bit lanes.
+AVX2_TARGET inline __m256i AlphaLanes(__m256i O) {
+  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(O, 0xFF), 0xFF);
+}
+
+// Four pixels in 16-bit lanes, in the order BlendFour takes them.
+AVX2_TARGET inline __m256i WidenFour(const TColor32* P) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)));
+}
+
+// Blends four colours in 16-bit lanes (K, K + 1 in the low 128-bit lane, K + 2, K + 3 in the
+// high one) onto D[0..3]. Master 255 is BlendOnto, below it BlendOntoMaster.
+template <bool MasterForm>
+AVX2_TARGET inline void BlendFour(TColor32* D, __m256i O, __m256i Master, __m256i Bias) {
+  const __m256i Alpha = AlphaLanes(O);
+  __m256i W;
+  if constexpr (MasterForm)
+    W = _mm256_srli_epi16(_mm256_mullo_epi16(Alpha, Master), 8);
+  else
+    W = _mm256_sub_epi16(Alpha, _mm256_cmpeq_epi16(Alpha, _mm256_set1_epi16(255)));
+  if (_mm256_testz_si256(W, W))
+    return;
+  StoreFour(D, Mix16x2(O, WidenFour(D), W, Bias));
+}
+
+AVX2_TARGET void HorizontalSpanBlendAVX2(const TColor32* V, const int32_t* Idx,
+                                         const uint64_t* W4, int32_t Count, TColor32* D) {
+  const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
+  int32_t K = 0;
+  for (; K + 4 <= Count; K += 4) {
+    if ((K & 15) == 0)
+      Prefetch(D + K);
+    BlendFour<false>(D + K, SpanFour(V, Idx, W4, K, Z, Bias), Z, Bias);
+  }
+  if (K < Count) {
+    TColor32 Tail[4];
+    HorizontalSpanSSE2(V, Idx + K, W4 + K, Count - K, Tail);
+    BlendRow(Tail, D + K, Count - K);
+  }
+}
+
+AVX2_TARGET void BilinearRowBlendAVX2(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                      const uint64_t* W4, int32_t Count, TColor32 Wy,
+                                      TColor32* D) {
+  const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
+  const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
+  int32_t K = 0;
+  for (; K + 4 <= Count; K += 4) {
+    if ((K & 15) == 0)
+      Prefetch(D + K);
+    BlendFour<false>(D + K, RowFour(Up, Low, Idx, W4, K, WY, Z, Bias), Z, Bias);
+  }
+  if (K < Count) {
+    TColor32 Tail[4];
+    BilinearRowSSE2(Up, Low, Idx + K, W4 + K, Count - K, Wy, Tail);
+    BlendRow(Tail, D + K, Count - K);
+  }
+}
+
+// Rows first: the two sampled rows mixed vertically, then blended with the master alpha.
+AVX2_TARGET void VerticalSpanBlendAVX2(const TColor32* U, const TColor32* L, int32_t Count,
+                                       TColor32 Wy, TColor32 M, TColor32* D) {
+  const __m256i Bias = _mm256_set1_epi16(128);
+  const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
+  const __m256i Master = _mm256_set1_epi16(static_cast<int16_t>(M));
+  int32_t K = 0;
+  for (; K + 4 <= Count; K += 4) {
+    if ((K & 15) == 0)
+      Prefetch(D + K);
+    BlendFour<true>(D + K, Mix16x2(WidenFour(U + K), WidenFour(L + K), WY, Bias), Master, Bias);
+  }
+  if (K < Count) {
+    TColor32 Tail[4];
+    VerticalSpanSSE2(U + K, L + K, Count - K, Wy, Tail);
+    BlendRowMaster(Tail, D + K, Count - K, M);
+  }
 }
 
 #endif
 
+// The last step of a row blended straight onto the destination (dmBlend only): the horizontal
+// span and the direct row at master alpha 255, the vertical span of the rows-first order below
+// it.
+using THorizontalSpanBlend = void (*)(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
+                                      int32_t Count, TColor32* D);
+using TBilinearRowBlend = void (*)(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                   const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* D);
+using TVerticalSpanBlend = void (*)(const TColor32* U, const TColor32* L, int32_t Count,
+                                    TColor32 Wy, TColor32 M, TColor32* D);
+
+// The fused steps exist in the AVX2 form only; the other forms sample into a row buffer and
+// blend it with BlendRow or BlendRowMaster.
 struct TBilinearForms {
   TVerticalSpan Vertical = VerticalSpanScalar;
   THorizontalSpan Horizontal = HorizontalSpanScalar;
   TBilinearRow Row = BilinearRowScalar;
+  THorizontalSpanBlend HorizontalBlend = nullptr;
+  TBilinearRowBlend RowBlend = nullptr;
+  TVerticalSpanBlend VerticalBlend = nullptr;
 };
 
 TBilinearForms ChooseBilinear() {
   TBilinearForms F;
 #if defined(PELMORA_X86) && defined(__SSE2__)
   if (TransferForms() == TBlendForms::AVX2)
-    F = {VerticalSpanAVX2, HorizontalSpanAVX2, BilinearRowAVX2};
+    F = {VerticalSpanAVX2,        HorizontalSpanAVX2,   BilinearRowAVX2,
+         HorizontalSpanBlendAVX2, BilinearRowBlendAVX2, VerticalSpanBlendAVX2};
   else if (TransferForms() == TBlendForms::SSE2)
     F = {VerticalSpanSSE2, HorizontalSpanSSE2, BilinearRowSSE2};
 #endif
@@ -240,6 +374,8 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
   else
     Plan = Direct;
   const TBilinearForms Forms = ChooseBilinear();
+  // dmBlend's rows go straight onto Dst where the forms have fused steps (all three or none).
+  const bool Fused = Op == dmBlend && Forms.HorizontalBlend != nullptr;
   const int32_t Next = A.SW > 1 ? 1 : 0;
 
   std::unique_ptr<TColor32[]> V;
@@ -278,14 +414,27 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
     switch (Plan) {
       case RowCache: {
         const TColor32* Top = Sampled(Sy);
-        Forms.Vertical(Top, Sy1 == Sy ? Top : Sampled(Sy1), A.CW, Wy, Out);
+        const TColor32* Bottom = Sy1 == Sy ? Top : Sampled(Sy1);
+        if (Fused) {
+          Forms.VerticalBlend(Top, Bottom, A.CW, Wy, A.Master, D);
+          continue;
+        }
+        Forms.Vertical(Top, Bottom, A.CW, Wy, Out);
         break;
       }
       case Span:
         Forms.Vertical(Up + SpanFirst, Low + SpanFirst, SpanCount, Wy, V.get());
+        if (Fused) {
+          Forms.HorizontalBlend(V.get(), Idx.get(), W4.get(), A.CW, D);
+          continue;
+        }
         Forms.Horizontal(V.get(), Idx.get(), W4.get(), A.CW, Out);
         break;
       case Direct:
+        if (Fused) {
+          Forms.RowBlend(Up, Low, Idx.get(), W4.get(), A.CW, Wy, D);
+          continue;
+        }
         Forms.Row(Up, Low, Idx.get(), W4.get(), A.CW, Wy, Out);
         break;
       case PerPixel:

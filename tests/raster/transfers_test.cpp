@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -813,6 +814,53 @@ TEST(StretchTransfer, InstructionFormsAgreeOnLongRows) {
               << ", width " << To.Right - To.Left;
         }
       }
+}
+
+// dmBlend's bilinear rows blended straight onto the destination, against the reference: every
+// visible width from 1 to 21 (the four-pixel loop and each tail), clipped on all sides, in the
+// three row plans (a mild change of size samples a vertically mixed span, a strong reduction
+// samples the source rows directly, master alpha below 255 mixes sampled rows), over a source
+// with transparent and opaque areas wider than a vector and every alpha in between.
+TEST(StretchTransfer, BilinearBlendRowsOverWidthsAndMasters) {
+  TFormsGuard Guard;
+  TRandom Rng{77};
+  auto Src = Sized(61, 23);
+  Rng.Fill(Src);
+  for (int32_t Y = 0; Y < Src->Height(); ++Y)
+    for (int32_t X = 0; X < Src->Width(); ++X) {
+      TColor32& P = *Src->PixelAddress(X, Y);
+      if (X < 20)
+        P &= 0x00FFFFFF;
+      else if (X >= 40)
+        P |= 0xFF000000;
+    }
+  for (int32_t Width = 1; Width <= 21; ++Width) {
+    auto Back = Sized(Width, 9);
+    Rng.Fill(Back);
+    const TRect To{-3, -2, Width + 2, 12};  // visible: the whole of Back
+    const struct {
+      const char* Name;
+      TRect From;
+    } Plans[] = {
+        {"enlarged", {14, 1, 14 + std::max(2, Width / 2 + 1), 20}},
+        {"reduced a little", {0, 0, std::min(61, Width + 9), 23}},
+        {"strong reduction", {0, 0, 61, 23}},
+    };
+    for (const auto& Plan : Plans)
+      for (uint32_t Master : {0u, 1u, 128u, 254u, 255u}) {
+        Src->SetMasterAlpha(Master);
+        auto Want = Copy(Back);
+        RefStretch(*Want, To, *Src, Plan.From, sfLinear, dmBlend, {});
+        for (TBlendForms Forms : SupportedForms()) {
+          SetTransferForms(Forms);
+          auto Got = Copy(Back);
+          StretchTransfer(Got.get(), To, Src.get(), Plan.From, sfLinear, dmBlend);
+          ASSERT_TRUE(SamePixels(Want, Got))
+              << Plan.Name << ", width " << Width << ", master " << Master << ", "
+              << FormsName(Forms);
+        }
+      }
+  }
 }
 
 // Drawing a bitmap onto itself reads pixels that earlier pixels of the same transfer wrote.
