@@ -24,7 +24,7 @@ constexpr char Usage[] =
     "Использование:\n"
     "  pelmora-cli render ВХОД ВЫХОД   плоское изображение открытки или картинки; формат\n"
     "                                  выбирается по расширению ВЫХОДА: .bmp (с альфа-каналом),\n"
-    "                                  .png, .jpg (качество 100), .gif, .tif\n"
+    "                                  .png, .jpg (качество 100), .gif, .tif, .webp (без потерь)\n"
     "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON\n"
     "  pelmora-cli effect ИМЯ ВХОД ВЫХОД [layer=N] [ключ=значение ...]\n"
     "                                  одна команда эффекта, как в редакторе: без layer= на\n"
@@ -73,11 +73,12 @@ int Render(const std::string& Input, const std::string& Output) {
   const std::optional<TSaveFormat> Format = PictureFormatForFile(Output);
   if (!Format)
     throw ECliError("неизвестный формат вывода \"" + LowerExtension(Output) + "\" (" + Output +
-                    "): нужен .bmp, .png, .jpg, .gif или .tif");
+                    "): нужен .bmp, .png, .jpg, .gif, .tif или .webp");
   TOpenCard Card(Input);
   const std::unique_ptr<TBitmap32> Flat = Card.Doc.RenderFlatImage();
   TSaveOptions Options;
   Options.JpegQuality = 100;
+  Options.WebpQuality = 100;
   SaveFlatImage(*Format, Options, *Flat, Output);
   return 0;
 }

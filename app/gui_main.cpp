@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
   MainForm.show();
   QStringList Arguments = QApplication::arguments();
   Arguments.removeFirst();
-  MainForm.Run([&] { MainForm.OpenFromCommandLine(Arguments); });
+  // A card an earlier run could not save comes first; then a file named on the command line.
+  if (!MainForm.OfferRecovery())
+    MainForm.Run([&] { MainForm.OpenFromCommandLine(Arguments); });
   // For scripted checks: close the window once it has been shown and the event loop runs.
   if (const char* Delay = std::getenv("PELMORA_CLOSE_AFTER_MS")) {
     QTimer::singleShot(std::atoi(Delay), &MainForm, [&MainForm] { MainForm.close(); });

@@ -172,6 +172,7 @@ void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
   const std::string Name = Call.Command->Name;
   if (Call.Command->Format == efInPlace32) {
     RunInPlace(Name, Call.Values, *Target.Bitmap);
+    EmptyPreviewBackup();
     return;
   }
   if (RunOnPixels(Name, Call.Values, Target))

@@ -13,10 +13,12 @@
 #include <cstring>
 
 #include "bitmap_layer.h"
+#include "bmp_format.h"
 #include "card_document.h"
 #include "custom_layer.h"
 #include "exceptions.h"
 #include "file_io.h"
+#include "little_endian.h"
 #include "picture.h"
 #include "rubberband_layer.h"
 
@@ -24,7 +26,7 @@ namespace {
 
 constexpr char BitmapName[] = "bitmap";
 constexpr size_t BitmapNameLength = sizeof(BitmapName) - 1;
-constexpr size_t BmpHeaderSize = 54;
+constexpr size_t BmpHeaderSize = Bmp32HeaderSize;
 
 // Record field offsets.
 constexpr size_t RecName = 0;
@@ -37,37 +39,6 @@ constexpr size_t RecInterpolated = 104;
 // A layer placed further out than this is taken for damage: no card comes near it, and the
 // view's integer arithmetic must not see such values.
 constexpr float MaxLocation = 1.0e6f;
-
-void Put16(uint8_t* P, uint32_t V) {
-  P[0] = static_cast<uint8_t>(V);
-  P[1] = static_cast<uint8_t>(V >> 8);
-}
-
-void Put32(uint8_t* P, uint32_t V) {
-  Put16(P, V);
-  Put16(P + 2, V >> 16);
-}
-
-uint32_t Get32(const uint8_t* P) {
-  return uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) | (uint32_t{P[3]} << 24);
-}
-
-// The 54 header bytes of the BMP stream form of a Width x Height bitmap; the pixel rows follow
-// bottom row first.
-void MakeBmpHeader(uint8_t* H, int32_t Width, int32_t Height) {
-  const uint32_t ImageBytes = static_cast<uint32_t>(Width) * static_cast<uint32_t>(Height) * 4;
-  std::memset(H, 0, BmpHeaderSize);
-  H[0] = 'B';
-  H[1] = 'M';
-  Put32(H + 2, static_cast<uint32_t>(BmpHeaderSize) + ImageBytes);
-  Put32(H + 10, static_cast<uint32_t>(BmpHeaderSize));
-  Put32(H + 14, 40);
-  Put32(H + 18, static_cast<uint32_t>(Width));
-  Put32(H + 22, static_cast<uint32_t>(Height));
-  Put16(H + 26, 1);
-  Put16(H + 28, 32);
-  Put32(H + 34, ImageBytes);
-}
 
 size_t BmpStreamSize(const TBitmap32& B) {
   return B.IsEmpty() ? 0 : BmpHeaderSize + size_t(B.Width()) * size_t(B.Height()) * 4;
@@ -108,7 +79,7 @@ class TProjectImage {
       if (B.IsEmpty())
         continue;
       uint8_t* H = FHeaders.data() + I * BmpHeaderSize;
-      MakeBmpHeader(H, B.Width(), B.Height());
+      WriteBmpHeader(H, B.Width(), B.Height());
       Add(H, BmpHeaderSize);
       const size_t RowBytes = size_t(B.Width()) * 4;
       for (int32_t Y = B.Height() - 1; Y >= 0; --Y)
@@ -119,7 +90,7 @@ class TProjectImage {
       FSizeList += std::to_string(FRecords.size()) + "\r\n";
     }
     Add(reinterpret_cast<const uint8_t*>(FSizeList.data()), FSizeList.size());
-    Put32(FTail, static_cast<uint32_t>(FSizeList.size() + 4));
+    PutLE32(FTail, static_cast<uint32_t>(FSizeList.size() + 4));
     Add(FTail, sizeof(FTail));
   }
 
@@ -130,10 +101,10 @@ class TProjectImage {
   static void WriteRecord(const TBitmapLayer& L, uint8_t* R) {
     R[RecName] = static_cast<uint8_t>(BitmapNameLength);
     std::memcpy(R + RecName + 1, BitmapName, BitmapNameLength);
-    Put32(R + RecMasterAlpha, L.Bitmap()->MasterAlpha());
+    PutLE32(R + RecMasterAlpha, L.Bitmap()->MasterAlpha());
     const TSingleRect& Loc = L.Location();
     const float Sides[4] = {Loc.Left, Loc.Top, Loc.Right, Loc.Bottom};
-    for (int I = 0; I < 4; ++I) Put32(R + RecLocation + 4 * I, std::bit_cast<uint32_t>(Sides[I]));
+    for (int I = 0; I < 4; ++I) PutLE32(R + RecLocation + 4 * I, std::bit_cast<uint32_t>(Sides[I]));
     R[RecScaled] = L.Scaled() ? 1 : 0;
     R[RecCropped] = L.Cropped() ? 1 : 0;
     R[RecInterpolated] = L.Bitmap()->StretchFilter() != sfNearest ? 1 : 0;
@@ -268,9 +239,9 @@ TRecord ParseRecord(const uint8_t* R) {
   TRecord Rec;
   Rec.IsBitmap = R[RecName] == BitmapNameLength &&
                  std::memcmp(R + RecName + 1, BitmapName, BitmapNameLength) == 0;
-  Rec.MasterAlpha = Get32(R + RecMasterAlpha);
+  Rec.MasterAlpha = GetLE32(R + RecMasterAlpha);
   float Sides[4];
-  for (int I = 0; I < 4; ++I) Sides[I] = std::bit_cast<float>(Get32(R + RecLocation + 4 * I));
+  for (int I = 0; I < 4; ++I) Sides[I] = std::bit_cast<float>(GetLE32(R + RecLocation + 4 * I));
   Rec.Location = {Sides[0], Sides[1], Sides[2], Sides[3]};
   Rec.Scaled = R[RecScaled] != 0;
   Rec.Cropped = R[RecCropped] != 0;
@@ -323,11 +294,11 @@ void LoadStream(TSource& Src, uint64_t Offset, uint64_t Len, TBitmap32& B,
     if (Len > BmpHeaderSize) {
       uint8_t H[BmpHeaderSize], Own[BmpHeaderSize];
       Src.Read(Offset, H, BmpHeaderSize);
-      const auto W = static_cast<int32_t>(Get32(H + 18)), Ht = static_cast<int32_t>(Get32(H + 22));
+      const auto W = static_cast<int32_t>(GetLE32(H + 18)), Ht = static_cast<int32_t>(GetLE32(H + 22));
       if (W > 0 && Ht > 0 && W <= MaxPictureSide && Ht <= MaxPictureSide &&
           int64_t{W} * Ht <= MaxPicturePixels &&
           BmpHeaderSize + uint64_t(W) * uint64_t(Ht) * 4 == Len) {
-        MakeBmpHeader(Own, W, Ht);
+        WriteBmpHeader(Own, W, Ht);
         if (std::memcmp(H, Own, BmpHeaderSize) == 0) {
           B.SetSize(W, Ht);
           Src.ReadRowsReversed(Offset + BmpHeaderSize, size_t(W) * 4, size_t(Ht),
@@ -354,7 +325,7 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
     FailDamaged(Name, "файл слишком короткий");
   uint8_t TailBytes[4];
   Src.Read(E - 4, TailBytes, 4);
-  const auto Tail = static_cast<int32_t>(Get32(TailBytes));
+  const auto Tail = static_cast<int32_t>(GetLE32(TailBytes));
   if (Tail < 5 || static_cast<uint64_t>(Tail) > E)
     FailDamaged(Name, "длина списка размеров за пределами файла");
   const uint64_t DataEnd = E - static_cast<uint64_t>(Tail);

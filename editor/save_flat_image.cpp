@@ -8,6 +8,7 @@
 #include "jpeg_codec.h"
 #include "png_codec.h"
 #include "tiff_codec.h"
+#include "webp_codec.h"
 
 const char* SaveFormatExtension(TSaveFormat Format) {
   switch (Format) {
@@ -23,6 +24,8 @@ const char* SaveFormatExtension(TSaveFormat Format) {
       return ".png";
     case TSaveFormat::Tiff:
       return ".tif";
+    case TSaveFormat::Webp:
+      return ".webp";
   }
   return "";
 }
@@ -39,6 +42,8 @@ std::optional<TSaveFormat> PictureFormatForFile(const std::string& FileName) {
     return TSaveFormat::Png;
   if (Ext == ".tif" || Ext == ".tiff")
     return TSaveFormat::Tiff;
+  if (Ext == ".webp")
+    return TSaveFormat::Webp;
   return std::nullopt;
 }
 
@@ -61,6 +66,9 @@ void SaveFlatImage(TSaveFormat Format, const TSaveOptions& Options, const TBitma
       return;
     case TSaveFormat::Tiff:
       SaveTiff(TBitmap24(Flat), FileName);
+      return;
+    case TSaveFormat::Webp:
+      SaveWebp(Flat, FileName, Options.WebpQuality);
       return;
     case TSaveFormat::Project:
       break;

@@ -8,6 +8,7 @@
 
 #include "exceptions.h"
 #include "file_io.h"
+#include "little_endian.h"
 
 namespace {
 
@@ -51,14 +52,9 @@ bool EqualNoCase(const std::string& A, const char* B) {
   return true;
 }
 
-void PutLE32(uint8_t* P, int32_t V) {
-  const auto U = static_cast<uint32_t>(V);
-  for (int I = 0; I < 4; ++I) P[I] = static_cast<uint8_t>(U >> (8 * I));
-}
-
-int32_t GetLE32(const uint8_t* P) {
-  return static_cast<int32_t>(uint32_t{P[0]} | (uint32_t{P[1]} << 8) | (uint32_t{P[2]} << 16) |
-                              (uint32_t{P[3]} << 24));
+// A signed field stored as two's complement.
+int32_t ReadInt32(const uint8_t* P) {
+  return static_cast<int32_t>(GetLE32(P));
 }
 
 bool WriteSmallFile(const std::string& FileName, const void* Data, size_t Size) {
@@ -151,11 +147,11 @@ std::optional<TFormSettings> ReadFormSettings(const std::string& FileName) {
   if (Data.size() < 24) return std::nullopt;
   TFormSettings S;
   S.WindowState = Data[0];
-  S.Left = GetLE32(&Data[4]);
-  S.Top = GetLE32(&Data[8]);
-  S.Width = GetLE32(&Data[12]);
-  S.Height = GetLE32(&Data[16]);
-  S.PanelSide = GetLE32(&Data[20]);
+  S.Left = ReadInt32(&Data[4]);
+  S.Top = ReadInt32(&Data[8]);
+  S.Width = ReadInt32(&Data[12]);
+  S.Height = ReadInt32(&Data[16]);
+  S.PanelSide = ReadInt32(&Data[20]);
   if (S.WindowState > 2) return std::nullopt;
   return S;
 }
@@ -163,10 +159,10 @@ std::optional<TFormSettings> ReadFormSettings(const std::string& FileName) {
 bool WriteFormSettings(const std::string& FileName, const TFormSettings& Settings) {
   uint8_t Rec[24] = {};
   Rec[0] = Settings.WindowState;
-  PutLE32(Rec + 4, Settings.Left);
-  PutLE32(Rec + 8, Settings.Top);
-  PutLE32(Rec + 12, Settings.Width);
-  PutLE32(Rec + 16, Settings.Height);
-  PutLE32(Rec + 20, Settings.PanelSide);
+  PutLE32(Rec + 4, static_cast<uint32_t>(Settings.Left));
+  PutLE32(Rec + 8, static_cast<uint32_t>(Settings.Top));
+  PutLE32(Rec + 12, static_cast<uint32_t>(Settings.Width));
+  PutLE32(Rec + 16, static_cast<uint32_t>(Settings.Height));
+  PutLE32(Rec + 20, static_cast<uint32_t>(Settings.PanelSide));
   return WriteSmallFile(FileName, Rec, sizeof Rec);
 }

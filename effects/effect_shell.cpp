@@ -78,6 +78,9 @@ void RunPixelShell(const TEffectTarget& Target, const TPixelRoutine& Routine) {
     return;
   TBitmap32& Bmp = *Target.Bitmap;
   EmptyPreviewBackup();
+  // The result equals the working-image shell's; AlphaStore holds the layer's alpha as after it.
+  if (Target.IsLayer && !Bmp.IsEmpty())
+    SaveAlphaAsGrey(Bmp, AlphaStore());
   if (!Bmp.IsEmpty() && Routine)
     Routine(TPixelSpan{reinterpret_cast<uint8_t*>(Bmp.Bits()),
                        size_t(Bmp.Width()) * size_t(Bmp.Height()), 4, !Target.IsLayer});

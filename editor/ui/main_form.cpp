@@ -10,10 +10,16 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QUrl>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
 #include <exception>
 
 #include "about_dialog.h"
+#include "busy_cursor.h"
+#include "caption_dialog.h"
+#include "effect_menu_commands.h"
 #include "checkerboard.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
@@ -34,9 +40,12 @@ QString SizeText(const TBitmap32& B) {
 }  // namespace
 
 TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
-    : QMainWindow(Parent), FProgramDir(ProgramDir), FImgView(new ImgViewWidget(this)) {
+    : QMainWindow(Parent), FImgView(new ImgViewWidget(this)) {
   setWindowTitle(QStringLiteral("Pelmora"));
+  FPaths = ResolveProgramPaths(ProgramDir.toStdString());
   FDoc = std::make_unique<TCardDocument>(FImgView->View());
+  FAutosave = std::make_unique<TAutosaveController>(*FDoc, FPaths.RecoveryDir, int(getpid()));
+  setAcceptDrops(true);
   FUndo = std::make_unique<TUndoStack>(*FDoc);
   FCommands = std::make_unique<TLayerCommands>(*FDoc, *FUndo);
   FUndo->OnReleaseCapture = [this] { FImgView->SetMouseCapture(false); };
@@ -59,6 +68,15 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     Format = SaveFormatOfFilter(Dialog.selectedNameFilter()).value_or(Format);
     return !Typed.empty();
   };
+  AskRestore = [this](const QString& Text) {
+    QMessageBox Box(QMessageBox::Question, QStringLiteral("Pelmora"), Text, QMessageBox::NoButton,
+                    this);
+    QPushButton* Restore = Box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
+    Box.addButton(QStringLiteral("Удалить"), QMessageBox::DestructiveRole);
+    Box.setDefaultButton(Restore);
+    Box.exec();
+    return Box.clickedButton() == Restore;
+  };
   AskNewSize = [this](int& Width, int& Height) {
     if (FNewCanvasDialog->exec() != QDialog::Accepted) return false;
     Width = FNewCanvasDialog->ResultWidth();
@@ -66,6 +84,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     return true;
   };
 
+  BuildEffectCommands();
   BuildMenus();
   BuildToolBar();
   BuildSidePanel();
@@ -123,6 +142,9 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FCompress = new TCompress(this);
   FFull = new TFull(this);
   FAboutKVT = new TAboutKVT(this);
+  FTexter = new TTexter(*FDoc, QString::fromStdString(FPaths.DataDir), this);
+  FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
+  FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
@@ -138,10 +160,15 @@ TMainForm::~TMainForm() {
 }
 
 QString TMainForm::ProgramFile(const QString& Name) const {
-  return QDir(FProgramDir).filePath(Name);
+  return QDir(QString::fromStdString(FPaths.DataDir)).filePath(Name);
+}
+
+QString TMainForm::SettingsFile(const QString& Name) const {
+  return QDir(QString::fromStdString(FPaths.SettingsDir)).filePath(Name);
 }
 
 void TMainForm::Run(const std::function<void()>& Command) {
+  const auto Started = std::chrono::steady_clock::now();
   try {
     Command();
   } catch (const std::exception& E) {
@@ -151,18 +178,26 @@ void TMainForm::Run(const std::function<void()>& Command) {
   }
   try {
     UpdateActions();
+    // A card that took long to make is copied at once rather than at the next autosave.
+    FAutosave->CommandFinished(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - Started));
   } catch (const std::exception& E) {
     ShowError(QString::fromUtf8(E.what()));
   }
 }
 
 void TMainForm::UpdateActions() {
+  // A card that is saved (or was never changed) needs no recovery copy.
+  if (!FDoc->Modified) FAutosave->Discard();
   const bool HasCanvas = !FDoc->IsEmpty();
   const bool OnBitmap = FDoc->Selected() == nullptr || FDoc->SelectedBitmapLayer() != nullptr;
   Save1->setEnabled(HasCanvas);
   N3->setEnabled(HasCanvas);
   SaveIt->setEnabled(HasCanvas && FSaveItAllowed);
   for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
+  // Brightness and colour balance need a bitmap layer, or nothing selected.
+  N38->setEnabled(HasCanvas && OnBitmap);
+  N39->setEnabled(HasCanvas && OnBitmap);
   // Effects work on a bitmap layer or, with nothing selected, on the canvas.
   for (QAction* A : mnFilter->actions()) A->setEnabled(HasCanvas && OnBitmap);
   N17->setEnabled(FUndo->CanUndo());
@@ -244,10 +279,18 @@ void ReadingFile(const std::string& FileName, F&& Read) {
 
 void TMainForm::AddPhotoFromFile(const QString& FileName) {
   const std::string Name = FileName.toStdString();
+  const TBusyCursor Busy;
   ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
 }
 
 void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
+
+void TMainForm::N33Click() {
+  if (FDoc->IsEmpty()) return;
+  // The dialog replaces a caption it added during this visit, counted from here.
+  FTexter->Execute(FDoc->Layers().Count());
+  FImgView->View().Invalidate();
+}
 
 void TMainForm::N5Click() {
   SaveRecentList();
@@ -270,12 +313,17 @@ bool TMainForm::AskToSave() {
   }
 }
 
-void TMainForm::OpenFile(const std::string& FileName) {
-  ReadingFile(FileName, [&] { OpenDocument(FileName, *FDoc); });
+void TMainForm::OpenFile(const std::string& FileName) { OpenFileAs(FileName, true); }
+
+void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
+  {
+    const TBusyCursor Busy;
+    ReadingFile(FileName, [&] { OpenDocument(FileName, *FDoc); });
+  }
   FSaveName.clear();
   pnlImage->setVisible(!FDoc->IsEmpty());
   FSaveItAllowed = SaveEnabledAfterOpen(FileName);
-  if (!FRecent.IsRecent(FileName)) FRecent.AddRecent(FileName);
+  if (Remember && !FRecent.IsRecent(FileName)) FRecent.AddRecent(FileName);
   StatusPanel1->setText(QString::fromStdString(FileName));
   StatusPanel2->setText(SizeText(FDoc->Canvas()));
   Start->hide();
@@ -337,7 +385,12 @@ void TMainForm::Save1Click() {
   }
   const std::string Name = !FOpenName.empty() ? FOpenName : FSaveName;
   // A name in a format "Сохранить" cannot write asks for a name instead of losing the changes.
-  if (!SaveDocument(*FDoc, Name)) SaveAs(TSaveFormat::Project);
+  bool Saved = false;
+  {
+    const TBusyCursor Busy;
+    Saved = SaveDocument(*FDoc, Name);
+  }
+  if (!Saved) SaveAs(TSaveFormat::Project);
   FImgView->View().Invalidate();
 }
 
@@ -357,6 +410,7 @@ void TMainForm::SaveAs(TSaveFormat Format) {
 bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
   const std::string Path = SaveAsFileName(Typed, Format);
   if (Format == TSaveFormat::Project) {
+    const TBusyCursor Busy;
     WriteProject(*FDoc, Path);
     FDoc->Modified = false;
     return true;
@@ -369,6 +423,7 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
     if (Format == TSaveFormat::Jpeg && !FCompress->Execute(Options)) return false;
     if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options)) return false;
     try {
+      const TBusyCursor Busy;
       SaveFlatImage(Format, Options, *Flat, Path);
       break;
     } catch (const std::exception& E) {

@@ -17,9 +17,11 @@
 #include <memory>
 #include <string>
 
+#include "autosave_controller.h"
 #include "card_document.h"
 #include "img_view_widget.h"
 #include "layer_commands.h"
+#include "program_paths.h"
 #include "recent_files.h"
 #include "save_flat_image.h"
 #include "settings_files.h"
@@ -31,6 +33,9 @@ class TCompress;
 class TFull;
 class TGifType;
 class TNewCanvasDialog;
+class TTexter;
+class TEffectCommands;
+class TEffectContext;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -48,7 +53,20 @@ class TMainForm : public QMainWindow {
 
   TCardDocument& Document() { return *FDoc; }
   ImgViewWidget* ImgView() const { return FImgView; }
+  // A file of the data folder (the help page, the data folders).
   QString ProgramFile(const QString& Name) const;
+  // A settings file ("View.kvp", "CForm.kvp"): beside the program, or in the user's
+  // configuration folder when the program's folder cannot be written.
+  QString SettingsFile(const QString& Name) const;
+  const TProgramPaths& Paths() const { return FPaths; }
+  TAutosaveController& Autosave() { return *FAutosave; }
+
+  // At start: when an editor that did not end cleanly left a recovery file, asks whether to
+  // restore it (AskRestore) and does so, or removes it. True when a card was restored.
+  bool OfferRecovery();
+  // Files dropped on the window: pictures become photo layers around the drop point (ViewPos,
+  // in the view's pixels; outside the view, its centre); a project opens (after asking to save).
+  void DropFiles(const QStringList& Files, QPoint ViewPos);
 
   // Runs a command; an error it does not handle is shown in a message box titled "Pelmora"
   // and the program goes on. Then the actions and the title follow what the command changed.
@@ -66,6 +84,7 @@ class TMainForm : public QMainWindow {
   void mnNewBitmapLayerClick();
   void AddPhotoFromFile(const QString& FileName);
   void mnFlattenClick();
+  void N33Click();  // "Добавить надпись"
   void N5Click();   // "Выход"
   void N26Click();  // "Справка"
   void N28Click();  // "Сайт программы"
@@ -98,6 +117,8 @@ class TMainForm : public QMainWindow {
   void OpenFromCommandLine(const QStringList& Arguments);
   // The question "Сохранить изображение?" (replaceable in tests): Yes, No or Cancel.
   std::function<QMessageBox::StandardButton()> AskSaveQuestion;
+  // "Восстановить" (true) or "Удалить" (false) for the found recovery copy described by Text.
+  std::function<bool(const QString& Text)> AskRestore;
   // The save dialog (replaceable in tests): the typed name and the chosen format.
   std::function<bool(std::string& Typed, TSaveFormat& Format)> AskSaveName;
   // The size dialog of "Новый" (replaceable in tests): false when cancelled.
@@ -146,6 +167,8 @@ class TMainForm : public QMainWindow {
   QMenu* mnHelp = nullptr;
   QAction* mnFileNew = nullptr;
   QAction* N96 = nullptr;   // "Добавить фотографию"
+  QAction* N38 = nullptr;   // "Яркость/ контраст ..."
+  QAction* N39 = nullptr;   // "Цветовой баланс"
   QAction* N120 = nullptr;  // "Склеить все слои"
   QAction* N103 = nullptr;  // "Шашкой"
   QWidget* SidePanel = nullptr;
@@ -178,11 +201,21 @@ class TMainForm : public QMainWindow {
   TPlatformColor BufColor = 0x808080;
 
  protected:
+  // Opens the file as the card; Remember adds it to the recent list.
+  void OpenFileAs(const std::string& FileName, bool Remember);
   void closeEvent(QCloseEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
  private:
   // Building the menus, the tool bar, the side panel and the status bar (main_menus.cpp).
   void BuildMenus();
+  // The effect commands and their menu items (main_effects.cpp).
+  void BuildEffectCommands();
+  void BuildImageEffectItems(QMenu* Menu);
+  QAction* AddEffectItem(QMenu* Menu, const QString& Caption,
+                         const std::function<void(TEffectCommands&)>& Handler);
+  void BuildFilterEffectItems(QMenu* Menu);
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
   void N14Click();
   void UpdateLinks();
@@ -202,10 +235,15 @@ class TMainForm : public QMainWindow {
   void ShowZoom();
   void UpdatePanels();
 
-  QString FProgramDir;
+  TProgramPaths FPaths;
   ImgViewWidget* FImgView;
   std::unique_ptr<TCardDocument> FDoc;
   std::unique_ptr<TUndoStack> FUndo;
+  // Holds a reference to the document: declared after it, so it is destroyed first.
+  std::unique_ptr<TAutosaveController> FAutosave;
+  TTexter* FTexter = nullptr;
+  std::unique_ptr<TEffectContext> FEffectContext;
+  TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TLayerCommands> FCommands;
   TProductLinks FLinks;
   TNewCanvasDialog* FNewCanvasDialog = nullptr;

@@ -64,10 +64,13 @@ void TMainForm::BuildMenus() {
   connect(mnEdit, &QMenu::aboutToShow, this, [this] { Run([this] { N16Click(); }); });
 
   mnImage = Bar->addMenu(QStringLiteral("Изображение"));
+  AddCommand(mnImage, QStringLiteral("Добавить надпись"), &TMainForm::N33Click);
+  BuildImageEffectItems(mnImage);
   N96 = AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
+  BuildFilterEffectItems(mnFilter);
   N120 = AddCommand(mnFilter, QStringLiteral("Склеить все слои"), &TMainForm::mnFlattenClick);
   connect(mnFilter, &QMenu::aboutToShow, this, [this] { Run([this] { N40Click(); }); });
 

@@ -8,12 +8,12 @@
 #include "main_form.h"
 
 void TMainForm::ReadSettings() {
-  FRecent.LoadFromFile(TRecentFiles::ListFileName(FProgramDir.toStdString()));
+  FRecent.LoadFromFile(TRecentFiles::ListFileName(FPaths.SettingsDir));
   UpdateLinks();
-  const TViewSettings V = ReadViewSettings(ProgramFile("View.kvp").toStdString());
+  const TViewSettings V = ReadViewSettings(SettingsFile("View.kvp").toStdString());
   BufColor = V.Color;
   N103->setChecked(V.Chess);
-  if (const auto F = ReadFormSettings(ProgramFile("CForm.kvp").toStdString())) {
+  if (const auto F = ReadFormSettings(SettingsFile("CForm.kvp").toStdString())) {
     const QRect Stored(F->Left, F->Top, F->Width, F->Height);
     const QScreen* Screen = QGuiApplication::screenAt(Stored.center());
     // A placement on no screen (a monitor since removed) keeps the centred default.
@@ -56,7 +56,7 @@ void TMainForm::FormClose() {
   TViewSettings V;
   V.Chess = N103->isChecked();
   V.Color = BufColor;
-  WriteViewSettings(ProgramFile("View.kvp").toStdString(), V);
+  WriteViewSettings(SettingsFile("View.kvp").toStdString(), V);
   TFormSettings F;
   F.WindowState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
   const QRect G = geometry();
@@ -65,14 +65,16 @@ void TMainForm::FormClose() {
   F.Width = G.width();
   F.Height = G.height();
   F.PanelSide = FPanelOnLeft ? 1 : 2;
-  WriteFormSettings(ProgramFile("CForm.kvp").toStdString(), F);
+  WriteFormSettings(SettingsFile("CForm.kvp").toStdString(), F);
+  // A clean end: the card was saved or the user chose to let it go.
+  FAutosave->Discard();
   FDoc->ClearLayers();
   FDoc->Canvas().SetSize(0, 0);
 }
 
 void TMainForm::SaveRecentList() {
   try {
-    FRecent.SaveToFile(TRecentFiles::ListFileName(FProgramDir.toStdString()));
+    FRecent.SaveToFile(TRecentFiles::ListFileName(FPaths.SettingsDir));
   } catch (const Exception&) {
     // A read-only program folder keeps the list of this run only.
   }

@@ -1,10 +1,10 @@
 #include "effect_menu_commands.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <exception>
 
 #include "bitmap32.h"
+#include "busy_cursor.h"
 #include "color_adjust.h"
 #include "color_effects.h"
 #include "effect_dialogs.h"
@@ -14,15 +14,6 @@
 #include "sharpen_blur.h"
 
 namespace {
-
-// A busy cursor while an effect runs.
-class TBusyCursor {
- public:
-  TBusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 // Empties PreviewBackup when the command ends, by any way.
 struct TEndOfCommand {

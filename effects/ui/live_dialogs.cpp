@@ -1,5 +1,9 @@
 #include "live_dialogs.h"
 
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <exception>
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,12 +41,26 @@ QWidget* TLiveDialog::MakeButtons() {
     if (OnReset)
       OnReset();
   });
-  for (int I = 0; I < FGauges.size(); ++I)
-    connect(FGauges[I], &QSlider::sliderReleased, this, [this, I] {
-      if (OnApply)
-        OnApply(I + 1);
-    });
+  for (QSlider* G : FGauges)
+    G->installEventFilter(this);
   return Box;
+}
+
+bool TLiveDialog::eventFilter(QObject* Watched, QEvent* E) {
+  if (E->type() == QEvent::MouseButtonRelease) {
+    const int I = FGauges.indexOf(qobject_cast<QSlider*>(Watched));
+    if (I >= 0 && OnApply) {
+      // The slider takes the release first, so the value is final when the gauge applies.
+      FGauges[I]->event(E);
+      try {
+        OnApply(I + 1);
+      } catch (const std::exception& Error) {
+        QMessageBox::critical(this, QStringLiteral("Pelmora"), QString::fromUtf8(Error.what()));
+      }
+      return true;
+    }
+  }
+  return QDialog::eventFilter(Watched, E);
 }
 
 TBrid::TBrid(QWidget* Parent) : TLiveDialog(Parent) {

@@ -22,6 +22,9 @@ class TLiveDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* E) override;
+  // A mouse button released on a gauge applies it, whether the handle was dragged or the
+  // track was clicked; moving a gauge by the keyboard or the wheel applies nothing.
+  bool eventFilter(QObject* Watched, QEvent* E) override;
   // Buttons "OK", "Cancel", "Сброс" under the controls.
   QWidget* MakeButtons();
   QList<QSlider*> FGauges;

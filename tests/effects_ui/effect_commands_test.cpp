@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSlider>
 #include <QTimer>
 #include <cstring>
 #include <functional>
@@ -20,6 +22,13 @@
 #include "sharpen_blur.h"
 
 namespace {
+
+// The mouse button released over a gauge, as after a drag or a click on its track.
+void ReleaseOn(QSlider* Gauge) {
+  QMouseEvent Release(QEvent::MouseButtonRelease, QPointF(2, 2), Gauge->mapToGlobal(QPointF(2, 2)),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(Gauge, &Release);
+}
 
 // A window stand-in: one target bitmap, a count of undo records and of repaints.
 struct TFakeWindow : TEffectContext {
@@ -205,7 +214,7 @@ TEST_F(TCommandsFixture, ColourBalanceRestoresOpacityAndCancelRestoresEveryPixel
   WhenShown([&] {
     EXPECT_EQ(Window.Opacity, 255);
     D.GaugeBar1->setValue(30);
-    emit D.GaugeBar1->sliderReleased();
+    ReleaseOn(D.GaugeBar1);
     EXPECT_FALSE(Same(Window.Bitmap, Original));
     D.reject();
   });
@@ -217,12 +226,12 @@ TEST_F(TCommandsFixture, ColourBalanceRestoresOpacityAndCancelRestoresEveryPixel
   // Red 30, "Сброс", green 20: only green is shifted.
   WhenShown([&] {
     D.GaugeBar1->setValue(30);
-    emit D.GaugeBar1->sliderReleased();
+    ReleaseOn(D.GaugeBar1);
     for (QPushButton* B : D.findChildren<QPushButton*>())
       if (B->text() == QStringLiteral("Сброс"))
         B->click();
     D.GaugeBar2->setValue(20);
-    emit D.GaugeBar2->sliderReleased();
+    ReleaseOn(D.GaugeBar2);
     D.accept();
   });
   Commands.N39Click();
@@ -237,7 +246,7 @@ TEST_F(TCommandsFixture, BrightnessAndContrastOrderFollowsTheReleasedGauge) {
   WhenShown([&] {
     D.GaugeBar1->setValue(60);
     D.GaugeBar2->setValue(80);
-    emit D.GaugeBar2->sliderReleased();
+    ReleaseOn(D.GaugeBar2);
     D.accept();
   });
   Commands.N38Click();

@@ -567,6 +567,13 @@ TEST(PelmoraExecutable, StartsAndClosesHeadless) {
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Recovery copies and user settings of this run (and of the editors it starts) stay in a
+  // folder of its own, away from the user's.
+  QTemporaryDir UserDirs;
+  if (!qEnvironmentVariableIsSet("PELMORA_RECOVERY_VICTIM")) {
+    qputenv("XDG_DATA_HOME", QDir(UserDirs.path()).filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", QDir(UserDirs.path()).filePath("config").toUtf8());
+  }
   QApplication App(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

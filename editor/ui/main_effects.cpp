@@ -1,0 +1,89 @@
+// The photo effects in the main window: the context the effect commands work through, and
+// their items in the menus "Изображение" and "Обработка".
+#include <QColorDialog>
+#include <QMenu>
+
+#include "effect_commands.h"
+#include "effect_menu_commands.h"
+#include "main_form.h"
+
+namespace {
+
+// The target, the undo record, the opacity gauge and the colour choice of the main window.
+class TMainEffectContext : public TEffectContext {
+ public:
+  explicit TMainEffectContext(TMainForm& Form) : FForm(Form) {}
+
+  TEffectTarget Target() override { return EffectTarget(FForm.Document()); }
+  void RecordLayerStep() override { FForm.Undo().RecordLayerStep(); }
+  void Changed() override {
+    const TEffectTarget T = Target();
+    if (T.Bitmap != nullptr) T.Bitmap->Changed();
+    FForm.Document().Modified = true;
+    FForm.ImgView()->View().Invalidate();
+  }
+  int LayerOpacity() override { return FForm.LayerOpacity->value(); }
+  void SetLayerOpacity(int Value) override { FForm.LayerOpacity->setValue(Value); }
+  uint32_t AllColor() override { return FColour; }
+  void SetAllColor(uint32_t Colour) override { FColour = Colour; }
+  bool ExecuteAllColor() override {
+    // The colour is kept with red in the lowest byte, as the platform's colour values are.
+    const QColor Initial(int(FColour & 0xFF), int((FColour >> 8) & 0xFF),
+                         int((FColour >> 16) & 0xFF));
+    const QColor C = QColorDialog::getColor(Initial, &FForm, QStringLiteral("Цвет"));
+    if (!C.isValid()) return false;
+    FColour = uint32_t(C.red()) | (uint32_t(C.green()) << 8) | (uint32_t(C.blue()) << 16);
+    return true;
+  }
+  void ReportError(const QString& Text) override { FForm.ShowError(Text); }
+
+ private:
+  TMainForm& FForm;
+  uint32_t FColour = 0x0000FF;  // red
+};
+
+}  // namespace
+
+void TMainForm::BuildEffectCommands() {
+  FEffectContext = std::make_unique<TMainEffectContext>(*this);
+  FEffects = new TEffectCommands(*FEffectContext, this);
+}
+
+QAction* TMainForm::AddEffectItem(QMenu* Menu, const QString& Caption,
+                                  const std::function<void(TEffectCommands&)>& Handler) {
+  QAction* A = Menu->addAction(Caption);
+  connect(A, &QAction::triggered, this, [this, Handler] { Run([&] { Handler(*FEffects); }); });
+  return A;
+}
+
+void TMainForm::BuildImageEffectItems(QMenu* Menu) {
+  N38 = AddEffectItem(Menu, QStringLiteral("Яркость/ контраст ..."), [](TEffectCommands& C) { C.N38Click(); });
+  N39 = AddEffectItem(Menu, QStringLiteral("Цветовой баланс"), [](TEffectCommands& C) { C.N39Click(); });
+}
+
+void TMainForm::BuildFilterEffectItems(QMenu* Menu) {
+  QMenu* Sharpness = Menu->addMenu(QStringLiteral("Настройка резкости"));
+  AddEffectItem(Sharpness, QStringLiteral("Быстрая резкость"), [](TEffectCommands& C) { C.N74Click(); });
+  AddEffectItem(Sharpness, QStringLiteral("Быстрое размытие"), [](TEffectCommands& C) { C.N75Click(); });
+  AddEffectItem(Sharpness, QStringLiteral("Резкость"), [](TEffectCommands& C) { C.N78Click(); });
+  AddEffectItem(Sharpness, QStringLiteral("Размытие"), [](TEffectCommands& C) { C.N76Click(); });
+  QMenu* Effects = Menu->addMenu(QStringLiteral("Эффекты"));
+  AddEffectItem(Effects, QStringLiteral("Разбрызгивание"), [](TEffectCommands& C) { C.N50Click(); });
+  AddEffectItem(Effects, QStringLiteral("Постеризация"), [](TEffectCommands& C) { C.N51Click(); });
+  AddEffectItem(Effects, QStringLiteral("Волны"), [](TEffectCommands& C) { C.N86Click(); });
+  AddEffectItem(Effects, QStringLiteral("Мозаика"), [](TEffectCommands& C) { C.N85Click(); });
+  AddEffectItem(Effects, QStringLiteral("Рельеф"), [](TEffectCommands& C) { C.N87Click(); });
+  AddEffectItem(Effects, QStringLiteral("Капли дождя"), [](TEffectCommands& C) { C.N113Click(); });
+  QMenu* Blinds = Effects->addMenu(QStringLiteral("Жалюзи"));
+  AddEffectItem(Blinds, QStringLiteral("Широкие"), [](TEffectCommands& C) { C.N91Click(); });
+  AddEffectItem(Blinds, QStringLiteral("Средние"), [](TEffectCommands& C) { C.N92Click(); });
+  AddEffectItem(Blinds, QStringLiteral("Узкие"), [](TEffectCommands& C) { C.N93Click(); });
+  QMenu* Noise = Menu->addMenu(QStringLiteral("Добавить шум"));
+  AddEffectItem(Noise, QStringLiteral("Цветной"), [](TEffectCommands& C) { C.N81Click(); });
+  AddEffectItem(Noise, QStringLiteral("Чёрный"), [](TEffectCommands& C) { C.N82Click(); });
+  AddEffectItem(Menu, QStringLiteral("Сделать монохромным"), [](TEffectCommands& C) { C.N77Click(); });
+  AddEffectItem(Menu, QStringLiteral("Инвертировать цвета (негатив)"), [](TEffectCommands& C) { C.N84Click(); });
+  AddEffectItem(Menu, QStringLiteral("Оттенки одного цвета (колоризация)"), [](TEffectCommands& C) { C.N49Click(); });
+  AddEffectItem(Menu, QStringLiteral("Сепия (старое фото)"), [](TEffectCommands& C) { C.N111Click(); });
+  AddEffectItem(Menu, QStringLiteral("Каталог эффектов"), [](TEffectCommands& C) { C.N72Click(); });
+}

@@ -1,0 +1,83 @@
+// The photo effects reached from the main window's menus: the items, their enabling, a command
+// run on the canvas and on a layer, and its undo.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include "bitmap_layer.h"
+#include "main_form.h"
+
+namespace {
+
+QAction* FindItem(QMenu* Menu, const QString& Caption) {
+  for (QAction* A : Menu->actions()) {
+    if (A->text() == Caption) return A;
+    if (A->menu())
+      if (QAction* Inner = FindItem(A->menu(), Caption)) return Inner;
+  }
+  return nullptr;
+}
+
+struct TEffectsMenuFixture : ::testing::Test {
+  QTemporaryDir Dir;
+  std::unique_ptr<TMainForm> Form;
+  QStringList Errors;
+
+  void SetUp() override {
+    Form = std::make_unique<TMainForm>(Dir.path());
+    Form->ShowError = [this](const QString& T) { Errors << T; };
+    Form->resize(1000, 700);
+    Form->show();
+  }
+};
+
+TEST_F(TEffectsMenuFixture, MenusHoldTheEffectCommandsInOrder) {
+  QStringList Image;
+  for (const QAction* A : Form->mnImage->actions())
+    if (!A->isSeparator()) Image << A->text();
+  EXPECT_EQ(Image.mid(0, 4), (QStringList{"Добавить надпись", "Яркость/ контраст ...",
+                                          "Цветовой баланс", "Добавить фотографию"}));
+  QStringList Filter;
+  for (const QAction* A : Form->mnFilter->actions())
+    if (!A->isSeparator()) Filter << A->text();
+  EXPECT_EQ(Filter.mid(0, 8),
+            (QStringList{"Настройка резкости", "Эффекты", "Добавить шум", "Сделать монохромным",
+                         "Инвертировать цвета (негатив)", "Оттенки одного цвета (колоризация)",
+                         "Сепия (старое фото)", "Каталог эффектов"}));
+  for (const char* Caption : {"Быстрая резкость", "Быстрое размытие", "Резкость", "Размытие",
+                              "Разбрызгивание", "Постеризация", "Волны", "Мозаика", "Рельеф",
+                              "Капли дождя", "Широкие", "Средние", "Узкие", "Цветной", "Чёрный"})
+    EXPECT_NE(FindItem(Form->mnFilter, QString::fromUtf8(Caption)), nullptr) << Caption;
+  // Nothing to work on: everything is off.
+  Form->UpdateActions();
+  EXPECT_FALSE(FindItem(Form->mnFilter, "Сделать монохромным")->isEnabled());
+  EXPECT_FALSE(FindItem(Form->mnImage, "Яркость/ контраст ...")->isEnabled());
+}
+
+TEST_F(TEffectsMenuFixture, NegativeOnTheCanvasAndOnALayerUndoesInOneStep) {
+  Form->Run([&] { Form->Document().NewCanvas(8, 6, 0xFF102030); });
+  QAction* Invert = FindItem(Form->mnFilter, "Инвертировать цвета (негатив)");
+  ASSERT_NE(Invert, nullptr);
+  ASSERT_TRUE(Invert->isEnabled());
+  Invert->trigger();
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+  EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFFEFDFCFu);
+  EXPECT_TRUE(Form->Document().Modified);
+  Form->Run([&] { Form->N17Click(); });
+  EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFF102030u);
+
+  // On a translucent layer the negative keeps the layer's alpha.
+  TBitmap32 Photo;
+  Photo.SetSize(4, 4);
+  Photo.Clear(0x80FF0000);
+  TBitmapLayer* L = nullptr;
+  Form->Run([&] { L = Form->Document().AddPictureLayer(Photo, 255); });
+  ASSERT_NE(L, nullptr);
+  Form->UpdateActions();
+  Invert->trigger();
+  EXPECT_EQ(L->Bitmap()->GetPixel(1, 1), 0x8000FFFFu);
+  EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFF102030u) << "the canvas is not touched";
+}
+
+}  // namespace
