@@ -105,7 +105,7 @@ TCustomLayer* TLayerCollection::MouseUp(TMouseButton Button, TShiftState Shift, 
     L->FLayerStates &= ~ButtonBit(Button);
     L->MouseUp(Button, Shift, X, Y);
   }
-  if (FMouseListener != nullptr && (FMouseListener->FLayerStates & 7) == 0)
+  if (FMouseListener != nullptr && (FMouseListener->FLayerStates & LayerStateButtons) == 0)
     SetMouseListener(nullptr);
   return L;
 }
