@@ -7,6 +7,8 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
+#include <QMouseEvent>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QProgressBar>
@@ -39,7 +41,7 @@ class PrintWindowTest : public ::testing::Test {
   void Open(const std::unique_ptr<TBitmap32>& FlatImage, int Dpi = PdfPrinterDpi, QSize View = {360, 420}) {
     Window.PdfDpi = Dpi;
     Window.ShowError = [this](const QString& Text) { Errors << Text; };
-    Window.PrintView->setFixedSize(View);
+    if (View.isValid()) Window.PrintView->setFixedSize(View);
     Window.SetFlatImage(*FlatImage);
     Window.show();
     QApplication::processEvents();
@@ -232,9 +234,70 @@ TEST_F(PrintWindowTest, FrameResizing) {
   EXPECT_NEAR((New.Left + New.Right) / 2, Cx, 1e-3);
   EXPECT_NEAR(New.Right - New.Left, 1000, 1e-3);
   EXPECT_NEAR(New.Bottom - New.Top, 500, 1e-3);
-  EXPECT_NEAR(New.Top, Cy - (Old.Bottom + 3 - Cy), 1e-3);
+  EXPECT_NEAR((New.Top + New.Bottom) / 2, Cy, 1e-3);
   EXPECT_TRUE(Window.Custom->isChecked());
   EXPECT_DOUBLE_EQ(Window.ImageWidth->value(), std::round(1000 / CmPixels() * 100) / 100);
+}
+
+void SendMouse(QWidget* W, QEvent::Type Type, QPointF P, Qt::MouseButton Button,
+               Qt::MouseButtons Buttons, Qt::KeyboardModifiers Keys) {
+  QMouseEvent E(Type, P, W->mapToGlobal(P), Button, Buttons, Keys);
+  QApplication::sendEvent(W, &E);
+}
+
+TEST_F(PrintWindowTest, CornerDraggedWithCtrlKeepsTheCardCentred) {
+  Open(Card(800, 400));
+  const TSingleRect Old = Location();
+  const TSingleRect Shown = Window.RBLayer()->GetAdjustedLocation();
+  const QPointF Corner(std::round(Shown.Right), std::round(Shown.Bottom));
+  const QPointF To = Corner + QPointF(30, 4);
+  SendMouse(Window.PrintView, QEvent::MouseButtonPress, Corner, Qt::LeftButton, Qt::LeftButton,
+            Qt::ControlModifier);
+  SendMouse(Window.PrintView, QEvent::MouseMove, To, Qt::NoButton, Qt::LeftButton,
+            Qt::ControlModifier);
+  SendMouse(Window.PrintView, QEvent::MouseButtonRelease, To, Qt::LeftButton, Qt::NoButton,
+            Qt::ControlModifier);
+  const double Pixel = 1 / Window.PreviewScale();
+  EXPECT_NEAR(Location().Left + Location().Right, Old.Left + Old.Right, 2 * Pixel);
+  EXPECT_NEAR(Location().Top + Location().Bottom, Old.Top + Old.Bottom, 2 * Pixel);
+  EXPECT_NEAR(Location().Right - Location().Left, 800 + 60 * Pixel, 4 * Pixel);
+  EXPECT_NEAR(Location().Bottom - Location().Top, (Location().Right - Location().Left) / 2, 1);
+  EXPECT_TRUE(Window.Custom->isChecked());
+  EXPECT_EQ(Window.RBLayer()->ChildLayer(), Window.CardLayer());
+}
+
+TEST_F(PrintWindowTest, PropertiesTakeThePrintersOrientation) {
+  Open(Card(800, 400));
+  int Asked = 0;
+  Window.AskPrinterSetup = [&](QPrinter& Printer) {
+    ++Asked;
+    Printer.setPageOrientation(QPageLayout::Landscape);
+    return Asked > 1;  // the first time the set-up is cancelled
+  };
+  const int32_t PortraitW = Window.PageWidth();
+  Window.Button3->click();
+  EXPECT_TRUE(Window.Book->isChecked());
+  EXPECT_EQ(Window.PageWidth(), PortraitW);
+  Window.Button3->click();
+  EXPECT_TRUE(Window.Album->isChecked());
+  EXPECT_GT(Window.PageWidth(), Window.PageHeight());
+  ASSERT_NE(Window.CardLayer(), nullptr);
+  EXPECT_EQ(Window.ScaleCombo->currentText(),
+            QString::fromStdString(ScaleText(Window.PreviewScale())));
+}
+
+TEST_F(PrintWindowTest, AFailedJobIsReportedAndTheWindowStays) {
+  Open(Card(80, 60));
+  Window.AskPdfFileName = [] { return QStringLiteral("/nonexistent-folder/card.pdf"); };
+  Window.Edit1->setValue(3);
+  Window.Button1->click();
+  ASSERT_EQ(Errors.size(), 1);
+  EXPECT_EQ(Errors.first(), "Не удалось начать печать");
+  Errors.clear();
+  EXPECT_TRUE(Window.isVisible());
+  EXPECT_EQ(Window.Prog->value(), 0);
+  EXPECT_EQ(Window.Printer()->copyCount(), 3);
+  ASSERT_NE(Window.CardLayer(), nullptr);
 }
 
 TEST_F(PrintWindowTest, HandMadeSizeSurvivesAnOrientationChange) {
@@ -325,9 +388,9 @@ TEST_F(PrintWindowTest, ReopeningPlacesTheNewCard) {
 TEST_F(PrintWindowTest, Screenshot) {
   std::unique_ptr<TBitmap32> Flat = Card(800, 600, 0xFF3060C0);
   Flat->FillRectS({100, 100, 700, 500}, 0xFFFFD040);
-  Open(Flat);
-  Window.resize(900, 620);
-  QApplication::processEvents();
+  Window.resize(900, 640);
+  Open(Flat, PdfPrinterDpi, QSize());
+  Window.Fit->click();
   const QString Path = QDir::temp().filePath("pelmora_print_window.png");
   EXPECT_TRUE(Window.grab().save(Path));
 }
