@@ -370,6 +370,27 @@ TEST_F(PrintWindowTest, PrintsToAPdfFileAtTheTypedSize) {
   EXPECT_NEAR(Box.top(), Top * 72 / 300, 1.5);
 }
 
+TEST_F(PrintWindowTest, ExtremeTypedSizes) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  Open(Card(800, 600));
+  Window.AskPdfFileName = [&] { return Dir.filePath("card.pdf"); };
+  // Nothing to print at a zero size.
+  Window.ImageWidth->setValue(0);
+  EXPECT_DOUBLE_EQ(Window.ImageHeight->value(), 0);
+  Window.Button1->click();
+  ASSERT_EQ(Errors.size(), 1);
+  EXPECT_EQ(Errors.first(), "Размер изображения слишком мал для печати");
+  Errors.clear();
+  EXPECT_FALSE(QFile::exists(Dir.filePath("card.pdf")));
+  // The largest size shows and prints (the page shows a part of the card).
+  Window.ImageWidth->setValue(30000);
+  EXPECT_DOUBLE_EQ(Window.ImageHeight->value(), 22500);
+  EXPECT_FALSE(Window.grab().isNull());
+  Window.Button1->click();
+  EXPECT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
+}
+
 TEST_F(PrintWindowTest, ReopeningPlacesTheNewCard) {
   Open(Card(800, 600));
   Window.Custom->click();

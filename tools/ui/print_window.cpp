@@ -52,8 +52,13 @@ TKVTPrint::TKVTPrint(QWidget* Parent) : QDialog(Parent), PdfDpi(PdfPrinterDpi) {
     return Dialog.exec() == QDialog::Accepted;
   };
   AskPdfFileName = [this] {
-    return QFileDialog::getSaveFileName(this, PdfPrinterName(), QString(),
-                                        QStringLiteral("PDF (*.pdf)"));
+    // The dialog adds the extension itself, so its overwrite question covers the final name.
+    QFileDialog Dialog(this, PdfPrinterName());
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
+    Dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
+    return Dialog.selectedFiles().first();
   };
   ShowError = [this](const QString& Text) {
     QMessageBox::critical(this, QStringLiteral("Печать"), Text);
