@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -284,6 +285,29 @@ TEST_F(PrintWindowTest, PropertiesTakeThePrintersOrientation) {
   ASSERT_NE(Window.CardLayer(), nullptr);
   EXPECT_EQ(Window.ScaleCombo->currentText(),
             QString::fromStdString(ScaleText(Window.PreviewScale())));
+}
+
+TEST_F(PrintWindowTest, LargePaperGetsALowerResolution) {
+  Open(Card(1000, 500));
+  Window.AskPrinterSetup = [](QPrinter& Printer) {
+    Printer.setPageSize(QPageSize(QPageSize::A0));
+    return true;
+  };
+  Window.Button3->click();
+  // A0 at 300 dpi would be 9933 x 14043 device pixels.
+  EXPECT_LT(Window.Dpi(), PdfPrinterDpi);
+  EXPECT_LE(double(Window.PageWidth()) * Window.PageHeight(), MaxPagePixels);
+  EXPECT_NEAR(Window.PageWidth() / Window.Dpi(), 841 / 25.4, 0.05);
+  // Sizes in units follow the lowered resolution.
+  Window.Mera->setCurrentIndex(1);
+  EXPECT_NEAR(Window.ImageWidth->value(), 1000 / Window.Dpi(), 0.005);
+  // Back on A4 the full resolution returns.
+  Window.AskPrinterSetup = [](QPrinter& Printer) {
+    Printer.setPageSize(QPageSize(QPageSize::A4));
+    return true;
+  };
+  Window.Button3->click();
+  EXPECT_EQ(Window.Dpi(), PdfPrinterDpi);
 }
 
 TEST_F(PrintWindowTest, AFailedJobIsReportedAndTheWindowStays) {

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "bitmap32.h"
@@ -37,6 +39,14 @@ std::unique_ptr<QPrinter> MakePrinter(const QString& Name, int PdfDpi) {
     if (Printer->resolution() > MaxPrinterDpi) Printer->setResolution(MaxPrinterDpi);
   }
   return Printer;
+}
+
+void LimitPageResolution(QPrinter& Printer) {
+  const QRectF Inches = Printer.pageLayout().paintRect(QPageLayout::Inch);
+  const double Area = Inches.width() * Inches.height();
+  const double Dpi = Printer.resolution();
+  if (!(Area > 0) || Area * Dpi * Dpi <= MaxPagePixels) return;
+  Printer.setResolution(std::max(1, int(std::floor(std::sqrt(MaxPagePixels / Area)))));
 }
 
 double PrinterDpi(const QPrinter& Printer) { return Printer.resolution(); }

@@ -28,6 +28,12 @@ constexpr int MaxPrinterDpi = 600;
 // when the printer cannot be used.
 std::unique_ptr<QPrinter> MakePrinter(const QString& Name, int PdfDpi = PdfPrinterDpi);
 
+// The page preview holds the printable page in device pixels; a larger page is given a lower
+// resolution so that it stays within this many pixels (an A4 page at 600 dpi does).
+constexpr double MaxPagePixels = 40e6;
+// Lowers the printer's resolution when its printable page would pass MaxPagePixels.
+void LimitPageResolution(QPrinter& Printer);
+
 // The printer's resolution in dots per inch (horizontal).
 double PrinterDpi(const QPrinter& Printer);
 

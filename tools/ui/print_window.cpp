@@ -255,6 +255,8 @@ void TKVTPrint::SetPage32() {
   if (!FPrinter) throw Exception("Принтер не выбран");
   FPrinter->setPageOrientation(Book->isChecked() ? QPageLayout::Portrait
                                                  : QPageLayout::Landscape);
+  FPrinter->setResolution(FBaseDpi);
+  LimitPageResolution(*FPrinter);
   FDpi = PrinterDpi(*FPrinter);
   const int32_t W = FPrinter->width(), H = FPrinter->height();
   if (W <= 0 || H <= 0 || FDpi <= 0)
@@ -361,6 +363,7 @@ void TKVTPrint::ShowScale() {
 
 void TKVTPrint::SelectPrinter(int Index) {
   FPrinter = MakePrinter(MyPrinters->itemText(Index), PdfDpi);
+  FBaseDpi = FPrinter->resolution();
 }
 
 // Rebuilding the page drops the card layer. With "Пользовательский" the card comes back at the
