@@ -7,6 +7,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPageSize>
 #include <QPrinter>
@@ -308,6 +309,23 @@ TEST_F(PrintWindowTest, LargePaperGetsALowerResolution) {
   };
   Window.Button3->click();
   EXPECT_EQ(Window.Dpi(), PdfPrinterDpi);
+}
+
+TEST_F(PrintWindowTest, EnterInAFieldDoesNotPrint) {
+  Open(Card(800, 600));
+  int Asked = 0;
+  Window.AskPdfFileName = [&] {
+    ++Asked;
+    return QString();
+  };
+  for (QWidget* Field : {static_cast<QWidget*>(Window.ImageWidth),
+                         static_cast<QWidget*>(Window.ScaleCombo)}) {
+    Field->setFocus();
+    QKeyEvent Press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(Field, &Press);
+  }
+  EXPECT_EQ(Asked, 0);
+  EXPECT_TRUE(Window.isVisible());
 }
 
 TEST_F(PrintWindowTest, AFailedJobIsReportedAndTheWindowStays) {

@@ -92,6 +92,7 @@ void TKVTPrint::BuildControls() {
   Edit1->setRange(1, 2000);
   Edit1->setValue(1);
   Button3 = new QPushButton(QStringLiteral("Свойства"), this);
+  Button3->setAutoDefault(false);
 
   Book = new QRadioButton(QStringLiteral("Книжная"));
   Album = new QRadioButton(QStringLiteral("Альбомная"));
@@ -135,7 +136,11 @@ void TKVTPrint::BuildControls() {
 
   Button1 = new QPushButton(QStringLiteral("Печать"), this);
   Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-  Button1->setDefault(true);
+  // Enter in the size and scale fields confirms the typed value; it must not start a print job.
+  for (QPushButton* B : {Button1, Button2}) {
+    B->setAutoDefault(false);
+    B->setDefault(false);
+  }
 
   auto* PrinterGrid = new QGridLayout;
   PrinterGrid->addWidget(new QLabel(QStringLiteral("Принтер"), this), 0, 0);
