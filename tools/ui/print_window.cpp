@@ -369,6 +369,7 @@ void TKVTPrint::ShowScale() {
 void TKVTPrint::SelectPrinter(int Index) {
   FPrinter = MakePrinter(MyPrinters->itemText(Index), PdfDpi);
   FBaseDpi = FPrinter->resolution();
+  FPrinterIndex = Index;
 }
 
 // Rebuilding the page drops the card layer. With "Пользовательский" the card comes back at the
@@ -443,7 +444,14 @@ void TKVTPrint::FormActivate() {
 }
 
 void TKVTPrint::MyPrintersChange() {
-  SelectPrinter(MyPrinters->currentIndex());
+  try {
+    SelectPrinter(MyPrinters->currentIndex());
+  } catch (...) {
+    // The list goes back to the printer still in use.
+    TFlagScope Updating(FUpdating);
+    MyPrinters->setCurrentIndex(FPrinterIndex);
+    throw;
+  }
   RebuildPage();
 }
 
