@@ -120,8 +120,17 @@ TSingleRect ResizeCard(const TSingleRect& Old, const TSingleRect& Proposed, TDra
     HalfH = std::max(HalfH, 2.0);
     R = {float(Cx - HalfW), float(Cy - HalfH), float(Cx + HalfW), float(Cy + HalfH)};
   }
-  if (KeepProportions && Ratio > 0)
-    R.Bottom = float(R.Top + Round(std::fabs(double(R.Right) - R.Left) / Ratio));
+  if (KeepProportions && Ratio > 0) {
+    const double H = Round(std::fabs(double(R.Right) - R.Left) / Ratio);
+    if (Ctrl) {
+      // The proportional height is shared about the centre, so the card stays centred.
+      const double Cy = (double(R.Top) + R.Bottom) / 2;
+      R.Top = float(Cy - H / 2);
+      R.Bottom = float(Cy + H / 2);
+    } else {
+      R.Bottom = float(R.Top + H);
+    }
+  }
   return R;
 }
 

@@ -53,7 +53,8 @@ std::string ScaleText(double Scale);
 double WheelScale(double Scale, bool Up);
 
 // Resizing with the frame (RBResizing): with Ctrl the card is resized about the old centre,
-// each half-size at least 2; keeping proportions, bottom = top + round(|right - left| / r).
+// each half-size at least 2; keeping proportions, bottom = top + round(|right - left| / r), or
+// with Ctrl that height centred on the old centre.
 // Ratio is the card's width / height. Moving the frame changes nothing.
 TSingleRect ResizeCard(const TSingleRect& Old, const TSingleRect& Proposed, TDragState Drag,
                        bool Ctrl, bool KeepProportions, double Ratio);

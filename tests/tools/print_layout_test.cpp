@@ -79,6 +79,9 @@ TEST(PrintLayout, ResizingWithTheFrame) {
   // Proportions: the height follows the width.
   EXPECT_EQ(ResizeCard(Old, {100, 100, 400, 180}, DragBottomRight, false, true, 2),
             (TSingleRect{100, 100, 400, 250}));
+  // Both: the proportional height stays centred too.
+  EXPECT_EQ(ResizeCard(Old, {100, 100, 340, 230}, DragBottomRight, true, true, 2),
+            (TSingleRect{60, 80, 340, 220}));
   // A move is left alone.
   EXPECT_EQ(ResizeCard(Old, {110, 110, 310, 210}, DragMove, true, true, 2),
             (TSingleRect{110, 110, 310, 210}));

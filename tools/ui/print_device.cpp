@@ -1,0 +1,75 @@
+#include "print_device.h"
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "bitmap32.h"
+#include "exceptions.h"
+
+QString PdfPrinterName() { return QStringLiteral("Печать в файл PDF"); }
+
+QStringList PrinterNames() {
+  QStringList Names = QPrinterInfo::availablePrinterNames();
+  const QString Default = QPrinterInfo::defaultPrinterName();
+  if (!Default.isEmpty() && Names.removeAll(Default) > 0) Names.prepend(Default);
+  Names.append(PdfPrinterName());
+  return Names;
+}
+
+std::unique_ptr<QPrinter> MakePrinter(const QString& Name, int PdfDpi) {
+  auto Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (Name == PdfPrinterName()) {
+    Printer->setOutputFormat(QPrinter::PdfFormat);
+    Printer->setResolution(PdfDpi);
+    Printer->setPageSize(QPageSize(QPageSize::A4));
+    Printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  } else {
+    Printer->setPrinterName(Name);
+    if (!Printer->isValid())
+      throw Exception(("Принтер «" + Name + "» недоступен").toStdString());
+    // The job reaches the printer as a page description, so the resolution here only sets the
+    // grid the card is placed on.
+    if (Printer->resolution() > MaxPrinterDpi) Printer->setResolution(MaxPrinterDpi);
+  }
+  return Printer;
+}
+
+void LimitPageResolution(QPrinter& Printer) {
+  const QRectF Inches = Printer.pageLayout().paintRect(QPageLayout::Inch);
+  const double Area = Inches.width() * Inches.height();
+  const double Dpi = Printer.resolution();
+  if (!(Area > 0) || Area * Dpi * Dpi <= MaxPagePixels) return;
+  Printer.setResolution(std::max(1, int(std::floor(std::sqrt(MaxPagePixels / Area)))));
+}
+
+double PrinterDpi(const QPrinter& Printer) { return Printer.resolution(); }
+
+QImage CardImage(const TBitmap32& Card) {
+  if (Card.IsEmpty()) return {};
+  QImage Image(Card.Width(), Card.Height(), QImage::Format_ARGB32);
+  if (Image.isNull()) throw Exception("Недостаточно памяти для печати");
+  // TColor32 is the same 32-bit ARGB word as Format_ARGB32.
+  for (int32_t Y = 0; Y < Card.Height(); ++Y)
+    std::memcpy(Image.scanLine(Y), Card.RowAddress(Y), size_t(Card.Width()) * sizeof(TColor32));
+  return Image;
+}
+
+void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where) {
+  if (Card.IsEmpty()) throw Exception("Нет изображения для печати");
+  if (Where.Width <= 0 || Where.Height <= 0)
+    throw Exception("Размер изображения слишком мал для печати");
+  const QImage Image = CardImage(Card);
+  QPainter Painter;
+  if (!Painter.begin(&Printer)) throw Exception("Не удалось начать печать");
+  Painter.setRenderHint(QPainter::SmoothPixmapTransform, Card.StretchFilter() != sfNearest);
+  Painter.drawImage(QRect(Where.X, Where.Y, Where.Width, Where.Height), Image);
+  if (!Painter.end() || Printer.printerState() == QPrinter::Error)
+    throw Exception("Ошибка печати");
+}
