@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QUrl>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@
 #include "about_dialog.h"
 #include "busy_cursor.h"
 #include "caption_dialog.h"
+#include "print_window.h"
 #include "effect_menu_commands.h"
 #include "checkerboard.h"
 #include "exceptions.h"
@@ -142,6 +145,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FCompress = new TCompress(this);
   FFull = new TFull(this);
   FAboutKVT = new TAboutKVT(this);
+  FPrint = new TKVTPrint(this);
   FTexter = new TTexter(*FDoc, QString::fromStdString(FPaths.DataDir), this);
   FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
@@ -194,6 +198,8 @@ void TMainForm::UpdateActions() {
   Save1->setEnabled(HasCanvas);
   N3->setEnabled(HasCanvas);
   SaveIt->setEnabled(HasCanvas && FSaveItAllowed);
+  N70->setEnabled(HasCanvas);
+  PrintIt->setEnabled(HasCanvas);
   for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
   // Brightness and colour balance need a bitmap layer, or nothing selected.
   N38->setEnabled(HasCanvas && OnBitmap);
@@ -284,6 +290,21 @@ void TMainForm::AddPhotoFromFile(const QString& FileName) {
 }
 
 void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
+
+void TMainForm::N70Click() {
+  if (FDoc->IsEmpty()) return;
+  const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
+  FPrint->Execute(*Flat);
+  FImgView->View().Invalidate();
+}
+
+void TMainForm::N62Click() {
+  // The printer the print window prints on, so that what is set here is what it uses.
+  if (QPrinter* P = FPrint->Printer()) {
+    QPageSetupDialog Dialog(P, this);
+    Dialog.exec();
+  }
+}
 
 void TMainForm::N33Click() {
   if (FDoc->IsEmpty()) return;

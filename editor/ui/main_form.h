@@ -34,6 +34,7 @@ class TFull;
 class TGifType;
 class TNewCanvasDialog;
 class TTexter;
+class TKVTPrint;
 class TEffectCommands;
 class TEffectContext;
 
@@ -85,6 +86,8 @@ class TMainForm : public QMainWindow {
   void AddPhotoFromFile(const QString& FileName);
   void mnFlattenClick();
   void N33Click();  // "Добавить надпись"
+  void N62Click();  // "Параметры печати"
+  void N70Click();  // "Печать"
   void N5Click();   // "Выход"
   void N26Click();  // "Справка"
   void N28Click();  // "Сайт программы"
@@ -185,7 +188,10 @@ class TMainForm : public QMainWindow {
   QTabWidget* PageControl1 = nullptr;
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
-  QAction* SaveIt = nullptr;  // the tool button "  Сохранить  "
+  QAction* SaveIt = nullptr;
+  QAction* PrintIt = nullptr;  // the tool button "Печать"
+  QAction* N62 = nullptr;      // "Параметры печати"
+  QAction* N70 = nullptr;      // "Печать"  // the tool button "  Сохранить  "
   QAction* mnFileOpen = nullptr;
   QAction* Save1 = nullptr;  // "Сохранить"
   QAction* N3 = nullptr;     // "Сохранить как..."
@@ -242,6 +248,7 @@ class TMainForm : public QMainWindow {
   // Holds a reference to the document: declared after it, so it is destroyed first.
   std::unique_ptr<TAutosaveController> FAutosave;
   TTexter* FTexter = nullptr;
+  TKVTPrint* FPrint = nullptr;
   std::unique_ptr<TEffectContext> FEffectContext;
   TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TLayerCommands> FCommands;

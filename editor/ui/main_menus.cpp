@@ -52,6 +52,9 @@ void TMainForm::BuildMenus() {
     const auto Format = static_cast<TSaveFormat>(I + static_cast<int>(TSaveFormat::Bmp));
     connect(A, &QAction::triggered, this, [this, Format] { Run([this, Format] { SaveAs(Format); }); });
   }
+  N62 = AddCommand(mnFile, QStringLiteral("Параметры печати"), &TMainForm::N62Click);
+  N70 = AddCommand(mnFile, QStringLiteral("Печать"), &TMainForm::N70Click,
+                   QKeySequence(Qt::CTRL | Qt::Key_P));
   mnFile->addSeparator();
   AddCommand(mnFile, QStringLiteral("Выход"), &TMainForm::N5Click, QKeySequence(Qt::Key_F10));
   connect(mnFile, &QMenu::aboutToShow, this, [this] { Run([this] { mnFileClick(); }); });
@@ -143,6 +146,8 @@ void TMainForm::BuildToolBar() {
   connect(Open, &QAction::triggered, this, [this] { Run([this] { mnFileOpenClick(); }); });
   SaveIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Save), QStringLiteral("  Сохранить  "));
   connect(SaveIt, &QAction::triggered, this, [this] { Run([this] { Save1Click(); }); });
+  PrintIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Print), QStringLiteral("Печать"));
+  connect(PrintIt, &QAction::triggered, this, [this] { Run([this] { N70Click(); }); });
 
   QAction* Preview =
       ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));

@@ -459,9 +459,3 @@ TEST_F(PrintWindowTest, Screenshot) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  QApplication App(argc, argv);
-  return RUN_ALL_TESTS();
-}
