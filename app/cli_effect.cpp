@@ -28,7 +28,8 @@ TBitmapLayer* BitmapLayerAt(TCardDocument& Doc, const std::string& Text) {
   int32_t N = -1;
   const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), N);
   if (Text.empty() || R.ec != std::errc() || R.ptr != Text.data() + Text.size() || N < 0)
-    throw EEffectCommandError("layer=" + Text + ": нужен номер слоя-картинки (см. pelmora-cli info)");
+    throw EEffectCommandError("layer=" + Text +
+                              ": нужен номер слоя-картинки (см. pelmora-cli info)");
   int32_t Index = 0;
   for (int32_t I = 0; I < Doc.Layers().Count(); ++I)
     if (auto* L = dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(I))) {

@@ -194,7 +194,8 @@ const TBitmap32& FlatCard() {
       P->FillRect(X, Y, X + W, Y + H, C);
       P->FrameRectSafe(X - 3, Y - 3, X + W + 3, Y + H + 3, 0xFF202020);
     }
-    for (int32_t X = 200; X < CardWidth - 200; X += 7) P->FillRect(X, 1900, X + 2, 2300, 0xFF806040);
+    for (int32_t X = 200; X < CardWidth - 200; X += 7)
+      P->FillRect(X, 1900, X + 2, 2300, 0xFF806040);
     return P;
   }();
   return B;
@@ -214,8 +215,8 @@ std::vector<uint8_t> RefPngEncodeOnce(const TBitmap32& Picture) {
   png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop Info = png_create_info_struct(Png);
   png_set_write_fn(Png, &Out, AppendToVector, NoFlush);
-  png_set_IHDR(Png, Info, png_uint_32(W), png_uint_32(H), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(Png, Info, png_uint_32(W), png_uint_32(H), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(Png, Info);
   png_set_bgr(Png);
   png_set_filler(Png, 0, PNG_FILLER_AFTER);

@@ -94,15 +94,33 @@ void InPlace32(benchmark::State& State, F Routine) {
   SetPixels(State);
 }
 
-void BM_BrightnessScale(benchmark::State& S) { InPlace32(S, [](TBitmap32& B) { BrightnessScale(B, 50); }); }
-void BM_ContrastStretch(benchmark::State& S) { InPlace32(S, [](TBitmap32& B) { ContrastStretch(B, 90); }); }
-void BM_BalanceScale(benchmark::State& S) { InPlace32(S, [](TBitmap32& B) { BalanceScale(B, 30, -20, 10); }); }
-void BM_BalanceShift(benchmark::State& S) { InPlace32(S, [](TBitmap32& B) { BalanceShift(B, 30, -20, 10); }); }
-void BM_WeightedGrey(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { WeightedGrey(I); }); }
-void BM_InvertChannels(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { InvertChannels(I); }); }
-void BM_ChannelNoise(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { ChannelNoise(I, 50); }); }
-void BM_GreyNoise(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { GreyNoise(I, 60); }); }
-void BM_TintByIntensity(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { TintByIntensity(I, 7847880); }); }
+void BM_BrightnessScale(benchmark::State& S) {
+  InPlace32(S, [](TBitmap32& B) { BrightnessScale(B, 50); });
+}
+void BM_ContrastStretch(benchmark::State& S) {
+  InPlace32(S, [](TBitmap32& B) { ContrastStretch(B, 90); });
+}
+void BM_BalanceScale(benchmark::State& S) {
+  InPlace32(S, [](TBitmap32& B) { BalanceScale(B, 30, -20, 10); });
+}
+void BM_BalanceShift(benchmark::State& S) {
+  InPlace32(S, [](TBitmap32& B) { BalanceShift(B, 30, -20, 10); });
+}
+void BM_WeightedGrey(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { WeightedGrey(I); });
+}
+void BM_InvertChannels(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { InvertChannels(I); });
+}
+void BM_ChannelNoise(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { ChannelNoise(I, 50); });
+}
+void BM_GreyNoise(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { GreyNoise(I, 60); });
+}
+void BM_TintByIntensity(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { TintByIntensity(I, 7847880); });
+}
 void BM_QuantizeLevels(benchmark::State& S) {
   TwoImages24(S, [](const RgbImage& A, RgbImage& B) { QuantizeLevels(A, B, 64); });
 }
@@ -116,18 +134,27 @@ void BM_DiagonalAverageBlur(benchmark::State& S) {
 // "Размытие" at gauge 100 without "Расфокусировка": 101 passes at distance 3.
 void BM_BlurDialogGauge100(benchmark::State& S) {
   InPlace24(S, [](RgbImage& I) {
-    for (int P = 0; P < 101; ++P)
-      DiagonalAverageBlur(I, 3);
+    for (int P = 0; P < 101; ++P) DiagonalAverageBlur(I, 3);
   });
 }
-void BM_ScatterPixels(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { ScatterPixels(I, 7); }); }
+void BM_ScatterPixels(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { ScatterPixels(I, 7); });
+}
 void BM_DropDisplace(benchmark::State& S) {
   TwoImages24(S, [](const RgbImage& A, RgbImage& B) { DropDisplace(A, B, 210, 10); });
 }
-void BM_BlockMosaic(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { BlockMosaic(I, 36); }); }
-void BM_WaveShift(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { WaveShift(I, 20, 5, int32_t(0)); }); }
-void BM_DiagonalEmboss(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { DiagonalEmboss(I); }); }
-void BM_SawtoothBlinds(benchmark::State& S) { InPlace24(S, [](RgbImage& I) { SawtoothBlinds(I, 515); }); }
+void BM_BlockMosaic(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { BlockMosaic(I, 36); });
+}
+void BM_WaveShift(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { WaveShift(I, 20, 5, int32_t(0)); });
+}
+void BM_DiagonalEmboss(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { DiagonalEmboss(I); });
+}
+void BM_SawtoothBlinds(benchmark::State& S) {
+  InPlace24(S, [](RgbImage& I) { SawtoothBlinds(I, 515); });
+}
 
 // The shell around no routine: conversion to 24 bits, the preview copy, the way back.
 void BM_ShellCanvas(benchmark::State& S) {
@@ -150,15 +177,13 @@ void BM_ShellLayer(benchmark::State& S) {
 }
 void BM_BitmapToRgb(benchmark::State& S) {
   RgbImage I(PicW, PicH);
-  for (auto _ : S)
-    BitmapToRgb(PhotoBitmap(), I);
+  for (auto _ : S) BitmapToRgb(PhotoBitmap(), I);
   SetPixels(S);
 }
 void BM_RgbToBitmap(benchmark::State& S) {
   TBitmap32 B;
   B.SetSize(PicW, PicH);
-  for (auto _ : S)
-    RgbToBitmap(Photo(), B);
+  for (auto _ : S) RgbToBitmap(Photo(), B);
   SetPixels(S);
 }
 
@@ -175,7 +200,12 @@ BENCHMARK(BM_GreyNoise)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TintByIntensity)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuantizeLevels)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SharpenFivePoint)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DiagonalAverageBlur)->Arg(1)->Arg(3)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DiagonalAverageBlur)
+    ->Arg(1)
+    ->Arg(3)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_BlurDialogGauge100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_ScatterPixels)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DropDisplace)->Unit(benchmark::kMillisecond)->UseRealTime();

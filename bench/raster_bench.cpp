@@ -384,12 +384,12 @@ const int Registered = [] {
                                  [Up](benchmark::State& S) { RunPixmanBilinear(S, Up); })
         ->Unit(benchmark::kMillisecond);
 
-  benchmark::RegisterBenchmark("TransformRotateNearest",
-                               [](benchmark::State& S) { TransformRotate(S, sfNearest); })
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("TransformRotateLinear",
-                               [](benchmark::State& S) { TransformRotate(S, sfLinear); })
-      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("TransformRotateNearest", [](benchmark::State& S) {
+    TransformRotate(S, sfNearest);
+  })->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("TransformRotateLinear", [](benchmark::State& S) {
+    TransformRotate(S, sfLinear);
+  })->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("TransformProjective", TransformProjective)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("RefPixmanTransformNearest", [](benchmark::State& S) {

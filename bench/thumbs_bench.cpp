@@ -4,11 +4,11 @@
 //
 // "ThumbviewFolder" scans the folder with the picker's model as a window does: cells first,
 // then the pictures from the loader's threads. It reports first20_ms (until the first 20 cells
-// have their pictures) with first20_cpu_ms (the CPU time spent by then), total_ms (until the last one), ratio (total against the reference) and
-// cpu_ms and cpu_ratio (the process's CPU time, every thread, against the reference's: the
-// fairer comparison on a busy machine), peak_rss_mb (getrusage of this process; the folder is
-// made in a child process so that does not count) and kept_mb (the pictures the cells keep).
-// The argument is the number of loader threads (0: the picker's default).
+// have their pictures) with first20_cpu_ms (the CPU time spent by then), total_ms (until the last
+// one), ratio (total against the reference) and cpu_ms and cpu_ratio (the process's CPU time, every
+// thread, against the reference's: the fairer comparison on a busy machine), peak_rss_mb (getrusage
+// of this process; the folder is made in a child process so that does not count) and kept_mb (the
+// pictures the cells keep). The argument is the number of loader threads (0: the picker's default).
 //
 // The folder is made once and kept in $TMPDIR/pelmora-thumbs-bench (or the folder named by
 // PELMORA_THUMBS_BENCH_DIR); PELMORA_THUMBS_BENCH_FILES sets another number of files.

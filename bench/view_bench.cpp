@@ -36,7 +36,9 @@ constexpr int32_t ViewportHeight = 1000;
 constexpr int32_t LayerCount = 10;
 constexpr uint32_t LayerMaster = 200;
 
-uint8_t ClampByte(double V) { return static_cast<uint8_t>(std::clamp(V, 0.0, 255.0)); }
+uint8_t ClampByte(double V) {
+  return static_cast<uint8_t>(std::clamp(V, 0.0, 255.0));
+}
 
 // Smooth opaque colour gradients with a little noise.
 void FillPhoto(TBitmap32& Bmp, uint32_t Seed) {
@@ -87,8 +89,8 @@ struct TScene {
 
   void Zoom(bool Fit) {
     if (Fit) {
-      View.SetScale(std::min(float(ViewportWidth) / CanvasWidth,
-                             float(ViewportHeight) / CanvasHeight));
+      View.SetScale(
+          std::min(float(ViewportWidth) / CanvasWidth, float(ViewportHeight) / CanvasHeight));
     } else {
       View.SetScale(1.0f);
       View.ScrollToCenter(CanvasWidth / 2, CanvasHeight / 2);
@@ -110,7 +112,8 @@ void ReportPixels(benchmark::State& State) {
 void ViewRepaint(benchmark::State& State, bool Fit, bool OneThread = false) {
   TScene& S = Scene();
   S.Zoom(Fit);
-  if (OneThread) SetLayerPaintMode(TLayerPaintMode::InOrder);
+  if (OneThread)
+    SetLayerPaintMode(TLayerPaintMode::InOrder);
   for (auto _ : State) {
     S.View.Invalidate();
     TBitmap32& Buffer = S.View.BeginPaint();

@@ -6,10 +6,10 @@
 #include "picture.h"
 
 struct TJpegThumbnail {
-  TPicture Picture;        // upright, opaque, at 1/Scale of the full size (sides rounded up)
-  int32_t FullWidth = 0;   // the upright picture's full size
+  TPicture Picture;       // upright, opaque, at 1/Scale of the full size (sides rounded up)
+  int32_t FullWidth = 0;  // the upright picture's full size
   int32_t FullHeight = 0;
-  int32_t Scale = 1;       // 1, 2, 4 or 8
+  int32_t Scale = 1;  // 1, 2, 4 or 8
 };
 
 // The largest of 1, 2, 4 and 8 at which a FullWidth x FullHeight picture, its sides divided

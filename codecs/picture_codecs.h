@@ -8,7 +8,8 @@ class TBitmap32;
 
 // Registers every reader of this library with the picture-reader registry (raster/
 // picture_readers.h): .jpg .jpeg .jpe .jfif .png .gif .pcx .tga .ico .cur .tif .tiff .webp
-// .heic .heif .hif .avif .wmf .emf (BMP is the registry's own). Safe to call any number of times from any thread.
+// .heic .heif .hif .avif .wmf .emf (BMP is the registry's own). Safe to call any number of times
+// from any thread.
 void RegisterPictureCodecs();
 
 struct TSaveOptions {
@@ -18,8 +19,8 @@ struct TSaveOptions {
 };
 
 // Writes the bitmap in the format its extension names (any case): .bmp (the bitmap's own
-// 32-bit writer), .jpg/.jpeg/.jpe/.jfif, .png, .tif/.tiff, .gif, .webp; JPEG, TIFF and GIF go through
-// the 24-bit platform bitmap. Raises Exception for an unknown extension or a failed write; the
-// write is atomic.
+// 32-bit writer), .jpg/.jpeg/.jpe/.jfif, .png, .tif/.tiff, .gif, .webp; JPEG, TIFF and GIF go
+// through the 24-bit platform bitmap. Raises Exception for an unknown extension or a failed write;
+// the write is atomic.
 void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName,
                             const TSaveOptions& Options = {});

@@ -17,8 +17,10 @@ bool IsAreaLayer(const TCustomLayer* L) {
 TCardDocument::TCardDocument(TImgView32& View) : FView(View) {
   FView.OnChange = [this](TObject* Sender) {
     // Zooming, scrolling and resizing the window change how the card is shown, not the card.
-    if (!FView.ViewOnlyChange()) Modified = true;
-    if (OnViewChange) OnViewChange(Sender);
+    if (!FView.ViewOnlyChange())
+      Modified = true;
+    if (OnViewChange)
+      OnViewChange(Sender);
   };
 }
 
@@ -29,7 +31,8 @@ TCardDocument::~TCardDocument() {
 }
 
 void TCardDocument::SetSelection(TCustomLayer* Layer) {
-  if (Layer == FSelected) return;
+  if (Layer == FSelected)
+    return;
   if (FRBLayer != nullptr) {
     FRBLayer->SetChildLayer(nullptr);
     FRBLayer->SetLayerOptions(LayerNoUpdate);
@@ -44,18 +47,22 @@ void TCardDocument::SetSelection(TCustomLayer* Layer) {
       FRBLayer->MinWidth = 1.0f;
       FRBLayer->MinHeight = 1.0f;
     }
-    if (auto* P = dynamic_cast<TPositionedLayer*>(Layer)) FRBLayer->SetChildLayer(P);
+    if (auto* P = dynamic_cast<TPositionedLayer*>(Layer))
+      FRBLayer->SetChildLayer(P);
     FRBLayer->SetLayerOptions(LayerVisible | LayerMouseEvents | LayerNoUpdate);
     FRBLayer->OnResizing = [this](TObject* Sender, const TSingleRect& Old, TSingleRect& New,
                                   TDragState State, TShiftState Shift) {
-      if (OnResizing) OnResizing(Sender, Old, New, State, Shift);
+      if (OnResizing)
+        OnResizing(Sender, Old, New, State, Shift);
     };
   }
-  if (OnSelectionChanged) OnSelectionChanged(FSelected);
+  if (OnSelectionChanged)
+    OnSelectionChanged(FSelected);
 }
 
 void TCardDocument::LayerMouseDown(TObject* Sender) {
-  if (auto* L = dynamic_cast<TCustomLayer*>(Sender)) SetSelection(L);
+  if (auto* L = dynamic_cast<TCustomLayer*>(Sender))
+    SetSelection(L);
 }
 
 void TCardDocument::AdoptContentLayer(TBitmapLayer* Layer) {
@@ -84,13 +91,15 @@ TPositionedLayer* TCardDocument::CreatePositionedLayer() {
 TPositionedLayer* TCardDocument::FindAreaLayer() const {
   TLayerCollection& L = FView.Layers();
   for (int32_t I = 0; I < L.Count(); ++I)
-    if (IsAreaLayer(L.Items(I))) return static_cast<TPositionedLayer*>(L.Items(I));
+    if (IsAreaLayer(L.Items(I)))
+      return static_cast<TPositionedLayer*>(L.Items(I));
   return nullptr;
 }
 
 void TCardDocument::RemoveAreaLayer() {
   TPositionedLayer* Area = FindAreaLayer();
-  if (Area == nullptr) return;
+  if (Area == nullptr)
+    return;
   SetSelection(nullptr);
   Area->Free();
 }
@@ -121,14 +130,16 @@ void TCardDocument::NewCanvas(int32_t Width, int32_t Height, TColor32 Colour) {
   const bool Resized = C.Width() != Fresh.Width() || C.Height() != Fresh.Height();
   C.SwapContents(Fresh);
   C.Changed();
-  if (Resized) C.NotifyResize();
+  if (Resized)
+    C.NotifyResize();
 }
 
 std::unique_ptr<TBitmap32> TCardDocument::RenderFlatImage() {
   SetSelection(nullptr);
   auto Flat = std::make_unique<TBitmap32>();
   Flat->SetSize(Canvas().Width(), Canvas().Height());
-  if (!Flat->IsEmpty()) FView.PaintTo(*Flat, {0, 0, Canvas().Width(), Canvas().Height()});
+  if (!Flat->IsEmpty())
+    FView.PaintTo(*Flat, {0, 0, Canvas().Width(), Canvas().Height()});
   return Flat;
 }
 
@@ -174,15 +185,19 @@ TBitmapLayer* TCardDocument::AddPictureLayer(const TBitmap32& Picture, uint32_t 
 
 void TCardDocument::DeleteSelected() {
   TCustomLayer* L = FSelected;
-  if (L == nullptr) return;
-  if (OnLayerDeleting) OnLayerDeleting(L->Index());
+  if (L == nullptr)
+    return;
+  if (OnLayerDeleting)
+    OnLayerDeleting(L->Index());
   SetSelection(nullptr);
   L->Free();
 }
 
 TBitmapLayer* TCardDocument::InsertTextLayer(const TTextLayerSource& Source) {
-  if (Source.Preview == nullptr || Source.Preview->IsEmpty()) return nullptr;
-  if (Layers().Count() > Source.RememberedCount) DeleteSelected();
+  if (Source.Preview == nullptr || Source.Preview->IsEmpty())
+    return nullptr;
+  if (Layers().Count() > Source.RememberedCount)
+    DeleteSelected();
   TNewLayerGuard Guard(Layers().Add<TBitmapLayer>());
   TBitmapLayer* L = Guard.Get();
   {
@@ -217,7 +232,8 @@ void TCardDocument::Flatten() {
 }
 
 void TCardDocument::SetLayerOpacity(uint32_t Opacity) {
-  if (TBitmapLayer* L = SelectedBitmapLayer()) L->Bitmap()->SetMasterAlpha(Opacity);
+  if (TBitmapLayer* L = SelectedBitmapLayer())
+    L->Bitmap()->SetMasterAlpha(Opacity);
   Modified = true;
 }
 
@@ -231,18 +247,21 @@ void TCardDocument::SetImageInterpolate(bool Linear) {
   const TStretchFilter F = Linear ? sfLinear : sfNearest;
   Canvas().SetStretchFilter(F);
   for (int32_t I = 0; I < Layers().Count(); ++I)
-    if (auto* B = dynamic_cast<TBitmapLayer*>(Layers().Items(I))) B->Bitmap()->SetStretchFilter(F);
+    if (auto* B = dynamic_cast<TBitmapLayer*>(Layers().Items(I)))
+      B->Bitmap()->SetStretchFilter(F);
 }
 
 void TCardDocument::PaintArea(TObject* Sender, TBitmap32* Buffer) {
   auto* Layer = dynamic_cast<TPositionedLayer*>(Sender);
-  if (Layer == nullptr || Buffer == nullptr) return;
+  if (Layer == nullptr || Buffer == nullptr)
+    return;
   const TSingleRect A = Layer->GetAdjustedLocation();
   const TRect R = RectFromSingle(A, rrClosest);
   const int32_t W = R.Width(), H = R.Height();
   TBitmap32 B;
   B.SetSize(W, H);
-  if (B.IsEmpty() || Buffer->IsEmpty()) return;
+  if (B.IsEmpty() || Buffer->IsEmpty())
+    return;
   TAffineTransformation T;
   const float HalfW = W / 2.0f, HalfH = H / 2.0f;
   // The source grows by h/2 horizontally and w/2 vertically: the halves are crossed.

@@ -20,7 +20,9 @@ constexpr int32_t TagCropArea = 4;
 // A selection area (Tag 3) or a crop area (Tag 4): a positioned layer without a bitmap that
 // carries one of those tags.
 bool IsAreaLayer(const TCustomLayer* L);
-inline bool IsCropArea(const TCustomLayer* L) { return IsAreaLayer(L) && L->Tag == TagCropArea; }
+inline bool IsCropArea(const TCustomLayer* L) {
+  return IsAreaLayer(L) && L->Tag == TagCropArea;
+}
 
 // Frees a layer just added to the stack unless Release() is called: a layer whose set-up
 // fails does not stay behind.
@@ -29,7 +31,8 @@ class TNewLayerGuard {
  public:
   explicit TNewLayerGuard(TLayer* Layer) : FLayer(Layer) {}
   ~TNewLayerGuard() {
-    if (FLayer != nullptr) FLayer->Free();
+    if (FLayer != nullptr)
+      FLayer->Free();
   }
   TNewLayerGuard(const TNewLayerGuard&) = delete;
   TNewLayerGuard& operator=(const TNewLayerGuard&) = delete;

@@ -43,8 +43,8 @@ std::string EffectListText() {
   for (const TEffectCommand& C : EffectCommands()) {
     Text += C.Name;
     for (const TEffectKey& K : C.Keys)
-      Text += std::string(" ") + K.Name + "=" + std::to_string(K.Min) + ".." +
-              std::to_string(K.Max);
+      Text +=
+          std::string(" ") + K.Name + "=" + std::to_string(K.Min) + ".." + std::to_string(K.Max);
     Text += "\n";
   }
   return Text;
@@ -67,8 +67,7 @@ TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::stri
       throw EEffectCommandError(Name + ": аргумент \"" + A + "\" не вида ключ=значение");
     const std::string Key = A.substr(0, Eq), Text = A.substr(Eq + 1);
     size_t I = 0;
-    while (I < Keys.size() && Key != Keys[I].Name)
-      ++I;
+    while (I < Keys.size() && Key != Keys[I].Name) ++I;
     if (I == Keys.size())
       throw EEffectCommandError(Name + ": неизвестный параметр \"" + Key + "\"");
     if (Given[I])
@@ -77,8 +76,8 @@ TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::stri
     const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), V);
     const std::string Range = std::to_string(Keys[I].Min) + ".." + std::to_string(Keys[I].Max);
     if (Text.empty() || R.ec != std::errc() || R.ptr != Text.data() + Text.size())
-      throw EEffectCommandError(Name + ": " + Key + "=\"" + Text + "\" не целое число (" +
-                                Range + ")");
+      throw EEffectCommandError(Name + ": " + Key + "=\"" + Text + "\" не целое число (" + Range +
+                                ")");
     if (V < Keys[I].Min || V > Keys[I].Max)
       throw EEffectCommandError(Name + ": " + Key + "=" + Text + " вне диапазона " + Range);
     Given[I] = true;

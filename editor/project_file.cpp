@@ -125,7 +125,6 @@ class TProjectImage {
   size_t FSize = 0;
 };
 
-
 // ---- Reading ----------------------------------------------------------------------------
 
 [[noreturn]] void FailDamaged(const std::string& FileName, const std::string& Fault) {
@@ -294,7 +293,8 @@ void LoadStream(TSource& Src, uint64_t Offset, uint64_t Len, TBitmap32& B,
     if (Len > BmpHeaderSize) {
       uint8_t H[BmpHeaderSize], Own[BmpHeaderSize];
       Src.Read(Offset, H, BmpHeaderSize);
-      const auto W = static_cast<int32_t>(GetLE32(H + 18)), Ht = static_cast<int32_t>(GetLE32(H + 22));
+      const auto W = static_cast<int32_t>(GetLE32(H + 18)),
+                 Ht = static_cast<int32_t>(GetLE32(H + 22));
       if (W > 0 && Ht > 0 && W <= MaxPictureSide && Ht <= MaxPictureSide &&
           int64_t{W} * Ht <= MaxPicturePixels &&
           BmpHeaderSize + uint64_t(W) * uint64_t(Ht) * 4 == Len) {

@@ -2,10 +2,10 @@
 
 #include "bitmap24.h"
 #include "bitmap32.h"
-#include "picture_readers.h"
 #include "exceptions.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
+#include "picture_readers.h"
 #include "png_codec.h"
 #include "tiff_codec.h"
 #include "webp_codec.h"

@@ -63,7 +63,8 @@ void ApplyChannelTables(TBitmap32& Bitmap, const TChannelTables& T) {
 void BrightnessScale(TBitmap32& Bitmap, int32_t Amount) {
   if (Amount == 0)
     return;
-  ApplyChannelTables(Bitmap, MakeTables([&](int32_t V, int) { return BrightnessValue(V, Amount); }));
+  ApplyChannelTables(Bitmap,
+                     MakeTables([&](int32_t V, int) { return BrightnessValue(V, Amount); }));
 }
 
 void ContrastStretch(TBitmap32& Bitmap, int32_t Amount) {
@@ -76,18 +77,16 @@ void BalanceScale(TBitmap32& Bitmap, int32_t Red, int32_t Green, int32_t Blue) {
   if (Red == 0 && Green == 0 && Blue == 0)
     return;
   const int32_t Amounts[3] = {Red, Green, Blue};
-  ApplyChannelTables(Bitmap, MakeTables([&](int32_t V, int Ch) {
-                       return BalanceScaleValue(V, Amounts[Ch]);
-                     }));
+  ApplyChannelTables(
+      Bitmap, MakeTables([&](int32_t V, int Ch) { return BalanceScaleValue(V, Amounts[Ch]); }));
 }
 
 void BalanceShift(TBitmap32& Bitmap, int32_t Red, int32_t Green, int32_t Blue) {
   if (Red == 0 && Green == 0 && Blue == 0)
     return;
   const int32_t Amounts[3] = {Red, Green, Blue};
-  ApplyChannelTables(Bitmap, MakeTables([&](int32_t V, int Ch) {
-                       return BalanceShiftValue(V, Amounts[Ch]);
-                     }));
+  ApplyChannelTables(
+      Bitmap, MakeTables([&](int32_t V, int Ch) { return BalanceShiftValue(V, Amounts[Ch]); }));
 }
 
 void InvertColors(TBitmap32& Bitmap) {

@@ -8,7 +8,9 @@
 
 namespace {
 
-uint8_t Clamp(int32_t V) { return uint8_t(V < 0 ? 0 : (V > 255 ? 255 : V)); }
+uint8_t Clamp(int32_t V) {
+  return uint8_t(V < 0 ? 0 : (V > 255 ? 255 : V));
+}
 
 // Every routine is one per-pixel body Fn(P, Index) instantiated for the three pixel forms, so
 // the byte step is known to the compiler: 3 (RgbImage), 4 keeping alpha, 4 making it 255.
@@ -69,8 +71,7 @@ void WeightedGrey(const TPixelSpan& Span) {
 void InvertChannels(const TPixelSpan& Span) {
   if (Span.Step == 3) {
     ForEachBand(Span.Count * 3, [&](size_t Begin, size_t End) {
-      for (size_t I = Begin; I < End; ++I)
-        Span.Bits[I] = uint8_t(255 - Span.Bits[I]);
+      for (size_t I = Begin; I < End; ++I) Span.Bits[I] = uint8_t(255 - Span.Bits[I]);
     });
     return;
   }
@@ -78,8 +79,7 @@ void InvertChannels(const TPixelSpan& Span) {
   const uint32_t Flip = 0x00FFFFFFu, Set = Span.Opaque ? 0xFF000000u : 0u;
   ForEachBand(Span.Count, [&](size_t Begin, size_t End) {
     uint32_t* P = reinterpret_cast<uint32_t*>(Span.Bits);
-    for (size_t I = Begin; I < End; ++I)
-      P[I] = (P[I] ^ Flip) | Set;
+    for (size_t I = Begin; I < End; ++I) P[I] = (P[I] ^ Flip) | Set;
   });
 }
 
@@ -160,11 +160,21 @@ void QuantizeLevels(const TPixelSpan& Span, int32_t Level) {
   });
 }
 
-void WeightedGrey(RgbImage& Image) { WeightedGrey(SpanOf(Image)); }
-void InvertChannels(RgbImage& Image) { InvertChannels(SpanOf(Image)); }
-void ChannelNoise(RgbImage& Image, uint32_t Range) { ChannelNoise(SpanOf(Image), Range); }
-void GreyNoise(RgbImage& Image, uint32_t Range) { GreyNoise(SpanOf(Image), Range); }
-void TintByIntensity(RgbImage& Image, uint32_t Colour) { TintByIntensity(SpanOf(Image), Colour); }
+void WeightedGrey(RgbImage& Image) {
+  WeightedGrey(SpanOf(Image));
+}
+void InvertChannels(RgbImage& Image) {
+  InvertChannels(SpanOf(Image));
+}
+void ChannelNoise(RgbImage& Image, uint32_t Range) {
+  ChannelNoise(SpanOf(Image), Range);
+}
+void GreyNoise(RgbImage& Image, uint32_t Range) {
+  GreyNoise(SpanOf(Image), Range);
+}
+void TintByIntensity(RgbImage& Image, uint32_t Colour) {
+  TintByIntensity(SpanOf(Image), Colour);
+}
 
 void QuantizeLevels(const RgbImage& Source, RgbImage& Dest, int32_t Level) {
   Dest = Source;

@@ -26,34 +26,35 @@ void ShiftColumnsDown(RgbImage& Image, const int32_t* Offsets, int32_t First, in
   const int32_t W = Image.Width(), H = Image.Height();
   if (First > Last)
     return;
-  ForEachBand(size_t(W), [&](size_t Begin, size_t End) {
-    for (int32_t T = H - 1; T >= 0; --T) {
-      uint8_t* Out = Image.Row(T);
-      size_t X = Begin;
-      while (X < End) {
-        // A run of columns with the same offset is one move.
-        const int32_t O = Offsets[X];
-        size_t RunEnd = X + 1;
-        while (RunEnd < End && Offsets[RunEnd] == O)
-          ++RunEnd;
-        const int32_t Y = T - O;
-        if (O != 0 && Y >= First && Y <= Last) {
-          if (RunEnd - X == 1)
-            CopyPixel(Out + X * 3, Image.Row(Y) + X * 3);
-          else
-            std::memcpy(Out + X * 3, Image.Row(Y) + X * 3, (RunEnd - X) * 3);
+  ForEachBand(
+      size_t(W),
+      [&](size_t Begin, size_t End) {
+        for (int32_t T = H - 1; T >= 0; --T) {
+          uint8_t* Out = Image.Row(T);
+          size_t X = Begin;
+          while (X < End) {
+            // A run of columns with the same offset is one move.
+            const int32_t O = Offsets[X];
+            size_t RunEnd = X + 1;
+            while (RunEnd < End && Offsets[RunEnd] == O) ++RunEnd;
+            const int32_t Y = T - O;
+            if (O != 0 && Y >= First && Y <= Last) {
+              if (RunEnd - X == 1)
+                CopyPixel(Out + X * 3, Image.Row(Y) + X * 3);
+              else
+                std::memcpy(Out + X * 3, Image.Row(Y) + X * 3, (RunEnd - X) * 3);
+            }
+            X = RunEnd;
+          }
         }
-        X = RunEnd;
-      }
-    }
-  }, size_t(W) * size_t(H) >= MinItemsPerBand * 2 ? 2 : size_t(W) + 1);
+      },
+      size_t(W) * size_t(H) >= MinItemsPerBand * 2 ? 2 : size_t(W) + 1);
 }
 
 // (v + 255 - n) >> 1 for every byte.
 PELMORA_CLONES
 void EmbossRow(uint8_t* __restrict Out, const uint8_t* __restrict Next, size_t Bytes) {
-  for (size_t I = 0; I < Bytes; ++I)
-    Out[I] = uint8_t((Out[I] + (255 - Next[I])) >> 1);
+  for (size_t I = 0; I < Bytes; ++I) Out[I] = uint8_t((Out[I] + (255 - Next[I])) >> 1);
 }
 
 }  // namespace
@@ -149,32 +150,35 @@ void DropDisplace(const RgbImage& Source, RgbImage& Dest, int32_t Turbulence, do
   // can also reach are kept in order and made after both bands, as the later ones.
   const int64_t Margin = int64_t(std::ceil(2 * std::fabs(Scale))) + 2;
   const size_t Half = size_t(H) / 2;
-  const bool Split = int64_t(Half) > 2 * Margin &&
-                     BandCount(size_t(W) * size_t(H), MinItemsPerBand) > 1;
+  const bool Split =
+      int64_t(Half) > 2 * Margin && BandCount(size_t(W) * size_t(H), MinItemsPerBand) > 1;
   std::vector<std::pair<uint32_t, uint32_t>> Deferred;
-  ForEachBand(size_t(H), [&](size_t Begin, size_t End) {
-    const bool Lower = Begin != 0;
-    const int64_t DeferBelow = int64_t(Half) + Margin;
-    for (int32_t Y = int32_t(Begin); Y < int32_t(End); ++Y) {
-      const long double YYl = std::cos(static_cast<long double>(Y % Turbulence) / S) * S;
-      const double YYd = double(YYl);
-      const double Yd = Y;
-      int32_t M = 0;
-      for (int32_t X = 0; X < W; ++X) {
-        const size_t Mi = size_t(M);
-        if (++M == Turbulence)
-          M = 0;
-        const int64_t Xm = DropCoordinate(double(X), XXd[Mi], YYd, XXl[Mi], YYl);
-        const int64_t Ym = DropCoordinate(Yd, YYd, XXd[Mi], YYl, XXl[Mi]);
-        if (Ym < H && Xm < W) {
-          if (Lower && Ym < DeferBelow)
-            Deferred.emplace_back(uint32_t(Ym * W + Xm), uint32_t(int64_t(Y) * W + X));
-          else
-            CopyPixel(Dest.Pixel(int32_t(Xm), int32_t(Ym)), Source.Pixel(X, Y));
+  ForEachBand(
+      size_t(H),
+      [&](size_t Begin, size_t End) {
+        const bool Lower = Begin != 0;
+        const int64_t DeferBelow = int64_t(Half) + Margin;
+        for (int32_t Y = int32_t(Begin); Y < int32_t(End); ++Y) {
+          const long double YYl = std::cos(static_cast<long double>(Y % Turbulence) / S) * S;
+          const double YYd = double(YYl);
+          const double Yd = Y;
+          int32_t M = 0;
+          for (int32_t X = 0; X < W; ++X) {
+            const size_t Mi = size_t(M);
+            if (++M == Turbulence)
+              M = 0;
+            const int64_t Xm = DropCoordinate(double(X), XXd[Mi], YYd, XXl[Mi], YYl);
+            const int64_t Ym = DropCoordinate(Yd, YYd, XXd[Mi], YYl, XXl[Mi]);
+            if (Ym < H && Xm < W) {
+              if (Lower && Ym < DeferBelow)
+                Deferred.emplace_back(uint32_t(Ym * W + Xm), uint32_t(int64_t(Y) * W + X));
+              else
+                CopyPixel(Dest.Pixel(int32_t(Xm), int32_t(Ym)), Source.Pixel(X, Y));
+            }
+          }
         }
-      }
-    }
-  }, Split ? 1 : size_t(H) + 1);
+      },
+      Split ? 1 : size_t(H) + 1);
   for (const auto& [To, From] : Deferred)
     CopyPixel(Dest.Bits() + size_t(To) * 3, Source.Bits() + size_t(From) * 3);
 }
@@ -184,25 +188,26 @@ void BlockMosaic(RgbImage& Image, int32_t Block) {
     return;
   const int32_t W = Image.Width(), H = Image.Height();
   const size_t BlockRows = size_t((H + Block - 1) / Block);
-  ForEachBand(BlockRows, [&](size_t Begin, size_t End) {
-    for (size_t BY = Begin; BY < End; ++BY) {
-      const int32_t Top = int32_t(BY) * Block;
-      const int32_t Bottom = Top + Block < H ? Top + Block : H;
-      uint8_t* First = Image.Row(Top);
-      for (int32_t X = 0; X < W; X += Block) {
-        const int32_t Right = X + Block < W ? X + Block : W;
-        const uint8_t* C = First + size_t(X) * 3;
-        for (int32_t I = X + 1; I < Right; ++I)
-          CopyPixel(First + size_t(I) * 3, C);
-      }
-      for (int32_t Y = Top + 1; Y < Bottom; ++Y)
-        std::memcpy(Image.Row(Y), First, Image.RowBytes());
-    }
-  }, MinItemsPerBand / (size_t(W) * size_t(Block)) + 1);
+  ForEachBand(
+      BlockRows,
+      [&](size_t Begin, size_t End) {
+        for (size_t BY = Begin; BY < End; ++BY) {
+          const int32_t Top = int32_t(BY) * Block;
+          const int32_t Bottom = Top + Block < H ? Top + Block : H;
+          uint8_t* First = Image.Row(Top);
+          for (int32_t X = 0; X < W; X += Block) {
+            const int32_t Right = X + Block < W ? X + Block : W;
+            const uint8_t* C = First + size_t(X) * 3;
+            for (int32_t I = X + 1; I < Right; ++I) CopyPixel(First + size_t(I) * 3, C);
+          }
+          for (int32_t Y = Top + 1; Y < Bottom; ++Y)
+            std::memcpy(Image.Row(Y), First, Image.RowBytes());
+        }
+      },
+      MinItemsPerBand / (size_t(W) * size_t(Block)) + 1);
 }
 
-void WaveOffsets(int32_t Width, int32_t A, int32_t Interference, int32_t Style,
-                 int32_t* Offsets) {
+void WaveOffsets(int32_t Width, int32_t A, int32_t Interference, int32_t Style, int32_t* Offsets) {
   const double F = static_cast<double>((3.14159265358979323846264338327950288L / 2) / A);
   double B = 0;
   for (int32_t X = 0; X < Width; ++X) {
@@ -210,10 +215,17 @@ void WaveOffsets(int32_t Width, int32_t A, int32_t Interference, int32_t Style,
     const double Angle = X * F;
     double S;
     switch (Style) {
-      case 0: S = std::sin(Angle); break;
-      case 1: S = std::sin(Angle) * std::cos(Angle); break;
-      case 2: S = std::sin(Angle) * std::sin(Interference * F * X); break;
-      default: continue;
+      case 0:
+        S = std::sin(Angle);
+        break;
+      case 1:
+        S = std::sin(Angle) * std::cos(Angle);
+        break;
+      case 2:
+        S = std::sin(Angle) * std::sin(Interference * F * X);
+        break;
+      default:
+        continue;
     }
     B = std::nearbyint(A * S);
   }
@@ -241,13 +253,17 @@ void DiagonalEmboss(RgbImage& Image) {
   const bool Split = BandCount(Rows * size_t(W), MinItemsPerBand) > 1;
   if (Split)
     Boundary.assign(Image.Row(int32_t(Half)), Image.Row(int32_t(Half)) + Image.RowBytes());
-  ForEachBand(Rows, [&](size_t Begin, size_t End) {
-    for (size_t Y = Begin; Y < End; ++Y) {
-      uint8_t* Out = Image.Row(int32_t(Y));
-      const uint8_t* Next = (Split && Y + 1 == Half) ? Boundary.data() : Image.Row(int32_t(Y) + 1);
-      EmbossRow(Out, Next + 9, Bytes);
-    }
-  }, Split ? 1 : Rows + 1);
+  ForEachBand(
+      Rows,
+      [&](size_t Begin, size_t End) {
+        for (size_t Y = Begin; Y < End; ++Y) {
+          uint8_t* Out = Image.Row(int32_t(Y));
+          const uint8_t* Next =
+              (Split && Y + 1 == Half) ? Boundary.data() : Image.Row(int32_t(Y) + 1);
+          EmbossRow(Out, Next + 9, Bytes);
+        }
+      },
+      Split ? 1 : Rows + 1);
 }
 
 void SawtoothBlinds(RgbImage& Image, int32_t Step) {
@@ -263,23 +279,25 @@ void SawtoothBlinds(RgbImage& Image, int32_t Step) {
   // Column x moves down by o = x mod Period. Target rows are filled bottom up, so a source row
   // is always read before it is written; within one period of columns, consecutive pixels of
   // a target row come from consecutive rows upward, one stride apart.
-  ForEachBand(size_t(W), [&](size_t Begin, size_t End) {
-    for (int32_t T = H - 1; T >= 1; --T) {
-      const int32_t OLo = T - Last > 1 ? T - Last : 1;  // o = 0 keeps the pixel
-      const int32_t OHi = T < Period - 1 ? T : Period - 1;
-      if (OLo > OHi)
-        continue;
-      for (int64_t P0 = int64_t(Begin) - int64_t(Begin) % Period; P0 < int64_t(End);
-           P0 += Period) {
-        const int64_t Xa = P0 + OLo > int64_t(Begin) ? P0 + OLo : int64_t(Begin);
-        const int64_t Xb = P0 + OHi + 1 < int64_t(End) ? P0 + OHi + 1 : int64_t(End);
-        if (Xa >= Xb)
-          continue;
-        uint8_t* D = Image.Pixel(int32_t(Xa), T);
-        const uint8_t* S = Image.Pixel(int32_t(Xa), T - int32_t(Xa - P0));
-        for (int64_t X = Xa; X < Xb; ++X, D += 3, S += 3 - Stride)
-          CopyPixel(D, S);
-      }
-    }
-  }, size_t(W) * size_t(H) >= MinItemsPerBand * 2 ? 2 : size_t(W) + 1);
+  ForEachBand(
+      size_t(W),
+      [&](size_t Begin, size_t End) {
+        for (int32_t T = H - 1; T >= 1; --T) {
+          const int32_t OLo = T - Last > 1 ? T - Last : 1;  // o = 0 keeps the pixel
+          const int32_t OHi = T < Period - 1 ? T : Period - 1;
+          if (OLo > OHi)
+            continue;
+          for (int64_t P0 = int64_t(Begin) - int64_t(Begin) % Period; P0 < int64_t(End);
+               P0 += Period) {
+            const int64_t Xa = P0 + OLo > int64_t(Begin) ? P0 + OLo : int64_t(Begin);
+            const int64_t Xb = P0 + OHi + 1 < int64_t(End) ? P0 + OHi + 1 : int64_t(End);
+            if (Xa >= Xb)
+              continue;
+            uint8_t* D = Image.Pixel(int32_t(Xa), T);
+            const uint8_t* S = Image.Pixel(int32_t(Xa), T - int32_t(Xa - P0));
+            for (int64_t X = Xa; X < Xb; ++X, D += 3, S += 3 - Stride) CopyPixel(D, S);
+          }
+        }
+      },
+      size_t(W) * size_t(H) >= MinItemsPerBand * 2 ? 2 : size_t(W) + 1);
 }

@@ -26,8 +26,7 @@ void SaveAlphaAsGrey(const TBitmap32& Layer, TBitmap32& Store) {
   ForEachBand(Count, [&](size_t Begin, size_t End) {
     const TColor32* S = Layer.Bits();
     TColor32* D = Store.Bits();
-    for (size_t I = Begin; I < End; ++I)
-      D[I] = 0xFF000000u | (S[I] >> 24) * 0x010101u;
+    for (size_t I = Begin; I < End; ++I) D[I] = 0xFF000000u | (S[I] >> 24) * 0x010101u;
   });
 }
 
@@ -95,4 +94,6 @@ void RestorePreview(const TEffectTarget& Target) {
   Target.Bitmap->Assign(&PreviewBackup());
 }
 
-void EmptyPreviewBackup() { PreviewBackup().SetSize(0, 0); }
+void EmptyPreviewBackup() {
+  PreviewBackup().SetSize(0, 0);
+}

@@ -71,8 +71,7 @@ std::vector<TCataloguePreview> MakeCataloguePreviews(const TBitmap32& Target) {
   }
   // The grid lists pictures by name: Blur, Color Noise, Contrast, GrayScale, Invert,
   // Mono Noise, Mosaic, Spray, Wave.
-  for (int From : {1, 4, 0, 6, 7, 5, 3, 2, 8})
-    Cells.push_back(std::move(Made[size_t(From)]));
+  for (int From : {1, 4, 0, 6, 7, 5, 3, 2, 8}) Cells.push_back(std::move(Made[size_t(From)]));
   return Cells;
 }
 
@@ -85,15 +84,33 @@ void ApplyCatalogueItem(int Index, const TEffectTarget& Target) {
     SaveAlphaAsGrey(B, Alpha);
   B.BeginUpdate();
   switch (Index) {
-    case 0: Through24(B, [](RgbImage& I) { DiagonalAverageBlur(I, 1); }); break;
-    case 1: Through24(B, [](RgbImage& I) { ChannelNoise(I, 70); }); break;
-    case 2: ContrastStretch(B, 90); break;
-    case 3: Through24(B, [](RgbImage& I) { WeightedGrey(I); }); break;
-    case 4: InvertColors(B); break;
-    case 5: Through24(B, [](RgbImage& I) { GreyNoise(I, 70); }); break;
-    case 6: Through24(B, [](RgbImage& I) { BlockMosaic(I, 5); }); break;
-    case 7: Through24(B, [](RgbImage& I) { ScatterPixels(I, 7); }); break;
-    case 8: Through24(B, [](RgbImage& I) { WaveShift(I, 27, 20, 1); }); break;
+    case 0:
+      Through24(B, [](RgbImage& I) { DiagonalAverageBlur(I, 1); });
+      break;
+    case 1:
+      Through24(B, [](RgbImage& I) { ChannelNoise(I, 70); });
+      break;
+    case 2:
+      ContrastStretch(B, 90);
+      break;
+    case 3:
+      Through24(B, [](RgbImage& I) { WeightedGrey(I); });
+      break;
+    case 4:
+      InvertColors(B);
+      break;
+    case 5:
+      Through24(B, [](RgbImage& I) { GreyNoise(I, 70); });
+      break;
+    case 6:
+      Through24(B, [](RgbImage& I) { BlockMosaic(I, 5); });
+      break;
+    case 7:
+      Through24(B, [](RgbImage& I) { ScatterPixels(I, 7); });
+      break;
+    case 8:
+      Through24(B, [](RgbImage& I) { WaveShift(I, 27, 20, 1); });
+      break;
   }
   if (Target.IsLayer)
     RestoreAlphaFromGrey(Alpha, B);

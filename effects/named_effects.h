@@ -8,13 +8,13 @@
 
 // The positions of the dialog controls the named effects take their parameters from.
 struct TEffectSettings {
-  int32_t SprayValue = 1;       // TSprayWin.Value, 1 .. 100
-  int32_t MarbFreq = 210;       // TMarb.Freq, 1 .. 300 (turbulence)
-  int32_t MarbScal = 10;        // TMarb.Scal, 1 .. 50 (scale)
-  int32_t WavesValue = 1;       // TWaves.Value, 1 .. 100 (amplitude)
-  int32_t WavesInterf = 1;      // TWaves.Interf, 1 .. 15
-  int32_t WavesNu = 0;          // TWaves.Nu item index: 0 "Низкая", 1 "Средняя", 2 "Высокая"
-  int32_t PostaValue = 1;       // TPosta.Value, 1 .. 100
+  int32_t SprayValue = 1;   // TSprayWin.Value, 1 .. 100
+  int32_t MarbFreq = 210;   // TMarb.Freq, 1 .. 300 (turbulence)
+  int32_t MarbScal = 10;    // TMarb.Scal, 1 .. 50 (scale)
+  int32_t WavesValue = 1;   // TWaves.Value, 1 .. 100 (amplitude)
+  int32_t WavesInterf = 1;  // TWaves.Interf, 1 .. 15
+  int32_t WavesNu = 0;  // TWaves.Nu item index: 0 "Низкая", 1 "Средняя", 2 "Высокая"
+  int32_t PostaValue = 1;  // TPosta.Value, 1 .. 100
 };
 
 // x / d rounded to the nearest integer, ties to even (the mosaic block and the blinds step).

@@ -6,11 +6,17 @@ uint32_t GState = 0;
 
 }  // namespace
 
-uint32_t NextRandom(uint32_t N) { return DrawFrom(GState, N); }
+uint32_t NextRandom(uint32_t N) {
+  return DrawFrom(GState, N);
+}
 
-uint32_t RandomState() { return GState; }
+uint32_t RandomState() {
+  return GState;
+}
 
-void SkipRandom(uint64_t Count) { GState = RandomStateAfter(GState, Count); }
+void SkipRandom(uint64_t Count) {
+  GState = RandomStateAfter(GState, Count);
+}
 
 uint32_t RandomStateAfter(uint32_t State, uint64_t Count) {
   // The step x -> M x + 1 composed with itself: (M, C) o (M, C) = (M M, M C + C).

@@ -36,9 +36,7 @@ inline void ForEachDrawLane(size_t Begin, size_t End, uint32_t Start, F Body) {
   for (int J = 0; J < Lanes; ++J)
     State[J] = RandomStateAfter(Start, uint64_t(Begin + J * Len) * Draws);
   for (size_t K = 0; K < Len; ++K)
-    for (int J = 0; J < Lanes; ++J)
-      Body(Begin + J * Len + K, State[J]);
+    for (int J = 0; J < Lanes; ++J) Body(Begin + J * Len + K, State[J]);
   uint32_t Tail = RandomStateAfter(Start, uint64_t(Begin + Lanes * Len) * Draws);
-  for (size_t K = Begin + Lanes * Len; K < End; ++K)
-    Body(K, Tail);
+  for (size_t K = Begin + Lanes * Len; K < End; ++K) Body(K, Tail);
 }

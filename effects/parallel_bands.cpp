@@ -21,8 +21,7 @@ int BandCount(size_t Count, size_t MinItems) {
   return CoreCount();
 }
 
-void ForEachBand(size_t Count, const std::function<void(size_t, size_t)>& Body,
-                 size_t MinItems) {
+void ForEachBand(size_t Count, const std::function<void(size_t, size_t)>& Body, size_t MinItems) {
   if (Count == 0)
     return;
   if (BandCount(Count, MinItems) < 2) {

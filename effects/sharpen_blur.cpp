@@ -13,8 +13,8 @@ namespace {
 // One inner row of the sharpened image, bytes 3 .. 3W - 4 (the border pixels are copied).
 PELMORA_CLONES
 void SharpenRow(const uint8_t* __restrict Up, const uint8_t* __restrict Mid,
-                const uint8_t* __restrict Down, uint8_t* __restrict Out, size_t Bytes,
-                uint32_t N, uint32_t C) {
+                const uint8_t* __restrict Down, uint8_t* __restrict Out, size_t Bytes, uint32_t N,
+                uint32_t C) {
   for (size_t I = 3; I + 3 < Bytes; ++I) {
     const uint32_t Centre = Mid[I];
     const uint32_t Sum = uint32_t(Up[I]) + Mid[I - 3] + Centre + Mid[I + 3] + Down[I];
@@ -26,10 +26,11 @@ void SharpenRow(const uint8_t* __restrict Up, const uint8_t* __restrict Mid,
 // Bytes [Begin, End) of a row whose samples all lie in two other rows A and B, at 3D bytes
 // either side.
 PELMORA_CLONES
-void BlurRowInner(const uint8_t* __restrict A, const uint8_t* __restrict B,
-                  uint8_t* __restrict Out, size_t Begin, size_t End, size_t Offset) {
+void BlurRowInner(const uint8_t* __restrict A, const uint8_t* __restrict B, uint8_t* __restrict Out,
+                  size_t Begin, size_t End, size_t Offset) {
   for (size_t I = Begin; I < End; ++I) {
-    const uint16_t S = uint16_t(A[I - Offset] + B[I - Offset]) + uint16_t(A[I + Offset] + B[I + Offset]);
+    const uint16_t S =
+        uint16_t(A[I - Offset] + B[I - Offset]) + uint16_t(A[I + Offset] + B[I + Offset]);
     Out[I] = uint8_t(S >> 2);
   }
 }
@@ -66,21 +67,18 @@ void BlurRow(RgbImage& Image, const TBlurGeometry& G, int32_t Y) {
   if (R1 == Y || R2 == Y) {
     // The row samples itself: strictly left to right, each pixel seeing its blurred left
     // neighbours.
-    for (int32_t X = 0; X < G.W; ++X)
-      BlurPixel(G, X, Out + size_t(X) * 3, Row1, Row2);
+    for (int32_t X = 0; X < G.W; ++X) BlurPixel(G, X, Out + size_t(X) * 3, Row1, Row2);
     return;
   }
   // Every sample lies in other rows, so the pixels of this row are independent.
   const int32_t InnerBegin = G.D, InnerEnd = G.W - G.D;
   int32_t X = 0;
-  for (; X < G.W && X < InnerBegin; ++X)
-    BlurPixel(G, X, Out + size_t(X) * 3, Row1, Row2);
+  for (; X < G.W && X < InnerBegin; ++X) BlurPixel(G, X, Out + size_t(X) * 3, Row1, Row2);
   if (InnerEnd > X) {
     BlurRowInner(Row1, Row2, Out, size_t(X) * 3, size_t(InnerEnd) * 3, size_t(G.D) * 3);
     X = InnerEnd;
   }
-  for (; X < G.W; ++X)
-    BlurPixel(G, X, Out + size_t(X) * 3, Row1, Row2);
+  for (; X < G.W; ++X) BlurPixel(G, X, Out + size_t(X) * 3, Row1, Row2);
 }
 
 }  // namespace
@@ -102,22 +100,24 @@ void SharpenFivePoint(const RgbImage& Source, RgbImage& Dest, double Strength) {
   const size_t Bytes = Source.RowBytes();
   std::memcpy(Dest.Row(0), Source.Row(0), Bytes);
   std::memcpy(Dest.Row(H - 1), Source.Row(H - 1), Bytes);
-  ForEachBand(size_t(H - 2), [&](size_t Begin, size_t End) {
-    for (size_t Y = Begin + 1; Y < End + 1; ++Y) {
-      const uint8_t* Mid = Source.Row(int32_t(Y));
-      uint8_t* Out = Dest.Row(int32_t(Y));
-      std::memcpy(Out, Mid, 3);
-      std::memcpy(Out + Bytes - 3, Mid + Bytes - 3, 3);
-      SharpenRow(Source.Row(int32_t(Y) - 1), Mid, Source.Row(int32_t(Y) + 1), Out, Bytes, Wt.N,
-                 Wt.C);
-    }
-  }, MinItemsPerBand / size_t(W < 1 ? 1 : W) + 1);
+  ForEachBand(
+      size_t(H - 2),
+      [&](size_t Begin, size_t End) {
+        for (size_t Y = Begin + 1; Y < End + 1; ++Y) {
+          const uint8_t* Mid = Source.Row(int32_t(Y));
+          uint8_t* Out = Dest.Row(int32_t(Y));
+          std::memcpy(Out, Mid, 3);
+          std::memcpy(Out + Bytes - 3, Mid + Bytes - 3, 3);
+          SharpenRow(Source.Row(int32_t(Y) - 1), Mid, Source.Row(int32_t(Y) + 1), Out, Bytes, Wt.N,
+                     Wt.C);
+        }
+      },
+      MinItemsPerBand / size_t(W < 1 ? 1 : W) + 1);
 }
 
 void DiagonalAverageBlur(RgbImage& Image, int32_t Distance) {
   if (Distance <= 0 || Image.IsEmpty())
     return;
   const TBlurGeometry G{Image.Width(), Image.Height(), Distance};
-  for (int32_t Y = 0; Y < G.H; ++Y)
-    BlurRow(Image, G, Y);
+  for (int32_t Y = 0; Y < G.H; ++Y) BlurRow(Image, G, Y);
 }

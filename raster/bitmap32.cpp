@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "blend.h"
-#include "color32.h"
 #include "bmp_format.h"
+#include "color32.h"
 #include "exceptions.h"
 #include "file_io.h"
 #include "little_endian.h"
@@ -41,9 +41,12 @@ bool TBitmap32::SetSizeForOverwrite(int32_t W, int32_t H) {
 }
 
 bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
-  if (W < 1) W = 0;
-  if (H < 1) H = 0;
-  if (W == FWidth && H == FHeight) return false;
+  if (W < 1)
+    W = 0;
+  if (H < 1)
+    H = 0;
+  if (W == FWidth && H == FHeight)
+    return false;
   FreeBits();
   if (W > 0 && H > 0) {
     const int64_t Pixels = int64_t{W} * H;
@@ -66,23 +69,27 @@ bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
 }
 
 TColor32 TBitmap32::GetPixelSafe(int32_t X, int32_t Y) const {
-  if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return OuterColor;
+  if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight)
+    return OuterColor;
   return FBits[Y * FWidth + X];
 }
 
 void TBitmap32::SetPixelSafe(int32_t X, int32_t Y, TColor32 C) {
-  if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return;
+  if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight)
+    return;
   FBits[Y * FWidth + X] = C;
 }
 
 void TBitmap32::Clear(TColor32 C) {
-  if (IsEmpty()) return;
+  if (IsEmpty())
+    return;
   FillWords32(FBits, FWidth * FHeight, C);
   Changed();
 }
 
 void TBitmap32::MakeOpaque() {
-  if (IsEmpty()) return;
+  if (IsEmpty())
+    return;
   const int64_t N = int64_t{FWidth} * FHeight;
   for (int64_t I = 0; I < N; ++I) FBits[I] |= 0xFF000000;
   Changed();
@@ -94,16 +101,22 @@ void TBitmap32::FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor3
 }
 
 void TBitmap32::FillRectSafe(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 C) {
-  if (X1 >= X2 || Y1 >= Y2 || X1 >= FWidth || Y1 >= FHeight || X2 <= 0 || Y2 <= 0) return;
-  if (X2 > FWidth) X2 = FWidth;
-  if (Y2 > FHeight) Y2 = FHeight;
-  if (X1 < 0) X1 = 0;
-  if (Y1 < 0) Y1 = 0;
+  if (X1 >= X2 || Y1 >= Y2 || X1 >= FWidth || Y1 >= FHeight || X2 <= 0 || Y2 <= 0)
+    return;
+  if (X2 > FWidth)
+    X2 = FWidth;
+  if (Y2 > FHeight)
+    Y2 = FHeight;
+  if (X1 < 0)
+    X1 = 0;
+  if (Y1 < 0)
+    Y1 = 0;
   FillRect(X1, Y1, X2, Y2, C);
 }
 
 void TBitmap32::DrawOnto(TBitmap32& Dst, int32_t X, int32_t Y) const {
-  if (IsEmpty() || Dst.IsEmpty()) return;
+  if (IsEmpty() || Dst.IsEmpty())
+    return;
   BlockTransfer(&Dst, X, Y, this, BoundsRect(), FDrawMode, OnPixelCombine);
   Dst.Changed();
 }
@@ -113,13 +126,15 @@ void TBitmap32::DrawOnto(TBitmap32& Dst, const TRect& DstRect) const {
 }
 
 void TBitmap32::DrawOnto(TBitmap32& Dst, const TRect& DstRect, const TRect& SrcRect) const {
-  if (IsEmpty() || Dst.IsEmpty()) return;
+  if (IsEmpty() || Dst.IsEmpty())
+    return;
   StretchTransfer(&Dst, DstRect, this, SrcRect, FStretchFilter, FDrawMode, OnPixelCombine);
   Dst.Changed();
 }
 
 void TBitmap32::DrawFrom(int32_t X, int32_t Y, const TBitmap32* Src) {
-  if (Src != nullptr) Src->DrawOnto(*this, X, Y);
+  if (Src != nullptr)
+    Src->DrawOnto(*this, X, Y);
 }
 
 void TBitmap32::Assign(const TBitmap32* Source) {
@@ -160,7 +175,8 @@ void TBitmap32::Assign(const TPicture& Source) {
       const size_t N = size_t(FWidth) * size_t(FHeight);
       if (Source.Kind == TPicture::pkBitmap) {
         std::memcpy(FBits, Source.Pixels.data(), N * sizeof(TColor32));
-        if (Source.BitsPerPixel != 32) MakeOpaque();
+        if (Source.BitsPerPixel != 32)
+          MakeOpaque();
       } else {
         // The graphic paints itself over what the bitmap holds, by its own alpha.
         for (size_t I = 0; I < N; ++I) BlendOnto(Source.Pixels[I], FBits[I]);
@@ -189,7 +205,8 @@ void TBitmap32::LoadFromFile(const std::string& FileName) {
 }
 
 std::vector<uint8_t> TBitmap32::SaveToBytes() const {
-  if (IsEmpty()) return {};
+  if (IsEmpty())
+    return {};
   return WriteBmpImage(FBits, FWidth, FHeight);
 }
 
@@ -211,7 +228,8 @@ void TBitmap32::SaveToFile(const std::string& FileName) const {
 }
 
 void TBitmap32::SaveToStream(std::ostream& Stream) const {
-  if (IsEmpty()) return;
+  if (IsEmpty())
+    return;
   uint8_t Header[Bmp32HeaderSize];
   WriteBmpHeader(Header, FWidth, FHeight);
   Stream.write(reinterpret_cast<const char*>(Header), std::streamsize(sizeof(Header)));
@@ -247,43 +265,51 @@ void TBitmap32::ReadRawData(std::istream& Stream) {
     ~TChangedOnExit() { B.Changed(); }
   } Notify{*this};
   uint8_t Header[8];
-  if (!Stream.read(reinterpret_cast<char*>(Header), 8)) throw EReadError("Stream read error");
+  if (!Stream.read(reinterpret_cast<char*>(Header), 8))
+    throw EReadError("Stream read error");
   const auto W = static_cast<int32_t>(GetLE32(Header));
   const auto H = static_cast<int32_t>(GetLE32(Header + 4));
   if (W > 0 && H > 0 && (W > MaxPictureSide || H > MaxPictureSide))
     throw EReadError("Stream read error");
   SetSize(W, H);
-  if (IsEmpty()) return;
+  if (IsEmpty())
+    return;
   const auto Bytes = std::streamsize(size_t(FWidth) * size_t(FHeight) * sizeof(TColor32));
-  if (!Stream.read(reinterpret_cast<char*>(FBits), Bytes)) throw EReadError("Stream read error");
+  if (!Stream.read(reinterpret_cast<char*>(FBits), Bytes))
+    throw EReadError("Stream read error");
 }
 
 bool TBitmap32::EqualsForStreaming(const TBitmap32& Other) const {
-  if (IsEmpty() || Other.IsEmpty()) return IsEmpty() && Other.IsEmpty();
+  if (IsEmpty() || Other.IsEmpty())
+    return IsEmpty() && Other.IsEmpty();
   return SaveToBytes() == Other.SaveToBytes();
 }
 
 void TBitmap32::SetDrawMode(TDrawMode V) {
-  if (V == FDrawMode) return;
+  if (V == FDrawMode)
+    return;
   FDrawMode = V;
   Changed();
 }
 
 void TBitmap32::SetMasterAlpha(uint32_t V) {
-  if (V == FMasterAlpha) return;
+  if (V == FMasterAlpha)
+    return;
   FMasterAlpha = V;
   Changed();
 }
 
 void TBitmap32::SetStretchFilter(TStretchFilter V) {
-  if (V == FStretchFilter) return;
+  if (V == FStretchFilter)
+    return;
   FStretchFilter = V;
   Changed();
 }
 
 // ==== Buffer exchange (undo records) ====
 void TBitmap32::SwapContents(TBitmap32& Other) {
-  if (&Other == this) return;
+  if (&Other == this)
+    return;
   std::swap(FBits, Other.FBits);
   std::swap(FWidth, Other.FWidth);
   std::swap(FHeight, Other.FHeight);

@@ -7,7 +7,9 @@ TBitmapLayer::TBitmapLayer(TLayerCollection* Collection)
   FBitmap->OnChange = [this](TObject*) { Update(); };
 }
 
-TBitmapLayer::~TBitmapLayer() { FBitmap->OnChange = nullptr; }
+TBitmapLayer::~TBitmapLayer() {
+  FBitmap->OnChange = nullptr;
+}
 
 TCustomLayer* TBitmapLayer::Clone(TLayerCollection* Collection) const {
   auto* L = new TBitmapLayer(Collection);
@@ -25,18 +27,22 @@ void TBitmapLayer::Assign(const TCustomLayer& Source) {
 }
 
 void TBitmapLayer::SetCropped(bool V) {
-  if (V == FCropped) return;
+  if (V == FCropped)
+    return;
   FCropped = V;
   Changed();
 }
 
 bool TBitmapLayer::HitTest(int32_t X, int32_t Y) {
-  if (!TPositionedLayer::HitTest(X, Y)) return false;
-  if (!AlphaHit) return true;
+  if (!TPositionedLayer::HitTest(X, Y))
+    return false;
+  if (!AlphaHit)
+    return true;
   const TSingleRect R = GetAdjustedLocation();
   const int32_t W = Round(R.Right - R.Left);
   const int32_t H = Round(R.Bottom - R.Top);
-  if (W <= 0 || H <= 0) return false;
+  if (W <= 0 || H <= 0)
+    return false;
   const int32_t Bx = Round((X - R.Left) * FBitmap->Width() / static_cast<double>(W));
   const int32_t By = Round((Y - R.Top) * FBitmap->Height() / static_cast<double>(H));
   return (FBitmap->GetPixelSafe(Bx, By) >> 24) > 0;
@@ -51,7 +57,8 @@ void TBitmapLayer::Paint(TBitmap32& Buffer) {
       !Owner->PaintingToForeignBitmap()) {
     const double W = D.Right - D.Left;
     const double H = D.Bottom - D.Top;
-    if (W < 0.5 || H < 0.5) return;
+    if (W < 0.5 || H < 0.5)
+      return;
     TRect Clip;
     IntersectRect(Clip, D, Owner->OwnerBitmapRect());
     const double BW = FBitmap->Width(), BH = FBitmap->Height();

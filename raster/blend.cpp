@@ -2,10 +2,13 @@
 
 #include "blend_scalar.h"
 
-bool BlendFormsSupported(TBlendForms Forms) { return CpuSupports(Forms); }
+bool BlendFormsSupported(TBlendForms Forms) {
+  return CpuSupports(Forms);
+}
 
 const TBlendProcs& BlendProcsFor(TBlendForms Forms) {
-  if (!BlendFormsSupported(Forms)) return BlendScalar::Procs;
+  if (!BlendFormsSupported(Forms))
+    return BlendScalar::Procs;
 #if defined(PELMORA_X86)  // the vector tables are built for x86 only
   switch (Forms) {
     case TBlendForms::SSE2:
@@ -25,10 +28,10 @@ TBlendForms ActiveBlendForms() {
 
 // Constant-initialised with the scalar forms, so that a caller running during another unit's
 // static initialisation is already served; the vector forms replace them below.
-constinit TBlendProcs BlendProcs = {
-    BlendScalar::MixColor,         BlendScalar::MixOnto,         BlendScalar::BlendColor,
-    BlendScalar::BlendOnto,        BlendScalar::BlendColorMaster, BlendScalar::BlendOntoMaster,
-    BlendScalar::BlendRow,         BlendScalar::BlendRowMaster};
+constinit TBlendProcs BlendProcs = {BlendScalar::MixColor,         BlendScalar::MixOnto,
+                                    BlendScalar::BlendColor,       BlendScalar::BlendOnto,
+                                    BlendScalar::BlendColorMaster, BlendScalar::BlendOntoMaster,
+                                    BlendScalar::BlendRow,         BlendScalar::BlendRowMaster};
 
 namespace {
 struct TBlendInit {

@@ -39,10 +39,18 @@ TBlendForms ActiveBlendForms();
 const TBlendProcs& BlendProcsFor(TBlendForms Forms);
 bool BlendFormsSupported(TBlendForms Forms);
 
-inline TColor32 MixColor(TColor32 X, TColor32 Y, TColor32 W) { return BlendProcs.MixColor(X, Y, W); }
-inline void MixOnto(TColor32 X, TColor32& Y, TColor32 W) { BlendProcs.MixOnto(X, Y, W); }
-inline TColor32 BlendColor(TColor32 F, TColor32 B) { return BlendProcs.BlendColor(F, B); }
-inline void BlendOnto(TColor32 F, TColor32& B) { BlendProcs.BlendOnto(F, B); }
+inline TColor32 MixColor(TColor32 X, TColor32 Y, TColor32 W) {
+  return BlendProcs.MixColor(X, Y, W);
+}
+inline void MixOnto(TColor32 X, TColor32& Y, TColor32 W) {
+  BlendProcs.MixOnto(X, Y, W);
+}
+inline TColor32 BlendColor(TColor32 F, TColor32 B) {
+  return BlendProcs.BlendColor(F, B);
+}
+inline void BlendOnto(TColor32 F, TColor32& B) {
+  BlendProcs.BlendOnto(F, B);
+}
 inline TColor32 BlendColorMaster(TColor32 F, TColor32 B, TColor32 M) {
   return BlendProcs.BlendColorMaster(F, B, M);
 }
@@ -60,7 +68,8 @@ inline void BlendRowMaster(const TColor32* Src, TColor32* Dst, int32_t Count, TC
 inline TColor32 MixInline(TColor32 X, TColor32 Y, TColor32 W) {
   // Two channels per 32-bit word with 16-bit spacing: each lane's sum is at most 65408.
   const uint32_t IW = 256 - W;
-  const uint32_t RB = (((X & 0x00FF00FF) * W + (Y & 0x00FF00FF) * IW + 0x00800080) >> 8) & 0x00FF00FF;
+  const uint32_t RB =
+      (((X & 0x00FF00FF) * W + (Y & 0x00FF00FF) * IW + 0x00800080) >> 8) & 0x00FF00FF;
   const uint32_t AG =
       (((X >> 8) & 0x00FF00FF) * W + ((Y >> 8) & 0x00FF00FF) * IW + 0x00800080) & 0xFF00FF00;
   return RB | AG;

@@ -20,7 +20,8 @@ void WriteBmpHeader(uint8_t* Header, int32_t Width, int32_t Height) {
 }
 
 std::vector<uint8_t> WriteBmpImage(const TColor32* Pixels, int32_t Width, int32_t Height) {
-  if (Width <= 0 || Height <= 0 || Pixels == nullptr) return {};
+  if (Width <= 0 || Height <= 0 || Pixels == nullptr)
+    return {};
   const size_t RowBytes = size_t(Width) * 4;
   std::vector<uint8_t> Out;
   Out.reserve(Bmp32HeaderSize + RowBytes * size_t(Height));

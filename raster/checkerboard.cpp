@@ -3,7 +3,8 @@
 #include <algorithm>
 
 void FillCheckerboard(TBitmap32& Dest, int32_t Size, TColor32 Even, TColor32 Odd) {
-  if (Size < 1 || Dest.IsEmpty()) return;
+  if (Size < 1 || Dest.IsEmpty())
+    return;
   const int32_t W = Dest.Width();
   for (int32_t Y = 0; Y < Dest.Height(); ++Y) {
     TColor32* Row = Dest.RowAddress(Y);

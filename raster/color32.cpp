@@ -70,10 +70,12 @@ int32_t MulDivRound(int32_t A, int32_t B, int32_t C) {
   const uint64_t Mag = static_cast<uint64_t>(std::llabs(A)) * static_cast<uint64_t>(std::llabs(B));
   const uint64_t Div = static_cast<uint64_t>(std::llabs(C));
   // The 64-by-32 division overflows when the quotient needs more than 32 bits.
-  if (2 * (Mag >> 32) >= Div) return -1;
+  if (2 * (Mag >> 32) >= Div)
+    return -1;
   uint64_t Q = Mag / Div;
   const uint64_t R = Mag % Div;
-  if (2 * R >= Div) ++Q;
+  if (2 * R >= Div)
+    ++Q;
   const bool Negative = ((A < 0) + (B < 0) + (C < 0)) & 1;
   const auto Result = static_cast<int32_t>(static_cast<uint32_t>(Q));
   return Negative ? -Result : Result;
@@ -89,13 +91,15 @@ bool ClipRange(int32_t& A, int32_t& B, int32_t Size) {
     A = B;
     B = T;
   }
-  if (A < 0) A = 0;
-  if (B >= Size) B = Size - 1;
+  if (A < 0)
+    A = 0;
+  if (B >= Size)
+    B = Size - 1;
   return B >= A;
 }
 
 void SetGammaTable(float Gamma) {
   for (int I = 0; I < 256; ++I)
-    GAMMA_TABLE[I] = static_cast<uint8_t>(
-        std::nearbyint(std::pow(static_cast<long double>(I) / 255.0L, static_cast<long double>(Gamma)) * 255.0L));
+    GAMMA_TABLE[I] = static_cast<uint8_t>(std::nearbyint(
+        std::pow(static_cast<long double>(I) / 255.0L, static_cast<long double>(Gamma)) * 255.0L));
 }

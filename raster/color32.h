@@ -16,15 +16,25 @@ inline TColor32 ColorFromRGBA(int32_t R, int32_t G, int32_t B, int32_t A = 255) 
 inline TColor32 GrayColor(int32_t I, int32_t A = 255) {
   return (static_cast<uint32_t>(A & 0xFF) << 24) + static_cast<uint32_t>(I & 0xFF) * 0x010101u;
 }
-inline int32_t RedOf(TColor32 C) { return (C >> 16) & 0xFF; }
-inline int32_t GreenOf(TColor32 C) { return (C >> 8) & 0xFF; }
-inline int32_t BlueOf(TColor32 C) { return C & 0xFF; }
-inline int32_t AlphaOf(TColor32 C) { return C >> 24; }
+inline int32_t RedOf(TColor32 C) {
+  return (C >> 16) & 0xFF;
+}
+inline int32_t GreenOf(TColor32 C) {
+  return (C >> 8) & 0xFF;
+}
+inline int32_t BlueOf(TColor32 C) {
+  return C & 0xFF;
+}
+inline int32_t AlphaOf(TColor32 C) {
+  return C >> 24;
+}
 // (R * 61 + G * 174 + B * 21) >> 8; the weights sum to 256, so white gives 255.
 inline int32_t Intensity(TColor32 C) {
   return (RedOf(C) * 61 + GreenOf(C) * 174 + BlueOf(C) * 21) >> 8;
 }
-inline int32_t Clamp255(int32_t V) { return V < 0 ? 0 : (V > 255 ? 255 : V); }
+inline int32_t Clamp255(int32_t V) {
+  return V < 0 ? 0 : (V > 255 ? 255 : V);
+}
 inline TColor32 WithAlpha(TColor32 C, int32_t A) {
   return (C & 0x00FFFFFF) | (static_cast<uint32_t>(Clamp255(A)) << 24);
 }

@@ -10,7 +10,8 @@ TCustomLayer::TCustomLayer(TLayerCollection* Collection) {
 }
 
 TCustomLayer::~TCustomLayer() {
-  if (!FDestroying) BeforeDestruction();
+  if (!FDestroying)
+    BeforeDestruction();
 }
 
 void TCustomLayer::Free() {
@@ -20,7 +21,8 @@ void TCustomLayer::Free() {
 
 void TCustomLayer::BeforeDestruction() {
   FDestroying = true;
-  if (OnDestroy) OnDestroy(this);
+  if (OnDestroy)
+    OnDestroy(this);
   // Last to first; a told layer may leave the list (or make others leave) meanwhile.
   for (size_t I = FNotifyList.size(); I > 0;) {
     --I;
@@ -50,30 +52,41 @@ int32_t TCustomLayer::Index() const {
 }
 
 void TCustomLayer::SetIndex(int32_t I) {
-  if (FLayerCollection == nullptr) return;
+  if (FLayerCollection == nullptr)
+    return;
   const int32_t Current = Index();
-  if (I == Current) return;
+  if (I == Current)
+    return;
   I = std::clamp(I, 0, FLayerCollection->Count() - 1);
-  if (I == Current) return;
+  if (I == Current)
+    return;
   const bool Notify = Visible();
-  if (Notify) FLayerCollection->BeginUpdate();
+  if (Notify)
+    FLayerCollection->BeginUpdate();
   FLayerCollection->Move(Current, I);
-  if (Notify) FLayerCollection->EndUpdate();
+  if (Notify)
+    FLayerCollection->EndUpdate();
 }
 
 void TCustomLayer::BringToFront() {
-  if (FLayerCollection) SetIndex(FLayerCollection->Count());
+  if (FLayerCollection)
+    SetIndex(FLayerCollection->Count());
 }
 
-void TCustomLayer::SendToBack() { SetIndex(0); }
+void TCustomLayer::SendToBack() {
+  SetIndex(0);
+}
 
 void TCustomLayer::SetLayerCollection(TLayerCollection* C) {
-  if (C == FLayerCollection) return;
+  if (C == FLayerCollection)
+    return;
   if (FLayerCollection != nullptr) {
-    if (FLayerCollection->MouseListener() == this) FLayerCollection->SetMouseListener(nullptr);
+    if (FLayerCollection->MouseListener() == this)
+      FLayerCollection->SetMouseListener(nullptr);
     FLayerCollection->RemoveItem(this);
   }
-  if (C != nullptr) C->InsertItem(this);
+  if (C != nullptr)
+    C->InsertItem(this);
 }
 
 void TCustomLayer::SetLayerOptions(TLayerOptions V) {
@@ -96,7 +109,8 @@ void TCustomLayer::Changing() {
 }
 
 void TCustomLayer::Changed() {
-  if (FLayerCollection == nullptr || (FLayerOptions & LayerNoUpdate) != 0) return;
+  if (FLayerCollection == nullptr || (FLayerOptions & LayerNoUpdate) != 0)
+    return;
   if (Visible())
     FLayerCollection->NotifyChanged();
   else if ((FLayerOptions & LayerOverlay) != 0 && FLayerCollection->UpdateCount() == 0)
@@ -110,23 +124,29 @@ void TCustomLayer::AddNotification(TCustomLayer* L) {
 
 void TCustomLayer::RemoveNotification(TCustomLayer* L) {
   const auto It = std::find(FNotifyList.begin(), FNotifyList.end(), L);
-  if (It != FNotifyList.end()) FNotifyList.erase(It);
+  if (It != FNotifyList.end())
+    FNotifyList.erase(It);
 }
 
-bool TCustomLayer::HitTest(int32_t, int32_t) { return true; }
+bool TCustomLayer::HitTest(int32_t, int32_t) {
+  return true;
+}
 
 void TCustomLayer::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+  if (OnMouseDown)
+    OnMouseDown(this, Button, Shift, X, Y);
 }
 
 void TCustomLayer::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   SetScreenCursor(Cursor);
-  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+  if (OnMouseMove)
+    OnMouseMove(this, Shift, X, Y);
 }
 
 void TCustomLayer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
   SetScreenCursor(crDefault);
-  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+  if (OnMouseUp)
+    OnMouseUp(this, Button, Shift, X, Y);
 }
 
 void TCustomLayer::Notification(TCustomLayer*) {}
@@ -135,7 +155,8 @@ void TCustomLayer::PaintOverlay(TBitmap32&) {}
 
 void TCustomLayer::DoPaint(TBitmap32& Buffer) {
   Paint(Buffer);
-  if (OnPaint) OnPaint(this, &Buffer);
+  if (OnPaint)
+    OnPaint(this, &Buffer);
 }
 
 void TCustomLayer::SetScreenCursor(TCursor C) const {
@@ -170,10 +191,13 @@ void TPositionedLayer::SetLocation(const TSingleRect& Value) {
   Changed();
 }
 
-void TPositionedLayer::DoSetLocation(const TSingleRect& Value) { FLocation = Value; }
+void TPositionedLayer::DoSetLocation(const TSingleRect& Value) {
+  FLocation = Value;
+}
 
 void TPositionedLayer::SetScaled(bool Value) {
-  if (Value == FScaled) return;
+  if (Value == FScaled)
+    return;
   Changing();
   FScaled = Value;
   Changed();
@@ -181,7 +205,8 @@ void TPositionedLayer::SetScaled(bool Value) {
 
 TSingleRect TPositionedLayer::GetAdjustedLocation() const {
   const TLayerCollection* C = LayerCollection();
-  if (!FScaled || C == nullptr || C->CoordXForm() == nullptr) return FLocation;
+  if (!FScaled || C == nullptr || C->CoordXForm() == nullptr)
+    return FLocation;
   const TCoordXForm& M = *C->CoordXForm();
   const double Sx = M.ScaleX / 65536.0, Sy = M.ScaleY / 65536.0;
   return {static_cast<float>(Sx * FLocation.Left + M.ShiftX),

@@ -13,8 +13,8 @@ class TBitmap32;
 
 // Mouse handlers receive the sender, the button (presses and releases), the shift state and
 // the control coordinates.
-using TLayerMouseEvent =
-    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
+using TLayerMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift,
+                                            int32_t X, int32_t Y)>;
 using TLayerMouseMoveEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
 using TPaintLayerEvent = std::function<void(TObject* Sender, TBitmap32* Buffer)>;

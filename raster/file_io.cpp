@@ -19,15 +19,17 @@ namespace {
                    std::strerror(Err));
 }
 
-
 }  // namespace
 
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize) {
   TFd Fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
-  if (Fd.Get() < 0) Fail("Cannot open file", FileName, errno);
+  if (Fd.Get() < 0)
+    Fail("Cannot open file", FileName, errno);
   struct stat St {};
-  if (::fstat(Fd.Get(), &St) != 0) Fail("Cannot open file", FileName, errno);
-  if (!S_ISREG(St.st_mode)) Fail("Cannot open file", FileName, EISDIR);
+  if (::fstat(Fd.Get(), &St) != 0)
+    Fail("Cannot open file", FileName, errno);
+  if (!S_ISREG(St.st_mode))
+    Fail("Cannot open file", FileName, EISDIR);
   if (static_cast<uint64_t>(St.st_size) > MaxSize)
     throw EFileError("File \"" + FileName + "\" is too large");
   std::vector<uint8_t> Data(static_cast<size_t>(St.st_size));
@@ -35,10 +37,12 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize) 
   while (Done < Data.size()) {
     const ssize_t N = ::read(Fd.Get(), Data.data() + Done, Data.size() - Done);
     if (N < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       Fail("Cannot read file", FileName, errno);
     }
-    if (N == 0) break;  // the file shrank while we read it
+    if (N == 0)
+      break;  // the file shrank while we read it
     Done += static_cast<size_t>(N);
   }
   Data.resize(Done);
@@ -60,7 +64,8 @@ bool WriteAllPieces(int Fd, const std::vector<TFilePiece>& Pieces, int& Err) {
     }
     const ssize_t N = ::writev(Fd, Batch.data(), static_cast<int>(Batch.size()));
     if (N < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       Err = errno;
       return false;
     }
@@ -87,7 +92,8 @@ bool WriteAllPieces(int Fd, const std::vector<TFilePiece>& Pieces, int& Err) {
 
 mode_t NewFileMode(const std::string& FileName) {
   struct stat St {};
-  if (::stat(FileName.c_str(), &St) == 0 && S_ISREG(St.st_mode)) return St.st_mode & 07777;
+  if (::stat(FileName.c_str(), &St) == 0 && S_ISREG(St.st_mode))
+    return St.st_mode & 07777;
   const mode_t Mask = ::umask(0);
   ::umask(Mask);
   return 0666 & ~Mask;
@@ -102,17 +108,23 @@ void WriteFileAtomically(const std::string& FileName, const uint8_t* Data, size_
 void WriteFileAtomically(const std::string& FileName, const std::vector<TFilePiece>& Pieces) {
   std::string Temp = FileName + ".XXXXXX";
   TFd Fd(::mkstemp(Temp.data()));
-  if (Fd.Get() < 0) Fail("Cannot create file", FileName, errno);
+  if (Fd.Get() < 0)
+    Fail("Cannot create file", FileName, errno);
   const auto Abandon = [&](int Err) {
-    if (Fd.Get() >= 0) ::close(Fd.Release());
+    if (Fd.Get() >= 0)
+      ::close(Fd.Release());
     ::unlink(Temp.c_str());
     Fail("Cannot write file", FileName, Err);
   };
   int Err = 0;
-  if (!WriteAllPieces(Fd.Get(), Pieces, Err)) Abandon(Err);
+  if (!WriteAllPieces(Fd.Get(), Pieces, Err))
+    Abandon(Err);
   ::fchmod(Fd.Get(), NewFileMode(FileName));
   // On disk before the rename, so that a crash leaves either the old file or the new one.
-  if (::fsync(Fd.Get()) != 0) Abandon(errno);
-  if (::close(Fd.Release()) != 0) Abandon(errno);
-  if (::rename(Temp.c_str(), FileName.c_str()) != 0) Abandon(errno);
+  if (::fsync(Fd.Get()) != 0)
+    Abandon(errno);
+  if (::close(Fd.Release()) != 0)
+    Abandon(errno);
+  if (::rename(Temp.c_str(), FileName.c_str()) != 0)
+    Abandon(errno);
 }

@@ -12,7 +12,8 @@ class TFd {
  public:
   explicit TFd(int Fd) : FFd(Fd) {}
   ~TFd() {
-    if (FFd >= 0) ::close(FFd);
+    if (FFd >= 0)
+      ::close(FFd);
   }
   TFd(const TFd&) = delete;
   TFd& operator=(const TFd&) = delete;

@@ -3,11 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
-int32_t Round(double X) { return static_cast<int32_t>(std::nearbyint(X)); }
-int32_t Floor(double X) { return static_cast<int32_t>(std::floor(X)); }
-int32_t Ceil(double X) { return static_cast<int32_t>(std::ceil(X)); }
+int32_t Round(double X) {
+  return static_cast<int32_t>(std::nearbyint(X));
+}
+int32_t Floor(double X) {
+  return static_cast<int32_t>(std::floor(X));
+}
+int32_t Ceil(double X) {
+  return static_cast<int32_t>(std::ceil(X));
+}
 
-TFix16 Fix16(double X) { return Round(X * 65536.0); }
+TFix16 Fix16(double X) {
+  return Round(X * 65536.0);
+}
 
 TRect RectFromSingle(const TSingleRect& R, TRectRounding Rounding) {
   TRect Result;
@@ -20,8 +28,10 @@ TRect RectFromSingle(const TSingleRect& R, TRectRounding Rounding) {
       break;
     case rrInside:
       Result = {Ceil(R.Left), Ceil(R.Top), Floor(R.Right), Floor(R.Bottom)};
-      if (Result.Right < Result.Left) Result.Right = Result.Left;
-      if (Result.Bottom < Result.Top) Result.Bottom = Result.Top;
+      if (Result.Right < Result.Left)
+        Result.Right = Result.Left;
+      if (Result.Bottom < Result.Top)
+        Result.Bottom = Result.Top;
       break;
   }
   return Result;
@@ -66,8 +76,12 @@ void OffsetRect(TSingleRect& R, float DX, float DY) {
   R.Bottom += DY;
 }
 
-bool IsRectEmpty(const TRect& R) { return !(R.Left < R.Right && R.Top < R.Bottom); }
-bool IsRectEmpty(const TSingleRect& R) { return !(R.Left < R.Right && R.Top < R.Bottom); }
+bool IsRectEmpty(const TRect& R) {
+  return !(R.Left < R.Right && R.Top < R.Bottom);
+}
+bool IsRectEmpty(const TSingleRect& R) {
+  return !(R.Left < R.Right && R.Top < R.Bottom);
+}
 
 bool PtInRect(const TRect& R, const TPoint& P) {
   return R.Left <= P.X && P.X < R.Right && R.Top <= P.Y && P.Y < R.Bottom;
@@ -77,4 +91,6 @@ bool PtInRect(const TSingleRect& R, const TSinglePoint& P) {
   return R.Left <= P.X && P.X < R.Right && R.Top <= P.Y && P.Y < R.Bottom;
 }
 
-bool EqualRect(const TRect& R1, const TRect& R2) { return R1 == R2; }
+bool EqualRect(const TRect& R1, const TRect& R2) {
+  return R1 == R2;
+}

@@ -21,7 +21,8 @@ TCustomImage32::TCustomImage32(TViewHost* Host)
   FLayers->SetCoordXForm(&FCachedXForm);
   FLayers->OnChange = [this](TObject*) { Changed(); };
   FLayers->OnOverlayUpdate = [this](TObject*) {
-    if (FHost != nullptr) FHost->RepaintNow();
+    if (FHost != nullptr)
+      FHost->RepaintNow();
   };
   InitDefaultStages();
 }
@@ -45,7 +46,8 @@ void TCustomImage32::InitDefaultStages() {
 }
 
 void TCustomImage32::InitStages() {
-  if (OnInitStages) OnInitStages(this);
+  if (OnInitStages)
+    OnInitStages(this);
 }
 
 void TCustomImage32::SetBitmap(const TBitmap32* Value) {
@@ -62,7 +64,8 @@ void TCustomImage32::SetBitmapAlign(TBitmapAlign V) {
 
 void TCustomImage32::SetOffsetHorz(float V) {
   const TViewOnlyScope ViewOnly(*this);
-  if (V == FOffsetHorz) return;
+  if (V == FOffsetHorz)
+    return;
   InvalidateCache();
   FOffsetHorz = V;
   Changed();
@@ -70,7 +73,8 @@ void TCustomImage32::SetOffsetHorz(float V) {
 
 void TCustomImage32::SetOffsetVert(float V) {
   const TViewOnlyScope ViewOnly(*this);
-  if (V == FOffsetVert) return;
+  if (V == FOffsetVert)
+    return;
   InvalidateCache();
   FOffsetVert = V;
   Changed();
@@ -78,8 +82,10 @@ void TCustomImage32::SetOffsetVert(float V) {
 
 void TCustomImage32::SetScale(float V) {
   const TViewOnlyScope ViewOnly(*this);
-  if (V < 0.001f) V = 0.001f;
-  if (V == FScale) return;
+  if (V < 0.001f)
+    V = 0.001f;
+  if (V == FScale)
+    return;
   InvalidateCache();
   FScale = V;
   ScaleChanged();
@@ -88,23 +94,29 @@ void TCustomImage32::SetScale(float V) {
 
 void TCustomImage32::SetScaleMode(TScaleMode V) {
   const TViewOnlyScope ViewOnly(*this);
-  if (V == FScaleMode) return;
+  if (V == FScaleMode)
+    return;
   InvalidateCache();
   FScaleMode = V;
   Changed();
 }
 
-void TCustomImage32::BeginUpdate() { ++FUpdateCount; }
+void TCustomImage32::BeginUpdate() {
+  ++FUpdateCount;
+}
 
 void TCustomImage32::EndUpdate() {
-  if (FUpdateCount <= 0) throw EListError("Unpaired EndUpdate call");
+  if (FUpdateCount <= 0)
+    throw EListError("Unpaired EndUpdate call");
   --FUpdateCount;
 }
 
 void TCustomImage32::Changed() {
-  if (FUpdateCount != 0) return;
+  if (FUpdateCount != 0)
+    return;
   Invalidate();
-  if (OnChange) OnChange(this);
+  if (OnChange)
+    OnChange(this);
 }
 
 void TCustomImage32::Invalidate() {
@@ -113,12 +125,15 @@ void TCustomImage32::Invalidate() {
 }
 
 void TCustomImage32::SetBounds(int32_t Width, int32_t Height) {
-  if (Width == FWidth && Height == FHeight) return;
+  if (Width == FWidth && Height == FHeight)
+    return;
   TCustomPaintBox32::SetBounds(Width, Height);
   InvalidateCache();
 }
 
-void TCustomImage32::BitmapChanged() { Changed(); }
+void TCustomImage32::BitmapChanged() {
+  Changed();
+}
 
 void TCustomImage32::BitmapResized() {
   if (AutoSize && FHost != nullptr) {
@@ -127,15 +142,18 @@ void TCustomImage32::BitmapResized() {
       W = Round(W * FScale);
       H = Round(H * FScale);
     }
-    if (W > 0 && H > 0) FHost->RequestSize(W, H);
+    if (W > 0 && H > 0)
+      FHost->RequestSize(W, H);
   }
-  if (FUpdateCount == 0 && OnBitmapResize) OnBitmapResize(this);
+  if (FUpdateCount == 0 && OnBitmapResize)
+    OnBitmapResize(this);
   InvalidateCache();
   Invalidate();
 }
 
 TPoint TCustomImage32::GetBitmapSize() const {
-  if (FBitmap->IsEmpty() || FWidth == 0 || FHeight == 0) return {0, 0};
+  if (FBitmap->IsEmpty() || FWidth == 0 || FHeight == 0)
+    return {0, 0};
   const int32_t BW = FBitmap->Width(), BH = FBitmap->Height();
   switch (FScaleMode) {
     case smNormal:
@@ -147,7 +165,8 @@ TPoint TCustomImage32::GetBitmapSize() const {
     case smResize: {
       const float Sx = static_cast<float>(FWidth) / static_cast<float>(BW);
       const float Sy = static_cast<float>(FHeight) / static_cast<float>(BH);
-      if (Sx >= Sy) return {Round(BW * Sy), FHeight};
+      if (Sx >= Sy)
+        return {Round(BW * Sy), FHeight};
       return {FWidth, Round(Sx * BH)};
     }
   }
@@ -155,7 +174,8 @@ TPoint TCustomImage32::GetBitmapSize() const {
 }
 
 TRect TCustomImage32::GetBitmapRect() const {
-  if (FBitmap->IsEmpty()) return {};
+  if (FBitmap->IsEmpty())
+    return {};
   const TPoint Size = GetBitmapSize();
   TRect R{0, 0, Size.X, Size.Y};
   switch (FBitmapAlign) {
@@ -173,11 +193,14 @@ TRect TCustomImage32::GetBitmapRect() const {
 }
 
 namespace {
-TFix16 MulDiv(int32_t A, int32_t B, int32_t C) { return MulDivRound(A, B, C); }
+TFix16 MulDiv(int32_t A, int32_t B, int32_t C) {
+  return MulDivRound(A, B, C);
+}
 }  // namespace
 
 void TCustomImage32::UpdateCache() {
-  if (FCacheValid) return;
+  if (FCacheValid)
+    return;
   FCachedBitmapRect = GetBitmapRect();
   const TRect& R = FCachedBitmapRect;
   if (FBitmap->IsEmpty() || R.Width() < 1 || R.Height() < 1) {
@@ -226,7 +249,8 @@ void TCustomImage32::RunStages(TBitmap32& Dest, bool CheckDesign) {
   for (int32_t I = 0; I < FPaintStages.Count(); ++I) {
     const TPaintStage& S = FPaintStages.Items(I);
     const bool Runs = CheckDesign ? (Designing ? S.DsgnVisible : S.RTVisible) : S.RTVisible;
-    if (!Runs) continue;
+    if (!Runs)
+      continue;
     const auto Num = static_cast<uint32_t>(I);
     switch (S.Stage) {
       case PST_CUSTOM:
@@ -278,7 +302,8 @@ void TCustomImage32::ExecClearBackgnd(TBitmap32& Dest, uint32_t) {
 
 void TCustomImage32::ExecDrawBitmap(TBitmap32& Dest, uint32_t) {
   const TRect R = FCachedBitmapRect;
-  if (FBitmap->IsEmpty() || IsRectEmpty(R)) return;
+  if (FBitmap->IsEmpty() || IsRectEmpty(R))
+    return;
   FBitmap->Lock();
   struct TUnlock {
     TBitmap32& B;
@@ -300,8 +325,8 @@ void TCustomImage32::ExecDrawLayers(TBitmap32& Dest, uint32_t StageNum) {
   const uint32_t Mask = FPaintStages.Items(static_cast<int32_t>(StageNum)).Parameter;
   // Two threads only when nobody hears of Dest's changes (the buffer's own are silenced): a
   // handler must not be called from the helper thread.
-  const bool Concurrent = GetLayerPaintMode() != TLayerPaintMode::InOrder &&
-                          (Dest.UpdateCount() > 0 || !Dest.OnChange);
+  const bool Concurrent =
+      GetLayerPaintMode() != TLayerPaintMode::InOrder && (Dest.UpdateCount() > 0 || !Dest.OnChange);
   const bool LastReadyFirst = GetLayerPaintMode() == TLayerPaintMode::LastReadyFirst;
   const TRect Bounds = Dest.BoundsRect();
   int32_t I = 0;
@@ -321,13 +346,15 @@ void TCustomImage32::ExecDrawLayers(TBitmap32& Dest, uint32_t StageNum) {
     int64_t Area = 0;
     for (; I < FLayers->Count(); ++I) {
       L = FLayers->Items(I);
-      if ((L->LayerOptions() & Mask) == 0) continue;
-      if (!PaintsOnlyItsRect(L)) break;
+      if ((L->LayerOptions() & Mask) == 0)
+        continue;
+      if (!PaintsOnlyItsRect(L))
+        break;
       // A cropped layer paints a part of this rectangle.
       TRect R;
-      IntersectRect(R, RectFromSingle(static_cast<TPositionedLayer*>(L)->GetAdjustedLocation(),
-                                      rrClosest),
-                    Bounds);
+      IntersectRect(
+          R, RectFromSingle(static_cast<TPositionedLayer*>(L)->GetAdjustedLocation(), rrClosest),
+          Bounds);
       Area += int64_t{R.Width()} * R.Height();
       Tasks.push_back({L, R, {}});
     }
@@ -340,7 +367,8 @@ void TCustomImage32::ExecDrawLayers(TBitmap32& Dest, uint32_t StageNum) {
 }
 
 void TCustomImage32::ExecCustom(TBitmap32& Dest, uint32_t StageNum) {
-  if (OnPaintStage) OnPaintStage(this, &Dest, StageNum);
+  if (OnPaintStage)
+    OnPaintStage(this, &Dest, StageNum);
 }
 
 void TCustomImage32::ExecControlFrame(TBitmap32& Dest, uint32_t) {
@@ -382,7 +410,8 @@ void TCustomImage32::SetupBitmap(bool DoClear, TColor32 ClearColor) {
   FBitmap->BeginUpdate();
   try {
     FBitmap->SetSize(FWidth, FHeight);
-    if (DoClear) FBitmap->Clear(ClearColor);
+    if (DoClear)
+      FBitmap->Clear(ClearColor);
   } catch (...) {
     FBitmap->EndUpdate();
     throw;
@@ -393,18 +422,21 @@ void TCustomImage32::SetupBitmap(bool DoClear, TColor32 ClearColor) {
 }
 
 void TCustomImage32::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (TabStop && FHost != nullptr && FHost->CanFocus()) FHost->SetFocus();
+  if (TabStop && FHost != nullptr && FHost->CanFocus())
+    FHost->SetFocus();
   UpdateCache();
   TCustomLayer* Layer = FLayers->MouseEvents ? FLayers->MouseDown(Button, Shift, X, Y) : nullptr;
   if ((Button == mbLeft || FLayers->MouseListener() != nullptr) && FHost != nullptr)
     FHost->SetMouseCapture(true);
-  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y, Layer);
+  if (OnMouseDown)
+    OnMouseDown(this, Button, Shift, X, Y, Layer);
 }
 
 void TCustomImage32::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   UpdateCache();
   TCustomLayer* Layer = FLayers->MouseEvents ? FLayers->MouseMove(Shift, X, Y) : nullptr;
-  if (OnMouseMove) OnMouseMove(this, Shift, X, Y, Layer);
+  if (OnMouseMove)
+    OnMouseMove(this, Shift, X, Y, Layer);
 }
 
 void TCustomImage32::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
@@ -412,42 +444,50 @@ void TCustomImage32::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, 
   TCustomLayer* Layer = FLayers->MouseEvents ? FLayers->MouseUp(Button, Shift, X, Y) : nullptr;
   if (Button == mbLeft && FLayers->MouseListener() == nullptr && FHost != nullptr)
     FHost->SetMouseCapture(false);
-  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y, Layer);
+  if (OnMouseUp)
+    OnMouseUp(this, Button, Shift, X, Y, Layer);
 }
 
 void TCustomImage32::MouseEnter() {
-  if (OnMouseEnter) OnMouseEnter(this);
+  if (OnMouseEnter)
+    OnMouseEnter(this);
 }
 
 void TCustomImage32::MouseLeave() {
   if (FLayers->MouseEvents && FLayers->MouseListener() == nullptr && FHost != nullptr)
     FHost->SetScreenCursor(crDefault);
-  if (OnMouseLeave) OnMouseLeave(this);
+  if (OnMouseLeave)
+    OnMouseLeave(this);
 }
 
 void TCustomImage32::PaintOverlays(TBitmap32& Surface) {
   for (int32_t I = 0; I < FLayers->Count(); ++I) {
     TCustomLayer* L = FLayers->Items(I);
-    if (L->LayerOptions() & LayerOverlay) L->PaintOverlay(Surface);
+    if (L->LayerOptions() & LayerOverlay)
+      L->PaintOverlay(Surface);
   }
 }
 
 void TCustomImage32::SetScreenCursor(TCursor C) {
-  if (FHost != nullptr) FHost->SetScreenCursor(C);
+  if (FHost != nullptr)
+    FHost->SetScreenCursor(C);
 }
 
 void DrawFocusRect(TBitmap32& Dest, const TRect& R) {
-  if (Dest.IsEmpty() || IsRectEmpty(R)) return;
+  if (Dest.IsEmpty() || IsRectEmpty(R))
+    return;
   const auto Flip = [&Dest](int32_t X, int32_t Y) {
     if (X >= 0 && Y >= 0 && X < Dest.Width() && Y < Dest.Height())
       *Dest.PixelAddress(X, Y) ^= 0x00FFFFFF;
   };
   for (int32_t X = R.Left; X < R.Right; X += 2) {
     Flip(X, R.Top);
-    if (R.Bottom - 1 > R.Top) Flip(X, R.Bottom - 1);
+    if (R.Bottom - 1 > R.Top)
+      Flip(X, R.Bottom - 1);
   }
   for (int32_t Y = R.Top + 2; Y < R.Bottom - 1; Y += 2) {
     Flip(R.Left, Y);
-    if (R.Right - 1 > R.Left) Flip(R.Right - 1, Y);
+    if (R.Right - 1 > R.Left)
+      Flip(R.Right - 1, Y);
   }
 }

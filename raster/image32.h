@@ -45,8 +45,8 @@ class TPaintStages {
 
 using TImgMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift,
                                           int32_t X, int32_t Y, TCustomLayer* Layer)>;
-using TImgMouseMoveEvent =
-    std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y, TCustomLayer* Layer)>;
+using TImgMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t X,
+                                              int32_t Y, TCustomLayer* Layer)>;
 using TPaintStageEvent = std::function<void(TObject* Sender, TBitmap32* Buffer, uint32_t StageNum)>;
 
 class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
@@ -169,7 +169,6 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
 };
 
 using TImage32 = TCustomImage32;
-
 
 // Dotted focus rectangle drawn by inverting every other pixel of the outline.
 void DrawFocusRect(TBitmap32& Dest, const TRect& R);

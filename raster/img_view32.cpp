@@ -12,7 +12,8 @@ float TScrollBarModel::MaxPosition() const {
 }
 
 void TScrollBarModel::SetRange(float V) {
-  if (V == FRange) return;
+  if (V == FRange)
+    return;
   const float Old = FRange;
   const auto W = static_cast<float>(FWindow);
   FRange = V;
@@ -26,7 +27,8 @@ void TScrollBarModel::SetRange(float V) {
 }
 
 void TScrollBarModel::SetWindow(int32_t V) {
-  if (V == FWindow) return;
+  if (V == FWindow)
+    return;
   const auto W0 = static_cast<float>(FWindow);
   const auto W1 = static_cast<float>(V);
   FWindow = V;
@@ -39,12 +41,15 @@ void TScrollBarModel::SetWindow(int32_t V) {
   FPosition = std::clamp(FPosition, 0.0f, MaxPosition());
 }
 
-void TScrollBarModel::SetPosition(float V) { FPosition = std::clamp(V, 0.0f, MaxPosition()); }
+void TScrollBarModel::SetPosition(float V) {
+  FPosition = std::clamp(V, 0.0f, MaxPosition());
+}
 
 void TScrollBarModel::UserSetPosition(float V) {
   const float Old = FPosition;
   SetPosition(V);
-  if (FPosition != Old && OnUserChange) OnUserChange(this);
+  if (FPosition != Old && OnUserChange)
+    OnUserChange(this);
 }
 
 void TScrollBarModel::Wheel(int32_t Delta, float Increment) {
@@ -65,12 +70,14 @@ TCustomImgView32::TCustomImgView32(TViewHost* Host) : TCustomImage32(Host) {
 }
 
 int32_t TCustomImgView32::ScrollBarThickness() const {
-  if (FScrollBarSize > 0) return FScrollBarSize;
+  if (FScrollBarSize > 0)
+    return FScrollBarSize;
   return FHost != nullptr ? FHost->SystemScrollBarSize() : 16;
 }
 
 TCustomImgView32::TBarsShown TCustomImgView32::BarsShown() const {
-  if (!FAutoHideBars) return {true, true};
+  if (!FAutoHideBars)
+    return {true, true};
   // The bitmap size of a scaled view does not depend on the viewport, so one bar's need decides
   // the other's at most once.
   const TPoint Size = GetBitmapSize();
@@ -116,18 +123,24 @@ bool TCustomImgView32::GripVisible() const {
   return false;
 }
 
-int32_t TCustomImgView32::ScrollIncrement() const { return Round(FIncrement); }
+int32_t TCustomImgView32::ScrollIncrement() const {
+  return Round(FIncrement);
+}
 
-void TCustomImgView32::SetScrollIncrement(float V) { FIncrement = std::max(V, 0.001f); }
+void TCustomImgView32::SetScrollIncrement(float V) {
+  FIncrement = std::max(V, 0.001f);
+}
 
 void TCustomImgView32::SetScrollBarSize(int32_t V) {
-  if (V == FScrollBarSize) return;
+  if (V == FScrollBarSize)
+    return;
   FScrollBarSize = V;
   LayOutBars();
 }
 
 void TCustomImgView32::SetAutoHideScrollBars(bool V) {
-  if (V == FAutoHideBars) return;
+  if (V == FAutoHideBars)
+    return;
   FAutoHideBars = V;
   LayOutBars();
 }
@@ -149,12 +162,14 @@ void TCustomImgView32::AlignAll() {
 }
 
 void TCustomImgView32::NotifyBars() {
-  if (FHost != nullptr) FHost->ScrollBarsChanged();
+  if (FHost != nullptr)
+    FHost->ScrollBarsChanged();
 }
 
 void TCustomImgView32::SetBounds(int32_t Width, int32_t Height) {
   const TViewOnlyScope ViewOnly(*this);
-  if (Width == FWidth && Height == FHeight) return;
+  if (Width == FWidth && Height == FHeight)
+    return;
   FWidth = Width;
   FHeight = Height;
   FBufferValid = false;
@@ -213,15 +228,18 @@ void TCustomImgView32::Scroll(int32_t Dx, int32_t Dy) {
 
 void TCustomImgView32::ScrollHandler(TScrollBarModel*) {
   const TViewOnlyScope ViewOnly(*this);
-  if (FScrollLock) return;
+  if (FScrollLock)
+    return;
   NotifyBars();
   UpdateImage();
   DoScroll();
-  if (FHost != nullptr) FHost->RepaintNow();
+  if (FHost != nullptr)
+    FHost->RepaintNow();
 }
 
 void TCustomImgView32::DoScroll() {
-  if (OnScroll) OnScroll(this);
+  if (OnScroll)
+    OnScroll(this);
 }
 
 void TCustomImgView32::SetCentered(bool V) {
@@ -239,7 +257,8 @@ void TCustomImgView32::SetCentered(bool V) {
 }
 
 void TCustomImgView32::SetSizeGrip(TSizeGripStyle V) {
-  if (V == FSizeGrip) return;
+  if (V == FSizeGrip)
+    return;
   FSizeGrip = V;
   Invalidate();
 }
@@ -250,7 +269,8 @@ void TCustomImgView32::BitmapResized() {
   if (FCentered) {
     ScrollToCenter(FBitmap->Width() / 2, FBitmap->Height() / 2);
   } else {
-    if (FAutoHideBars) AlignAll();
+    if (FAutoHideBars)
+      AlignAll();
     FHorScroll.SetPosition(0);
     FVerScroll.SetPosition(0);
     NotifyBars();
@@ -261,7 +281,8 @@ void TCustomImgView32::BitmapResized() {
 void TCustomImgView32::ScaleChanged() {
   InvalidateCache();
   // The bars' room follows the scaled size.
-  if (FAutoHideBars) AlignAll();
+  if (FAutoHideBars)
+    AlignAll();
   UpdateScrollBars();
   UpdateImage();
   Invalidate();
@@ -271,7 +292,8 @@ void TCustomImgView32::Loaded() {
   AlignAll();
   Invalidate();
   UpdateScrollBars();
-  if (FCentered) ScrollToCenter(FBitmap->Width() / 2, FBitmap->Height() / 2);
+  if (FCentered)
+    ScrollToCenter(FBitmap->Width() / 2, FBitmap->Height() / 2);
   InitStages();
 }
 
@@ -288,7 +310,8 @@ void TCustomImgView32::MouseDown(TMouseButton Button, TShiftState Shift, int32_t
 
 void TCustomImgView32::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   if (GripVisible() && PtInRect(GripRect(), TPoint{X, Y})) {
-    if (FHost != nullptr) FHost->SetScreenCursor(crSizeNWSE);
+    if (FHost != nullptr)
+      FHost->SetScreenCursor(crSizeNWSE);
     return;
   }
   TCustomImage32::MouseMove(Shift, X, Y);

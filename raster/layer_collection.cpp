@@ -34,7 +34,8 @@ void TLayerCollection::InsertItem(TCustomLayer* Layer) {
 void TLayerCollection::RemoveItem(TCustomLayer* Layer) {
   BeginUpdate();
   const auto It = std::find(FItems.begin(), FItems.end(), Layer);
-  if (It != FItems.end()) FItems.erase(It);
+  if (It != FItems.end())
+    FItems.erase(It);
   Layer->FLayerCollection = nullptr;
   EndUpdate();
 }
@@ -46,7 +47,8 @@ void TLayerCollection::Clear() {
 }
 
 void TLayerCollection::Assign(const TLayerCollection& Source) {
-  if (&Source == this) return;
+  if (&Source == this)
+    return;
   BeginUpdate();
   while (!FItems.empty()) FItems.back()->Free();
   for (const TCustomLayer* L : Source.FItems) L->Clone(this);
@@ -54,26 +56,32 @@ void TLayerCollection::Assign(const TLayerCollection& Source) {
 }
 
 void TLayerCollection::BeginUpdate() {
-  if (FUpdateCount == 0) NotifyChanging();
+  if (FUpdateCount == 0)
+    NotifyChanging();
   ++FUpdateCount;
 }
 
 void TLayerCollection::EndUpdate() {
-  if (FUpdateCount <= 0) throw EListError("Unpaired EndUpdate");
+  if (FUpdateCount <= 0)
+    throw EListError("Unpaired EndUpdate");
   --FUpdateCount;
-  if (FUpdateCount == 0) NotifyChanged();
+  if (FUpdateCount == 0)
+    NotifyChanged();
 }
 
 TCustomLayer* TLayerCollection::FindLayerAt(int32_t X, int32_t Y, TLayerOptions Mask) const {
   for (auto It = FItems.rbegin(); It != FItems.rend(); ++It) {
     TCustomLayer* L = *It;
-    if ((L->LayerOptions() & Mask) != 0 && L->HitTest(X, Y)) return L;
+    if ((L->LayerOptions() & Mask) != 0 && L->HitTest(X, Y))
+      return L;
   }
   return nullptr;
 }
 
 namespace {
-uint32_t ButtonBit(TMouseButton Button) { return 1u << static_cast<uint32_t>(Button); }
+uint32_t ButtonBit(TMouseButton Button) {
+  return 1u << static_cast<uint32_t>(Button);
+}
 }  // namespace
 
 TCustomLayer* TLayerCollection::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X,
@@ -111,8 +119,10 @@ TCustomLayer* TLayerCollection::MouseUp(TMouseButton Button, TShiftState Shift, 
 }
 
 void TLayerCollection::SetMouseListener(TCustomLayer* Layer) {
-  if (Layer == FMouseListener) return;
-  if (FMouseListener != nullptr) FMouseListener->FLayerStates &= ~uint32_t{7};
+  if (Layer == FMouseListener)
+    return;
+  if (FMouseListener != nullptr)
+    FMouseListener->FLayerStates &= ~uint32_t{7};
   FMouseListener = Layer;
 }
 
@@ -128,13 +138,16 @@ void TLayerCollection::Move(int32_t From, int32_t To) {
 }
 
 void TLayerCollection::NotifyChanging() {
-  if (OnChanging) OnChanging(this);
+  if (OnChanging)
+    OnChanging(this);
 }
 
 void TLayerCollection::NotifyChanged() {
-  if (OnChange) OnChange(this);
+  if (OnChange)
+    OnChange(this);
 }
 
 void TLayerCollection::NotifyOverlayUpdate() {
-  if (OnOverlayUpdate) OnOverlayUpdate(this);
+  if (OnOverlayUpdate)
+    OnOverlayUpdate(this);
 }

@@ -74,7 +74,8 @@ class TPaintHelper {
     std::unique_lock<std::mutex> Lock(FMutex);
     for (;;) {
       FWake.wait(Lock, [this] { return FStop || (FJob != nullptr && !FStarted); });
-      if (FStop) return;
+      if (FStop)
+        return;
       const std::function<void()>* Job = FJob;
       FStarted = true;
       Lock.unlock();
@@ -99,7 +100,8 @@ class TPaintHelper {
 // A layer whose painting is known: a plain bitmap layer without a paint handler or a combine
 // handler of its own.
 bool PaintsOnlyItsRect(TCustomLayer* L) {
-  if (typeid(*L) != typeid(TBitmapLayer) || L->OnPaint) return false;
+  if (typeid(*L) != typeid(TBitmapLayer) || L->OnPaint)
+    return false;
   const TBitmap32* B = static_cast<TBitmapLayer*>(L)->Bitmap();
   return !(B->DrawMode() == dmCustom && B->OnPixelCombine);
 }
@@ -108,13 +110,13 @@ static bool RectsMeet(const TRect& A, const TRect& B) {
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
 
-
 // Paints the tasks on two threads, or with LastReadyFirst on the calling thread alone, taking
 // each time the last layer that may be painted.
 void PaintConcurrently(std::vector<TLayerTask>& Tasks, TBitmap32& Dest, bool LastReadyFirst) {
   for (size_t I = 0; I < Tasks.size(); ++I)
     for (size_t J = 0; J < I; ++J)
-      if (RectsMeet(Tasks[I].Rect, Tasks[J].Rect)) Tasks[I].After.push_back(J);
+      if (RectsMeet(Tasks[I].Rect, Tasks[J].Rect))
+        Tasks[I].After.push_back(J);
 
   enum : uint8_t { Waiting, Running, Done };
   std::vector<uint8_t> State(Tasks.size(), Waiting);
@@ -125,19 +127,22 @@ void PaintConcurrently(std::vector<TLayerTask>& Tasks, TBitmap32& Dest, bool Las
   const std::function<void()> Work = [&] {
     std::unique_lock<std::mutex> Lock(Mutex);
     for (;;) {
-      if (Failed) return;
+      if (Failed)
+        return;
       // The first waiting task is the one painting in order would take; a later one may start
       // when everything it overlaps is done.
       bool AnyWaiting = false;
       size_t Pick = Tasks.size();
       for (size_t I = 0; I < Tasks.size() && (LastReadyFirst || Pick == Tasks.size()); ++I) {
-        if (State[I] != Waiting) continue;
+        if (State[I] != Waiting)
+          continue;
         AnyWaiting = true;
         if (std::all_of(Tasks[I].After.begin(), Tasks[I].After.end(),
                         [&](size_t J) { return State[J] == Done; }))
           Pick = I;
       }
-      if (!AnyWaiting) return;
+      if (!AnyWaiting)
+        return;
       if (Pick == Tasks.size()) {
         Progress.wait(Lock);
         continue;
@@ -164,13 +169,17 @@ void PaintConcurrently(std::vector<TLayerTask>& Tasks, TBitmap32& Dest, bool Las
   else
     TPaintHelper::Instance().RunShared(Work);
   for (const std::exception_ptr& E : Errors)
-    if (E) std::rethrow_exception(E);
+    if (E)
+      std::rethrow_exception(E);
 }
 
 void SetLayerPaintMode(TLayerPaintMode Mode, int64_t MinPixels) {
   PaintMode = Mode;
   ConcurrentMinPixels = MinPixels;
 }
-TLayerPaintMode GetLayerPaintMode() { return PaintMode; }
-int64_t ConcurrentLayerMinPixels() { return ConcurrentMinPixels; }
-
+TLayerPaintMode GetLayerPaintMode() {
+  return PaintMode;
+}
+int64_t ConcurrentLayerMinPixels() {
+  return ConcurrentMinPixels;
+}

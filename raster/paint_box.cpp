@@ -10,7 +10,8 @@ TCustomPaintBox32::TCustomPaintBox32(TViewHost* Host) : FHost(Host) {
 TCustomPaintBox32::~TCustomPaintBox32() = default;
 
 void TCustomPaintBox32::SetBounds(int32_t Width, int32_t Height) {
-  if (Width == FWidth && Height == FHeight) return;
+  if (Width == FWidth && Height == FHeight)
+    return;
   FWidth = Width;
   FHeight = Height;
   FBufferValid = false;
@@ -22,21 +23,27 @@ void TCustomPaintBox32::Invalidate() {
 }
 
 void TCustomPaintBox32::RequestRepaint() {
-  if (FHost != nullptr) FHost->RequestRepaint();
+  if (FHost != nullptr)
+    FHost->RequestRepaint();
 }
 
-TRect TCustomPaintBox32::GetViewportRect() const { return {0, 0, FWidth, FHeight}; }
+TRect TCustomPaintBox32::GetViewportRect() const {
+  return {0, 0, FWidth, FHeight};
+}
 
 void TCustomPaintBox32::ResizeBuffer() {
   const TRect V = GetViewportRect();
   const int32_t W = std::max(0, V.Width());
   const int32_t H = std::max(0, V.Height());
-  if (W == FBuffer.Width() && H == FBuffer.Height()) return;
+  if (W == FBuffer.Width() && H == FBuffer.Height())
+    return;
   int32_t NewW = W, NewH = H;
   if (BufferOversize >= 0) {
     const auto Size = [this](int32_t View, int32_t Current) {
-      if (View > Current) return View + BufferOversize;
-      if (View < Current - BufferOversize) return View;
+      if (View > Current)
+        return View + BufferOversize;
+      if (View < Current - BufferOversize)
+        return View;
       return Current;
     };
     NewW = Size(W, FBuffer.Width());
@@ -65,7 +72,8 @@ TBitmap32& TCustomPaintBox32::BeginPaint() {
 
 void TCustomPaintBox32::EndPaint() {
   FBuffer.Unlock();
-  if (OnGDIOverlay) OnGDIOverlay(this);
+  if (OnGDIOverlay)
+    OnGDIOverlay(this);
 }
 
 void TCustomPaintBox32::DoPaintBuffer() {}

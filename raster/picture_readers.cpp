@@ -42,7 +42,8 @@ struct TRegistry {
     {
       const std::lock_guard<std::mutex> G(Mutex);
       const auto It = Readers.find(LowerExtension(FileName));
-      if (It != Readers.end()) E = It->second;
+      if (It != Readers.end())
+        E = It->second;
     }
     if (!E.Reader)
       throw EInvalidGraphic("Unknown picture file extension (" + LowerExtension(FileName) + ")");
@@ -60,7 +61,8 @@ TRegistry& Registry() {
 std::string LowerExtension(const std::string& FileName) {
   const size_t Slash = FileName.find_last_of('/');
   const size_t Dot = FileName.find_last_of('.');
-  if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash)) return {};
+  if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash))
+    return {};
   std::string Ext = FileName.substr(Dot);
   std::transform(Ext.begin(), Ext.end(), Ext.begin(),
                  [](unsigned char C) { return static_cast<char>(std::tolower(C)); });

@@ -7,20 +7,24 @@
 
 namespace {
 
-constexpr TCursor DragCursors[10] = {crDefault, crDefault, crSizeWE,   crSizeNS,   crSizeWE,
+constexpr TCursor DragCursors[10] = {crDefault, crDefault,  crSizeWE,   crSizeNS,   crSizeWE,
                                      crSizeNS,  crSizeNWSE, crSizeNESW, crSizeNESW, crSizeNWSE};
 
 // The moved edge Lo follows the pointer, keeping at least Min and (when Max > Min) at most Max.
 void LimitLowEdge(float& Lo, float Hi, float Max, float Min, float Delta) {
   Lo += Delta;
-  if (!(Hi - Lo >= Min)) Lo = Hi - Min;
-  if (Min < Max && Max < Hi - Lo) Lo = Hi - Max;
+  if (!(Hi - Lo >= Min))
+    Lo = Hi - Min;
+  if (Min < Max && Max < Hi - Lo)
+    Lo = Hi - Max;
 }
 
 void LimitHighEdge(float Lo, float& Hi, float Max, float Min, float Delta) {
   Hi += Delta;
-  if (!(Hi - Lo >= Min)) Hi = Lo + Min;
-  if (Min < Max && Max < Hi - Lo) Hi = Lo + Max;
+  if (!(Hi - Lo >= Min))
+    Hi = Lo + Min;
+  if (Min < Max && Max < Hi - Lo)
+    Hi = Lo + Max;
 }
 
 }  // namespace
@@ -30,7 +34,8 @@ TRubberbandLayer::TRubberbandLayer(TLayerCollection* Collection) : TPositionedLa
 }
 
 TRubberbandLayer::~TRubberbandLayer() {
-  if (FChildLayer != nullptr) FChildLayer->RemoveNotification(this);
+  if (FChildLayer != nullptr)
+    FChildLayer->RemoveNotification(this);
 }
 
 TCustomLayer* TRubberbandLayer::Clone(TLayerCollection* Collection) const {
@@ -53,7 +58,8 @@ void TRubberbandLayer::UpdateNoUpdateFlag() {
 }
 
 void TRubberbandLayer::SetChildLayer(TPositionedLayer* L) {
-  if (FChildLayer != nullptr) FChildLayer->RemoveNotification(this);
+  if (FChildLayer != nullptr)
+    FChildLayer->RemoveNotification(this);
   FChildLayer = L;
   if (L != nullptr) {
     SetLocation(L->Location());
@@ -69,11 +75,13 @@ void TRubberbandLayer::DoSetLocation(const TSingleRect& Value) {
 }
 
 void TRubberbandLayer::UpdateChildLayer() {
-  if (FChildLayer != nullptr) FChildLayer->SetLocation(FLocation);
+  if (FChildLayer != nullptr)
+    FChildLayer->SetLocation(FLocation);
 }
 
 void TRubberbandLayer::Notification(TCustomLayer* L) {
-  if (L == FChildLayer) FChildLayer = nullptr;
+  if (L == FChildLayer)
+    FChildLayer = nullptr;
   UpdateNoUpdateFlag();
 }
 
@@ -89,26 +97,37 @@ TDragState TRubberbandLayer::GetDragState(int32_t X, int32_t Y) {
   const bool NT = std::abs(R.Top - Y) <= T, NB = std::abs(R.Bottom - Y) <= T;
   const bool NCY = std::abs(Cy - Y) <= T;
   if (Handles & rhCorners) {
-    if (NR && NB) return DragBottomRight;
-    if (NL && NB) return DragBottomLeft;
-    if (NR && NT) return DragTopRight;
-    if (NL && NT) return DragTopLeft;
+    if (NR && NB)
+      return DragBottomRight;
+    if (NL && NB)
+      return DragBottomLeft;
+    if (NR && NT)
+      return DragTopRight;
+    if (NL && NT)
+      return DragTopLeft;
   }
   if (Handles & rhSides) {
-    if (NR && NCY) return DragRight;
-    if (NCX && NB) return DragBottom;
-    if (NL && NCY) return DragLeft;
-    if (NT && NCX) return DragTop;
+    if (NR && NCY)
+      return DragRight;
+    if (NCX && NB)
+      return DragBottom;
+    if (NL && NCY)
+      return DragLeft;
+    if (NT && NCX)
+      return DragTop;
   }
   if ((Handles & rhCenter) && R.Left <= X && X < R.Right && R.Top <= Y && Y < R.Bottom)
     return DragMove;
   return DragNone;
 }
 
-bool TRubberbandLayer::HitTest(int32_t X, int32_t Y) { return GetDragState(X, Y) != DragNone; }
+bool TRubberbandLayer::HitTest(int32_t X, int32_t Y) {
+  return GetDragState(X, Y) != DragNone;
+}
 
 void TRubberbandLayer::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (FIsDragging) return;
+  if (FIsDragging)
+    return;
   FDragState = GetDragState(X, Y);
   FIsDragging = FDragState != DragNone;
   if (FIsDragging) {
@@ -133,7 +152,8 @@ void TRubberbandLayer::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   float My = Y - FMouseShift.Y;
   if (FScaled) {
     const TSingleRect A = GetAdjustedLocation();
-    if (!(A.Left < A.Right && A.Top < A.Bottom)) return;
+    if (!(A.Left < A.Right && A.Top < A.Bottom))
+      return;
     Mx = FLocation.Left + (Mx - A.Left) / (A.Right - A.Left) * (FLocation.Right - FLocation.Left);
     My = FLocation.Top + (My - A.Top) / (A.Bottom - A.Top) * (FLocation.Bottom - FLocation.Top);
   }
@@ -177,10 +197,12 @@ void TRubberbandLayer::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
   }
   TSingleRect New = {L, T, R, B};
   DoResizing(FOldLocation, New, FDragState, Shift);
-  if (New == FLocation) return;
+  if (New == FLocation)
+    return;
   SetLocation(New);
   UpdateChildLayer();
-  if (OnUserChange) OnUserChange(this);
+  if (OnUserChange)
+    OnUserChange(this);
 }
 
 void TRubberbandLayer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
@@ -190,7 +212,8 @@ void TRubberbandLayer::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X
 
 void TRubberbandLayer::DoResizing(const TSingleRect& OldLocation, TSingleRect& NewLocation,
                                   TDragState DragState, TShiftState Shift) {
-  if (OnResizing) OnResizing(this, OldLocation, NewLocation, DragState, Shift);
+  if (OnResizing)
+    OnResizing(this, OldLocation, NewLocation, DragState, Shift);
 }
 
 void TRubberbandLayer::Paint(TBitmap32& Buffer) {

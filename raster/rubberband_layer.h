@@ -25,9 +25,9 @@ enum TDragState : uint8_t {
 };
 
 // May correct NewLocation during a drag.
-using TRBResizingEvent = std::function<void(TObject* Sender, const TSingleRect& OldLocation,
-                                            TSingleRect& NewLocation, TDragState DragState,
-                                            TShiftState Shift)>;
+using TRBResizingEvent =
+    std::function<void(TObject* Sender, const TSingleRect& OldLocation, TSingleRect& NewLocation,
+                       TDragState DragState, TShiftState Shift)>;
 
 class TRubberbandLayer : public TPositionedLayer {
  public:

@@ -47,8 +47,8 @@ void CombineRow(const TColor32* Row, TColor32* D, int32_t Count, TDrawMode Op, T
                 bool MasterForm, const TPixelCombineEvent& Event);
 
 // The combine step of one pixel in any mode.
-inline void CombinePixel(TColor32 F, TColor32& B, TDrawMode Op, TColor32 Master,
-                         bool MasterForm, const TPixelCombineEvent& Event) {
+inline void CombinePixel(TColor32 F, TColor32& B, TDrawMode Op, TColor32 Master, bool MasterForm,
+                         const TPixelCombineEvent& Event) {
   if (Op == dmCustom)
     Event(F, B, Master);
   else if (Op == dmOpaque)

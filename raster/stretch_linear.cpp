@@ -244,8 +244,8 @@ AVX2_TARGET inline void BlendFour(TColor32* D, __m256i O, __m256i Master, __m256
   StoreFour(D, Mix16x2(O, WidenFour(D), W, Bias));
 }
 
-AVX2_TARGET void HorizontalSpanBlendAVX2(const TColor32* V, const int32_t* Idx,
-                                         const uint64_t* W4, int32_t Count, TColor32* D) {
+AVX2_TARGET void HorizontalSpanBlendAVX2(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
+                                         int32_t Count, TColor32* D) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   int32_t K = 0;
   for (; K + 4 <= Count; K += 4) {
@@ -261,8 +261,7 @@ AVX2_TARGET void HorizontalSpanBlendAVX2(const TColor32* V, const int32_t* Idx,
 }
 
 AVX2_TARGET void BilinearRowBlendAVX2(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
-                                      const uint64_t* W4, int32_t Count, TColor32 Wy,
-                                      TColor32* D) {
+                                      const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* D) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
   int32_t K = 0;

@@ -11,12 +11,14 @@ std::mutex& LockCountMutex() {
 }  // namespace
 
 void TThreadPersistent::EndUpdate() {
-  if (FUpdateCount <= 0) throw EThreadPersistentError("Unpaired TThreadPersistent.EndUpdate");
+  if (FUpdateCount <= 0)
+    throw EThreadPersistentError("Unpaired TThreadPersistent.EndUpdate");
   --FUpdateCount;
 }
 
 void TThreadPersistent::Changed() {
-  if (FUpdateCount == 0 && OnChange) OnChange(this);
+  if (FUpdateCount == 0 && OnChange)
+    OnChange(this);
 }
 
 void TThreadPersistent::Lock() {
@@ -39,11 +41,13 @@ int32_t TThreadPersistent::LockCount() const {
 }
 
 void TCustomMap::NotifyResize() {
-  if (OnResize) OnResize(this);
+  if (OnResize)
+    OnResize(this);
 }
 
 bool TCustomMap::SetSize(int32_t W, int32_t H) {
-  if (W == FWidth && H == FHeight) return false;
+  if (W == FWidth && H == FHeight)
+    return false;
   FWidth = W;
   FHeight = H;
   return true;

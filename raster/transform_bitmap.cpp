@@ -53,7 +53,8 @@ inline bool SampleBilinear(const TBitmap32& Src, const TRect& SB, int32_t Fx, in
     P01 = Row[Src.Width()];
     P11 = Row[Src.Width() + 1];
   } else {
-    if (Ix < -1 || Iy < -1 || Ix >= SB.Right || Iy >= SB.Bottom) return false;
+    if (Ix < -1 || Iy < -1 || Ix >= SB.Right || Iy >= SB.Bottom)
+      return false;
     P00 = Src.GetPixelSafe(Ix, Iy);
     P10 = Src.GetPixelSafe(Ix + 1, Iy);
     P01 = Src.GetPixelSafe(Ix, Iy + 1);
@@ -94,7 +95,8 @@ inline void Combine(const TTransformJob& J, TColor32 Colour, TColor32& Pixel) {
       break;
     case dmBlend: {
       const TColor32 W = ((Colour >> 24) * J.Master) >> 8;
-      if (W != 0) Pixel = MixInline(Colour, Pixel, W);
+      if (W != 0)
+        Pixel = MixInline(Colour, Pixel, W);
       break;
     }
     case dmCustom:
@@ -111,12 +113,16 @@ void TransformRowsGeneric(const TTransformJob& J, TTransformation& T, int32_t Y0
       TColor32 Colour;
       int32_t Sx, Sy;
       if (J.Nearest) {
-        if (!T.ReverseInt(X, Y, Sx, Sy)) continue;
-        if (Sx < J.SB.Left || Sx > J.SB.Right || Sy < J.SB.Top || Sy > J.SB.Bottom) continue;
+        if (!T.ReverseInt(X, Y, Sx, Sy))
+          continue;
+        if (Sx < J.SB.Left || Sx > J.SB.Right || Sy < J.SB.Top || Sy > J.SB.Bottom)
+          continue;
         Colour = J.Src->GetPixel(Sx, Sy);
       } else {
-        if (!T.ReverseFixed(X, Y, Sx, Sy)) continue;
-        if (!SampleBilinear(*J.Src, J.SB, Sx, Sy, Colour)) continue;
+        if (!T.ReverseFixed(X, Y, Sx, Sy))
+          continue;
+        if (!SampleBilinear(*J.Src, J.SB, Sx, Sy, Colour))
+          continue;
       }
       Combine(J, Colour, DstRow[X]);
     }
@@ -135,8 +141,7 @@ int64_t CeilDiv(int64_t A, int64_t B) {
 }
 
 // The steps K in [0, N - 1] for which Lo <= F0 + S * K <= Hi, as [K0, K1]; K0 > K1 when none.
-void SolveRun(int64_t F0, int64_t S, int64_t Lo, int64_t Hi, int64_t N, int64_t& K0,
-              int64_t& K1) {
+void SolveRun(int64_t F0, int64_t S, int64_t Lo, int64_t Hi, int64_t N, int64_t& K0, int64_t& K1) {
   if (S == 0) {
     K0 = 0;
     K1 = (Lo <= F0 && F0 <= Hi) ? N - 1 : -1;
@@ -162,8 +167,8 @@ struct TAffineRow {
 
 // The run where both mapped coordinates, offset by Bias and shifted right by 12, lie in
 // [XLo, XHi] x [YLo, YHi].
-void RowRun(const TAffineRow& R, int64_t Bias, int64_t XLo, int64_t XHi, int64_t YLo,
-            int64_t YHi, int64_t& K0, int64_t& K1) {
+void RowRun(const TAffineRow& R, int64_t Bias, int64_t XLo, int64_t XHi, int64_t YLo, int64_t YHi,
+            int64_t& K0, int64_t& K1) {
   int64_t A0, A1, B0, B1;
   SolveRun(R.U + Bias, R.A, XLo * 4096, XHi * 4096 + 4095, R.N, A0, A1);
   SolveRun(R.V + Bias, R.D, YLo * 4096, YHi * 4096 + 4095, R.N, B0, B1);
@@ -196,9 +201,10 @@ void LinearRunScalar(const TTransformJob& J, const TAffineRow& R, TColor32* D, i
                      int64_t K1) {
   int64_t U = R.U + 7 + R.A * K0, V = R.V + 7 + R.D * K0;
   for (int64_t K = K0; K <= K1; ++K, U += R.A, V += R.D)
-    Combine(J, SampleInside(J.Bits, J.Stride, static_cast<int32_t>(U >> 4),
-                            static_cast<int32_t>(V >> 4)),
-            D[K]);
+    Combine(
+        J,
+        SampleInside(J.Bits, J.Stride, static_cast<int32_t>(U >> 4), static_cast<int32_t>(V >> 4)),
+        D[K]);
 }
 
 // Pixels near the edge of the bounds: the checked sampler.
@@ -238,7 +244,9 @@ AVX2_TARGET inline TWide Widen(__m256i P) {
   return {_mm256_unpacklo_epi8(P, Z), _mm256_unpackhi_epi8(P, Z)};
 }
 
-AVX2_TARGET inline __m256i Narrow(const TWide& W) { return _mm256_packus_epi16(W.Lo, W.Hi); }
+AVX2_TARGET inline __m256i Narrow(const TWide& W) {
+  return _mm256_packus_epi16(W.Lo, W.Hi);
+}
 
 // Per-pixel weights 0..256 in eight 32-bit lanes, spread over the four channels of each pixel.
 AVX2_TARGET inline TWide SpreadWeights(__m256i W) {
@@ -285,9 +293,9 @@ AVX2_TARGET inline void Store8Masked(const TTransformJob& J, TColor32* D, const 
 
 // Bilinear colours of eight points inside the bounds, given in 24.8.
 AVX2_TARGET inline TWide SampleInside8(const TTransformJob& J, __m256i Fx, __m256i Fy) {
-  const __m256i Idx = _mm256_add_epi32(
-      _mm256_mullo_epi32(_mm256_srai_epi32(Fy, 8), _mm256_set1_epi32(J.Stride)),
-      _mm256_srai_epi32(Fx, 8));
+  const __m256i Idx =
+      _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(Fy, 8), _mm256_set1_epi32(J.Stride)),
+                       _mm256_srai_epi32(Fx, 8));
   const auto* B = reinterpret_cast<const int*>(J.Bits);
   const __m256i P00 = _mm256_i32gather_epi32(B, Idx, 4);
   const __m256i P10 = _mm256_i32gather_epi32(B + 1, Idx, 4);
@@ -323,11 +331,12 @@ AVX2_TARGET void NearestRunAVX2(const TTransformJob& J, const TAffineRow& R, TCo
     U = _mm256_add_epi32(U, StepU);
     V = _mm256_add_epi32(V, StepV);
   }
-  if (K <= K1) NearestRunScalar(J, R, D, K, K1);
+  if (K <= K1)
+    NearestRunScalar(J, R, D, K, K1);
 }
 
-AVX2_TARGET void LinearRunAVX2(const TTransformJob& J, const TAffineRow& R, TColor32* D,
-                               int64_t K0, int64_t K1) {
+AVX2_TARGET void LinearRunAVX2(const TTransformJob& J, const TAffineRow& R, TColor32* D, int64_t K0,
+                               int64_t K1) {
   const __m256i Lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   const auto A = static_cast<int32_t>(R.A), Dd = static_cast<int32_t>(R.D);
   __m256i U = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(R.U + 7 + R.A * K0)),
@@ -342,13 +351,13 @@ AVX2_TARGET void LinearRunAVX2(const TTransformJob& J, const TAffineRow& R, TCol
     U = _mm256_add_epi32(U, StepU);
     V = _mm256_add_epi32(V, StepV);
   }
-  if (K <= K1) LinearRunScalar(J, R, D, K, K1);
+  if (K <= K1)
+    LinearRunScalar(J, R, D, K, K1);
 }
 
 #endif
 
-void TransformRowsAffine(const TTransformJob& J, TAffineTransformation& T, int32_t Y0,
-                         int32_t Y1) {
+void TransformRowsAffine(const TTransformJob& J, TAffineTransformation& T, int32_t Y0, int32_t Y1) {
   TAffineRun Nearest = NearestRunScalar, Linear = LinearRunScalar;
 #if defined(PELMORA_X86)
   // The vector runs need the run's 20.12 values in 32 bits and a mode without a handler.
@@ -364,8 +373,15 @@ void TransformRowsAffine(const TTransformJob& J, TAffineTransformation& T, int32
     R.U = int64_t{T.A} * J.DB.Left + int64_t{T.B} * Y + T.C;
     R.V = int64_t{T.D} * J.DB.Left + int64_t{T.E} * Y + T.F;
     if (!RowFits(R, J.Nearest ? 2047 : 7, J.Nearest ? 12 : 4)) {
-      TransformRowsGeneric({J.Dst, J.Src, SB, {J.DB.Left, Y, J.DB.Right, Y}, J.Mode, J.Master,
-                            J.Nearest, J.Bits, J.Stride},
+      TransformRowsGeneric({J.Dst,
+                            J.Src,
+                            SB,
+                            {J.DB.Left, Y, J.DB.Right, Y},
+                            J.Mode,
+                            J.Master,
+                            J.Nearest,
+                            J.Bits,
+                            J.Stride},
                            T, Y, Y);
       continue;
     }
@@ -373,14 +389,16 @@ void TransformRowsAffine(const TTransformJob& J, TAffineTransformation& T, int32
     int64_t K0, K1;
     if (J.Nearest) {
       RowRun(R, 2047, SB.Left, SB.Right, SB.Top, SB.Bottom, K0, K1);
-      if (K0 <= K1) Nearest(J, R, D, K0, K1);
+      if (K0 <= K1)
+        Nearest(J, R, D, K0, K1);
       continue;
     }
     // Points with -1 <= ix < SB.Right and -1 <= iy < SB.Bottom may have a colour; those with
     // SB.Left < ix < SB.Right - 1 and SB.Top < iy < SB.Bottom - 1 are read directly.
     int64_t O0, O1;
     RowRun(R, 7, -1, int64_t{SB.Right} - 1, -1, int64_t{SB.Bottom} - 1, O0, O1);
-    if (O0 > O1) continue;
+    if (O0 > O1)
+      continue;
     RowRun(R, 7, int64_t{SB.Left} + 1, int64_t{SB.Right} - 2, int64_t{SB.Top} + 1,
            int64_t{SB.Bottom} - 2, K0, K1);
     if (K0 > K1) {
@@ -388,9 +406,11 @@ void TransformRowsAffine(const TTransformJob& J, TAffineTransformation& T, int32
       continue;
     }
     // The inner run lies within the outer one: edge, inside, edge, in row order.
-    if (O0 < K0) LinearEdgeScalar(J, R, D, O0, K0 - 1);
+    if (O0 < K0)
+      LinearEdgeScalar(J, R, D, O0, K0 - 1);
     Linear(J, R, D, K0, K1);
-    if (K1 < O1) LinearEdgeScalar(J, R, D, K1 + 1, O1);
+    if (K1 < O1)
+      LinearEdgeScalar(J, R, D, K1 + 1, O1);
   }
 }
 
@@ -404,11 +424,14 @@ void ProjectiveSpanScalar(const TTransformJob& J, const float* s, int32_t Y, int
   for (int32_t X = X0; X <= X1; ++X) {
     int32_t Sx, Sy;
     if (J.Nearest) {
-      if (!ProjectiveReverse(s, X, Y, 1.0f, Sx, Sy)) continue;
-      if (Sx < SB.Left || Sx > SB.Right || Sy < SB.Top || Sy > SB.Bottom) continue;
+      if (!ProjectiveReverse(s, X, Y, 1.0f, Sx, Sy))
+        continue;
+      if (Sx < SB.Left || Sx > SB.Right || Sy < SB.Top || Sy > SB.Bottom)
+        continue;
       Combine(J, J.Bits[int64_t{Sy} * J.Stride + Sx], D[X]);
     } else {
-      if (!ProjectiveReverse(s, X, Y, 256.0f, Sx, Sy)) continue;
+      if (!ProjectiveReverse(s, X, Y, 256.0f, Sx, Sy))
+        continue;
       const int32_t Ix = Sx >> 8, Iy = Sy >> 8;
       TColor32 Colour;
       if (SB.Left < Ix && Ix < SB.Right - 1 && SB.Top < Iy && Iy < SB.Bottom - 1)
@@ -470,7 +493,8 @@ AVX2_TARGET void ProjectiveRowAVX2(const TTransformJob& J, const float* s, int32
       const __m256i In = _mm256_and_si256(
           Valid, _mm256_and_si256(Between(Sx, SB.Left, SB.Right), Between(Sy, SB.Top, SB.Bottom)));
       const int Bits8 = _mm256_movemask_ps(_mm256_castsi256_ps(In));
-      if (Bits8 == 0) continue;
+      if (Bits8 == 0)
+        continue;
       const __m256i Idx = _mm256_add_epi32(
           _mm256_mullo_epi32(_mm256_and_si256(Sy, In), _mm256_set1_epi32(J.Stride)),
           _mm256_and_si256(Sx, In));
@@ -489,19 +513,20 @@ AVX2_TARGET void ProjectiveRowAVX2(const TTransformJob& J, const float* s, int32
       Store8(J, D + X, SampleInside8(J, Sx, Sy));
       continue;
     }
-    const __m256i Near =
-        _mm256_and_si256(Valid, _mm256_and_si256(Between(Ix, -1, SB.Right - 1),
-                                                 Between(Iy, -1, SB.Bottom - 1)));
-    if (_mm256_movemask_ps(_mm256_castsi256_ps(Near)) == 0) continue;
+    const __m256i Near = _mm256_and_si256(
+        Valid, _mm256_and_si256(Between(Ix, -1, SB.Right - 1), Between(Iy, -1, SB.Bottom - 1)));
+    if (_mm256_movemask_ps(_mm256_castsi256_ps(Near)) == 0)
+      continue;
     ProjectiveSpanScalar(J, s, Y, X, X + 7);
   }
-  if (X <= J.DB.Right) ProjectiveSpanScalar(J, s, Y, X, J.DB.Right);
+  if (X <= J.DB.Right)
+    ProjectiveSpanScalar(J, s, Y, X, J.DB.Right);
 }
 
 #endif
 
-void TransformRowsProjective(const TTransformJob& J, const TProjectiveTransformation& T,
-                             int32_t Y0, int32_t Y1) {
+void TransformRowsProjective(const TTransformJob& J, const TProjectiveTransformation& T, int32_t Y0,
+                             int32_t Y1) {
   const float* s = T.ReverseMatrix().s;
 #if defined(PELMORA_X86)
   if (ActiveTransformForms == TBlendForms::AVX2 && J.Mode != dmCustom) {
@@ -514,7 +539,9 @@ void TransformRowsProjective(const TTransformJob& J, const TProjectiveTransforma
 
 }  // namespace
 
-TBlendForms TransformForms() { return ActiveTransformForms; }
+TBlendForms TransformForms() {
+  return ActiveTransformForms;
+}
 
 TBlendForms SetTransformForms(TBlendForms Forms) {
   const TBlendForms Old = ActiveTransformForms;
@@ -525,14 +552,17 @@ TBlendForms SetTransformForms(TBlendForms Forms) {
 }
 
 void TransformBitmap(TBitmap32& Dst, const TBitmap32& Src, TTransformation& T) {
-  if (Dst.IsEmpty() || Src.IsEmpty()) return;
-  if (!T.Prepared()) T.Prepare();
+  if (Dst.IsEmpty() || Src.IsEmpty())
+    return;
+  if (!T.Prepared())
+    T.Prepare();
 
   TTransformJob J;
   J.Dst = &Dst;
   J.Src = &Src;
   J.Mode = Src.DrawMode();
-  if (J.Mode == dmCustom && !Src.OnPixelCombine) J.Mode = dmOpaque;
+  if (J.Mode == dmCustom && !Src.OnPixelCombine)
+    J.Mode = dmOpaque;
   J.Master = Src.MasterAlpha();
   J.Nearest = Src.StretchFilter() == sfNearest;
   J.Bits = Src.Bits();
@@ -541,15 +571,15 @@ void TransformBitmap(TBitmap32& Dst, const TBitmap32& Src, TTransformation& T) {
   IntersectRect(J.SB, RectFromSingle(T.SrcRect(), rrClosest),
                 TRect{0, 0, Src.Width() - 1, Src.Height() - 1});
   IntersectRect(J.DB, T.TransformedBounds(), TRect{0, 0, Dst.Width() - 1, Dst.Height() - 1});
-  if (J.DB.Left >= J.DB.Right || J.DB.Top >= J.DB.Bottom) return;
+  if (J.DB.Left >= J.DB.Right || J.DB.Top >= J.DB.Bottom)
+    return;
 
   // Drawing a bitmap onto itself must read every pixel as the per-pixel order leaves it.
   const bool Alias = &Src == &Dst;
   if (!Alias && typeid(T) == typeid(TAffineTransformation))
     TransformRowsAffine(J, static_cast<TAffineTransformation&>(T), J.DB.Top, J.DB.Bottom);
   else if (!Alias && typeid(T) == typeid(TProjectiveTransformation))
-    TransformRowsProjective(J, static_cast<TProjectiveTransformation&>(T), J.DB.Top,
-                            J.DB.Bottom);
+    TransformRowsProjective(J, static_cast<TProjectiveTransformation&>(T), J.DB.Top, J.DB.Bottom);
   else
     TransformRowsGeneric(J, T, J.DB.Top, J.DB.Bottom);
   Dst.Changed();

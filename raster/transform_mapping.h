@@ -6,8 +6,10 @@
 
 // round() into the 32-bit range; values far outside any bitmap only need to stay far outside.
 inline int32_t RoundClamped(float V) {
-  if (!(V > -1073741824.0f)) return -1073741824;
-  if (V > 1073741824.0f) return 1073741824;
+  if (!(V > -1073741824.0f))
+    return -1073741824;
+  if (V > 1073741824.0f)
+    return 1073741824;
   return static_cast<int32_t>(std::nearbyint(V));
 }
 

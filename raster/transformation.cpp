@@ -9,8 +9,12 @@
 
 namespace {
 
-inline float& At(TFloatMatrix& M, int Row, int Col) { return M.s[Col * 3 + Row]; }
-inline float At(const TFloatMatrix& M, int Row, int Col) { return M.s[Col * 3 + Row]; }
+inline float& At(TFloatMatrix& M, int Row, int Col) {
+  return M.s[Col * 3 + Row];
+}
+inline float At(const TFloatMatrix& M, int Row, int Col) {
+  return M.s[Col * 3 + Row];
+}
 
 TRect BoundsOf(const float (&Xs)[4], const float (&Ys)[4]) {
   const float MinX = std::min({Xs[0], Xs[1], Xs[2], Xs[3]});
@@ -109,7 +113,8 @@ void TAffineTransformation::Skew(float Fx, float Fy) {
 void TAffineTransformation::Rotate(float Cx, float Cy, float Angle) {
   FPrepared = false;
   const bool Centred = Cx != 0 || Cy != 0;
-  if (Centred) Translate(-Cx, -Cy);
+  if (Centred)
+    Translate(-Cx, -Cy);
   const double Radians = static_cast<double>(Angle) * M_PI / 180.0;
   const auto S = static_cast<float>(std::sin(Radians));
   const auto C = static_cast<float>(std::cos(Radians));
@@ -119,7 +124,8 @@ void TAffineTransformation::Rotate(float Cx, float Cy, float Angle) {
   R.s[1] = -S;
   R.s[4] = C;
   Apply(R);
-  if (Centred) Translate(Cx, Cy);
+  if (Centred)
+    Translate(Cx, Cy);
 }
 
 void TAffineTransformation::Prepare() {
@@ -188,7 +194,8 @@ void TProjectiveTransformation::Prepare() {
     const float Dx1 = X[1] - X[2], Dx2 = X[3] - X[2];
     const float Dy1 = Y[1] - Y[2], Dy2 = Y[3] - Y[2];
     const float K = Dx1 * Dy2 - Dx2 * Dy1;
-    if (K == 0) throw ETransformError("Assertion failure");
+    if (K == 0)
+      throw ETransformError("Assertion failure");
     const float G = (Px * Dy2 - Py * Dx2) / K;
     const float H = (Py * Dx1 - Px * Dy1) / K;
     M.s[0] = X[1] - X[0] + G * X[1];
@@ -218,17 +225,20 @@ bool TProjectiveTransformation::ReverseInt(int32_t X, int32_t Y, int32_t& SrcX, 
   return ProjectiveReverse(FMatrix.s, X, Y, 1.0f, SrcX, SrcY);
 }
 
-bool TProjectiveTransformation::ReverseFixed(int32_t X, int32_t Y, int32_t& SrcX,
-                                             int32_t& SrcY) {
+bool TProjectiveTransformation::ReverseFixed(int32_t X, int32_t Y, int32_t& SrcX, int32_t& SrcY) {
   return ProjectiveReverse(FMatrix.s, X, Y, 256.0f, SrcX, SrcY);
 }
 
-TRect TProjectiveTransformation::TransformedBounds() const { return BoundsOf(FX, FY); }
+TRect TProjectiveTransformation::TransformedBounds() const {
+  return BoundsOf(FX, FY);
+}
 
 void ClearBorderAlpha(TBitmap32& B, const TRect& R) {
-  if (B.IsEmpty()) return;
+  if (B.IsEmpty())
+    return;
   int32_t L = R.Left, Rt = R.Right, T = R.Top, Bt = R.Bottom;
-  if (!ClipRange(L, Rt, B.Width()) || !ClipRange(T, Bt, B.Height())) return;
+  if (!ClipRange(L, Rt, B.Width()) || !ClipRange(T, Bt, B.Height()))
+    return;
   auto Clear = [&B](int32_t X, int32_t Y) { *B.PixelAddress(X, Y) &= 0x00FFFFFF; };
   for (int32_t X = L; X <= Rt; ++X) {
     Clear(X, T);

@@ -44,5 +44,9 @@ enum TDrawMode { dmOpaque = 0, dmBlend = 1, dmCustom = 2 };
 enum TStretchFilter { sfNearest = 0, sfLinear = 1, sfLinear2 = 2, sfSpline = 3 };
 enum TRectRounding { rrClosest = 0, rrOutside = 1, rrInside = 2 };
 
-inline TRect MakeRect(int32_t L, int32_t T, int32_t R, int32_t B) { return TRect{L, T, R, B}; }
-inline TPoint MakePoint(int32_t X, int32_t Y) { return TPoint{X, Y}; }
+inline TRect MakeRect(int32_t L, int32_t T, int32_t R, int32_t B) {
+  return TRect{L, T, R, B};
+}
+inline TPoint MakePoint(int32_t X, int32_t Y) {
+  return TPoint{X, Y};
+}

@@ -19,12 +19,12 @@ inline bool RunningInCi() {
 }
 
 // Without the conformance pictures a test skips on a developer's machine and fails in CI.
-#define PELMORA_REQUIRE_TESTDATA()                                                          \
-  do {                                                                                      \
-    if (TestDataDir().empty()) {                                                            \
-      if (RunningInCi())                                                                    \
-        FAIL() << "shared test pictures not found at " PELMORA_TESTDATA_DIR                 \
-                  " (or PELMORA_TESTDATA); CI=true does not allow skipping";                \
-      GTEST_SKIP() << "shared test pictures not found at " PELMORA_TESTDATA_DIR;            \
-    }                                                                                       \
+#define PELMORA_REQUIRE_TESTDATA()                                               \
+  do {                                                                           \
+    if (TestDataDir().empty()) {                                                 \
+      if (RunningInCi())                                                         \
+        FAIL() << "shared test pictures not found at " PELMORA_TESTDATA_DIR      \
+                  " (or PELMORA_TESTDATA); CI=true does not allow skipping";     \
+      GTEST_SKIP() << "shared test pictures not found at " PELMORA_TESTDATA_DIR; \
+    }                                                                            \
   } while (0)

@@ -115,7 +115,9 @@ int32_t ThumbHitTest(int32_t X, int32_t Y, int32_t ScrollX, int32_t ScrollY, int
 
 int32_t ScrollThumbIntoView(int32_t Start, int32_t Length, int32_t Position, int32_t Visible,
                             int32_t MaxPosition) {
-  const auto Clamp = [MaxPosition](int32_t P) { return std::clamp(P, 0, std::max(0, MaxPosition)); };
+  const auto Clamp = [MaxPosition](int32_t P) {
+    return std::clamp(P, 0, std::max(0, MaxPosition));
+  };
   int32_t VisStart = Start - Position;
   if (VisStart < 0) {
     Position = Clamp(Position + VisStart - Length / 2);

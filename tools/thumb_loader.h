@@ -42,8 +42,7 @@ class TThumbLoader {
   static int32_t DefaultWorkers();
 
   // Starts decoding the jobs; returns the ticket that the results carry.
-  uint64_t Start(std::vector<TThumbJob> Jobs, int32_t MaxWidth, int32_t MaxHeight,
-                 bool MinMemory);
+  uint64_t Start(std::vector<TThumbJob> Jobs, int32_t MaxWidth, int32_t MaxHeight, bool MinMemory);
   void Cancel();
   // The results of the current batch that have arrived, in arrival order; with Wait, blocks
   // until there is at least one or nothing is left to decode.

@@ -343,8 +343,8 @@ void TThumbviewModel::MouseDown(TMouseButton Button, int32_t X, int32_t Y) {
     FHost->ThumbTakeFocus();
   if (FCells.empty())
     return;
-  const int32_t Hit =
-      ThumbHitTest(X, Y, FScrollX, FScrollY, Count(), FScrollMode, FThumbGap, CellSize(), PerLine());
+  const int32_t Hit = ThumbHitTest(X, Y, FScrollX, FScrollY, Count(), FScrollMode, FThumbGap,
+                                   CellSize(), PerLine());
   SetSelected(Hit);
   if (Button == mbLeft) {
     FLeftDown = true;

@@ -32,10 +32,10 @@ struct TThumbCell {
   enum TState { csLoading, csLoaded, csBroken };
   std::string Path;
   std::string Title;
-  TRect Bounds;        // in the scrolled content
-  TRect PictureRect;   // the picture control `tThumbimage`, inside the cell
+  TRect Bounds;       // in the scrolled content
+  TRect PictureRect;  // the picture control `tThumbimage`, inside the cell
   TState State = csLoading;
-  std::string Error;   // the reader's message for a broken picture
+  std::string Error;  // the reader's message for a broken picture
   TThumbPicture Picture;
   bool Highlighted = false;  // the title strip in the highlight colours
   bool Pressed = false;      // lowered bevel (AsButtons)

@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-#include <QWindow>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -33,7 +33,8 @@ bool IsTrackedButton(Qt::MouseButton B) {
 bool HasOverlayLayers(TCustomImage32& Image) {
   TLayerCollection& Layers = Image.Layers();
   for (int32_t I = 0; I < Layers.Count(); ++I)
-    if (Layers.Items(I)->LayerOptions() & LayerOverlay) return true;
+    if (Layers.Items(I)->LayerOptions() & LayerOverlay)
+      return true;
   return false;
 }
 
@@ -53,16 +54,24 @@ Image32Widget::Image32Widget(std::unique_ptr<TCustomImage32> Image, QWidget* Par
   FImage->SetBounds(width(), height());
 }
 
-Image32Widget::~Image32Widget() { FImage->SetHost(nullptr); }
+Image32Widget::~Image32Widget() {
+  FImage->SetHost(nullptr);
+}
 
 TShiftState Image32Widget::ShiftFromQt(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons) {
   TShiftState S = 0;
-  if (Modifiers & Qt::ShiftModifier) S |= ssShift;
-  if (Modifiers & Qt::ControlModifier) S |= ssCtrl;
-  if (Modifiers & Qt::AltModifier) S |= ssAlt;
-  if (Buttons & Qt::LeftButton) S |= ssLeft;
-  if (Buttons & Qt::RightButton) S |= ssRight;
-  if (Buttons & Qt::MiddleButton) S |= ssMiddle;
+  if (Modifiers & Qt::ShiftModifier)
+    S |= ssShift;
+  if (Modifiers & Qt::ControlModifier)
+    S |= ssCtrl;
+  if (Modifiers & Qt::AltModifier)
+    S |= ssAlt;
+  if (Buttons & Qt::LeftButton)
+    S |= ssLeft;
+  if (Buttons & Qt::RightButton)
+    S |= ssRight;
+  if (Buttons & Qt::MiddleButton)
+    S |= ssMiddle;
   return S;
 }
 
@@ -99,36 +108,50 @@ Qt::CursorShape Image32Widget::CursorShapeOf(TCursor Cursor) {
   }
 }
 
-void Image32Widget::RequestRepaint() { update(); }
+void Image32Widget::RequestRepaint() {
+  update();
+}
 
-void Image32Widget::RepaintNow() { repaint(); }
+void Image32Widget::RepaintNow() {
+  repaint();
+}
 
-void Image32Widget::SetScreenCursor(TCursor Cursor) { setCursor(CursorShapeOf(Cursor)); }
+void Image32Widget::SetScreenCursor(TCursor Cursor) {
+  setCursor(CursorShapeOf(Cursor));
+}
 
 // Qt grabs the mouse for the widget that took a press until every button is released, which is
 // what the control's capture asks for.
 void Image32Widget::SetMouseCapture(bool) {}
 
-bool Image32Widget::CanFocus() const { return isEnabled() && isVisible(); }
+bool Image32Widget::CanFocus() const {
+  return isEnabled() && isVisible();
+}
 
-void Image32Widget::SetFocus() { setFocus(Qt::MouseFocusReason); }
+void Image32Widget::SetFocus() {
+  setFocus(Qt::MouseFocusReason);
+}
 
 int Image32Widget::SystemScrollBarSize() const {
   return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
 }
 
-void Image32Widget::RequestSize(int Width, int Height) { resize(Width, Height); }
+void Image32Widget::RequestSize(int Width, int Height) {
+  resize(Width, Height);
+}
 
 bool Image32Widget::FillsWindow() const {
   for (const QWidget* W = this; W != nullptr && !W->isWindow(); W = W->parentWidget()) {
     const QWidget* P = W->parentWidget();
-    if (P == nullptr || W->geometry() != P->contentsRect()) return false;
+    if (P == nullptr || W->geometry() != P->contentsRect())
+      return false;
   }
   return true;
 }
 
 void Image32Widget::BeginWindowSizing() {
-  if (QWindow* W = window()->windowHandle()) W->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
+  if (QWindow* W = window()->windowHandle())
+    W->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
 }
 
 bool Image32Widget::event(QEvent* Event) {
@@ -160,7 +183,8 @@ void Image32Widget::ReportError(const QString& Text, bool Later) {
     return;
   }
   // One report at a time: the view may be painted again while a message box is open.
-  if (FReporting) return;
+  if (FReporting)
+    return;
   FReporting = true;
   try {
     if (OnError)
@@ -175,7 +199,8 @@ void Image32Widget::ReportError(const QString& Text, bool Later) {
 
 void Image32Widget::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
-  if (FLoaded) return;
+  if (FLoaded)
+    return;
   FLoaded = true;
   Loaded();
 }
@@ -191,21 +216,21 @@ void Image32Widget::paintEvent(QPaintEvent*) {
   const TRect V = FImage->GetViewportRect();
   const int32_t W = std::min(V.Width(), Buffer.Width());
   const int32_t H = std::min(V.Height(), Buffer.Height());
-  if (Buffer.IsEmpty() || W <= 0 || H <= 0) return;
+  if (Buffer.IsEmpty() || W <= 0 || H <= 0)
+    return;
   const TBitmap32* Shown = &Buffer;
   // Overlay layers draw on a copy of the buffer's visible part, so a change of theirs repaints
   // the window without running the stages again.
   if (HasOverlayLayers(*FImage)) {
     FSurface.SetSize(W, H);
-    for (int32_t Y = 0; Y < H; ++Y)
-      std::copy_n(Buffer.RowAddress(Y), W, FSurface.RowAddress(Y));
+    for (int32_t Y = 0; Y < H; ++Y) std::copy_n(Buffer.RowAddress(Y), W, FSurface.RowAddress(Y));
     FImage->PaintOverlays(FSurface);
     Shown = &FSurface;
   }
   // The buffer's bytes are already in the order of Qt's 32-bit images; the alpha byte is not
   // shown.
-  const QImage View(reinterpret_cast<const uchar*>(Shown->Bits()), Shown->Width(),
-                    Shown->Height(), Shown->Width() * 4, QImage::Format_RGB32);
+  const QImage View(reinterpret_cast<const uchar*>(Shown->Bits()), Shown->Width(), Shown->Height(),
+                    Shown->Width() * 4, QImage::Format_RGB32);
   QPainter P(this);
   P.drawImage(QPoint(V.Left, V.Top), View, QRect(0, 0, W, H));
 }
@@ -216,14 +241,16 @@ void Image32Widget::resizeEvent(QResizeEvent* Event) {
 }
 
 void Image32Widget::mousePressEvent(QMouseEvent* Event) {
-  if (!IsTrackedButton(Event->button())) return;
+  if (!IsTrackedButton(Event->button()))
+    return;
   const QPoint P = Event->position().toPoint();
   FImage->MouseDown(ButtonOf(Event->button()), ShiftFromQt(Event->modifiers(), Event->buttons()),
                     P.x(), P.y());
 }
 
 void Image32Widget::mouseDoubleClickEvent(QMouseEvent* Event) {
-  if (!IsTrackedButton(Event->button())) return;
+  if (!IsTrackedButton(Event->button()))
+    return;
   const QPoint P = Event->position().toPoint();
   FImage->MouseDown(ButtonOf(Event->button()),
                     ShiftFromQt(Event->modifiers(), Event->buttons()) | ssDouble, P.x(), P.y());
@@ -235,7 +262,8 @@ void Image32Widget::mouseMoveEvent(QMouseEvent* Event) {
 }
 
 void Image32Widget::mouseReleaseEvent(QMouseEvent* Event) {
-  if (!IsTrackedButton(Event->button())) return;
+  if (!IsTrackedButton(Event->button()))
+    return;
   const QPoint P = Event->position().toPoint();
   FImage->MouseUp(ButtonOf(Event->button()), ShiftFromQt(Event->modifiers(), Event->buttons()),
                   P.x(), P.y());
@@ -243,22 +271,29 @@ void Image32Widget::mouseReleaseEvent(QMouseEvent* Event) {
 
 void Image32Widget::wheelEvent(QWheelEvent* Event) {
   const int Delta = Event->angleDelta().y();
-  if (Delta == 0) return;
+  if (Delta == 0)
+    return;
   const TShiftState Shift = ShiftFromQt(Event->modifiers(), Event->buttons());
-  if (OnMouseWheel && OnMouseWheel(Delta, Shift, Event->position().toPoint())) return;
+  if (OnMouseWheel && OnMouseWheel(Delta, Shift, Event->position().toPoint()))
+    return;
   WheelNotHandled(Delta, Shift);
 }
 
 void Image32Widget::WheelNotHandled(int, TShiftState) {}
 
 void Image32Widget::keyPressEvent(QKeyEvent* Event) {
-  if (OnKeyDown && OnKeyDown(Event->key(), ShiftFromQt(Event->modifiers(), Qt::NoButton))) return;
+  if (OnKeyDown && OnKeyDown(Event->key(), ShiftFromQt(Event->modifiers(), Qt::NoButton)))
+    return;
   QWidget::keyPressEvent(Event);
 }
 
-void Image32Widget::enterEvent(QEnterEvent*) { FImage->MouseEnter(); }
+void Image32Widget::enterEvent(QEnterEvent*) {
+  FImage->MouseEnter();
+}
 
-void Image32Widget::leaveEvent(QEvent*) { FImage->MouseLeave(); }
+void Image32Widget::leaveEvent(QEvent*) {
+  FImage->MouseLeave();
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -286,7 +321,8 @@ void ImgViewWidget::SyncBar(QScrollBar* Bar, const TScrollBarModel& Model, const
 }
 
 void ImgViewWidget::ScrollBarsChanged() {
-  if (FHorBar == nullptr || FVerBar == nullptr) return;  // during construction
+  if (FHorBar == nullptr || FVerBar == nullptr)
+    return;  // during construction
   FSyncing = true;
   SyncBar(FHorBar, View().HorScroll(), View().HorScrollRect());
   SyncBar(FVerBar, View().VerScroll(), View().VerScrollRect());
@@ -294,7 +330,8 @@ void ImgViewWidget::ScrollBarsChanged() {
 }
 
 void ImgViewWidget::BarMoved(QScrollBar*, TScrollBarModel& Model, int Value) {
-  if (FSyncing) return;
+  if (FSyncing)
+    return;
   Model.UserSetPosition(static_cast<float>(Value));
 }
 
@@ -312,7 +349,8 @@ void ImgViewWidget::paintEvent(QPaintEvent* Event) {
   Image32Widget::paintEvent(Event);
   // The corner square between the bars.
   const bool Grip = View().GripVisible();
-  if (!Grip && !(View().HorBarShown() && View().VerBarShown())) return;
+  if (!Grip && !(View().HorBarShown() && View().VerBarShown()))
+    return;
   QPainter P(this);
   const TRect G = View().GripRect();
   const QRect Corner(G.Left, G.Top, G.Width(), G.Height());

@@ -1,12 +1,13 @@
 #include "thumbview.h"
 
+#include <qdrawutil.h>
+
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QWheelEvent>
-#include <qdrawutil.h>
 
 namespace {
 
@@ -207,8 +208,8 @@ void TTHumbview::PaintCell(QPainter& P, int Index) {
     P.setRenderHint(QPainter::SmoothPixmapTransform, true);
     P.drawImage(ToQRect(C.PictureRect), Image);
   } else if (C.State == TThumbCell::csBroken) {
-    const TRect Area = FitThumbPicture(Cell, {Cell.cx - 8, Cell.cy - ThumbTitleHeight - 8},
-                                       Placement);
+    const TRect Area =
+        FitThumbPicture(Cell, {Cell.cx - 8, Cell.cy - ThumbTitleHeight - 8}, Placement);
     PaintBrokenMark(P, ToQRect(Area));
   }
 

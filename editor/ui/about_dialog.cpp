@@ -17,13 +17,12 @@ TAboutKVT::TAboutKVT(QWidget* Parent) : QDialog(Parent) {
   auto* Text = new QLabel(this);
   Text->setTextFormat(Qt::RichText);
   Text->setAlignment(Qt::AlignCenter);
-  Text->setText(QStringLiteral(
-      "<h2>Pelmora</h2>"
-      "<p>Редактор поздравительных открыток, версия %1</p>"
-      "<p>Фон, фотографии, надписи, украшения и рамки —<br>"
-      "каждый элемент открытки лежит на своём слое.</p>"
-      "<p>Сохраняйте проект (*.kvt), чтобы продолжить работу позже,<br>"
-      "или экспортируйте открытку в картинку.</p>")
+  Text->setText(QStringLiteral("<h2>Pelmora</h2>"
+                               "<p>Редактор поздравительных открыток, версия %1</p>"
+                               "<p>Фон, фотографии, надписи, украшения и рамки —<br>"
+                               "каждый элемент открытки лежит на своём слое.</p>"
+                               "<p>Сохраняйте проект (*.kvt), чтобы продолжить работу позже,<br>"
+                               "или экспортируйте открытку в картинку.</p>")
                     .arg(QStringLiteral(PELMORA_VERSION)));
   Layout->addWidget(Text);
   auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

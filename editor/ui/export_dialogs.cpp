@@ -30,7 +30,8 @@ TCompress::TCompress(QWidget* Parent)
 }
 
 bool TCompress::Execute(TSaveOptions& Options) {
-  if (exec() != QDialog::Accepted) return false;
+  if (exec() != QDialog::Accepted)
+    return false;
   Options.JpegQuality = Quality();
   return true;
 }
@@ -46,9 +47,11 @@ TGifType::TGifType(QWidget* Parent)
   auto* Layout = new QVBoxLayout(this);
   Panel1->setFrameShape(QFrame::StyledPanel);
   Layout->addWidget(Panel1);
-  auto* Group = new QGroupBox(QStringLiteral("Укажите необходимое количество цветов для сохранения"), this);
+  auto* Group =
+      new QGroupBox(QStringLiteral("Укажите необходимое количество цветов для сохранения"), this);
   auto* Radios = new QHBoxLayout(Group);
-  for (QRadioButton* B : {RadioButton1, RadioButton3, RadioButton2, RadioButton4}) Radios->addWidget(B);
+  for (QRadioButton* B : {RadioButton1, RadioButton3, RadioButton2, RadioButton4})
+    Radios->addWidget(B);
   RadioButton4->setChecked(true);
   Layout->addWidget(Group);
   // The first letter of the caption is the Latin C.
@@ -61,14 +64,18 @@ TGifType::TGifType(QWidget* Parent)
 bool TGifType::Execute(const TBitmap32& Flat, TSaveOptions& Options) {
   Panel1->setText(QStringLiteral("Информация: сохраняемое изображение содержит %1 цветов.")
                       .arg(static_cast<qlonglong>(CountColors(TBitmap24(Flat)))));
-  if (exec() != QDialog::Accepted) return false;
+  if (exec() != QDialog::Accepted)
+    return false;
   Options.GifFormat = Format();
   return true;
 }
 
 TPixelFormat TGifType::Format() const {
-  if (RadioButton1->isChecked()) return pf1bit;
-  if (RadioButton3->isChecked()) return pf4bit;
-  if (RadioButton2->isChecked()) return pf8bit;
+  if (RadioButton1->isChecked())
+    return pf1bit;
+  if (RadioButton3->isChecked())
+    return pf4bit;
+  if (RadioButton2->isChecked())
+    return pf8bit;
   return pf24bit;
 }

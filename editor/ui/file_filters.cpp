@@ -32,6 +32,7 @@ QString SaveFilter(TSaveFormat Format) {
 
 std::optional<TSaveFormat> SaveFormatOfFilter(const QString& Filter) {
   const qsizetype I = SaveFilters().indexOf(Filter);
-  if (I < 0) return std::nullopt;
+  if (I < 0)
+    return std::nullopt;
   return static_cast<TSaveFormat>(I + 1);
 }

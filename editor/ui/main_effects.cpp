@@ -18,7 +18,8 @@ class TMainEffectContext : public TEffectContext {
   void RecordLayerStep() override { FForm.Undo().RecordLayerStep(); }
   void Changed() override {
     const TEffectTarget T = Target();
-    if (T.Bitmap != nullptr) T.Bitmap->Changed();
+    if (T.Bitmap != nullptr)
+      T.Bitmap->Changed();
     FForm.Document().Modified = true;
     FForm.ImgView()->View().Invalidate();
   }
@@ -31,7 +32,8 @@ class TMainEffectContext : public TEffectContext {
     const QColor Initial(int(FColour & 0xFF), int((FColour >> 8) & 0xFF),
                          int((FColour >> 16) & 0xFF));
     const QColor C = QColorDialog::getColor(Initial, &FForm, QStringLiteral("Цвет"));
-    if (!C.isValid()) return false;
+    if (!C.isValid())
+      return false;
     FColour = uint32_t(C.red()) | (uint32_t(C.green()) << 8) | (uint32_t(C.blue()) << 16);
     return true;
   }
@@ -57,18 +59,23 @@ QAction* TMainForm::AddEffectItem(QMenu* Menu, const QString& Caption,
 }
 
 void TMainForm::BuildImageEffectItems(QMenu* Menu) {
-  N38 = AddEffectItem(Menu, QStringLiteral("Яркость/ контраст ..."), [](TEffectCommands& C) { C.N38Click(); });
-  N39 = AddEffectItem(Menu, QStringLiteral("Цветовой баланс"), [](TEffectCommands& C) { C.N39Click(); });
+  N38 = AddEffectItem(Menu, QStringLiteral("Яркость/ контраст ..."),
+                      [](TEffectCommands& C) { C.N38Click(); });
+  N39 = AddEffectItem(Menu, QStringLiteral("Цветовой баланс"),
+                      [](TEffectCommands& C) { C.N39Click(); });
 }
 
 void TMainForm::BuildFilterEffectItems(QMenu* Menu) {
   QMenu* Sharpness = Menu->addMenu(QStringLiteral("Настройка резкости"));
-  AddEffectItem(Sharpness, QStringLiteral("Быстрая резкость"), [](TEffectCommands& C) { C.N74Click(); });
-  AddEffectItem(Sharpness, QStringLiteral("Быстрое размытие"), [](TEffectCommands& C) { C.N75Click(); });
+  AddEffectItem(Sharpness, QStringLiteral("Быстрая резкость"),
+                [](TEffectCommands& C) { C.N74Click(); });
+  AddEffectItem(Sharpness, QStringLiteral("Быстрое размытие"),
+                [](TEffectCommands& C) { C.N75Click(); });
   AddEffectItem(Sharpness, QStringLiteral("Резкость"), [](TEffectCommands& C) { C.N78Click(); });
   AddEffectItem(Sharpness, QStringLiteral("Размытие"), [](TEffectCommands& C) { C.N76Click(); });
   QMenu* Effects = Menu->addMenu(QStringLiteral("Эффекты"));
-  AddEffectItem(Effects, QStringLiteral("Разбрызгивание"), [](TEffectCommands& C) { C.N50Click(); });
+  AddEffectItem(Effects, QStringLiteral("Разбрызгивание"),
+                [](TEffectCommands& C) { C.N50Click(); });
   AddEffectItem(Effects, QStringLiteral("Постеризация"), [](TEffectCommands& C) { C.N51Click(); });
   AddEffectItem(Effects, QStringLiteral("Волны"), [](TEffectCommands& C) { C.N86Click(); });
   AddEffectItem(Effects, QStringLiteral("Мозаика"), [](TEffectCommands& C) { C.N85Click(); });
@@ -81,9 +88,13 @@ void TMainForm::BuildFilterEffectItems(QMenu* Menu) {
   QMenu* Noise = Menu->addMenu(QStringLiteral("Добавить шум"));
   AddEffectItem(Noise, QStringLiteral("Цветной"), [](TEffectCommands& C) { C.N81Click(); });
   AddEffectItem(Noise, QStringLiteral("Чёрный"), [](TEffectCommands& C) { C.N82Click(); });
-  AddEffectItem(Menu, QStringLiteral("Сделать монохромным"), [](TEffectCommands& C) { C.N77Click(); });
-  AddEffectItem(Menu, QStringLiteral("Инвертировать цвета (негатив)"), [](TEffectCommands& C) { C.N84Click(); });
-  AddEffectItem(Menu, QStringLiteral("Оттенки одного цвета (колоризация)"), [](TEffectCommands& C) { C.N49Click(); });
-  AddEffectItem(Menu, QStringLiteral("Сепия (старое фото)"), [](TEffectCommands& C) { C.N111Click(); });
+  AddEffectItem(Menu, QStringLiteral("Сделать монохромным"),
+                [](TEffectCommands& C) { C.N77Click(); });
+  AddEffectItem(Menu, QStringLiteral("Инвертировать цвета (негатив)"),
+                [](TEffectCommands& C) { C.N84Click(); });
+  AddEffectItem(Menu, QStringLiteral("Оттенки одного цвета (колоризация)"),
+                [](TEffectCommands& C) { C.N49Click(); });
+  AddEffectItem(Menu, QStringLiteral("Сепия (старое фото)"),
+                [](TEffectCommands& C) { C.N111Click(); });
   AddEffectItem(Menu, QStringLiteral("Каталог эффектов"), [](TEffectCommands& C) { C.N72Click(); });
 }

@@ -1,5 +1,7 @@
 #include "main_form.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -12,8 +14,6 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QUrl>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <exception>
@@ -21,22 +21,23 @@
 #include "about_dialog.h"
 #include "busy_cursor.h"
 #include "caption_dialog.h"
-#include "print_window.h"
-#include "effect_menu_commands.h"
 #include "checkerboard.h"
+#include "effect_menu_commands.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
 #include "new_canvas_dialog.h"
 #include "open_document.h"
+#include "print_window.h"
 #include "project_file.h"
 #include "toolbar_icons.h"
 
 namespace {
 
 QString SizeText(const TBitmap32& B) {
-  if (B.IsEmpty()) return {};
+  if (B.IsEmpty())
+    return {};
   return QStringLiteral("%1x%2").arg(B.Width()).arg(B.Height());
 }
 
@@ -66,7 +67,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     Dialog.setAcceptMode(QFileDialog::AcceptSave);
     Dialog.setNameFilters(SaveFilters());
     Dialog.selectNameFilter(SaveFilter(Format));
-    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return false;
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+      return false;
     Typed = Dialog.selectedFiles().first().toStdString();
     Format = SaveFormatOfFilter(Dialog.selectedNameFilter()).value_or(Format);
     return !Typed.empty();
@@ -81,7 +83,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     return Box.clickedButton() == Restore;
   };
   AskNewSize = [this](int& Width, int& Height) {
-    if (FNewCanvasDialog->exec() != QDialog::Accepted) return false;
+    if (FNewCanvasDialog->exec() != QDialog::Accepted)
+      return false;
     Width = FNewCanvasDialog->ResultWidth();
     Height = FNewCanvasDialog->ResultHeight();
     return true;
@@ -120,19 +123,21 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
                             TShiftState Shift) {
     Run([&] { RBResizing(Old, New, State, Shift); });
   };
-  View.OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState Shift, int32_t X,
-                            int32_t Y, TCustomLayer* Layer) {
+  View.OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y,
+                            TCustomLayer* Layer) {
     Run([&] { ImgViewMouseDown(Button, Shift, X, Y, Layer); });
   };
   FImgView->OnKeyDown = [this](int Key, TShiftState) {
-    if (Key != Qt::Key_Delete) return false;
+    if (Key != Qt::Key_Delete)
+      return false;
     Run([this] { mnDeleteClick(); });
     return true;
   };
   FImgView->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(FImgView, &QWidget::customContextMenuRequested, this, [this](const QPoint& P) {
     Run([&] {
-      if (!FCommands->UsesLayerPopup()) return;
+      if (!FCommands->UsesLayerPopup())
+        return;
       LayerPopupPopup();
       LayerPopup->popup(FImgView->mapToGlobal(P));
     });
@@ -192,7 +197,8 @@ void TMainForm::Run(const std::function<void()>& Command) {
 
 void TMainForm::UpdateActions() {
   // A card that is saved (or was never changed) needs no recovery copy.
-  if (!FDoc->Modified) FAutosave->Discard();
+  if (!FDoc->Modified)
+    FAutosave->Discard();
   const bool HasCanvas = !FDoc->IsEmpty();
   const bool OnBitmap = FDoc->Selected() == nullptr || FDoc->SelectedBitmapLayer() != nullptr;
   Save1->setEnabled(HasCanvas);
@@ -210,7 +216,8 @@ void TMainForm::UpdateActions() {
   N18->setEnabled(FUndo->CanRedo());
   const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
     for (size_t I = 0; I < Items.size(); ++I)
-      if (Items[I] != nullptr && !Items[I]->isSeparator()) Items[I]->setEnabled(On[I]);
+      if (Items[I] != nullptr && !Items[I]->isSeparator())
+        Items[I]->setEnabled(On[I]);
   };
   Apply(ArrangeItems, FCommands->ArrangeMenuEnabled());
   Apply(PopupItems, FCommands->LayerPopupEnabled());
@@ -221,17 +228,19 @@ void TMainForm::UpdateActions() {
     const std::string& Name = !FOpenName.empty() ? FOpenName : FSaveName;
     const QString Shown = Name.empty() ? QStringLiteral("Без имени")
                                        : QFileInfo(QString::fromStdString(Name)).fileName();
-    Title = Shown + (FDoc->Modified ? QStringLiteral("*") : QString()) +
-            QStringLiteral(" — Pelmora");
+    Title =
+        Shown + (FDoc->Modified ? QStringLiteral("*") : QString()) + QStringLiteral(" — Pelmora");
   }
-  if (windowTitle() != Title) setWindowTitle(Title);
+  if (windowTitle() != Title)
+    setWindowTitle(Title);
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
   // FormCloseQuery: a card with unsaved changes closes only when the user agrees. A save that
   // fails (the error is shown) keeps the window open with the card as it was.
   bool Close = FClosed || FDoc->IsEmpty();
-  if (!Close) Run([&] { Close = AskToSave(); });
+  if (!Close)
+    Run([&] { Close = AskToSave(); });
   if (!Close) {
     Event->ignore();
     return;
@@ -243,7 +252,8 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
 // --- Document commands --------------------------------------------------------------------------
 
 void TMainForm::mnFileNewClick() {
-  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  if (!FDoc->IsEmpty() && !AskToSave())
+    return;
   int Width = 0, Height = 0;
   if (AskNewSize(Width, Height)) {
     // A size that cannot be made is refused before anything of the card changes.
@@ -264,7 +274,8 @@ void TMainForm::mnFileNewClick() {
 void TMainForm::mnNewBitmapLayerClick() {
   const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Добавить фотографию"),
                                                     QString(), OpenLayerFilter());
-  if (Name.isEmpty()) return;
+  if (Name.isEmpty())
+    return;
   AddPhotoFromFile(Name);
 }
 
@@ -289,10 +300,13 @@ void TMainForm::AddPhotoFromFile(const QString& FileName) {
   ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
 }
 
-void TMainForm::mnFlattenClick() { FDoc->Flatten(); }
+void TMainForm::mnFlattenClick() {
+  FDoc->Flatten();
+}
 
 void TMainForm::N70Click() {
-  if (FDoc->IsEmpty()) return;
+  if (FDoc->IsEmpty())
+    return;
   const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
   FPrint->Execute(*Flat);
   FImgView->View().Invalidate();
@@ -307,7 +321,8 @@ void TMainForm::N62Click() {
 }
 
 void TMainForm::N33Click() {
-  if (FDoc->IsEmpty()) return;
+  if (FDoc->IsEmpty())
+    return;
   // The dialog replaces a caption it added during this visit, counted from here.
   FTexter->Execute(FDoc->Layers().Count());
   FImgView->View().Invalidate();
@@ -321,7 +336,8 @@ void TMainForm::N5Click() {
 // --- Files ---------------------------------------------------------------------------------------
 
 bool TMainForm::AskToSave() {
-  if (!FDoc->Modified) return true;
+  if (!FDoc->Modified)
+    return true;
   switch (AskSaveQuestion()) {
     case QMessageBox::Yes:
       Save1Click();
@@ -334,7 +350,9 @@ bool TMainForm::AskToSave() {
   }
 }
 
-void TMainForm::OpenFile(const std::string& FileName) { OpenFileAs(FileName, true); }
+void TMainForm::OpenFile(const std::string& FileName) {
+  OpenFileAs(FileName, true);
+}
 
 void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
   {
@@ -344,7 +362,8 @@ void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
   FSaveName.clear();
   pnlImage->setVisible(!FDoc->IsEmpty());
   FSaveItAllowed = SaveEnabledAfterOpen(FileName);
-  if (Remember && !FRecent.IsRecent(FileName)) FRecent.AddRecent(FileName);
+  if (Remember && !FRecent.IsRecent(FileName))
+    FRecent.AddRecent(FileName);
   StatusPanel1->setText(QString::fromStdString(FileName));
   StatusPanel2->setText(SizeText(FDoc->Canvas()));
   Start->hide();
@@ -360,10 +379,12 @@ void TMainForm::FitIfLarge() {
 }
 
 void TMainForm::mnFileOpenClick() {
-  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  if (!FDoc->IsEmpty() && !AskToSave())
+    return;
   const QString Name = QFileDialog::getOpenFileName(
       this, QStringLiteral("Открыть"), QString::fromStdString(FOpenName), OpenDocumentFilter());
-  if (Name.isEmpty()) return;
+  if (Name.isEmpty())
+    return;
   OpenFile(Name.toStdString());
   FOpenName = Name.toStdString();
   FitIfLarge();
@@ -372,8 +393,10 @@ void TMainForm::mnFileOpenClick() {
 }
 
 void TMainForm::OpenRecent(int Index) {
-  if (Index < 0 || Index >= static_cast<int>(FRecent.Paths().size())) return;
-  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  if (Index < 0 || Index >= static_cast<int>(FRecent.Paths().size()))
+    return;
+  if (!FDoc->IsEmpty() && !AskToSave())
+    return;
   const std::string Path = FRecent.Paths()[static_cast<size_t>(Index)];
   OpenFile(Path);
   FRecent.Mark(Index);
@@ -384,8 +407,10 @@ void TMainForm::OpenRecent(int Index) {
 
 void TMainForm::OpenLink(int Index) {
   const std::string Path = FRecent.LinkPath(Index);
-  if (Path.empty()) return;
-  if (!FDoc->IsEmpty() && !AskToSave()) return;
+  if (Path.empty())
+    return;
+  if (!FDoc->IsEmpty() && !AskToSave())
+    return;
   OpenFile(Path);
   FOpenName = Path;
   FDoc->Modified = false;
@@ -393,7 +418,8 @@ void TMainForm::OpenLink(int Index) {
 }
 
 void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
-  if (Arguments.isEmpty()) return;
+  if (Arguments.isEmpty())
+    return;
   const std::string Path = Arguments.join(' ').toStdString();
   OpenFile(Path);
   FOpenName = Path;
@@ -411,18 +437,22 @@ void TMainForm::Save1Click() {
     const TBusyCursor Busy;
     Saved = SaveDocument(*FDoc, Name);
   }
-  if (!Saved) SaveAs(TSaveFormat::Project);
+  if (!Saved)
+    SaveAs(TSaveFormat::Project);
   FImgView->View().Invalidate();
 }
 
 void TMainForm::SaveAs(TSaveFormat Format) {
   std::string Typed;
-  if (!AskSaveName(Typed, Format)) return;
-  if (!SaveAsTo(Format, Typed)) return;
+  if (!AskSaveName(Typed, Format))
+    return;
+  if (!SaveAsTo(Format, Typed))
+    return;
   const std::string Path = SaveAsFileName(Typed, Format);
   FOpenName.clear();
   FSaveName = Path;
-  if (Format == TSaveFormat::Project && !FRecent.IsRecent(Path)) FRecent.AddRecent(Path);
+  if (Format == TSaveFormat::Project && !FRecent.IsRecent(Path))
+    FRecent.AddRecent(Path);
   FSaveItAllowed = true;
   StatusPanel1->setText(QString::fromStdString(Path));
   FImgView->View().Invalidate();
@@ -439,17 +469,21 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
   const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
   TSaveOptions Options;
   const bool Asks = Format == TSaveFormat::Jpeg || Format == TSaveFormat::Gif;
-  if (Format == TSaveFormat::Jpeg) FImgView->View().Invalidate();
+  if (Format == TSaveFormat::Jpeg)
+    FImgView->View().Invalidate();
   for (;;) {
-    if (Format == TSaveFormat::Jpeg && !FCompress->Execute(Options)) return false;
-    if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options)) return false;
+    if (Format == TSaveFormat::Jpeg && !FCompress->Execute(Options))
+      return false;
+    if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options))
+      return false;
     try {
       const TBusyCursor Busy;
       SaveFlatImage(Format, Options, *Flat, Path);
       break;
     } catch (const std::exception& E) {
       // A write that fails is reported, and the JPEG or GIF dialog stays for another try.
-      if (!Asks) throw;
+      if (!Asks)
+        throw;
       ShowError(QString::fromUtf8(E.what()));
     }
   }
@@ -461,10 +495,18 @@ void TMainForm::N26Click() {
   OpenUrl(QUrl::fromLocalFile(ProgramFile("Help.html")));
 }
 
-void TMainForm::N28Click() { OpenUrl(QUrl(FLinks.Site)); }
-void TMainForm::N42Click() { OpenUrl(QUrl(FLinks.Examples)); }
-void TMainForm::N97Click() { OpenUrl(QUrl(FLinks.SupportMail)); }
-void TMainForm::N30Click() { FAboutKVT->exec(); }
+void TMainForm::N28Click() {
+  OpenUrl(QUrl(FLinks.Site));
+}
+void TMainForm::N42Click() {
+  OpenUrl(QUrl(FLinks.Examples));
+}
+void TMainForm::N97Click() {
+  OpenUrl(QUrl(FLinks.SupportMail));
+}
+void TMainForm::N30Click() {
+  FAboutKVT->exec();
+}
 
 // --- View ---------------------------------------------------------------------------------------
 
@@ -480,17 +522,21 @@ void TMainForm::ShowZoom() {
       QStringLiteral("%1%").arg(static_cast<int>(std::nearbyint(FImgView->View().Scale() * 100))));
 }
 
-void TMainForm::N36Click() { SetZoom(1); }
+void TMainForm::N36Click() {
+  SetZoom(1);
+}
 
 void TMainForm::N34Click() {
-  if (FDoc->IsEmpty()) return;
+  if (FDoc->IsEmpty())
+    return;
   std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
   FFull->Execute(*Flat);
   FImgView->View().Invalidate();
 }
 
 void TMainForm::N35Click() {
-  if (FDoc->IsEmpty()) return;
+  if (FDoc->IsEmpty())
+    return;
   const double W = FDoc->Canvas().Width(), H = FDoc->Canvas().Height();
   const double CW = FImgView->width(), CH = FImgView->height();
   double Zoom = (W / H >= CW / CH) ? CW / W : CH / H;
@@ -500,10 +546,12 @@ void TMainForm::N35Click() {
 void TMainForm::ScaleComboChange() {
   QString Text = ScaleCombo->currentText();
   Text.remove('%').remove(' ');
-  if (Text.isEmpty()) return;
+  if (Text.isEmpty())
+    return;
   bool Ok = false;
   int N = Text.toInt(&Ok);
-  if (!Ok) N = -1;
+  if (!Ok)
+    N = -1;
   if (N >= 1 && N <= 2000)
     SetZoom(static_cast<float>(N / 100.0));
   else
@@ -523,18 +571,22 @@ bool TMainForm::ImgViewMouseWheel(int Delta) {
 void TMainForm::N102Click() {
   const QColor C = QColorDialog::getColor(
       QColor(BufColor & 0xFF, (BufColor >> 8) & 0xFF, (BufColor >> 16) & 0xFF), this);
-  if (!C.isValid()) return;
+  if (!C.isValid())
+    return;
   BufColor = (C.blue() << 16) | (C.green() << 8) | C.red();
   N103->setChecked(false);
   FImgView->View().Invalidate();
 }
 
-void TMainForm::N103Click() { FImgView->View().Invalidate(); }
+void TMainForm::N103Click() {
+  FImgView->View().Invalidate();
+}
 
 void TMainForm::ImgViewPaintStage(TBitmap32* Buffer) {
   // The editor background belongs to the view's own buffer; the flat image (PaintTo into
   // another bitmap) never carries it.
-  if (Buffer != &FImgView->View().Buffer()) return;
+  if (Buffer != &FImgView->View().Buffer())
+    return;
   if (N103->isChecked())
     FillCheckerboard(*Buffer, 8, 0x1FB0B0B0, 0xFFFFFFFF);
   else
@@ -581,7 +633,9 @@ void TMainForm::N18Click() {
   UpdateActions();
 }
 
-void TMainForm::mnReorder(int Tag) { FCommands->Reorder(Tag); }
+void TMainForm::mnReorder(int Tag) {
+  FCommands->Reorder(Tag);
+}
 
 void TMainForm::mnDeleteClick() {
   FCommands->DeleteSelected();
@@ -593,16 +647,29 @@ void TMainForm::Button8Click() {
   FDoc->Modified = true;
 }
 
-void TMainForm::N88Click() { FCommands->CloneSelected(); }
-void TMainForm::N901Click() { FCommands->RotateRight(); }
-void TMainForm::N902Click() { FCommands->RotateLeft(); }
-void TMainForm::N24Click() { FCommands->FlipTopToBottom(); }
-void TMainForm::N53Click() { FCommands->FlipLeftToRight(); }
-void TMainForm::N109Click() { FCommands->RemoveMask(); }
+void TMainForm::N88Click() {
+  FCommands->CloneSelected();
+}
+void TMainForm::N901Click() {
+  FCommands->RotateRight();
+}
+void TMainForm::N902Click() {
+  FCommands->RotateLeft();
+}
+void TMainForm::N24Click() {
+  FCommands->FlipTopToBottom();
+}
+void TMainForm::N53Click() {
+  FCommands->FlipLeftToRight();
+}
+void TMainForm::N109Click() {
+  FCommands->RemoveMask();
+}
 
 void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int, int, TCustomLayer* Layer) {
   FCommands->ViewMouseDown(Layer);
-  if (Layer == nullptr) FImgView->SetMouseCapture(false);
+  if (Layer == nullptr)
+    FImgView->SetMouseCapture(false);
 }
 
 void TMainForm::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State,
@@ -610,5 +677,6 @@ void TMainForm::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState 
   TResizeOptions Options;
   Options.Propos = Propos->isChecked();
   const std::string Status = FCommands->RBResizing(Old, New, State, Shift, Options);
-  if (!Status.empty()) StatusPanel2->setText(QString::fromStdString(Status));
+  if (!Status.empty())
+    StatusPanel2->setText(QString::fromStdString(Status));
 }

@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -85,18 +85,18 @@ class TMainForm : public QMainWindow {
   void mnNewBitmapLayerClick();
   void AddPhotoFromFile(const QString& FileName);
   void mnFlattenClick();
-  void N33Click();  // "Добавить надпись"
-  void N62Click();  // "Параметры печати"
-  void N70Click();  // "Печать"
-  void N5Click();   // "Выход"
-  void N26Click();  // "Справка"
-  void N28Click();  // "Сайт программы"
-  void N42Click();  // "Примеры открыток"
-  void N97Click();  // "Техническая поддержка"
-  void N30Click();  // "О программе Pelmora"
-  void N34Click();  // "Полноэкранный просмотр"
-  void N36Click();  // "Масштаб 100%"
-  void N35Click();  // "Уместить в окне"
+  void N33Click();   // "Добавить надпись"
+  void N62Click();   // "Параметры печати"
+  void N70Click();   // "Печать"
+  void N5Click();    // "Выход"
+  void N26Click();   // "Справка"
+  void N28Click();   // "Сайт программы"
+  void N42Click();   // "Примеры открыток"
+  void N97Click();   // "Техническая поддержка"
+  void N30Click();   // "О программе Pelmora"
+  void N34Click();   // "Полноэкранный просмотр"
+  void N36Click();   // "Масштаб 100%"
+  void N35Click();   // "Уместить в окне"
   void N102Click();  // "Выбрать цвет"
   void N103Click();  // "Шашкой"
   void ScaleComboChange();
@@ -130,8 +130,8 @@ class TMainForm : public QMainWindow {
   const std::string& CurrentSaveName() const { return FSaveName; }
 
   // Undo and redo.
-  void N17Click();  // "Отменить"
-  void N18Click();  // "Повторить"
+  void N17Click();                      // "Отменить"
+  void N18Click();                      // "Повторить"
   void N16Click() { UpdateActions(); }  // the menu "Правка" opens
   TUndoStack& Undo() { return *FUndo; }
   TLayerCommands& Commands() { return *FCommands; }
@@ -193,12 +193,12 @@ class TMainForm : public QMainWindow {
   QAction* N62 = nullptr;      // "Параметры печати"
   QAction* N70 = nullptr;      // "Печать"  // the tool button "  Сохранить  "
   QAction* mnFileOpen = nullptr;
-  QAction* Save1 = nullptr;  // "Сохранить"
-  QAction* N3 = nullptr;     // "Сохранить как..."
-  QMenu* N14 = nullptr;      // "Недавние открытки"
+  QAction* Save1 = nullptr;       // "Сохранить"
+  QAction* N3 = nullptr;          // "Сохранить как..."
+  QMenu* N14 = nullptr;           // "Недавние открытки"
   std::array<QLabel*, 4> Labs{};  // Lab1 .. Lab4
-  QAction* N17 = nullptr;  // "Отменить"
-  QAction* N18 = nullptr;  // "Повторить"
+  QAction* N17 = nullptr;         // "Отменить"
+  QAction* N18 = nullptr;         // "Повторить"
   QMenu* LayerPopup = nullptr;
   // The sixteen entries of "Выделение" and of the context menu; none for the commands that
   // are not part of the program yet.

@@ -26,8 +26,10 @@ const char* const WheelHint = "Масштаб изображения регул�
 QAction* TMainForm::AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
                                const QKeySequence& Shortcut) {
   QAction* A = Menu->addAction(Caption);
-  if (!Shortcut.isEmpty()) A->setShortcut(Shortcut);
-  connect(A, &QAction::triggered, this, [this, Handler] { Run([this, Handler] { (this->*Handler)(); }); });
+  if (!Shortcut.isEmpty())
+    A->setShortcut(Shortcut);
+  connect(A, &QAction::triggered, this,
+          [this, Handler] { Run([this, Handler] { (this->*Handler)(); }); });
   return A;
 }
 
@@ -50,7 +52,8 @@ void TMainForm::BuildMenus() {
   for (int I = 0; I < 5; ++I) {
     QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
     const auto Format = static_cast<TSaveFormat>(I + static_cast<int>(TSaveFormat::Bmp));
-    connect(A, &QAction::triggered, this, [this, Format] { Run([this, Format] { SaveAs(Format); }); });
+    connect(A, &QAction::triggered, this,
+            [this, Format] { Run([this, Format] { SaveAs(Format); }); });
   }
   N62 = AddCommand(mnFile, QStringLiteral("Параметры печати"), &TMainForm::N62Click);
   N70 = AddCommand(mnFile, QStringLiteral("Печать"), &TMainForm::N70Click,
@@ -69,7 +72,8 @@ void TMainForm::BuildMenus() {
   mnImage = Bar->addMenu(QStringLiteral("Изображение"));
   AddCommand(mnImage, QStringLiteral("Добавить надпись"), &TMainForm::N33Click);
   BuildImageEffectItems(mnImage);
-  N96 = AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
+  N96 =
+      AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
@@ -155,9 +159,12 @@ void TMainForm::BuildToolBar() {
   QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
   connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
   auto* SiteMenu = new QMenu(this);
-  SiteMenu->addAction(QStringLiteral("Техническая поддержка"), this, [this] { Run([this] { N97Click(); }); });
-  SiteMenu->addAction(QStringLiteral("Примеры открыток"), this, [this] { Run([this] { N42Click(); }); });
-  SiteMenu->addAction(QStringLiteral("Сайт программы"), this, [this] { Run([this] { N28Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Техническая поддержка"), this,
+                      [this] { Run([this] { N97Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Примеры открыток"), this,
+                      [this] { Run([this] { N42Click(); }); });
+  SiteMenu->addAction(QStringLiteral("Сайт программы"), this,
+                      [this] { Run([this] { N28Click(); }); });
   Site->setMenu(SiteMenu);
   if (auto* B = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(Site)))
     B->setPopupMode(QToolButton::MenuButtonPopup);
@@ -192,7 +199,8 @@ void TMainForm::BuildSidePanel() {
             [this](bool On) { Run([this, On] { FDoc->SetImageInterpolate(On); }); });
     pnlImage->Body()->addWidget(ImageInterpolate);
     auto* Button5 = new QPushButton(QStringLiteral("Добавить фотографию"), pnlImage);
-    connect(Button5, &QPushButton::clicked, this, [this] { Run([this] { mnNewBitmapLayerClick(); }); });
+    connect(Button5, &QPushButton::clicked, this,
+            [this] { Run([this] { mnNewBitmapLayerClick(); }); });
     pnlImage->Body()->addWidget(Button5);
   }
   Stack->addWidget(pnlImage);
@@ -206,7 +214,8 @@ void TMainForm::BuildSidePanel() {
 
   pnlBitmapLayer = new TSidePanelSection(QStringLiteral("Параметры слоя"), 132, SidePanel);
   {
-    pnlBitmapLayer->Body()->addWidget(new QLabel(QStringLiteral("Уровень прозрачности"), pnlBitmapLayer));
+    pnlBitmapLayer->Body()->addWidget(
+        new QLabel(QStringLiteral("Уровень прозрачности"), pnlBitmapLayer));
     LayerOpacity = new QSlider(Qt::Horizontal, pnlBitmapLayer);
     LayerOpacity->setRange(0, 255);
     LayerOpacity->setValue(255);
@@ -239,7 +248,8 @@ void TMainForm::BuildSidePanel() {
   {
     Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Создать открытку</b>"), Start));
     auto* Label11 = new QLabel(QStringLiteral("<a href=\"new\">Новый проект</a>"), Start);
-    connect(Label11, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileNewClick(); }); });
+    connect(Label11, &QLabel::linkActivated, this,
+            [this](const QString&) { Run([this] { mnFileNewClick(); }); });
     Start->Body()->addWidget(Label11);
     Start->Body()->addWidget(new QLabel(QStringLiteral("<b>Открыть проект</b>"), Start));
     for (int I = 0; I < 4; ++I) {
@@ -249,7 +259,8 @@ void TMainForm::BuildSidePanel() {
       Start->Body()->addWidget(Labs[I]);
     }
     auto* Label9 = new QLabel(QStringLiteral("<a href=\"open\">Другой документ</a>"), Start);
-    connect(Label9, &QLabel::linkActivated, this, [this](const QString&) { Run([this] { mnFileOpenClick(); }); });
+    connect(Label9, &QLabel::linkActivated, this,
+            [this](const QString&) { Run([this] { mnFileOpenClick(); }); });
     Start->Body()->addWidget(Label9);
   }
   Stack->addWidget(Start);
@@ -275,10 +286,13 @@ void TMainForm::N14Click() {
   const std::vector<std::string> Captions = FRecent.Captions();
   for (size_t I = 0; I < Captions.size(); ++I) {
     QAction* A = N14->addAction(QString::fromStdString(Captions[I]));
-    if (static_cast<int>(I) == FRecent.Marked()) A->setIcon(MakeToolIcon(TToolIcon::Open));
-    if (FRecent.IsEmpty()) continue;
+    if (static_cast<int>(I) == FRecent.Marked())
+      A->setIcon(MakeToolIcon(TToolIcon::Open));
+    if (FRecent.IsEmpty())
+      continue;
     const int Index = static_cast<int>(I);
-    connect(A, &QAction::triggered, this, [this, Index] { Run([this, Index] { OpenRecent(Index); }); });
+    connect(A, &QAction::triggered, this,
+            [this, Index] { Run([this, Index] { OpenRecent(Index); }); });
   }
 }
 

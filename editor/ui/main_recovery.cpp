@@ -15,20 +15,22 @@ bool TMainForm::OfferRecovery() {
   bool Restored = false;
   Run([&] {
     const std::optional<TRecoveryFile> Orphan = FAutosave->FindOrphan();
-    if (!Orphan) return;
-    const QString When =
-        QDateTime::fromSecsSinceEpoch(Orphan->ModifiedTime).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-    const QString Text =
-        QStringLiteral("Pelmora в прошлый раз закрылась, не сохранив открытку.\n"
-                       "Найдена её копия от %1.\n\nВосстановить открытку?")
-            .arg(When);
+    if (!Orphan)
+      return;
+    const QString When = QDateTime::fromSecsSinceEpoch(Orphan->ModifiedTime)
+                             .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    const QString Text = QStringLiteral(
+                             "Pelmora в прошлый раз закрылась, не сохранив открытку.\n"
+                             "Найдена её копия от %1.\n\nВосстановить открытку?")
+                             .arg(When);
     if (!AskRestore(Text)) {
       FAutosave->RemoveOrphans();
       return;
     }
     // The copy becomes this run's own recovery file: it stays until the card is saved.
     const std::string Path = FAutosave->Adopt(*Orphan);
-    if (Path.empty()) throw Exception("Не удалось взять копию открытки: " + Orphan->Path);
+    if (Path.empty())
+      throw Exception("Не удалось взять копию открытки: " + Orphan->Path);
     OpenFileAs(Path, false);
     FOpenName.clear();
     FSaveName.clear();
@@ -51,7 +53,8 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
   // A dropped project replaces the card, as "Открыть" would; the pictures go onto it after.
   if (!Projects.empty()) {
     Run([&] {
-      if (!FDoc->IsEmpty() && !AskToSave()) return;
+      if (!FDoc->IsEmpty() && !AskToSave())
+        return;
       OpenFile(Projects.front());
       FOpenName = Projects.front();
       FitIfLarge();
@@ -59,7 +62,8 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
       FDoc->Modified = false;
     });
   }
-  if (Pictures.empty()) return;
+  if (Pictures.empty())
+    return;
   size_t First = 0;
   if (FDoc->IsEmpty()) {
     // With no card, the first picture becomes the card, as "Открыть" would make it.
@@ -69,7 +73,8 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
       FitIfLarge();
       FDoc->Modified = false;
     });
-    if (FDoc->IsEmpty()) return;
+    if (FDoc->IsEmpty())
+      return;
     First = 1;
   }
   const bool Inside = FImgView->rect().contains(ViewPos);
@@ -82,7 +87,8 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
     Run([&] {
       AddPhotoFromFile(QString::fromStdString(Name));
       TBitmapLayer* L = FDoc->SelectedBitmapLayer();
-      if (L == nullptr) return;
+      if (L == nullptr)
+        return;
       const TSingleRect R = L->Location();
       const float W = R.Right - R.Left, H = R.Bottom - R.Top;
       const float Cx = float(At.X + 20 * Step), Cy = float(At.Y + 20 * Step);
@@ -94,14 +100,17 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event) {
-  if (Event->mimeData()->hasUrls()) Event->acceptProposedAction();
+  if (Event->mimeData()->hasUrls())
+    Event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* Event) {
   QStringList Files;
   for (const QUrl& U : Event->mimeData()->urls())
-    if (U.isLocalFile()) Files << U.toLocalFile();
-  if (Files.isEmpty()) return;
+    if (U.isLocalFile())
+      Files << U.toLocalFile();
+  if (Files.isEmpty())
+    return;
   Event->acceptProposedAction();
   DropFiles(Files, FImgView->mapFrom(this, Event->position().toPoint()));
 }

@@ -50,7 +50,8 @@ void TMainForm::PlaceOnFirstStart() {
 }
 
 void TMainForm::FormClose() {
-  if (FClosed) return;
+  if (FClosed)
+    return;
   FClosed = true;
   SaveRecentList();
   TViewSettings V;

@@ -55,5 +55,6 @@ void TSidePanelSection::Collapse() {
 void TSidePanelSection::Expand() {
   FCollapsed = false;
   FContents->show();
-  if (FExpandedHeight > 0) setFixedHeight(FExpandedHeight);
+  if (FExpandedHeight > 0)
+    setFixedHeight(FExpandedHeight);
 }

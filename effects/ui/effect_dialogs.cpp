@@ -26,8 +26,8 @@ TPosta::TPosta(QWidget* Parent)
 }
 
 TWaves::TWaves(QWidget* Parent)
-    : TEffectDialog(QStringLiteral("Эффект волны"), QStringLiteral("Настройка эффекта волны"),
-                    true, Parent) {
+    : TEffectDialog(QStringLiteral("Эффект волны"), QStringLiteral("Настройка эффекта волны"), true,
+                    Parent) {
   Value = AddGauge("Value", QStringLiteral("Амплитуда"), 1, 100, 1);
   Interf = AddGauge("Interf", QStringLiteral("Интерференция"), 1, 15, 1);
   Nu = AddList("Nu", QStringLiteral("Частота"),

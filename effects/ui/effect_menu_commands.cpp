@@ -106,8 +106,7 @@ void TEffectCommands::BlurShell(const TEffectTarget& T) {
     if (Ras) {
       DiagonalAverageBlur(A, Value);
     } else {
-      for (int32_t I = 0; I <= Value; ++I)
-        DiagonalAverageBlur(A, 3);
+      for (int32_t I = 0; I <= Value; ++I) DiagonalAverageBlur(A, 3);
     }
     return srFirst;
   });

@@ -11,8 +11,8 @@ namespace {
 
 // TColor32 is 0xAARRGGBB with straight alpha, QImage's ARGB32 layout.
 QPixmap ToPixmap(const TBitmap32& B) {
-  const QImage Image(reinterpret_cast<const uchar*>(B.Bits()), B.Width(), B.Height(),
-                     B.Width() * 4, QImage::Format_ARGB32);
+  const QImage Image(reinterpret_cast<const uchar*>(B.Bits()), B.Width(), B.Height(), B.Width() * 4,
+                     QImage::Format_ARGB32);
   return QPixmap::fromImage(Image.copy());
 }
 

@@ -1,21 +1,19 @@
 #include "live_dialogs.h"
 
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <exception>
-
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <exception>
 
 #include "effect_dialog.h"
 
 void TLiveDialog::showEvent(QShowEvent* E) {
-  for (QSlider* G : FGauges)
-    G->setValue(0);
+  for (QSlider* G : FGauges) G->setValue(0);
   if (OnActivate)
     OnActivate();
   QDialog::showEvent(E);
@@ -36,13 +34,11 @@ QWidget* TLiveDialog::MakeButtons() {
   connect(Ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(Reset, &QPushButton::clicked, this, [this] {
-    for (QSlider* G : FGauges)
-      G->setValue(0);
+    for (QSlider* G : FGauges) G->setValue(0);
     if (OnReset)
       OnReset();
   });
-  for (QSlider* G : FGauges)
-    G->installEventFilter(this);
+  for (QSlider* G : FGauges) G->installEventFilter(this);
   return Box;
 }
 

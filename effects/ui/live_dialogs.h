@@ -42,9 +42,9 @@ class TGamma : public TLiveDialog {
   Q_OBJECT
  public:
   explicit TGamma(QWidget* Parent = nullptr);
-  QSlider* GaugeBar1;  // "Голубой" .. "Красный", -50 .. 50
-  QSlider* GaugeBar2;  // "Пурпурный" .. "Зелёный"
-  QSlider* GaugeBar3;  // "Жёлтый" .. "Синий"
+  QSlider* GaugeBar1;   // "Голубой" .. "Красный", -50 .. 50
+  QSlider* GaugeBar2;   // "Пурпурный" .. "Зелёный"
+  QSlider* GaugeBar3;   // "Жёлтый" .. "Синий"
   QRadioButton* Speed;  // "Наибольшая скорость": BalanceShift
   QRadioButton* Qval;   // "Наилучшее качество": BalanceScale
 };

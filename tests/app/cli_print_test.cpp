@@ -11,21 +11,11 @@
 
 #include "bitmap32.h"
 #include "png_codec.h"
+#include "shell_helpers.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quote(const std::string& S) {
-  std::string Q = "'";
-  for (char C : S) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return Q + "'";
-}
-
-std::string ReadText(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-}
 
 bool HaveTool(const char* Name) {
   return std::system((std::string("command -v ") + Name + " >/dev/null 2>&1").c_str()) == 0;

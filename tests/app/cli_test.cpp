@@ -11,11 +11,12 @@
 #include "bitmap_layer.h"
 #include "card_document.h"
 #include "effect_commands.h"
-#include "next_random.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
+#include "next_random.h"
 #include "png_codec.h"
 #include "project_file.h"
+#include "shell_helpers.h"
 #include "tiff_codec.h"
 
 namespace fs = std::filesystem;
@@ -26,17 +27,6 @@ struct TRun {
   int Status = -1;
   std::string Out, Err;
 };
-
-std::string Quote(const std::string& S) {
-  std::string Q = "'";
-  for (char C : S) Q += C == '\'' ? std::string("'\\''") : std::string(1, C);
-  return Q + "'";
-}
-
-std::string ReadText(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-}
 
 std::vector<uint8_t> ReadBytes(const fs::path& P) {
   const std::string S = ReadText(P);
@@ -245,9 +235,9 @@ TEST_F(TCliFixture, EffectListNamesEveryRoutineWithKeysAndRanges) {
   ASSERT_EQ(R.Status, 0) << R.Err;
   EXPECT_EQ(R.Err, "");
   for (const char* Line :
-       {"BrightnessScale amount=-200..200\n", "BalanceShift red=-50..50 green=-50..50 blue=-50..50\n",
-        "WeightedGrey\n", "SharpenFivePoint strength=2..5\n",
-        "DropDisplace turbulence=1..300 scale=1..50\n",
+       {"BrightnessScale amount=-200..200\n",
+        "BalanceShift red=-50..50 green=-50..50 blue=-50..50\n", "WeightedGrey\n",
+        "SharpenFivePoint strength=2..5\n", "DropDisplace turbulence=1..300 scale=1..50\n",
         "WaveShift amplitude=1..100 interference=1..15 style=0..2\n", "SawtoothBlinds step="})
     EXPECT_NE(R.Out.find(Line), std::string::npos) << Line;
   EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 18);
@@ -302,8 +292,7 @@ TEST_F(TCliFixture, EffectOnTheCanvasEndsOpaqueOnALayerKeepsAlpha) {
 TEST_F(TCliFixture, EffectNoiseStartsTheGeneratorAtZeroInEveryRun) {
   TBitmap32 Pic;
   Pic.SetSize(9, 4);
-  for (int32_t I = 0; I < 36; ++I)
-    Pic.Bits()[I] = 0xFF000000u | uint32_t(I * 7) * 0x010101u;
+  for (int32_t I = 0; I < 36; ++I) Pic.Bits()[I] = 0xFF000000u | uint32_t(I * 7) * 0x010101u;
   Pic.SaveToFile(Path("in.bmp"));
   for (const char* Out : {"a.bmp", "b.bmp"})
     ASSERT_EQ(Run({"effect", "ChannelNoise", Path("in.bmp"), Path(Out), "range=50"}).Status, 0);

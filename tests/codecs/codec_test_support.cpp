@@ -151,11 +151,17 @@ const bool HooksInstalled = __sanitizer_install_malloc_and_free_hooks(OnMalloc, 
 
 }  // namespace
 
-void ResetLargestAllocation() { Largest = 0; }
-int64_t LargestAllocation() { return HooksInstalled ? Largest.load() : -1; }
+void ResetLargestAllocation() {
+  Largest = 0;
+}
+int64_t LargestAllocation() {
+  return HooksInstalled ? Largest.load() : -1;
+}
 #else
 void ResetLargestAllocation() {}
-int64_t LargestAllocation() { return -1; }
+int64_t LargestAllocation() {
+  return -1;
+}
 #endif
 
 TTempDir::TTempDir() {

@@ -1,5 +1,7 @@
 // The reduced-size JPEG reader of the thumbnails: the DCT scale it picks, the picture it gives
 // against a full decode, the EXIF orientation, and damaged files.
+#include "jpeg_thumbnail.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include "exceptions.h"
 #include "file_builders.h"
 #include "jpeg_codec.h"
-#include "jpeg_thumbnail.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ const TBitmap32& Quadrants() {
   B.SetSize(160, 96);
   for (int Y = 0; Y < 96; ++Y)
     for (int X = 0; X < 160; ++X)
-      B.SetPixel(X, Y, Y < 48 ? (X < 80 ? 0xFFFF0000 : 0xFF00FF00) : (X < 80 ? 0xFF0000FF : 0xFFFFFFFF));
+      B.SetPixel(X, Y,
+                 Y < 48 ? (X < 80 ? 0xFFFF0000 : 0xFF00FF00) : (X < 80 ? 0xFF0000FF : 0xFFFFFFFF));
   return B;
 }
 
@@ -66,11 +68,10 @@ TEST(JpegThumbnail, ScaleCoversTheReducedPicture) {
       {3000, 2000, 200, 200, 8},  // 375 x 250 covers 200 x 134
       {1600, 800, 200, 200, 8},   // exactly 200 x 100
       {1500, 800, 200, 200, 4},   // 1/8 gives 188 x 100, narrower than 200 x 107
-      {800, 400, 200, 200, 4},
-      {400, 200, 200, 200, 2},
-      {399, 100, 200, 200, 1},    // 200 x 51 at 1/2 < 200 x 50.1
-      {150, 100, 200, 200, 1},    // smaller than the box
-      {3000, 2000, 0, 200, 1},    // no box
+      {800, 400, 200, 200, 4},   {400, 200, 200, 200, 2},
+      {399, 100, 200, 200, 1},  // 200 x 51 at 1/2 < 200 x 50.1
+      {150, 100, 200, 200, 1},  // smaller than the box
+      {3000, 2000, 0, 200, 1},  // no box
       {65535, 65535, 40, 40, 8},
   };
   for (const Case& C : Cases)
@@ -84,8 +85,8 @@ TEST(JpegThumbnail, MatchesAFullDecodeAtAReducedSize) {
     int32_t Box;
     int32_t Scale, W, H;
   };
-  for (const Case& C : {Case{200, 1, 160, 96}, Case{80, 2, 80, 48}, Case{40, 4, 40, 24},
-                        Case{20, 8, 20, 12}}) {
+  for (const Case& C :
+       {Case{200, 1, 160, 96}, Case{80, 2, 80, 48}, Case{40, 4, 40, 24}, Case{20, 8, 20, 12}}) {
     const TJpegThumbnail T = ReadJpegThumbnail(Jpeg.data(), Jpeg.size(), C.Box, C.Box);
     EXPECT_EQ(T.Scale, C.Scale) << C.Box;
     EXPECT_EQ(T.FullWidth, 160);
@@ -115,8 +116,8 @@ TEST(JpegThumbnail, ExifOrientationAsForFullDecodes) {
     const int W = T.Picture.Width, H = T.Picture.Height;
     EXPECT_TRUE(Near(At(T.Picture, W / 4, H / 4), At(Full, Full.Width / 4, Full.Height / 4), 6))
         << O;
-    EXPECT_TRUE(Near(At(T.Picture, 3 * W / 4, H / 4),
-                     At(Full, 3 * Full.Width / 4, Full.Height / 4), 6))
+    EXPECT_TRUE(
+        Near(At(T.Picture, 3 * W / 4, H / 4), At(Full, 3 * Full.Width / 4, Full.Height / 4), 6))
         << O;
   }
 }

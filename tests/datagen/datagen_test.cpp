@@ -1,6 +1,7 @@
 // The data folders as the generator writes them: enough pictures in each, every one readable by
 // the program's own codecs, textures that join at their edges, and the same bytes on every run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +10,6 @@
 #include <iterator>
 #include <map>
 #include <string>
-#include <unistd.h>
 
 #include "bitmap32.h"
 #include "picture_codecs.h"
@@ -20,9 +20,11 @@ namespace {
 
 std::vector<fs::path> FilesOf(const fs::path& Dir) {
   std::vector<fs::path> Out;
-  if (!fs::exists(Dir)) return Out;
+  if (!fs::exists(Dir))
+    return Out;
   for (const auto& E : fs::directory_iterator(Dir))
-    if (E.is_regular_file()) Out.push_back(E.path());
+    if (E.is_regular_file())
+      Out.push_back(E.path());
   std::sort(Out.begin(), Out.end());
   return Out;
 }
@@ -34,9 +36,11 @@ std::string Bytes(const fs::path& P) {
 
 // Runs the generator into a fresh folder; returns that folder.
 fs::path Generate(const std::string& Tag, const std::string& Args) {
-  const fs::path Dir = fs::temp_directory_path() / ("pelmora_datagen_" + Tag + "_" + std::to_string(::getpid()));
+  const fs::path Dir =
+      fs::temp_directory_path() / ("pelmora_datagen_" + Tag + "_" + std::to_string(::getpid()));
   fs::remove_all(Dir);
-  const std::string Cmd = std::string("\"") + PELMORA_DATAGEN + "\" \"" + Dir.string() + "\" " + Args;
+  const std::string Cmd =
+      std::string("\"") + PELMORA_DATAGEN + "\" \"" + Dir.string() + "\" " + Args;
   EXPECT_EQ(std::system(Cmd.c_str()), 0) << Cmd;
   return Dir;
 }
@@ -47,8 +51,9 @@ const fs::path Built = PELMORA_DATA_DIR;
 
 TEST(DataFolders, EachFolderHasItsPictures) {
   RegisterPictureCodecs();
-  const std::map<std::string, size_t> Minimum = {{"Textures", 30}, {"SFrames", 20}, {"Masks", 20}, {"Patterns", 38},
-                                                 {"Cards", 24},    {"Decor", 60},   {"Captions", 24}};
+  const std::map<std::string, size_t> Minimum = {{"Textures", 30}, {"SFrames", 20}, {"Masks", 20},
+                                                 {"Patterns", 38}, {"Cards", 24},   {"Decor", 60},
+                                                 {"Captions", 24}};
   for (const auto& [Folder, Count] : Minimum) {
     const auto Files = FilesOf(Built / Folder);
     EXPECT_GE(Files.size(), Count) << Folder;
@@ -61,7 +66,8 @@ TEST(DataFolders, EachFolderHasItsPictures) {
 }
 
 TEST(DataFolders, PatternsAreNumberedOneTo38) {
-  for (int I = 1; I <= 38; ++I) EXPECT_TRUE(fs::exists(Built / "Patterns" / ("pat" + std::to_string(I) + ".bmp"))) << I;
+  for (int I = 1; I <= 38; ++I)
+    EXPECT_TRUE(fs::exists(Built / "Patterns" / ("pat" + std::to_string(I) + ".bmp"))) << I;
   EXPECT_EQ(FilesOf(Built / "Patterns").size(), 38u);
 }
 
@@ -98,13 +104,15 @@ TEST(DataFolders, DecorationsStandOnTheKeyColour) {
 double ColumnDiff(const TBitmap32& B, int X1, int X2) {
   double S = 0;
   for (int Y = 0; Y < B.Height(); ++Y)
-    for (int Sh : {0, 8, 16}) S += std::abs(int((B.GetPixel(X1, Y) >> Sh) & 255) - int((B.GetPixel(X2, Y) >> Sh) & 255));
+    for (int Sh : {0, 8, 16})
+      S += std::abs(int((B.GetPixel(X1, Y) >> Sh) & 255) - int((B.GetPixel(X2, Y) >> Sh) & 255));
   return S / B.Height();
 }
 double RowDiff(const TBitmap32& B, int Y1, int Y2) {
   double S = 0;
   for (int X = 0; X < B.Width(); ++X)
-    for (int Sh : {0, 8, 16}) S += std::abs(int((B.GetPixel(X, Y1) >> Sh) & 255) - int((B.GetPixel(X, Y2) >> Sh) & 255));
+    for (int Sh : {0, 8, 16})
+      S += std::abs(int((B.GetPixel(X, Y1) >> Sh) & 255) - int((B.GetPixel(X, Y2) >> Sh) & 255));
   return S / B.Width();
 }
 
@@ -125,7 +133,8 @@ TEST(DataFolders, TexturesJoinAtTheirEdges) {
 }
 
 TEST(DataFolders, GreetingFilesHoldFifteenGreetings) {
-  for (const auto& Name : {"NewYear.txt", "Birthday.txt", "Valentine.txt", "Male.txt", "Female.txt", "All.txt"}) {
+  for (const auto& Name :
+       {"NewYear.txt", "Birthday.txt", "Valentine.txt", "Male.txt", "Female.txt", "All.txt"}) {
     const std::string Text = Bytes(Built / "BDG" / Name);
     ASSERT_FALSE(Text.empty()) << Name;
     // Greetings are separated by empty lines.
@@ -139,9 +148,12 @@ TEST(DataFolders, GreetingFilesHoldFifteenGreetings) {
 TEST(DataFolders, TwoRunsGiveTheSameBytes) {
   // One run on one thread, the other on two, both against the folders the build made. The large
   // cards are left out to keep the test short under the sanitizers.
-  const fs::path A = Generate("a", "--jobs 1 --only Textures,SFrames,Masks,Patterns,Decor,Captions,BDG");
-  const fs::path B = Generate("b", "--jobs 2 --only Textures,SFrames,Masks,Patterns,Decor,Captions,BDG");
-  for (const auto& Folder : {"Textures", "SFrames", "Masks", "Patterns", "Decor", "Captions", "BDG"}) {
+  const fs::path A =
+      Generate("a", "--jobs 1 --only Textures,SFrames,Masks,Patterns,Decor,Captions,BDG");
+  const fs::path B =
+      Generate("b", "--jobs 2 --only Textures,SFrames,Masks,Patterns,Decor,Captions,BDG");
+  for (const auto& Folder :
+       {"Textures", "SFrames", "Masks", "Patterns", "Decor", "Captions", "BDG"}) {
     const auto FA = FilesOf(A / Folder), FB = FilesOf(B / Folder);
     ASSERT_EQ(FA.size(), FB.size()) << Folder;
     ASSERT_FALSE(FA.empty()) << Folder;
@@ -157,8 +169,10 @@ TEST(DataFolders, TwoRunsGiveTheSameBytes) {
 
 TEST(DataFolders, ContactSheetOfAFolder) {
   RegisterPictureCodecs();
-  const fs::path Out = fs::temp_directory_path() / ("pelmora_sheet_" + std::to_string(::getpid()) + ".png");
-  const std::string Cmd = std::string("\"") + PELMORA_DATAGEN + "\" --contact-sheet \"" + (Built / "Masks").string() + "\" \"" + Out.string() + "\"";
+  const fs::path Out =
+      fs::temp_directory_path() / ("pelmora_sheet_" + std::to_string(::getpid()) + ".png");
+  const std::string Cmd = std::string("\"") + PELMORA_DATAGEN + "\" --contact-sheet \"" +
+                          (Built / "Masks").string() + "\" \"" + Out.string() + "\"";
   ASSERT_EQ(std::system(Cmd.c_str()), 0);
   TBitmap32 B;
   B.LoadFromFile(Out.string());

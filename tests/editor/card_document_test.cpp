@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "card_document.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "card_document.h"
 #include "color32.h"
 #include "geometry.h"
 
@@ -53,7 +53,10 @@ TEST_F(TDocumentFixture, NewCanvas) {
 TEST_F(TDocumentFixture, PhotoPlacement) {
   Doc.NewCanvas(800, 600, 0xFFFFFFFF);
   const TPoint P = Doc.ViewCentre();
-  struct Case { int W, H; float WantW, WantH; };
+  struct Case {
+    int W, H;
+    float WantW, WantH;
+  };
   const Case Cases[] = {{600, 2000, 162, 540}, {2000, 500, 2000, 500}, {100, 50, 100, 50}};
   for (const Case& C : Cases) {
     TBitmapLayer* L = Doc.AddPhoto(WritePicture("p.bmp", C.W, C.H, 0x80102030));

@@ -1,3 +1,5 @@
+#include "layer_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,11 +8,9 @@
 
 #include "card_document.h"
 #include "pixel_grid.h"
-#include "layer_commands.h"
 #include "undo.h"
 
 namespace {
-
 
 // Single letters for opaque colours, so that small pictures read as grids.
 constexpr TColor32 a = 0xFF0000A1, b = 0xFF0000B2, c = 0xFF0000C3;
@@ -51,17 +51,15 @@ TEST_F(TCommandsFixture, RotateQuarterTurns) {
   // a b c      right:  d a      left:  c f
   // d e f              e b             b e
   //                    f c             a d
-  struct Case { const char* Name; bool Right; TPixels Want; };
-  const Case Cases[] = {{"right", true, {d, a,
-                                         e, b,
-                                         f, c}},
-                        {"left", false, {c, f,
-                                         b, e,
-                                         a, d}}};
+  struct Case {
+    const char* Name;
+    bool Right;
+    TPixels Want;
+  };
+  const Case Cases[] = {{"right", true, {d, a, e, b, f, c}}, {"left", false, {c, f, b, e, a, d}}};
   for (const Case& K : Cases) {
     SCOPED_TRACE(K.Name);
-    TBitmapLayer* L = AddLayer(3, 2, {a, b, c,
-                                      d, e, f}, {10, 20, 40, 40});
+    TBitmapLayer* L = AddLayer(3, 2, {a, b, c, d, e, f}, {10, 20, 40, 40});
     Doc.SetSelection(L);
     K.Right ? Cmd.RotateRight() : Cmd.RotateLeft();
     EXPECT_EQ(L->Bitmap()->Width(), 2);
@@ -93,22 +91,18 @@ TEST_F(TCommandsFixture, RotateRightKeepsTheTopLeftCorner) {
 }
 
 TEST_F(TCommandsFixture, RotateThenUndoKeepsTheSelectionAroundTheOldShape) {
-  TBitmapLayer* L = AddLayer(3, 2, {a, b, c,
-                                    d, e, f}, {10, 20, 40, 40});
+  TBitmapLayer* L = AddLayer(3, 2, {a, b, c, d, e, f}, {10, 20, 40, 40});
   Doc.SetSelection(L);
   Cmd.RotateLeft();
   EXPECT_TRUE(Undo.Undo());
   EXPECT_EQ(L->Bitmap()->Width(), 3);
-  EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{a, b, c,
-                                             d, e, f}));
+  EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{a, b, c, d, e, f}));
   EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 40, 40}));
   EXPECT_EQ(Doc.Selected(), L);
   EXPECT_EQ(Doc.RBLayer()->ChildLayer(), L);
   EXPECT_EQ(Doc.RBLayer()->Location(), (TSingleRect{10, 20, 40, 40}));
   EXPECT_TRUE(Undo.Redo());
-  EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{c, f,
-                                             b, e,
-                                             a, d}));
+  EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{c, f, b, e, a, d}));
   EXPECT_EQ(Doc.RBLayer()->Location(), (TSingleRect{10, 20, 30, 50}));
 }
 
@@ -122,14 +116,8 @@ TEST_F(TCommandsFixture, Flips) {
   const Case Cases[] = {
       {"one row top to bottom is unchanged", true, 3, 1, {a, b, c}, {a, b, c}},
       {"2 x 1 left to right swaps", false, 2, 1, {a, b}, {b, a}},
-      {"top to bottom", true, 2, 3, {a, b,
-                                     c, d,
-                                     e, f}, {e, f,
-                                             c, d,
-                                             a, b}},
-      {"left to right", false, 3, 2, {a, b, c,
-                                      d, e, f}, {c, b, a,
-                                                 f, e, d}},
+      {"top to bottom", true, 2, 3, {a, b, c, d, e, f}, {e, f, c, d, a, b}},
+      {"left to right", false, 3, 2, {a, b, c, d, e, f}, {c, b, a, f, e, d}},
   };
   for (const Case& K : Cases) {
     SCOPED_TRACE(K.Name);
@@ -153,7 +141,12 @@ TEST_F(TCommandsFixture, Reorder) {
   EXPECT_FALSE(Cmd.ArrangeMenuEnabled()[0]);
   EXPECT_TRUE(Cmd.ArrangeMenuEnabled()[4]);
 
-  struct Case { const char* Name; int32_t Tag; TBitmapLayer* Selected; int32_t WantIndex; };
+  struct Case {
+    const char* Name;
+    int32_t Tag;
+    TBitmapLayer* Selected;
+    int32_t WantIndex;
+  };
   const Case Cases[] = {{"up one level at the top does nothing", 3, Caption, 1},
                         {"to the back", 2, Caption, 0},
                         {"down one level", 4, Caption, 0},
@@ -172,7 +165,12 @@ TEST_F(TCommandsFixture, Reorder) {
 }
 
 TEST_F(TCommandsFixture, DeleteAdjustsUndoTargets) {
-  struct Case { const char* Name; int32_t Target; bool Kept; int32_t Want; };
+  struct Case {
+    const char* Name;
+    int32_t Target;
+    bool Kept;
+    int32_t Want;
+  };
   const Case Cases[] = {{"index 3 becomes 2", 3, true, 2},
                         {"the canvas stays", CanvasTarget, true, CanvasTarget},
                         {"the deleted layer empties the record", 1, false, 0}};
@@ -200,7 +198,11 @@ TEST_F(TCommandsFixture, DeleteAdjustsUndoTargets) {
 TEST_F(TCommandsFixture, CtrlDragResizesAboutTheCentre) {
   // A 100 x 50 frame centred at (200, 100).
   const TSingleRect Old = {150, 75, 250, 125};
-  struct Case { const char* Name; TDragState Drag; TSingleRect New, Want; };
+  struct Case {
+    const char* Name;
+    TDragState Drag;
+    TSingleRect New, Want;
+  };
   const Case Cases[] = {
       {"right handle by 20", DragRight, {150, 75, 270, 125}, {130, 75, 270, 125}},
       {"left handle by -10", DragLeft, {140, 75, 250, 125}, {140, 75, 260, 125}},
@@ -241,7 +243,12 @@ TEST_F(TCommandsFixture, KeptProportionsOfABitmapLayer) {
   TBitmapLayer* L = AddLayer(400, 300, a, {0, 0, 400, 300});
   Doc.SetSelection(L);
   const TSingleRect Old = {0, 0, 400, 300};
-  struct Case { const char* Name; TDragState Drag; TSingleRect New; float WantBottom; };
+  struct Case {
+    const char* Name;
+    TDragState Drag;
+    TSingleRect New;
+    float WantBottom;
+  };
   const Case Cases[] = {{"bottom handle changes nothing", DragBottom, {0, 0, 400, 350}, 300},
                         {"right handle", DragRight, {0, 0, 480, 300}, 360},
                         {"left handle, rounded", DragLeft, {-1, 0, 400, 300}, 301},
@@ -260,20 +267,25 @@ TEST_F(TCommandsFixture, CropAreaProportionsAndStatusText) {
   Crop->SetLocation({10, 10, 330.4f, 250});
   Doc.SetSelection(Crop);
   const TSingleRect Old = Crop->Location();
-  struct Case { const char* Name; int32_t Item; bool Portrait; float WantBottom; };
+  struct Case {
+    const char* Name;
+    int32_t Item;
+    bool Portrait;
+    float WantBottom;
+  };
   const Case Cases[] = {{"free", 0, false, 260},
                         {"square", 1, false, 410},
-                        {"golden section", 2, false, 257},        // 400 / 1.618 = 247.2
+                        {"golden section", 2, false, 257},         // 400 / 1.618 = 247.2
                         {"golden section upright", 2, true, 657},  // 400 / 0.618047 = 647.2
                         {"16 : 9", 3, false, 235},                 // 400 / 1.778 = 224.97
                         {"10 x 15 upright", 4, true, 610},
-                        {"15 x 21", 5, false, 296}};               // 400 / 1.4 = 285.7
+                        {"15 x 21", 5, false, 296}};  // 400 / 1.4 = 285.7
   for (const Case& K : Cases) {
     SCOPED_TRACE(K.Name);
     TSingleRect New = {10, 10, 410, 260};
-    const std::string Text = Cmd.RBResizing(
-        Old, New, DragBottomRight, ssLeft,
-        TResizeOptions{.Propos = true, .CropsP = K.Item, .Obrat = K.Portrait});
+    const std::string Text =
+        Cmd.RBResizing(Old, New, DragBottomRight, ssLeft,
+                       TResizeOptions{.Propos = true, .CropsP = K.Item, .Obrat = K.Portrait});
     EXPECT_EQ(Text, "320x240");
     EXPECT_FLOAT_EQ(New.Bottom, K.WantBottom);
   }
@@ -281,12 +293,18 @@ TEST_F(TCommandsFixture, CropAreaProportionsAndStatusText) {
 
 TEST_F(TCommandsFixture, TransparentColour) {
   constexpr TColor32 Key = 0xFF102030;
-  struct Case { const char* Name; TColor32 Key; TPixels Before, After; };
+  struct Case {
+    const char* Name;
+    TColor32 Key;
+    TPixels Before, After;
+  };
   const Case Cases[] = {
-      {"opaque key pixels vanish, the rest turns opaque", Key,
+      {"opaque key pixels vanish, the rest turns opaque",
+       Key,
        {Key, 0x80102030, 0x00445566, 0xFF000000},
        {0x00102030, 0xFF102030, 0xFF445566, 0xFF000000}},
-      {"a key that is not opaque matches in all 32 bits", 0x80102030,
+      {"a key that is not opaque matches in all 32 bits",
+       0x80102030,
        {Key, 0x80102030, 0x00445566, 0xFF000000},
        {0xFF102030, 0x00102030, 0xFF445566, 0xFF000000}},
   };
@@ -308,22 +326,25 @@ TEST_F(TCommandsFixture, TransparentColour) {
 
 // The pick mode forces alpha 255: a colour found only where alpha is below 255 matches nothing.
 TEST_F(TCommandsFixture, PickedColourFromATranslucentPixel) {
-  const TPixels Before = {0x80FF0000, 0xFF00FF00,
-                          0x80FF0000, 0x400000FF};
+  const TPixels Before = {0x80FF0000, 0xFF00FF00, 0x80FF0000, 0x400000FF};
   TBitmapLayer* L = AddLayer(2, 2, Before, {100, 100, 120, 120});  // shown 10 times larger
   Doc.SetSelection(L);
   TColor32 Seen = 0;
   EXPECT_TRUE(Cmd.PickColorAt({101, 102}, Seen));
   EXPECT_EQ(Seen, 0xFFFF0000u);
   EXPECT_TRUE(Cmd.PickTransparentColor({101, 102}));
-  EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{0xFFFF0000, 0xFF00FF00,
-                                             0xFFFF0000, 0xFF0000FF}));
+  EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{0xFFFF0000, 0xFF00FF00, 0xFFFF0000, 0xFF0000FF}));
   Doc.SetSelection(nullptr);
   EXPECT_FALSE(Cmd.PickTransparentColor({101, 102}));
 }
 
 TEST_F(TCommandsFixture, PickPixelPosition) {
-  struct Case { const char* Name; TSingleRect Loc; int32_t W, H; TPoint P, Want; };
+  struct Case {
+    const char* Name;
+    TSingleRect Loc;
+    int32_t W, H;
+    TPoint P, Want;
+  };
   const Case Cases[] = {
       {"1:1", {10, 20, 14, 22}, 4, 2, {13, 21}, {3, 1}},
       {"twice as large, halves round to even", {0, 0, 8, 4}, 4, 2, {5, 3}, {2, 2}},
@@ -331,8 +352,7 @@ TEST_F(TCommandsFixture, PickPixelPosition) {
       {"left of the layer", {10, 10, 20, 20}, 10, 10, {5, 10}, {-5, 0}},
       {"no width", {10, 10, 10, 20}, 10, 10, {10, 10}, {-1, -1}},
   };
-  for (const Case& K : Cases)
-    EXPECT_EQ(PickPixelPos(K.Loc, K.W, K.H, K.P), K.Want) << K.Name;
+  for (const Case& K : Cases) EXPECT_EQ(PickPixelPos(K.Loc, K.W, K.H, K.P), K.Want) << K.Name;
 }
 
 TEST_F(TCommandsFixture, RemoveMask) {
@@ -411,17 +431,29 @@ TEST_F(TCommandsFixture, MenuEnabling) {
 
   using E = TLayerMenuEnabling;
   constexpr bool T = true, F = false;
-  struct Case { const char* Name; TCustomLayer* Selected; E Arrange, Popup; };
+  struct Case {
+    const char* Name;
+    TCustomLayer* Selected;
+    E Arrange, Popup;
+  };
   const Case Cases[] = {
       //                      0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15
-      {"nothing", nullptr, {F, F, T, F, F, T, F, F, F, F, F, F, F, F, F, F},
-                           {F, F, F, F, F, F, F, F, F, F, F, F, F, F, T, T}},
-      {"top layer", Top,   {F, T, T, F, T, T, T, T, T, T, T, T, T, T, T, T},
-                           {T, T, T, T, T, T, T, T, T, T, T, T, T, T, T, T}},
-      {"middle", Middle,   {T, T, T, T, T, T, T, T, T, T, T, T, T, T, T, T},
-                           {T, T, T, T, T, T, T, T, T, T, T, T, T, T, T, T}},
-      {"area", Area,       {F, F, T, F, F, T, F, F, F, F, F, F, F, F, T, T},
-                           {F, F, F, F, F, F, F, F, F, F, F, F, F, F, T, T}},
+      {"nothing",
+       nullptr,
+       {F, F, T, F, F, T, F, F, F, F, F, F, F, F, F, F},
+       {F, F, F, F, F, F, F, F, F, F, F, F, F, F, T, T}},
+      {"top layer",
+       Top,
+       {F, T, T, F, T, T, T, T, T, T, T, T, T, T, T, T},
+       {T, T, T, T, T, T, T, T, T, T, T, T, T, T, T, T}},
+      {"middle",
+       Middle,
+       {T, T, T, T, T, T, T, T, T, T, T, T, T, T, T, T},
+       {T, T, T, T, T, T, T, T, T, T, T, T, T, T, T, T}},
+      {"area",
+       Area,
+       {F, F, T, F, F, T, F, F, F, F, F, F, F, F, T, T},
+       {F, F, F, F, F, F, F, F, F, F, F, F, F, F, T, T}},
   };
   for (const Case& K : Cases) {
     Doc.SetSelection(K.Selected);

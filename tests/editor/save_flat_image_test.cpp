@@ -31,9 +31,9 @@ TEST(SaveFlatImage, FormatsByExtensionAndBack) {
     std::optional<TSaveFormat> Format;
   };
   const Case Cases[] = {
-      {"a.bmp", TSaveFormat::Bmp},   {"a.JPEG", TSaveFormat::Jpeg}, {"a.jfif", TSaveFormat::Jpeg},
-      {"a.Gif", TSaveFormat::Gif},   {"a.png", TSaveFormat::Png},   {"a.TIFF", TSaveFormat::Tiff},
-      {"a.kvt", std::nullopt},       {"a.psd", std::nullopt},       {"noext", std::nullopt},
+      {"a.bmp", TSaveFormat::Bmp}, {"a.JPEG", TSaveFormat::Jpeg}, {"a.jfif", TSaveFormat::Jpeg},
+      {"a.Gif", TSaveFormat::Gif}, {"a.png", TSaveFormat::Png},   {"a.TIFF", TSaveFormat::Tiff},
+      {"a.kvt", std::nullopt},     {"a.psd", std::nullopt},       {"noext", std::nullopt},
   };
   for (const Case& C : Cases) EXPECT_EQ(PictureFormatForFile(C.Name), C.Format) << C.Name;
   EXPECT_STREQ(SaveFormatExtension(TSaveFormat::Project), ".kvt");
@@ -44,9 +44,7 @@ TEST(SaveFlatImage, WritesEveryPictureFormat) {
   RegisterPictureCodecs();
   TTempDir Dir;
   TBitmap32 Flat;
-  Fill(Flat, 3, 2,
-       {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
-        0xFFFFFFFF, 0x80000000, 0xFF808080});
+  Fill(Flat, 3, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0x80000000, 0xFF808080});
   for (const TSaveFormat F : {TSaveFormat::Bmp, TSaveFormat::Jpeg, TSaveFormat::Gif,
                               TSaveFormat::Png, TSaveFormat::Tiff}) {
     const std::string Name = Dir.File(std::string("flat") + SaveFormatExtension(F));

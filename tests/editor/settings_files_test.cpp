@@ -1,19 +1,18 @@
-#include <gtest/gtest.h>
+#include "settings_files.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <cstring>
-
-#include "settings_files.h"
 
 namespace {
 
 std::filesystem::path TempFile(const std::string& Name) {
-  const auto Dir = std::filesystem::temp_directory_path() /
-                   ("pelmora_settings_" + std::to_string(::getpid()));
+  const auto Dir =
+      std::filesystem::temp_directory_path() / ("pelmora_settings_" + std::to_string(::getpid()));
   std::filesystem::create_directories(Dir);
   return Dir / Name;
 }
@@ -26,9 +25,14 @@ std::string Slurp(const std::filesystem::path& P) {
 }  // namespace
 
 TEST(SettingsFiles, ColourText) {
-  struct Case { TPlatformColor Colour; const char* Text; };
-  const Case Cases[] = {{0x808080, "clGray"},         {0xC0C0C0, "clSilver"},
-                        {0x00FF8000, "$00FF8000"},     {0x00123456, "$00123456"},
+  struct Case {
+    TPlatformColor Colour;
+    const char* Text;
+  };
+  const Case Cases[] = {{0x808080, "clGray"},
+                        {0xC0C0C0, "clSilver"},
+                        {0x00FF8000, "$00FF8000"},
+                        {0x00123456, "$00123456"},
                         {static_cast<TPlatformColor>(0x8000000F), "clBtnFace"},
                         {0x0000FF, "clRed"}};
   for (const Case& C : Cases) {
@@ -66,8 +70,8 @@ TEST(SettingsFiles, FormFile) {
   ASSERT_TRUE(WriteFormSettings(P.string(), S));
   const std::string Bytes = Slurp(P);
   ASSERT_EQ(Bytes.size(), 24u);
-  const uint8_t Want[24] = {2, 0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 10, 0, 0, 0,
-                            0x7E, 3, 0, 0, 0x72, 2, 0, 0, 1, 0, 0, 0};
+  const uint8_t Want[24] = {2,    0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 10, 0, 0, 0,
+                            0x7E, 3, 0, 0, 0x72, 2,    0,    0,    1,  0, 0, 0};
   EXPECT_EQ(std::memcmp(Bytes.data(), Want, 24), 0);
   const auto R = ReadFormSettings(P.string());
   ASSERT_TRUE(R.has_value());

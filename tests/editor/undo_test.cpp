@@ -1,13 +1,13 @@
+#include "undo.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "card_document.h"
 #include "pixel_grid.h"
-#include "undo.h"
 
 namespace {
-
 
 // Stand-ins for pictures: A, B and C tell states apart, X is whatever a command made.
 constexpr TColor32 A = 0xFF0000AA, B = 0xFF00BB00, C = 0xFFCC0000, X = 0xFF777777;
@@ -105,16 +105,14 @@ TEST_F(TUndoFixture, PuttingBackExchangesBuffersWithoutCopies) {
 
 TEST_F(TUndoFixture, CanvasStepUndoAndRedo) {
   Doc.NewCanvas(2, 2, 0);
-  Fill(Doc.Canvas(), 2, 2, {A, B,
-                            C, A});
+  Fill(Doc.Canvas(), 2, 2, {A, B, C, A});
   Undo.RecordCanvasStep();
   EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
   Doc.Canvas().SetSize(3, 1);
   Doc.Canvas().Clear(X);
   Undo.Undo();
   EXPECT_EQ(Doc.Canvas().Width(), 2);
-  EXPECT_EQ(PixelsOf(Doc.Canvas()), (TPixels{A, B,
-                                             C, A}));
+  EXPECT_EQ(PixelsOf(Doc.Canvas()), (TPixels{A, B, C, A}));
   EXPECT_EQ(Undo.RedoRecord().Kind, ukHolst);
   Undo.Redo();
   EXPECT_EQ(PixelsOf(Doc.Canvas()), (TPixels{X, X, X}));
@@ -217,7 +215,10 @@ TEST_F(TUndoFixture, GeometryStepRestoresBitmapAndLocation) {
   int Releases = 0;
   Undo.OnReleaseCapture = [&Releases] { ++Releases; };
 
-  struct Case { const char* Name; bool KeepSelected; };
+  struct Case {
+    const char* Name;
+    bool KeepSelected;
+  };
   const Case Cases[] = {{"layer stays selected", true}, {"another layer selected", false}};
   for (const Case& K : Cases) {
     SCOPED_TRACE(K.Name);
@@ -227,7 +228,8 @@ TEST_F(TUndoFixture, GeometryStepRestoresBitmapAndLocation) {
     EXPECT_EQ(Undo.UndoRecord().Location, (TSingleRect{10, 10, 30, 20}));
     Fill(*L->Bitmap(), 1, 2, {X, X});
     L->SetLocation({10, 10, 20, 30});
-    if (!K.KeepSelected) Doc.SetSelection(Other);
+    if (!K.KeepSelected)
+      Doc.SetSelection(Other);
 
     Undo.Undo();
     EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{A, B}));
@@ -260,7 +262,11 @@ TEST_F(TUndoFixture, GeometryStepNeedsABitmapLayer) {
 // A record whose position no longer holds a bitmap layer is emptied and changes nothing.
 TEST_F(TUndoFixture, TargetGoneLeavesTheDocumentAlone) {
   enum TChange { Cleared, AreaInItsPlace };
-  struct Case { const char* Name; TUndoKind Kind; TChange Change; };
+  struct Case {
+    const char* Name;
+    TUndoKind Kind;
+    TChange Change;
+  };
   const Case Cases[] = {{"effect, stack cleared", ukEffect, Cleared},
                         {"effect, area layer at the index", ukEffect, AreaInItsPlace},
                         {"geom, stack cleared", ukGeom, Cleared},
@@ -295,7 +301,12 @@ TEST_F(TUndoFixture, TargetGoneLeavesTheDocumentAlone) {
 TEST_F(TUndoFixture, DeletedLayerAdjustsTargets) {
   Doc.NewCanvas(10, 10, A);
   for (int I = 0; I < 5; ++I) AddLayer(1, 1, {B}, {0, 0, 1, 1});
-  struct Case { const char* Name; int32_t Target; bool Kept; int32_t Want; };
+  struct Case {
+    const char* Name;
+    int32_t Target;
+    bool Kept;
+    int32_t Want;
+  };
   const Case Cases[] = {{"above moves down", 3, true, 2},
                         {"canvas stays", CanvasTarget, true, CanvasTarget},
                         {"the deleted layer empties the record", 1, false, 0},
@@ -321,8 +332,8 @@ TEST_F(TUndoFixture, DeletedLayerAdjustsTargets) {
 TEST_F(TUndoFixture, CanvasKindsIgnoreDeletedLayers) {
   Doc.NewCanvas(10, 10, A);
   AddLayer(1, 1, {B}, {0, 0, 1, 1});
-  for (auto Record : {&TUndoStack::RecordSizeStep, &TUndoStack::RecordCanvasStep,
-                      &TUndoStack::RecordCropStep}) {
+  for (auto Record :
+       {&TUndoStack::RecordSizeStep, &TUndoStack::RecordCanvasStep, &TUndoStack::RecordCropStep}) {
     (Undo.*Record)();
     Undo.LayerDeleted(0);
     EXPECT_NE(Undo.UndoRecord().Kind, ukNone) << UndoKindName(Undo.UndoRecord().Kind);

@@ -28,10 +28,12 @@ TEST(Catalogue, NineCellsInNameOrderWithTitlesAndThumbnailSize) {
   MakeTarget(T, 50, 200);
   const auto Cells = MakeCataloguePreviews(T);
   ASSERT_EQ(Cells.size(), 9u);
-  const char* Names[] = {"Blur.bmp",  "Color Noise.bmp", "Contrast.bmp", "GrayScale.bmp", "Invert.bmp",
-                         "Mono Noise.bmp", "Mosaic.bmp", "Spray.bmp",    "Wave.bmp"};
-  const char* Titles[] = {"Размытие", "Цветной шум", "Контраст", "Оттенки серого", "Негатив",
-                          "Чёрный шум", "Мозаика", "Разбрызгивание", "Волна"};
+  const char* Names[] = {"Blur.bmp",      "Color Noise.bmp", "Contrast.bmp",
+                         "GrayScale.bmp", "Invert.bmp",      "Mono Noise.bmp",
+                         "Mosaic.bmp",    "Spray.bmp",       "Wave.bmp"};
+  const char* Titles[] = {"Размытие",       "Цветной шум",    "Контраст",
+                          "Оттенки серого", "Негатив",        "Чёрный шум",
+                          "Мозаика",        "Разбрызгивание", "Волна"};
   for (size_t I = 0; I < 9; ++I) {
     EXPECT_STREQ(Cells[I].FileName, Names[I]);
     EXPECT_STREQ(Cells[I].Title, Titles[I]);

@@ -1,8 +1,9 @@
+#include "color_adjust.h"
+
 #include <gtest/gtest.h>
 
 #include "bitmap32.h"
 #include "color32.h"
-#include "color_adjust.h"
 
 TEST(ColorAdjust, ChannelValues) {
   struct Case {
@@ -33,8 +34,7 @@ TEST(ColorAdjust, ChannelValues) {
       {"scale +50 of 100", BalanceScaleValue, 50, 100, 139},
       {"scale -50 of 100", BalanceScaleValue, -50, 100, 61},
   };
-  for (const Case& C : Cases)
-    EXPECT_EQ(C.Fn(C.In, C.Amount), C.Want) << C.Name;
+  for (const Case& C : Cases) EXPECT_EQ(C.Fn(C.In, C.Amount), C.Want) << C.Name;
 }
 
 TEST(ColorAdjust, BitmapRoutinesKeepAlphaAndUseEachChannelsAmount) {
@@ -77,6 +77,5 @@ TEST(ColorAdjust, ZeroAmountsChangeNothing) {
   ContrastStretch(B, 0);
   BalanceScale(B, 0, 0, 0);
   BalanceShift(B, 0, 0, 0);
-  for (int I = 0; I < 4; ++I)
-    EXPECT_EQ(B.Bits()[I], 0x80123456u);
+  for (int I = 0; I < 4; ++I) EXPECT_EQ(B.Bits()[I], 0x80123456u);
 }

@@ -1,8 +1,9 @@
+#include "color_effects.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "color_effects.h"
 #include "effects_test_support.h"
 #include "next_random.h"
 
@@ -51,9 +52,9 @@ TEST(QuantizeLevels, WorkedExamples) {
     int32_t Level;
     uint8_t In, Want;
   };
-  const Case Cases[] = {{2, 255, 255}, {2, 1, 0},     {2, 3, 4},       {100, 49, 0},
+  const Case Cases[] = {{2, 255, 255},  {2, 1, 0},       {2, 3, 4},       {100, 49, 0},
                         {100, 51, 100}, {100, 150, 200}, {100, 250, 200}, {100, 255, 255},
-                        {1, 77, 77},    {3, 4, 3},     {3, 5, 6},       {0, 9, 9}};
+                        {1, 77, 77},    {3, 4, 3},       {3, 5, 6},       {0, 9, 9}};
   for (const Case& C : Cases) {
     const RgbImage Src = MakeGrey(1, 1, {C.In});
     RgbImage Dst;
@@ -67,8 +68,7 @@ TEST(QuantizeLevels, WorkedExamples) {
 // The table against the formula in extended precision, every level and value.
 TEST(QuantizeLevels, EqualsTheFormula) {
   RgbImage Src(256, 1);
-  for (int V = 0; V < 256; ++V)
-    std::memset(Src.Pixel(V, 0), V, 3);
+  for (int V = 0; V < 256; ++V) std::memset(Src.Pixel(V, 0), V, 3);
   for (int Level = 1; Level <= 100; ++Level) {
     RgbImage Dst;
     QuantizeLevels(Src, Dst, Level);
@@ -90,7 +90,9 @@ TEST(TintByIntensity, ScalesTheColourByTheMeanOfTheChannels) {
 
 namespace {
 
-uint8_t ClampRef(int V) { return uint8_t(V < 0 ? 0 : V > 255 ? 255 : V); }
+uint8_t ClampRef(int V) {
+  return uint8_t(V < 0 ? 0 : V > 255 ? 255 : V);
+}
 
 }  // namespace
 
@@ -111,8 +113,7 @@ TEST(Noise, EqualsSequentialDrawsAndAdvancesTheGenerator) {
       Want = Src;
       for (size_t I = 0; I < Want.ByteCount(); I += 3) {
         const int R = int(DrawFrom(S, Range)) - int(Range / 2);
-        for (int K = 0; K < 3; ++K)
-          Want.Bits()[I + K] = ClampRef(Want.Bits()[I + K] + R);
+        for (int K = 0; K < 3; ++K) Want.Bits()[I + K] = ClampRef(Want.Bits()[I + K] + R);
       }
       Got = Src;
       GreyNoise(Got, Range);

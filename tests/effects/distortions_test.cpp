@@ -1,15 +1,18 @@
+#include "distortions.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "distortions.h"
 #include "effects_test_support.h"
 #include "named_effects.h"
 #include "next_random.h"
 
 namespace {
 
-void Copy(uint8_t* D, const uint8_t* S) { std::memcpy(D, S, 3); }
+void Copy(uint8_t* D, const uint8_t* S) {
+  std::memcpy(D, S, 3);
+}
 
 // The routines as the formulas state them, pixel by pixel.
 void WaveReference(RgbImage& Img, int32_t A, int32_t I, int32_t Style) {
@@ -90,8 +93,8 @@ TEST(WaveShift, EqualsTheRowByRowFormula) {
         RgbImage Want = Got;
         WaveShift(Got, A, 5, Style);
         WaveReference(Want, A, 5, Style);
-        EXPECT_TRUE(SameImage(Got, Want)) << Sz.W << "x" << Sz.H << " A " << A << " style "
-                                          << Style << " " << FirstDifference(Got, Want);
+        EXPECT_TRUE(SameImage(Got, Want)) << Sz.W << "x" << Sz.H << " A " << A << " style " << Style
+                                          << " " << FirstDifference(Got, Want);
       }
 }
 
@@ -121,8 +124,8 @@ TEST(SawtoothBlinds, EqualsTheFormulaIncludingTheEightBitCounter) {
       RgbImage Want = Got;
       SawtoothBlinds(Got, Step);
       BlindsReference(Want, Step);
-      EXPECT_TRUE(SameImage(Got, Want)) << Sz.W << "x" << Sz.H << " step " << Step << " "
-                                        << FirstDifference(Got, Want);
+      EXPECT_TRUE(SameImage(Got, Want))
+          << Sz.W << "x" << Sz.H << " step " << Step << " " << FirstDifference(Got, Want);
     }
   // A counter of 8 bits: b = 300 shifts column 256 by 0 and column 300 by 44.
   RgbImage Tall = NoiseImage(301, 700, 5);
@@ -189,8 +192,8 @@ TEST(DropDisplace, StartValuesMoveTheCornerAndMatchTheFormula) {
       RgbImage Got, Ref;
       DropDisplace(From, Got, T, S);
       DropReference(From, Ref, T, S);
-      EXPECT_TRUE(SameImage(Got, Ref)) << Sz.W << "x" << Sz.H << " t " << T << " s " << S << " "
-                                       << FirstDifference(Got, Ref);
+      EXPECT_TRUE(SameImage(Got, Ref))
+          << Sz.W << "x" << Sz.H << " t " << T << " s " << S << " " << FirstDifference(Got, Ref);
     }
 }
 
@@ -210,8 +213,8 @@ TEST(ScatterPixels, EqualsSequentialDrawsInColumnOrder) {
       const RgbImage Before = Got;
       ScatterPixels(Got, N);
       EXPECT_EQ(RandomState(), S);
-      EXPECT_TRUE(SameImage(Got, Want)) << Sz.W << "x" << Sz.H << " n " << N << " "
-                                        << FirstDifference(Got, Want);
+      EXPECT_TRUE(SameImage(Got, Want))
+          << Sz.W << "x" << Sz.H << " n " << N << " " << FirstDifference(Got, Want);
       if (N == 1) {
         EXPECT_TRUE(SameImage(Got, Before));
       }

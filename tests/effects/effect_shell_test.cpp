@@ -1,3 +1,5 @@
+#include "effect_shell.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include "color32.h"
 #include "color_effects.h"
 #include "effect_error.h"
-#include "effect_shell.h"
 #include "named_effects.h"
 #include "next_random.h"
 #include "sharpen_blur.h"
@@ -72,8 +73,7 @@ TEST(EffectShell, PreviewBackupRestoresAndRepeatedPreviewsDoNotCompound) {
   // Level 2 from the original: 200 -> 200, 100 -> 100, 50 -> 50, 10 -> 10 (all even), 255 -> 255.
   EXPECT_EQ(Layer.GetPixel(0, 0), ColorFromRGBA(10, 20, 30, 0));
   RestorePreview(T);  // "Cancel"
-  for (int32_t X = 0; X < 3; ++X)
-    EXPECT_EQ(Layer.GetPixel(X, 0), Original.GetPixel(X, 0));
+  for (int32_t X = 0; X < 3; ++X) EXPECT_EQ(Layer.GetPixel(X, 0), Original.GetPixel(X, 0));
   EmptyPreviewBackup();
   EXPECT_TRUE(PreviewBackup().IsEmpty());
   Layer.Clear(0);
@@ -100,8 +100,7 @@ TEST(EffectShell, NamedKeysUseTheirParameters) {
   TBitmap32 Canvas;
   Canvas.SetSize(250, 3);
   for (int32_t X = 0; X < 250; ++X)
-    for (int32_t Y = 0; Y < 3; ++Y)
-      Canvas.SetPixel(X, Y, ColorFromRGBA(X, Y * 50, 0, 255));
+    for (int32_t Y = 0; Y < 3; ++Y) Canvas.SetPixel(X, Y, ColorFromRGBA(X, Y * 50, 0, 255));
   ApplyNamedEffect("mosa", {&Canvas, false}, TEffectSettings());  // block 2 at width 250
   EXPECT_EQ(Canvas.GetPixel(1, 1), ColorFromRGBA(0, 0, 0, 255));
   EXPECT_EQ(Canvas.GetPixel(3, 2), ColorFromRGBA(2, 100, 0, 255));

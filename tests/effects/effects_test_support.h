@@ -28,8 +28,7 @@ inline RgbImage MakeImage(int32_t W, int32_t H, const std::vector<TBgr>& Pixels)
 // A grey image from one value per pixel.
 inline RgbImage MakeGrey(int32_t W, int32_t H, const std::vector<uint8_t>& Values) {
   RgbImage Img(W, H);
-  for (int32_t I = 0; I < W * H; ++I)
-    std::memset(Img.Bits() + size_t(I) * 3, Values[size_t(I)], 3);
+  for (int32_t I = 0; I < W * H; ++I) std::memset(Img.Bits() + size_t(I) * 3, Values[size_t(I)], 3);
   return Img;
 }
 
@@ -86,8 +85,8 @@ struct TSize2 {
   int32_t W, H;
 };
 inline const std::vector<TSize2>& TestSizes() {
-  static const std::vector<TSize2> Sizes = {{1, 1},   {2, 2},   {3, 3},   {4, 5},   {5, 4},
-                                            {7, 3},   {17, 9},  {31, 33}, {33, 31}, {64, 2},
+  static const std::vector<TSize2> Sizes = {{1, 1},   {2, 2},     {3, 3},    {4, 5},   {5, 4},
+                                            {7, 3},   {17, 9},    {31, 33},  {33, 31}, {64, 2},
                                             {100, 7}, {257, 129}, {400, 300}};
   return Sizes;
 }

@@ -10,8 +10,7 @@ TEST(NextRandom, StepsAndRange) {
   EXPECT_EQ(RandomState(), Expected);
   EXPECT_EQ(NextRandom(0), 0u);  // N = 0 draws 0 but still advances
   EXPECT_EQ(RandomState(), Expected * 134775813u + 1u);
-  for (int I = 0; I < 1000; ++I)
-    EXPECT_LT(NextRandom(7), 7u);
+  for (int I = 0; I < 1000; ++I) EXPECT_LT(NextRandom(7), 7u);
 }
 
 TEST(NextRandom, FirstDrawsFromZero) {

@@ -1,8 +1,9 @@
+#include "sharpen_blur.h"
+
 #include <gtest/gtest.h>
 
 #include "effect_error.h"
 #include "effects_test_support.h"
-#include "sharpen_blur.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ void BlurReference(RgbImage& Img, int32_t D) {
         C2 = W - 1;
       for (int K = 0; K < 3; ++K)
         Img.Pixel(X, Y)[K] = uint8_t((Img.Pixel(C1, R1)[K] + Img.Pixel(C1, R2)[K] +
-                                      Img.Pixel(C2, R1)[K] + Img.Pixel(C2, R2)[K]) >> 2);
+                                      Img.Pixel(C2, R1)[K] + Img.Pixel(C2, R2)[K]) >>
+                                     2);
     }
   }
 }
@@ -65,8 +67,7 @@ TEST(SharpenFivePoint, WhiteDotOnBlackAndFlatGrey) {
   RgbImage Out;
   SharpenFivePoint(Dot, Out, 5);
   EXPECT_EQ(PixelAt(Out, 2, 2).G, 255);
-  for (auto [X, Y] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}})
-    EXPECT_EQ(PixelAt(Out, X, Y).G, 0);
+  for (auto [X, Y] : {std::pair{1, 2}, {3, 2}, {2, 1}, {2, 3}}) EXPECT_EQ(PixelAt(Out, X, Y).G, 0);
 
   const RgbImage Flat = MakeGrey(6, 4, std::vector<uint8_t>(24, 173));
   for (double A : {2.0, 3.0, 4.0, 5.0}) {
@@ -112,16 +113,15 @@ TEST(SharpenFivePoint, EqualsTheFormulaAtEverySize) {
       RgbImage Got;
       SharpenFivePoint(Src, Got, A);
       const RgbImage Want = SharpenReference(Src, A);
-      EXPECT_TRUE(SameImage(Got, Want)) << Sz.W << "x" << Sz.H << " " << A << " "
-                                        << FirstDifference(Got, Want);
+      EXPECT_TRUE(SameImage(Got, Want))
+          << Sz.W << "x" << Sz.H << " " << A << " " << FirstDifference(Got, Want);
     }
   }
 }
 
 TEST(DiagonalAverageBlur, FourByFourDistanceOne) {
   std::vector<uint8_t> V(16);
-  for (int I = 0; I < 16; ++I)
-    V[size_t(I)] = uint8_t(I * 16);
+  for (int I = 0; I < 16; ++I) V[size_t(I)] = uint8_t(I * 16);
   RgbImage Img = MakeGrey(4, 4, V);
   DiagonalAverageBlur(Img, 1);
   // (0, 0): rows 0 and 1, columns 0 and 1 -> (0 + 16 + 64 + 80) / 4
@@ -130,8 +130,9 @@ TEST(DiagonalAverageBlur, FourByFourDistanceOne) {
   BlurReference(Ref, 1);
   EXPECT_TRUE(SameImage(Img, Ref)) << FirstDifference(Img, Ref);
   // (3, 3) samples rows 2 and 1 (H - y) and columns 2 and 1, all already blurred.
-  const int Want = (PixelAt(Ref, 2, 2).R + PixelAt(Ref, 2, 1).R + PixelAt(Ref, 1, 2).R +
-                    PixelAt(Ref, 1, 1).R) >> 2;
+  const int Want =
+      (PixelAt(Ref, 2, 2).R + PixelAt(Ref, 2, 1).R + PixelAt(Ref, 1, 2).R + PixelAt(Ref, 1, 1).R) >>
+      2;
   EXPECT_EQ(PixelAt(Img, 3, 3).R, Want);
 }
 
@@ -142,7 +143,7 @@ TEST(DiagonalAverageBlur, EqualsTheSequentialFormula) {
       RgbImage Want = Got;
       DiagonalAverageBlur(Got, D);
       BlurReference(Want, D);
-      EXPECT_TRUE(SameImage(Got, Want)) << Sz.W << "x" << Sz.H << " d " << D << " "
-                                        << FirstDifference(Got, Want);
+      EXPECT_TRUE(SameImage(Got, Want))
+          << Sz.W << "x" << Sz.H << " d " << D << " " << FirstDifference(Got, Want);
     }
 }

@@ -72,7 +72,9 @@ bool Same(const TBitmap32& A, const TBitmap32& B) {
 }
 
 // Runs Steps inside the next modal dialog's event loop.
-void WhenShown(std::function<void()> Steps) { QTimer::singleShot(0, std::move(Steps)); }
+void WhenShown(std::function<void()> Steps) {
+  QTimer::singleShot(0, std::move(Steps));
+}
 
 struct TCommandsFixture : ::testing::Test {
   TFakeWindow Window;

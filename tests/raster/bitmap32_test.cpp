@@ -1,3 +1,5 @@
+#include "bitmap32.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <iterator>
 #include <sstream>
 
-#include "bitmap32.h"
 #include "exceptions.h"
 #include "picture_readers.h"
 
@@ -100,15 +101,15 @@ TEST(Bitmap32, SafeAccessAndFills) {
     for (int X = 0; X < 4; ++X) EXPECT_EQ(B.GetPixel(X, Y), 0u);
 
   B.FillRectSafe(-5, 1, 2, 100, 0xFF0000FF);
-  const TColor32 Want[3][4] = {{0, 0, 0, 0}, {0xFF0000FF, 0xFF0000FF, 0, 0},
-                               {0xFF0000FF, 0xFF0000FF, 0, 0}};
+  const TColor32 Want[3][4] = {
+      {0, 0, 0, 0}, {0xFF0000FF, 0xFF0000FF, 0, 0}, {0xFF0000FF, 0xFF0000FF, 0, 0}};
   for (int Y = 0; Y < 3; ++Y)
     for (int X = 0; X < 4; ++X) EXPECT_EQ(B.GetPixel(X, Y), Want[Y][X]) << X << "," << Y;
 
   TChangeCounter N;
   N.Attach(B);
-  B.FillRectSafe(2, 2, 2, 3, 0xFFFFFFFF);  // empty width
-  B.FillRectSafe(4, 0, 9, 3, 0xFFFFFFFF);  // right of the bitmap
+  B.FillRectSafe(2, 2, 2, 3, 0xFFFFFFFF);   // empty width
+  B.FillRectSafe(4, 0, 9, 3, 0xFFFFFFFF);   // right of the bitmap
   B.FillRectSafe(0, -4, 4, 0, 0xFFFFFFFF);  // above
   EXPECT_EQ(N.Changes, 0);
   B.MakeOpaque();
@@ -229,8 +230,9 @@ TEST(Bitmap32, BmpStreamLayoutIsExact) {
   const std::string Out = S.str();
   const uint8_t Want[] = {
       'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-      40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 16, 0, 0, 0,
-      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // resolution and colour counts
+      40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                    // resolution and colour
+                                                       // counts
       0x0C, 0x0B, 0x0A, 0x09, 0x10, 0x0F, 0x0E, 0x0D,  // bottom row
       0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05,  // top row
   };

@@ -1,6 +1,7 @@
+#include "blend.h"
+
 #include <gtest/gtest.h>
 
-#include "blend.h"
 #include "blend_scalar.h"
 
 // The plain per-channel formula, written out channel by channel.
@@ -19,7 +20,8 @@ TEST(Blend, MixMatchesChannelFormula) {
   for (int I = 0; I < 100000; ++I) {
     const TColor32 X = Next(), Y = Next();
     const uint32_t W = Next() >> 24;
-    ASSERT_EQ(BlendScalar::MixColor(X, Y, W), RefMix(X, Y, W)) << std::hex << X << " " << Y << " " << W;
+    ASSERT_EQ(BlendScalar::MixColor(X, Y, W), RefMix(X, Y, W))
+        << std::hex << X << " " << Y << " " << W;
   }
 }
 

@@ -1,6 +1,7 @@
+#include "color32.h"
+
 #include <gtest/gtest.h>
 
-#include "color32.h"
 #include "geometry.h"
 
 TEST(Color32, ConstructionAndChannels) {
@@ -37,12 +38,15 @@ TEST(Color32, IntegerHelpers) {
   EXPECT_EQ(Constrain(-1, 0, 9), 0);
   EXPECT_EQ(Constrain(12, 0, 9), 9);
 
-  struct Case { int32_t A, B, C, Want; };
-  const Case Cases[] = {
-      {5, 3, 2, 8},   {-5, 3, 2, -8}, {5, -3, -2, 8}, {7, 1, 0, -1}, {1, 1, 3, 0},
-      {2, 1, 3, 1},   {-2, 1, 3, -1}, {65535, 99, 199, 32603},
-      {0x7FFFFFFF, 4, 1, -1},  // the quotient does not fit in 32 bits
+  struct Case {
+    int32_t A, B, C, Want;
   };
+  const Case Cases[] =
+      {
+          {5, 3, 2, 8},           {-5, 3, 2, -8}, {5, -3, -2, 8}, {7, 1, 0, -1},
+          {1, 1, 3, 0},           {2, 1, 3, 1},   {-2, 1, 3, -1}, {65535, 99, 199, 32603},
+          {0x7FFFFFFF, 4, 1, -1},  // the quotient does not fit in 32 bits
+      };
   for (const Case& K : Cases)
     EXPECT_EQ(MulDivRound(K.A, K.B, K.C), K.Want) << K.A << " * " << K.B << " / " << K.C;
 

@@ -255,8 +255,7 @@ TEST_F(TLayersFixture, CroppedBitmapLayerPaintsOnlyOverTheCanvas) {
   Buffer.Clear(0xFFFFFFFF);
   L->DoPaint(Buffer);
   // The source is cut in proportion: its right half (columns 2, 3) fills (0, 0)-(4, 2).
-  const TColor32 Row[6] = {0xFF000002, 0xFF000002, 0xFF000003, 0xFF000003, 0xFFFFFFFF,
-                           0xFFFFFFFF};
+  const TColor32 Row[6] = {0xFF000002, 0xFF000002, 0xFF000003, 0xFF000003, 0xFFFFFFFF, 0xFFFFFFFF};
   for (int X = 0; X < 6; ++X) EXPECT_EQ(Buffer.GetPixel(X, 0), Row[X]) << X;
 
   L->SetLocation({-40, 0, -20, 2});  // wholly outside: nothing, no error
@@ -268,9 +267,12 @@ TEST_F(TLayersFixture, CroppedBitmapLayerPaintsOnlyOverTheCanvas) {
 TEST_F(TLayersFixture, RubberbandDragStates) {
   auto* RB = Layers.Add<TRubberbandLayer>();
   RB->SetLocation({10, 10, 51, 51});  // last pixel inside is (50, 50)
-  struct Case { int X, Y; TDragState Want; };
+  struct Case {
+    int X, Y;
+    TDragState Want;
+  };
   const Case Cases[] = {
-      {54, 54, DragBottomRight}, {55, 50, DragNone}, {10, 50, DragBottomLeft},
+      {54, 54, DragBottomRight}, {55, 50, DragNone},    {10, 50, DragBottomLeft},
       {50, 10, DragTopRight},    {10, 10, DragTopLeft}, {50, 30, DragRight},
       {30, 50, DragBottom},      {10, 30, DragLeft},    {30, 10, DragTop},
       {20, 40, DragMove},        {5, 30, DragNone},
@@ -327,8 +329,9 @@ TEST_F(TLayersFixture, RubberbandMoveAndResizeWithLimits) {
 
   // A handler that keeps the location suppresses the update.
   RB->SetLocation({10, 10, 51, 51});
-  RB->OnResizing = [](TObject*, const TSingleRect& Old, TSingleRect& New, TDragState,
-                      TShiftState) { New = Old; };
+  RB->OnResizing = [](TObject*, const TSingleRect& Old, TSingleRect& New, TDragState, TShiftState) {
+    New = Old;
+  };
   UserChanges = 0;
   Layers.MouseDown(mbLeft, 0, 20, 20);
   Layers.MouseMove(0, 30, 30);

@@ -855,9 +855,8 @@ TEST(StretchTransfer, BilinearBlendRowsOverWidthsAndMasters) {
           SetTransferForms(Forms);
           auto Got = Copy(Back);
           StretchTransfer(Got.get(), To, Src.get(), Plan.From, sfLinear, dmBlend);
-          ASSERT_TRUE(SamePixels(Want, Got))
-              << Plan.Name << ", width " << Width << ", master " << Master << ", "
-              << FormsName(Forms);
+          ASSERT_TRUE(SamePixels(Want, Got)) << Plan.Name << ", width " << Width << ", master "
+                                             << Master << ", " << FormsName(Forms);
         }
       }
   }

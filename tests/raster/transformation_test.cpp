@@ -1,3 +1,5 @@
+#include "transformation.h"
+
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -9,7 +11,6 @@
 #include "blend.h"
 #include "exceptions.h"
 #include "geometry.h"
-#include "transformation.h"
 
 namespace {
 
@@ -110,7 +111,8 @@ TEST(Transformation, AffineReverseMapping) {
 TEST(Transformation, BoundsRoundOutward) {
   TAffineTransformation T;
   T.SetSrcRect({0, 0, 10, 10});
-  EXPECT_EQ(T.TransformedBounds(), (TRect{0, 0, 10, 10}));  // round(-0.5) and round(10.5) tie to even
+  EXPECT_EQ(T.TransformedBounds(),
+            (TRect{0, 0, 10, 10}));  // round(-0.5) and round(10.5) tie to even
   T.Translate(0.25f, 0);
   EXPECT_EQ(T.TransformedBounds(), (TRect{0, 0, 11, 10}));
 }
@@ -262,7 +264,8 @@ bool ReferenceBilinear(const TBitmap32& Src, const TRect& SB, int32_t Fx, int32_
     P01 = Src.GetPixel(Ix, Iy + 1);
     P11 = Src.GetPixel(Ix + 1, Iy + 1);
   } else {
-    if (Ix < -1 || Iy < -1 || Ix >= SB.Right || Iy >= SB.Bottom) return false;
+    if (Ix < -1 || Iy < -1 || Ix >= SB.Right || Iy >= SB.Bottom)
+      return false;
     P00 = Src.GetPixelSafe(Ix, Iy);
     P10 = Src.GetPixelSafe(Ix + 1, Iy);
     P01 = Src.GetPixelSafe(Ix, Iy + 1);
@@ -273,27 +276,35 @@ bool ReferenceBilinear(const TBitmap32& Src, const TRect& SB, int32_t Fx, int32_
 }
 
 void ReferenceTransform(TBitmap32& Dst, const TBitmap32& Src, TTransformation& T) {
-  if (Dst.IsEmpty() || Src.IsEmpty()) return;
-  if (!T.Prepared()) T.Prepare();
+  if (Dst.IsEmpty() || Src.IsEmpty())
+    return;
+  if (!T.Prepared())
+    T.Prepare();
   TDrawMode Mode = Src.DrawMode();
-  if (Mode == dmCustom && !Src.OnPixelCombine) Mode = dmOpaque;
+  if (Mode == dmCustom && !Src.OnPixelCombine)
+    Mode = dmOpaque;
   const TColor32 Master = Src.MasterAlpha();
   TRect SB, DB;
   IntersectRect(SB, RectFromSingle(T.SrcRect(), rrClosest),
                 TRect{0, 0, Src.Width() - 1, Src.Height() - 1});
   IntersectRect(DB, T.TransformedBounds(), TRect{0, 0, Dst.Width() - 1, Dst.Height() - 1});
-  if (DB.Left >= DB.Right || DB.Top >= DB.Bottom) return;
+  if (DB.Left >= DB.Right || DB.Top >= DB.Bottom)
+    return;
   for (int32_t Y = DB.Top; Y <= DB.Bottom; ++Y)
     for (int32_t X = DB.Left; X <= DB.Right; ++X) {
       TColor32 Colour;
       int32_t Sx, Sy;
       if (Src.StretchFilter() == sfNearest) {
-        if (!T.ReverseInt(X, Y, Sx, Sy)) continue;
-        if (Sx < SB.Left || Sx > SB.Right || Sy < SB.Top || Sy > SB.Bottom) continue;
+        if (!T.ReverseInt(X, Y, Sx, Sy))
+          continue;
+        if (Sx < SB.Left || Sx > SB.Right || Sy < SB.Top || Sy > SB.Bottom)
+          continue;
         Colour = Src.GetPixel(Sx, Sy);
       } else {
-        if (!T.ReverseFixed(X, Y, Sx, Sy)) continue;
-        if (!ReferenceBilinear(Src, SB, Sx, Sy, Colour)) continue;
+        if (!T.ReverseFixed(X, Y, Sx, Sy))
+          continue;
+        if (!ReferenceBilinear(Src, SB, Sx, Sy, Colour))
+          continue;
       }
       TColor32& Pixel = *Dst.PixelAddress(X, Y);
       if (Mode == dmOpaque)
@@ -349,7 +360,8 @@ std::unique_ptr<TTransformation> RandomTransformation(std::mt19937& Gen, const T
                                {Uniform(Gen, DW / 2, DW * 1.25f), Uniform(Gen, -DH / 4, DH / 2)},
                                {Uniform(Gen, DW / 2, DW * 1.25f), Uniform(Gen, DH / 2, DH * 1.25f)},
                                {Uniform(Gen, -DW / 4, DW / 2), Uniform(Gen, DH / 2, DH * 1.25f)}};
-    if (Gen() % 4 == 0) std::swap(Corners[1], Corners[3]);  // mirrored
+    if (Gen() % 4 == 0)
+      std::swap(Corners[1], Corners[3]);  // mirrored
     P->SetCorners(Corners);
     return P;
   }
@@ -408,7 +420,8 @@ TEST(Transformation, DrawingMatchesPerPixelDefinition) {
     int W, H;
   } Sizes[] = {{1, 1}, {2, 2}, {3, 5}, {7, 4}, {17, 13}, {33, 20}, {64, 1}, {1, 40}, {70, 45}};
   std::vector<TBlendForms> Forms = {TBlendForms::Scalar};
-  if (BlendFormsSupported(TBlendForms::AVX2)) Forms.push_back(TBlendForms::AVX2);
+  if (BlendFormsSupported(TBlendForms::AVX2))
+    Forms.push_back(TBlendForms::AVX2);
 
   std::mt19937 Gen(20240611);
   for (const TBlendForms F : Forms) {
@@ -435,12 +448,11 @@ TEST(Transformation, DrawingMatchesPerPixelDefinition) {
         };
       std::string Kind;
       auto T1 = RandomTransformation(Gen, Src, Want, Kind);
-      const std::string What = Kind + " of " + std::to_string(SS.W) + "x" +
-                               std::to_string(SS.H) + " onto " + std::to_string(DS.W) + "x" +
-                               std::to_string(DS.H) + ", mode " + std::to_string(M.Mode) +
-                               " master " + std::to_string(M.Master) + ", filter " +
-                               std::to_string(Src.StretchFilter()) + ", case " +
-                               std::to_string(Case);
+      const std::string What =
+          Kind + " of " + std::to_string(SS.W) + "x" + std::to_string(SS.H) + " onto " +
+          std::to_string(DS.W) + "x" + std::to_string(DS.H) + ", mode " + std::to_string(M.Mode) +
+          " master " + std::to_string(M.Master) + ", filter " +
+          std::to_string(Src.StretchFilter()) + ", case " + std::to_string(Case);
       bool Threw = false;
       try {
         ReferenceTransform(Want, Src, *T1);
@@ -500,7 +512,8 @@ TEST(Transformation, ReverseMappingTruncatesTo32Bits) {
 // Larger pictures, so that the eight-pixel loops run long rows with short tails.
 TEST(Transformation, LargeDrawingMatchesPerPixelDefinition) {
   std::vector<TBlendForms> Forms = {TBlendForms::Scalar};
-  if (BlendFormsSupported(TBlendForms::AVX2)) Forms.push_back(TBlendForms::AVX2);
+  if (BlendFormsSupported(TBlendForms::AVX2))
+    Forms.push_back(TBlendForms::AVX2);
   std::mt19937 Gen(77);
   TBitmap32 Src, Dst0;
   FillRandom(Src, 301, 203, Gen);

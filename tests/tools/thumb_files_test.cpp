@@ -1,8 +1,9 @@
+#include "thumb_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "thumb_files.h"
 #include "thumb_test_support.h"
 
 namespace {

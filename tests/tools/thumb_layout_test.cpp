@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "thumb_layout.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -41,8 +41,8 @@ TEST(ThumbLayout, SmallMemoryReduction) {
   };
   const Case Cases[] = {
       {400, 100, {200, 50}, false},
-      {100, 50, {200, 100}, true},  // smaller than the box: kept as it is
-      {200, 100, {200, 100}, false},  // as wide as the box: drawn again at the same size
+      {100, 50, {200, 100}, true},      // smaller than the box: kept as it is
+      {200, 100, {200, 100}, false},    // as wide as the box: drawn again at the same size
       {3000, 2000, {199, 133}, false},  // 6.6666665 in single precision: 199.99999 truncated
       {2000, 3000, {133, 199}, false},
       {1, 5000, {0, 200}, false},

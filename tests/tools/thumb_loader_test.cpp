@@ -1,9 +1,10 @@
+#include "thumb_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <set>
 
-#include "thumb_loader.h"
 #include "thumb_test_support.h"
 
 TEST(ThumbLoader, ANewBatchDropsTheOldOneAndEveryJobAnswersOnce) {

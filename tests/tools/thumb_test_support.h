@@ -1,10 +1,11 @@
 #pragma once
 // A scratch folder and small pictures for the picker's tests.
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "bitmap32.h"
 #include "picture_codecs.h"

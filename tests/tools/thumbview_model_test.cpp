@@ -1,8 +1,9 @@
+#include "thumbview_model.h"
+
 #include <gtest/gtest.h>
 
 #include "exceptions.h"
 #include "thumb_test_support.h"
-#include "thumbview_model.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "print_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,10 +14,10 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -25,7 +27,6 @@
 #include "bitmap_layer.h"
 #include "img_view_widget.h"
 #include "print_device.h"
-#include "print_window.h"
 #include "rubberband_layer.h"
 
 namespace {
@@ -40,10 +41,12 @@ std::unique_ptr<TBitmap32> Card(int W, int H, TColor32 Color = 0xFFFF0000) {
 // A print window on the PDF entry, opened for a card, with the preview at a known size.
 class PrintWindowTest : public ::testing::Test {
  protected:
-  void Open(const std::unique_ptr<TBitmap32>& FlatImage, int Dpi = PdfPrinterDpi, QSize View = {360, 420}) {
+  void Open(const std::unique_ptr<TBitmap32>& FlatImage, int Dpi = PdfPrinterDpi,
+            QSize View = {360, 420}) {
     Window.PdfDpi = Dpi;
     Window.ShowError = [this](const QString& Text) { Errors << Text; };
-    if (View.isValid()) Window.PrintView->setFixedSize(View);
+    if (View.isValid())
+      Window.PrintView->setFixedSize(View);
     Window.SetFlatImage(*FlatImage);
     Window.show();
     QApplication::processEvents();
@@ -154,9 +157,9 @@ TEST_F(PrintWindowTest, ScaleBoxTakesPercentages) {
     const char* Shown;
   };
   const Case Cases[] = {
-      {"250 %", 0.1, 2.5, "250%"},  {"5000", 0.5, 0.5, "50%"}, {"", 0.5, 0.5, ""},
-      {"abc", 0.25, 0.25, "25%"},   {"0", 0.25, 0.25, "25%"},  {"2000", 1, 20, "2000%"},
-      {"1%", 1, 0.01, "1%"},        {"% 7 5", 1, 0.75, "75%"},
+      {"250 %", 0.1, 2.5, "250%"}, {"5000", 0.5, 0.5, "50%"}, {"", 0.5, 0.5, ""},
+      {"abc", 0.25, 0.25, "25%"},  {"0", 0.25, 0.25, "25%"},  {"2000", 1, 20, "2000%"},
+      {"1%", 1, 0.01, "1%"},       {"% 7 5", 1, 0.75, "75%"},
   };
   for (const Case& C : Cases) {
     Window.PrintView->View().SetScale(float(C.Before));
@@ -172,8 +175,8 @@ TEST_F(PrintWindowTest, WheelZoomsAndStopsAt20) {
   const QString Shown = Window.ScaleCombo->currentText();
   auto Turn = [this](int Delta) {
     const QPointF At(100, 100);
-    QWheelEvent E(At, Window.PrintView->mapToGlobal(At), QPoint(), QPoint(0, Delta),
-                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent E(At, Window.PrintView->mapToGlobal(At), QPoint(), QPoint(0, Delta), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(Window.PrintView, &E);
   };
   for (int I = 0; I < 11; ++I) Turn(120);
@@ -318,8 +321,8 @@ TEST_F(PrintWindowTest, EnterInAFieldDoesNotPrint) {
     ++Asked;
     return QString();
   };
-  for (QWidget* Field : {static_cast<QWidget*>(Window.ImageWidth),
-                         static_cast<QWidget*>(Window.ScaleCombo)}) {
+  for (QWidget* Field :
+       {static_cast<QWidget*>(Window.ImageWidth), static_cast<QWidget*>(Window.ScaleCombo)}) {
     Field->setFocus();
     QKeyEvent Press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(Field, &Press);
@@ -359,7 +362,8 @@ QRect RedBox(const QImage& Image) {
   for (int Y = 0; Y < Image.height(); ++Y)
     for (int X = 0; X < Image.width(); ++X) {
       const QRgb P = Image.pixel(X, Y);
-      if (qRed(P) > 200 && qGreen(P) < 60 && qBlue(P) < 60) Box |= QRect(X, Y, 1, 1);
+      if (qRed(P) > 200 && qGreen(P) < 60 && qBlue(P) < 60)
+        Box |= QRect(X, Y, 1, 1);
     }
   return Box;
 }
@@ -367,7 +371,8 @@ QRect RedBox(const QImage& Image) {
 QString RunTool(const QString& Program, const QStringList& Args) {
   QProcess P;
   P.start(Program, Args);
-  if (!P.waitForFinished(60000)) return {};
+  if (!P.waitForFinished(60000))
+    return {};
   return QString::fromUtf8(P.readAllStandardOutput());
 }
 
@@ -396,7 +401,8 @@ TEST_F(PrintWindowTest, PrintsToAPdfFileAtTheTypedSize) {
 
   const QString Info = RunTool("pdfinfo", {File + ".pdf"});
   EXPECT_TRUE(Info.contains(QRegularExpression("Pages:\\s+1\\n"))) << Info.toStdString();
-  EXPECT_TRUE(Info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")))
+  EXPECT_TRUE(
+      Info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")))
       << Info.toStdString();
 
   // At 72 dots per inch the card is 10 x 7.5 cm: 283.5 x 212.6 pixels (and a partly covered

@@ -12,9 +12,11 @@ namespace {
 
 QAction* FindItem(QMenu* Menu, const QString& Caption) {
   for (QAction* A : Menu->actions()) {
-    if (A->text() == Caption) return A;
+    if (A->text() == Caption)
+      return A;
     if (A->menu())
-      if (QAction* Inner = FindItem(A->menu(), Caption)) return Inner;
+      if (QAction* Inner = FindItem(A->menu(), Caption))
+        return Inner;
   }
   return nullptr;
 }
@@ -35,12 +37,14 @@ struct TEffectsMenuFixture : ::testing::Test {
 TEST_F(TEffectsMenuFixture, MenusHoldTheEffectCommandsInOrder) {
   QStringList Image;
   for (const QAction* A : Form->mnImage->actions())
-    if (!A->isSeparator()) Image << A->text();
+    if (!A->isSeparator())
+      Image << A->text();
   EXPECT_EQ(Image.mid(0, 4), (QStringList{"Добавить надпись", "Яркость/ контраст ...",
                                           "Цветовой баланс", "Добавить фотографию"}));
   QStringList Filter;
   for (const QAction* A : Form->mnFilter->actions())
-    if (!A->isSeparator()) Filter << A->text();
+    if (!A->isSeparator())
+      Filter << A->text();
   EXPECT_EQ(Filter.mid(0, 8),
             (QStringList{"Настройка резкости", "Эффекты", "Добавить шум", "Сделать монохромным",
                          "Инвертировать цвета (негатив)", "Оттенки одного цвета (колоризация)",

@@ -1,12 +1,14 @@
+#include "main_form.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QKeyEvent>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -16,7 +18,6 @@
 #include "export_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
-#include "main_form.h"
 #include "picture.h"
 #include "qt_translation.h"
 #include "settings_files.h"
@@ -26,7 +27,8 @@ namespace {
 QStringList Captions(const QMenu* Menu) {
   QStringList L;
   for (const QAction* A : Menu->actions())
-    if (!A->isSeparator()) L << A->text();
+    if (!A->isSeparator())
+      L << A->text();
   return L;
 }
 
@@ -52,7 +54,8 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
   EXPECT_EQ(Form->windowTitle(), "Pelmora");
   QStringList Top;
   for (const QAction* A : Form->menuBar()->actions())
-    if (A->isVisible()) Top << A->text();
+    if (A->isVisible())
+      Top << A->text();
   EXPECT_EQ(Top, (QStringList{"Файл", "Правка", "Изображение", "Обработка", "Выделение", "Вид",
                               "Справка"}));
   EXPECT_EQ(Captions(Form->mnEdit), (QStringList{"Отменить", "Повторить"}));
@@ -61,9 +64,8 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
             (QStringList{"Поместить вперёд", "Поместить назад", "Вверх на один уровень",
                          "Вниз на один уровень", "Повернуть", "Отразить", "Снять маску",
                          "Клонировать", "Удалить"}));
-  EXPECT_EQ(Captions(Form->mnHelp),
-            (QStringList{"Справка", "Сайт программы", "Примеры открыток",
-                         "Техническая поддержка", "О программе Pelmora"}));
+  EXPECT_EQ(Captions(Form->mnHelp), (QStringList{"Справка", "Сайт программы", "Примеры открыток",
+                                                 "Техническая поддержка", "О программе Pelmora"}));
   EXPECT_TRUE(Captions(Form->mnView).contains("Масштаб 100%"));
   EXPECT_EQ(Form->mnFileNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
   EXPECT_EQ(Form->SidePanel->width(), 336);
@@ -80,7 +82,8 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
 TEST_F(TMainFormFixture, MenuRefreshFollowsTheDocument) {
   Make();
   Form->N8Click();
-  for (QAction* A : Form->mnImage->actions()) EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
+  for (QAction* A : Form->mnImage->actions())
+    EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
   Form->N8Click();
   Form->N40Click();
@@ -331,7 +334,8 @@ TEST_F(TMainFormFixture, FullScreenPreviewShowsTheFlatCardUntilEscape) {
   TColor32 Pixel = 0;
   QTimer::singleShot(50, [&] {
     auto* Full = Form->findChild<TFull*>();
-    if (Full == nullptr || !Full->isVisible()) return;
+    if (Full == nullptr || !Full->isVisible())
+      return;
     QWidget* Modal = Full;
     Width = Full->Image321().Bitmap().Width();
     Pixel = Full->Image321().Bitmap().GetPixel(5, 5);

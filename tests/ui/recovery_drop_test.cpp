@@ -178,7 +178,8 @@ struct TDropFixture : ::testing::Test {
   int Photos() const {
     int N = 0;
     const TLayerCollection& L = Form->Document().Layers();
-    for (int32_t I = 0; I < L.Count(); ++I) N += dynamic_cast<const TBitmapLayer*>(L.Items(I)) != nullptr;
+    for (int32_t I = 0; I < L.Count(); ++I)
+      N += dynamic_cast<const TBitmapLayer*>(L.Items(I)) != nullptr;
     return N;
   }
 };
@@ -198,7 +199,8 @@ TEST_F(TDropFixture, PicturesBecomeLayersAtTheDropPointAndABadFileChangesNothing
                   At);
   EXPECT_EQ(Photos(), 2);
   ASSERT_EQ(Errors.size(), 1) << Errors.join("\n").toStdString();
-  EXPECT_TRUE(Errors[0].contains(QStringLiteral("Не удалось открыть файл"))) << Errors[0].toStdString();
+  EXPECT_TRUE(Errors[0].contains(QStringLiteral("Не удалось открыть файл")))
+      << Errors[0].toStdString();
   const auto* First = dynamic_cast<const TBitmapLayer*>(Form->Document().Layers().Items(0));
   ASSERT_NE(First, nullptr);
   const TSingleRect R = First->Location();

@@ -1,3 +1,5 @@
+#include "img_view_widget.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -6,7 +8,6 @@
 #include <stdexcept>
 
 #include "bitmap_layer.h"
-#include "img_view_widget.h"
 #include "rubberband_layer.h"
 
 namespace {
@@ -162,8 +163,7 @@ TEST(ImgViewWidget, LoadedRunsOnceWhenFirstShown) {
   EXPECT_EQ(Inits, 1);
   // Loaded centred the large bitmap.
   TImgView32& View = Widget.View();
-  EXPECT_NEAR(View.HorScroll().Position(),
-              500 - View.GetViewportRect().Width() / 2.0f, 1);
+  EXPECT_NEAR(View.HorScroll().Position(), 500 - View.GetViewportRect().Width() / 2.0f, 1);
 }
 
 TEST(ImgViewWidget, BarsWithNothingToScrollHideAndGiveTheirRoom) {

@@ -1,6 +1,9 @@
 // The picker's window over a real folder: cells in order, pictures painted as they arrive,
 // a broken picture marked, selection by mouse and keys, and a screenshot to look at.
+#include "thumbview.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,11 +12,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "bitmap32.h"
 #include "picture_codecs.h"
-#include "thumbview.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ namespace fs = std::filesystem;
 class TFolder {
  public:
   TFolder() {
-    FPath = fs::temp_directory_path() / ("pelmora-thumbview-" + std::to_string(::getpid()) + "-" +
-                                         std::to_string(Serial++));
+    FPath = fs::temp_directory_path() /
+            ("pelmora-thumbview-" + std::to_string(::getpid()) + "-" + std::to_string(Serial++));
     fs::remove_all(FPath);
     fs::create_directories(FPath);
   }
@@ -73,9 +74,8 @@ void FillFolder(const TFolder& F) {
     const bool Tree = std::abs((X % 50) - 25) < (Y % 150) / 6;
     return Tree ? Rgb(20, 110 + Y / 6, 40) : Rgb(200, 230, 255);
   });
-  F.Picture("Полосы.gif", 400, 100, [](int X, int) {
-    return (X / 25) % 2 ? Rgb(230, 60, 90) : Rgb(255, 240, 200);
-  });
+  F.Picture("Полосы.gif", 400, 100,
+            [](int X, int) { return (X / 25) % 2 ? Rgb(230, 60, 90) : Rgb(255, 240, 200); });
   F.Picture("Узор.png", 120, 120, [](int X, int Y) {
     return ((X / 15) + (Y / 15)) % 2 ? Rgb(250, 200, 40) : Rgb(90, 40, 140);
   });
@@ -130,8 +130,8 @@ TEST(TTHumbview, ShowsAFolderMarksBrokenPicturesAndSelects) {
   V.show();
   WaitForScan(V);
   ASSERT_EQ(V.Count(), 6);
-  const QStringList Want = {"Закат.jpg", "Испорчен.png", "Лес.bmp", "Море.png", "Полосы.gif",
-                            "Узор.png"};
+  const QStringList Want = {"Закат.jpg", "Испорчен.png", "Лес.bmp",
+                            "Море.png",  "Полосы.gif",   "Узор.png"};
   for (int I = 0; I < 6; ++I) EXPECT_EQ(V.Title(I), Want[I]) << I;
   EXPECT_EQ(V.Selected(), 0);
   EXPECT_EQ(V.Model().Cell(1).State, TThumbCell::csBroken);

@@ -48,12 +48,13 @@ constexpr TCaption Captions[] = {
 void AddCaptionJobs(TDataJobs& Jobs) {
   for (const TCaption& C : Captions) {
     const std::string Name = std::string(C.Name) + ".png";
-    Jobs.push_back({"Captions", Name, [C, Name](const std::string& Path) {
-                      TBitmap32 B;
-                      B.SetSize(640, 262);
-                      PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), 0.5f, 0.5f, 1.5f);
-                      DrawLettering(B, C.Text, 320, 131, 600, 250, ThemeLettering(C.Occasion, C.Variant));
-                      SavePictureByExtension(B, Path);
-                    }});
+    Jobs.push_back(
+        {"Captions", Name, [C, Name](const std::string& Path) {
+           TBitmap32 B;
+           B.SetSize(640, 262);
+           PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), 0.5f, 0.5f, 1.5f);
+           DrawLettering(B, C.Text, 320, 131, 600, 250, ThemeLettering(C.Occasion, C.Variant));
+           SavePictureByExtension(B, Path);
+         }});
   }
 }

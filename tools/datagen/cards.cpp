@@ -13,8 +13,8 @@ struct TSizeMm {
   int W, H;
 };
 // Pixels at 300 dpi: round(mm / 25.4 * 300).
-constexpr TSizeMm A6Up{1240, 1748}, A6Across{1748, 1240}, PhotoUp{1181, 1772}, PhotoAcross{1772, 1181},
-    Square{1417, 1417};
+constexpr TSizeMm A6Up{1240, 1748}, A6Across{1748, 1240}, PhotoUp{1181, 1772},
+    PhotoAcross{1772, 1181}, Square{1417, 1417};
 
 struct TCard {
   const char* Name;
@@ -57,13 +57,24 @@ constexpr TCard Cards[] = {
 // A pale rounded window with a thin gold line and a soft shadow, for a photograph.
 void PhotoWindow(TBitmap32& B, float CX, float CY, float HW, float HH) {
   const float R = std::min(HW, HH) * 0.08f;
-  FillSdColor(B, CX - HW - 40, CY - HH - 40, CX + HW + 60, CY + HH + 60,
-              [=](float X, float Y) { return SdRoundBox({X - CX - 10, Y - CY - 14}, HW, HH, R); }, Hex(0x000000, 0.3f), 18);
-  FillSdColor(B, CX - HW, CY - HH, CX + HW, CY + HH, [=](float X, float Y) { return SdRoundBox({X - CX, Y - CY}, HW, HH, R); },
-              Hex(0xfffdf7));
-  FillSdColor(B, CX - HW, CY - HH, CX + HW, CY + HH,
-              [=](float X, float Y) { return std::fabs(SdRoundBox({X - CX, Y - CY}, HW - 22, HH - 22, R * 0.7f)) - 2.5f; },
-              Hex(0xc9a14a));
+  FillSdColor(
+      B, CX - HW - 40, CY - HH - 40, CX + HW + 60, CY + HH + 60,
+      [=](float X, float Y) {
+        return SdRoundBox({X - CX - 10, Y - CY - 14}, HW, HH, R);
+      },
+      Hex(0x000000, 0.3f), 18);
+  FillSdColor(
+      B, CX - HW, CY - HH, CX + HW, CY + HH,
+      [=](float X, float Y) {
+        return SdRoundBox({X - CX, Y - CY}, HW, HH, R);
+      },
+      Hex(0xfffdf7));
+  FillSdColor(
+      B, CX - HW, CY - HH, CX + HW, CY + HH,
+      [=](float X, float Y) {
+        return std::fabs(SdRoundBox({X - CX, Y - CY}, HW - 22, HH - 22, R * 0.7f)) - 2.5f;
+      },
+      Hex(0xc9a14a));
 }
 
 // A thin ornamental rule: two tapered strokes curling at their ends, a small motif between.
@@ -72,15 +83,20 @@ void Divider(TBitmap32& B, float CX, float Y, float HalfW, TRgb C, TOccasion O) 
   for (int Side = -1; Side <= 1; Side += 2) {
     auto Sd = [=](float X, float PY) {
       const float U = (X - CX) * Side;  // 0 at the middle, HalfW at the end
-      if (U < HalfW * 0.08f || U > HalfW) return 1e9f;
+      if (U < HalfW * 0.08f || U > HalfW)
+        return 1e9f;
       const float K = 1 - U / HalfW;  // thinner towards the end
       const float Curve = Y + std::sin(U / HalfW * Pi * 2) * HalfW * 0.03f;
       return std::fabs(PY - Curve) - T * (0.3f + K);
     };
     FillSdColor(B, CX - HalfW - 4, Y - HalfW * 0.06f, CX + HalfW + 4, Y + HalfW * 0.06f, Sd, C);
     const float EX = CX + Side * HalfW, R = HalfW * 0.03f;
-    FillSdColor(B, EX - R * 2, Y - R * 2, EX + R * 2, Y + R * 2,
-                [=](float X, float PY) { return SdCircle({X - EX, PY - Y}, R); }, C);
+    FillSdColor(
+        B, EX - R * 2, Y - R * 2, EX + R * 2, Y + R * 2,
+        [=](float X, float PY) {
+          return SdCircle({X - EX, PY - Y}, R);
+        },
+        C);
   }
   const float M = HalfW * 0.07f;
   if (O == ocValentine)
@@ -96,40 +112,46 @@ void Divider(TBitmap32& B, float CX, float Y, float HalfW, TRgb C, TOccasion O) 
 void AddCardJobs(TDataJobs& Jobs) {
   for (const TCard& C : Cards) {
     const std::string Name = std::string(C.Name) + ".jpg";
-    Jobs.push_back({"Cards", Name, [C, Name](const std::string& Path) {
-                      TBitmap32 B;
-                      B.SetSize(C.Size.W, C.Size.H);
-                      const float W = static_cast<float>(C.Size.W), H = static_cast<float>(C.Size.H);
-                      const bool Across = W > H;
-                      // Lettering in the top third (upright and square) or the left part (across).
-                      float TX = W / 2, TY = H * 0.2f, TW = W * 0.9f, TH = H * 0.22f;
-                      float PX = W / 2, PY = H * 0.62f, PW = W * 0.3f, PH = H * 0.24f;
-                      if (C.Window && Across) {
-                        TX = W * 0.29f, TY = H / 2, TW = W * 0.42f, TH = H * 0.5f;
-                        PX = W * 0.72f, PY = H / 2, PW = W * 0.2f, PH = H * 0.3f;
-                      } else if (!C.Window) {
-                        TY = H * 0.45f, TH = H * (Across ? 0.4f : 0.36f);
-                      }
-                      std::string Text = C.Text;
-                      // Beside a window the lettering has half the width: set it in two lines.
-                      if (C.Window && Across && Text.find('\n') == std::string::npos) {
-                        // The space nearest the middle.
-                        size_t Best = std::string::npos;
-                        for (size_t I = 0; I < Text.size(); ++I)
-                          if (Text[I] == ' ' && (Best == std::string::npos ||
-                                                 std::abs(static_cast<long>(I) - static_cast<long>(Text.size() / 2)) <
-                                                     std::abs(static_cast<long>(Best) - static_cast<long>(Text.size() / 2))))
-                            Best = I;
-                        if (Best != std::string::npos) Text[Best] = '\n';
-                      }
-                      PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), TX / W, TY / H);
-                      if (C.Window) PhotoWindow(B, PX, PY, PW, PH);
-                      const TLetterStyle Style = ThemeLettering(C.Occasion, C.Variant);
-                      const int Bottom = DrawLettering(B, Text, TX, TY, TW, TH, Style);
-                      if (!C.Window) Divider(B, TX, Bottom + std::min(W, H) * 0.05f, std::min(W, H) * 0.3f, Style.Bottom, C.Occasion);
-                      TSaveOptions O;
-                      O.JpegQuality = 90;
-                      SavePictureByExtension(B, Path, O);
-                    }});
+    Jobs.push_back(
+        {"Cards", Name, [C, Name](const std::string& Path) {
+           TBitmap32 B;
+           B.SetSize(C.Size.W, C.Size.H);
+           const float W = static_cast<float>(C.Size.W), H = static_cast<float>(C.Size.H);
+           const bool Across = W > H;
+           // Lettering in the top third (upright and square) or the left part (across).
+           float TX = W / 2, TY = H * 0.2f, TW = W * 0.9f, TH = H * 0.22f;
+           float PX = W / 2, PY = H * 0.62f, PW = W * 0.3f, PH = H * 0.24f;
+           if (C.Window && Across) {
+             TX = W * 0.29f, TY = H / 2, TW = W * 0.42f, TH = H * 0.5f;
+             PX = W * 0.72f, PY = H / 2, PW = W * 0.2f, PH = H * 0.3f;
+           } else if (!C.Window) {
+             TY = H * 0.45f, TH = H * (Across ? 0.4f : 0.36f);
+           }
+           std::string Text = C.Text;
+           // Beside a window the lettering has half the width: set it in two lines.
+           if (C.Window && Across && Text.find('\n') == std::string::npos) {
+             // The space nearest the middle.
+             size_t Best = std::string::npos;
+             for (size_t I = 0; I < Text.size(); ++I)
+               if (Text[I] == ' ' &&
+                   (Best == std::string::npos ||
+                    std::abs(static_cast<long>(I) - static_cast<long>(Text.size() / 2)) <
+                        std::abs(static_cast<long>(Best) - static_cast<long>(Text.size() / 2))))
+                 Best = I;
+             if (Best != std::string::npos)
+               Text[Best] = '\n';
+           }
+           PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), TX / W, TY / H);
+           if (C.Window)
+             PhotoWindow(B, PX, PY, PW, PH);
+           const TLetterStyle Style = ThemeLettering(C.Occasion, C.Variant);
+           const int Bottom = DrawLettering(B, Text, TX, TY, TW, TH, Style);
+           if (!C.Window)
+             Divider(B, TX, Bottom + std::min(W, H) * 0.05f, std::min(W, H) * 0.3f, Style.Bottom,
+                     C.Occasion);
+           TSaveOptions O;
+           O.JpegQuality = 90;
+           SavePictureByExtension(B, Path, O);
+         }});
   }
 }

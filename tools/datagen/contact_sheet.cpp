@@ -12,11 +12,14 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
   std::vector<std::filesystem::path> Files;
   for (const auto& E : std::filesystem::directory_iterator(Dir)) {
     std::string Ext = E.path().extension().string();
-    std::transform(Ext.begin(), Ext.end(), Ext.begin(), [](unsigned char C) { return std::tolower(C); });
-    if (E.is_regular_file() && (Ext == ".png" || Ext == ".jpg" || Ext == ".bmp" || Ext == ".jpeg" || Ext == ".gif"))
+    std::transform(Ext.begin(), Ext.end(), Ext.begin(),
+                   [](unsigned char C) { return std::tolower(C); });
+    if (E.is_regular_file() &&
+        (Ext == ".png" || Ext == ".jpg" || Ext == ".bmp" || Ext == ".jpeg" || Ext == ".gif"))
       Files.push_back(E.path());
   }
-  if (Files.empty()) throw std::runtime_error("no pictures in " + Dir);
+  if (Files.empty())
+    throw std::runtime_error("no pictures in " + Dir);
   // Natural order: "pat2" before "pat10".
   auto Key = [](const std::filesystem::path& P) {
     const std::string S = P.stem().string();
@@ -24,8 +27,10 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
     while (I > 0 && std::isdigit(static_cast<unsigned char>(S[I - 1]))) --I;
     return std::make_pair(S.substr(0, I), I < S.size() ? std::stol(S.substr(I)) : -1L);
   };
-  std::sort(Files.begin(), Files.end(), [&](const auto& A, const auto& B) { return Key(A) < Key(B); });
-  const int Cell = 200, Title = 18, Gap = 8, Cols = std::min<int>(6, static_cast<int>(Files.size()));
+  std::sort(Files.begin(), Files.end(),
+            [&](const auto& A, const auto& B) { return Key(A) < Key(B); });
+  const int Cell = 200, Title = 18, Gap = 8,
+            Cols = std::min<int>(6, static_cast<int>(Files.size()));
   const int Rows = (static_cast<int>(Files.size()) + Cols - 1) / Cols;
   TBitmap32 Sheet;
   Sheet.SetSize(Cols * (Cell + Gap) + Gap, Rows * (Cell + Title + Gap) + Gap);
@@ -34,7 +39,8 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
   Sheet.Font().SetSize(8);
   Sheet.Font().SetColor(0x202020);
   for (size_t I = 0; I < Files.size(); ++I) {
-    const int X = Gap + static_cast<int>(I % Cols) * (Cell + Gap), Y = Gap + static_cast<int>(I / Cols) * (Cell + Title + Gap);
+    const int X = Gap + static_cast<int>(I % Cols) * (Cell + Gap),
+              Y = Gap + static_cast<int>(I / Cols) * (Cell + Title + Gap);
     // A checkerboard shows where a picture is transparent.
     for (int YY = 0; YY < Cell; ++YY)
       for (int XX = 0; XX < Cell; ++XX)
@@ -46,7 +52,8 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
       Sheet.FillRect(X, Y, X + Cell, Y + Cell, 0xFFFF0000);
       continue;
     }
-    if (P.IsEmpty()) continue;
+    if (P.IsEmpty())
+      continue;
     if (P.Width() <= 64 && P.Height() <= 64) {
       // Small tiles are shown repeated at twice their size, as they are used.
       TBitmap32 Big;
@@ -54,11 +61,14 @@ void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
       StretchTransfer(&Big, Big.BoundsRect(), &P, P.BoundsRect(), sfNearest, dmOpaque);
       for (int YY = 0; YY < Cell; YY += Big.Height())
         for (int XX = 0; XX < Cell; XX += Big.Width())
-          BlockTransfer(&Sheet, X + XX, Y + YY, &Big, {0, 0, std::min(Big.Width(), Cell - XX), std::min(Big.Height(), Cell - YY)}, dmOpaque);
+          BlockTransfer(&Sheet, X + XX, Y + YY, &Big,
+                        {0, 0, std::min(Big.Width(), Cell - XX), std::min(Big.Height(), Cell - YY)},
+                        dmOpaque);
       Sheet.DrawText(X + 2, Y + Cell + 2, Files[I].filename().string());
       continue;
     }
-    const float K = std::min(static_cast<float>(Cell) / P.Width(), static_cast<float>(Cell) / P.Height());
+    const float K =
+        std::min(static_cast<float>(Cell) / P.Width(), static_cast<float>(Cell) / P.Height());
     const float W = P.Width() * K, H = P.Height() * K;
     DrawSprite(Sheet, P, X + (Cell - W) / 2, Y + (Cell - H) / 2, W, H);
     Sheet.DrawText(X + 2, Y + Cell + 2, Files[I].filename().string());
@@ -71,10 +81,20 @@ void MakeFontSample(const std::string& OutFile, int Line) {
     const char* Name;
     TFontStyles Style;
   };
-  const TFace Faces[] = {{"PT Serif", fsBold | fsItalic}, {"PT Serif", fsItalic}, {"Comfortaa", fsBold}, {"Comfortaa", 0},
-                         {"EB Garamond", 0}, {"EB Garamond", fsItalic}, {"URW Bookman", fsItalic}, {"URW Bookman", fsBold | fsItalic},
-                         {"P052", fsItalic}, {"P052", fsBold | fsItalic}, {"C059", fsItalic}, {"Z003", 0},
-                         {"URW Gothic", 0}, {"PT Sans", fsBold}};
+  const TFace Faces[] = {{"PT Serif", fsBold | fsItalic},
+                         {"PT Serif", fsItalic},
+                         {"Comfortaa", fsBold},
+                         {"Comfortaa", 0},
+                         {"EB Garamond", 0},
+                         {"EB Garamond", fsItalic},
+                         {"URW Bookman", fsItalic},
+                         {"URW Bookman", fsBold | fsItalic},
+                         {"P052", fsItalic},
+                         {"P052", fsBold | fsItalic},
+                         {"C059", fsItalic},
+                         {"Z003", 0},
+                         {"URW Gothic", 0},
+                         {"PT Sans", fsBold}};
   TBitmap32 B;
   B.SetSize(Line * 14, Line * static_cast<int>(std::size(Faces)));
   B.Clear(clWhite32);
@@ -85,8 +105,11 @@ void MakeFontSample(const std::string& OutFile, int Line) {
     S.Shadow.A = 0;
     S.Top = S.Bottom = Hex(0x202020);
     S.Shine = false;
-    DrawLettering(B, std::string(Faces[I].Name) + (Faces[I].Style & fsBold ? " B" : "") + (Faces[I].Style & fsItalic ? " I" : "") +
-                         ": С днём рождения! Спасибо, 8 Марта", Line * 7.0f, Line * (I + 0.5f), Line * 14.0f - 20, Line - 6.0f, S);
+    DrawLettering(B,
+                  std::string(Faces[I].Name) + (Faces[I].Style & fsBold ? " B" : "") +
+                      (Faces[I].Style & fsItalic ? " I" : "") +
+                      ": С днём рождения! Спасибо, 8 Марта",
+                  Line * 7.0f, Line * (I + 0.5f), Line * 14.0f - 20, Line - 6.0f, S);
   }
   SavePictureByExtension(B, OutFile);
 }
@@ -99,10 +122,14 @@ void BuildFrame(const TBitmap32& P, int W, int H, int G, TBitmap32& Out) {
   const int S = P.Width();
   auto Tile = [&](int Edge, int X, int Y) -> TColor32 {  // 0 top, 1 right, 2 bottom, 3 left
     switch (Edge) {
-      case 0: return P.GetPixel(X, Y);
-      case 1: return P.GetPixel(Y, S - 1 - X);
-      case 2: return P.GetPixel(X, S - 1 - Y);
-      default: return P.GetPixel(S - 1 - Y, X);
+      case 0:
+        return P.GetPixel(X, Y);
+      case 1:
+        return P.GetPixel(Y, S - 1 - X);
+      case 2:
+        return P.GetPixel(X, S - 1 - Y);
+      default:
+        return P.GetPixel(S - 1 - Y, X);
     }
   };
   const int Fw = static_cast<int>(std::lround(static_cast<double>(S) / G * (W + 2 * G)));
@@ -136,7 +163,9 @@ void BuildFrame(const TBitmap32& P, int W, int H, int G, TBitmap32& Out) {
   Out.Clear(0xFFB0C4D8);
   StretchTransfer(&Out, Out.BoundsRect(), &F, F.BoundsRect(), sfLinear2, dmBlend);
   for (int Y = 0; Y < H; ++Y)
-    for (int X = 0; X < W; ++X) Out.SetPixel(G + X, G + Y, ToColor32(Mix(Hex(0x9cc3e6), Hex(0xf2e6c8), static_cast<float>(Y) / H)));
+    for (int X = 0; X < W; ++X)
+      Out.SetPixel(G + X, G + Y,
+                   ToColor32(Mix(Hex(0x9cc3e6), Hex(0xf2e6c8), static_cast<float>(Y) / H)));
 }
 
 }  // namespace
@@ -147,7 +176,8 @@ void MakeFrameSheet(const std::string& Dir, const std::string& OutFile) {
   for (const auto& E : std::filesystem::directory_iterator(Dir)) {
     TBitmap32 P;
     P.LoadFromFile(E.path().string());
-    if (P.IsEmpty() || P.Width() != P.Height()) continue;
+    if (P.IsEmpty() || P.Width() != P.Height())
+      continue;
     TBitmap32 Framed;
     BuildFrame(P, 300, 220, 30, Framed);
     SavePictureByExtension(Framed, Tmp + "/" + E.path().stem().string() + ".png");

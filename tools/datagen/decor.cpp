@@ -23,7 +23,8 @@ void OnKey(const TBitmap32& Art, TBitmap32& Out) {
       if ((Art.GetPixel(X, Y) >> 24) > 8) {
         X0 = std::min(X0, X), X1 = std::max(X1, X), Y0 = std::min(Y0, Y), Y1 = std::max(Y1, Y);
       }
-  if (X1 < 0) X0 = Y0 = 0, X1 = Art.Width() - 1, Y1 = Art.Height() - 1;
+  if (X1 < 0)
+    X0 = Y0 = 0, X1 = Art.Width() - 1, Y1 = Art.Height() - 1;
   const int M = 6;
   Out.SetSize(X1 - X0 + 1 + 2 * M, Y1 - Y0 + 1 + 2 * M);
   Out.Clear(Key);
@@ -31,10 +32,12 @@ void OnKey(const TBitmap32& Art, TBitmap32& Out) {
     for (int X = X0; X <= X1; ++X) {
       const TColor32 P = Art.GetPixel(X, Y);
       const uint32_t A = P >> 24;
-      if (A <= 8) continue;
+      if (A <= 8)
+        continue;
       TColor32 D = Key;
       Over(D, ToRgb(P | 0xFF000000u), A / 255.0f);
-      if (D == Key) D = 0xFFFEFEFE;
+      if (D == Key)
+        D = 0xFFFEFEFE;
       Out.SetPixel(X - X0 + M, Y - Y0 + M, D);
     }
 }
@@ -47,8 +50,10 @@ void LoadClipArt(const std::string& File, TBitmap32& Art) {
     TBitmap32 Src;
     Src.SetSize(P.Width, P.Height);
     std::copy(P.Pixels.begin(), P.Pixels.end(), Src.Bits());
-    const float K = std::min(1.0f, std::min(static_cast<float>(Box) / P.Width, static_cast<float>(Box) / P.Height));
-    MakeTransparent(Art, static_cast<int>(std::lround(P.Width * K)), static_cast<int>(std::lround(P.Height * K)));
+    const float K = std::min(
+        1.0f, std::min(static_cast<float>(Box) / P.Width, static_cast<float>(Box) / P.Height));
+    MakeTransparent(Art, static_cast<int>(std::lround(P.Width * K)),
+                    static_cast<int>(std::lround(P.Height * K)));
     DrawSprite(Art, Src, 0, 0, static_cast<float>(Art.Width()), static_cast<float>(Art.Height()));
   } catch (const std::exception&) {
     Art.SetSize(0, 0);
@@ -66,31 +71,51 @@ struct TDecor {
 const float C = Box / 2.0f;
 
 std::vector<TDecor> Decorations() {
-  const TRgb Red = Hex(0xd3203a), Pink = Hex(0xf27aa0), Gold = Hex(0xe2b33c), Silver = Hex(0xc9d1db), Blue = Hex(0x2f6fc0),
-             Green = Hex(0x2f7a3e), IceBlue = Hex(0x7fb2e5);
-  auto Heart = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawHeart(B, C, C + 8, 230, 0, Col); }); };
-  auto Balloon = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawBalloon(B, C, 90, 70, Col, 100, 0.1f); }); };
+  const TRgb Red = Hex(0xd3203a), Pink = Hex(0xf27aa0), Gold = Hex(0xe2b33c),
+             Silver = Hex(0xc9d1db), Blue = Hex(0x2f6fc0), Green = Hex(0x2f7a3e),
+             IceBlue = Hex(0x7fb2e5);
+  auto Heart = [](TRgb Col) {
+    return TDraw([=](TBitmap32& B) { DrawHeart(B, C, C + 8, 230, 0, Col); });
+  };
+  auto Balloon = [](TRgb Col) {
+    return TDraw([=](TBitmap32& B) { DrawBalloon(B, C, 90, 70, Col, 100, 0.1f); });
+  };
   auto Bow = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawBow(B, C, C - 10, 260, Col); }); };
-  auto Star = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawStar(B, C, C + 6, 130, 0, Col); }); };
-  auto Flake = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawSnowflake(B, C, C, 130, 0, Col, 0.06f); }); };
-  auto Gift = [](TRgb BoxC, TRgb Rib) { return TDraw([=](TBitmap32& B) { DrawGift(B, C, C + 30, 250, BoxC, Rib); }); };
-  auto Candle = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawCandle(B, C, C + 20, 230, Col); }); };
-  auto Bauble = [](TRgb Col) { return TDraw([=](TBitmap32& B) { DrawBauble(B, C, C + 40, 95, Col); }); };
+  auto Star = [](TRgb Col) {
+    return TDraw([=](TBitmap32& B) { DrawStar(B, C, C + 6, 130, 0, Col); });
+  };
+  auto Flake = [](TRgb Col) {
+    return TDraw([=](TBitmap32& B) { DrawSnowflake(B, C, C, 130, 0, Col, 0.06f); });
+  };
+  auto Gift = [](TRgb BoxC, TRgb Rib) {
+    return TDraw([=](TBitmap32& B) { DrawGift(B, C, C + 30, 250, BoxC, Rib); });
+  };
+  auto Candle = [](TRgb Col) {
+    return TDraw([=](TBitmap32& B) { DrawCandle(B, C, C + 20, 230, Col); });
+  };
+  auto Bauble = [](TRgb Col) {
+    return TDraw([=](TBitmap32& B) { DrawBauble(B, C, C + 40, 95, Col); });
+  };
   return {
       {"heart_red", nullptr, Heart(Red)},
       {"heart_pink", nullptr, Heart(Pink)},
       {"heart_gold", nullptr, Heart(Gold)},
-      {"hearts_pair", nullptr, [=](TBitmap32& B) {
+      {"hearts_pair", nullptr,
+       [=](TBitmap32& B) {
          DrawHeart(B, C - 40, C - 10, 160, -0.25f, Pink);
          DrawHeart(B, C + 40, C + 20, 170, 0.2f, Red);
        }},
       {"hearts_clip", "recreation/holiday/valentines/heart_cluster_jon_philli_01.png", Heart(Red)},
-      {"heart_shine_clip", "recreation/holiday/valentines/heart_highlight_jon_phil_01.png", Heart(Red)},
-      {"heart_arrow_clip", "recreation/holiday/valentines/heart-arrow_benji_park_01.png", Heart(Pink)},
-      {"heart_balloons_clip", "recreation/holiday/valentines/heart-ballons_benji_park_01.png", Heart(Red)},
+      {"heart_shine_clip", "recreation/holiday/valentines/heart_highlight_jon_phil_01.png",
+       Heart(Red)},
+      {"heart_arrow_clip", "recreation/holiday/valentines/heart-arrow_benji_park_01.png",
+       Heart(Pink)},
+      {"heart_balloons_clip", "recreation/holiday/valentines/heart-ballons_benji_park_01.png",
+       Heart(Red)},
       {"balloon_red", nullptr, Balloon(Red)},
       {"balloon_blue", nullptr, Balloon(Blue)},
-      {"balloons_three", nullptr, [=](TBitmap32& B) {
+      {"balloons_three", nullptr,
+       [=](TBitmap32& B) {
          DrawBalloon(B, C - 62, 86, 48, Hex(0xf2c230), 130, 0.35f);
          DrawBalloon(B, C + 62, 90, 48, Blue, 125, -0.35f);
          DrawBalloon(B, C, 66, 52, Red, 150, 0);
@@ -105,12 +130,14 @@ std::vector<TDecor> Decorations() {
       {"star_gold", nullptr, Star(Gold)},
       {"star_silver", nullptr, Star(Silver)},
       {"star_red", nullptr, Star(Hex(0xc62828))},
-      {"stars_three", nullptr, [=](TBitmap32& B) {
+      {"stars_three", nullptr,
+       [=](TBitmap32& B) {
          DrawStar(B, C - 50, C + 40, 70, -0.2f, Gold);
          DrawStar(B, C + 60, C + 60, 50, 0.2f, Gold);
          DrawStar(B, C + 20, C - 60, 60, 0.1f, Gold);
        }},
-      {"sparkles_gold", nullptr, [=](TBitmap32& B) {
+      {"sparkles_gold", nullptr,
+       [=](TBitmap32& B) {
          DrawSparkle(B, C, C, 120, Gold);
          DrawSparkle(B, C + 80, C - 70, 50, Gold);
          DrawSparkle(B, C - 85, C + 70, 40, Gold);
@@ -118,47 +145,57 @@ std::vector<TDecor> Decorations() {
       {"snowflake_blue", nullptr, Flake(Blue)},
       {"snowflake_ice", nullptr, Flake(IceBlue)},
       {"snowflake_silver", nullptr, Flake(Hex(0x9fb2c8))},
-      {"snowflakes_three", nullptr, [=](TBitmap32& B) {
+      {"snowflakes_three", nullptr,
+       [=](TBitmap32& B) {
          DrawSnowflake(B, C - 40, C - 30, 90, 0.1f, IceBlue, 0.07f);
          DrawSnowflake(B, C + 70, C + 60, 55, 0.3f, Blue, 0.08f);
          DrawSnowflake(B, C - 70, C + 85, 40, 0.2f, Hex(0x9fb2c8), 0.09f);
        }},
-      {"fir_branch_baubles", nullptr, [=](TBitmap32& B) {
+      {"fir_branch_baubles", nullptr,
+       [=](TBitmap32& B) {
          DrawFirBranch(B, 15, 80, 250, 0.25f, Green);
          DrawFirBranch(B, 40, 150, 200, -0.15f, Hex(0x3b8a4a));
          DrawBauble(B, C + 10, C + 50, 32, Red);
          DrawBauble(B, C + 75, C + 35, 26, Gold);
        }},
-      {"fir_corner", nullptr, [=](TBitmap32& B) {
+      {"fir_corner", nullptr,
+       [=](TBitmap32& B) {
          DrawFirBranch(B, 0, 0, 260, 0.35f, Green);
          DrawFirBranch(B, 0, 0, 240, 1.2f, Hex(0x3b8a4a));
          DrawFirBranch(B, 0, 0, 200, 0.78f, Green);
          DrawBow(B, 60, 55, 110, Red);
        }},
-      {"fir_branch", nullptr, [=](TBitmap32& B) { DrawFirBranch(B, 10, C + 40, 260, -0.3f, Green); }},
-      {"wreath_clip", "recreation/holiday/christmas/wreath_of_evergreen_with_red_berries_01.png", TDraw([=](TBitmap32& B) {
+      {"fir_branch", nullptr,
+       [=](TBitmap32& B) { DrawFirBranch(B, 10, C + 40, 260, -0.3f, Green); }},
+      {"wreath_clip", "recreation/holiday/christmas/wreath_of_evergreen_with_red_berries_01.png",
+       TDraw([=](TBitmap32& B) {
          for (int I = 0; I < 12; ++I) {
            const float A = 2 * Pi * I / 12;
            DrawFirBranch(B, C + std::cos(A) * 90, C + std::sin(A) * 90, 80, A + 1.9f, Green);
          }
        })},
-      {"holly_wreath_clip", "recreation/holiday/christmas/evergreen_wreath_with_large_holly_01.png", Bauble(Red)},
+      {"holly_wreath_clip", "recreation/holiday/christmas/evergreen_wreath_with_large_holly_01.png",
+       Bauble(Red)},
       {"christmas_tree_clip", "recreation/holiday/christmas/christmas_tree_01.png", Star(Gold)},
-      {"christmas_tree_star_clip", "recreation/holiday/christmas/christmas_tree_02.png", Star(Gold)},
-      {"christmas_tree_small_clip", "recreation/holiday/christmas/lightly_decorated_evergreen_01.png", Star(Silver)},
+      {"christmas_tree_star_clip", "recreation/holiday/christmas/christmas_tree_02.png",
+       Star(Gold)},
+      {"christmas_tree_small_clip",
+       "recreation/holiday/christmas/lightly_decorated_evergreen_01.png", Star(Silver)},
       {"christmas_balls_clip", "plants/trees/christmas_balls_mo_01.png", Bauble(Blue)},
       {"jingle_bells_clip", "recreation/holiday/christmas/jingle_bells_01.png", Bauble(Gold)},
       {"snowman_clip", "recreation/holiday/snowman_01.png", Flake(IceBlue)},
       {"bauble_red", nullptr, Bauble(Red)},
       {"bauble_gold", nullptr, Bauble(Gold)},
       {"bauble_blue", nullptr, Bauble(Blue)},
-      {"baubles_trio", nullptr, [=](TBitmap32& B) {
+      {"baubles_trio", nullptr,
+       [=](TBitmap32& B) {
          DrawBauble(B, C - 70, C + 10, 48, Red);
          DrawBauble(B, C + 5, C + 55, 55, Gold);
          DrawBauble(B, C + 80, C + 20, 44, Blue);
          DrawBow(B, C, 40, 100, Red);
        }},
-      {"holly", nullptr, [=](TBitmap32& B) {
+      {"holly", nullptr,
+       [=](TBitmap32& B) {
          DrawLeaf(B, C - 55, C, 130, 0.35f, Green);
          DrawLeaf(B, C + 55, C, 130, -0.35f, Hex(0x3b8a4a));
          DrawLeaf(B, C, C + 50, 110, 1.57f, Hex(0x2a6a36));
@@ -173,7 +210,8 @@ std::vector<TDecor> Decorations() {
       {"gift_purple_clip", "recreation/holiday/gift05.png", Gift(Hex(0x6a3fa0), Gold)},
       {"candle_red", nullptr, Candle(Red)},
       {"candle_cream", nullptr, Candle(Hex(0xf3e6c8))},
-      {"candles_three", nullptr, [=](TBitmap32& B) {
+      {"candles_three", nullptr,
+       [=](TBitmap32& B) {
          DrawCandle(B, C - 70, C + 40, 170, Hex(0xf3e6c8));
          DrawCandle(B, C + 70, C + 30, 190, Hex(0xf3e6c8));
          DrawCandle(B, C, C + 10, 240, Red);
@@ -181,46 +219,65 @@ std::vector<TDecor> Decorations() {
        }},
       {"birthday_cake_clip", "recreation/party/birthday_cake.png", Candle(Pink)},
       {"cake_pink_clip", "food/desserts/pink_cake_gabrielle_now_r.png", Candle(Blue)},
-      {"rose_red", nullptr, [=](TBitmap32& B) {
+      {"rose_red", nullptr,
+       [=](TBitmap32& B) {
          DrawLeaf(B, C - 70, C + 60, 110, 0.6f, Green);
          DrawLeaf(B, C + 75, C + 55, 100, -0.6f, Hex(0x3b8a4a));
          DrawRose(B, C, C - 5, 115, 0.2f, Hex(0xc81d3a));
        }},
-      {"rose_pink", nullptr, [=](TBitmap32& B) {
+      {"rose_pink", nullptr,
+       [=](TBitmap32& B) {
          DrawLeaf(B, C - 70, C + 60, 110, 0.6f, Green);
          DrawLeaf(B, C + 75, C + 55, 100, -0.6f, Hex(0x3b8a4a));
          DrawRose(B, C, C - 5, 115, 0.9f, Hex(0xf08aa8));
        }},
-      {"roses_three", nullptr, [=](TBitmap32& B) {
-         for (int I = 0; I < 5; ++I) DrawLeaf(B, C + (I - 2) * 45, C + 80, 90, 1.57f + (I - 2) * 0.4f, Green);
+      {"roses_three", nullptr,
+       [=](TBitmap32& B) {
+         for (int I = 0; I < 5; ++I)
+           DrawLeaf(B, C + (I - 2) * 45, C + 80, 90, 1.57f + (I - 2) * 0.4f, Green);
          DrawRose(B, C - 65, C + 10, 62, 0.1f, Hex(0xf08aa8));
          DrawRose(B, C + 65, C + 10, 62, 1.1f, Hex(0xf4b6a0));
          DrawRose(B, C, C - 30, 72, 0.6f, Hex(0xc81d3a));
        }},
       {"tulip_red", nullptr, [=](TBitmap32& B) { DrawTulip(B, C, 90, 170, 0, Hex(0xe03a3e)); }},
-      {"tulips_bouquet", nullptr, [=](TBitmap32& B) {
+      {"tulips_bouquet", nullptr,
+       [=](TBitmap32& B) {
          DrawTulip(B, C - 55, 95, 140, -0.3f, Hex(0xf28ab2));
          DrawTulip(B, C + 55, 95, 140, 0.3f, Hex(0xf6d04d));
          DrawTulip(B, C, 70, 160, 0, Hex(0xe03a3e));
          DrawBow(B, C, C + 75, 110, Hex(0x8e6bd0));
        }},
-      {"mimosa", nullptr, [=](TBitmap32& B) {
+      {"mimosa", nullptr,
+       [=](TBitmap32& B) {
          TRandom R(7);
-         for (int I = 0; I < 7; ++I) DrawLeaf(B, C - 80 + I * 25, C + 40 + (I % 2) * 30, 90, 0.9f + I * 0.25f, Hex(0x6f9a4c));
+         for (int I = 0; I < 7; ++I)
+           DrawLeaf(B, C - 80 + I * 25, C + 40 + (I % 2) * 30, 90, 0.9f + I * 0.25f, Hex(0x6f9a4c));
          for (int I = 0; I < 60; ++I) {
            const float A = R.Range(0, 2 * Pi), D = std::sqrt(R.Unit()) * 95;
-           const float X = C + std::cos(A) * D, Y = C - 20 + std::sin(A) * D * 0.8f, Rr = R.Range(8, 13);
-           FillSd(B, X - Rr, Y - Rr, X + Rr, Y + Rr, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y}, Rr); },
-                  [=](float PX, float PY) { return Mix(Hex(0xfff27a), Hex(0xe9b400), Clamp01(Len({PX - X + 3, PY - Y + 3}) / Rr)); });
+           const float X = C + std::cos(A) * D, Y = C - 20 + std::sin(A) * D * 0.8f,
+                       Rr = R.Range(8, 13);
+           FillSd(
+               B, X - Rr, Y - Rr, X + Rr, Y + Rr,
+               [=](float PX, float PY) {
+                 return SdCircle({PX - X, PY - Y}, Rr);
+               },
+               [=](float PX, float PY) {
+                 return Mix(Hex(0xfff27a), Hex(0xe9b400),
+                            Clamp01(Len({PX - X + 3, PY - Y + 3}) / Rr));
+               });
          }
        }},
-      {"flower_pink", nullptr, [=](TBitmap32& B) { DrawFlower(B, C, C, 130, 0, 8, Hex(0xf48fb1), Hex(0xf2c232)); }},
-      {"flower_blue", nullptr, [=](TBitmap32& B) { DrawFlower(B, C, C, 130, 0.3f, 6, Hex(0x6a8ee0), Hex(0xf2d45a)); }},
-      {"flower_garland", nullptr, [=](TBitmap32& B) {
+      {"flower_pink", nullptr,
+       [=](TBitmap32& B) { DrawFlower(B, C, C, 130, 0, 8, Hex(0xf48fb1), Hex(0xf2c232)); }},
+      {"flower_blue", nullptr,
+       [=](TBitmap32& B) { DrawFlower(B, C, C, 130, 0.3f, 6, Hex(0x6a8ee0), Hex(0xf2d45a)); }},
+      {"flower_garland", nullptr,
+       [=](TBitmap32& B) {
          for (int I = 0; I < 5; ++I) {
            const float X = 30 + I * 55, Y = C + std::sin(I * 1.3f) * 30;
            DrawLeaf(B, X + 20, Y + 25, 50, 0.8f, Green);
-           DrawFlower(B, X, Y, 34, I * 0.5f, 5, I % 2 ? Hex(0xf4a6c0) : Hex(0xb9a2dc), Hex(0xf7d35a));
+           DrawFlower(B, X, Y, 34, I * 0.5f, 5, I % 2 ? Hex(0xf4a6c0) : Hex(0xb9a2dc),
+                      Hex(0xf7d35a));
          }
        }},
       {"tulips_clip", "plants/flowers/tulips_ganson.png", Heart(Red)},
@@ -241,7 +298,8 @@ void AddDecorJobs(TDataJobs& Jobs, const std::string& ClipArtDir) {
     auto Draw = D.Draw;
     Jobs.push_back({"Decor", Name, [Draw, Clip](const std::string& Path) {
                       TBitmap32 Art;
-                      if (!Clip.empty() && std::filesystem::exists(Clip)) LoadClipArt(Clip, Art);
+                      if (!Clip.empty() && std::filesystem::exists(Clip))
+                        LoadClipArt(Clip, Art);
                       if (Art.IsEmpty()) {
                         MakeTransparent(Art, Box, Box);
                         Draw(Art);

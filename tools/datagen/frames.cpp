@@ -36,7 +36,8 @@ void Moulding(TBitmap32& B, float Y0, float Y1, const TMetal& M, bool Convex = t
 void Flat(TBitmap32& B, float Y0, float Y1, TRgb C, uint64_t Seed, float Depth = 0.08f) {
   TTileNoise N(16, 3, 0.5f, Seed);
   for (int Y = static_cast<int>(Y0); Y < static_cast<int>(Y1); ++Y)
-    for (int X = 0; X < S; ++X) B.SetPixel(X, Y, ToColor32(Scale(C, 1 + Depth * (N.At(X / F, Y / F) - 0.5f))));
+    for (int X = 0; X < S; ++X)
+      B.SetPixel(X, Y, ToColor32(Scale(C, 1 + Depth * (N.At(X / F, Y / F) - 0.5f))));
 }
 
 // Wood across the tile, rings running along it; Shade darkens towards the inner edge.
@@ -58,30 +59,46 @@ void WoodBand(TBitmap32& B, float Y0, float Y1, TRgb Light, TRgb Dark, uint64_t 
 void Beads(TBitmap32& B, float Y, float R, int N, const TMetal& M) {
   for (int I = 0; I < N; ++I) {
     const float X = (I + 0.5f) * F / N;
-    FillSd(B, X - R, Y - R, X + R, Y + R, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y}, R); },
-           [=](float PX, float PY) {
-             const float D = Clamp01(Len({PX - (X - R * 0.35f), PY - (Y - R * 0.35f)}) / (R * 1.7f));
-             return MetalAt(M, 1 - D);
-           }, 0, true);
+    FillSd(
+        B, X - R, Y - R, X + R, Y + R,
+        [=](float PX, float PY) {
+          return SdCircle({PX - X, PY - Y}, R);
+        },
+        [=](float PX, float PY) {
+          const float D = Clamp01(Len({PX - (X - R * 0.35f), PY - (Y - R * 0.35f)}) / (R * 1.7f));
+          return MetalAt(M, 1 - D);
+        },
+        0, true);
   }
 }
 
 void Pearls(TBitmap32& B, float Y, float R, int N) {
   for (int I = 0; I < N; ++I) {
     const float X = (I + 0.5f) * F / N;
-    FillSdColor(B, X - R, Y - R + 2, X + R, Y + R + 2, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y - 2}, R); },
-                Hex(0x000000, 0.35f), 1.5f, true);
-    FillSd(B, X - R, Y - R, X + R, Y + R, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y}, R); },
-           [=](float PX, float PY) {
-             const float D = Clamp01(Len({PX - (X - R * 0.3f), PY - (Y - R * 0.35f)}) / (R * 1.6f));
-             return Mix(Hex(0xffffff), Mix(Hex(0xf3ece2), Hex(0xb9aa9a), D), std::min(1.0f, D * 2.2f));
-           }, 0, true);
+    FillSdColor(
+        B, X - R, Y - R + 2, X + R, Y + R + 2,
+        [=](float PX, float PY) {
+          return SdCircle({PX - X, PY - Y - 2}, R);
+        },
+        Hex(0x000000, 0.35f), 1.5f, true);
+    FillSd(
+        B, X - R, Y - R, X + R, Y + R,
+        [=](float PX, float PY) {
+          return SdCircle({PX - X, PY - Y}, R);
+        },
+        [=](float PX, float PY) {
+          const float D = Clamp01(Len({PX - (X - R * 0.3f), PY - (Y - R * 0.35f)}) / (R * 1.6f));
+          return Mix(Hex(0xffffff), Mix(Hex(0xf3ece2), Hex(0xb9aa9a), D), std::min(1.0f, D * 2.2f));
+        },
+        0, true);
   }
 }
 
 // A thin dark line, separating bands.
 void Line(TBitmap32& B, float Y, TRgb C, float W = 1) {
-  FillSdColor(B, 0, Y - W - 1, F, Y + W + 1, [=](float, float PY) { return std::fabs(PY - Y) - W / 2; }, C, 0, true);
+  FillSdColor(
+      B, 0, Y - W - 1, F, Y + W + 1, [=](float, float PY) { return std::fabs(PY - Y) - W / 2; }, C,
+      0, true);
 }
 
 // Leaf scrolls carved in relief: a lighter upper edge and a darker lower edge of each leaf.
@@ -101,7 +118,8 @@ struct TFrame {
 
 std::vector<TFrame> Frames() {
   return {
-      {"gold_classic", [](TBitmap32& B, uint64_t) {
+      {"gold_classic",
+       [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 30, Gold);
          Moulding(B, 30, 52, Gold, false);
          Beads(B, 62, 8, 6, Gold);
@@ -110,7 +128,8 @@ std::vector<TFrame> Frames() {
          Moulding(B, 72, 96, Gold);
          Line(B, 95, Gold.Dark, 2);
        }},
-      {"gold_baroque", [](TBitmap32& B, uint64_t S0) {
+      {"gold_baroque",
+       [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 96, Gold);
          Flat(B, 22, 70, Hex(0xb88a2a), S0, 0.15f);
          CarvedLeaves(B, 46, 34, 4, Hex(0xe3bf58));
@@ -119,18 +138,21 @@ std::vector<TFrame> Frames() {
          Line(B, 70, Gold.Dark);
          Moulding(B, 76, 96, Gold);
        }},
-      {"gold_thin", [](TBitmap32& B, uint64_t) {
+      {"gold_thin",
+       [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 40, Gold);
          Moulding(B, 40, 56, Gold, false);
          Moulding(B, 56, 96, Gold);
        }},
-      {"gold_pearls", [](TBitmap32& B, uint64_t S0) {
+      {"gold_pearls",
+       [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 26, Gold);
          Flat(B, 26, 70, Hex(0x4a1020), S0, 0.2f);
          Pearls(B, 48, 10, 6);
          Moulding(B, 70, 96, Gold);
        }},
-      {"silver_classic", [](TBitmap32& B, uint64_t) {
+      {"silver_classic",
+       [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 34, Silver);
          Moulding(B, 34, 50, Silver, false);
          Beads(B, 60, 6, 8, Silver);
@@ -138,46 +160,59 @@ std::vector<TFrame> Frames() {
          Beads(B, 60, 5.5f, 8, Silver);
          Moulding(B, 70, 96, Silver);
        }},
-      {"silver_modern", [](TBitmap32& B, uint64_t) {
+      {"silver_modern",
+       [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 60, Silver);
          Line(B, 60, Silver.Dark, 2);
          Moulding(B, 61, 96, Silver, false);
        }},
-      {"silver_stars", [](TBitmap32& B, uint64_t S0) {
+      {"silver_stars",
+       [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 22, Silver);
          Flat(B, 22, 74, Hex(0x1b2a4a), S0, 0.15f);
-         for (int I = 0; I < 3; ++I) DrawStar(B, (I + 0.5f) * F / 3, 48, 18, 0, Hex(0xdfe6ee), 5, 0.45f, true, true);
+         for (int I = 0; I < 3; ++I)
+           DrawStar(B, (I + 0.5f) * F / 3, 48, 18, 0, Hex(0xdfe6ee), 5, 0.45f, true, true);
          Moulding(B, 74, 96, Silver);
        }},
-      {"bronze_antique", [](TBitmap32& B, uint64_t S0) {
+      {"bronze_antique",
+       [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 28, Bronze);
          Flat(B, 28, 68, Hex(0x6b4420), S0, 0.25f);
          CarvedLeaves(B, 48, 30, 4, Hex(0xa8703a), false);
          Moulding(B, 68, 96, Bronze);
        }},
-      {"wood_light", [](TBitmap32& B, uint64_t S0) {
+      {"wood_light",
+       [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 96, Hex(0xe0bb84), Hex(0xa8743c), S0);
          Line(B, 70, Hex(0x6e4420, 0.6f));
        }},
-      {"wood_dark", [](TBitmap32& B, uint64_t S0) {
+      {"wood_dark",
+       [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 80, Hex(0x7a4a28), Hex(0x3a2010), S0);
          Moulding(B, 80, 96, Gold);
        }},
-      {"wood_carved", [](TBitmap32& B, uint64_t S0) {
+      {"wood_carved",
+       [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 96, Hex(0x9a6a3a), Hex(0x5a3418), S0);
          CarvedLeaves(B, 46, 36, 3, Hex(0xa9783f));
          Line(B, 18, Hex(0x3a2010, 0.7f));
          Line(B, 76, Hex(0x3a2010, 0.7f));
        }},
-      {"wood_rustic", [](TBitmap32& B, uint64_t S0) {
+      {"wood_rustic",
+       [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 96, Hex(0xb08050), Hex(0x6a4424), S0);
          for (int I = 0; I < 4; ++I) {
            const float X = (I + 0.5f) * F / 4;
-           FillSd(B, X - 5, 43, X + 5, 53, [=](float PX, float PY) { return SdCircle({PX - X, PY - 48}, 3.5f); },
-                  [](float, float) { return Hex(0x3a2a1a); });
+           FillSd(
+               B, X - 5, 43, X + 5, 53,
+               [=](float PX, float PY) {
+                 return SdCircle({PX - X, PY - 48}, 3.5f);
+               },
+               [](float, float) { return Hex(0x3a2a1a); });
          }
        }},
-      {"floral_roses", [](TBitmap32& B, uint64_t S0) {
+      {"floral_roses",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xf6ece0), S0, 0.06f);
          Moulding(B, 0, 10, Gold);
          for (int I = 0; I < 2; ++I) {
@@ -188,91 +223,116 @@ std::vector<TFrame> Frames() {
          }
          Moulding(B, 86, 96, Gold);
        }},
-      {"floral_daisies", [](TBitmap32& B, uint64_t S0) {
+      {"floral_daisies",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xa9cf8f), S0, 0.1f);
          for (int I = 0; I < 3; ++I) {
            const float X = (I + 0.5f) * F / 3;
            DrawLeaf(B, X + 14, 60, 22, 0.6f, Hex(0x4f8a3c), true);
-           DrawFlower(B, X, 40 + (I % 2) * 12, 17, I * 0.4f, 12, Hex(0xffffff), Hex(0xf2c232), true);
+           DrawFlower(B, X, 40 + (I % 2) * 12, 17, I * 0.4f, 12, Hex(0xffffff), Hex(0xf2c232),
+                      true);
          }
          Line(B, 95, Hex(0x3f6f30), 2);
        }},
-      {"floral_spring", [](TBitmap32& B, uint64_t S0) {
+      {"floral_spring",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xfbe4ec), S0, 0.05f);
          Line(B, 6, Hex(0xd86a8a), 2);
          for (int I = 0; I < 4; ++I) {
            const float X = (I + 0.5f) * F / 4;
            DrawLeaf(B, X + 10, 54, 18, 0.5f, Hex(0x7fb069), true);
-           DrawFlower(B, X, 46, 13, I * 0.7f, 5, I % 2 ? Hex(0xf4a6c0) : Hex(0xb9a2dc), Hex(0xf7d35a), true);
+           DrawFlower(B, X, 46, 13, I * 0.7f, 5, I % 2 ? Hex(0xf4a6c0) : Hex(0xb9a2dc),
+                      Hex(0xf7d35a), true);
          }
          Line(B, 90, Hex(0xd86a8a), 2);
        }},
-      {"ribbon_satin_red", [](TBitmap32& B, uint64_t) {
+      {"ribbon_satin_red",
+       [](TBitmap32& B, uint64_t) {
          for (int Y = 0; Y < S; ++Y) {
            const float T = Y / F;
-           const float L = 0.55f + 0.3f * std::sin(T * Pi * 2.2f + 0.4f) + 0.15f * std::exp(-std::pow((T - 0.3f) * 10, 2.0f));
+           const float L = 0.55f + 0.3f * std::sin(T * Pi * 2.2f + 0.4f) +
+                           0.15f * std::exp(-std::pow((T - 0.3f) * 10, 2.0f));
            B.FillRect(0, Y, S, Y + 1, ToColor32(Mix(Hex(0x5e0a12), Hex(0xf0606a), Clamp01(L))));
          }
          for (float Y : {10.0f, 86.0f})
            for (int I = 0; I < 8; ++I) {
              const float X = I * F / 8 + 2;
-             FillSdColor(B, X - 1, Y - 2, X + 8, Y + 2, [=](float PX, float PY) { return SdSegment({PX, PY}, {X, Y}, {X + 6, Y}, 0.9f); },
-                         Hex(0xffd6d6, 0.9f));
+             FillSdColor(
+                 B, X - 1, Y - 2, X + 8, Y + 2,
+                 [=](float PX, float PY) {
+                   return SdSegment({PX, PY}, {X, Y}, {X + 6, Y}, 0.9f);
+                 },
+                 Hex(0xffd6d6, 0.9f));
            }
        }},
-      {"ribbon_gingham", [](TBitmap32& B, uint64_t) {
+      {"ribbon_gingham",
+       [](TBitmap32& B, uint64_t) {
          PaintAll(B, [](float X, float Y) {
-           const float K = (static_cast<int>(X / 12) % 2 ? 0.45f : 0) + (static_cast<int>(Y / 12) % 2 ? 0.45f : 0);
+           const float K = (static_cast<int>(X / 12) % 2 ? 0.45f : 0) +
+                           (static_cast<int>(Y / 12) % 2 ? 0.45f : 0);
            return Mix(Hex(0xffffff), Hex(0x2f6db5), K);
          });
          Moulding(B, 0, 6, Silver);
          Moulding(B, 90, 96, Silver);
        }},
-      {"ribbon_gold_blue", [](TBitmap32& B, uint64_t S0) {
+      {"ribbon_gold_blue",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x213f78), S0, 0.12f);
          Moulding(B, 0, 14, Gold);
-         for (int Y = 40; Y < 56; ++Y) B.FillRect(0, Y, S, Y + 1, ToColor32(MetalAt(Gold, 0.5f + 0.45f * std::cos((Y - 40) / 16.0f * Pi))));
+         for (int Y = 40; Y < 56; ++Y)
+           B.FillRect(0, Y, S, Y + 1,
+                      ToColor32(MetalAt(Gold, 0.5f + 0.45f * std::cos((Y - 40) / 16.0f * Pi))));
          Moulding(B, 82, 96, Gold);
        }},
-      {"pearls_white", [](TBitmap32& B, uint64_t S0) {
+      {"pearls_white",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x2c2c3c), S0, 0.15f);
          Pearls(B, 24, 11, 4);
          Pearls(B, 56, 8, 6);
          Pearls(B, 80, 6, 8);
        }},
-      {"pearls_velvet", [](TBitmap32& B, uint64_t S0) {
+      {"pearls_velvet",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x6d1230), S0, 0.22f);
          Moulding(B, 0, 16, Silver);
          Pearls(B, 52, 14, 4);
          Moulding(B, 86, 96, Silver);
        }},
-      {"lace_white", [](TBitmap32& B, uint64_t S0) {
+      {"lace_white",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x7a1f3a), S0, 0.15f);
          // Scalloped lace: solid at the inner edge, scallops with holes towards the outside.
          auto Sd = [](float X, float Y) {
            float D = Y - 96;
            D = std::max(D, 40 - Y);
-           for (int I = -1; I <= 4; ++I) D = std::min(D, SdCircle({X - (I + 0.5f) * 24, Y - 34}, 13));
+           for (int I = -1; I <= 4; ++I)
+             D = std::min(D, SdCircle({X - (I + 0.5f) * 24, Y - 34}, 13));
            D = std::min(D, std::max(28 - Y, Y - 96));
-           for (int I = -1; I <= 4; ++I) D = std::max(D, -SdCircle({X - (I + 0.5f) * 24, Y - 34}, 4));
+           for (int I = -1; I <= 4; ++I)
+             D = std::max(D, -SdCircle({X - (I + 0.5f) * 24, Y - 34}, 4));
            for (int I = -1; I <= 8; ++I) D = std::max(D, -SdCircle({X - I * 12.0f, Y - 62}, 3));
            return D;
          };
          FillSdColor(B, 0, 15, F, F, Sd, Hex(0xfbf7ee), 0, true);
          Line(B, 80, Hex(0xe0d6c0), 1.5f);
        }},
-      {"lace_cream", [](TBitmap32& B, uint64_t S0) {
+      {"lace_cream",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x8fb3c9), S0, 0.1f);
          auto Sd = [](float X, float Y) {
            float D = std::max(44 - Y, Y - 96);
-           for (int I = -1; I <= 4; ++I) D = std::min(D, SdCircle({X - (I + 0.5f) * 24, Y - 40}, 14));
-           for (int I = -1; I <= 4; ++I) D = std::max(D, -SdStar({X - (I + 0.5f) * 24, Y - 40}, 6, 7, 0.4f));
-           for (int I = -1; I <= 8; ++I) D = std::max(D, -SdCircle({X - I * 12.0f - 6, Y - 70}, 3.5f));
+           for (int I = -1; I <= 4; ++I)
+             D = std::min(D, SdCircle({X - (I + 0.5f) * 24, Y - 40}, 14));
+           for (int I = -1; I <= 4; ++I)
+             D = std::max(D, -SdStar({X - (I + 0.5f) * 24, Y - 40}, 6, 7, 0.4f));
+           for (int I = -1; I <= 8; ++I)
+             D = std::max(D, -SdCircle({X - I * 12.0f - 6, Y - 70}, 3.5f));
            return D;
          };
          FillSdColor(B, 0, 20, F, F, Sd, Hex(0xf6ecd6), 0, true);
        }},
-      {"christmas_holly", [](TBitmap32& B, uint64_t S0) {
+      {"christmas_holly",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x1f5135), S0, 0.15f);
          Moulding(B, 0, 10, Gold);
          for (int I = 0; I < 2; ++I) {
@@ -283,7 +343,8 @@ std::vector<TFrame> Frames() {
          }
          Moulding(B, 86, 96, Gold);
        }},
-      {"christmas_candy", [](TBitmap32& B, uint64_t) {
+      {"christmas_candy",
+       [](TBitmap32& B, uint64_t) {
          PaintAll(B, [](float X, float Y) {
            const float T = (X + Y) / F * 3;
            const float Fr = T - std::floor(T);
@@ -292,15 +353,20 @@ std::vector<TFrame> Frames() {
          Moulding(B, 0, 8, Silver);
          Moulding(B, 88, 96, Silver);
        }},
-      {"hearts_valentine", [](TBitmap32& B, uint64_t S0) {
+      {"hearts_valentine",
+       [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xf7c6d3), S0, 0.08f);
          Line(B, 8, Hex(0xc2185b), 3);
-         for (int I = 0; I < 3; ++I) DrawHeart(B, (I + 0.5f) * F / 3, 48, 28, (I % 2 ? 0.2f : -0.2f), Hex(0xd81b4a), true, true);
+         for (int I = 0; I < 3; ++I)
+           DrawHeart(B, (I + 0.5f) * F / 3, 48, 28, (I % 2 ? 0.2f : -0.2f), Hex(0xd81b4a), true,
+                     true);
          Line(B, 88, Hex(0xc2185b), 3);
        }},
-      {"snowflakes_frost", [](TBitmap32& B, uint64_t) {
+      {"snowflakes_frost",
+       [](TBitmap32& B, uint64_t) {
          PaintAll(B, [](float, float Y) { return Mix(Hex(0x1d4e89), Hex(0x9cc3e6), Y / F); });
-         for (int I = 0; I < 3; ++I) DrawSnowflake(B, (I + 0.5f) * F / 3, 46, 17, I * 0.3f, Hex(0xffffff), 0.08f, true);
+         for (int I = 0; I < 3; ++I)
+           DrawSnowflake(B, (I + 0.5f) * F / 3, 46, 17, I * 0.3f, Hex(0xffffff), 0.08f, true);
          Moulding(B, 88, 96, Silver);
        }},
   };

@@ -22,4 +22,4 @@ struct TLetterStyle {
 // Lines separated by '\n', centred on (CX, CY), as large as fits into MaxW x MaxH. Returns the
 // row below the lowest inked pixel.
 int DrawLettering(TBitmap32& B, const std::string& Text, float CX, float CY, float MaxW, float MaxH,
-                   const TLetterStyle& Style);
+                  const TLetterStyle& Style);

@@ -26,41 +26,48 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: datagen OUTDIR [--jobs N] [--only FOLDER,...] [--greetings DIR] [--clipart DIR]\n"
-               "       datagen --contact-sheet DIR OUT.png\n"
-               "       datagen --frame-sheet DIR OUT.png\n"
-               "       datagen --font-sample OUT.png [LINE]\n");
+  std::fprintf(
+      stderr,
+      "usage: datagen OUTDIR [--jobs N] [--only FOLDER,...] [--greetings DIR] [--clipart DIR]\n"
+      "       datagen --contact-sheet DIR OUT.png\n"
+      "       datagen --frame-sheet DIR OUT.png\n"
+      "       datagen --font-sample OUT.png [LINE]\n");
   return 2;
 }
 
 int Run(int argc, char** argv) {
-  if (argc < 2) return Usage();
+  if (argc < 2)
+    return Usage();
   RegisterPictureCodecs();
   const std::string First = argv[1];
   if (First == "--contact-sheet") {
-    if (argc != 4) return Usage();
+    if (argc != 4)
+      return Usage();
     MakeContactSheet(argv[2], argv[3]);
     return 0;
   }
   if (First == "--frame-sheet") {
-    if (argc != 4) return Usage();
+    if (argc != 4)
+      return Usage();
     MakeFrameSheet(argv[2], argv[3]);
     return 0;
   }
   if (First == "--font-sample") {
-    if (argc != 3 && argc != 4) return Usage();
+    if (argc != 3 && argc != 4)
+      return Usage();
     MakeFontSample(argv[2], argc == 4 ? std::max(20, std::min(400, std::atoi(argv[3]))) : 70);
     return 0;
   }
-  if (First.rfind("--", 0) == 0) return Usage();
+  if (First.rfind("--", 0) == 0)
+    return Usage();
   const std::filesystem::path Out = First;
   unsigned Threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
   std::set<std::string> Only;
   std::string Greetings = PELMORA_DATAGEN_GREETINGS, ClipArt = "/usr/share/openclipart/png";
   for (int I = 2; I < argc; ++I) {
     const std::string A = argv[I];
-    if (I + 1 >= argc) return Usage();
+    if (I + 1 >= argc)
+      return Usage();
     const std::string V = argv[++I];
     if (A == "--jobs") {
       Threads = static_cast<unsigned>(std::max(1, std::min(16, std::atoi(V.c_str()))));
@@ -87,7 +94,8 @@ int Run(int argc, char** argv) {
   AddCaptionJobs(All);
   AddGreetingJobs(All, Greetings);
   for (auto& J : All)
-    if (Only.empty() || Only.count(J.Folder)) Jobs.push_back(std::move(J));
+    if (Only.empty() || Only.count(J.Folder))
+      Jobs.push_back(std::move(J));
 
   std::set<std::string> Folders;
   for (const auto& J : Jobs) Folders.insert(J.Folder);
@@ -100,7 +108,8 @@ int Run(int argc, char** argv) {
   auto Worker = [&] {
     for (;;) {
       const size_t I = NextJob++;
-      if (I >= Jobs.size()) return;
+      if (I >= Jobs.size())
+        return;
       const auto& J = Jobs[I];
       try {
         J.Make((Out / J.Folder / J.Name).string());

@@ -35,10 +35,14 @@ void SavePlane(const TPlane& P, const std::string& Path) {
 // A rectangle whose edge wanders with noise: torn paper (Rough large, sharp) or spray (soft).
 TPlane RaggedRect(uint64_t Seed, float Inset, float Rough, float Soft, int Period) {
   TTileNoise N(Period, 4, 0.55f, Seed);
-  return FromSd(MW, MH, [&](float X, float Y) {
-    const float Base = SdRoundBox({X - MW / 2.0f, Y - MH / 2.0f}, MW / 2.0f - Inset, MH / 2.0f - Inset, 6);
-    return Base + Rough * (N.At(X / MW, Y / MH) - 0.5f) * 2;
-  }, Soft);
+  return FromSd(
+      MW, MH,
+      [&](float X, float Y) {
+        const float Base =
+            SdRoundBox({X - MW / 2.0f, Y - MH / 2.0f}, MW / 2.0f - Inset, MH / 2.0f - Inset, 6);
+        return Base + Rough * (N.At(X / MW, Y / MH) - 0.5f) * 2;
+      },
+      Soft);
 }
 
 // Brush strokes: a few wide bands with bristly, ragged ends.
@@ -55,9 +59,12 @@ TPlane Strokes(uint64_t Seed, int Count, float Angle) {
         const TVec Q = Rotate({X - MW / 2.0f, Y - Y0}, Angle);
         const float QX = Q.X + MW / 2.0f;
         const float Across = std::fabs(Q.Y) - Half * (0.85f + 0.3f * Edge.At(QX / MW, I * 0.21f));
-        const float Along = std::max(L - QX, QX - Rr) + 40 * (Bristle.At(0.5f, (Q.Y + MH) / MH * 0.5f) - 0.5f);
-        const float Dry = Bristle.At(QX / MW * 0.25f, (Q.Y + MH) / MH) * Clamp01((QX - Rr + 80) / 80);
-        float V = SmoothStep(2, -2, std::max(Across, Along)) * (1 - 0.9f * SmoothStep(0.45f, 0.6f, Dry));
+        const float Along =
+            std::max(L - QX, QX - Rr) + 40 * (Bristle.At(0.5f, (Q.Y + MH) / MH * 0.5f) - 0.5f);
+        const float Dry =
+            Bristle.At(QX / MW * 0.25f, (Q.Y + MH) / MH) * Clamp01((QX - Rr + 80) / 80);
+        float V =
+            SmoothStep(2, -2, std::max(Across, Along)) * (1 - 0.9f * SmoothStep(0.45f, 0.6f, Dry));
         P.At(X, Y) = std::max(P.At(X, Y), V);
       }
   }
@@ -72,67 +79,202 @@ struct TMask {
 std::vector<TMask> Masks() {
   const float CX = MW / 2.0f, CY = MH / 2.0f;
   return {
-      {"oval", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdEllipse({X - CX, Y - CY}, 170, 190); }, 2); }},
-      {"oval_soft", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdEllipse({X - CX, Y - CY}, 150, 175); }, 60); }},
-      {"oval_vignette", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdEllipse({X - CX, Y - CY}, 140, 160); }, 130); }},
-      {"oval_wide_soft", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdEllipse({X - CX, Y - CY}, 180, 120); }, 70); }},
-      {"circle", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdCircle({X - CX, Y - CY}, 185); }, 2); }},
-      {"circle_soft", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdCircle({X - CX, Y - CY}, 150); }, 80); }},
-      {"rect_vignette", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdRoundBox({X - CX, Y - CY}, 130, 130, 60); }, 110); }},
-      {"rect_soft", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdRoundBox({X - CX, Y - CY}, 170, 170, 20); }, 40); }},
-      {"rounded_rect", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdRoundBox({X - CX, Y - CY}, 185, 185, 50); }, 2); }},
-      {"heart", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdHeart({X - CX, Y - CY + 14}, 235); }, 2); }},
-      {"heart_soft", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdHeart({X - CX, Y - CY + 14}, 205); }, 60); }},
-      {"star", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdStar({X - CX, Y - CY + 12}, 5, 195, 0.5f); }, 2); }},
-      {"star_soft", [=](uint64_t) { return FromSd(MW, MH, [=](float X, float Y) { return SdStar({X - CX, Y - CY + 12}, 5, 170, 0.5f); }, 40); }},
-      {"cloud", [=](uint64_t) {
-         const TVec C[] = {{200, 250}, {120, 240}, {280, 240}, {150, 180}, {240, 160}, {315, 195}, {85, 215}};
+      {"oval",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdEllipse({X - CX, Y - CY}, 170, 190);
+             },
+             2);
+       }},
+      {"oval_soft",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdEllipse({X - CX, Y - CY}, 150, 175);
+             },
+             60);
+       }},
+      {"oval_vignette",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdEllipse({X - CX, Y - CY}, 140, 160);
+             },
+             130);
+       }},
+      {"oval_wide_soft",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdEllipse({X - CX, Y - CY}, 180, 120);
+             },
+             70);
+       }},
+      {"circle",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdCircle({X - CX, Y - CY}, 185);
+             },
+             2);
+       }},
+      {"circle_soft",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdCircle({X - CX, Y - CY}, 150);
+             },
+             80);
+       }},
+      {"rect_vignette",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdRoundBox({X - CX, Y - CY}, 130, 130, 60);
+             },
+             110);
+       }},
+      {"rect_soft",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdRoundBox({X - CX, Y - CY}, 170, 170, 20);
+             },
+             40);
+       }},
+      {"rounded_rect",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdRoundBox({X - CX, Y - CY}, 185, 185, 50);
+             },
+             2);
+       }},
+      {"heart",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdHeart({X - CX, Y - CY + 14}, 235);
+             },
+             2);
+       }},
+      {"heart_soft",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdHeart({X - CX, Y - CY + 14}, 205);
+             },
+             60);
+       }},
+      {"star",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdStar({X - CX, Y - CY + 12}, 5, 195, 0.5f);
+             },
+             2);
+       }},
+      {"star_soft",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return SdStar({X - CX, Y - CY + 12}, 5, 170, 0.5f);
+             },
+             40);
+       }},
+      {"cloud",
+       [=](uint64_t) {
+         const TVec C[] = {{200, 250}, {120, 240}, {280, 240}, {150, 180},
+                           {240, 160}, {315, 195}, {85, 215}};
          const float R[] = {95, 70, 75, 80, 95, 60, 50};
-         TPlane P = FromSd(MW, MH, [&](float X, float Y) {
-           float D = 1e9f;
-           for (int I = 0; I < 7; ++I) D = std::min(D, SdCircle(TVec{X, Y} - C[I], R[I]));
-           return std::max(D, Y - 300);
-         }, 2);
+         TPlane P = FromSd(
+             MW, MH,
+             [&](float X, float Y) {
+               float D = 1e9f;
+               for (int I = 0; I < 7; ++I) D = std::min(D, SdCircle(TVec{X, Y} - C[I], R[I]));
+               return std::max(D, Y - 300);
+             },
+             2);
          BlurPlane(P, 8);
          return P;
        }},
       {"torn_paper", [](uint64_t S) { return RaggedRect(S, 28, 14, 1.5f, 24); }},
       {"torn_paper_rough", [](uint64_t S) { return RaggedRect(S, 40, 26, 1.5f, 10); }},
       {"spray_edge", [](uint64_t S) { return RaggedRect(S, 50, 30, 40, 40); }},
-      {"stamp_edge", [=](uint64_t) {
+      {"stamp_edge",
+       [=](uint64_t) {
          // A postage stamp: a rectangle with half-round bites along every side.
          const float Half = 180, Step = 360 / 15.0f, Bite = Step * 0.32f;
-         return FromSd(MW, MH, [=](float X, float Y) {
-           float D = SdRoundBox({X - CX, Y - CY}, Half, Half, 0);
-           const float PX = X - (CX - Half), PY = Y - (CY - Half);
-           const float NX = std::round(PX / Step) * Step, NY = std::round(PY / Step) * Step;
-           for (const TVec& Hole : {TVec{NX, 0}, TVec{NX, 2 * Half}, TVec{0, NY}, TVec{2 * Half, NY}})
-             D = std::max(D, -SdCircle(TVec{PX, PY} - Hole, Bite));
-           return D;
-         }, 1.5f);
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               float D = SdRoundBox({X - CX, Y - CY}, Half, Half, 0);
+               const float PX = X - (CX - Half), PY = Y - (CY - Half);
+               const float NX = std::round(PX / Step) * Step, NY = std::round(PY / Step) * Step;
+               for (const TVec& Hole :
+                    {TVec{NX, 0}, TVec{NX, 2 * Half}, TVec{0, NY}, TVec{2 * Half, NY}})
+                 D = std::max(D, -SdCircle(TVec{PX, PY} - Hole, Bite));
+               return D;
+             },
+             1.5f);
        }},
       {"brush_strokes", [](uint64_t S) { return Strokes(S, 3, -0.05f); }},
       {"brush_wide", [](uint64_t S) { return Strokes(S, 1, 0.03f); }},
       {"brush_diagonal", [](uint64_t S) { return Strokes(S, 4, -0.5f); }},
-      {"arch_window", [=](uint64_t) {
-         return FromSd(MW, MH, [=](float X, float Y) {
-           const float Box = SdRoundBox({X - CX, Y - 260}, 150, 120, 0);
-           return std::min(Box, std::max(SdCircle({X - CX, Y - 150}, 150), Y - 150));
-         }, 2);
+      {"arch_window",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               const float Box = SdRoundBox({X - CX, Y - 260}, 150, 120, 0);
+               return std::min(Box, std::max(SdCircle({X - CX, Y - 150}, 150), Y - 150));
+             },
+             2);
        }},
-      {"scalloped", [=](uint64_t) {
-         return FromSd(MW, MH, [=](float X, float Y) {
-           const float A = std::atan2(Y - CY, X - CX);
-           return SdCircle({X - CX, Y - CY}, 170 + 12 * std::fabs(std::cos(A * 8)));
-         }, 2);
+      {"scalloped",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               const float A = std::atan2(Y - CY, X - CX);
+               return SdCircle({X - CX, Y - CY}, 170 + 12 * std::fabs(std::cos(A * 8)));
+             },
+             2);
        }},
-      {"diamond", [=](uint64_t) {
-         return FromSd(MW, MH, [=](float X, float Y) { return (std::fabs(X - CX) + std::fabs(Y - CY) - 195) * 0.7071f; }, 2);
+      {"diamond",
+       [=](uint64_t) {
+         return FromSd(
+             MW, MH,
+             [=](float X, float Y) {
+               return (std::fabs(X - CX) + std::fabs(Y - CY) - 195) * 0.7071f;
+             },
+             2);
        }},
-      {"hexagon", [=](uint64_t) {
+      {"hexagon",
+       [=](uint64_t) {
          std::vector<TVec> H;
-         for (int I = 0; I < 6; ++I) H.push_back({CX + 195 * std::cos(Pi / 3 * I), CY + 195 * std::sin(Pi / 3 * I)});
-         return FromSd(MW, MH, [&](float X, float Y) { return SdPolygon({X, Y}, H); }, 2);
+         for (int I = 0; I < 6; ++I)
+           H.push_back({CX + 195 * std::cos(Pi / 3 * I), CY + 195 * std::sin(Pi / 3 * I)});
+         return FromSd(
+             MW, MH,
+             [&](float X, float Y) {
+               return SdPolygon({X, Y}, H);
+             },
+             2);
        }},
   };
 }
@@ -143,6 +285,8 @@ void AddMaskJobs(TDataJobs& Jobs) {
   for (const auto& M : Masks()) {
     const std::string Name = std::string(M.Name) + ".png";
     auto Make = M.Make;
-    Jobs.push_back({"Masks", Name, [Make, Name](const std::string& Path) { SavePlane(Make(SeedFromName(Name.c_str())), Path); }});
+    Jobs.push_back({"Masks", Name, [Make, Name](const std::string& Path) {
+                      SavePlane(Make(SeedFromName(Name.c_str())), Path);
+                    }});
   }
 }

@@ -4,13 +4,16 @@
 
 #include "prng.h"
 
-TPeriodicNoise::TPeriodicNoise(int Period, uint64_t Seed) : FPeriod(Period), FValues(Period * Period) {
+TPeriodicNoise::TPeriodicNoise(int Period, uint64_t Seed)
+    : FPeriod(Period), FValues(Period * Period) {
   TRandom R(Seed);
   for (float& V : FValues) V = R.Unit();
 }
 
 namespace {
-inline float Smooth(float T) { return T * T * T * (T * (T * 6 - 15) + 10); }
+inline float Smooth(float T) {
+  return T * T * T * (T * (T * 6 - 15) + 10);
+}
 inline int Wrap(int I, int P) {
   I %= P;
   return I < 0 ? I + P : I;

@@ -6,13 +6,16 @@
 #include "transfers.h"
 #include "transformation.h"
 
-float SdCircle(TVec P, float R) { return Len(P) - R; }
+float SdCircle(TVec P, float R) {
+  return Len(P) - R;
+}
 
 float SdEllipse(TVec P, float Rx, float Ry) {
   // Distance scaled by the gradient of the implicit form: exact enough for one-pixel edges.
   const float K0 = Len({P.X / Rx, P.Y / Ry});
   const float K1 = Len({P.X / (Rx * Rx), P.Y / (Ry * Ry)});
-  if (K1 < 1e-6f) return -std::min(Rx, Ry);
+  if (K1 < 1e-6f)
+    return -std::min(Rx, Ry);
   return K0 * (K0 - 1) / K1;
 }
 
@@ -63,8 +66,9 @@ float SdPolygon(TVec P, const std::vector<TVec>& V) {
     const float T = Clamp01(Dot(W, E) / std::max(Dot(E, E), 1e-12f));
     const TVec B = W - E * T;
     D = std::min(D, Dot(B, B));
-    const bool C1 = P.Y >= V[I].Y, C2 = P.Y < V[J].Y, C3 = E.X * W.Y > E.Y * W.X;
-    if ((C1 && C2 && C3) || (!C1 && !C2 && !C3)) S = -S;
+    const bool C1 = P.Y >= V[I].Y, C2 = P.Y<V[J].Y, C3 = E.X * W.Y> E.Y * W.X;
+    if ((C1 && C2 && C3) || (!C1 && !C2 && !C3))
+      S = -S;
   }
   return S * std::sqrt(D);
 }
@@ -75,7 +79,8 @@ void BoxPass(float* Data, int Count, int Stride, int R, bool Wrap, std::vector<f
   Tmp.resize(Count);
   for (int I = 0; I < Count; ++I) Tmp[I] = Data[I * Stride];
   auto Get = [&](int I) -> float {
-    if (Wrap) return Tmp[((I % Count) + Count) % Count];
+    if (Wrap)
+      return Tmp[((I % Count) + Count) % Count];
     return (I < 0 || I >= Count) ? 0.0f : Tmp[I];
   };
   float Sum = 0;
@@ -99,7 +104,8 @@ void Edt1(const float* F, float* D, int N, std::vector<int>& V, std::vector<floa
     float S;
     for (;;) {
       const int P = V[K];
-      S = ((F[Q] + static_cast<float>(Q) * Q) - (F[P] + static_cast<float>(P) * P)) / (2.0f * (Q - P));
+      S = ((F[Q] + static_cast<float>(Q) * Q) - (F[P] + static_cast<float>(P) * P)) /
+          (2.0f * (Q - P));
       if (S <= Z[K] && K > 0) {
         --K;
         continue;
@@ -122,7 +128,8 @@ void Edt1(const float* F, float* D, int N, std::vector<int>& V, std::vector<floa
 }  // namespace
 
 void BlurPlane(TPlane& P, int R, bool Wrap) {
-  if (R <= 0 || P.W == 0 || P.H == 0) return;
+  if (R <= 0 || P.W == 0 || P.H == 0)
+    return;
   std::vector<float> Tmp;
   for (int Pass = 0; Pass < 3; ++Pass) {
     for (int Y = 0; Y < P.H; ++Y) BoxPass(&P.V[static_cast<size_t>(Y) * P.W], P.W, 1, R, Wrap, Tmp);
@@ -160,7 +167,8 @@ void Premultiply(TBitmap32& B) {
   TColor32* P = B.Bits();
   for (int I = 0, N = B.Width() * B.Height(); I < N; ++I) {
     const uint32_t A = P[I] >> 24;
-    const uint32_t R = ((P[I] >> 16) & 255) * A / 255, G = ((P[I] >> 8) & 255) * A / 255, Bl = (P[I] & 255) * A / 255;
+    const uint32_t R = ((P[I] >> 16) & 255) * A / 255, G = ((P[I] >> 8) & 255) * A / 255,
+                   Bl = (P[I] & 255) * A / 255;
     P[I] = (A << 24) | (R << 16) | (G << 8) | Bl;
   }
 }
@@ -168,13 +176,15 @@ void Premultiply(TBitmap32& B) {
 void CompositePremultiplied(TBitmap32& Dst, const TBitmap32& S, int OX, int OY, float Opacity) {
   for (int Y = 0; Y < S.Height(); ++Y) {
     const int TY = Y + OY;
-    if (TY < 0 || TY >= Dst.Height()) continue;
+    if (TY < 0 || TY >= Dst.Height())
+      continue;
     const TColor32* Row = S.RowAddress(Y);
     TColor32* DRow = Dst.RowAddress(TY);
     for (int X = 0; X < S.Width(); ++X) {
       const int TX = X + OX;
       const uint32_t A = Row[X] >> 24;
-      if (TX < 0 || TX >= Dst.Width() || A == 0) continue;
+      if (TX < 0 || TX >= Dst.Width() || A == 0)
+        continue;
       const float K = 255.0f / A;
       const TRgb C{((Row[X] >> 16) & 255) * K / 255.0f, ((Row[X] >> 8) & 255) * K / 255.0f,
                    (Row[X] & 255) * K / 255.0f, 1};
@@ -190,22 +200,28 @@ void MakeTransparent(TBitmap32& B, int W, int H) {
   B.Clear(0);
 }
 
-void DrawSprite(TBitmap32& Dst, const TBitmap32& Src, float X, float Y, float W, float H, float Opacity) {
-  const int IW = std::max(1, static_cast<int>(std::lround(W))), IH = std::max(1, static_cast<int>(std::lround(H)));
-  if (Src.IsEmpty()) return;
+void DrawSprite(TBitmap32& Dst, const TBitmap32& Src, float X, float Y, float W, float H,
+                float Opacity) {
+  const int IW = std::max(1, static_cast<int>(std::lround(W))),
+            IH = std::max(1, static_cast<int>(std::lround(H)));
+  if (Src.IsEmpty())
+    return;
   TBitmap32 Pre;
   Pre.Assign(&Src);
   Premultiply(Pre);
   TBitmap32 Scaled;
   Scaled.SetSize(IW, IH);
   const bool Reduce = IW < Src.Width() || IH < Src.Height();
-  StretchTransfer(&Scaled, Scaled.BoundsRect(), &Pre, Pre.BoundsRect(), Reduce ? sfLinear2 : sfLinear, dmOpaque);
-  CompositePremultiplied(Dst, Scaled, static_cast<int>(std::lround(X)), static_cast<int>(std::lround(Y)), Opacity);
+  StretchTransfer(&Scaled, Scaled.BoundsRect(), &Pre, Pre.BoundsRect(),
+                  Reduce ? sfLinear2 : sfLinear, dmOpaque);
+  CompositePremultiplied(Dst, Scaled, static_cast<int>(std::lround(X)),
+                         static_cast<int>(std::lround(Y)), Opacity);
 }
 
-void DrawSpriteRotated(TBitmap32& Dst, const TBitmap32& Src, float CX, float CY, float K, float Angle,
-                       float Opacity) {
-  if (Src.IsEmpty()) return;
+void DrawSpriteRotated(TBitmap32& Dst, const TBitmap32& Src, float CX, float CY, float K,
+                       float Angle, float Opacity) {
+  if (Src.IsEmpty())
+    return;
   // Scale first with the averaging filter, then turn with the bilinear transformation.
   const int SW = std::max(1, static_cast<int>(std::lround(Src.Width() * K)));
   const int SH = std::max(1, static_cast<int>(std::lround(Src.Height() * K)));
@@ -214,7 +230,8 @@ void DrawSpriteRotated(TBitmap32& Dst, const TBitmap32& Src, float CX, float CY,
   Premultiply(Pre);
   TBitmap32 Scaled;
   Scaled.SetSize(SW, SH);
-  StretchTransfer(&Scaled, Scaled.BoundsRect(), &Pre, Pre.BoundsRect(), K < 1 ? sfLinear2 : sfLinear, dmOpaque);
+  StretchTransfer(&Scaled, Scaled.BoundsRect(), &Pre, Pre.BoundsRect(),
+                  K < 1 ? sfLinear2 : sfLinear, dmOpaque);
   const int Side = static_cast<int>(std::ceil(std::sqrt(float(SW) * SW + float(SH) * SH))) + 2;
   TBitmap32 Turned;
   MakeTransparent(Turned, Side, Side);

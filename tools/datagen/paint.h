@@ -20,23 +20,33 @@ inline TRgb Hex(uint32_t RGB, float A = 1) {
   return {((RGB >> 16) & 255) / 255.0f, ((RGB >> 8) & 255) / 255.0f, (RGB & 255) / 255.0f, A};
 }
 inline TRgb Mix(const TRgb& X, const TRgb& Y, float T) {
-  return {X.R + (Y.R - X.R) * T, X.G + (Y.G - X.G) * T, X.B + (Y.B - X.B) * T, X.A + (Y.A - X.A) * T};
+  return {X.R + (Y.R - X.R) * T, X.G + (Y.G - X.G) * T, X.B + (Y.B - X.B) * T,
+          X.A + (Y.A - X.A) * T};
 }
-inline TRgb Scale(const TRgb& C, float K) { return {C.R * K, C.G * K, C.B * K, C.A}; }
-inline TRgb Lighten(const TRgb& C, float T) { return Mix(C, TRgb{1, 1, 1, C.A}, T); }
-inline TRgb Darken(const TRgb& C, float T) { return Mix(C, TRgb{0, 0, 0, C.A}, T); }
+inline TRgb Scale(const TRgb& C, float K) {
+  return {C.R * K, C.G * K, C.B * K, C.A};
+}
+inline TRgb Lighten(const TRgb& C, float T) {
+  return Mix(C, TRgb{1, 1, 1, C.A}, T);
+}
+inline TRgb Darken(const TRgb& C, float T) {
+  return Mix(C, TRgb{0, 0, 0, C.A}, T);
+}
 inline TRgb WithA(TRgb C, float A) {
   C.A = A;
   return C;
 }
-inline float Clamp01(float V) { return V < 0 ? 0 : (V > 1 ? 1 : V); }
+inline float Clamp01(float V) {
+  return V < 0 ? 0 : (V > 1 ? 1 : V);
+}
 inline float SmoothStep(float E0, float E1, float X) {
   const float T = Clamp01((X - E0) / (E1 - E0));
   return T * T * (3 - 2 * T);
 }
 
 inline TRgb ToRgb(TColor32 C) {
-  return {((C >> 16) & 255) / 255.0f, ((C >> 8) & 255) / 255.0f, (C & 255) / 255.0f, (C >> 24) / 255.0f};
+  return {((C >> 16) & 255) / 255.0f, ((C >> 8) & 255) / 255.0f, (C & 255) / 255.0f,
+          (C >> 24) / 255.0f};
 }
 inline TColor32 ToColor32(const TRgb& C) {
   auto Q = [](float V) { return static_cast<uint32_t>(std::lround(Clamp01(V) * 255.0f)); };
@@ -46,10 +56,12 @@ inline TColor32 ToColor32(const TRgb& C) {
 // Porter-Duff "over" of C with coverage Cov onto the straight-alpha pixel D.
 inline void Over(TColor32& D, const TRgb& C, float Cov) {
   const float SA = Clamp01(C.A * Cov);
-  if (SA <= 0) return;
+  if (SA <= 0)
+    return;
   const TRgb B = ToRgb(D);
   const float OA = SA + B.A * (1 - SA);
-  if (OA <= 0) return;
+  if (OA <= 0)
+    return;
   const float KB = B.A * (1 - SA) / OA, KS = SA / OA;
   D = ToColor32({C.R * KS + B.R * KB, C.G * KS + B.G * KB, C.B * KS + B.B * KB, OA});
 }
@@ -58,11 +70,21 @@ inline void Over(TColor32& D, const TRgb& C, float Cov) {
 struct TVec {
   float X = 0, Y = 0;
 };
-inline TVec operator-(TVec A, TVec B) { return {A.X - B.X, A.Y - B.Y}; }
-inline TVec operator+(TVec A, TVec B) { return {A.X + B.X, A.Y + B.Y}; }
-inline TVec operator*(TVec A, float K) { return {A.X * K, A.Y * K}; }
-inline float Dot(TVec A, TVec B) { return A.X * B.X + A.Y * B.Y; }
-inline float Len(TVec A) { return std::sqrt(A.X * A.X + A.Y * A.Y); }
+inline TVec operator-(TVec A, TVec B) {
+  return {A.X - B.X, A.Y - B.Y};
+}
+inline TVec operator+(TVec A, TVec B) {
+  return {A.X + B.X, A.Y + B.Y};
+}
+inline TVec operator*(TVec A, float K) {
+  return {A.X * K, A.Y * K};
+}
+inline float Dot(TVec A, TVec B) {
+  return A.X * B.X + A.Y * B.Y;
+}
+inline float Len(TVec A) {
+  return std::sqrt(A.X * A.X + A.Y * A.Y);
+}
 // P turned by -Angle about the origin: a shape turned by Angle is sampled at Rotate(P).
 inline TVec Rotate(TVec P, float Angle) {
   const float C = std::cos(Angle), S = std::sin(Angle);
@@ -86,12 +108,15 @@ float SdPolygon(TVec P, const std::vector<TVec>& Points);
 // colour at a pixel centre. With Wrap the box may cross the bitmap's edges and the pixels wrap
 // around, which keeps tiles seamless.
 template <class TSd, class TPaint>
-void FillSd(TBitmap32& B, float X0, float Y0, float X1, float Y1, TSd Sd, TPaint Paint, float Soft = 0,
-            bool Wrap = false) {
+void FillSd(TBitmap32& B, float X0, float Y0, float X1, float Y1, TSd Sd, TPaint Paint,
+            float Soft = 0, bool Wrap = false) {
   const int W = B.Width(), H = B.Height();
-  if (W <= 0 || H <= 0) return;
-  int IX0 = static_cast<int>(std::floor(X0 - Soft - 1)), IY0 = static_cast<int>(std::floor(Y0 - Soft - 1));
-  int IX1 = static_cast<int>(std::ceil(X1 + Soft + 1)), IY1 = static_cast<int>(std::ceil(Y1 + Soft + 1));
+  if (W <= 0 || H <= 0)
+    return;
+  int IX0 = static_cast<int>(std::floor(X0 - Soft - 1)),
+      IY0 = static_cast<int>(std::floor(Y0 - Soft - 1));
+  int IX1 = static_cast<int>(std::ceil(X1 + Soft + 1)),
+      IY1 = static_cast<int>(std::ceil(Y1 + Soft + 1));
   if (!Wrap) {
     IX0 = std::max(IX0, 0);
     IY0 = std::max(IY0, 0);
@@ -108,7 +133,8 @@ void FillSd(TBitmap32& B, float X0, float Y0, float X1, float Y1, TSd Sd, TPaint
     for (int X = IX0; X < IX1; ++X) {
       const float PX = X + 0.5f, PY = Y + 0.5f;
       const float D = Sd(PX, PY);
-      if (D >= Half) continue;
+      if (D >= Half)
+        continue;
       const float Cov = D <= -Half ? 1.0f : (Half - D) / (2 * Half);
       const int RX = Wrap ? ((X % W) + W) % W : X;
       Over(Row[RX], Paint(PX, PY), Cov);
@@ -118,9 +144,10 @@ void FillSd(TBitmap32& B, float X0, float Y0, float X1, float Y1, TSd Sd, TPaint
 
 // Solid-colour form of FillSd.
 template <class TSd>
-void FillSdColor(TBitmap32& B, float X0, float Y0, float X1, float Y1, TSd Sd, TRgb C, float Soft = 0,
-                 bool Wrap = false) {
-  FillSd(B, X0, Y0, X1, Y1, Sd, [&](float, float) { return C; }, Soft, Wrap);
+void FillSdColor(TBitmap32& B, float X0, float Y0, float X1, float Y1, TSd Sd, TRgb C,
+                 float Soft = 0, bool Wrap = false) {
+  FillSd(
+      B, X0, Y0, X1, Y1, Sd, [&](float, float) { return C; }, Soft, Wrap);
 }
 
 // Every pixel from Paint(X, Y), opaque or not as Paint says (replaces, does not blend).
@@ -156,12 +183,14 @@ template <class TPaint>
 void PaintPlaneWith(TBitmap32& B, const TPlane& P, int DX, int DY, TPaint Paint) {
   for (int Y = 0; Y < P.H; ++Y) {
     const int TY = Y + DY;
-    if (TY < 0 || TY >= B.Height()) continue;
+    if (TY < 0 || TY >= B.Height())
+      continue;
     TColor32* Row = B.RowAddress(TY);
     for (int X = 0; X < P.W; ++X) {
       const int TX = X + DX;
       const float Cov = P.At(X, Y);
-      if (TX < 0 || TX >= B.Width() || Cov <= 0) continue;
+      if (TX < 0 || TX >= B.Width() || Cov <= 0)
+        continue;
       Over(Row[TX], Paint(static_cast<float>(X), static_cast<float>(Y)), Cov);
     }
   }
@@ -170,10 +199,12 @@ void PaintPlaneWith(TBitmap32& B, const TPlane& P, int DX, int DY, TPaint Paint)
 // Draws Src over Dst into the rectangle (X, Y, W, H), scaled with the raster core's transfers
 // (linear filtering when enlarging, the averaging filter when reducing), with straight-alpha
 // "over" compositing and an extra opacity.
-void DrawSprite(TBitmap32& Dst, const TBitmap32& Src, float X, float Y, float W, float H, float Opacity = 1);
-// Src turned by Angle (radians) about its centre and scaled by K, drawn with its centre at (CX, CY).
-void DrawSpriteRotated(TBitmap32& Dst, const TBitmap32& Src, float CX, float CY, float K, float Angle,
-                       float Opacity = 1);
+void DrawSprite(TBitmap32& Dst, const TBitmap32& Src, float X, float Y, float W, float H,
+                float Opacity = 1);
+// Src turned by Angle (radians) about its centre and scaled by K, drawn with its centre at (CX,
+// CY).
+void DrawSpriteRotated(TBitmap32& Dst, const TBitmap32& Src, float CX, float CY, float K,
+                       float Angle, float Opacity = 1);
 // A fresh transparent bitmap.
 void MakeTransparent(TBitmap32& B, int W, int H);
 // Multiplies every pixel of B by the colour-channel light factor: 1 + Amount * (Noise - 0.5).

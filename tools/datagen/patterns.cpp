@@ -8,8 +8,30 @@
 namespace {
 
 enum TKind {
-  kStripesDiag, kDots, kChecks, kHearts, kStars, kSnow, kWaves, kZigzag, kRope, kPearls, kLeaves, kFlowers,
-  kLattice, kScales, kHerringbone, kDiamonds, kRings, kRoses, kMarble, kWood, kGingham, kTartan, kBricks, kGlitter
+  kStripesDiag,
+  kDots,
+  kChecks,
+  kHearts,
+  kStars,
+  kSnow,
+  kWaves,
+  kZigzag,
+  kRope,
+  kPearls,
+  kLeaves,
+  kFlowers,
+  kLattice,
+  kScales,
+  kHerringbone,
+  kDiamonds,
+  kRings,
+  kRoses,
+  kMarble,
+  kWood,
+  kGingham,
+  kTartan,
+  kBricks,
+  kGlitter
 };
 
 struct TPattern {
@@ -19,25 +41,44 @@ struct TPattern {
 };
 
 constexpr TPattern Table[] = {
-    {kRope, 32, 0x7a4b12, 0xe9c46a, 0xb8862b},      {kPearls, 32, 0x3b0d1e, 0xf4ece0, 0xc9b9a6},
-    {kRings, 32, 0x1d3557, 0xe6c36a, 0},          {kLeaves, 32, 0xf3efe0, 0x4f8a3c, 0x2f6b2a},
-    {kFlowers, 32, 0xfbe3ea, 0xe0607e, 0xf2c232},   {kHearts, 32, 0xfff3f5, 0xd6334f, 0},
-    {kStars, 32, 0x14284f, 0xf0c95a, 0},            {kSnow, 32, 0x2e5f95, 0xffffff, 0},
-    {kStripesDiag, 32, 0xc8102e, 0xfff8f0, 0x2f7d3a}, {kDots, 24, 0x0f4c5c, 0xf6e7c1, 0},
-    {kChecks, 32, 0x111111, 0xf1e9d2, 0},           {kWaves, 32, 0xdff1fb, 0x2a7fb8, 0x8cc7e6},
-    {kZigzag, 32, 0xf4e1c1, 0xb5412e, 0},           {kLattice, 32, 0x5a1024, 0xd9b35c, 0},
-    {kScales, 32, 0x17594a, 0x66b79a, 0xb4e0cf},    {kHerringbone, 32, 0x8b5a2b, 0xc59a5e, 0},
-    {kDiamonds, 32, 0x23395b, 0xcbd5e1, 0x8da9c4},  {kRings, 32, 0xf7f1e3, 0xc99a2e, 0},
-    {kRoses, 32, 0xf4efe6, 0xd0506a, 0x5f8f4e},     {kMarble, 32, 0xeeeae4, 0x8a8580, 0},
-    {kWood, 32, 0xc08a50, 0x6e4420, 0},             {kGingham, 32, 0xffffff, 0xd32f2f, 0},
-    {kTartan, 32, 0x1b4d3e, 0xb71c1c, 0xf2d16b},    {kBricks, 32, 0xa0522d, 0xe8d9c0, 0},
-    {kGlitter, 32, 0xb08d3c, 0xfff6d5, 0},          {kGlitter, 32, 0x9aa3ad, 0xffffff, 0},
-    {kRope, 32, 0x6b6f75, 0xe8ebef, 0xb3b8bf},      {kPearls, 32, 0x0d2b45, 0xf8f4ec, 0xbfc7d1},
-    {kHearts, 24, 0xd6334f, 0xffd1dc, 0},           {kStars, 24, 0xb71c1c, 0xffe08a, 0},
-    {kSnow, 32, 0xe9f2fb, 0x6d9bd1, 0},             {kFlowers, 32, 0x2f4f3a, 0xf6f0e2, 0xe8b33c},
-    {kLeaves, 32, 0x6e1a2a, 0xd9b35c, 0xb08d3c},    {kStripesDiag, 32, 0xffffff, 0x2b59c3, 0xc8102e},
-    {kDots, 32, 0xf7c8d4, 0xffffff, 0},             {kDiamonds, 32, 0x7a1f1f, 0xf1e2c0, 0xd8c29a},
-    {kWaves, 32, 0x0b3d2e, 0xd9b35c, 0x3f7a5e},     {kChecks, 16, 0x4a2c6e, 0xd7c7ea, 0},
+    {kRope, 32, 0x7a4b12, 0xe9c46a, 0xb8862b},
+    {kPearls, 32, 0x3b0d1e, 0xf4ece0, 0xc9b9a6},
+    {kRings, 32, 0x1d3557, 0xe6c36a, 0},
+    {kLeaves, 32, 0xf3efe0, 0x4f8a3c, 0x2f6b2a},
+    {kFlowers, 32, 0xfbe3ea, 0xe0607e, 0xf2c232},
+    {kHearts, 32, 0xfff3f5, 0xd6334f, 0},
+    {kStars, 32, 0x14284f, 0xf0c95a, 0},
+    {kSnow, 32, 0x2e5f95, 0xffffff, 0},
+    {kStripesDiag, 32, 0xc8102e, 0xfff8f0, 0x2f7d3a},
+    {kDots, 24, 0x0f4c5c, 0xf6e7c1, 0},
+    {kChecks, 32, 0x111111, 0xf1e9d2, 0},
+    {kWaves, 32, 0xdff1fb, 0x2a7fb8, 0x8cc7e6},
+    {kZigzag, 32, 0xf4e1c1, 0xb5412e, 0},
+    {kLattice, 32, 0x5a1024, 0xd9b35c, 0},
+    {kScales, 32, 0x17594a, 0x66b79a, 0xb4e0cf},
+    {kHerringbone, 32, 0x8b5a2b, 0xc59a5e, 0},
+    {kDiamonds, 32, 0x23395b, 0xcbd5e1, 0x8da9c4},
+    {kRings, 32, 0xf7f1e3, 0xc99a2e, 0},
+    {kRoses, 32, 0xf4efe6, 0xd0506a, 0x5f8f4e},
+    {kMarble, 32, 0xeeeae4, 0x8a8580, 0},
+    {kWood, 32, 0xc08a50, 0x6e4420, 0},
+    {kGingham, 32, 0xffffff, 0xd32f2f, 0},
+    {kTartan, 32, 0x1b4d3e, 0xb71c1c, 0xf2d16b},
+    {kBricks, 32, 0xa0522d, 0xe8d9c0, 0},
+    {kGlitter, 32, 0xb08d3c, 0xfff6d5, 0},
+    {kGlitter, 32, 0x9aa3ad, 0xffffff, 0},
+    {kRope, 32, 0x6b6f75, 0xe8ebef, 0xb3b8bf},
+    {kPearls, 32, 0x0d2b45, 0xf8f4ec, 0xbfc7d1},
+    {kHearts, 24, 0xd6334f, 0xffd1dc, 0},
+    {kStars, 24, 0xb71c1c, 0xffe08a, 0},
+    {kSnow, 32, 0xe9f2fb, 0x6d9bd1, 0},
+    {kFlowers, 32, 0x2f4f3a, 0xf6f0e2, 0xe8b33c},
+    {kLeaves, 32, 0x6e1a2a, 0xd9b35c, 0xb08d3c},
+    {kStripesDiag, 32, 0xffffff, 0x2b59c3, 0xc8102e},
+    {kDots, 32, 0xf7c8d4, 0xffffff, 0},
+    {kDiamonds, 32, 0x7a1f1f, 0xf1e2c0, 0xd8c29a},
+    {kWaves, 32, 0x0b3d2e, 0xd9b35c, 0x3f7a5e},
+    {kChecks, 16, 0x4a2c6e, 0xd7c7ea, 0},
 };
 static_assert(std::size(Table) == 38);
 
@@ -48,7 +89,9 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
   TRandom R(Seed);
   B.SetSize(S, S);
   B.Clear(ToColor32(Back));
-  auto Wrapped = [&](auto Sd, TRgb C, float Soft = 0) { FillSdColor(B, 0, 0, F, F, Sd, C, Soft, true); };
+  auto Wrapped = [&](auto Sd, TRgb C, float Soft = 0) {
+    FillSdColor(B, 0, 0, F, F, Sd, C, Soft, true);
+  };
   switch (P.Kind) {
     case kStripesDiag:
       PaintAll(B, [&](float X, float Y) {
@@ -62,7 +105,9 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
         Wrapped([=](float X, float Y) { return SdCircle({X - C.X, Y - C.Y}, F * 0.13f); }, Fore);
       break;
     case kChecks:
-      PaintAll(B, [&](float X, float Y) { return ((static_cast<int>(X * 2 / F) + static_cast<int>(Y * 2 / F)) & 1) ? Fore : Back; });
+      PaintAll(B, [&](float X, float Y) {
+        return ((static_cast<int>(X * 2 / F) + static_cast<int>(Y * 2 / F)) & 1) ? Fore : Back;
+      });
       break;
     case kGingham:
       PaintAll(B, [&](float X, float Y) {
@@ -72,11 +117,15 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
       break;
     case kTartan:
       PaintAll(B, [&](float X, float Y) {
-        auto Band = [&](float V) { return V < F * 0.3f ? 0.5f : (V > F * 0.45f && V < F * 0.52f ? 1.0f : 0.0f); };
+        auto Band = [&](float V) {
+          return V < F * 0.3f ? 0.5f : (V > F * 0.45f && V < F * 0.52f ? 1.0f : 0.0f);
+        };
         const float BX = Band(X), BY = Band(Y);
         TRgb C = Back;
-        if (BX > 0.9f || BY > 0.9f) C = Extra;
-        else C = Mix(Back, Fore, (BX + BY) * 0.55f);
+        if (BX > 0.9f || BY > 0.9f)
+          C = Extra;
+        else
+          C = Mix(Back, Fore, (BX + BY) * 0.55f);
         return C;
       });
       break;
@@ -118,13 +167,22 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
       break;
     case kPearls:
       for (const TVec C : {TVec{F * 0.25f, F * 0.5f}, TVec{F * 0.75f, F * 0.5f}}) {
-        Wrapped([=](float X, float Y) { return SdCircle({X - C.X, Y - C.Y}, F * 0.22f); }, Hex(0x000000, 0.35f), 2);
-        FillSd(B, C.X - F * 0.25f, C.Y - F * 0.25f, C.X + F * 0.25f, C.Y + F * 0.25f,
-               [=](float X, float Y) { return SdCircle({X - C.X, Y - C.Y}, F * 0.21f); },
-               [=](float X, float Y) {
-                 const float D = Clamp01(Len({X - (C.X - F * 0.07f), Y - (C.Y - F * 0.07f)}) / (F * 0.32f));
-                 return Mix(Hex(0xffffff), Mix(Fore, Extra, D), std::min(1.0f, D * 2.5f));
-               }, 0, true);
+        Wrapped(
+            [=](float X, float Y) {
+              return SdCircle({X - C.X, Y - C.Y}, F * 0.22f);
+            },
+            Hex(0x000000, 0.35f), 2);
+        FillSd(
+            B, C.X - F * 0.25f, C.Y - F * 0.25f, C.X + F * 0.25f, C.Y + F * 0.25f,
+            [=](float X, float Y) {
+              return SdCircle({X - C.X, Y - C.Y}, F * 0.21f);
+            },
+            [=](float X, float Y) {
+              const float D =
+                  Clamp01(Len({X - (C.X - F * 0.07f), Y - (C.Y - F * 0.07f)}) / (F * 0.32f));
+              return Mix(Hex(0xffffff), Mix(Fore, Extra, D), std::min(1.0f, D * 2.5f));
+            },
+            0, true);
       }
       break;
     case kLeaves:
@@ -142,14 +200,25 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
       DrawRose(B, F * 0.82f, F * 0.82f, F * 0.15f, 1, Fore, true);
       break;
     case kLattice:
-      Wrapped([=](float X, float Y) { return std::fabs(std::fabs(X - F / 2) + std::fabs(Y - F / 2) - F / 2) * 0.7071f - 1.2f; }, Fore);
+      Wrapped(
+          [=](float X, float Y) {
+            return std::fabs(std::fabs(X - F / 2) + std::fabs(Y - F / 2) - F / 2) * 0.7071f - 1.2f;
+          },
+          Fore);
       DrawFlower(B, F / 2, F / 2, F * 0.17f, 0, 4, Fore, Lighten(Fore, 0.4f), true);
       break;
     case kScales:
-      for (const TVec C : {TVec{0, F}, TVec{F / 2, F}, TVec{F / 4, F / 2}, TVec{F * 0.75f, F / 2}, TVec{0, 0}, TVec{F / 2, 0}})
-        FillSd(B, C.X - F / 4 - 1, C.Y - F / 2, C.X + F / 4 + 1, C.Y,
-               [=](float X, float Y) { return std::max(SdCircle({X - C.X, Y - C.Y}, F * 0.27f), Y - C.Y); },
-               [=](float X, float Y) { return Mix(Extra, Fore, Clamp01(Len({X - C.X, Y - C.Y}) / (F * 0.27f))); }, 0, true);
+      for (const TVec C : {TVec{0, F}, TVec{F / 2, F}, TVec{F / 4, F / 2}, TVec{F * 0.75f, F / 2},
+                           TVec{0, 0}, TVec{F / 2, 0}})
+        FillSd(
+            B, C.X - F / 4 - 1, C.Y - F / 2, C.X + F / 4 + 1, C.Y,
+            [=](float X, float Y) {
+              return std::max(SdCircle({X - C.X, Y - C.Y}, F * 0.27f), Y - C.Y);
+            },
+            [=](float X, float Y) {
+              return Mix(Extra, Fore, Clamp01(Len({X - C.X, Y - C.Y}) / (F * 0.27f)));
+            },
+            0, true);
       break;
     case kHerringbone:
       PaintAll(B, [&](float X, float Y) {
@@ -167,7 +236,11 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
       break;
     case kRings:
       for (const TVec C : {TVec{0, 0}, TVec{F / 2, F / 2}})
-        Wrapped([=](float X, float Y) { return std::fabs(SdCircle({X - C.X, Y - C.Y}, F * 0.33f)) - 1.5f; }, Fore);
+        Wrapped(
+            [=](float X, float Y) {
+              return std::fabs(SdCircle({X - C.X, Y - C.Y}, F * 0.33f)) - 1.5f;
+            },
+            Fore);
       break;
     case kMarble: {
       TTileNoise N(2, 5, 0.55f, Seed);
@@ -194,7 +267,9 @@ void Draw(TBitmap32& B, const TPattern& P, uint64_t Seed) {
       });
       break;
     case kGlitter:
-      for (int I = 0; I < S * S / 20; ++I) DrawGlow(B, R.Range(0, F), R.Range(0, F), R.Range(0.8f, 2.2f), WithA(Fore, R.Range(0.4f, 1)), true);
+      for (int I = 0; I < S * S / 20; ++I)
+        DrawGlow(B, R.Range(0, F), R.Range(0, F), R.Range(0.8f, 2.2f),
+                 WithA(Fore, R.Range(0.4f, 1)), true);
       break;
   }
 }

@@ -15,7 +15,9 @@ class TRandom {
   // Uniform in [0, 1).
   float Unit() { return static_cast<float>(Next() >> 40) * (1.0f / 16777216.0f); }
   float Range(float Lo, float Hi) { return Lo + (Hi - Lo) * Unit(); }
-  int Int(int Lo, int Hi) { return Lo + static_cast<int>(Next() % static_cast<uint64_t>(Hi - Lo + 1)); }
+  int Int(int Lo, int Hi) {
+    return Lo + static_cast<int>(Next() % static_cast<uint64_t>(Hi - Lo + 1));
+  }
 
  private:
   uint64_t FState;

@@ -10,7 +10,6 @@ namespace {
 
 constexpr int Side = 256;
 
-
 // Paper: soft cloudy fibres over a base colour.
 void Paper(TBitmap32& B, uint64_t Seed, TRgb Base, float Depth) {
   TTileNoise Cloud(4, 5, 0.55f, Seed), Fibre(32, 3, 0.6f, Seed + 1);
@@ -99,171 +98,245 @@ struct TTexture {
 
 std::vector<TTexture> Textures() {
   return {
-      {"paper_cream", [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xf3e9d2), 0.12f); }},
-      {"paper_white", [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xfbfaf6), 0.07f); }},
-      {"paper_kraft", [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xc19a6b), 0.22f); }},
+      {"paper_cream",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xf3e9d2), 0.12f); }},
+      {"paper_white",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xfbfaf6), 0.07f); }},
+      {"paper_kraft",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xc19a6b), 0.22f); }},
       {"paper_rose", [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xf6dde0), 0.1f); }},
-      {"linen_natural", [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xe4d8c0), 64, 0.35f); }},
-      {"linen_blue", [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xb8c8dc), 64, 0.35f); }},
-      {"linen_grey", [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xcfcac2), 64, 0.3f); }},
+      {"linen_natural",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xe4d8c0), 64, 0.35f); }},
+      {"linen_blue",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xb8c8dc), 64, 0.35f); }},
+      {"linen_grey",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xcfcac2), 64, 0.3f); }},
       {"canvas", [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xdccfb0), 32, 0.45f); }},
-      {"marble_white", [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0xf2f0ec), Hex(0x8f8a86), 2); }},
-      {"marble_green", [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0x2f6b55), Hex(0xd8eee2), 2); }},
-      {"marble_rose", [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0xe9c9c4), Hex(0xffffff), 3); }},
-      {"marble_black", [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0x26262b), Hex(0xc9a85a), 2); }},
-      {"wood_oak", [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0xd9b17a), Hex(0x9a6a38), 6); }},
-      {"wood_walnut", [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0x7a4e2d), Hex(0x3e2414), 7); }},
-      {"wood_birch", [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0xf0dfc0), Hex(0xc9a97a), 5); }},
-      {"wash_sky", [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xdceefa), Hex(0x8fbbe3)); }},
-      {"wash_rose", [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xfde9ee), Hex(0xeaa0b4)); }},
-      {"wash_mint", [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xeaf7ee), Hex(0x9fd3b4)); }},
-      {"wash_lilac", [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xf1eafa), Hex(0xb9a2dc)); }},
-      {"wash_sunset", [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xffe7c2), Hex(0xf29c8c)); }},
-      {"snow", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"marble_white",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0xf2f0ec), Hex(0x8f8a86), 2); }},
+      {"marble_green",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0x2f6b55), Hex(0xd8eee2), 2); }},
+      {"marble_rose",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0xe9c9c4), Hex(0xffffff), 3); }},
+      {"marble_black",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0x26262b), Hex(0xc9a85a), 2); }},
+      {"wood_oak",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0xd9b17a), Hex(0x9a6a38), 6); }},
+      {"wood_walnut",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0x7a4e2d), Hex(0x3e2414), 7); }},
+      {"wood_birch",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0xf0dfc0), Hex(0xc9a97a), 5); }},
+      {"wash_sky",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xdceefa), Hex(0x8fbbe3)); }},
+      {"wash_rose",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xfde9ee), Hex(0xeaa0b4)); }},
+      {"wash_mint",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xeaf7ee), Hex(0x9fd3b4)); }},
+      {"wash_lilac",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xf1eafa), Hex(0xb9a2dc)); }},
+      {"wash_sunset",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xffe7c2), Hex(0xf29c8c)); }},
+      {"snow",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Wash(B, S, Hex(0xeef5fc), Hex(0xc9dcef));
          for (int I = 0; I < 260; ++I) {
            const float X = R.Range(0, Side), Y = R.Range(0, Side), Rr = R.Range(0.8f, 2.6f);
-           FillSdColor(B, X - Rr, Y - Rr, X + Rr, Y + Rr, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y}, Rr); },
-                       Hex(0xffffff, R.Range(0.6f, 1.0f)), 0.6f, true);
+           FillSdColor(
+               B, X - Rr, Y - Rr, X + Rr, Y + Rr,
+               [=](float PX, float PY) {
+                 return SdCircle({PX - X, PY - Y}, Rr);
+               },
+               Hex(0xffffff, R.Range(0.6f, 1.0f)), 0.6f, true);
          }
        }},
-      {"snowflakes_blue", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"snowflakes_blue",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Wash(B, S, Hex(0x3d6fa8), Hex(0x1f4a80));
          Scatter(B, R, 4, 0.18f, [&](float X, float Y, float C, int I, int J) {
-           DrawSnowflake(B, X, Y, C * ((I + J) % 2 ? 0.26f : 0.18f), R.Range(0, 1), Hex(0xffffff, 0.9f), 0.07f, true);
+           DrawSnowflake(B, X, Y, C * ((I + J) % 2 ? 0.26f : 0.18f), R.Range(0, 1),
+                         Hex(0xffffff, 0.9f), 0.07f, true);
          });
        }},
-      {"stars_night", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"stars_night",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Wash(B, S, Hex(0x1b2550), Hex(0x0e1433));
          for (int I = 0; I < 180; ++I) {
            const float X = R.Range(0, Side), Y = R.Range(0, Side);
            DrawGlow(B, X, Y, R.Range(1.2f, 3.2f), Hex(0xfff8e0, R.Range(0.5f, 1)), true);
          }
-         Scatter(B, R, 3, 0.25f, [&](float X, float Y, float C, int, int) { DrawSparkle(B, X, Y, C * 0.16f, Hex(0xfff2c4), true); });
+         Scatter(B, R, 3, 0.25f, [&](float X, float Y, float C, int, int) {
+           DrawSparkle(B, X, Y, C * 0.16f, Hex(0xfff2c4), true);
+         });
        }},
-      {"stars_gold", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"stars_gold",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0x14284f), 0.1f);
          Scatter(B, R, 4, 0.15f, [&](float X, float Y, float C, int I, int J) {
-           DrawStar(B, X, Y, C * ((I * 3 + J) % 3 ? 0.16f : 0.25f), R.Range(-0.3f, 0.3f), Hex(0xe8c15a), 5, 0.45f, true, true);
+           DrawStar(B, X, Y, C * ((I * 3 + J) % 3 ? 0.16f : 0.25f), R.Range(-0.3f, 0.3f),
+                    Hex(0xe8c15a), 5, 0.45f, true, true);
          });
        }},
-      {"hearts_pink", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"hearts_pink",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xfbe1e8), 0.06f);
          Scatter(B, R, 4, 0.12f, [&](float X, float Y, float C, int I, int J) {
-           DrawHeart(B, X, Y, C * 0.42f, R.Range(-0.4f, 0.4f), (I + J) % 2 ? Hex(0xe75480) : Hex(0xf59ab5), true, true);
+           DrawHeart(B, X, Y, C * 0.42f, R.Range(-0.4f, 0.4f),
+                     (I + J) % 2 ? Hex(0xe75480) : Hex(0xf59ab5), true, true);
          });
        }},
-      {"hearts_red", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"hearts_red",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xfff8f4), 0.05f);
          Scatter(B, R, 5, 0.05f, [&](float X, float Y, float C, int, int) {
            DrawHeart(B, X, Y, C * 0.38f, R.Range(-0.25f, 0.25f), Hex(0xc8102e), true, true);
          });
        }},
-      {"floral_cream", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"floral_cream",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xf7efdc), 0.06f);
          Scatter(B, R, 3, 0.15f, [&](float X, float Y, float C, int I, int) {
            const float A = R.Range(0, 6.28f);
-           DrawLeaf(B, X + std::cos(A) * C * 0.28f, Y + std::sin(A) * C * 0.28f, C * 0.3f, A, Hex(0x7ea56a), true);
-           DrawLeaf(B, X - std::cos(A + 0.5f) * C * 0.28f, Y - std::sin(A + 0.5f) * C * 0.28f, C * 0.26f, A + 0.5f, Hex(0x6c9a5c), true);
-           DrawFlower(B, X, Y, C * 0.26f, A, 5 + I % 2, I % 2 ? Hex(0xe9a1b0) : Hex(0xf2c46d), Hex(0xb5652d), true);
+           DrawLeaf(B, X + std::cos(A) * C * 0.28f, Y + std::sin(A) * C * 0.28f, C * 0.3f, A,
+                    Hex(0x7ea56a), true);
+           DrawLeaf(B, X - std::cos(A + 0.5f) * C * 0.28f, Y - std::sin(A + 0.5f) * C * 0.28f,
+                    C * 0.26f, A + 0.5f, Hex(0x6c9a5c), true);
+           DrawFlower(B, X, Y, C * 0.26f, A, 5 + I % 2, I % 2 ? Hex(0xe9a1b0) : Hex(0xf2c46d),
+                      Hex(0xb5652d), true);
          });
        }},
-      {"roses_pastel", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"roses_pastel",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xeaf1ea), 0.05f);
          Scatter(B, R, 3, 0.12f, [&](float X, float Y, float C, int I, int J) {
            const float A = R.Range(0, 6.28f);
            for (int K = 0; K < 3; ++K)
-             DrawLeaf(B, X + std::cos(A + K * 2.1f) * C * 0.3f, Y + std::sin(A + K * 2.1f) * C * 0.3f, C * 0.25f, A + K * 2.1f,
-                      Hex(0x86a77a), true);
+             DrawLeaf(B, X + std::cos(A + K * 2.1f) * C * 0.3f,
+                      Y + std::sin(A + K * 2.1f) * C * 0.3f, C * 0.25f, A + K * 2.1f, Hex(0x86a77a),
+                      true);
            DrawRose(B, X, Y, C * 0.24f, A, (I + J) % 2 ? Hex(0xe88ea0) : Hex(0xf4b6a0), true);
          });
        }},
-      {"daisies_green", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"daisies_green",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0x9cc48a), 0.12f);
          Scatter(B, R, 5, 0.2f, [&](float X, float Y, float C, int, int) {
            DrawFlower(B, X, Y, C * 0.3f, R.Range(0, 6.28f), 12, Hex(0xffffff), Hex(0xf2c232), true);
          });
        }},
-      {"polka_dots", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"polka_dots",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xd94f5c), 0.05f);
          (void)R;
          const float C = Side / 8.0f;
          for (int J = 0; J < 8; ++J)
            for (int I = 0; I < 8; ++I) {
              const float X = (I + (J % 2) * 0.5f) * C, Y = (J + 0.5f) * C;
-             FillSdColor(B, X - C, Y - C, X + C, Y + C, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y}, C * 0.22f); },
-                         Hex(0xfff7ef), 0, true);
+             FillSdColor(
+                 B, X - C, Y - C, X + C, Y + C,
+                 [=](float PX, float PY) {
+                   return SdCircle({PX - X, PY - Y}, C * 0.22f);
+                 },
+                 Hex(0xfff7ef), 0, true);
            }
        }},
-      {"stripes_candy", [](TBitmap32& B, TRandom&, uint64_t S) {
+      {"stripes_candy",
+       [](TBitmap32& B, TRandom&, uint64_t S) {
          TTileNoise N(8, 2, 0.5f, S);
          PaintAll(B, [&](float X, float Y) {
            const float T = (X + Y) / Side * 4;  // four stripes across; seamless as 4 is whole
            const float F = T - std::floor(T);
-           TRgb C = F < 0.5f ? Hex(0xcf2a3a) : (F < 0.58f || F > 0.92f ? Hex(0x3f8a4a) : Hex(0xfdf6ee));
+           TRgb C =
+               F < 0.5f ? Hex(0xcf2a3a) : (F < 0.58f || F > 0.92f ? Hex(0x3f8a4a) : Hex(0xfdf6ee));
            return Scale(C, 0.96f + 0.06f * N.At(X / Side, Y / Side));
          });
        }},
-      {"gingham_blue", [](TBitmap32& B, TRandom&, uint64_t S) {
+      {"gingham_blue",
+       [](TBitmap32& B, TRandom&, uint64_t S) {
          TTileNoise N(64, 1, 0.5f, S);
          PaintAll(B, [&](float X, float Y) {
-           const bool BX = static_cast<int>(X / (Side / 8.0f)) % 2 == 0, BY = static_cast<int>(Y / (Side / 8.0f)) % 2 == 0;
+           const bool BX = static_cast<int>(X / (Side / 8.0f)) % 2 == 0,
+                      BY = static_cast<int>(Y / (Side / 8.0f)) % 2 == 0;
            const float K = (BX ? 0.45f : 0) + (BY ? 0.45f : 0);
-           return Scale(Mix(Hex(0xffffff), Hex(0x3867b0), K), 0.97f + 0.05f * N.At(X / Side, Y / Side));
+           return Scale(Mix(Hex(0xffffff), Hex(0x3867b0), K),
+                        0.97f + 0.05f * N.At(X / Side, Y / Side));
          });
        }},
-      {"argyle", [](TBitmap32& B, TRandom&, uint64_t) {
+      {"argyle",
+       [](TBitmap32& B, TRandom&, uint64_t) {
          PaintAll(B, [&](float X, float Y) {
-           const float U = std::fmod(X / (Side / 2.0f), 1.0f) - 0.5f, V = std::fmod(Y / (Side / 2.0f), 1.0f) - 0.5f;
+           const float U = std::fmod(X / (Side / 2.0f), 1.0f) - 0.5f,
+                       V = std::fmod(Y / (Side / 2.0f), 1.0f) - 0.5f;
            const bool In = std::fabs(U) + std::fabs(V) * 0.75f < 0.5f;
            TRgb C = In ? Hex(0x7b2d3b) : Hex(0x2f4858);
-           const float L1 = std::fabs(std::fmod(X + Y + 4 * Side, Side / 4.0f)), L2 = std::fabs(std::fmod(X - Y + 4 * Side, Side / 4.0f));
-           if (L1 < 1.2f || L2 < 1.2f) C = Hex(0xe8d9a8);
+           const float L1 = std::fabs(std::fmod(X + Y + 4 * Side, Side / 4.0f)),
+                       L2 = std::fabs(std::fmod(X - Y + 4 * Side, Side / 4.0f));
+           if (L1 < 1.2f || L2 < 1.2f)
+             C = Hex(0xe8d9a8);
            return C;
          });
        }},
-      {"chevron_mint", [](TBitmap32& B, TRandom&, uint64_t) {
+      {"chevron_mint",
+       [](TBitmap32& B, TRandom&, uint64_t) {
          PaintAll(B, [&](float X, float Y) {
            const float U = std::fmod(X, Side / 8.0f) / (Side / 8.0f);
            const float T = Y / (Side / 8.0f) + std::fabs(U - 0.5f);
            return (T - std::floor(T)) < 0.42f ? Hex(0x7fcbb0) : Hex(0xf4fbf7);
          });
        }},
-      {"lattice_gold", [](TBitmap32& B, TRandom&, uint64_t S) {
+      {"lattice_gold",
+       [](TBitmap32& B, TRandom&, uint64_t S) {
          Paper(B, S, Hex(0x6e1a2a), 0.08f);
          const float C = Side / 4.0f;
          for (int J = 0; J <= 4; ++J)
            for (int I = 0; I <= 4; ++I) {
              const float X = I * C, Y = J * C;
-             FillSdColor(B, X - C / 2, Y - C / 2, X + C / 2, Y + C / 2,
-                         [=](float PX, float PY) {
-                           const float D = std::fabs(PX - X) + std::fabs(PY - Y);
-                           return std::fabs(D - C * 0.5f) - 1.6f;
-                         },
-                         Hex(0xd9b35c), 0, true);
-             DrawFlower(B, X + C / 2, Y + C / 2, C * 0.18f, 0, 4, Hex(0xe6c36a), Hex(0xa3762a), true);
+             FillSdColor(
+                 B, X - C / 2, Y - C / 2, X + C / 2, Y + C / 2,
+                 [=](float PX, float PY) {
+                   const float D = std::fabs(PX - X) + std::fabs(PY - Y);
+                   return std::fabs(D - C * 0.5f) - 1.6f;
+                 },
+                 Hex(0xd9b35c), 0, true);
+             DrawFlower(B, X + C / 2, Y + C / 2, C * 0.18f, 0, 4, Hex(0xe6c36a), Hex(0xa3762a),
+                        true);
            }
        }},
-      {"confetti", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"confetti",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xfffaf0), 0.04f);
          const uint32_t Cols[] = {0xf25f5c, 0xffe066, 0x247ba0, 0x70c1b3, 0xb07bd9, 0xff9f1c};
          for (int I = 0; I < 90; ++I) {
-           const float X = R.Range(0, Side), Y = R.Range(0, Side), A = R.Range(0, 3.14f), L = R.Range(3, 7);
+           const float X = R.Range(0, Side), Y = R.Range(0, Side), A = R.Range(0, 3.14f),
+                       L = R.Range(3, 7);
            const TRgb C = Hex(Cols[R.Int(0, 5)]);
            if (I % 3 == 0)
-             FillSdColor(B, X - L, Y - L, X + L, Y + L, [=](float PX, float PY) { return SdCircle({PX - X, PY - Y}, L * 0.5f); }, C, 0, true);
+             FillSdColor(
+                 B, X - L, Y - L, X + L, Y + L,
+                 [=](float PX, float PY) {
+                   return SdCircle({PX - X, PY - Y}, L * 0.5f);
+                 },
+                 C, 0, true);
            else
-             FillSdColor(B, X - L, Y - L, X + L, Y + L,
-                         [=](float PX, float PY) { return SdRoundBox(Rotate({PX - X, PY - Y}, A), L, L * 0.35f, 0.5f); }, C, 0, true);
+             FillSdColor(
+                 B, X - L, Y - L, X + L, Y + L,
+                 [=](float PX, float PY) {
+                   return SdRoundBox(Rotate({PX - X, PY - Y}, A), L, L * 0.35f, 0.5f);
+                 },
+                 C, 0, true);
          }
        }},
-      {"glitter_gold", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"glitter_gold",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          TTileNoise N(16, 3, 0.5f, S);
-         PaintAll(B, [&](float X, float Y) { return Mix(Hex(0x9c7a2c), Hex(0xe9cf7a), N.At(X / Side, Y / Side)); });
+         PaintAll(B, [&](float X, float Y) {
+           return Mix(Hex(0x9c7a2c), Hex(0xe9cf7a), N.At(X / Side, Y / Side));
+         });
          for (int I = 0; I < 500; ++I)
-           DrawGlow(B, R.Range(0, Side), R.Range(0, Side), R.Range(1, 3), Hex(0xfffbe6, R.Range(0.4f, 1)), true);
+           DrawGlow(B, R.Range(0, Side), R.Range(0, Side), R.Range(1, 3),
+                    Hex(0xfffbe6, R.Range(0.4f, 1)), true);
        }},
-      {"fir_branches", [](TBitmap32& B, TRandom& R, uint64_t S) {
+      {"fir_branches",
+       [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xf4efe4), 0.05f);
          // Branches in two directions, drawn across the edges, with a bauble on every other one.
          const float C = Side / 3.0f;
@@ -273,10 +346,13 @@ std::vector<TTexture> Textures() {
              const float A = ((I + J) % 2 ? 0.5f : -0.5f) + R.Range(-0.15f, 0.15f);
              DrawFirBranch(B, X - std::cos(A) * C * 0.55f, Y - std::sin(A) * C * 0.55f, C * 1.1f, A,
                            (I + J) % 2 ? Hex(0x2f6b3a) : Hex(0x3b7d45), true);
-             if ((I + J) % 2 == 0) DrawBauble(B, X, Y + C * 0.18f, C * 0.1f, I % 2 ? Hex(0xc62828) : Hex(0xd9a52b), true);
+             if ((I + J) % 2 == 0)
+               DrawBauble(B, X, Y + C * 0.18f, C * 0.1f, I % 2 ? Hex(0xc62828) : Hex(0xd9a52b),
+                          true);
            }
        }},
-      {"damask_blue", [](TBitmap32& B, TRandom&, uint64_t S) {
+      {"damask_blue",
+       [](TBitmap32& B, TRandom&, uint64_t S) {
          Paper(B, S, Hex(0x29476e), 0.06f);
          const float C = Side / 2.0f;
          for (int J = 0; J < 2; ++J)
@@ -284,7 +360,8 @@ std::vector<TTexture> Textures() {
              const float X = (I + 0.5f) * C, Y = (J + 0.5f) * C;
              for (int K = 0; K < 4; ++K) {
                const float A = K * Pi / 2;
-               DrawLeaf(B, X + std::cos(A) * C * 0.2f, Y + std::sin(A) * C * 0.2f, C * 0.28f, A, Hex(0x4d6f98), true);
+               DrawLeaf(B, X + std::cos(A) * C * 0.2f, Y + std::sin(A) * C * 0.2f, C * 0.28f, A,
+                        Hex(0x4d6f98), true);
              }
              DrawFlower(B, X, Y, C * 0.16f, Pi / 4, 4, Hex(0x5e82ad), Hex(0x93aed0), true);
              DrawStar(B, X + C / 2, Y + C / 2, C * 0.08f, 0, Hex(0x5e82ad), 4, 0.35f, false, true);

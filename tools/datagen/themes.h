@@ -9,6 +9,6 @@ enum TOccasion { ocNewYear, ocBirthday, ocValentine, ocFeb23, ocMarch8, ocAny };
 // Paints the whole bitmap. Variant picks the palette and the layout of the motifs; Clear is the
 // centre of the area kept free of motifs, as fractions of the size.
 // MotifScale enlarges the motifs (small, wide pictures need larger ones).
-void PaintTheme(TBitmap32& B, TOccasion Occasion, int Variant, uint64_t Seed, float ClearX = 0.5f, float ClearY = 0.5f,
-                float MotifScale = 1);
+void PaintTheme(TBitmap32& B, TOccasion Occasion, int Variant, uint64_t Seed, float ClearX = 0.5f,
+                float ClearY = 0.5f, float MotifScale = 1);
 TLetterStyle ThemeLettering(TOccasion Occasion, int Variant);

@@ -13,12 +13,15 @@
 #include "bitmap32.h"
 #include "exceptions.h"
 
-QString PdfPrinterName() { return QStringLiteral("Печать в файл PDF"); }
+QString PdfPrinterName() {
+  return QStringLiteral("Печать в файл PDF");
+}
 
 QStringList PrinterNames() {
   QStringList Names = QPrinterInfo::availablePrinterNames();
   const QString Default = QPrinterInfo::defaultPrinterName();
-  if (!Default.isEmpty() && Names.removeAll(Default) > 0) Names.prepend(Default);
+  if (!Default.isEmpty() && Names.removeAll(Default) > 0)
+    Names.prepend(Default);
   Names.append(PdfPrinterName());
   return Names;
 }
@@ -36,7 +39,8 @@ std::unique_ptr<QPrinter> MakePrinter(const QString& Name, int PdfDpi) {
       throw Exception(("Принтер «" + Name + "» недоступен").toStdString());
     // The job reaches the printer as a page description, so the resolution here only sets the
     // grid the card is placed on.
-    if (Printer->resolution() > MaxPrinterDpi) Printer->setResolution(MaxPrinterDpi);
+    if (Printer->resolution() > MaxPrinterDpi)
+      Printer->setResolution(MaxPrinterDpi);
   }
   return Printer;
 }
@@ -45,16 +49,21 @@ void LimitPageResolution(QPrinter& Printer) {
   const QRectF Inches = Printer.pageLayout().paintRect(QPageLayout::Inch);
   const double Area = Inches.width() * Inches.height();
   const double Dpi = Printer.resolution();
-  if (!(Area > 0) || Area * Dpi * Dpi <= MaxPagePixels) return;
+  if (!(Area > 0) || Area * Dpi * Dpi <= MaxPagePixels)
+    return;
   Printer.setResolution(std::max(1, int(std::floor(std::sqrt(MaxPagePixels / Area)))));
 }
 
-double PrinterDpi(const QPrinter& Printer) { return Printer.resolution(); }
+double PrinterDpi(const QPrinter& Printer) {
+  return Printer.resolution();
+}
 
 QImage CardImage(const TBitmap32& Card) {
-  if (Card.IsEmpty()) return {};
+  if (Card.IsEmpty())
+    return {};
   QImage Image(Card.Width(), Card.Height(), QImage::Format_ARGB32);
-  if (Image.isNull()) throw Exception("Недостаточно памяти для печати");
+  if (Image.isNull())
+    throw Exception("Недостаточно памяти для печати");
   // TColor32 is the same 32-bit ARGB word as Format_ARGB32.
   for (int32_t Y = 0; Y < Card.Height(); ++Y)
     std::memcpy(Image.scanLine(Y), Card.RowAddress(Y), size_t(Card.Width()) * sizeof(TColor32));
@@ -62,12 +71,14 @@ QImage CardImage(const TBitmap32& Card) {
 }
 
 void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where) {
-  if (Card.IsEmpty()) throw Exception("Нет изображения для печати");
+  if (Card.IsEmpty())
+    throw Exception("Нет изображения для печати");
   if (Where.Width <= 0 || Where.Height <= 0)
     throw Exception("Размер изображения слишком мал для печати");
   const QImage Image = CardImage(Card);
   QPainter Painter;
-  if (!Painter.begin(&Printer)) throw Exception("Не удалось начать печать");
+  if (!Painter.begin(&Printer))
+    throw Exception("Не удалось начать печать");
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, Card.StretchFilter() != sfNearest);
   Painter.drawImage(QRect(Where.X, Where.Y, Where.Width, Where.Height), Image);
   if (!Painter.end() || Printer.printerState() == QPrinter::Error)

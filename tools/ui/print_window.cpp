@@ -57,7 +57,8 @@ TKVTPrint::TKVTPrint(QWidget* Parent) : QDialog(Parent), PdfDpi(PdfPrinterDpi) {
     Dialog.setAcceptMode(QFileDialog::AcceptSave);
     Dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
     Dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return QString();
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+      return QString();
     return Dialog.selectedFiles().first();
   };
   ShowError = [this](const QString& Text) {
@@ -184,7 +185,8 @@ void TKVTPrint::ConnectControls() {
     return Handled;
   };
   connect(MyPrinters, &QComboBox::currentIndexChanged, this, [this] {
-    if (!FUpdating) Run([this] { MyPrintersChange(); });
+    if (!FUpdating)
+      Run([this] { MyPrintersChange(); });
   });
   connect(Button3, &QPushButton::clicked, this, [this] { Run([this] { Button3Click(); }); });
   for (QRadioButton* B : {Book, Album})
@@ -193,16 +195,20 @@ void TKVTPrint::ConnectControls() {
     connect(B, &QRadioButton::clicked, this, [this] { Run([this] { PlacementClick(); }); });
   connect(Fill, &QRadioButton::clicked, this, [this] { Run([this] { FillClick(); }); });
   connect(Mera, &QComboBox::currentIndexChanged, this, [this] {
-    if (!FUpdating) Run([this] { MeraChange(); });
+    if (!FUpdating)
+      Run([this] { MeraChange(); });
   });
   connect(ImageWidth, &QDoubleSpinBox::valueChanged, this, [this] {
-    if (!FUpdating) Run([this] { ImageWidthChange(); });
+    if (!FUpdating)
+      Run([this] { ImageWidthChange(); });
   });
   connect(ImageHeight, &QDoubleSpinBox::valueChanged, this, [this] {
-    if (!FUpdating) Run([this] { ImageHeightChange(); });
+    if (!FUpdating)
+      Run([this] { ImageHeightChange(); });
   });
   connect(ScaleCombo, &QComboBox::editTextChanged, this, [this] {
-    if (!FUpdating) Run([this] { ScaleComboChange(); });
+    if (!FUpdating)
+      Run([this] { ScaleComboChange(); });
   });
   connect(Button1, &QPushButton::clicked, this, [this] { Run([this] { Button1Click(); }); });
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -221,7 +227,8 @@ void TKVTPrint::Run(const std::function<void()>& F) {
     Text = QStringLiteral("Неизвестная ошибка");
   }
   try {
-    if (ShowError) ShowError(Text);
+    if (ShowError)
+      ShowError(Text);
   } catch (...) {
     qWarning("%s", qUtf8Printable(Text));
   }
@@ -241,25 +248,30 @@ void TKVTPrint::SetFlatImage(const TBitmap32& FlatImage) {
   FCard.SetDrawMode(dmBlend);
 }
 
-double TKVTPrint::PreviewScale() const { return PrintView->View().Scale(); }
+double TKVTPrint::PreviewScale() const {
+  return PrintView->View().Scale();
+}
 
 double TKVTPrint::UnitPixels() const {
   return PixelsPerUnit(Mera->currentIndex() == 1 ? TPrintUnit::Inch : TPrintUnit::Cm, FDpi);
 }
 
 TPrintPlace TKVTPrint::CheckedPlace() const {
-  if (Fit->isChecked()) return TPrintPlace::Fit;
-  if (Fill->isChecked()) return TPrintPlace::Fill;
-  if (Custom->isChecked()) return TPrintPlace::Custom;
+  if (Fit->isChecked())
+    return TPrintPlace::Fit;
+  if (Fill->isChecked())
+    return TPrintPlace::Fill;
+  if (Custom->isChecked())
+    return TPrintPlace::Custom;
   return TPrintPlace::Original;
 }
 
 // --- Operations ---------------------------------------------------------------------------------
 
 void TKVTPrint::SetPage32() {
-  if (!FPrinter) throw Exception("Принтер не выбран");
-  FPrinter->setPageOrientation(Book->isChecked() ? QPageLayout::Portrait
-                                                 : QPageLayout::Landscape);
+  if (!FPrinter)
+    throw Exception("Принтер не выбран");
+  FPrinter->setPageOrientation(Book->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape);
   FPrinter->setResolution(FBaseDpi);
   LimitPageResolution(*FPrinter);
   FDpi = PrinterDpi(*FPrinter);
@@ -272,7 +284,8 @@ void TKVTPrint::SetPage32() {
   FRBLayer = nullptr;
   View.Layers().Clear();
   TBitmap32& Page = View.Bitmap();
-  if (!Page.SetSize(W, H)) throw Exception("Недостаточно памяти для страницы принтера");
+  if (!Page.SetSize(W, H))
+    throw Exception("Недостаточно памяти для страницы принтера");
   FPageW = W;
   FPageH = H;
   Page.Clear(0x00FFFFFF);
@@ -301,7 +314,8 @@ void TKVTPrint::PlaceCardLayer(const TSingleRect& Location) {
   FCardLayer = nullptr;
   FRBLayer = nullptr;
   View.Layers().Clear();
-  if (FCard.IsEmpty()) return;
+  if (FCard.IsEmpty())
+    return;
   auto* L = View.Layers().Add<TBitmapLayer>();
   L->SetBitmap(&FCard);
   L->Bitmap()->SetDrawMode(dmBlend);
@@ -316,7 +330,8 @@ void TKVTPrint::PlaceCardLayer(const TSingleRect& Location) {
 }
 
 void TKVTPrint::SetSelection(TCustomLayer* Layer) {
-  if (Layer == FSelected) return;
+  if (Layer == FSelected)
+    return;
   TImgView32& View = PrintView->View();
   if (FRBLayer != nullptr) {
     FRBLayer->SetChildLayer(nullptr);
@@ -324,7 +339,8 @@ void TKVTPrint::SetSelection(TCustomLayer* Layer) {
     View.Invalidate();
   }
   FSelected = Layer;
-  if (Layer == nullptr) return;
+  if (Layer == nullptr)
+    return;
   if (FRBLayer != nullptr) {
     FRBLayer->BringToFront();
   } else {
@@ -336,12 +352,14 @@ void TKVTPrint::SetSelection(TCustomLayer* Layer) {
       Run([&] { RBResizing(Old, New, State, Shift); });
     };
   }
-  if (auto* P = dynamic_cast<TPositionedLayer*>(Layer)) FRBLayer->SetChildLayer(P);
+  if (auto* P = dynamic_cast<TPositionedLayer*>(Layer))
+    FRBLayer->SetChildLayer(P);
   FRBLayer->SetLayerOptions(LayerVisible | LayerMouseEvents | LayerNoUpdate);
 }
 
 void TKVTPrint::TransMera() {
-  if (FCardLayer == nullptr) return;
+  if (FCardLayer == nullptr)
+    return;
   const TSingleRect& L = FCardLayer->Location();
   const double K = UnitPixels();
   TFlagScope Updating(FUpdating);
@@ -350,7 +368,8 @@ void TKVTPrint::TransMera() {
 }
 
 void TKVTPrint::CorrectSize() {
-  if (FCardLayer == nullptr) return;
+  if (FCardLayer == nullptr)
+    return;
   FCardLayer->SetLocation(SizedLocation(FCardLayer->Location(), ImageWidth->value(),
                                         ImageHeight->value(), UnitPixels()));
   SetSelection(nullptr);
@@ -390,11 +409,11 @@ void TKVTPrint::RebuildPage() {
         PrintView->View().ControlToBitmap({(V.Left + V.Right) / 2, (V.Top + V.Bottom) / 2});
     if (Inches) {
       const double W = Inches->first * FDpi, H = Inches->second * FDpi;
-      PlaceCardLayer({float(C.X - W / 2), float(C.Y - H / 2), float(C.X + W / 2),
-                      float(C.Y + H / 2)});
+      PlaceCardLayer(
+          {float(C.X - W / 2), float(C.Y - H / 2), float(C.X + W / 2), float(C.Y + H / 2)});
     } else {
-      PlaceCardLayer(PlaceCard(TPrintPlace::Original, FPageW, FPageH, FCard.Width(),
-                               FCard.Height(), C.X, C.Y));
+      PlaceCardLayer(PlaceCard(TPrintPlace::Original, FPageW, FPageH, FCard.Width(), FCard.Height(),
+                               C.X, C.Y));
     }
     TransMera();
   }
@@ -456,7 +475,8 @@ void TKVTPrint::MyPrintersChange() {
 }
 
 void TKVTPrint::Button3Click() {
-  if (!FPrinter || !AskPrinterSetup(*FPrinter)) return;
+  if (!FPrinter || !AskPrinterSetup(*FPrinter))
+    return;
   if (FPrinter->pageLayout().orientation() == QPageLayout::Portrait)
     Book->setChecked(true);
   else
@@ -464,16 +484,22 @@ void TKVTPrint::Button3Click() {
   RebuildPage();
 }
 
-void TKVTPrint::OrientationClick() { RebuildPage(); }
+void TKVTPrint::OrientationClick() {
+  RebuildPage();
+}
 
-void TKVTPrint::PlacementClick() { SetLayer(); }
+void TKVTPrint::PlacementClick() {
+  SetLayer();
+}
 
 void TKVTPrint::FillClick() {
   propos->setChecked(false);
   SetLayer();
 }
 
-void TKVTPrint::MeraChange() { TransMera(); }
+void TKVTPrint::MeraChange() {
+  TransMera();
+}
 
 void TKVTPrint::ImageWidthChange() {
   if (propos->isChecked() && !FCard.IsEmpty()) {
@@ -495,7 +521,8 @@ void TKVTPrint::ScaleComboChange() {
   QString Text = ScaleCombo->currentText();
   Text.remove(QLatin1Char('%'));
   Text.remove(QLatin1Char(' '));
-  if (Text.isEmpty()) return;
+  if (Text.isEmpty())
+    return;
   if (const std::optional<double> Scale = ParseScaleText(Text.toStdString()))
     SetPreviewScale(*Scale);
   ShowScale();
@@ -504,14 +531,16 @@ void TKVTPrint::ScaleComboChange() {
 }
 
 bool TKVTPrint::PrintViewMouseWheel(int Delta) {
-  if (Delta == 0) return true;
+  if (Delta == 0)
+    return true;
   SetPreviewScale(WheelScale(PreviewScale(), Delta > 0));
   return true;
 }
 
 void TKVTPrint::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State,
                            TShiftState Shift) {
-  if (State == DragNone || State == DragMove || Shift == 0) return;
+  if (State == DragNone || State == DragMove || Shift == 0)
+    return;
   const double Ratio = FCard.IsEmpty() ? 0 : double(FCard.Width()) / FCard.Height();
   New = ResizeCard(Old, New, State, (Shift & ssCtrl) != 0, propos->isChecked(), Ratio);
   const double K = UnitPixels();
@@ -532,8 +561,10 @@ void TKVTPrint::Button1Click() {
   FPrinter->setCopyCount(Edit1->value());
   if (MyPrinters->currentText() == PdfPrinterName()) {
     QString File = AskPdfFileName ? AskPdfFileName() : QString();
-    if (File.isEmpty()) return;
-    if (!File.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) File += QStringLiteral(".pdf");
+    if (File.isEmpty())
+      return;
+    if (!File.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+      File += QStringLiteral(".pdf");
     FPrinter->setOutputFileName(File);
   }
   try {

@@ -119,8 +119,8 @@ class TKVTPrint : public QDialog {
   int32_t FPageW = 0;
   int32_t FPageH = 0;
   double FDpi = PdfDefaultDpi;
-  int FPrinterIndex = 0;  // the entry of MyPrinters in use
-  int FBaseDpi = 300;  // the printer's own resolution before a large page lowers it
+  int FPrinterIndex = 0;   // the entry of MyPrinters in use
+  int FBaseDpi = 300;      // the printer's own resolution before a large page lowers it
   bool FUpdating = false;  // the program is changing a control: its change handler does nothing
   bool FActivated = false;
 
