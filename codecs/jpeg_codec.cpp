@@ -89,12 +89,7 @@ TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   std::memset(&D, 0, sizeof(D));
   SetUpErrors(D.Error, D.Info.err);
   TDecoderGuard Guard(D);
-  if (Size == 0)
-    FailPicture("JPEG", "the file is empty");
-  if (!ReadHeader(D, Data, Size))
-    FailJpeg(D);
-  CheckPictureSize("JPEG", D.Info.output_width, D.Info.output_height, MaxPixels);
-  D.Info.mem->max_memory_to_use = DecoderMemoryLimit(MaxPixels);
+  ReadCheckedHeader(D, Data, Size, MaxPixels);
   const int Orientation = FindExifOrientation(D.Info);
   if (!StartDecompress(D))
     FailJpeg(D);

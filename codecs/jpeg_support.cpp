@@ -137,6 +137,15 @@ int FindExifOrientation(const jpeg_decompress_struct& Info) {
   return 1;
 }
 
+void ReadCheckedHeader(TJpegDecoder& D, const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+  if (Size == 0)
+    codec_detail::FailPicture("JPEG", "the file is empty");
+  if (!ReadHeader(D, Data, Size))
+    FailJpeg(D);
+  codec_detail::CheckPictureSize("JPEG", D.Info.output_width, D.Info.output_height, MaxPixels);
+  D.Info.mem->max_memory_to_use = DecoderMemoryLimit(MaxPixels);
+}
+
 long DecoderMemoryLimit(int64_t MaxPixels) {
   // About 6 bytes per pixel for 4:4:4 colour, 8 for CMYK.
   return long(MaxPixels * 8 + (int64_t{64} << 20));

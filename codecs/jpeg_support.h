@@ -62,6 +62,11 @@ class TDecoderGuard {
 // Raises EInvalidGraphic "JPEG picture is damaged: <libjpeg's message>".
 [[noreturn]] void FailJpeg(const TJpegDecoder& D);
 
+// The header of a file every reader starts with: refuses an empty or damaged file and a picture
+// over MaxPixels (the full size, whatever the output scale: a progressive file keeps every
+// coefficient), and sets libjpeg's memory allowance. Raises EInvalidGraphic.
+void ReadCheckedHeader(TJpegDecoder& D, const uint8_t* Data, size_t Size, int64_t MaxPixels);
+
 // The first EXIF orientation other than 1 among the saved APP1 markers; 1 when there is none.
 int FindExifOrientation(const jpeg_decompress_struct& Info);
 

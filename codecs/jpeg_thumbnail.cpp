@@ -34,14 +34,7 @@ TJpegThumbnail ReadJpegThumbnail(const uint8_t* Data, size_t Size, int32_t BoxWi
   std::memset(&D, 0, sizeof(D));
   SetUpErrors(D.Error, D.Info.err);
   TDecoderGuard Guard(D);
-  if (Size == 0)
-    FailPicture("JPEG", "the file is empty");
-  if (!ReadHeader(D, Data, Size))
-    FailJpeg(D);
-  // The full size is checked as for a full read: a progressive file keeps every coefficient of
-  // the whole picture, whatever the output scale.
-  CheckPictureSize("JPEG", D.Info.output_width, D.Info.output_height, MaxPixels);
-  D.Info.mem->max_memory_to_use = DecoderMemoryLimit(MaxPixels);
+  ReadCheckedHeader(D, Data, Size, MaxPixels);
   const int Orientation = FindExifOrientation(D.Info);
   const bool Turned = Orientation >= 5 && Orientation <= 8;
   TJpegThumbnail T;

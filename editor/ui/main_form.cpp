@@ -385,8 +385,12 @@ void TMainForm::mnFileOpenClick() {
       this, QStringLiteral("Открыть"), QString::fromStdString(FOpenName), OpenDocumentFilter());
   if (Name.isEmpty())
     return;
-  OpenFile(Name.toStdString());
-  FOpenName = Name.toStdString();
+  OpenAsCard(Name.toStdString());
+}
+
+void TMainForm::OpenAsCard(const std::string& FileName) {
+  OpenFile(FileName);
+  FOpenName = FileName;
   FitIfLarge();
   FImgView->View().Invalidate();
   FDoc->Modified = false;

@@ -207,6 +207,8 @@ class TMainForm : public QMainWindow {
   TPlatformColor BufColor = 0x808080;
 
  protected:
+  // "Открыть" once the name is known: the file becomes the card, fitted, not modified.
+  void OpenAsCard(const std::string& FileName);
   // Opens the file as the card; Remember adds it to the recent list.
   void OpenFileAs(const std::string& FileName, bool Remember);
   void closeEvent(QCloseEvent* Event) override;

@@ -55,11 +55,7 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
     Run([&] {
       if (!FDoc->IsEmpty() && !AskToSave())
         return;
-      OpenFile(Projects.front());
-      FOpenName = Projects.front();
-      FitIfLarge();
-      FImgView->View().Invalidate();
-      FDoc->Modified = false;
+      OpenAsCard(Projects.front());
     });
   }
   if (Pictures.empty())
@@ -67,12 +63,7 @@ void TMainForm::DropFiles(const QStringList& Files, QPoint ViewPos) {
   size_t First = 0;
   if (FDoc->IsEmpty()) {
     // With no card, the first picture becomes the card, as "Открыть" would make it.
-    Run([&] {
-      OpenFile(Pictures.front());
-      FOpenName = Pictures.front();
-      FitIfLarge();
-      FDoc->Modified = false;
-    });
+    Run([&] { OpenAsCard(Pictures.front()); });
     if (FDoc->IsEmpty())
       return;
     First = 1;
