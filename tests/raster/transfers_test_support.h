@@ -22,8 +22,8 @@ namespace transfers_test {
 // Helpers
 
 // Named pixels for the small pictures below; o is the destination's background.
-inline constexpr TColor32 A = 0xFF100000, B = 0xFF200000, C = 0xFF300000, D = 0xFF400000, E = 0xFF500000,
-                   F = 0xFF600000, o = 0x11223344;
+inline constexpr TColor32 A = 0xFF100000, B = 0xFF200000, C = 0xFF300000, D = 0xFF400000,
+                          E = 0xFF500000, F = 0xFF600000, o = 0x11223344;
 
 using PBitmap = std::unique_ptr<TBitmap32>;
 
@@ -141,7 +141,7 @@ inline void ExpectTransformError(const std::function<void()>& Fn, const std::str
 // of each transfer state it, with the 32-bit helpers and the dispatched primitives.
 
 inline void RefCombine(TColor32 Fg, TColor32& Bg, TDrawMode Op, TColor32 M, bool MasterForm,
-                const TPixelCombineEvent& Event) {
+                       const TPixelCombineEvent& Event) {
   switch (Op) {
     case dmOpaque:
       Bg = Fg;
@@ -158,8 +158,8 @@ inline void RefCombine(TColor32 Fg, TColor32& Bg, TDrawMode Op, TColor32 M, bool
   }
 }
 
-inline void RefBlock(TBitmap32& Dst, int32_t DstX, int32_t DstY, const TBitmap32& Src, TRect SrcRect,
-              TDrawMode Op, const TPixelCombineEvent& Event) {
+inline void RefBlock(TBitmap32& Dst, int32_t DstX, int32_t DstY, const TBitmap32& Src,
+                     TRect SrcRect, TDrawMode Op, const TPixelCombineEvent& Event) {
   if (Op == dmCustom && !Event)
     Op = dmOpaque;
   const TColor32 M = Src.MasterAlpha();
@@ -181,7 +181,7 @@ inline TColor32 RefMix(TColor32 X, TColor32 Y, TColor32 W) {
 }
 
 inline void RefStretch(TBitmap32& Dst, TRect DstRect, const TBitmap32& Src, TRect SrcRect,
-                TStretchFilter Filter, TDrawMode Op, const TPixelCombineEvent& Event) {
+                       TStretchFilter Filter, TDrawMode Op, const TPixelCombineEvent& Event) {
   if (Op == dmCustom && !Event)
     Op = dmOpaque;
   if (!CheckSrcRect(&Src, SrcRect) || IsRectEmpty(DstRect))
