@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "bitmap_layer.h"
+#include "card_commands.h"
 #include "card_document.h"
 #include "effect_commands.h"
 #include "img_view32.h"
@@ -45,7 +46,7 @@ TBitmapLayer* BitmapLayerAt(TCardDocument& Doc, const std::string& Text) {
 
 int RunEffectVerb(const std::vector<std::string>& Args) {
   if (Args.size() == 1 && Args[0] == "--list") {
-    std::fputs(EffectListText().c_str(), stdout);
+    std::fputs(EffectListText(CardCommands()).c_str(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
   if (Args.size() < 3)
@@ -66,7 +67,7 @@ int RunEffectVerb(const std::vector<std::string>& Args) {
       KeyValues.push_back(Args[I]);
     }
   }
-  const TEffectCall Call = ParseEffectCall(Name, KeyValues);
+  const TEffectCall Call = ParseEffectCall(Name, KeyValues, CardCommands());
   const std::string Ext = LowerExtension(Output);
   const bool Project = Ext == ".kvt";
   if (!Project && !IsFlatOutputExtension(Ext))
@@ -81,7 +82,7 @@ int RunEffectVerb(const std::vector<std::string>& Args) {
     throw EEffectCommandError("изображение пустое: " + Input);
   Doc.SetSelection(HasLayer ? BitmapLayerAt(Doc, Layer) : nullptr);
 
-  RunEffectCall(Call, EffectTarget(Doc));
+  RunCardCall(Call, Doc);
 
   if (Project) {
     WriteProject(Doc, Output);

@@ -38,21 +38,83 @@ const std::vector<TEffectCommand>& EffectCommands() {
   return Commands;
 }
 
-std::string EffectListText() {
+namespace {
+
+std::string KeyRange(const TEffectKey& K) {
+  switch (K.Kind) {
+    case ekText:
+      return "ТЕКСТ";
+    case ekColor:
+      return "RRGGBB";
+    case ekChoice: {
+      std::string Text;
+      for (const char* C : K.Choices) Text += (Text.empty() ? "" : "|") + std::string(C);
+      return Text;
+    }
+    case ekInteger:
+      break;
+  }
+  return std::to_string(K.Min) + ".." + std::to_string(K.Max);
+}
+
+// Parses Text as the key's value into Call's slot I.
+void ParseKeyValue(const std::string& Command, const TEffectKey& K, const std::string& Text,
+                   size_t I, TEffectCall& Call) {
+  const std::string Key = K.Name;
+  switch (K.Kind) {
+    case ekText:
+      Call.Texts[I] = Text;
+      return;
+    case ekChoice:
+      for (size_t C = 0; C < K.Choices.size(); ++C)
+        if (Text == K.Choices[C]) {
+          Call.Values[I] = int32_t(C);
+          return;
+        }
+      throw EEffectCommandError(Command + ": " + Key + "=\"" + Text + "\" не из списка " +
+                                KeyRange(K));
+    case ekColor: {
+      uint32_t V = 0;
+      const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), V, 16);
+      if (Text.size() != 6 || R.ec != std::errc() || R.ptr != Text.data() + Text.size())
+        throw EEffectCommandError(Command + ": " + Key + "=\"" + Text +
+                                  "\" не цвет вида RRGGBB (например FF8000)");
+      Call.Values[I] = int32_t(V);
+      return;
+    }
+    case ekInteger:
+      break;
+  }
+  int32_t V = 0;
+  const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), V);
+  const std::string Range = KeyRange(K);
+  if (Text.empty() || R.ec != std::errc() || R.ptr != Text.data() + Text.size())
+    throw EEffectCommandError(Command + ": " + Key + "=\"" + Text + "\" не целое число (" + Range +
+                              ")");
+  if (V < K.Min || V > K.Max)
+    throw EEffectCommandError(Command + ": " + Key + "=" + Text + " вне диапазона " + Range);
+  Call.Values[I] = V;
+}
+
+}  // namespace
+
+std::string EffectListText(const std::vector<TEffectCommand>& Commands) {
   std::string Text;
-  for (const TEffectCommand& C : EffectCommands()) {
+  for (const TEffectCommand& C : Commands) {
     Text += C.Name;
-    for (const TEffectKey& K : C.Keys)
-      Text +=
-          std::string(" ") + K.Name + "=" + std::to_string(K.Min) + ".." + std::to_string(K.Max);
+    for (const TEffectKey& K : C.Keys) {
+      const std::string Item = std::string(K.Name) + "=" + KeyRange(K);
+      Text += " " + (K.Optional ? "[" + Item + "]" : Item);
+    }
     Text += "\n";
   }
   return Text;
 }
 
-TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments) {
+TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
+                            const std::vector<TEffectCommand>& Commands) {
   TEffectCall Call;
-  for (const TEffectCommand& C : EffectCommands())
+  for (const TEffectCommand& C : Commands)
     if (Name == C.Name)
       Call.Command = &C;
   if (Call.Command == nullptr)
@@ -61,6 +123,7 @@ TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::stri
   const std::vector<TEffectKey>& Keys = Call.Command->Keys;
   std::vector<bool> Given(Keys.size(), false);
   Call.Values.assign(Keys.size(), 0);
+  Call.Texts.assign(Keys.size(), std::string());
   for (const std::string& A : Arguments) {
     const size_t Eq = A.find('=');
     if (Eq == std::string::npos)
@@ -72,20 +135,15 @@ TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::stri
       throw EEffectCommandError(Name + ": неизвестный параметр \"" + Key + "\"");
     if (Given[I])
       throw EEffectCommandError(Name + ": параметр " + Key + " задан дважды");
-    int32_t V = 0;
-    const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), V);
-    const std::string Range = std::to_string(Keys[I].Min) + ".." + std::to_string(Keys[I].Max);
-    if (Text.empty() || R.ec != std::errc() || R.ptr != Text.data() + Text.size())
-      throw EEffectCommandError(Name + ": " + Key + "=\"" + Text + "\" не целое число (" + Range +
-                                ")");
-    if (V < Keys[I].Min || V > Keys[I].Max)
-      throw EEffectCommandError(Name + ": " + Key + "=" + Text + " вне диапазона " + Range);
+    ParseKeyValue(Name, Keys[I], Text, I, Call);
     Given[I] = true;
-    Call.Values[I] = V;
   }
   for (size_t I = 0; I < Keys.size(); ++I)
-    if (!Given[I])
-      throw EEffectCommandError(Name + ": не задан параметр " + Keys[I].Name);
+    if (!Given[I]) {
+      if (!Keys[I].Optional)
+        throw EEffectCommandError(Name + ": не задан параметр " + Keys[I].Name);
+      Call.Values[I] = Keys[I].Default;
+    }
   return Call;
 }
 
@@ -166,7 +224,7 @@ bool RunOnPixels(const std::string& Name, const std::vector<int32_t>& V,
 }  // namespace
 
 void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
-  if (Call.Command == nullptr || Target.Bitmap == nullptr)
+  if (Call.Command == nullptr || Call.Command->Format == efDocument || Target.Bitmap == nullptr)
     return;
   const std::string Name = Call.Command->Name;
   if (Call.Command->Format == efInPlace32) {
@@ -185,4 +243,15 @@ void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
     throw;
   }
   EmptyPreviewBackup();
+}
+
+void RunCardCall(const TEffectCall& Call, TCardDocument& Doc) {
+  if (Call.Command == nullptr)
+    return;
+  if (Call.Command->Format == efDocument) {
+    if (Call.Command->Run != nullptr)
+      Call.Command->Run(Doc, Call);
+    return;
+  }
+  RunEffectCall(Call, EffectTarget(Doc));
 }

@@ -21,37 +21,60 @@ class EEffectCommandError : public Exception {
 // The bitmap effects change: the selected bitmap layer's, else the canvas.
 TEffectTarget EffectTarget(TCardDocument& Doc);
 
+enum TEffectKeyKind {
+  ekInteger,  // a decimal integer in Min..Max
+  ekText,     // any text (a file name); the value is in TEffectCall::Texts
+  ekColor,    // RRGGBB in hexadecimal; the value is 0xRRGGBB
+  ekChoice,   // one of Choices; the value is its index
+};
+
 struct TEffectKey {
   const char* Name;
-  int32_t Min, Max;
+  int32_t Min = 0, Max = 0;
+  TEffectKeyKind Kind = ekInteger;
+  std::vector<const char*> Choices = {};
+  // An optional key takes Default (an integer, a colour or a choice index; an empty text)
+  // when it is not given.
+  bool Optional = false;
+  int32_t Default = 0;
 };
 
 enum TEffectFormat {
   efInPlace32,  // on the target's TBitmap32, alpha kept
   efShell24,    // on a working RgbImage inside the 24-bit shell
+  efDocument,   // on the whole card through the command's Run routine
 };
+
+struct TEffectCall;
+using TDocumentRoutine = void (*)(TCardDocument& Doc, const TEffectCall& Call);
 
 struct TEffectCommand {
   const char* Name;
   TEffectFormat Format;
   std::vector<TEffectKey> Keys;
+  TDocumentRoutine Run = nullptr;  // efDocument only
 };
 
-// Every command, in the order "effect --list" prints them.
+// The effect commands, in the order "effect --list" prints them.
 const std::vector<TEffectCommand>& EffectCommands();
-// One line per command: its name, then each key with its range ("amount=-200..200").
-std::string EffectListText();
+// One line per command: its name, then each key with its range ("amount=-200..200"), its
+// choices ("direction=horizontal|vertical"), "RRGGBB" or "ТЕКСТ"; optional keys in brackets.
+std::string EffectListText(const std::vector<TEffectCommand>& Commands = EffectCommands());
 
 // A parsed call: the command and one value per key, in the table's key order.
 struct TEffectCall {
   const TEffectCommand* Command = nullptr;
   std::vector<int32_t> Values;
+  std::vector<std::string> Texts;  // the ekText keys' values; empty for the others
 };
-// Arguments are "key=value" with decimal integer values; every key of the command must be
-// given exactly once.
-TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments);
+// Arguments are "key=value"; every key that is not optional must be given, none twice.
+TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
+                            const std::vector<TEffectCommand>& Commands = EffectCommands());
 
 // Runs the call on the target: 32-bit routines in place, 24-bit ones through the shell (a
 // canvas ends opaque, a layer keeps its alpha), then empties PreviewBackup as every effect
 // command does. A routine's error propagates after PreviewBackup is emptied.
 void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target);
+// Runs any call on the card: a document command through its routine, an effect on the
+// document's effect target.
+void RunCardCall(const TEffectCall& Call, TCardDocument& Doc);
