@@ -526,7 +526,7 @@ void TMainForm::ShowZoom() {
       QStringLiteral("%1%").arg(static_cast<int>(std::nearbyint(FImgView->View().Scale() * 100))));
 }
 
-void TMainForm::N36Click() {
+void TMainForm::N1002Click() {
   SetZoom(1);
 }
 

@@ -85,20 +85,20 @@ class TMainForm : public QMainWindow {
   void mnNewBitmapLayerClick();
   void AddPhotoFromFile(const QString& FileName);
   void mnFlattenClick();
-  void N33Click();   // "Добавить надпись"
-  void N62Click();   // "Параметры печати"
-  void N70Click();   // "Печать"
-  void N5Click();    // "Выход"
-  void N26Click();   // "Справка"
-  void N28Click();   // "Сайт программы"
-  void N42Click();   // "Примеры открыток"
-  void N97Click();   // "Техническая поддержка"
-  void N30Click();   // "О программе Pelmora"
-  void N34Click();   // "Полноэкранный просмотр"
-  void N36Click();   // "Масштаб 100%"
-  void N35Click();   // "Уместить в окне"
-  void N102Click();  // "Выбрать цвет"
-  void N103Click();  // "Шашкой"
+  void N33Click();    // "Добавить надпись"
+  void N62Click();    // "Параметры печати"
+  void N70Click();    // "Печать"
+  void N5Click();     // "Выход"
+  void N26Click();    // "Справка"
+  void N28Click();    // "Сайт программы"
+  void N42Click();    // "Примеры открыток"
+  void N97Click();    // "Техническая поддержка"
+  void N30Click();    // "О программе Pelmora"
+  void N34Click();    // "Полноэкранный просмотр"
+  void N1002Click();  // "Масштаб 100%"
+  void N35Click();    // "Уместить в окне"
+  void N102Click();   // "Выбрать цвет"
+  void N103Click();   // "Шашкой"
   void ScaleComboChange();
   void SetZoom(float Zoom);
 

@@ -88,7 +88,7 @@ void TMainForm::BuildMenus() {
   BuildLayerMenu(LayerPopup, PopupItems, true);
 
   mnView = Bar->addMenu(QStringLiteral("Вид"));
-  AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N36Click,
+  AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N1002Click,
              QKeySequence(Qt::CTRL | Qt::Key_A));
   AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
              QKeySequence(Qt::CTRL | Qt::Key_F));

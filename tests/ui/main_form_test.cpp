@@ -18,6 +18,7 @@
 #include "export_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
+#include "main_form_fixture.h"
 #include "picture.h"
 #include "qt_translation.h"
 #include "settings_files.h"
@@ -31,21 +32,6 @@ QStringList Captions(const QMenu* Menu) {
       L << A->text();
   return L;
 }
-
-struct TMainFormFixture : ::testing::Test {
-  QTemporaryDir Dir;
-  std::unique_ptr<TMainForm> Form;
-  QStringList Errors;
-
-  void Make() {
-    Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->OpenUrl = [](const QUrl&) {};
-    Form->resize(1000, 700);
-    Form->show();
-  }
-  void SetUp() override { ASSERT_TRUE(Dir.isValid()); }
-};
 
 }  // namespace
 
@@ -158,7 +144,7 @@ TEST_F(TMainFormFixture, ZoomKeepsModifiedAndFitsTheWindow) {
   Form->N35Click();
   EXPECT_NEAR(Form->ImgView()->View().Scale(), 0.6 / 1.1, 1e-5);
   EXPECT_EQ(Form->ScaleCombo->currentText(), "55%");
-  Form->N36Click();
+  Form->N1002Click();
   EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 1);
   Form->ScaleCombo->setCurrentText(" 2 00 %");
   Form->ScaleComboChange();
@@ -529,7 +515,7 @@ TEST_F(TMainFormFixture, FirstStartTakesMostOfTheScreen) {
 TEST_F(TMainFormFixture, FitInWindowHidesTheScrollBars) {
   Make();
   Form->Document().NewCanvas(3000, 2000, 0xFFFFFFFF);
-  Form->N36Click();
+  Form->N1002Click();
   ImgViewWidget* V = Form->ImgView();
   EXPECT_TRUE(V->HorizontalBar()->isVisibleTo(V));
   Form->N35Click();

@@ -1,0 +1,109 @@
+// The view commands and the export items of the main window.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QWheelEvent>
+
+#include "main_form_fixture.h"
+#include "picture_codecs.h"
+#include "picture_readers.h"
+
+namespace {
+
+void Wheel(QWidget* W, int Delta) {
+  const QPointF At(W->width() / 2.0, W->height() / 2.0);
+  QWheelEvent E(At, W->mapToGlobal(At), QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
+                Qt::NoScrollPhase, false);
+  QApplication::sendEvent(W, &E);
+}
+
+QAction* FindItem(QMenu* Menu, const QString& Caption) {
+  for (QAction* A : Menu->actions()) {
+    if (A->text() == Caption)
+      return A;
+    if (A->menu() != nullptr)
+      if (QAction* Inner = FindItem(A->menu(), Caption))
+        return Inner;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST_F(TMainFormFixture, WheelZoomStopsAtOneFifthAndTwentyWithoutModifying) {
+  Make();
+  TCardDocument& Doc = Form->Document();
+  Doc.NewCanvas(300, 200, 0xFFFFFFFF);
+  Doc.Modified = false;
+  Form->N1002Click();
+  for (int Step = 1; Step <= 17; ++Step) Wheel(Form->ImgView(), 120);
+  EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 0.2f);
+  Wheel(Form->ImgView(), 120);
+  EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 0.2f);
+  EXPECT_EQ(Form->ScaleCombo->currentText(), "20%");
+
+  Form->N1002Click();
+  for (int Step = 1; Step <= 31; ++Step) Wheel(Form->ImgView(), -120);
+  EXPECT_LT(Form->ImgView()->View().Scale(), 20.0f);
+  Wheel(Form->ImgView(), -120);
+  EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 20.0f);
+  EXPECT_EQ(Form->ScaleCombo->currentText(), "2000%");
+  EXPECT_FALSE(Doc.Modified);
+  EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(TMainFormFixture, TypedZoomTextIsReadOrReplaced) {
+  Make();
+  Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
+  Form->N1002Click();
+  struct TCase {
+    const char* Typed;
+    float Zoom;
+    const char* Shown;
+  };
+  for (const TCase& C :
+       {TCase{"250 %", 2.5f, "250%"}, TCase{"3000", 2.5f, "250%"}, TCase{"abc", 2.5f, "250%"},
+        TCase{"1", 0.01f, "1%"}, TCase{"", 0.01f, ""}}) {
+    Form->ScaleCombo->setCurrentText(QString::fromUtf8(C.Typed));
+    Form->ScaleComboChange();
+    EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), C.Zoom) << C.Typed;
+    EXPECT_EQ(Form->ScaleCombo->currentText(), QString::fromUtf8(C.Shown)) << C.Typed;
+  }
+}
+
+TEST_F(TMainFormFixture, ExportItemsPreselectTheirFormatAndWriteItsExtension) {
+  RegisterPictureCodecs();
+  Make();
+  Form->Document().NewCanvas(30, 20, 0xFF336699);
+  const QString Base = QDir(Dir.path()).filePath("card");
+  TSaveFormat Offered = TSaveFormat::Project;
+  Form->AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
+    Offered = Format;
+    Typed = Base.toStdString();
+    return true;
+  };
+  struct TCase {
+    const char* Caption;
+    TSaveFormat Format;
+    const char* Extension;
+  };
+  // JPEG and GIF ask their own dialogs, tested with those dialogs.
+  for (const TCase& C : {TCase{"В формат BMP", TSaveFormat::Bmp, ".bmp"},
+                         TCase{"В формат PNG", TSaveFormat::Png, ".png"},
+                         TCase{"В формат TIFF", TSaveFormat::Tiff, ".tif"}}) {
+    QAction* Item = FindItem(Form->mnFile, QString::fromUtf8(C.Caption));
+    ASSERT_NE(Item, nullptr) << C.Caption;
+    Item->trigger();
+    EXPECT_EQ(Offered, C.Format) << C.Caption;
+    const QString Written = Base + C.Extension;
+    ASSERT_TRUE(QFile::exists(Written)) << Written.toStdString();
+    TBitmap32 Picture;
+    LoadPictureFile(Written.toStdString(), Picture);
+    EXPECT_EQ(Picture.Width(), 30);
+    EXPECT_EQ(Picture.GetPixel(5, 5), 0xFF336699u) << C.Caption;
+  }
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+  // Each export wrote through a temporary file that is gone now.
+  EXPECT_EQ(QDir(Dir.path()).entryList({"card.*.*"}, QDir::Files | QDir::Hidden), QStringList());
+}
