@@ -89,6 +89,8 @@ class TThumbviewModel {
 
   // The scanning mark: set from the start of a scan until its last picture is in.
   bool Scanning() const { return FScanning; }
+  // Cells whose pictures have not arrived yet.
+  int32_t Pending() const { return FPending; }
   bool Painted() const { return FPainted; }
 
   // ==== derived values ====

@@ -2,12 +2,15 @@
 
 #include <qdrawutil.h>
 
+#include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QWheelEvent>
+
+#include "status_progress.h"
 
 namespace {
 
@@ -80,6 +83,7 @@ TTHumbview::TTHumbview(QWidget* Parent, int32_t Workers)
 TTHumbview::~TTHumbview() {
   // The loader's threads are joined while the window can still take their notices.
   FModel.reset();
+  TStatusProgress::Instance().End(this);
 }
 
 void TTHumbview::Guard(const std::function<void()>& Handler) {
@@ -130,8 +134,15 @@ void TTHumbview::Refresh() {
 
 void TTHumbview::ThumbsChanged() {
   update();
-  if (FModel)
-    setCursor(FModel->Scanning() ? Qt::BusyCursor : Qt::ArrowCursor);
+  if (!FModel)
+    return;
+  setCursor(FModel->Scanning() ? Qt::BusyCursor : Qt::ArrowCursor);
+  // The status bar follows the pictures still to come.
+  const int Total = FModel->Count();
+  const int Done = Total - FModel->Pending();
+  const QString Folder = QFileInfo(Directory()).fileName();
+  TStatusProgress::Instance().Report(this, QStringLiteral("Загрузка миниатюр: ") + Folder, Done,
+                                     Total);
 }
 
 void TTHumbview::ThumbScrollChanged() {

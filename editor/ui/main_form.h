@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -188,6 +189,9 @@ class TMainForm : public QMainWindow {
   QTabWidget* PageControl1 = nullptr;
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
+  // Long work in progress (thumbnails loading, printing): its text and its bar.
+  QLabel* ProgressText = nullptr;
+  QProgressBar* ProgressBar = nullptr;
   QAction* SaveIt = nullptr;
   QAction* PrintIt = nullptr;  // the tool button "Печать"
   QAction* N62 = nullptr;      // "Параметры печати"

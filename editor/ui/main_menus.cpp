@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "main_form.h"
+#include "status_progress.h"
 #include "toolbar_icons.h"
 
 namespace {
@@ -278,6 +279,25 @@ void TMainForm::BuildStatusBar() {
   StatusPanel2->setMinimumWidth(200);
   statusBar()->addWidget(StatusPanel1);
   statusBar()->addWidget(StatusPanel2);
+  ProgressText = new QLabel(this);
+  ProgressBar = new QProgressBar(this);
+  ProgressBar->setMaximumWidth(200);
+  ProgressBar->setTextVisible(false);
+  statusBar()->addPermanentWidget(ProgressText);
+  statusBar()->addPermanentWidget(ProgressBar);
+  const auto Show = [this](const QString& Text, int Done, int Total) {
+    ProgressText->setVisible(Total > 0);
+    ProgressBar->setVisible(Total > 0);
+    ProgressText->setText(Text);
+    ProgressBar->setRange(0, std::max(Total, 1));
+    ProgressBar->setValue(Done);
+    // Printing runs without the event loop: the bar is painted at once.
+    if (isVisible())
+      statusBar()->repaint();
+  };
+  TStatusProgress& Progress = TStatusProgress::Instance();
+  Show(Progress.Text(), Progress.Done(), Progress.Total());
+  connect(&Progress, &TStatusProgress::Changed, this, Show);
 }
 
 // The recent submenu is rebuilt each time it opens; the start panel's links once at start.

@@ -28,6 +28,7 @@
 #include "img_view_widget.h"
 #include "print_device.h"
 #include "rubberband_layer.h"
+#include "status_progress.h"
 
 namespace {
 
@@ -338,6 +339,7 @@ TEST_F(PrintWindowTest, AFailedJobIsReportedAndTheWindowStays) {
   Window.Button1->click();
   ASSERT_EQ(Errors.size(), 1);
   EXPECT_EQ(Errors.first(), "Не удалось начать печать");
+  EXPECT_EQ(TStatusProgress::Instance().Total(), 0) << "a failed job leaves the status bar";
   Errors.clear();
   EXPECT_TRUE(Window.isVisible());
   EXPECT_EQ(Window.Prog->value(), 0);
@@ -393,7 +395,14 @@ TEST_F(PrintWindowTest, PrintsToAPdfFileAtTheTypedSize) {
 
   Window.ImageWidth->setValue(10);
   const double Left = Location().Left, Top = Location().Top;
+  // The status bar hears of each step of the job and of its end.
+  std::vector<int> Steps;
+  const auto Connection = QObject::connect(
+      &TStatusProgress::Instance(), &TStatusProgress::Changed,
+      [&](const QString&, int Done, int Total) { Steps.push_back(Total == 0 ? -1 : Done); });
   Window.Button1->click();
+  QObject::disconnect(Connection);
+  EXPECT_EQ(Steps, (std::vector<int>{0, 1, 2, -1}));
   EXPECT_EQ(Asked, 2);
   EXPECT_FALSE(Window.isVisible());
   EXPECT_EQ(Window.result(), QDialog::Accepted);

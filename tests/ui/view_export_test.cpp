@@ -1,4 +1,4 @@
-// The view commands and the export items of the main window.
+// The view commands, the export items and the status bar of the main window.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -8,6 +8,7 @@
 #include "main_form_fixture.h"
 #include "picture_codecs.h"
 #include "picture_readers.h"
+#include "status_progress.h"
 
 namespace {
 
@@ -106,4 +107,18 @@ TEST_F(TMainFormFixture, ExportItemsPreselectTheirFormatAndWriteItsExtension) {
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   // Each export wrote through a temporary file that is gone now.
   EXPECT_EQ(QDir(Dir.path()).entryList({"card.*.*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+TEST_F(TMainFormFixture, StatusBarShowsLongWorkWhileItRuns) {
+  Make();
+  EXPECT_FALSE(Form->ProgressBar->isVisible());
+  int Work = 0;
+  TStatusProgress::Instance().Report(&Work, "Печать открытки", 1, 3);
+  EXPECT_TRUE(Form->ProgressBar->isVisible());
+  EXPECT_EQ(Form->ProgressBar->value(), 1);
+  EXPECT_EQ(Form->ProgressBar->maximum(), 3);
+  EXPECT_EQ(Form->ProgressText->text(), "Печать открытки");
+  TStatusProgress::Instance().End(&Work);
+  EXPECT_FALSE(Form->ProgressBar->isVisible());
+  EXPECT_FALSE(Form->ProgressText->isVisible());
 }

@@ -15,6 +15,7 @@
 
 #include "bitmap32.h"
 #include "picture_codecs.h"
+#include "status_progress.h"
 
 namespace {
 
@@ -200,4 +201,50 @@ TEST(TTHumbview, ClosingWhileLoadingIsSafe) {
   EXPECT_EQ(V->Count(), 40);
   V.reset();  // pictures may still be on their way
   QApplication::processEvents();
+  EXPECT_EQ(TStatusProgress::Instance().Total(), 0) << "a closed picker leaves the status bar";
+}
+
+TEST(TStatusProgress, ScanReportsItsCellsUntilTheLastPictureIsIn) {
+  RegisterPictureCodecs();
+  TFolder F;
+  FillFolder(F);
+  struct TSeen {
+    QString Text;
+    int Done, Total;
+  };
+  std::vector<TSeen> Seen;
+  TStatusProgress& P = TStatusProgress::Instance();
+  const auto Connection = QObject::connect(&P, &TStatusProgress::Changed,
+                                           [&](const QString& Text, int Done, int Total) {
+                                             Seen.push_back({Text, Done, Total});
+                                           });
+  TTHumbview V;
+  V.SetDirectory(F.Path());
+  V.resize(300, 300);
+  V.show();
+  WaitForScan(V);
+  QObject::disconnect(Connection);
+  ASSERT_GE(Seen.size(), 2u);
+  EXPECT_EQ(Seen.front().Total, 6);
+  EXPECT_TRUE(Seen.front().Text.startsWith("Загрузка миниатюр: pelmora-thumbview-"))
+      << Seen.front().Text.toStdString();
+  for (size_t I = 1; I + 1 < Seen.size(); ++I) EXPECT_GE(Seen[I].Done, Seen[I - 1].Done);
+  EXPECT_EQ(Seen.back().Total, 0);
+  EXPECT_EQ(P.Text(), "");
+}
+
+TEST(TStatusProgress, SumsWorkThatRunsAtOnce) {
+  TStatusProgress& P = TStatusProgress::Instance();
+  int A = 0, B = 0;
+  P.Report(&A, "первая", 1, 4);
+  P.Report(&B, "вторая", 2, 10);
+  EXPECT_EQ(P.Done(), 3);
+  EXPECT_EQ(P.Total(), 14);
+  EXPECT_EQ(P.Text(), "вторая");
+  P.Report(&B, "вторая", 10, 10);  // done: ends it
+  EXPECT_EQ(P.Total(), 4);
+  P.End(&A);
+  P.End(&A);  // twice is harmless
+  EXPECT_EQ(P.Total(), 0);
+  EXPECT_EQ(P.Text(), "");
 }

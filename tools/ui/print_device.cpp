@@ -12,6 +12,7 @@
 
 #include "bitmap32.h"
 #include "exceptions.h"
+#include "status_progress.h"
 
 QString PdfPrinterName() {
   return QStringLiteral("Печать в файл PDF");
@@ -75,12 +76,23 @@ void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where
     throw Exception("Нет изображения для печати");
   if (Where.Width <= 0 || Where.Height <= 0)
     throw Exception("Размер изображения слишком мал для печати");
+  // The status bar follows the three steps: the picture, the page, the hand-over to the
+  // printer (or the PDF file).
+  TStatusProgress& Progress = TStatusProgress::Instance();
+  const QString Step = QStringLiteral("Печать открытки");
+  struct TEnd {
+    const void* Source;
+    ~TEnd() { TStatusProgress::Instance().End(Source); }
+  } End{&Printer};
+  Progress.Report(&Printer, Step, 0, 3);
   const QImage Image = CardImage(Card);
   QPainter Painter;
   if (!Painter.begin(&Printer))
     throw Exception("Не удалось начать печать");
+  Progress.Report(&Printer, Step, 1, 3);
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, Card.StretchFilter() != sfNearest);
   Painter.drawImage(QRect(Where.X, Where.Y, Where.Width, Where.Height), Image);
+  Progress.Report(&Printer, Step, 2, 3);
   if (!Painter.end() || Printer.printerState() == QPrinter::Error)
     throw Exception("Ошибка печати");
 }
