@@ -1,0 +1,190 @@
+// The frame dialog's work on the card: previews, "Cancel", "OK" with undo and redo, on the
+// canvas and on a layer.
+#include "frame_session.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "frame_builder.h"
+#include "img_view32.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SamePixels(const TBitmap32& A, const TBitmap32& B) {
+  return A.Width() == B.Width() && A.Height() == B.Height() &&
+         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * A.Height() * 4) == 0;
+}
+
+void FillNoise(TBitmap32& B, uint32_t Seed) {
+  for (int32_t Y = 0; Y < B.Height(); ++Y)
+    for (int32_t X = 0; X < B.Width(); ++X) {
+      Seed = Seed * 1664525u + 1013904223u;
+      B.SetPixel(X, Y, Seed | 0xFF000000u);
+    }
+}
+
+struct TFrameFixture : ::testing::Test {
+  fs::path Dir;
+  TImgView32 View;
+  TCardDocument Doc{View};
+  TUndoStack Undo{Doc};
+  TFrameSession Session{Doc, Undo};
+  std::string TileFile;
+
+  void SetUp() override {
+    Dir = fs::temp_directory_path() /
+          ("pelmora_frames_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(Dir);
+    TBitmap32 Tile;
+    Tile.SetSize(10, 10);
+    FillNoise(Tile, 3);
+    TileFile = (Dir / "gold.bmp").string();
+    Tile.SaveToFile(TileFile);
+    View.SetBounds(800, 600);
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  void NewCard(int32_t W, int32_t H) {
+    Doc.NewCanvas(W, H, 0xFFFFFFFF);
+    FillNoise(Doc.Canvas(), 17);
+  }
+  TBitmapLayer* AddLayer(int32_t W, int32_t H, const TSingleRect& Location) {
+    TBitmap32 B;
+    B.SetSize(W, H);
+    FillNoise(B, 23);
+    TBitmapLayer* L = Doc.AddPictureLayer(B, 200);
+    L->SetLocation(Location);
+    Doc.SetSelection(L);
+    return L;
+  }
+};
+
+}  // namespace
+
+TEST_F(TFrameFixture, FramingTheCardGrowsItAndKeepsThePictureInside) {
+  NewCard(800, 600);
+  TBitmap32 Old;
+  Old.Assign(&Doc.Canvas());
+  Session.Begin();
+  Session.Ok(TileFile, 10);
+  ASSERT_EQ(Doc.Canvas().Width(), 960);
+  ASSERT_EQ(Doc.Canvas().Height(), 760);
+  for (int32_t Y = 0; Y < 600; Y += 37)
+    ASSERT_EQ(std::memcmp(Doc.Canvas().PixelAddress(80, 80 + Y), Old.RowAddress(Y), 800 * 4), 0);
+  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
+  EXPECT_EQ(Undo.UndoRecord().Target, CanvasTarget);
+  EXPECT_FALSE(Session.Active());
+
+  TBitmap32 Framed;
+  Framed.Assign(&Doc.Canvas());
+  ASSERT_TRUE(Undo.Undo());
+  EXPECT_TRUE(SamePixels(Doc.Canvas(), Old)) << "one undo step gives back the card";
+  ASSERT_TRUE(Undo.Redo());
+  EXPECT_TRUE(SamePixels(Doc.Canvas(), Framed));
+}
+
+TEST_F(TFrameFixture, PreviewsNeverPileUpAndCancelGivesTheCardBack) {
+  NewCard(200, 100);
+  TBitmap32 Old;
+  Old.Assign(&Doc.Canvas());
+  Session.Begin();
+  Session.Preview(TileFile, 10);
+  TBitmap32 Once;
+  Once.Assign(&Doc.Canvas());
+  Session.Preview(TileFile, 10);
+  EXPECT_TRUE(SamePixels(Doc.Canvas(), Once)) << "one frame, not a frame around a frame";
+  EXPECT_EQ(Doc.Canvas().Width(), 240);
+  Session.Preview(TileFile, 35);
+  EXPECT_EQ(Doc.Canvas().Width(), 340);
+  Session.Cancel();
+  EXPECT_TRUE(SamePixels(Doc.Canvas(), Old));
+  EXPECT_FALSE(Undo.CanUndo()) << "previews and Cancel record nothing";
+}
+
+TEST_F(TFrameFixture, ALayerGrowsRightAndDownAtItsDisplayScale) {
+  NewCard(400, 300);
+  // Shown at twice its pixel size.
+  TBitmapLayer* L = AddLayer(100, 50, {30, 40, 230, 140});
+  L->Bitmap()->SetDrawMode(dmOpaque);
+  TBitmap32 Old;
+  Old.Assign(L->Bitmap());
+  TBitmap32 Canvas;
+  Canvas.Assign(&Doc.Canvas());
+  Session.Begin();
+  Session.Ok(TileFile, 10);
+  EXPECT_EQ(L->Bitmap()->Width(), 120);
+  EXPECT_EQ(L->Bitmap()->Height(), 70);
+  const TSingleRect R = L->Location();
+  EXPECT_FLOAT_EQ(R.Left, 30);
+  EXPECT_FLOAT_EQ(R.Top, 40);
+  EXPECT_FLOAT_EQ(R.Right, 270);
+  EXPECT_FLOAT_EQ(R.Bottom, 180);
+  EXPECT_EQ(L->Bitmap()->DrawMode(), dmBlend);
+  EXPECT_EQ(L->Bitmap()->MasterAlpha(), 200u) << "the master alpha comes back";
+  EXPECT_EQ(Doc.Selected(), L);
+  EXPECT_EQ(Doc.RBLayer()->Location().Right, 270) << "the selection frame follows";
+  EXPECT_TRUE(SamePixels(Doc.Canvas(), Canvas)) << "the card is not touched";
+  EXPECT_EQ(Undo.UndoRecord().Kind, ukGeom);
+
+  ASSERT_TRUE(Undo.Undo());
+  EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
+  EXPECT_FLOAT_EQ(L->Location().Right, 230);
+  ASSERT_TRUE(Undo.Redo());
+  EXPECT_EQ(L->Bitmap()->Width(), 120);
+  EXPECT_FLOAT_EQ(L->Location().Right, 270);
+}
+
+TEST_F(TFrameFixture, CancelAfterPreviewGivesBackALayersBitmapAndLocation) {
+  NewCard(400, 300);
+  TBitmapLayer* L = AddLayer(60, 40, {10, 20, 70, 60});
+  TBitmap32 Old;
+  Old.Assign(L->Bitmap());
+  Session.Begin();
+  Session.Preview(TileFile, 20);
+  EXPECT_EQ(L->Bitmap()->Width(), 84);
+  EXPECT_FLOAT_EQ(L->Location().Right, 94);
+  Session.Cancel();
+  EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
+  EXPECT_EQ(L->Bitmap()->DrawMode(), Old.DrawMode());
+  const TSingleRect R = L->Location();
+  EXPECT_EQ(R.Left, 10);
+  EXPECT_EQ(R.Top, 20);
+  EXPECT_EQ(R.Right, 70);
+  EXPECT_EQ(R.Bottom, 60);
+  EXPECT_EQ(Doc.Selected(), L);
+}
+
+TEST_F(TFrameFixture, FailuresLeaveTheCardAsRestored) {
+  NewCard(300, 200);
+  TBitmap32 Old;
+  Old.Assign(&Doc.Canvas());
+  Session.Begin();
+  Session.Preview(TileFile, 10);
+  const std::string Missing = (Dir / "none.png").string();
+  const std::string Broken = (Dir / "broken.png").string();
+  {
+    std::FILE* F = std::fopen(Broken.c_str(), "wb");
+    std::fputs("not a picture", F);
+    std::fclose(F);
+  }
+  for (const std::string& File : {std::string(), Missing, Broken}) {
+    EXPECT_ANY_THROW(Session.Preview(File, 10)) << File;
+    EXPECT_TRUE(SamePixels(Doc.Canvas(), Old)) << File;
+    EXPECT_ANY_THROW(Session.Ok(File, 10)) << File;
+    EXPECT_TRUE(SamePixels(Doc.Canvas(), Old)) << File;
+    EXPECT_FALSE(Undo.CanUndo()) << File;
+    EXPECT_TRUE(Session.Active()) << "the dialog may go on: " << File;
+  }
+  // A card narrower than 50 pixels has no 1 % frame.
+  NewCard(40, 30);
+  Session.Begin();
+  EXPECT_THROW(Session.Ok(TileFile, 1), EFrameError);
+  EXPECT_EQ(Doc.Canvas().Width(), 40);
+  EXPECT_FALSE(Undo.CanUndo());
+}
