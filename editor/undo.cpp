@@ -4,6 +4,7 @@
 
 #include "card_document.h"
 #include "geometry.h"
+#include "image_size.h"
 
 namespace {
 
@@ -164,16 +165,9 @@ bool TUndoStack::PutBack(TUndoRecord& From, TUndoRecord& To, bool IsUndo) {
 
   if (Kind == ukSize && std::isfinite(Fx) && std::isfinite(Fy) && Fx != 0 && Fy != 0) {
     // Every positioned layer, the selection frame included, back to the old scale; the frame
-    // comes last (it is the top entry) and carries its child to the same rectangle.
-    for (int32_t I = 0; I < Layers.Count(); ++I) {
-      auto* P = dynamic_cast<TPositionedLayer*>(Layers.Items(I));
-      if (P == nullptr)
-        continue;
-      const TSingleRect L = P->Location();
-      P->SetLocation({static_cast<float>(Round(L.Left / Fx)), static_cast<float>(Round(L.Top / Fy)),
-                      static_cast<float>(Round(L.Right / Fx)),
-                      static_cast<float>(Round(L.Bottom / Fy))});
-    }
+    // comes last (it is the top entry) and carries its child to the same rectangle. A layer
+    // keeps at least one pixel, as with the resize itself.
+    ScaleLayerLocations(Layers, Fx, Fy);
   }
 
   const int32_t OldW = Live->Width(), OldH = Live->Height();

@@ -1,6 +1,7 @@
 #include "card_commands.h"
 
 #include "frame_mask_commands.h"
+#include "image_geometry.h"
 
 const std::vector<TEffectCommand>& CardCommands() {
   static const std::vector<TEffectCommand> Commands = [] {
@@ -8,6 +9,7 @@ const std::vector<TEffectCommand>& CardCommands() {
     // Each group appends its commands here:
     //   for (const TEffectCommand& C : GroupCommands()) All.push_back(C);
     for (const TEffectCommand& C : FrameMaskCommands()) All.push_back(C);
+    for (const TEffectCommand& C : ImageGeometryCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

@@ -92,6 +92,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
 
   BuildEffectCommands();
   BuildMenus();
+  BuildGeometryDialogs();
   BuildToolBar();
   BuildSidePanel();
   BuildStatusBar();
@@ -221,6 +222,9 @@ void TMainForm::UpdateActions() {
   };
   Apply(ArrangeItems, FCommands->ArrangeMenuEnabled());
   Apply(PopupItems, FCommands->LayerPopupEnabled());
+  // "Произвольный угол" turns a bitmap layer.
+  for (QAction* A : {N13, N13Popup})
+    A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
 
   // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
   QString Title = QStringLiteral("Pelmora");

@@ -38,6 +38,8 @@ class TTexter;
 class TKVTPrint;
 class TEffectCommands;
 class TEffectContext;
+class TRasm;
+class TPovor;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -209,6 +211,16 @@ class TMainForm : public QMainWindow {
   std::array<QAction*, 16> ArrangeItems{};
   std::array<QAction*, 16> PopupItems{};
   TPlatformColor BufColor = 0x808080;
+
+  // Image size and free rotation (main_geometry.cpp).
+  void N37Click();               // "Размер изображения"
+  void N13Click();               // "Произвольный угол"
+  QAction* N37 = nullptr;        // "Размер изображения"
+  QAction* N13 = nullptr;        // "Произвольный угол" in "Выделение"
+  QAction* N13Popup = nullptr;   // "Произвольный угол" in the context menu
+  TRasm* FRasm = nullptr;        // owned by the window (Qt parent)
+  TPovor* FPovor = nullptr;      // owned by the window (Qt parent)
+  void BuildGeometryDialogs();
 
  protected:
   // "Открыть" once the name is known: the file becomes the card, fitted, not modified.

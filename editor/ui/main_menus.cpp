@@ -75,6 +75,7 @@ void TMainForm::BuildMenus() {
   BuildImageEffectItems(mnImage);
   N96 =
       AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
+  N37 = AddCommand(mnImage, QStringLiteral("Размер изображения"), &TMainForm::N37Click);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
@@ -122,6 +123,8 @@ void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, boo
   QMenu* Turn = Menu->addMenu(QStringLiteral("Повернуть"));
   AddCommand(Turn, QStringLiteral("На 90° вправо"), &TMainForm::N901Click);
   AddCommand(Turn, QStringLiteral("На 90° влево"), &TMainForm::N902Click);
+  (Popup ? N13Popup : N13) =
+      AddCommand(Turn, QStringLiteral("Произвольный угол"), &TMainForm::N13Click);
   Items[6] = Turn->menuAction();
   QMenu* Flip = Menu->addMenu(QStringLiteral("Отразить"));
   AddCommand(Flip, Popup ? QStringLiteral("По горизонтали") : QStringLiteral("По вертикали"),

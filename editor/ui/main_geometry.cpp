@@ -1,0 +1,50 @@
+// "Размер изображения" and "Произвольный угол" in the main window: the two dialogs and their
+// commands. The work is done by ResizeImage and TFreeRotation.
+#include "image_geometry.h"
+#include "image_size_dialog.h"
+#include "main_form.h"
+#include "rotation_dialog.h"
+
+void TMainForm::BuildGeometryDialogs() {
+  FPovor = new TPovor(this);
+  FRasm = new TRasm(this);
+}
+
+void TMainForm::N37Click() {
+  if (FDoc->IsEmpty())
+    return;
+  const TBitmap32& Canvas = FDoc->Canvas();
+  FRasm->Open(Canvas.Width(), Canvas.Height());
+  if (FRasm->exec() != QDialog::Accepted)
+    return;
+  ResizeImage(*FDoc, FUndo.get(), FRasm->ChosenWidth(), FRasm->ChosenHeight(), FRasm->Method());
+  StatusPanel2->setText(QStringLiteral("%1x%2").arg(Canvas.Width()).arg(Canvas.Height()));
+}
+
+void TMainForm::N13Click() {
+  TFreeRotation Session(*FDoc, *FUndo);
+  if (!Session.Begin())
+    return;
+  const auto Turn = [this](int& Angle, bool& Bilinear) {
+    Bilinear = FPovor->Inter->isChecked();
+    return FPovor->ReadAngle(Angle);
+  };
+  FPovor->OnPreview = [&] {
+    Run([&] {
+      int Angle = 0;
+      bool Bilinear = true;
+      if (Turn(Angle, Bilinear))
+        Session.Preview(Angle, Bilinear);
+    });
+  };
+  const bool Accepted = FPovor->exec() == QDialog::Accepted;
+  FPovor->OnPreview = nullptr;
+  int Angle = 0;
+  bool Bilinear = true;
+  // The close box and Esc act as "Cancel": the layer is put back as it was.
+  if (Accepted && Turn(Angle, Bilinear))
+    Session.Ok(Angle, Bilinear);
+  else
+    Session.Cancel();
+  Session.End();
+}
