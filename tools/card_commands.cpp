@@ -2,6 +2,7 @@
 
 #include "frame_mask_commands.h"
 #include "image_geometry.h"
+#include "outline_commands.h"
 
 const std::vector<TEffectCommand>& CardCommands() {
   static const std::vector<TEffectCommand> Commands = [] {
@@ -10,6 +11,7 @@ const std::vector<TEffectCommand>& CardCommands() {
     //   for (const TEffectCommand& C : GroupCommands()) All.push_back(C);
     for (const TEffectCommand& C : FrameMaskCommands()) All.push_back(C);
     for (const TEffectCommand& C : ImageGeometryCommands()) All.push_back(C);
+    for (const TEffectCommand& C : OutlineCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

@@ -1,0 +1,233 @@
+#include "outline_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "bitmap_layer.h"
+#include "card_document.h"
+#include "layer_commands.h"
+#include "program_paths.h"
+#include "undo.h"
+
+std::string PatternFileName(const std::string& DataDir, int32_t N) {
+  return DataDir + "/Patterns/pat" + std::to_string(N) + ".bmp";
+}
+
+bool LoadPattern(const std::string& FileName, TBitmap32& Pattern) {
+  std::error_code Ec;
+  if (!std::filesystem::is_regular_file(FileName, Ec)) {
+    Pattern.SetSize(0, 0);
+    return false;
+  }
+  Pattern.LoadFromFile(FileName);
+  return true;
+}
+
+namespace {
+
+// Clears the selection, lets the window release the mouse capture, and selects Layer again.
+void Reselect(TCardDocument& Doc, TBitmapLayer* Layer, const TReleaseCapture& Release) {
+  Doc.SetSelection(nullptr);
+  if (Release)
+    Release();
+  Doc.SetSelection(Layer);
+}
+
+}  // namespace
+
+void BorderStep(TCardDocument& Doc, const TBorderParams& P, const TReleaseCapture& Release) {
+  TBitmapLayer* L = Doc.SelectedBitmapLayer();
+  TBitmap32& Target = L != nullptr ? *L->Bitmap() : Doc.Canvas();
+  if (Target.IsEmpty())
+    return;
+  AddBorder(Target, P);
+  if (L == nullptr)
+    return;
+  TSingleRect R = L->Location();
+  const auto Grow = static_cast<float>(2 * std::max(P.Width, 1));
+  R.Right += Grow;
+  R.Bottom += Grow;
+  L->SetLocation(R);
+  Reselect(Doc, L, Release);
+}
+
+void ReliefStep(TCardDocument& Doc, const TReliefParams& P) {
+  if (TBitmapLayer* L = Doc.SelectedBitmapLayer())
+    ReliefContour(*L->Bitmap(), P);
+}
+
+void ButtonStep(TCardDocument& Doc, const TButtonParams& P) {
+  if (TBitmap32* B = EffectTarget(Doc).Bitmap)
+    ButtonBevel(*B, P);
+}
+
+// ==== the dialogs' copy ====
+
+void TOutlineCopy::Take(TCardDocument& Doc) {
+  TBitmapLayer* L = Doc.SelectedBitmapLayer();
+  FIsLayer = L != nullptr;
+  FBitmap.Assign(FIsLayer ? L->Bitmap() : &Doc.Canvas());
+  FLocation = FIsLayer ? L->Location() : TSingleRect{0, 0, 0, 0};
+  FTaken = true;
+}
+
+void TOutlineCopy::Restore(TCardDocument& Doc, const TReleaseCapture& Release) const {
+  if (!FTaken)
+    return;
+  if (!FIsLayer) {
+    Doc.Canvas().Assign(&FBitmap);
+    return;
+  }
+  TBitmapLayer* L = Doc.SelectedBitmapLayer();
+  if (L == nullptr)
+    return;
+  L->Bitmap()->Assign(&FBitmap);
+  L->SetLocation(FLocation);
+  Reselect(Doc, L, Release);
+}
+
+void TOutlineCopy::Clear() {
+  FBitmap.SetSize(0, 0);
+  FTaken = false;
+  FIsLayer = false;
+}
+
+void TOutlineSession::Preview(const std::function<void()>& Step) {
+  Restore();
+  Step();
+}
+
+void TOutlineSession::Ok(const std::function<void()>& Step) {
+  Restore();
+  if (FDoc.SelectedBitmapLayer() != nullptr)
+    FUndo.RecordGeometryStep();
+  else
+    FUndo.RecordLayerStep();
+  Step();
+}
+
+void TOutlineSession::Cancel() {
+  Restore();
+}
+
+// ==== the pick mode ====
+
+bool PickModePress(TCardDocument& Doc, TLayerCommands& Commands, TPoint P) {
+  const TBitmapLayer* L = Doc.SelectedBitmapLayer();
+  if (L == nullptr)
+    return false;
+  const TSingleRect& R = L->Location();
+  const double X = P.X, Y = P.Y;
+  if (X < std::min(R.Left, R.Right) || X >= std::max(R.Left, R.Right) ||
+      Y < std::min(R.Top, R.Bottom) || Y >= std::max(R.Top, R.Bottom))
+    return false;
+  return Commands.PickTransparentColor(P);
+}
+
+bool PickModeHover(TCardDocument& Doc, const TCustomLayer* Hovered, TPoint P, TColor32& Colour) {
+  const TBitmapLayer* L = Doc.SelectedBitmapLayer();
+  if (Hovered == nullptr || L == nullptr)
+    return false;
+  Colour = PickColor(*L, P);
+  return true;
+}
+
+// ==== the batch tool ====
+
+namespace {
+
+// The folder of the running executable, where the data folders live beside the program.
+std::string ExecutableDir() {
+  std::error_code Ec;
+  const std::filesystem::path Exe = std::filesystem::read_symlink("/proc/self/exe", Ec);
+  return Ec ? std::string(".") : Exe.parent_path().string();
+}
+
+TColor32 Opaque(int32_t Rgb) {
+  return 0xFF000000u | static_cast<TColor32>(Rgb);
+}
+
+TBitmapLayer& RequireLayer(TCardDocument& Doc, const char* Command) {
+  TBitmapLayer* L = Doc.SelectedBitmapLayer();
+  if (L == nullptr)
+    throw EEffectCommandError(std::string(Command) +
+                              ": работает только на слое-картинке, нужен layer=N");
+  return *L;
+}
+
+void RunBorder(TCardDocument& Doc, const TEffectCall& Call) {
+  const std::vector<int32_t>& V = Call.Values;
+  TBorderParams P;
+  P.Width = V[0];
+  P.Contour = V[1];
+  if (P.Contour >= P.Width)
+    throw EEffectCommandError("Border: contour=" + std::to_string(P.Contour) +
+                              " должен быть меньше width=" + std::to_string(P.Width));
+  P.BorderColour = Opaque(V[2]);
+  P.ContourColour = Opaque(V[3]);
+  TBitmap32 Pattern;
+  if (V[4] > 0) {
+    const std::string Folder = Call.Texts[5];
+    const std::string File =
+        Folder.empty() ? PatternFileName(ResolveProgramPaths(ExecutableDir()).DataDir, V[4])
+                       : Folder + "/pat" + std::to_string(V[4]) + ".bmp";
+    LoadPattern(File, Pattern);
+    P.UseOrnament = true;
+    P.Pattern = &Pattern;
+  }
+  BorderStep(Doc, P);
+}
+
+void RunRelief(TCardDocument& Doc, const TEffectCall& Call) {
+  RequireLayer(Doc, "Relief");
+  const std::vector<int32_t>& V = Call.Values;
+  ReliefStep(Doc, {V[0], V[1] != 0, V[2], Opaque(V[3])});
+}
+
+void RunButton(TCardDocument& Doc, const TEffectCall& Call) {
+  const std::vector<int32_t>& V = Call.Values;
+  TBitmap32* B = EffectTarget(Doc).Bitmap;
+  // Without depth= the depth the dialog opens with for this picture.
+  const int32_t Depth = V[1] != 0 ? V[1] : ButtonDepthFor(B != nullptr ? B->Width() : 0);
+  ButtonStep(Doc, {V[0], Depth, V[2] != 0});
+}
+
+void RunTransparentColor(TCardDocument& Doc, const TEffectCall& Call) {
+  RequireLayer(Doc, "TransparentColor");
+  TUndoStack Undo(Doc);
+  TLayerCommands Commands(Doc, Undo);
+  Commands.ApplyTransparentColor(Opaque(Call.Values[0]));
+}
+
+}  // namespace
+
+std::vector<TEffectCommand> OutlineCommands() {
+  return {
+      {"Border",
+       efDocument,
+       {{"width", 1, 1000},
+        {"contour", 0, 999},
+        {"color", 0, 0, ekColor, {}, true, 0x0055E3},
+        {"contourcolor", 0, 0, ekColor, {}, true, 0xFFFFFF},
+        {"pattern", 0, PatternCount, ekInteger, {}, true, 0},
+        {"patterns", 0, 0, ekText, {}, true}},
+       &RunBorder},
+      {"Relief",
+       efDocument,
+       {{"percent", 1, 39},
+        {"outer", 0, 1, ekInteger, {}, true, 0},
+        {"border", 0, 100, ekInteger, {}, true, 0},
+        {"color", 0, 0, ekColor, {}, true, 0xC0C0C0}},
+       &RunRelief},
+      {"Button",
+       efDocument,
+       {{"width", 1, 9},
+        {"depth", 1, 16, ekInteger, {}, true, 0},
+        {"inner", 0, 1, ekInteger, {}, true, 0}},
+       &RunButton},
+      {"TransparentColor", efDocument, {{"color", 0, 0, ekColor}}, &RunTransparentColor},
+  };
+}
