@@ -80,8 +80,8 @@ void TThumbviewModel::RunScan(const std::string& Folder) {
     FCells.push_back(std::move(C));
   }
   PlaceAll();
-  Changed();
   FPending = Count();
+  Changed();
   if (FPending == 0) {
     FinishScan();
     return;
