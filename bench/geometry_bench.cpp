@@ -50,8 +50,8 @@ void BM_ImageSize(benchmark::State& State) {
     ResizeImage(Card.Doc, &Card.Undo, W, H, Method);
     benchmark::DoNotOptimize(Card.Doc.Canvas().Bits());
   }
-  State.counters["Mpx/s"] = benchmark::Counter(3608.0 * 2412 * State.iterations() / 1e6,
-                                               benchmark::Counter::kIsRate);
+  State.counters["Mpx/s"] =
+      benchmark::Counter(3608.0 * 2412 * State.iterations() / 1e6, benchmark::Counter::kIsRate);
   State.SetLabel((Method == rmNearest    ? std::string("nearest ")
                   : Method == rmBilinear ? std::string("bilinear ")
                                          : std::string("spline ")) +

@@ -1,6 +1,8 @@
 #include "free_rotation.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "blend.h"
 #include "parallel_bands.h"

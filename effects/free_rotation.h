@@ -26,5 +26,6 @@ void BuildFreeRotation(TAffineTransformation& T, int32_t W0, int32_t H0, int32_t
 // pixels); the alpha of each pixel is Src's alpha carried through the same mapping, with a
 // two-pixel band around Src's edge taken as transparent, so that the turned picture fades at
 // its border and the corners outside it are transparent (colour black). Src keeps its pixels.
-// An empty Src gives an empty Dst. Uses both cores.
+// An empty Src gives an empty Dst. The passes over the pixels before and after the drawing run
+// on both cores.
 void RotatePicture(const TBitmap32& Src, TBitmap32& Dst, int32_t Angle, bool Bilinear);

@@ -54,8 +54,7 @@ void TImageSizeModel::HeightChanged(int32_t Height, bool Prop) {
 
 void TImageSizeModel::KilobytesChanged(int32_t Kilobytes) {
   FFields.Kilobytes = Kilobytes;
-  const double CanvasKb =
-      static_cast<double>(int64_t{FCanvasWidth} * FCanvasHeight * 4) / 1024.0;
+  const double CanvasKb = static_cast<double>(int64_t{FCanvasWidth} * FCanvasHeight * 4) / 1024.0;
   const double X = std::sqrt(CanvasKb / Kilobytes);
   // An empty canvas or a size of 0 gives no factor; the width and height stay.
   if (!(X > 0) || !std::isfinite(X))

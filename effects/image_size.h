@@ -61,8 +61,7 @@ TStretchFilter ResampleFilter(TResampleMethod Method);
 // Canvas gets the filter (it keeps it afterwards) and becomes a Width x Height picture of the
 // whole of itself drawn scaled with its draw mode and that filter. The new picture is made
 // before the canvas changes: a size that cannot be allocated, or a reduction too strong for the
-// resampler ("Assertion failure"), leaves the canvas as it was. Uses both cores; the result is
-// the same as one StretchTransfer. Notifies nothing.
+// resampler ("Assertion failure"), leaves the canvas as it was. Notifies nothing.
 void ResampleCanvas(TBitmap32& Canvas, int32_t Width, int32_t Height, TStretchFilter Filter);
 
 // One location moved with a canvas resized by the factors Kx = old width / new width and

@@ -74,6 +74,9 @@ void TFreeRotation::Turn(int32_t Angle, bool Bilinear) {
   // The pixels match the size the layer shows. A location of exactly the bitmap's size would
   // be resampled into an exact copy, so only the location is set then.
   const TRect R = RectFromSingle(L->Location(), rrClosest);
+  // A layer shown with no width or height has no pixels to turn; resampling it would empty it.
+  if (R.Right - R.Left < 1 || R.Bottom - R.Top < 1)
+    return;
   if (R.Right - R.Left == L->Bitmap()->Width() && R.Bottom - R.Top == L->Bitmap()->Height())
     Commands.LayerResetScaleClick();
   else

@@ -223,8 +223,7 @@ void TMainForm::UpdateActions() {
   Apply(ArrangeItems, FCommands->ArrangeMenuEnabled());
   Apply(PopupItems, FCommands->LayerPopupEnabled());
   // "Произвольный угол" turns a bitmap layer.
-  for (QAction* A : {N13, N13Popup})
-    A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
+  for (QAction* A : {N13, N13Popup}) A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
 
   // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
   QString Title = QStringLiteral("Pelmora");

@@ -213,13 +213,13 @@ class TMainForm : public QMainWindow {
   TPlatformColor BufColor = 0x808080;
 
   // Image size and free rotation (main_geometry.cpp).
-  void N37Click();               // "Размер изображения"
-  void N13Click();               // "Произвольный угол"
-  QAction* N37 = nullptr;        // "Размер изображения"
-  QAction* N13 = nullptr;        // "Произвольный угол" in "Выделение"
-  QAction* N13Popup = nullptr;   // "Произвольный угол" in the context menu
-  TRasm* FRasm = nullptr;        // owned by the window (Qt parent)
-  TPovor* FPovor = nullptr;      // owned by the window (Qt parent)
+  void N37Click();              // "Размер изображения"
+  void N13Click();              // "Произвольный угол"
+  QAction* N37 = nullptr;       // "Размер изображения"
+  QAction* N13 = nullptr;       // "Произвольный угол" in "Выделение"
+  QAction* N13Popup = nullptr;  // "Произвольный угол" in the context menu
+  TRasm* FRasm = nullptr;       // owned by the window (Qt parent)
+  TPovor* FPovor = nullptr;     // owned by the window (Qt parent)
   void BuildGeometryDialogs();
 
  protected:

@@ -17,7 +17,11 @@ void TMainForm::N37Click() {
   FRasm->Open(Canvas.Width(), Canvas.Height());
   if (FRasm->exec() != QDialog::Accepted)
     return;
+  const int32_t OldW = Canvas.Width(), OldH = Canvas.Height();
   ResizeImage(*FDoc, FUndo.get(), FRasm->ChosenWidth(), FRasm->ChosenHeight(), FRasm->Method());
+  // A card of a new size is fitted into the window, as after every change of the card's size.
+  if (Canvas.Width() != OldW || Canvas.Height() != OldH)
+    N35Click();
   StatusPanel2->setText(QStringLiteral("%1x%2").arg(Canvas.Width()).arg(Canvas.Height()));
 }
 

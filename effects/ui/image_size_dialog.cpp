@@ -59,8 +59,8 @@ TRasm::TRasm(QWidget* Parent) : QDialog(Parent) {
   MethodRow->addWidget(new QLabel(QStringLiteral("Метод ресэмплинга:"), this));
   Resample = new QComboBox(this);
   Resample->setObjectName(QStringLiteral("Resample"));
-  Resample->addItems({QStringLiteral("Ближайший сосед"), QStringLiteral("Билинейная"),
-                      QStringLiteral("Сплайн")});
+  Resample->addItems(
+      {QStringLiteral("Ближайший сосед"), QStringLiteral("Билинейная"), QStringLiteral("Сплайн")});
   MethodRow->addWidget(Resample);
   Outer->addLayout(MethodRow);
 

@@ -69,8 +69,8 @@ const TBitmap32& BitmapOf(TProjectContent& P, int32_t I) {
 
 TEST_F(TGeometryCli, ImageSizeResamplesTheCanvasAndMovesTheLayers) {
   std::string Err;
-  ASSERT_EQ(Run({"effect", "ImageSize", Path("card.kvt"), Path("half.kvt"), "width=20",
-                 "height=15", "method=bilinear"},
+  ASSERT_EQ(Run({"effect", "ImageSize", Path("card.kvt"), Path("half.kvt"), "width=20", "height=15",
+                 "method=bilinear"},
                 &Err),
             0)
       << Err;
@@ -92,8 +92,7 @@ TEST_F(TGeometryCli, ImageSizeResamplesTheCanvasAndMovesTheLayers) {
   EXPECT_EQ(B.Right, 16);
 
   // Without method= the nearest pixel; a tenth keeps every layer at least one pixel.
-  ASSERT_EQ(Run({"effect", "ImageSize", Path("card.kvt"), Path("tenth.kvt"), "width=4",
-                 "height=3"},
+  ASSERT_EQ(Run({"effect", "ImageSize", Path("card.kvt"), Path("tenth.kvt"), "width=4", "height=3"},
                 &Err),
             0)
       << Err;
@@ -122,15 +121,15 @@ TEST_F(TGeometryCli, FreeRotationTurnsTheChosenLayer) {
   EXPECT_EQ(L.Top, 6);
   EXPECT_EQ(L.Right, 14);
   EXPECT_EQ(L.Bottom, 26);
-  EXPECT_EQ(B.GetPixel(0, 0) >> 24, 0u);     // the faded border
+  EXPECT_EQ(B.GetPixel(0, 0) >> 24, 0u);      // the faded border
   EXPECT_EQ(B.GetPixel(5, 10), 0xFF00FD00u);  // opaque green mixed onto black with weight 254
   EXPECT_EQ(BitmapOf(*P, 1).Width(), 6);      // the other layer stays
 
   // 45 degrees with the default bilinear sampling: the corners are transparent.
-  ASSERT_EQ(Run({"effect", "FreeRotation", Path("card.kvt"), Path("diag.png"), "layer=1",
-                 "angle=-45"},
-                &Err),
-            0)
+  ASSERT_EQ(
+      Run({"effect", "FreeRotation", Path("card.kvt"), Path("diag.png"), "layer=1", "angle=-45"},
+          &Err),
+      0)
       << Err;
 }
 
@@ -142,8 +141,7 @@ TEST_F(TGeometryCli, ListedWithTheirKeys) {
                      "[method=nearest|bilinear|spline]\n"),
             std::string::npos)
       << Out;
-  EXPECT_NE(Out.find("\nFreeRotation angle=-180..180 [bilinear=0..1]\n"), std::string::npos)
-      << Out;
+  EXPECT_NE(Out.find("\nFreeRotation angle=-180..180 [bilinear=0..1]\n"), std::string::npos) << Out;
 }
 
 TEST_F(TGeometryCli, BadCallsAreRefused) {

@@ -54,8 +54,7 @@ void FillPhoto(TBitmap32& B, int32_t W, int32_t H, bool Holes) {
     for (int32_t X = 0; X < W; ++X) {
       const TColor32 Alpha = Holes ? ((X * 13 + Y * 7) % 5 == 0 ? 0 : (X * 11) & 255) : 255;
       B.SetPixel(X, Y,
-                 Alpha << 24 | ((X * 5 + Y) & 255) << 16 | ((Y * 3) & 255) << 8 |
-                     ((X * Y) & 255));
+                 Alpha << 24 | ((X * 5 + Y) & 255) << 16 | ((Y * 3) & 255) << 8 | ((X * Y) & 255));
     }
 }
 
@@ -67,12 +66,12 @@ struct TTurnCase {
 
 TEST(FreeRotation, OneDrawingGivesWhatTheTwoDrawingsGive) {
   const TTurnCase Cases[] = {
-      {200, 100, 90, true, false, dmBlend},   {200, 100, 30, true, true, dmBlend},
-      {200, 100, -30, false, true, dmBlend},  {97, 61, 45, true, true, dmBlend},
-      {97, 61, 180, false, false, dmBlend},   {97, 61, -180, true, true, dmBlend},
-      {97, 61, 0, true, true, dmBlend},       {97, 61, 17, true, true, dmOpaque},
-      {97, 61, -123, false, true, dmOpaque},  {3, 2, 33, true, false, dmBlend},
-      {1, 1, 45, true, false, dmBlend},       {640, 480, 7, true, true, dmBlend},
+      {200, 100, 90, true, false, dmBlend},  {200, 100, 30, true, true, dmBlend},
+      {200, 100, -30, false, true, dmBlend}, {97, 61, 45, true, true, dmBlend},
+      {97, 61, 180, false, false, dmBlend},  {97, 61, -180, true, true, dmBlend},
+      {97, 61, 0, true, true, dmBlend},      {97, 61, 17, true, true, dmOpaque},
+      {97, 61, -123, false, true, dmOpaque}, {3, 2, 33, true, false, dmBlend},
+      {1, 1, 45, true, false, dmBlend},      {640, 480, 7, true, true, dmBlend},
   };
   for (const TTurnCase& C : Cases) {
     SCOPED_TRACE(testing::Message() << C.W << "x" << C.H << " by " << C.Angle << " bilinear "

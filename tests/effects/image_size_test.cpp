@@ -6,7 +6,6 @@
 
 #include "bitmap_layer.h"
 #include "exceptions.h"
-#include "parallel_bands.h"
 #include "transfers.h"
 
 namespace {
@@ -118,8 +117,8 @@ void FillPattern(TBitmap32& B, int32_t W, int32_t H) {
   for (int32_t Y = 0; Y < H; ++Y)
     for (int32_t X = 0; X < W; ++X)
       B.SetPixel(X, Y,
-                 TColor32(((X * 7 + Y) & 255) << 24 | ((X * 3) & 255) << 16 |
-                          ((Y * 5) & 255) << 8 | ((X ^ Y) & 255)));
+                 TColor32(((X * 7 + Y) & 255) << 24 | ((X * 3) & 255) << 16 | ((Y * 5) & 255) << 8 |
+                          ((X ^ Y) & 255)));
 }
 
 bool SamePixels(const TBitmap32& A, const TBitmap32& B) {
@@ -133,16 +132,16 @@ struct TResampleCase {
   TDrawMode Mode;
 };
 
-// The canvas is resampled as one StretchTransfer of the whole of it into a fresh bitmap would
-// do it, also when the work is split between cores.
+// The canvas is resampled as one StretchTransfer of the whole of it into a fresh bitmap does
+// it, and keeps its draw properties.
 TEST(ImageSize, ResampledCanvasEqualsOneStretchTransfer) {
   const TResampleCase Cases[] = {
-      {301, 211, 150, 105, sfNearest, dmOpaque},  {301, 211, 602, 422, sfNearest, dmOpaque},
-      {301, 211, 150, 105, sfLinear2, dmOpaque},  {301, 211, 613, 397, sfLinear2, dmOpaque},
-      {301, 211, 150, 105, sfSpline, dmOpaque},   {301, 211, 602, 422, sfSpline, dmOpaque},
-      {301, 211, 177, 450, sfSpline, dmBlend},    {301, 211, 150, 105, sfNearest, dmBlend},
-      {64, 1, 1000, 3, sfLinear2, dmOpaque},      {1, 1, 5, 7, sfSpline, dmOpaque},
-      {512, 400, 1030, 1, sfLinear2, dmOpaque},   {300, 200, 300, 200, sfSpline, dmOpaque},
+      {301, 211, 150, 105, sfNearest, dmOpaque}, {301, 211, 602, 422, sfNearest, dmOpaque},
+      {301, 211, 150, 105, sfLinear2, dmOpaque}, {301, 211, 613, 397, sfLinear2, dmOpaque},
+      {301, 211, 150, 105, sfSpline, dmOpaque},  {301, 211, 602, 422, sfSpline, dmOpaque},
+      {301, 211, 177, 450, sfSpline, dmBlend},   {301, 211, 150, 105, sfNearest, dmBlend},
+      {64, 1, 1000, 3, sfLinear2, dmOpaque},     {1, 1, 5, 7, sfSpline, dmOpaque},
+      {512, 400, 1030, 1, sfLinear2, dmOpaque},  {300, 200, 300, 200, sfSpline, dmOpaque},
   };
   for (const TResampleCase& C : Cases) {
     SCOPED_TRACE(testing::Message() << C.W << "x" << C.H << " -> " << C.NW << "x" << C.NH

@@ -155,6 +155,15 @@ TEST_F(TGeometryFixture, ScaledLayerIsResampledToItsShownSizeFirst) {
   ExpectLocation(L->Location(), 10, 10, 110, 110);
 }
 
+TEST_F(TGeometryFixture, LayerShownWithoutWidthKeepsItsPixels) {
+  TBitmapLayer* L = AddLayer(30, 20, {40, 40, 40.2f, 60}, 0xFF0000FF);
+  Doc.SetSelection(L);
+  RotateSelectedLayer(Doc, Undo, 30, true);
+  EXPECT_EQ(L->Bitmap()->Width(), 30);
+  EXPECT_EQ(L->Bitmap()->Height(), 20);
+  EXPECT_EQ(L->Bitmap()->GetPixel(5, 5), 0xFF0000FFu);
+}
+
 TEST_F(TGeometryFixture, NoSelectedBitmapLayerNoSession) {
   TFreeRotation Session(Doc, Undo);
   EXPECT_FALSE(Session.Begin());
