@@ -37,6 +37,8 @@ class TTexter;
 class TKVTPrint;
 class TEffectCommands;
 class TEffectContext;
+class TFrama;
+class TMaski;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -206,6 +208,15 @@ class TMainForm : public QMainWindow {
   std::array<QAction*, 16> PopupItems{};
   TPlatformColor BufColor = 0x808080;
 
+  // Frames and layer masks (main_frames.cpp).
+  void AddFrameClick();   // "Добавить рамку"
+  void LayerMaskClick();  // "Маска слоя"
+  void Button12Click();   // the layer panel's "Маска"
+  TFrama* Frama() const { return FFrama; }
+  TMaski* Maski() const { return FMaski; }
+  QAction* mnAddFrame = nullptr;    // "Добавить рамку"
+  QPushButton* Button12 = nullptr;  // "Маска"
+
  protected:
   // "Открыть" once the name is known: the file becomes the card, fitted, not modified.
   void OpenAsCard(const std::string& FileName);
@@ -260,6 +271,10 @@ class TMainForm : public QMainWindow {
   TCompress* FCompress = nullptr;
   TFull* FFull = nullptr;
   TGifType* FGifType = nullptr;
+  // The mask and frame dialogs (main_frames.cpp).
+  void BuildFrameDialogs();
+  TMaski* FMaski = nullptr;
+  TFrama* FFrama = nullptr;
   TRecentFiles FRecent;
   std::string FOpenName;  // the open dialog's remembered name
   std::string FSaveName;  // the save dialog's remembered name
