@@ -24,7 +24,7 @@ TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
   M.SetTitlePlacement(T_Down);
   M.SetAsButtons(true);
   M.SetMinMemory(false);
-  FView->setMinimumSize(4 * 84 + 24, 2 * 84 + 8);
+  FView->setMinimumSize(4 * 84 + 24, 3 * 84 + 8);
   Page->addWidget(FView, 1);
 
   auto* Row = new QHBoxLayout;
