@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -111,8 +112,11 @@ TEST_F(TFramesFixture, FrameDialogOnTheCardThenUndoAndRedo) {
     D->Button3->click();
     D->Button4->click();
   });
+  ASSERT_TRUE(D->FITA->isChecked());
+  Form->SetZoom(1);
   Form->mnAddFrame->trigger();
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+  EXPECT_NE(Form->ImgView()->View().Scale(), 1.0f) << "fitted in the window";
   EXPECT_EQ(Form->Document().Canvas().Width(), 420);
   EXPECT_EQ(Form->Document().Canvas().Height(), 320);
   EXPECT_EQ(Form->StatusPanel2->text(), "420x320");
