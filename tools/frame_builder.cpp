@@ -121,8 +121,8 @@ class TFrameStretch {
 
   // The sampled columns in the left band (before FBandA) and in the right band (from FBandB).
   void SideBands() {
-    FBandA = static_cast<int32_t>(std::lower_bound(FCols.begin(), FCols.end(), FZ.S) -
-                                  FCols.begin());
+    FBandA =
+        static_cast<int32_t>(std::lower_bound(FCols.begin(), FCols.end(), FZ.S) - FCols.begin());
     FBandB = static_cast<int32_t>(std::lower_bound(FCols.begin(), FCols.end(), FZ.Fw - FZ.S) -
                                   FCols.begin());
     FBandB = std::max(FBandB, FBandA);
@@ -216,8 +216,7 @@ void SquareFrameTile(TBitmap32& Picture) {
   const int32_t S = std::min(W, H);
   TBitmap32 Square;
   Square.SetSize(S, S);
-  for (int32_t Y = 0; Y < S; ++Y)
-    std::copy_n(Picture.RowAddress(Y), S, Square.RowAddress(Y));
+  for (int32_t Y = 0; Y < S; ++Y) std::copy_n(Picture.RowAddress(Y), S, Square.RowAddress(Y));
   Picture.Assign(&Square);
 }
 

@@ -11,9 +11,9 @@
 
 // A frame built for the card's target and not yet put on it.
 struct TBuiltFrame {
-  TBitmap32 Picture;              // the framed picture: (Tw + 2G) x (Th + 2G)
-  TBitmapLayer* Layer = nullptr;  // the framed layer, none for the canvas
-  uint32_t MasterAlpha = 255;     // the layer's master alpha, given back to it
+  TBitmap32 Picture;                    // the framed picture: (Tw + 2G) x (Th + 2G)
+  TBitmapLayer* Layer = nullptr;        // the framed layer, none for the canvas
+  uint32_t MasterAlpha = 255;           // the layer's master alpha, given back to it
   TSingleRect Location = {0, 0, 0, 0};  // the layer's new location
 };
 

@@ -40,6 +40,8 @@ class TEffectCommands;
 class TEffectContext;
 class TRasm;
 class TPovor;
+class TFrama;
+class TMaski;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -221,6 +223,14 @@ class TMainForm : public QMainWindow {
   TRasm* FRasm = nullptr;       // owned by the window (Qt parent)
   TPovor* FPovor = nullptr;     // owned by the window (Qt parent)
   void BuildGeometryDialogs();
+  // Frames and layer masks (main_frames.cpp).
+  void AddFrameClick();   // "Добавить рамку"
+  void LayerMaskClick();  // "Маска слоя"
+  void Button12Click();   // the layer panel's "Маска"
+  TFrama* Frama() const { return FFrama; }
+  TMaski* Maski() const { return FMaski; }
+  QAction* mnAddFrame = nullptr;    // "Добавить рамку"
+  QPushButton* Button12 = nullptr;  // "Маска"
 
  protected:
   // "Открыть" once the name is known: the file becomes the card, fitted, not modified.
@@ -276,6 +286,10 @@ class TMainForm : public QMainWindow {
   TCompress* FCompress = nullptr;
   TFull* FFull = nullptr;
   TGifType* FGifType = nullptr;
+  // The mask and frame dialogs (main_frames.cpp).
+  void BuildFrameDialogs();
+  TMaski* FMaski = nullptr;
+  TFrama* FFrama = nullptr;
   TRecentFiles FRecent;
   std::string FOpenName;  // the open dialog's remembered name
   std::string FSaveName;  // the save dialog's remembered name

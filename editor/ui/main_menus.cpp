@@ -76,6 +76,7 @@ void TMainForm::BuildMenus() {
   N96 =
       AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
   N37 = AddCommand(mnImage, QStringLiteral("Размер изображения"), &TMainForm::N37Click);
+  mnAddFrame = AddCommand(mnImage, QStringLiteral("Добавить рамку"), &TMainForm::AddFrameClick);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
@@ -134,6 +135,7 @@ void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, boo
                    : QStringLiteral("По горизонтали (зеркальное)"),
              &TMainForm::N53Click);
   Items[7] = Flip->menuAction();
+  Items[10] = AddCommand(Menu, QStringLiteral("Маска слоя"), &TMainForm::LayerMaskClick);
   Items[11] = Menu->addSeparator();
   Items[13] = AddCommand(Menu, QStringLiteral("Снять маску"), &TMainForm::N109Click);
   Items[14] = AddCommand(Menu, QStringLiteral("Клонировать"), &TMainForm::N88Click,
@@ -242,8 +244,11 @@ void TMainForm::BuildSidePanel() {
     connect(Button8, &QPushButton::clicked, this, [this] { Run([this] { Button8Click(); }); });
     auto* Button7 = new QPushButton(QStringLiteral("Создать копию"), pnlBitmapLayer);
     connect(Button7, &QPushButton::clicked, this, [this] { Run([this] { N88Click(); }); });
+    Button12 = new QPushButton(QStringLiteral("Маска"), pnlBitmapLayer);
+    connect(Button12, &QPushButton::clicked, this, [this] { Run([this] { Button12Click(); }); });
     Buttons->addWidget(Button8);
     Buttons->addWidget(Button7);
+    Buttons->addWidget(Button12);
     pnlBitmapLayer->Body()->addLayout(Buttons);
   }
   Stack->addWidget(pnlBitmapLayer);

@@ -10,6 +10,7 @@
 
 #include "frame_builder.h"
 #include "img_view32.h"
+#include "picture_codecs.h"
 
 namespace fs = std::filesystem;
 
@@ -37,6 +38,7 @@ struct TFrameFixture : ::testing::Test {
   std::string TileFile;
 
   void SetUp() override {
+    RegisterPictureCodecs();
     Dir = fs::temp_directory_path() /
           ("pelmora_frames_" + std::to_string(::getpid()) + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -181,6 +183,17 @@ TEST_F(TFrameFixture, FailuresLeaveTheCardAsRestored) {
     EXPECT_FALSE(Undo.CanUndo()) << File;
     EXPECT_TRUE(Session.Active()) << "the dialog may go on: " << File;
   }
+  // A picture in another format, not square: its top-left square.
+  TBitmap32 Wide;
+  Wide.SetSize(14, 10);
+  FillNoise(Wide, 3);
+  const std::string Png = (Dir / "wide.png").string();
+  SavePictureByExtension(Wide, Png);
+  TBitmap32 Tile;
+  LoadFrameTile(Png, Tile);
+  EXPECT_EQ(Tile.Width(), 10);
+  EXPECT_EQ(Tile.Height(), 10);
+  EXPECT_EQ(Tile.GetPixel(9, 9), Wide.GetPixel(9, 9));
   // A card narrower than 50 pixels has no 1 % frame.
   NewCard(40, 30);
   Session.Begin();

@@ -12,6 +12,7 @@
 #include "color32.h"
 #include "img_view32.h"
 #include "mask_session.h"
+#include "picture_codecs.h"
 #include "undo.h"
 
 namespace fs = std::filesystem;
@@ -46,6 +47,7 @@ struct TMaskFixture : ::testing::Test {
   TMaskSession Session{Doc, Undo};
 
   void SetUp() override {
+    RegisterPictureCodecs();
     Dir = fs::temp_directory_path() /
           ("pelmora_masks_" + std::to_string(::getpid()) + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -110,7 +112,7 @@ TEST_F(TMaskFixture, TheMaskIsStretchedOverTheLayerWithNearestPixels) {
     int32_t Mw, Mh, Lw, Lh;
   };
   // 100 x 50 onto 400 x 400 as the dialog's example; reductions, odd sizes, equal sizes.
-  const TCase Cases[] = {{100, 50, 400, 400}, {7, 3, 5, 11}, {64, 64, 64, 64},
+  const TCase Cases[] = {{100, 50, 400, 400}, {7, 3, 5, 11},  {64, 64, 64, 64},
                          {1, 1, 9, 4},        {33, 17, 8, 8}, {5, 9, 1, 1}};
   for (const TCase& C : Cases) {
     TBitmap32 M;
@@ -130,8 +132,7 @@ TEST_F(TMaskFixture, TheMaskIsStretchedOverTheLayerWithNearestPixels) {
     for (int32_t I = 0; I < C.Lw * C.Lh; ++I)
       Want.Bits()[I] = (Want.Bits()[I] & 0xFFFFFF) | (TColor32(Intensity(W.Bits()[I])) << 24);
     ApplyMaskAlpha(Layer, M);
-    EXPECT_TRUE(SamePixels(Layer, Want))
-        << C.Mw << "x" << C.Mh << " onto " << C.Lw << "x" << C.Lh;
+    EXPECT_TRUE(SamePixels(Layer, Want)) << C.Mw << "x" << C.Mh << " onto " << C.Lw << "x" << C.Lh;
   }
 }
 
