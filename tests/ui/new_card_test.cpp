@@ -104,7 +104,10 @@ TEST_F(TNewCardFixture, ReadyCardFromTheCatalogue) {
   QTimer::singleShot(0, Form.get(), [this] {
     TAlbum& A = *Form->Album();
     ASSERT_TRUE(A.isVisible());
-    ASSERT_TRUE(RunEventsUntil([&A] { return A.ALView->Count() == 1; }));
+    // The folder is read at the first paint; the first card is selected once it is read.
+    ASSERT_TRUE(RunEventsUntil([&A] {
+      return A.ALView->Count() == 1 && !A.ALView->Model().Scanning() && A.ALView->Selected() == 0;
+    }));
     A.Button1->click();
     if (A.isVisible())
       A.reject();
