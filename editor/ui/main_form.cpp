@@ -27,7 +27,6 @@
 #include "export_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
-#include "new_canvas_dialog.h"
 #include "open_document.h"
 #include "print_window.h"
 #include "project_file.h"
@@ -81,13 +80,6 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     Box.setDefaultButton(Restore);
     Box.exec();
     return Box.clickedButton() == Restore;
-  };
-  AskNewSize = [this](int& Width, int& Height) {
-    if (FNewCanvasDialog->exec() != QDialog::Accepted)
-      return false;
-    Width = FNewCanvasDialog->ResultWidth();
-    Height = FNewCanvasDialog->ResultHeight();
-    return true;
   };
 
   BuildEffectCommands();
@@ -146,7 +138,6 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
 
   ReadSettings();
 
-  FNewCanvasDialog = new TNewCanvasDialog(this);
   FGifType = new TGifType(this);
   FCompress = new TCompress(this);
   FFull = new TFull(this);
@@ -156,6 +147,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
   BuildFrameDialogs();
+  BuildNewCardDialogs();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);

@@ -33,7 +33,8 @@ class TAboutKVT;
 class TCompress;
 class TFull;
 class TGifType;
-class TNewCanvasDialog;
+class TAlbum;
+class TTemplates;
 class TTexter;
 class TKVTPrint;
 class TEffectCommands;
@@ -129,10 +130,15 @@ class TMainForm : public QMainWindow {
   std::function<bool(const QString& Text)> AskRestore;
   // The save dialog (replaceable in tests): the typed name and the chosen format.
   std::function<bool(std::string& Typed, TSaveFormat& Format)> AskSaveName;
-  // The size dialog of "Новый" (replaceable in tests): false when cancelled.
+  // The new-project dialog of "Новый" (replaceable in tests): false when cancelled.
   std::function<bool(int& Width, int& Height)> AskNewSize;
   TRecentFiles& Recent() { return FRecent; }
   const std::string& CurrentSaveName() const { return FSaveName; }
+
+  // Starting a card: the new-project dialog and the card catalogue (main_newcard.cpp).
+  void Button10Click();  // "Выбрать открытку": the card catalogue
+  TTemplates* Templates() const { return FTemplates; }
+  TAlbum* Album() const { return FAlbum; }
 
   // Undo and redo.
   void N17Click();                      // "Отменить"
@@ -281,7 +287,10 @@ class TMainForm : public QMainWindow {
   TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TLayerCommands> FCommands;
   TProductLinks FLinks;
-  TNewCanvasDialog* FNewCanvasDialog = nullptr;
+  // Starting a card (main_newcard.cpp).
+  void BuildNewCardDialogs();
+  TTemplates* FTemplates = nullptr;
+  TAlbum* FAlbum = nullptr;
   TAboutKVT* FAboutKVT = nullptr;
   TCompress* FCompress = nullptr;
   TFull* FFull = nullptr;

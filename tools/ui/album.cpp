@@ -1,0 +1,71 @@
+#include "album.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "ready_card.h"
+#include "thumbview.h"
+
+TAlbum::TAlbum(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
+    : QDialog(Parent), FDoc(Doc), FUndo(Undo) {
+  setWindowTitle(QStringLiteral("Каталог открыток"));
+  OnError = [this](const QString& Text) {
+    QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
+  };
+
+  ALView = new TTHumbview(this);
+  ALView->setObjectName(QStringLiteral("ALView"));
+  TThumbviewModel& M = ALView->Model();
+  M.SetMaxWidth(200);
+  M.SetMaxHeight(200);
+  M.SetSize(100);
+  M.SetThumbGap(4);
+  M.SetSorted(true);
+  M.SetScrollMode(SMHorizontal);
+  M.SetAutoHandleKeyb(true);
+  M.SetAutoScrolling(true);
+  M.SetMinMemory(true);
+  M.SetAsButtons(false);
+  M.SetTitlePlacement(T_Up);
+  // Two rows of cards, three and a bit across; the rest scrolls sideways.
+  ALView->setMinimumSize(4 * 204 - 60, 2 * 204 + 24);
+  ALView->OnError = [this](const QString& Text) { OnError(Text); };
+  ALView->SetDirectory(QDir(DataDir).filePath(QStringLiteral("Cards")));
+
+  SetProp =
+      new QCheckBox(QStringLiteral("Подстроить пропорции открытки к пропорциям проекта"), this);
+  SetProp->setObjectName(QStringLiteral("SetProp"));
+  Button1 = new QPushButton(QStringLiteral("Выбрать"), this);
+  Button1->setDefault(true);
+  Button2 = new QPushButton(QStringLiteral("Закрыть"), this);
+
+  auto* Row = new QHBoxLayout;
+  Row->addWidget(SetProp, 1);
+  Row->addWidget(Button1);
+  Row->addWidget(Button2);
+  auto* Main = new QVBoxLayout(this);
+  Main->addWidget(ALView, 1);
+  Main->addLayout(Row);
+
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TAlbum::Button1Click() {
+  QString Path;
+  ALView->GetSelectedFile(Path);
+  try {
+    PutReadyCard(FDoc, FUndo, Path.toStdString(), SetProp->isChecked());
+    if (OnCardPlaced)
+      OnCardPlaced();
+  } catch (const std::exception& E) {
+    OnError(QString::fromUtf8(E.what()));
+    return;
+  }
+  accept();
+}
