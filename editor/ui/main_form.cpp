@@ -154,6 +154,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FTexter = new TTexter(*FDoc, QString::fromStdString(FPaths.DataDir), this);
   FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
+  BuildGeometryDialogs();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
