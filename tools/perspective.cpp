@@ -61,8 +61,8 @@ void MoveCorners(TPerspectiveCorners& C, int32_t Dragged, int32_t Dx, int32_t Dy
   }
 }
 
-void SetPreviewMapping(TProjectiveTransformation& T, const TPerspectiveCorners& C,
-                       int32_t PreviewW, int32_t PreviewH) {
+void SetPreviewMapping(TProjectiveTransformation& T, const TPerspectiveCorners& C, int32_t PreviewW,
+                       int32_t PreviewH) {
   T.SetSrcRect({0, 0, float(PreviewW - 1), float(PreviewH - 1)});
   for (int I = 0; I < 4; ++I) {
     T.SetX(I, float(C[size_t(I)].X));

@@ -33,8 +33,8 @@ void MoveCorners(TPerspectiveCorners& C, int32_t Dragged, int32_t Dx, int32_t Dy
 
 // The preview transformation: PreviewW x PreviewH's rectangle (0, 0)-(w - 1, h - 1) onto the
 // corners.
-void SetPreviewMapping(TProjectiveTransformation& T, const TPerspectiveCorners& C,
-                       int32_t PreviewW, int32_t PreviewH);
+void SetPreviewMapping(TProjectiveTransformation& T, const TPerspectiveCorners& C, int32_t PreviewW,
+                       int32_t PreviewH);
 // The view's picture: a checkerboard of 16 x 16 squares (grey 127 at the top left and where
 // column and row have the same parity, white elsewhere), then Preview drawn through the corners
 // with the nearest or the bilinear filter. A quadrilateral that cannot be mapped (three corners
@@ -54,7 +54,7 @@ constexpr float DashStep = 0.05f;
 TPoint PerspectiveResultSize(const TPerspectiveCorners& C, double K);
 
 struct TPerspectiveOptions {
-  bool Bilinear = true;               // "Билинейная интерполяция"
+  bool Bilinear = true;              // "Билинейная интерполяция"
   TColor32 Background = 0xFFFFFFFF;  // "Цвет фона": the uncovered part of a canvas
 };
 

@@ -128,8 +128,8 @@ TEST_F(TGeometryCli, BadCallsGiveOneLineAndWriteNothing) {
       {"effect", "LayerCrop", Card, Out, "layer=0", "left=9", "top=0", "right=5", "bottom=5"},
       {"effect", "Perspective", Card, Out, "x0=0", "y0=0", "x1=50", "y1=0", "x2=50", "y2=25",
        "x3=50", "y3=50"},  // three corners on a line
-      {"effect", "Perspective", Card, Out, "x0=3", "y0=3", "x1=3", "y1=3", "x2=3", "y2=3",
-       "x3=3", "y3=3"},  // nothing left
+      {"effect", "Perspective", Card, Out, "x0=3", "y0=3", "x1=3", "y1=3", "x2=3", "y2=3", "x3=3",
+       "y3=3"},  // nothing left
   };
   for (const auto& Args : Bad) {
     std::string Err;

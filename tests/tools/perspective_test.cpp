@@ -35,8 +35,10 @@ TEST(Perspective, PressesGrabACornerWithinTwoPixelsElseTheShape) {
     int32_t X, Y, Want;
   };
   const TCase Cases[] = {
-      {0, 0, 0},         {2, 2, 0},     {-2, 1, 0},     {3, 0, DragShape}, {0, 3, DragShape},
-      {475, 0, 1},       {477, 236, 2}, {474, 238, DragShape},
+      {0, 0, 0},         {2, 2, 0},
+      {-2, 1, 0},        {3, 0, DragShape},
+      {0, 3, DragShape}, {475, 0, 1},
+      {477, 236, 2},     {474, 238, DragShape},
       {2, 240, 3},       {200, 100, DragShape},
   };
   for (const TCase& T : Cases) EXPECT_EQ(CornerAt(C, T.X, T.Y), T.Want) << T.X << "," << T.Y;

@@ -28,6 +28,8 @@ TCropLa::TCropLa(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   Cropos->setObjectName(QStringLiteral("Cropos"));
   Cropos->setFixedSize(CroposWidth, CroposHeight);
   Cropos->View().SetBounds(CroposWidth, CroposHeight);
+  // A fitted picture needs no scrolling; the bars come back when the view is zoomed.
+  Cropos->View().SetAutoHideScrollBars(true);
   Button2 = new QPushButton(QStringLiteral("OK"), this);
   Button2->setDefault(true);
   Button4 = new QPushButton(QStringLiteral("Cancel"), this);
@@ -71,8 +73,8 @@ bool TCropLa::FormActivate() {
   Picture.Assign(L->Bitmap());
   BrightnessScale(Picture, CropDarken);
   const TRect Client = View.GetViewportRect();
-  View.SetScale(float(CropFitScale(Picture.Width(), Picture.Height(), Client.Width(),
-                                   Client.Height())));
+  View.SetScale(
+      float(CropFitScale(Picture.Width(), Picture.Height(), Client.Width(), Client.Height())));
   const TRect Visible = View.GetViewportRect();
   const TPoint Centre = View.ControlToBitmap(
       {(Visible.Left + Visible.Right) / 2, (Visible.Top + Visible.Bottom) / 2});

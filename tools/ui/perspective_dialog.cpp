@@ -46,8 +46,9 @@ TProGeomo::TProGeomo(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   Image.OnMouseMove = [this](TObject*, TShiftState, int32_t X, int32_t Y, TCustomLayer*) {
     DstMouseMove(X, Y);
   };
-  Image.OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int32_t, int32_t,
-                           TCustomLayer*) { DstMouseUp(); };
+  Image.OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    DstMouseUp();
+  };
 
   Panel1 = new QFrame(this);
   Panel1->setFrameShape(QFrame::Box);
@@ -132,9 +133,8 @@ bool TProGeomo::FormActivate() {
   SpeedButton1->setEnabled(L == nullptr);
 
   const TCustomImage32& Image = Dst->Image();
-  const TPoint Size =
-      PerspectivePreviewSize(FSource.Width(), FSource.Height(), Image.Bitmap().Width(),
-                             Image.Bitmap().Height());
+  const TPoint Size = PerspectivePreviewSize(FSource.Width(), FSource.Height(),
+                                             Image.Bitmap().Width(), Image.Bitmap().Height());
   FPreview.SetSize(Size.X, Size.Y);
   FPreview.Clear(0);
   FSource.DrawOnto(FPreview, FPreview.BoundsRect());

@@ -32,8 +32,8 @@ class TProGeomo : public QDialog {
   // Opening: the source picture (the selected bitmap layer's, else the canvas), its preview
   // and the corners reset. False when there is no picture.
   bool FormActivate();
-  void Button4Click();      // "Сброс"
-  void Button2Click();      // "OK": applies and closes
+  void Button4Click();       // "Сброс"
+  void Button2Click();       // "OK": applies and closes
   void SpeedButton1Click();  // the colour of "Цвет фона"
   // The mouse in the view, in view pixels.
   void DstMouseDown(int32_t X, int32_t Y);
