@@ -153,7 +153,7 @@ class TMainForm : public QMainWindow {
   void ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, TCustomLayer* Layer);
   void RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State, TShiftState Shift);
 
-  // Layer crop and perspective geometry (main_geometry.cpp).
+  // Layer crop and perspective geometry (main_layer_geometry.cpp).
   void mnCropLayerClick();  // "Обрезать слой"
   void mnGeometryClick();   // "Геометрия"
   TCropLa* CropLa() const { return FCropLa; }
