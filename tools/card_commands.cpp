@@ -3,6 +3,7 @@
 #include "frame_mask_commands.h"
 #include "image_geometry.h"
 #include "outline_commands.h"
+#include "geometry_commands.h"
 
 const std::vector<TEffectCommand>& CardCommands() {
   static const std::vector<TEffectCommand> Commands = [] {
@@ -12,6 +13,7 @@ const std::vector<TEffectCommand>& CardCommands() {
     for (const TEffectCommand& C : FrameMaskCommands()) All.push_back(C);
     for (const TEffectCommand& C : ImageGeometryCommands()) All.push_back(C);
     for (const TEffectCommand& C : OutlineCommands()) All.push_back(C);
+    for (const TEffectCommand& C : GeometryCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

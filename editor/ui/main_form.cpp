@@ -148,6 +148,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
   BuildFrameDialogs();
   BuildNewCardDialogs();
+  BuildGeometryDialogs();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);

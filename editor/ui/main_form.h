@@ -37,6 +37,8 @@ class TAlbum;
 class TTemplates;
 class TTexter;
 class TKVTPrint;
+class TCropLa;
+class TProGeomo;
 class TEffectCommands;
 class TEffectContext;
 class TRasm;
@@ -162,6 +164,13 @@ class TMainForm : public QMainWindow {
   void ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, TCustomLayer* Layer);
   void RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State, TShiftState Shift);
 
+  // Layer crop and perspective geometry (main_layer_geometry.cpp).
+  void mnCropLayerClick();  // "Обрезать слой"
+  void mnGeometryClick();   // "Геометрия"
+  TCropLa* CropLa() const { return FCropLa; }
+  TProGeomo* ProGeomo() const { return FProGeomo; }
+  QAction* mnGeometry = nullptr;  // "Геометрия" in "Обработка"
+
   // Menu refresh when a menu opens.
   void mnFileClick() { UpdateActions(); }
   void N8Click() { UpdateActions(); }
@@ -257,6 +266,7 @@ class TMainForm : public QMainWindow {
                          const std::function<void(TEffectCommands&)>& Handler);
   void BuildFilterEffectItems(QMenu* Menu);
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
+  void BuildGeometryDialogs();
   void N14Click();
   void UpdateLinks();
   void FitIfLarge();
@@ -283,6 +293,9 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TAutosaveController> FAutosave;
   TTexter* FTexter = nullptr;
   TKVTPrint* FPrint = nullptr;
+  // The layer crop and geometry windows (owned by the window, Qt parent).
+  TCropLa* FCropLa = nullptr;
+  TProGeomo* FProGeomo = nullptr;
   std::unique_ptr<TEffectContext> FEffectContext;
   TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TLayerCommands> FCommands;

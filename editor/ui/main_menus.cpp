@@ -82,6 +82,7 @@ void TMainForm::BuildMenus() {
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
   BuildFilterEffectItems(mnFilter);
   N120 = AddCommand(mnFilter, QStringLiteral("Склеить все слои"), &TMainForm::mnFlattenClick);
+  mnGeometry = AddCommand(mnFilter, QStringLiteral("Геометрия"), &TMainForm::mnGeometryClick);
   connect(mnFilter, &QMenu::aboutToShow, this, [this] { Run([this] { N40Click(); }); });
 
   mnArrange = Bar->addMenu(QStringLiteral("Выделение"));
@@ -137,6 +138,7 @@ void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, boo
   Items[7] = Flip->menuAction();
   Items[10] = AddCommand(Menu, QStringLiteral("Маска слоя"), &TMainForm::LayerMaskClick);
   Items[11] = Menu->addSeparator();
+  Items[12] = AddCommand(Menu, QStringLiteral("Обрезать слой"), &TMainForm::mnCropLayerClick);
   Items[13] = AddCommand(Menu, QStringLiteral("Снять маску"), &TMainForm::N109Click);
   Items[14] = AddCommand(Menu, QStringLiteral("Клонировать"), &TMainForm::N88Click,
                          Popup ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_D));

@@ -49,6 +49,7 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
   EXPECT_EQ(Captions(Form->mnArrange),
             (QStringList{"Поместить вперёд", "Поместить назад", "Вверх на один уровень",
                          "Вниз на один уровень", "Повернуть", "Отразить", "Маска слоя",
+                         "Обрезать слой",
                          "Снять маску", "Клонировать", "Удалить"}));
   EXPECT_EQ(Captions(Form->mnHelp), (QStringList{"Справка", "Сайт программы", "Примеры открыток",
                                                  "Техническая поддержка", "О программе Pelmora"}));
