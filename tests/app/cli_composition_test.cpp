@@ -78,7 +78,7 @@ TEST_F(TComposeCli, GradientFromTheLeftOrTheRightSwatch) {
   TBitmap32 V;
   Read("v.bmp", V);
   EXPECT_EQ(V.GetPixel(2, 0), 0xFF0000FFu);
-  EXPECT_EQ(V.GetPixel(2, 2), 0xFF7F0080u);
+  EXPECT_EQ(V.GetPixel(2, 2), 0xFF80007Fu);  // blue 255 - 128, red 0 + 128
 }
 
 TEST_F(TComposeCli, TextureCoversTheCardOpaque) {
