@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -33,8 +34,8 @@ void ShowSwatch(QLabel* Swatch, TPlatformColor C) {
       QStringLiteral("background-color: %1; border: 1px solid #606060;").arg(QColorOf(C).name()));
 }
 
-// The galleries' cells: the pictures reduced into Width x 82 boxes, no titles, rows that scroll
-// up and down.
+// The galleries' cells: the pictures reduced into Width x 82 boxes in rows that scroll up and
+// down; the title strip below the picture shows the selected cell.
 void SetUpGallery(TTHumbview* View, int Width) {
   TThumbviewModel& M = View->Model();
   M.SetThumbGap(4);
@@ -43,7 +44,8 @@ void SetUpGallery(TTHumbview* View, int Width) {
   M.SetSize(100);
   M.SetScrollMode(SMVertical);
   M.SetMinMemory(true);
-  M.SetTitlePlacement(T_None);
+  M.SetAsButtons(true);
+  M.SetTitlePlacement(T_Down);
 }
 
 }  // namespace
@@ -63,6 +65,11 @@ void TMainForm::BuildCompositionTabs() {
     return QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить фон из файла"), QString(),
                                         OpenLayerFilter());
   };
+  // Four tabs across the side panel's width.
+  QFont TabFont = PageControl1->tabBar()->font();
+  TabFont.setPointSizeF(TabFont.pointSizeF() - 1);
+  PageControl1->tabBar()->setFont(TabFont);
+  PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
   PageControl1->addTab(BuildBackgroundTab(), QStringLiteral("Фон"));
   PageControl1->addTab(BuildUnderlayTab(), QStringLiteral("Подложка"));
   PageControl1->addTab(BuildGalleryTab(DAVIS, Button9, QStringLiteral("Добавить украшение"), 82,
@@ -71,6 +78,13 @@ void TMainForm::BuildCompositionTabs() {
   PageControl1->addTab(BuildGalleryTab(CPVIS, Button13, QStringLiteral("Добавить надпись"), 200,
                                        &TMainForm::Button13Click),
                        QStringLiteral("Поздравления"));
+
+  // A gallery filled while its tab was hidden shows its selected cell when the tab comes up.
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this](int Index) {
+    TTHumbview* View = Index == 2 ? DAVIS : Index == 3 ? CPVIS : nullptr;
+    if (View != nullptr && View->Selected() >= 0)
+      Run([View] { View->Model().ScrollIntoView(View->Selected()); });
+  });
 
   Textur = new TTextur(QString::fromStdString(FPaths.DataDir), this);
   // "OK" with the page "Подложка" active puts the texture on a new underlay.
@@ -391,6 +405,8 @@ void TMainForm::Timer1Timer() {
   // from the pickers' loader threads while the window goes on working.
   const QDir Data(QString::fromStdString(FPaths.DataDir));
   for (auto [View, Folder] : {std::pair{DAVIS, "Decor"}, std::pair{CPVIS, "Captions"}}) {
+    // A hidden picker has not had its size yet: the cells are placed for the size it will show.
+    View->Model().SetBounds(View->width(), View->height());
     View->SetDirectory(Data.filePath(QString::fromLatin1(Folder)));
     View->Model().Painting();
   }
