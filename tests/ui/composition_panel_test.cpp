@@ -223,3 +223,24 @@ TEST_F(TPanelFixture, TextureDialogOnTheBackgroundAndTheUnderlay) {
   EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
 }
+
+TEST_F(TPanelFixture, BackgroundFromAFileTakesItsSize) {
+  Picture("Pictures", "big.png", 1024, 768, 0xFF204080, 0xFF204080);
+  const QString File = QDir(Folder("Pictures")).filePath("big.png");
+  int Asked = 0;
+  Form->AskBackgroundFile = [&] {
+    ++Asked;
+    return Asked == 1 ? QString() : File;  // the first time the dialog is cancelled
+  };
+  Form->OTH->click();
+  Form->Button6->click();
+  EXPECT_EQ(Form->Document().Canvas().Width(), 800);
+  Form->Button6->click();
+  EXPECT_EQ(Form->Document().Canvas().Width(), 1024);
+  EXPECT_EQ(Form->Document().Canvas().Height(), 768);
+  EXPECT_EQ(Form->StatusPanel2->text(), "1024x768");
+  Form->N17->trigger();
+  EXPECT_EQ(Form->Document().Canvas().Width(), 800);
+  EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
+  EXPECT_TRUE(Errors.isEmpty());
+}
