@@ -4,6 +4,7 @@
 #include "image_geometry.h"
 #include "outline_commands.h"
 #include "geometry_commands.h"
+#include "composition_commands.h"
 
 const std::vector<TEffectCommand>& CardCommands() {
   static const std::vector<TEffectCommand> Commands = [] {
@@ -14,6 +15,7 @@ const std::vector<TEffectCommand>& CardCommands() {
     for (const TEffectCommand& C : ImageGeometryCommands()) All.push_back(C);
     for (const TEffectCommand& C : OutlineCommands()) All.push_back(C);
     for (const TEffectCommand& C : GeometryCommands()) All.push_back(C);
+    for (const TEffectCommand& C : CompositionCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

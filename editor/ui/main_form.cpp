@@ -22,6 +22,7 @@
 #include "busy_cursor.h"
 #include "caption_dialog.h"
 #include "checkerboard.h"
+#include "composition.h"
 #include "effect_menu_commands.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
@@ -153,6 +154,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
   Timer1->setInterval(100);
+  connect(Timer1, &QTimer::timeout, this, [this] { Run([this] { Timer1Timer(); }); });
+  Timer1->start();
   UpdatePanels();
   UpdateActions();
 }
@@ -218,6 +221,9 @@ void TMainForm::UpdateActions() {
   Apply(PopupItems, FCommands->LayerPopupEnabled());
   // "Произвольный угол" turns a bitmap layer.
   for (QAction* A : {N13, N13Popup}) A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
+  // The composition panel: the controls of the checked background and underlay modes.
+  UpdateBackgroundControls();
+  UpdateUnderlayControls();
 
   // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
   QString Title = QStringLiteral("Pelmora");

@@ -215,8 +215,7 @@ void TMainForm::BuildSidePanel() {
 
   Panel1 = new TSidePanelSection(QStringLiteral("Настройка композиции"), 328, SidePanel);
   PageControl1 = new QTabWidget(Panel1);
-  for (const char* Tab : {"Фон", "Подложка", "Украшения", "Поздравления"})
-    PageControl1->addTab(new QWidget(PageControl1), QString::fromUtf8(Tab));
+  BuildCompositionTabs();
   Panel1->Body()->addWidget(PageControl1);
   Stack->addWidget(Panel1);
 

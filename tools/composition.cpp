@@ -1,0 +1,116 @@
+#include "composition.h"
+
+#include "background_fills.h"
+#include "texture_fill.h"
+
+namespace {
+
+// A 24-bit picture of the bitmap's size painted by Fill and copied in, every pixel opaque.
+template <class F>
+void PaintOpaque(TBitmap32& Target, F&& Fill) {
+  TBitmap24 Picture(Target.Width(), Target.Height());
+  Fill(Picture);
+  Picture.AssignTo(Target);
+  Target.Changed();
+}
+
+}  // namespace
+
+void PaintBackgroundGradient(const TBackgroundGradient& G, TBitmap32& Canvas) {
+  if (Canvas.IsEmpty())
+    return;
+  PaintOpaque(Canvas, [&](TBitmap24& P) {
+    if (G.Down)
+      GradientDown(G.GC1, G.GC2, P);
+    else
+      Gradient(G.GC2, G.GC1, P);
+  });
+}
+
+TSize UnderlaySize(int32_t W, int32_t H) {
+  return {static_cast<int32_t>(W - RoundRatio(W, 10)), static_cast<int32_t>(H - RoundRatio(H, 10))};
+}
+
+TSingleRect UnderlayLocation(int32_t Uw, int32_t W, int32_t H) {
+  const auto M = static_cast<float>(RoundRatio(Uw, 30));
+  return {M, M, static_cast<float>(W) - M, static_cast<float>(H) - M};
+}
+
+TComposition::TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands& Commands)
+    : FDoc(Doc), FUndo(Undo), FCommands(Commands) {}
+
+void TComposition::FillSolid(TPlatformColor Colour) {
+  FUndo.RecordCanvasStep();
+  FDoc.Canvas().Clear(ColorFromSystem(Colour));
+}
+
+void TComposition::FillGradient(const TBackgroundGradient& G) {
+  FUndo.RecordCanvasStep();
+  PaintBackgroundGradient(G, FDoc.Canvas());
+}
+
+void TComposition::LoadBackground(const std::string& FileName) {
+  FUndo.RecordCanvasStep();
+  TBitmap32 Picture;
+  Picture.LoadFromFile(FileName);
+  FDoc.Canvas().Assign(&Picture);
+}
+
+TBitmapLayer* TComposition::AddUnderlay(const TUnderlaySettings& S) {
+  const int32_t W = FDoc.Canvas().Width(), H = FDoc.Canvas().Height();
+  const TSize Size = UnderlaySize(W, H);
+  TBitmap32 Picture;
+  Picture.SetSize(Size.cx, Size.cy);
+  if (S.Mode == umGradient)
+    PaintOpaque(Picture, [&](TBitmap24& P) {
+      if (S.Down)
+        GradientDown(S.Panel7, S.Panel8, P);
+      else
+        Gradient(S.Panel7, S.Panel8, P);
+    });
+  else
+    Picture.Clear(ColorFromSystem(S.Panel4));
+
+  TNewLayerGuard Guard(FDoc.Layers().Add<TBitmapLayer>());
+  TBitmapLayer* L = Guard.Get();
+  L->Bitmap()->Assign(&Picture);
+  FDoc.AdoptContentLayer(L);
+  L->SetLocation(UnderlayLocation(Size.cx, W, H));
+  FDoc.SetSelection(Guard.Release());
+  FCommands.Reorder(2);  // "Поместить назад": index 0
+  return L;
+}
+
+void TComposition::ApplyTexture(const std::string& FileName, int32_t ScaleIndex,
+                                bool OnUnderlayPage, const TUnderlaySettings& Underlay) {
+  TBitmap32* Target = &FDoc.Canvas();
+  if (OnUnderlayPage)
+    Target = AddUnderlay(Underlay)->Bitmap();
+  FUndo.RecordCanvasStep();
+  // The texture goes onto a copy, so that a file that cannot be read leaves the target alone.
+  TBitmap32 Filled;
+  Filled.Assign(Target);
+  FillWithTexture(FileName, ScaleIndex, FDoc.Canvas().Width(), Filled);
+  Target->Assign(&Filled);
+}
+
+TBitmapLayer* TComposition::AddGalleryItem(const std::string& FileName, bool Decoration) {
+  TBitmap32 Picture;
+  Picture.LoadFromFile(FileName);
+  FDoc.RemoveAreaLayer();
+  TNewLayerGuard Guard(FDoc.Layers().Add<TBitmapLayer>());
+  TBitmapLayer* L = Guard.Get();
+  L->Bitmap()->Assign(&Picture);
+  L->Bitmap()->MakeOpaque();
+  L->Bitmap()->SetStretchFilter(sfLinear);
+  FDoc.AdoptContentLayer(L);
+  const auto A = static_cast<float>(RoundRatio(FDoc.Canvas().Width(), 100));
+  L->SetLocation(
+      {A, A, A + static_cast<float>(Picture.Width()), A + static_cast<float>(Picture.Height())});
+  FDoc.SetSelection(Guard.Release());
+  if (Decoration) {
+    const TBitmap32& B = *L->Bitmap();
+    FCommands.ApplyTransparentColor(B.GetPixelSafe(1, B.Height() - 1));
+  }
+  return L;
+}

@@ -1,0 +1,109 @@
+#include "composition_commands.h"
+
+#include "card_document.h"
+#include "composition.h"
+#include "layer_commands.h"
+#include "texture_fill.h"
+#include "undo.h"
+
+namespace {
+
+// A colour key's 0xRRGGBB as the panel's swatch holds it (red in the low byte).
+TPlatformColor Swatch(int32_t Rgb) {
+  const auto U = static_cast<uint32_t>(Rgb);
+  return static_cast<TPlatformColor>(((U & 0xFF) << 16) | (U & 0xFF00) | ((U >> 16) & 0xFF));
+}
+
+constexpr int32_t RgbLeft = 0xFF0080;   // the left swatch's default
+constexpr int32_t RgbRight = 0x0054E3;  // the right swatch's default
+
+// A position key that was not given.
+constexpr int32_t Unset = -100001;
+
+// The document commands run as the panel runs them, with an undo stack of their own.
+struct TPanel {
+  TUndoStack Undo;
+  TLayerCommands Commands;
+  TComposition Composition;
+  explicit TPanel(TCardDocument& Doc)
+      : Undo(Doc), Commands(Doc, Undo), Composition(Doc, Undo, Commands) {}
+};
+
+void RunGradient(TCardDocument& Doc, const TEffectCall& Call) {
+  TPanel Panel(Doc);
+  TBackgroundGradient G;
+  G.Down = Call.Values[0] == 1;
+  G.GC2 = Swatch(Call.Values[1]);
+  G.GC1 = Swatch(Call.Values[2]);
+  Panel.Composition.FillGradient(G);
+}
+
+void RunTexture(TCardDocument& Doc, const TEffectCall& Call) {
+  TPanel Panel(Doc);
+  Panel.Composition.ApplyTexture(Call.Texts[0], Call.Values[1], false, {});
+}
+
+void RunUnderlay(TCardDocument& Doc, const TEffectCall& Call) {
+  TPanel Panel(Doc);
+  TUnderlaySettings S;
+  S.Mode = static_cast<TUnderlayMode>(Call.Values[0]);
+  S.Panel4 = Swatch(Call.Values[1]);
+  S.Down = Call.Values[2] == 1;
+  S.Panel7 = Swatch(Call.Values[3]);
+  S.Panel8 = Swatch(Call.Values[4]);
+  if (S.Mode == umTexture)
+    Panel.Composition.ApplyTexture(Call.Texts[5], Call.Values[6], true, S);
+  else
+    Panel.Composition.AddUnderlay(S);
+}
+
+void RunGalleryItem(TCardDocument& Doc, const TEffectCall& Call, bool Decoration) {
+  TPanel Panel(Doc);
+  TBitmapLayer* L = Panel.Composition.AddGalleryItem(Call.Texts[0], Decoration);
+  const int32_t X = Call.Values[1], Y = Call.Values[2];
+  if (X == Unset && Y == Unset)
+    return;
+  TSingleRect R = L->Location();
+  const float Dx = X == Unset ? 0 : static_cast<float>(X) - R.Left;
+  const float Dy = Y == Unset ? 0 : static_cast<float>(Y) - R.Top;
+  L->SetLocation({R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy});
+}
+
+void RunDecoration(TCardDocument& Doc, const TEffectCall& Call) {
+  RunGalleryItem(Doc, Call, true);
+}
+
+void RunGreeting(TCardDocument& Doc, const TEffectCall& Call) {
+  RunGalleryItem(Doc, Call, false);
+}
+
+}  // namespace
+
+std::vector<TEffectCommand> CompositionCommands() {
+  const TEffectKey Direction = {"direction", 0, 0, ekChoice, {"horizontal", "vertical"}, true, 0};
+  const TEffectKey Scale = {"scale", 0,    TextureScaleCount - 1, ekInteger,
+                            {},      true, DefaultTextureScale};
+  const TEffectKey X = {"x", Unset + 1, 100000, ekInteger, {}, true, Unset};
+  const TEffectKey Y = {"y", Unset + 1, 100000, ekInteger, {}, true, Unset};
+  return {
+      {"Gradient",
+       efDocument,
+       {Direction,
+        {"left", 0, 0, ekColor, {}, true, RgbLeft},
+        {"right", 0, 0, ekColor, {}, true, RgbRight}},
+       &RunGradient},
+      {"Texture", efDocument, {{"file", 0, 0, ekText}, Scale}, &RunTexture},
+      {"Underlay",
+       efDocument,
+       {{"mode", 0, 0, ekChoice, {"solid", "gradient", "texture"}, true, 0},
+        {"color", 0, 0, ekColor, {}, true, 0xFFFFFF},
+        Direction,
+        {"color1", 0, 0, ekColor, {}, true, RgbLeft},
+        {"color2", 0, 0, ekColor, {}, true, RgbRight},
+        {"file", 0, 0, ekText, {}, true},
+        Scale},
+       &RunUnderlay},
+      {"Decoration", efDocument, {{"file", 0, 0, ekText}, X, Y}, &RunDecoration},
+      {"Greeting", efDocument, {{"file", 0, 0, ekText}, X, Y}, &RunGreeting},
+  };
+}
