@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <array>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 
 #include "autosave_controller.h"
 #include "card_document.h"
+#include "clipboard_commands.h"
 #include "img_view_widget.h"
 #include "layer_commands.h"
 #include "program_paths.h"
@@ -37,6 +39,7 @@ class TTexter;
 class TKVTPrint;
 class TEffectCommands;
 class TEffectContext;
+class TQtPictureClipboard;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -151,6 +154,35 @@ class TMainForm : public QMainWindow {
   void ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, TCustomLayer* Layer);
   void RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State, TShiftState Shift);
 
+  // Clipboard, selection areas and the canvas crop (main_clipboard.cpp).
+  void N20Click();      // "Вырезать"
+  void N21Click();      // "Копировать"
+  void N22Click();      // "Вставить"
+  void N47Click();      // "Вставить как новый"
+  void N71Click();      // "Выделить"
+  void N98Click();      // "Выделить всё"
+  void N114Click();     // "Обрезать холст"
+  void CropsPChange();  // the crop panel's proportion list and "Портрет"
+  void Button1Click();  // "ОК" of the crop panel
+  void Button2Click();  // "Отмена" of the crop panel
+  TPictureClipboard& Clipboard();
+  TClipboardCommands& ClipCommands() { return *FClipCommands; }
+  // An information box titled "Pelmora" (replaceable in tests).
+  std::function<void(const QString& Text)> ShowMessage;
+  QAction* N20 = nullptr;      // "Вырезать"
+  QAction* N21 = nullptr;      // "Копировать"
+  QAction* N22 = nullptr;      // "Вставить"
+  QAction* N47 = nullptr;      // "Вставить как новый"
+  QAction* N71 = nullptr;      // "Выделить"
+  QAction* N98 = nullptr;      // "Выделить всё"
+  QAction* N114 = nullptr;     // "Обрезать холст"
+  QAction* CopyIt = nullptr;   // the tool button "Копировать"
+  QAction* PasteIt = nullptr;  // the tool button "Вставить"
+  QComboBox* CropsP = nullptr;
+  QCheckBox* Obrat = nullptr;
+  QPushButton* Button1 = nullptr;  // "ОК"
+  QPushButton* Button2 = nullptr;  // "Отмена"
+
   // Menu refresh when a menu opens.
   void mnFileClick() { UpdateActions(); }
   void N8Click() { UpdateActions(); }
@@ -214,6 +246,8 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  // FormActivate: the crop proportions go back to "Свободные".
+  void changeEvent(QEvent* Event) override;
 
  private:
   // Building the menus, the tool bar, the side panel and the status bar (main_menus.cpp).
@@ -225,6 +259,12 @@ class TMainForm : public QMainWindow {
                          const std::function<void(TEffectCommands&)>& Handler);
   void BuildFilterEffectItems(QMenu* Menu);
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
+  // The clipboard commands, their items of "Правка", tool buttons and the crop panel
+  // (main_clipboard.cpp).
+  void BuildClipboardCommands();
+  void BuildClipboardItems(QMenu* Menu);
+  void BuildClipboardToolButtons(QToolBar* Bar);
+  void BuildCropPanel();
   void N14Click();
   void UpdateLinks();
   void FitIfLarge();
@@ -254,6 +294,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TEffectContext> FEffectContext;
   TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TLayerCommands> FCommands;
+  TQtPictureClipboard* FClipboard = nullptr;  // owned by the window (Qt parent)
+  std::unique_ptr<TClipboardCommands> FClipCommands;
   TProductLinks FLinks;
   TNewCanvasDialog* FNewCanvasDialog = nullptr;
   TAboutKVT* FAboutKVT = nullptr;

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "bitmap_layer.h"
+#include "card_commands.h"
 #include "card_document.h"
 #include "effect_commands.h"
 #include "gif_codec.h"
@@ -240,7 +241,7 @@ TEST_F(TCliFixture, EffectListNamesEveryRoutineWithKeysAndRanges) {
         "SharpenFivePoint strength=2..5\n", "DropDisplace turbulence=1..300 scale=1..50\n",
         "WaveShift amplitude=1..100 interference=1..15 style=0..2\n", "SawtoothBlinds step="})
     EXPECT_NE(R.Out.find(Line), std::string::npos) << Line;
-  EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 18);
+  EXPECT_EQ(R.Out, EffectListText(CardCommands()));
 }
 
 TEST_F(TCliFixture, EffectOnTheCanvasEndsOpaqueOnALayerKeepsAlpha) {
