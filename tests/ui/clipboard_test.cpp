@@ -284,6 +284,17 @@ TEST_F(TClipboardWindowFixture, CropPanelCropsTheCanvasAndUndoPutsItBack) {
   EXPECT_EQ(Doc().Canvas().Width(), 120);
 }
 
+TEST_F(TClipboardWindowFixture, ActivatingTheWindowFreesTheCropProportions) {
+  Form->CropsP->setCurrentIndex(3);
+  QEvent Activation(QEvent::ActivationChange);
+  Form->activateWindow();
+  QCoreApplication::processEvents();
+  if (!Form->isActiveWindow())
+    GTEST_SKIP() << "the platform does not activate windows";
+  QCoreApplication::sendEvent(Form.get(), &Activation);
+  EXPECT_EQ(Form->CropsP->currentIndex(), 0);
+}
+
 TEST_F(TClipboardWindowFixture, SelectAllAndCutOfAFlatCard) {
   MakeCard();
   Form->Run([this] { Form->mnFlattenClick(); });
