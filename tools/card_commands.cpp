@@ -5,6 +5,7 @@
 #include "outline_commands.h"
 #include "geometry_commands.h"
 #include "composition_commands.h"
+#include "canvas_crop_commands.h"
 
 const std::vector<TEffectCommand>& CardCommands() {
   static const std::vector<TEffectCommand> Commands = [] {
@@ -16,6 +17,7 @@ const std::vector<TEffectCommand>& CardCommands() {
     for (const TEffectCommand& C : OutlineCommands()) All.push_back(C);
     for (const TEffectCommand& C : GeometryCommands()) All.push_back(C);
     for (const TEffectCommand& C : CompositionCommands()) All.push_back(C);
+    for (const TEffectCommand& C : CanvasCropCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

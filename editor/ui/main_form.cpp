@@ -84,6 +84,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   };
 
   BuildEffectCommands();
+  BuildClipboardCommands();
   BuildMenus();
   BuildGeometryDialogs();
   BuildToolBar();
@@ -210,6 +211,16 @@ void TMainForm::UpdateActions() {
   N39->setEnabled(HasCanvas && OnBitmap);
   // Effects work on a bitmap layer or, with nothing selected, on the canvas.
   for (QAction* A : mnFilter->actions()) A->setEnabled(HasCanvas && OnBitmap);
+  // Clipboard, selection areas, canvas crop ("Обрезать холст" only while no crop is going on).
+  N20->setEnabled(FClipCommands->CanCut());
+  N21->setEnabled(FClipCommands->CanCopy());
+  CopyIt->setEnabled(FClipCommands->CanCopy());
+  N22->setEnabled(FClipCommands->CanPaste());
+  PasteIt->setEnabled(FClipCommands->CanPaste());
+  N47->setEnabled(FClipCommands->CanPasteAsNew());
+  N71->setEnabled(FClipCommands->CanSelect());
+  N98->setEnabled(FClipCommands->CanSelect());
+  N114->setEnabled(HasCanvas && !IsCropArea(FDoc->Selected()));
   N17->setEnabled(FUndo->CanUndo());
   N18->setEnabled(FUndo->CanRedo());
   const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
@@ -683,6 +694,8 @@ void TMainForm::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState 
                            TShiftState Shift) {
   TResizeOptions Options;
   Options.Propos = Propos->isChecked();
+  Options.CropsP = CropsP->currentIndex();
+  Options.Obrat = Obrat->isChecked();
   const std::string Status = FCommands->RBResizing(Old, New, State, Shift, Options);
   if (!Status.empty())
     StatusPanel2->setText(QString::fromStdString(Status));

@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <array>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@
 
 #include "autosave_controller.h"
 #include "card_document.h"
+#include "clipboard_commands.h"
 #include "img_view_widget.h"
 #include "layer_commands.h"
 #include "program_paths.h"
@@ -53,6 +55,7 @@ class TRasm;
 class TPovor;
 class TFrama;
 class TMaski;
+class TQtPictureClipboard;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -178,6 +181,34 @@ class TMainForm : public QMainWindow {
   TCropLa* CropLa() const { return FCropLa; }
   TProGeomo* ProGeomo() const { return FProGeomo; }
   QAction* mnGeometry = nullptr;  // "Геометрия" in "Обработка"
+  // Clipboard, selection areas and the canvas crop (main_clipboard.cpp).
+  void N20Click();      // "Вырезать"
+  void N21Click();      // "Копировать"
+  void N22Click();      // "Вставить"
+  void N47Click();      // "Вставить как новый"
+  void N71Click();      // "Выделить"
+  void N98Click();      // "Выделить всё"
+  void N114Click();     // "Обрезать холст"
+  void CropsPChange();  // the crop panel's proportion list and "Портрет"
+  void Button1Click();  // "ОК" of the crop panel
+  void Button2Click();  // "Отмена" of the crop panel
+  TPictureClipboard& Clipboard();
+  TClipboardCommands& ClipCommands() { return *FClipCommands; }
+  // An information box titled "Pelmora" (replaceable in tests).
+  std::function<void(const QString& Text)> ShowMessage;
+  QAction* N20 = nullptr;      // "Вырезать"
+  QAction* N21 = nullptr;      // "Копировать"
+  QAction* N22 = nullptr;      // "Вставить"
+  QAction* N47 = nullptr;      // "Вставить как новый"
+  QAction* N71 = nullptr;      // "Выделить"
+  QAction* N98 = nullptr;      // "Выделить всё"
+  QAction* N114 = nullptr;     // "Обрезать холст"
+  QAction* CopyIt = nullptr;   // the tool button "Копировать"
+  QAction* PasteIt = nullptr;  // the tool button "Вставить"
+  QComboBox* CropsP = nullptr;
+  QCheckBox* Obrat = nullptr;
+  QPushButton* Button1 = nullptr;  // "ОК"
+  QPushButton* Button2 = nullptr;  // "Отмена"
 
   // Menu refresh when a menu opens.
   void mnFileClick() { UpdateActions(); }
@@ -338,6 +369,8 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  // FormActivate: the crop proportions go back to "Свободные".
+  void changeEvent(QEvent* Event) override;
 
  private:
   // Building the menus, the tool bar, the side panel and the status bar (main_menus.cpp).
@@ -350,6 +383,12 @@ class TMainForm : public QMainWindow {
   void BuildFilterEffectItems(QMenu* Menu);
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
   void BuildGeometryDialogs();
+  // The clipboard commands, their items of "Правка", tool buttons and the crop panel
+  // (main_clipboard.cpp).
+  void BuildClipboardCommands();
+  void BuildClipboardItems(QMenu* Menu);
+  void BuildClipboardToolButtons(QToolBar* Bar);
+  void BuildCropPanel();
   void N14Click();
   void UpdateLinks();
   void FitIfLarge();
@@ -392,6 +431,8 @@ class TMainForm : public QMainWindow {
   TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TLayerCommands> FCommands;
   std::unique_ptr<TComposition> FComposition;
+  TQtPictureClipboard* FClipboard = nullptr;  // owned by the window (Qt parent)
+  std::unique_ptr<TClipboardCommands> FClipCommands;
   TProductLinks FLinks;
   // Starting a card (main_newcard.cpp).
   void BuildNewCardDialogs();

@@ -68,6 +68,7 @@ void TMainForm::BuildMenus() {
                    QKeySequence(Qt::CTRL | Qt::Key_Z));
   N18 = AddCommand(mnEdit, QStringLiteral("Повторить"), &TMainForm::N18Click,
                    QKeySequence(Qt::CTRL | Qt::Key_Y));
+  BuildClipboardItems(mnEdit);
   connect(mnEdit, &QMenu::aboutToShow, this, [this] { Run([this] { N16Click(); }); });
 
   mnImage = Bar->addMenu(QStringLiteral("Изображение"));
@@ -76,6 +77,7 @@ void TMainForm::BuildMenus() {
   N96 =
       AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
   N37 = AddCommand(mnImage, QStringLiteral("Размер изображения"), &TMainForm::N37Click);
+  N114 = AddCommand(mnImage, QStringLiteral("Обрезать холст"), &TMainForm::N114Click);
   mnAddFrame = AddCommand(mnImage, QStringLiteral("Добавить рамку"), &TMainForm::AddFrameClick);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
@@ -160,6 +162,7 @@ void TMainForm::BuildToolBar() {
   connect(SaveIt, &QAction::triggered, this, [this] { Run([this] { Save1Click(); }); });
   PrintIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Print), QStringLiteral("Печать"));
   connect(PrintIt, &QAction::triggered, this, [this] { Run([this] { N70Click(); }); });
+  BuildClipboardToolButtons(ToolBar1);
 
   QAction* Preview =
       ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
@@ -277,6 +280,7 @@ void TMainForm::BuildSidePanel() {
 
   Crops = new TSidePanelSection(QStringLiteral("Обрезка холста"), 0, SidePanel);
   Crops->hide();
+  BuildCropPanel();
   Stack->addWidget(Crops);
   Stack->addStretch(1);
 }

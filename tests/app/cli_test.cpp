@@ -241,8 +241,7 @@ TEST_F(TCliFixture, EffectListNamesEveryRoutineWithKeysAndRanges) {
         "SharpenFivePoint strength=2..5\n", "DropDisplace turbulence=1..300 scale=1..50\n",
         "WaveShift amplitude=1..100 interference=1..15 style=0..2\n", "SawtoothBlinds step="})
     EXPECT_NE(R.Out.find(Line), std::string::npos) << Line;
-  // One line per command of the table, whichever groups it holds.
-  EXPECT_EQ(size_t(std::count(R.Out.begin(), R.Out.end(), '\n')), CardCommands().size());
+  EXPECT_EQ(R.Out, EffectListText(CardCommands()));
 }
 
 TEST_F(TCliFixture, EffectOnTheCanvasEndsOpaqueOnALayerKeepsAlpha) {

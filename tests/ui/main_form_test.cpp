@@ -44,7 +44,7 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
       Top << A->text();
   EXPECT_EQ(Top, (QStringList{"Файл", "Правка", "Изображение", "Обработка", "Выделение", "Вид",
                               "Справка"}));
-  EXPECT_EQ(Captions(Form->mnEdit), (QStringList{"Отменить", "Повторить"}));
+  EXPECT_EQ(Captions(Form->mnEdit).mid(0, 2), (QStringList{"Отменить", "Повторить"}));
   EXPECT_FALSE(Form->N17->isEnabled());
   EXPECT_EQ(Captions(Form->mnArrange),
             (QStringList{"Поместить вперёд", "Поместить назад", "Вверх на один уровень",

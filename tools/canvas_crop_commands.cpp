@@ -1,0 +1,32 @@
+#include "canvas_crop_commands.h"
+
+#include "canvas_crop.h"
+#include "card_document.h"
+#include "clipboard_commands.h"
+
+namespace {
+
+// The area may reach beyond the canvas on any side; it is clamped as the editor clamps it.
+constexpr int32_t Reach = 1 << 20;
+
+void RunCanvasCrop(TCardDocument& Doc, const TEffectCall& Call) {
+  const std::vector<int32_t>& V = Call.Values;
+  TPositionedLayer* Area = CreateAreaLayer(Doc, TagCropArea);
+  Area->SetLocation({static_cast<float>(V[0]), static_cast<float>(V[1]), static_cast<float>(V[2]),
+                     static_cast<float>(V[3])});
+  CropCanvas(Doc, nullptr);
+}
+
+}  // namespace
+
+std::vector<TEffectCommand> CanvasCropCommands() {
+  return {
+      {"CanvasCrop",
+       efDocument,
+       {{"left", -Reach, Reach},
+        {"top", -Reach, Reach},
+        {"right", -Reach, Reach},
+        {"bottom", -Reach, Reach}},
+       &RunCanvasCrop},
+  };
+}
