@@ -150,7 +150,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
   BuildFrameDialogs();
   BuildNewCardDialogs();
-  BuildGeometryDialogs();
+  BuildLayerGeometryDialogs();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);

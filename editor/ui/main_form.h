@@ -382,7 +382,7 @@ class TMainForm : public QMainWindow {
                          const std::function<void(TEffectCommands&)>& Handler);
   void BuildFilterEffectItems(QMenu* Menu);
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
-  void BuildGeometryDialogs();
+  void BuildLayerGeometryDialogs();  // main_layer_geometry.cpp
   // The clipboard commands, their items of "Правка", tool buttons and the crop panel
   // (main_clipboard.cpp).
   void BuildClipboardCommands();

@@ -3,7 +3,7 @@
 #include "main_form.h"
 #include "perspective_dialog.h"
 
-void TMainForm::BuildGeometryDialogs() {
+void TMainForm::BuildLayerGeometryDialogs() {
   FCropLa = new TCropLa(*FDoc, *FUndo, this);
   FCropLa->OnError = [this](const QString& Text) { ShowError(Text); };
   FProGeomo = new TProGeomo(*FDoc, *FUndo, this);
