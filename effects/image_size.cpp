@@ -4,12 +4,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "box_reduce.h"
 #include "custom_layer.h"
 #include "geometry.h"
 #include "parallel_bands.h"
 #include "transfers.h"
 
 namespace {
+
+// A reduction the kernel resampler cannot weigh is first brought this close by an area average.
+constexpr int32_t MaxKernelReduction = 8;
 
 int32_t ClampSide(double V) {
   if (!(V >= ImageSideMin))  // NaN included
@@ -79,9 +83,27 @@ void ResampleCanvas(TBitmap32& Canvas, int32_t Width, int32_t Height, TStretchFi
   Canvas.SetStretchFilter(Filter);
   TBitmap32 Fresh;
   Fresh.SetSize(Width, Height);
-  if (!Canvas.IsEmpty() && !Fresh.IsEmpty())
+  if (Canvas.IsEmpty() || Fresh.IsEmpty()) {
+    Canvas.SwapContents(Fresh);
+    return;
+  }
+  try {
     StretchTransfer(&Fresh, Fresh.BoundsRect(), &Canvas, Canvas.BoundsRect(), Filter,
                     Canvas.DrawMode());
+  } catch (const ETransformError&) {
+    // Past a reduction of a few hundred to one the kernel's weights round to nothing: the
+    // canvas is first averaged down by area to twice the new size, and the kernel finishes.
+    const int32_t W = AveragedSize(Canvas.Width(), Width, MaxKernelReduction);
+    const int32_t H = AveragedSize(Canvas.Height(), Height, MaxKernelReduction);
+    if (W == Canvas.Width() && H == Canvas.Height())
+      throw;
+    TBitmap32 Reduced;
+    Reduced.SetSize(W, H);
+    BoxReduce(Canvas, Reduced);
+    Fresh.Clear(0);
+    StretchTransfer(&Fresh, Fresh.BoundsRect(), &Reduced, Reduced.BoundsRect(), Filter,
+                    Canvas.DrawMode());
+  }
   // The canvas keeps its draw mode, master alpha, filter and outer colour; only the pixels and
   // the size change.
   Canvas.SwapContents(Fresh);

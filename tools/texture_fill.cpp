@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "background_fills.h"
+#include "box_reduce.h"
 #include "exceptions.h"
 
 namespace {
@@ -11,40 +12,6 @@ namespace {
 // The strongest reduction the kernel resampler is given; a stronger one is first brought down
 // by an area average.
 constexpr int32_t MaxStep = 8;
-
-// Dst (already sized, no larger than Src on either axis) becomes the area average of Src:
-// each pixel the mean of the source block [x * Sw / W, (x + 1) * Sw / W) by the same rows.
-// A plain colour stays exactly that colour.
-void BoxReduce(const TBitmap32& Src, TBitmap32& Dst) {
-  const int64_t Sw = Src.Width(), Sh = Src.Height(), W = Dst.Width(), H = Dst.Height();
-  for (int64_t Y = 0; Y < H; ++Y) {
-    const int64_t Y0 = Y * Sh / H, Y1 = (Y + 1) * Sh / H;
-    for (int64_t X = 0; X < W; ++X) {
-      const int64_t X0 = X * Sw / W, X1 = (X + 1) * Sw / W;
-      uint64_t Sum[4] = {0, 0, 0, 0};
-      for (int64_t Sy = Y0; Sy < Y1; ++Sy) {
-        const TColor32* Row = Src.RowAddress(int32_t(Sy));
-        for (int64_t Sx = X0; Sx < X1; ++Sx)
-          for (int K = 0; K < 4; ++K) Sum[K] += (Row[Sx] >> (8 * K)) & 0xFF;
-      }
-      const uint64_t N = uint64_t((X1 - X0) * (Y1 - Y0));
-      TColor32 Out = 0;
-      for (int K = 0; K < 4; ++K) Out |= TColor32((Sum[K] + N / 2) / N) << (8 * K);
-      Dst.SetPixel(int32_t(X), int32_t(Y), Out);
-    }
-  }
-}
-
-// The size an axis of Src is averaged down to before the resampler makes a tile of T pixels:
-// one pixel for a one-pixel tile (the resampler gives such an axis no weight), twice the tile
-// for a reduction stronger than MaxStep, else the axis as it is.
-int32_t AveragedSize(int32_t Src, int32_t T) {
-  if (T == 1)
-    return 1;
-  if (Src > int64_t(MaxStep) * T)
-    return 2 * T;
-  return Src;
-}
 
 }  // namespace
 
@@ -80,8 +47,8 @@ TSize TextureTileSize(int32_t ScaleIndex, int32_t CardWidth, int32_t TexWidth, i
 void MakeTextureTile(const TBitmap32& Texture, TBitmap32& Tile) {
   if (Texture.IsEmpty() || Tile.IsEmpty())
     return;
-  const int32_t W = AveragedSize(Texture.Width(), Tile.Width());
-  const int32_t H = AveragedSize(Texture.Height(), Tile.Height());
+  const int32_t W = AveragedSize(Texture.Width(), Tile.Width(), MaxStep);
+  const int32_t H = AveragedSize(Texture.Height(), Tile.Height(), MaxStep);
   if (W == Texture.Width() && H == Texture.Height()) {
     Texture.DrawOnto(Tile, Tile.BoundsRect());
     return;

@@ -31,6 +31,7 @@
 #include "open_document.h"
 #include "print_window.h"
 #include "project_file.h"
+#include "status_progress.h"
 #include "toolbar_icons.h"
 
 namespace {
@@ -162,6 +163,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
 }
 
 TMainForm::~TMainForm() {
+  // The pickers among the children report their end while the window is being taken apart.
+  disconnect(&TStatusProgress::Instance(), nullptr, this, nullptr);
   FDoc->OnViewChange = nullptr;
   FDoc->OnSelectionChanged = nullptr;
   FDoc->SetSelection(nullptr);

@@ -1,6 +1,7 @@
 // "Размер изображения" and "Произвольный угол" in the main window: the two dialogs and their
 // commands. The work is done by ResizeImage and TFreeRotation.
 #include "image_geometry.h"
+#include "busy_cursor.h"
 #include "image_size_dialog.h"
 #include "main_form.h"
 #include "rotation_dialog.h"
@@ -18,6 +19,7 @@ void TMainForm::N37Click() {
   if (FRasm->exec() != QDialog::Accepted)
     return;
   const int32_t OldW = Canvas.Width(), OldH = Canvas.Height();
+  const TBusyCursor Busy;
   ResizeImage(*FDoc, FUndo.get(), FRasm->ChosenWidth(), FRasm->ChosenHeight(), FRasm->Method());
   // A card of a new size is fitted into the window, as after every change of the card's size.
   if (Canvas.Width() != OldW || Canvas.Height() != OldH)
@@ -37,8 +39,10 @@ void TMainForm::N13Click() {
     Run([&] {
       int Angle = 0;
       bool Bilinear = true;
-      if (Turn(Angle, Bilinear))
+      if (Turn(Angle, Bilinear)) {
+        const TBusyCursor Busy;
         Session.Preview(Angle, Bilinear);
+      }
     });
   };
   const bool Accepted = FPovor->exec() == QDialog::Accepted;
@@ -46,9 +50,10 @@ void TMainForm::N13Click() {
   int Angle = 0;
   bool Bilinear = true;
   // The close box and Esc act as "Cancel": the layer is put back as it was.
-  if (Accepted && Turn(Angle, Bilinear))
+  if (Accepted && Turn(Angle, Bilinear)) {
+    const TBusyCursor Busy;
     Session.Ok(Angle, Bilinear);
-  else
+  } else
     Session.Cancel();
   Session.End();
 }

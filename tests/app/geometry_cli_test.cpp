@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TGeometryCli : ::testing::Test {
+struct TLayerGeometryCli : ::testing::Test {
   fs::path Dir;
   TImgView32 View;
   TCardDocument Doc{View};
@@ -60,7 +60,7 @@ struct TGeometryCli : ::testing::Test {
   }
 };
 
-TEST_F(TGeometryCli, ListedWithTheirKeys) {
+TEST_F(TLayerGeometryCli, ListedWithTheirKeys) {
   const std::string Cmd = Quote(PELMORA_CLI) + " effect --list >" + Quote(Path("list.txt"));
   ASSERT_EQ(std::system(Cmd.c_str()), 0);
   const std::string Out = ReadText(Path("list.txt"));
@@ -72,7 +72,7 @@ TEST_F(TGeometryCli, ListedWithTheirKeys) {
   EXPECT_NE(Out.find("[bilinear=0..1] [background=RRGGBB]\n"), std::string::npos) << Out;
 }
 
-TEST_F(TGeometryCli, LayerCropKeepsThePartAndTheScale) {
+TEST_F(TLayerGeometryCli, LayerCropKeepsThePartAndTheScale) {
   std::string Err;
   ASSERT_EQ(Run({"effect", "LayerCrop", Path("card.kvt"), Path("out.kvt"), "layer=0", "left=5",
                  "top=2", "right=25", "bottom=30"},
@@ -89,7 +89,7 @@ TEST_F(TGeometryCli, LayerCropKeepsThePartAndTheScale) {
   EXPECT_EQ(LayerLocation(*P, 0), (TSingleRect{10, 10, 50, 46}));
 }
 
-TEST_F(TGeometryCli, PerspectiveOnTheCanvasAndOnALayer) {
+TEST_F(TLayerGeometryCli, PerspectiveOnTheCanvasAndOnALayer) {
   std::string Err;
   // Canvas: the top-right corner lowered; the wedge in the background colour.
   ASSERT_EQ(Run({"effect", "Perspective", Path("card.kvt"), Path("canvas.kvt"), "x0=0", "y0=0",
@@ -119,7 +119,7 @@ TEST_F(TGeometryCli, PerspectiveOnTheCanvasAndOnALayer) {
   EXPECT_EQ(L->Canvas.Width(), 100);
 }
 
-TEST_F(TGeometryCli, BadCallsGiveOneLineAndWriteNothing) {
+TEST_F(TLayerGeometryCli, BadCallsGiveOneLineAndWriteNothing) {
   const std::string Card = Path("card.kvt"), Out = Path("out.kvt");
   const std::vector<std::vector<std::string>> Bad = {
       {"effect", "LayerCrop", Card, Out, "left=0", "top=0", "right=5", "bottom=5"},  // no layer

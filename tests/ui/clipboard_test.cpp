@@ -81,7 +81,7 @@ TEST_F(TClipboardWindowFixture, ItemsAndButtonsAreInPlaceAndFollowTheCard) {
   EXPECT_EQ(Form->N21->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
   EXPECT_EQ(Form->N22->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
   const QStringList Image = Captions(Form->mnImage->actions());
-  EXPECT_EQ(Image.indexOf("Обрезать холст"), Image.indexOf("Добавить фотографию") + 1);
+  EXPECT_EQ(Image.indexOf("Обрезать холст"), Image.indexOf("Размер изображения") + 1);
   auto* Bar = Form->findChild<QToolBar*>("ToolBar1");
   ASSERT_NE(Bar, nullptr);
   EXPECT_EQ(Captions(Bar->actions()).mid(0, 7),

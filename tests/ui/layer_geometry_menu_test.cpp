@@ -14,7 +14,7 @@
 
 namespace {
 
-struct TGeometryMenuFixture : ::testing::Test {
+struct TLayerGeometryMenuFixture : ::testing::Test {
   QTemporaryDir Dir;
   std::unique_ptr<TMainForm> Form;
   QStringList Errors;
@@ -33,7 +33,7 @@ struct TGeometryMenuFixture : ::testing::Test {
   }
 };
 
-TEST_F(TGeometryMenuFixture, ItemsStandWhereTheMenusPutThem) {
+TEST_F(TLayerGeometryMenuFixture, ItemsStandWhereTheMenusPutThem) {
   const QList<QAction*> Filter = Form->mnFilter->actions();
   const qsizetype At = Filter.indexOf(Form->mnGeometry);
   ASSERT_GT(At, 0);
@@ -45,7 +45,7 @@ TEST_F(TGeometryMenuFixture, ItemsStandWhereTheMenusPutThem) {
   }
 }
 
-TEST_F(TGeometryMenuFixture, EnablingFollowsTheCardAndTheSelection) {
+TEST_F(TLayerGeometryMenuFixture, EnablingFollowsTheCardAndTheSelection) {
   struct TState {
     const char* Name;
     bool Geometry, Crop;
@@ -67,7 +67,7 @@ TEST_F(TGeometryMenuFixture, EnablingFollowsTheCardAndTheSelection) {
   Check({"selection area selected", false, false});
 }
 
-TEST_F(TGeometryMenuFixture, CommandsOpenTheirWindowsAndCancelChangesNothing) {
+TEST_F(TLayerGeometryMenuFixture, CommandsOpenTheirWindowsAndCancelChangesNothing) {
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
   // Without a layer "Обрезать слой" does nothing: no window opens.
   Form->mnCropLayerClick();

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "busy_cursor.h"
 #include "thumbview.h"
 
 TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
@@ -88,6 +89,7 @@ void TFrama::Fit() {
 
 void TFrama::Button3Click() {
   Run([this] {
+    const TBusyCursor Busy;
     FSession.Preview(SelectedTile().toStdString(), Dal->value());
     Fit();
   });
@@ -96,6 +98,7 @@ void TFrama::Button3Click() {
 void TFrama::Button4Click() {
   // A frame that cannot be built leaves the card as it was opened and the dialog open.
   if (Run([this] {
+        const TBusyCursor Busy;
         FSession.Ok(SelectedTile().toStdString(), Dal->value());
         Fit();
       }))

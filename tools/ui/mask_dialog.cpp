@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "busy_cursor.h"
 #include "thumbview.h"
 
 TMaski::TMaski(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
@@ -70,13 +71,19 @@ void TMaski::Run(const std::function<void()>& Handler) {
 }
 
 void TMaski::Button3Click() {
-  Run([this] { FSession.Preview(SelectedMask().toStdString(), Obrat->isChecked()); });
+  Run([this] {
+    const TBusyCursor Busy;
+    FSession.Preview(SelectedMask().toStdString(), Obrat->isChecked());
+  });
 }
 
 void TMaski::Button2Click() {
   // "OK" ends the visit whatever happens: a mask that cannot be read is reported and the layer
   // stays as the dialog found it.
-  Run([this] { FSession.Ok(SelectedMask().toStdString(), Obrat->isChecked()); });
+  Run([this] {
+    const TBusyCursor Busy;
+    FSession.Ok(SelectedMask().toStdString(), Obrat->isChecked());
+  });
   accept();
 }
 

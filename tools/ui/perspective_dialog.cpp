@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "bitmap_layer.h"
+#include "busy_cursor.h"
 #include "card_document.h"
 #include "custom_layer.h"
 #include "img_view_widget.h"
@@ -173,6 +174,7 @@ void TProGeomo::Button2Click() {
     TPerspectiveOptions Options;
     Options.Bilinear = CheckBox1->isChecked();
     Options.Background = FBackground;
+    const TBusyCursor Busy;
     ApplyPerspective(FDoc, FUndo, FSource, FPreview.Width(), FCorners, Options);
     FApplied = true;
   } catch (const std::exception& E) {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "busy_cursor.h"
 #include "texture_fill.h"
 #include "thumbview.h"
 
@@ -67,8 +68,10 @@ void TTextur::Button1Click() {
       View->SetSelected(0);
     QString File;
     View->GetSelectedFile(File);
-    if (Apply)
+    if (Apply) {
+      const TBusyCursor Busy;
       Apply(File.toStdString(), RTX->currentIndex());
+    }
     accept();
   } catch (const std::exception& E) {
     OnError(QString::fromUtf8(E.what()));
