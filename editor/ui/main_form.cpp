@@ -29,6 +29,7 @@
 #include "full_preview.h"
 #include "new_canvas_dialog.h"
 #include "open_document.h"
+#include "outline_commands.h"
 #include "print_window.h"
 #include "project_file.h"
 #include "toolbar_icons.h"
@@ -154,6 +155,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FTexter = new TTexter(*FDoc, QString::fromStdString(FPaths.DataDir), this);
   FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
+  BuildOutlineCommands();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
@@ -212,6 +214,9 @@ void TMainForm::UpdateActions() {
   N39->setEnabled(HasCanvas && OnBitmap);
   // Effects work on a bitmap layer or, with nothing selected, on the canvas.
   for (QAction* A : mnFilter->actions()) A->setEnabled(HasCanvas && OnBitmap);
+  // Borders and the button effect work on a bitmap layer or the canvas, not on an area.
+  N61->setEnabled(HasCanvas && OnBitmap);
+  N121->setEnabled(HasCanvas && OnBitmap);
   N17->setEnabled(FUndo->CanUndo());
   N18->setEnabled(FUndo->CanRedo());
   const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
@@ -670,7 +675,9 @@ void TMainForm::N109Click() {
   FCommands->RemoveMask();
 }
 
-void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int, int, TCustomLayer* Layer) {
+void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int X, int Y, TCustomLayer* Layer) {
+  if (PickModeMouseDown(X, Y))
+    return;
   FCommands->ViewMouseDown(Layer);
   if (Layer == nullptr)
     FImgView->SetMouseCapture(false);

@@ -74,6 +74,7 @@ void TMainForm::BuildMenus() {
   BuildImageEffectItems(mnImage);
   N96 =
       AddCommand(mnImage, QStringLiteral("Добавить фотографию"), &TMainForm::mnNewBitmapLayerClick);
+  BuildOutlineImageItems(mnImage);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
@@ -130,6 +131,7 @@ void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, boo
                    : QStringLiteral("По горизонтали (зеркальное)"),
              &TMainForm::N53Click);
   Items[7] = Flip->menuAction();
+  BuildOutlineLayerItems(Menu, Items);
   Items[11] = Menu->addSeparator();
   Items[13] = AddCommand(Menu, QStringLiteral("Снять маску"), &TMainForm::N109Click);
   Items[14] = AddCommand(Menu, QStringLiteral("Клонировать"), &TMainForm::N88Click,

@@ -62,8 +62,8 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
   EXPECT_FALSE(Form->N17->isEnabled());
   EXPECT_EQ(Captions(Form->mnArrange),
             (QStringList{"Поместить вперёд", "Поместить назад", "Вверх на один уровень",
-                         "Вниз на один уровень", "Повернуть", "Отразить", "Снять маску",
-                         "Клонировать", "Удалить"}));
+                         "Вниз на один уровень", "Повернуть", "Отразить", "Границы и контур",
+                         "Прозрачный цвет", "Снять маску", "Клонировать", "Удалить"}));
   EXPECT_EQ(Captions(Form->mnHelp), (QStringList{"Справка", "Сайт программы", "Примеры открыток",
                                                  "Техническая поддержка", "О программе Pelmora"}));
   EXPECT_TRUE(Captions(Form->mnView).contains("Масштаб 100%"));
