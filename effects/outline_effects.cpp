@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "bitmap32.h"
 
@@ -31,13 +32,20 @@ void EnlargeAround(TBitmap32& Target, int32_t Margin, TFill&& Fill) {
   Target.Changed();
 }
 
-// Ring b of n rings from the edge: the outline from (b, b) to (W - b, H - b), exclusive.
+// Ring b of n rings from the edge: the outline from (b, b) to (W - b, H - b), exclusive. The
+// bevel colours are blended into the colour channels only: every pixel keeps its own alpha (the
+// blend would otherwise mix the bevel's alpha into it and let the card show through the edge).
 template <class TContrast>
 void DrawRings(TBitmap32& Target, int32_t Rings, TContrast&& Contrast) {
   const int32_t W = Target.Width(), H = Target.Height();
+  const size_t N = size_t(W) * size_t(H);
+  std::vector<uint8_t> Alpha(N);
+  TColor32* P = Target.Bits();
+  for (size_t I = 0; I < N; ++I) Alpha[I] = uint8_t(P[I] >> 24);
   Target.BeginUpdate();
   for (int32_t B = 0; B < Rings; ++B) Target.RaiseRectSafe(B, B, W - B, H - B, Contrast(B));
   Target.EndUpdate();
+  for (size_t I = 0; I < N; ++I) P[I] = (P[I] & 0x00FFFFFF) | (TColor32(Alpha[I]) << 24);
   Target.Changed();
 }
 

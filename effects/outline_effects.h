@@ -43,7 +43,8 @@ int32_t ReliefRings(int32_t Percent, int32_t Width);
 int32_t ReliefFrameWidth(int32_t Percent, int32_t Width, int32_t BorderPercent);
 // Optionally enlarges Target by the outer frame (cleared to FrameColour, the picture drawn back
 // in the middle with its draw mode), then draws a rings with RaiseRectSafe from the edge
-// inwards, their contrasts a, a - 2, ..., 2 - a.
+// inwards, their contrasts a, a - 2, ..., 2 - a. The rings change the colour channels only;
+// every pixel keeps its alpha.
 void ReliefContour(TBitmap32& Target, const TReliefParams& P);
 
 struct TButtonParams {
@@ -56,5 +57,6 @@ struct TButtonParams {
 // picture).
 int32_t ButtonDepthFor(int32_t Width);
 // n = round(Width * (W / 100)) rings with RaiseRectSafe from the edge inwards, ring b with the
-// contrast round((n - k * b) * Depth / 2), k = 2 with InnerRelief, else 1.
+// contrast round((n - k * b) * Depth / 2), k = 2 with InnerRelief, else 1. The rings change the
+// colour channels only; every pixel keeps its alpha.
 void ButtonBevel(TBitmap32& Target, const TButtonParams& P);

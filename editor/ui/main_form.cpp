@@ -29,6 +29,7 @@
 #include "file_filters.h"
 #include "full_preview.h"
 #include "open_document.h"
+#include "outline_commands.h"
 #include "print_window.h"
 #include "project_file.h"
 #include "status_progress.h"
@@ -152,6 +153,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   BuildFrameDialogs();
   BuildNewCardDialogs();
   BuildLayerGeometryDialogs();
+  BuildOutlineCommands();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
@@ -224,6 +226,9 @@ void TMainForm::UpdateActions() {
   N71->setEnabled(FClipCommands->CanSelect());
   N98->setEnabled(FClipCommands->CanSelect());
   N114->setEnabled(HasCanvas && !IsCropArea(FDoc->Selected()));
+  // Borders and the button effect work on a bitmap layer or the canvas, not on an area.
+  N61->setEnabled(HasCanvas && OnBitmap);
+  N121->setEnabled(HasCanvas && OnBitmap);
   N17->setEnabled(FUndo->CanUndo());
   N18->setEnabled(FUndo->CanRedo());
   const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
@@ -687,7 +692,9 @@ void TMainForm::N109Click() {
   FCommands->RemoveMask();
 }
 
-void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int, int, TCustomLayer* Layer) {
+void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int X, int Y, TCustomLayer* Layer) {
+  if (PickModeMouseDown(X, Y))
+    return;
   FCommands->ViewMouseDown(Layer);
   if (Layer == nullptr)
     FImgView->SetMouseCapture(false);

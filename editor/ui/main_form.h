@@ -56,6 +56,11 @@ class TPovor;
 class TFrama;
 class TMaski;
 class TQtPictureClipboard;
+class TSbor;
+class TRaiser;
+class TEButos;
+class TSTC;
+class TOutlineSession;
 
 // Addresses opened by the help menu.
 struct TProductLinks {
@@ -360,6 +365,24 @@ class TMainForm : public QMainWindow {
   TPlatformColor Panel7Value = 8388863;
   TPlatformColor Panel8Value = 14898176;
   // ---- end of the composition panel
+  // Layer outline effects and the transparent-colour pick mode (main_outline.cpp).
+  void N107Click();  // "Добавить границы"
+  void N61Click();   // "Границы"
+  void N7Click();    // "Рельефный контур"
+  void N121Click();  // "Эффект кнопки"
+  void N23Click();   // "Прозрачный цвет"
+  // A press on the view while the pick mode is on picks the colour and ends the mode; false
+  // when the mode is off.
+  bool PickModeMouseDown(int X, int Y);
+  void ImgViewMouseMove(TShiftState Shift, int X, int Y, TCustomLayer* Layer);
+  // The pick mode is on while the view's cursor is not the default one.
+  bool InPickMode() const;
+  QAction* N61 = nullptr;   // "Границы"
+  QAction* N121 = nullptr;  // "Эффект кнопки"
+  TSbor* FSbor = nullptr;
+  TRaiser* FRaiser = nullptr;
+  TEButos* FEButos = nullptr;
+  TSTC* FSTC = nullptr;
 
  protected:
   // "Открыть" once the name is known: the file becomes the card, fitted, not modified.
@@ -389,6 +412,13 @@ class TMainForm : public QMainWindow {
   void BuildClipboardItems(QMenu* Menu);
   void BuildClipboardToolButtons(QToolBar* Bar);
   void BuildCropPanel();
+  // The outline dialogs, the pick window and their menu items (main_outline.cpp).
+  void BuildOutlineCommands();
+  void BuildOutlineImageItems(QMenu* Menu);
+  void BuildOutlineLayerItems(QMenu* Menu, std::array<QAction*, 16>& Items);
+  void OutlinePreview(const std::function<void()>& Step);
+  void OutlineFinish(bool Accepted, const std::function<void()>& Step);
+  void SetPickMode(bool On);
   void N14Click();
   void UpdateLinks();
   void FitIfLarge();
@@ -429,6 +459,7 @@ class TMainForm : public QMainWindow {
   TProGeomo* FProGeomo = nullptr;
   std::unique_ptr<TEffectContext> FEffectContext;
   TEffectCommands* FEffects = nullptr;  // owned by the window (Qt parent)
+  std::unique_ptr<TOutlineSession> FOutline;
   std::unique_ptr<TLayerCommands> FCommands;
   std::unique_ptr<TComposition> FComposition;
   TQtPictureClipboard* FClipboard = nullptr;  // owned by the window (Qt parent)

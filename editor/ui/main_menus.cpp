@@ -79,6 +79,7 @@ void TMainForm::BuildMenus() {
   N37 = AddCommand(mnImage, QStringLiteral("Размер изображения"), &TMainForm::N37Click);
   N114 = AddCommand(mnImage, QStringLiteral("Обрезать холст"), &TMainForm::N114Click);
   mnAddFrame = AddCommand(mnImage, QStringLiteral("Добавить рамку"), &TMainForm::AddFrameClick);
+  BuildOutlineImageItems(mnImage);
   connect(mnImage, &QMenu::aboutToShow, this, [this] { Run([this] { N8Click(); }); });
 
   mnFilter = Bar->addMenu(QStringLiteral("Обработка"));
@@ -138,6 +139,7 @@ void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, boo
                    : QStringLiteral("По горизонтали (зеркальное)"),
              &TMainForm::N53Click);
   Items[7] = Flip->menuAction();
+  BuildOutlineLayerItems(Menu, Items);
   Items[10] = AddCommand(Menu, QStringLiteral("Маска слоя"), &TMainForm::LayerMaskClick);
   Items[11] = Menu->addSeparator();
   Items[12] = AddCommand(Menu, QStringLiteral("Обрезать слой"), &TMainForm::mnCropLayerClick);

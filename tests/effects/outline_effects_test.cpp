@@ -145,6 +145,9 @@ std::unique_ptr<TBitmap32> WithRings(const TBitmap32& Source,
   const int32_t W = B.Width(), H = B.Height();
   for (int32_t I = 0; I < int32_t(Contrasts.size()); ++I)
     B.RaiseRectSafe(I, I, W - I, H - I, Contrasts[size_t(I)]);
+  // The rings touch the colours only.
+  for (int32_t I = 0; I < W * H; ++I)
+    B.Bits()[I] = (B.Bits()[I] & 0x00FFFFFF) | (Source.Bits()[I] & 0xFF000000);
   return Result;
 }
 
@@ -218,6 +221,21 @@ TEST(Button, RingContrastsWithAndWithoutTheInnerRelief) {
   Got.Assign(&Small);
   ButtonBevel(Got, {2, 5, false});
   EXPECT_TRUE(SamePixels(Got, *WithRings(Small, {2})));
+}
+
+TEST(OutlineEffects, BevelsKeepEveryPixelsAlpha) {
+  TBitmap32 Pic;
+  Pic.SetSize(40, 20);
+  Pic.Clear(Photo);
+  Pic.SetPixel(0, 5, 0x40336699);
+  Pic.SetPixel(39, 19, 0x00000000);
+  TBitmap32 Before;
+  Before.Assign(&Pic);
+  ButtonBevel(Pic, {9, 16, true});
+  ReliefContour(Pic, {10, false, 0, 0});
+  for (int32_t I = 0; I < 40 * 20; ++I)
+    ASSERT_EQ(Pic.Bits()[I] >> 24, Before.Bits()[I] >> 24) << "pixel " << I;
+  EXPECT_NE(Pic.GetPixel(0, 10), Photo) << "the colours did change";
 }
 
 TEST(OutlineEffects, EmptyBitmapsStayEmpty) {

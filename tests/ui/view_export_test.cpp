@@ -122,3 +122,14 @@ TEST_F(TMainFormFixture, StatusBarShowsLongWorkWhileItRuns) {
   EXPECT_FALSE(Form->ProgressBar->isVisible());
   EXPECT_FALSE(Form->ProgressText->isVisible());
 }
+
+TEST_F(TMainFormFixture, ImageMenuHoldsItsCommandsInOrder) {
+  Make();
+  QStringList Items;
+  for (const QAction* A : Form->mnImage->actions())
+    if (!A->isSeparator())
+      Items << A->text();
+  EXPECT_EQ(Items, (QStringList{"Добавить надпись", "Яркость/ контраст ...", "Цветовой баланс",
+                                "Добавить фотографию", "Размер изображения", "Обрезать холст",
+                                "Добавить рамку", "Эффект кнопки", "Границы"}));
+}

@@ -1,0 +1,55 @@
+#include "button_dialog.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+TEButos::TEButos(QWidget* Parent) : QDialog(Parent) {
+  setWindowTitle(QStringLiteral("Эффект кнопки"));
+  setModal(true);
+  auto* Outer = new QVBoxLayout(this);
+  auto* Form = new QFormLayout;
+  PDM = new QSpinBox(this);
+  PDM->setObjectName(QStringLiteral("PDM"));
+  PDM->setRange(1, 9);
+  PDM->setValue(2);
+  Form->addRow(QStringLiteral("Ширина подъёма"), PDM);
+  Glub = new QSpinBox(this);
+  Glub->setObjectName(QStringLiteral("Glub"));
+  Glub->setRange(1, 16);
+  Glub->setValue(16);
+  Form->addRow(QStringLiteral("Глубина подъёма"), Glub);
+  RCNT = new QCheckBox(QStringLiteral("Рельефный контур внутри"), this);
+  Form->addRow(RCNT);
+  Outer->addLayout(Form);
+
+  auto* Buttons = new QHBoxLayout;
+  PreviewButton = new QPushButton(QStringLiteral("Просмотр"), this);
+  OkButton = new QPushButton(QStringLiteral("OK"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  OkButton->setDefault(true);
+  Buttons->addWidget(PreviewButton);
+  Buttons->addStretch();
+  Buttons->addWidget(OkButton);
+  Buttons->addWidget(CancelButton);
+  Outer->addLayout(Buttons);
+  connect(PreviewButton, &QPushButton::clicked, this, [this] {
+    if (OnPreview)
+      OnPreview();
+  });
+  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TEButos::showEvent(QShowEvent* E) {
+  QDialog::showEvent(E);
+  if (OnActivate)
+    OnActivate();
+}
+
+TButtonParams TEButos::Params() const {
+  return {PDM->value(), Glub->value(), RCNT->isChecked()};
+}
