@@ -6,6 +6,7 @@
 
 #include "box_reduce.h"
 #include "custom_layer.h"
+#include "exceptions.h"
 #include "geometry.h"
 #include "parallel_bands.h"
 #include "transfers.h"
