@@ -207,7 +207,7 @@ TEST_F(TOutlineMenuFixture, PickModeShowsTheColourAndAPressMakesItTransparent) {
   Form->Run([&] { Form->Document().NewCanvas(100, 80, 0xFFFFFFFF); });
   TBitmapLayer* L = AddLayer(4, 4, {0, 0, 4, 4});
   L->Bitmap()->SetPixel(2, 1, 0xFF00FF00);
-  Form->Run([&] { Form->N36Click(); });  // 1:1, so canvas pixels are easy to reach
+  Form->Run([&] { Form->N1002Click(); });  // 1:1, so canvas pixels are easy to reach
   TImgView32& View = Form->ImgView()->View();
   Form->Run([&] { Form->N23Click(); });
   EXPECT_TRUE(Form->InPickMode());

@@ -14,6 +14,7 @@
 #include "bitmap32.h"
 #include "colour_panel.h"
 #include "outline_commands.h"
+#include "preview_buttons.h"
 
 namespace {
 
@@ -95,22 +96,10 @@ TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   Outer->addWidget(Contour);
   connect(Wd, &QSpinBox::valueChanged, this, [this](int V) { Cont->setMaximum(V - 1); });
 
-  auto* Buttons = new QHBoxLayout;
-  PreviewButton = new QPushButton(QStringLiteral("Preview"), this);
-  OkButton = new QPushButton(QStringLiteral("OK"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  OkButton->setDefault(true);
-  Buttons->addWidget(PreviewButton);
-  Buttons->addStretch();
-  Buttons->addWidget(OkButton);
-  Buttons->addWidget(CancelButton);
-  Outer->addLayout(Buttons);
-  connect(PreviewButton, &QPushButton::clicked, this, [this] {
-    if (OnPreview)
-      OnPreview();
-  });
-  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  const TPreviewButtons Row = AddPreviewButtons(this, Outer, QStringLiteral("Preview"), &OnPreview);
+  PreviewButton = Row.Preview;
+  OkButton = Row.Ok;
+  CancelButton = Row.Cancel;
 }
 
 void TSbor::showEvent(QShowEvent* E) {

@@ -1,4 +1,5 @@
 #include "button_dialog.h"
+#include "preview_buttons.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -26,22 +27,10 @@ TEButos::TEButos(QWidget* Parent) : QDialog(Parent) {
   Form->addRow(RCNT);
   Outer->addLayout(Form);
 
-  auto* Buttons = new QHBoxLayout;
-  PreviewButton = new QPushButton(QStringLiteral("Просмотр"), this);
-  OkButton = new QPushButton(QStringLiteral("OK"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  OkButton->setDefault(true);
-  Buttons->addWidget(PreviewButton);
-  Buttons->addStretch();
-  Buttons->addWidget(OkButton);
-  Buttons->addWidget(CancelButton);
-  Outer->addLayout(Buttons);
-  connect(PreviewButton, &QPushButton::clicked, this, [this] {
-    if (OnPreview)
-      OnPreview();
-  });
-  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  const TPreviewButtons Row = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  PreviewButton = Row.Preview;
+  OkButton = Row.Ok;
+  CancelButton = Row.Cancel;
 }
 
 void TEButos::showEvent(QShowEvent* E) {

@@ -27,6 +27,7 @@
 #include "card_document.h"
 #include "color32.h"
 #include "greetings.h"
+#include "report_errors.h"
 
 namespace {
 
@@ -260,21 +261,7 @@ int TTexter::Execute(int32_t RememberedCount) {
 }
 
 void TTexter::Run(const std::function<void()>& Handler) {
-  try {
-    Handler();
-  } catch (const std::exception& E) {
-    try {
-      if (OnError)
-        OnError(QString::fromUtf8(E.what()));
-    } catch (...) {
-    }
-  } catch (...) {
-    try {
-      if (OnError)
-        OnError(QStringLiteral("Неизвестная ошибка"));
-    } catch (...) {
-    }
-  }
+  RunReportingErrors(Handler, OnError);
 }
 
 TCaption TTexter::CurrentCaption() const {

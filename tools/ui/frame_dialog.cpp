@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "busy_cursor.h"
+#include "report_errors.h"
 #include "thumbview.h"
 
 TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
@@ -69,17 +70,7 @@ QString TFrama::SelectedTile() const {
 }
 
 bool TFrama::Run(const std::function<void()>& Handler) {
-  try {
-    Handler();
-    return true;
-  } catch (const std::exception& E) {
-    if (OnError)
-      OnError(QString::fromUtf8(E.what()));
-  } catch (...) {
-    if (OnError)
-      OnError(QStringLiteral("Неизвестная ошибка"));
-  }
-  return false;
+  return RunReportingErrors(Handler, OnError);
 }
 
 void TFrama::Fit() {

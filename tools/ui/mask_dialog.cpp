@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "busy_cursor.h"
+#include "report_errors.h"
 #include "thumbview.h"
 
 TMaski::TMaski(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
@@ -59,15 +60,7 @@ QString TMaski::SelectedMask() const {
 }
 
 void TMaski::Run(const std::function<void()>& Handler) {
-  try {
-    Handler();
-  } catch (const std::exception& E) {
-    if (OnError)
-      OnError(QString::fromUtf8(E.what()));
-  } catch (...) {
-    if (OnError)
-      OnError(QStringLiteral("Неизвестная ошибка"));
-  }
+  RunReportingErrors(Handler, OnError);
 }
 
 void TMaski::Button3Click() {

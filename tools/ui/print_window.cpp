@@ -25,6 +25,7 @@
 #include "exceptions.h"
 #include "img_view_widget.h"
 #include "print_device.h"
+#include "report_errors.h"
 #include "rubberband_layer.h"
 
 namespace {
@@ -215,23 +216,7 @@ void TKVTPrint::ConnectControls() {
 }
 
 void TKVTPrint::Run(const std::function<void()>& F) {
-  QString Text;
-  try {
-    F();
-    return;
-  } catch (const std::bad_alloc&) {
-    Text = QStringLiteral("Недостаточно памяти");
-  } catch (const std::exception& E) {
-    Text = QString::fromUtf8(E.what());
-  } catch (...) {
-    Text = QStringLiteral("Неизвестная ошибка");
-  }
-  try {
-    if (ShowError)
-      ShowError(Text);
-  } catch (...) {
-    qWarning("%s", qUtf8Printable(Text));
-  }
+  RunReportingErrors(F, ShowError);
 }
 
 bool TKVTPrint::Execute(const TBitmap32& FlatImage) {

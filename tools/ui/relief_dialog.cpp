@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "colour_panel.h"
+#include "preview_buttons.h"
 
 namespace {
 
@@ -49,22 +50,10 @@ TRaiser::TRaiser(QWidget* Parent) : QDialog(Parent) {
   connect(CheckBox1, &QRadioButton::clicked, this, [this] { UpdateFrameControls(); });
   connect(OutBor, &QRadioButton::clicked, this, [this] { UpdateFrameControls(); });
 
-  auto* Buttons = new QHBoxLayout;
-  PreviewButton = new QPushButton(QStringLiteral("Просмотр"), this);
-  OkButton = new QPushButton(QStringLiteral("OK"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  OkButton->setDefault(true);
-  Buttons->addWidget(PreviewButton);
-  Buttons->addStretch();
-  Buttons->addWidget(OkButton);
-  Buttons->addWidget(CancelButton);
-  Outer->addLayout(Buttons);
-  connect(PreviewButton, &QPushButton::clicked, this, [this] {
-    if (OnPreview)
-      OnPreview();
-  });
-  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  const TPreviewButtons Row = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  PreviewButton = Row.Preview;
+  OkButton = Row.Ok;
+  CancelButton = Row.Cancel;
   UpdateFrameControls();
 }
 

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "busy_cursor.h"
+#include "report_errors.h"
 #include "texture_fill.h"
 #include "thumbview.h"
 
@@ -63,19 +64,17 @@ bool TTextur::HasSelectedFile() const {
 }
 
 void TTextur::Button1Click() {
-  try {
-    if (View->Selected() < 0 && View->Count() > 0)
-      View->SetSelected(0);
-    QString File;
-    View->GetSelectedFile(File);
-    if (Apply) {
-      const TBusyCursor Busy;
-      Apply(File.toStdString(), RTX->currentIndex());
-    }
-    accept();
-  } catch (const std::exception& E) {
-    OnError(QString::fromUtf8(E.what()));
-  } catch (...) {
-    OnError(QStringLiteral("Неизвестная ошибка"));
-  }
+  RunReportingErrors(
+      [this] {
+        if (View->Selected() < 0 && View->Count() > 0)
+          View->SetSelected(0);
+        QString File;
+        View->GetSelectedFile(File);
+        if (Apply) {
+          const TBusyCursor Busy;
+          Apply(File.toStdString(), RTX->currentIndex());
+        }
+        accept();
+      },
+      OnError);
 }
