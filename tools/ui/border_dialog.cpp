@@ -96,10 +96,10 @@ TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   Outer->addWidget(Contour);
   connect(Wd, &QSpinBox::valueChanged, this, [this](int V) { Cont->setMaximum(V - 1); });
 
-  const TPreviewButtons Row = AddPreviewButtons(this, Outer, QStringLiteral("Preview"), &OnPreview);
-  PreviewButton = Row.Preview;
-  OkButton = Row.Ok;
-  CancelButton = Row.Cancel;
+  const TPreviewButtons Buttons = AddPreviewButtons(this, Outer, QStringLiteral("Preview"), &OnPreview);
+  PreviewButton = Buttons.Preview;
+  OkButton = Buttons.Ok;
+  CancelButton = Buttons.Cancel;
 }
 
 void TSbor::showEvent(QShowEvent* E) {

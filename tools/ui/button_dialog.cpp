@@ -27,10 +27,10 @@ TEButos::TEButos(QWidget* Parent) : QDialog(Parent) {
   Form->addRow(RCNT);
   Outer->addLayout(Form);
 
-  const TPreviewButtons Row = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
-  PreviewButton = Row.Preview;
-  OkButton = Row.Ok;
-  CancelButton = Row.Cancel;
+  const TPreviewButtons Buttons = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  PreviewButton = Buttons.Preview;
+  OkButton = Buttons.Ok;
+  CancelButton = Buttons.Cancel;
 }
 
 void TEButos::showEvent(QShowEvent* E) {

@@ -50,10 +50,10 @@ TRaiser::TRaiser(QWidget* Parent) : QDialog(Parent) {
   connect(CheckBox1, &QRadioButton::clicked, this, [this] { UpdateFrameControls(); });
   connect(OutBor, &QRadioButton::clicked, this, [this] { UpdateFrameControls(); });
 
-  const TPreviewButtons Row = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
-  PreviewButton = Row.Preview;
-  OkButton = Row.Ok;
-  CancelButton = Row.Cancel;
+  const TPreviewButtons Buttons = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  PreviewButton = Buttons.Preview;
+  OkButton = Buttons.Ok;
+  CancelButton = Buttons.Cancel;
   UpdateFrameControls();
 }
 
