@@ -1,11 +1,11 @@
 #include "card_commands.h"
 
+#include "canvas_crop_commands.h"
+#include "composition_commands.h"
 #include "frame_mask_commands.h"
+#include "geometry_commands.h"
 #include "image_geometry.h"
 #include "outline_commands.h"
-#include "geometry_commands.h"
-#include "composition_commands.h"
-#include "canvas_crop_commands.h"
 
 const std::vector<TEffectCommand>& CardCommands() {
   static const std::vector<TEffectCommand> Commands = [] {

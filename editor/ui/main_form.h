@@ -301,9 +301,9 @@ class TMainForm : public QMainWindow {
   void Col1Click();
   void Col2Click();
   void GradTypeChange();
-  void Button3Click();   // "Выбрать текстуру " on "Фон"
-  void Button4Click();   // "Выбрать текстуру " on "Подложка"
-  void Button6Click();   // "Загрузить фон из файла "
+  void Button3Click();  // "Выбрать текстуру " on "Фон"
+  void Button4Click();  // "Выбрать текстуру " on "Подложка"
+  void Button6Click();  // "Загрузить фон из файла "
   void OCLClick();
   void GCLClick();
   void TXRClick();

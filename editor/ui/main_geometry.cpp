@@ -1,7 +1,7 @@
 // "Размер изображения" and "Произвольный угол" in the main window: the two dialogs and their
 // commands. The work is done by ResizeImage and TFreeRotation.
-#include "image_geometry.h"
 #include "busy_cursor.h"
+#include "image_geometry.h"
 #include "image_size_dialog.h"
 #include "main_form.h"
 #include "rotation_dialog.h"

@@ -96,7 +96,8 @@ TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   Outer->addWidget(Contour);
   connect(Wd, &QSpinBox::valueChanged, this, [this](int V) { Cont->setMaximum(V - 1); });
 
-  const TPreviewButtons Buttons = AddPreviewButtons(this, Outer, QStringLiteral("Preview"), &OnPreview);
+  const TPreviewButtons Buttons =
+      AddPreviewButtons(this, Outer, QStringLiteral("Preview"), &OnPreview);
   PreviewButton = Buttons.Preview;
   OkButton = Buttons.Ok;
   CancelButton = Buttons.Cancel;

@@ -1,5 +1,4 @@
 #include "button_dialog.h"
-#include "preview_buttons.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -7,6 +6,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "preview_buttons.h"
 
 TEButos::TEButos(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Эффект кнопки"));
@@ -27,7 +28,8 @@ TEButos::TEButos(QWidget* Parent) : QDialog(Parent) {
   Form->addRow(RCNT);
   Outer->addLayout(Form);
 
-  const TPreviewButtons Buttons = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  const TPreviewButtons Buttons =
+      AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
   PreviewButton = Buttons.Preview;
   OkButton = Buttons.Ok;
   CancelButton = Buttons.Cancel;

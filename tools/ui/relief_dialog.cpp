@@ -50,7 +50,8 @@ TRaiser::TRaiser(QWidget* Parent) : QDialog(Parent) {
   connect(CheckBox1, &QRadioButton::clicked, this, [this] { UpdateFrameControls(); });
   connect(OutBor, &QRadioButton::clicked, this, [this] { UpdateFrameControls(); });
 
-  const TPreviewButtons Buttons = AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  const TPreviewButtons Buttons =
+      AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
   PreviewButton = Buttons.Preview;
   OkButton = Buttons.Ok;
   CancelButton = Buttons.Cancel;
