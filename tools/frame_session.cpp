@@ -61,37 +61,15 @@ void LoadFrameTile(const std::string& FileName, TBitmap32& Tile) {
 }
 
 void TFrameSession::Begin() {
-  TBitmapLayer* L = FDoc.SelectedBitmapLayer();
-  FActive = false;
-  if (L != nullptr) {
-    FSaved.Assign(L->Bitmap());
-    FSavedLocation = L->Location();
-    FLayerIndex = L->Index();
-  } else {
-    FSaved.Assign(&FDoc.Canvas());
-    FLayerIndex = -1;
-  }
-  FActive = true;
+  FSnapshot.Take(FDoc);
 }
 
 void TFrameSession::Restore() {
-  if (!FActive)
-    return;
-  if (FLayerIndex < 0) {
-    FDoc.Canvas().Assign(&FSaved);
-    return;
+  // The layer is selected anew, so that the selection frame follows its old location.
+  if (TBitmapLayer* L = FSnapshot.PutBack(FDoc)) {
+    FDoc.SetSelection(nullptr);
+    FDoc.SetSelection(L);
   }
-  // The layer at the saved index; the dialog is modal, so it is the one that was framed.
-  TLayerCollection& Layers = FDoc.Layers();
-  if (FLayerIndex >= Layers.Count())
-    return;
-  auto* L = dynamic_cast<TBitmapLayer*>(Layers.Items(FLayerIndex));
-  if (L == nullptr)
-    return;
-  L->Bitmap()->Assign(&FSaved);
-  L->SetLocation(FSavedLocation);
-  FDoc.SetSelection(nullptr);
-  FDoc.SetSelection(L);
 }
 
 void TFrameSession::Build(const std::string& TileFile, int32_t Percent, TBuiltFrame& F) {
@@ -115,12 +93,10 @@ void TFrameSession::Ok(const std::string& TileFile, int32_t Percent) {
   else
     FUndo.RecordLayerStep();
   PutFrame(FDoc, F);
-  FActive = false;
-  FSaved.SetSize(0, 0);
+  FSnapshot.Drop();
 }
 
 void TFrameSession::Cancel() {
   Restore();
-  FActive = false;
-  FSaved.SetSize(0, 0);
+  FSnapshot.Drop();
 }

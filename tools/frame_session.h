@@ -7,6 +7,7 @@
 
 #include "bitmap32.h"
 #include "card_document.h"
+#include "target_snapshot.h"
 #include "undo.h"
 
 // A frame built for the card's target and not yet put on it.
@@ -37,7 +38,7 @@ class TFrameSession {
   // The dialog opens: saves a copy of the target's bitmap and, for a layer, its index and
   // location.
   void Begin();
-  bool Active() const { return FActive; }
+  bool Active() const { return FSnapshot.Taken(); }
   // Puts the saved state back: the layer at the saved index gets its bitmap and location back
   // and is selected anew; or the canvas gets its bitmap back.
   void Restore();
@@ -56,8 +57,5 @@ class TFrameSession {
 
   TCardDocument& FDoc;
   TUndoStack& FUndo;
-  bool FActive = false;
-  int32_t FLayerIndex = -1;  // -1: the canvas
-  TBitmap32 FSaved;
-  TSingleRect FSavedLocation = {0, 0, 0, 0};
+  TTargetSnapshot FSnapshot;
 };

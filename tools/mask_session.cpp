@@ -3,34 +3,15 @@
 #include "layer_mask.h"
 
 void TMaskSession::Begin() {
-  FActive = false;
-  if (TBitmapLayer* L = FDoc.SelectedBitmapLayer()) {
-    FSaved.Assign(L->Bitmap());
-    FLayerIndex = L->Index();
-  } else {
-    FSaved.Assign(&FDoc.Canvas());
-    FLayerIndex = -1;
-  }
-  FActive = true;
+  FSnapshot.Take(FDoc);
 }
 
 void TMaskSession::Restore() {
-  if (!FActive)
-    return;
-  if (FLayerIndex < 0) {
-    FDoc.Canvas().Assign(&FSaved);
-    return;
-  }
-  TLayerCollection& Layers = FDoc.Layers();
-  if (FLayerIndex >= Layers.Count())
-    return;
-  if (auto* L = dynamic_cast<TBitmapLayer*>(Layers.Items(FLayerIndex)))
-    L->Bitmap()->Assign(&FSaved);
+  FSnapshot.PutBack(FDoc);
 }
 
 void TMaskSession::End() {
-  FActive = false;
-  FSaved.SetSize(0, 0);
+  FSnapshot.Drop();
 }
 
 void TMaskSession::Preview(const std::string& MaskFile, bool Invert) {

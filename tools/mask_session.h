@@ -7,6 +7,7 @@
 
 #include "bitmap32.h"
 #include "card_document.h"
+#include "target_snapshot.h"
 #include "undo.h"
 
 class TMaskSession {
@@ -15,7 +16,7 @@ class TMaskSession {
 
   // The dialog opens: saves a copy of the target's bitmap.
   void Begin();
-  bool Active() const { return FActive; }
+  bool Active() const { return FSnapshot.Taken(); }
   // "Просмотр" and a double-click on a mask: the mask on the layer as the last preview left it
   // (each preview sets the alpha, so previews never pile up). An empty file name (no mask
   // selected) does nothing.
@@ -33,7 +34,5 @@ class TMaskSession {
 
   TCardDocument& FDoc;
   TUndoStack& FUndo;
-  bool FActive = false;
-  int32_t FLayerIndex = -1;  // -1: the canvas
-  TBitmap32 FSaved;
+  TTargetSnapshot FSnapshot;
 };
