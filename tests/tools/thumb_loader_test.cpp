@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "thumb_test_support.h"
 
@@ -41,6 +43,9 @@ TEST(ThumbLoader, ANewBatchDropsTheOldOneAndEveryJobAnswersOnce) {
     }
   }
   EXPECT_EQ(Seen.size(), New.size());
+  // The notice follows the wake-up of TakeResults, so it may come a moment after the results.
+  for (int Wait = 0; Wait < 500 && Notices.load() == 0; ++Wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_GE(Notices.load(), 1);
   L.Cancel();
   EXPECT_TRUE(L.TakeResults().empty());
