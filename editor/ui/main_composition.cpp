@@ -113,6 +113,17 @@ QToolButton* TMainForm::AddSwatch(QGridLayout* Grid, int Row, int Column, QLabel
   return Button;
 }
 
+QRadioButton* TMainForm::AddModeRadio(QGridLayout* Grid, QButtonGroup* Group,
+                                      const QString& Caption, int Row,
+                                      void (TMainForm::*Handler)()) {
+  auto* R = new QRadioButton(Caption, Grid->parentWidget());
+  Group->addButton(R);
+  Grid->addWidget(R, Row, 0);
+  connect(R, &QRadioButton::clicked, this,
+          [this, Handler] { Run([=, this] { (this->*Handler)(); }); });
+  return R;
+}
+
 QWidget* TMainForm::BuildBackgroundTab() {
   auto* Page = new QWidget(PageControl1);
   auto* Grid = new QGridLayout(Page);
@@ -120,11 +131,7 @@ QWidget* TMainForm::BuildBackgroundTab() {
   auto* Group = new QButtonGroup(Page);
   const auto Radio = [&](QRadioButton*& R, const char* Caption, int Row,
                          void (TMainForm::*Handler)()) {
-    R = new QRadioButton(QString::fromUtf8(Caption), Page);
-    Group->addButton(R);
-    Grid->addWidget(R, Row, 0);
-    connect(R, &QRadioButton::clicked, this,
-            [this, Handler] { Run([=, this] { (this->*Handler)(); }); });
+    R = AddModeRadio(Grid, Group, QString::fromUtf8(Caption), Row, Handler);
   };
   const auto Button = [&](QPushButton*& B, const char* Caption, int Row,
                           void (TMainForm::*Handler)()) {
@@ -162,11 +169,7 @@ QWidget* TMainForm::BuildUnderlayTab() {
   auto* Group = new QButtonGroup(Page);
   const auto Radio = [&](QRadioButton*& R, const char* Caption, int Row,
                          void (TMainForm::*Handler)()) {
-    R = new QRadioButton(QString::fromUtf8(Caption), Page);
-    Group->addButton(R);
-    Grid->addWidget(R, Row, 0);
-    connect(R, &QRadioButton::clicked, this,
-            [this, Handler] { Run([=, this] { (this->*Handler)(); }); });
+    R = AddModeRadio(Grid, Group, QString::fromUtf8(Caption), Row, Handler);
   };
   auto* Note = new QLabel(
       QStringLiteral("Подложка — особый слой, который выделяет центральную часть открытки. Её "

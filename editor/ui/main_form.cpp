@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -21,7 +20,6 @@
 #include "about_dialog.h"
 #include "busy_cursor.h"
 #include "caption_dialog.h"
-#include "checkerboard.h"
 #include "composition.h"
 #include "effect_menu_commands.h"
 #include "exceptions.h"
@@ -532,91 +530,6 @@ void TMainForm::N97Click() {
 }
 void TMainForm::N30Click() {
   FAboutKVT->exec();
-}
-
-// --- View ---------------------------------------------------------------------------------------
-
-void TMainForm::SetZoom(float Zoom) {
-  const bool Was = FDoc->Modified;
-  FImgView->View().SetScale(Zoom);
-  FDoc->Modified = Was;
-  ShowZoom();
-}
-
-void TMainForm::ShowZoom() {
-  ScaleCombo->setCurrentText(
-      QStringLiteral("%1%").arg(static_cast<int>(std::nearbyint(FImgView->View().Scale() * 100))));
-}
-
-void TMainForm::N1002Click() {
-  SetZoom(1);
-}
-
-void TMainForm::N34Click() {
-  if (FDoc->IsEmpty())
-    return;
-  std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
-  FFull->Execute(*Flat);
-  FImgView->View().Invalidate();
-}
-
-void TMainForm::N35Click() {
-  if (FDoc->IsEmpty())
-    return;
-  const double W = FDoc->Canvas().Width(), H = FDoc->Canvas().Height();
-  const double CW = FImgView->width(), CH = FImgView->height();
-  double Zoom = (W / H >= CW / CH) ? CW / W : CH / H;
-  SetZoom(static_cast<float>(Zoom / 1.1));
-}
-
-void TMainForm::ScaleComboChange() {
-  QString Text = ScaleCombo->currentText();
-  Text.remove('%').remove(' ');
-  if (Text.isEmpty())
-    return;
-  bool Ok = false;
-  int N = Text.toInt(&Ok);
-  if (!Ok)
-    N = -1;
-  if (N >= 1 && N <= 2000)
-    SetZoom(static_cast<float>(N / 100.0));
-  else
-    ShowZoom();
-}
-
-bool TMainForm::ImgViewMouseWheel(int Delta) {
-  float Zoom = FImgView->View().Scale();
-  if (Delta > 0)
-    Zoom = std::max(Zoom / 1.1f, 0.2f);
-  else
-    Zoom = std::min(Zoom * 1.1f, 20.0f);
-  SetZoom(Zoom);
-  return true;
-}
-
-void TMainForm::N102Click() {
-  const QColor C = QColorDialog::getColor(
-      QColor(BufColor & 0xFF, (BufColor >> 8) & 0xFF, (BufColor >> 16) & 0xFF), this);
-  if (!C.isValid())
-    return;
-  BufColor = (C.blue() << 16) | (C.green() << 8) | C.red();
-  N103->setChecked(false);
-  FImgView->View().Invalidate();
-}
-
-void TMainForm::N103Click() {
-  FImgView->View().Invalidate();
-}
-
-void TMainForm::ImgViewPaintStage(TBitmap32* Buffer) {
-  // The editor background belongs to the view's own buffer; the flat image (PaintTo into
-  // another bitmap) never carries it.
-  if (Buffer != &FImgView->View().Buffer())
-    return;
-  if (N103->isChecked())
-    FillCheckerboard(*Buffer, 8, 0x1FB0B0B0, 0xFFFFFFFF);
-  else
-    Buffer->Clear(ColorFromSystem(BufColor));
 }
 
 // --- Notifications ------------------------------------------------------------------------------

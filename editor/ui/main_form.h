@@ -31,6 +31,7 @@
 #include "side_panel.h"
 #include "undo.h"
 
+class QButtonGroup;
 class QGridLayout;
 class QRadioButton;
 class QToolButton;
@@ -432,6 +433,9 @@ class TMainForm : public QMainWindow {
   QWidget* BuildUnderlayTab();
   QWidget* BuildGalleryTab(TTHumbview*& View, QPushButton*& Button, const QString& Caption,
                            int CellWidth, void (TMainForm::*Handler)());
+  // A mode of the background or underlay tab: a radio button in column 0 of Row, in Group.
+  QRadioButton* AddModeRadio(QGridLayout* Grid, QButtonGroup* Group, const QString& Caption,
+                             int Row, void (TMainForm::*Handler)());
   QToolButton* AddSwatch(QGridLayout* Grid, int Row, int Column, QLabel*& Swatch,
                          TPlatformColor Colour, void (TMainForm::*Handler)());
   bool PickSwatch(QLabel* Swatch, TPlatformColor& Colour);
