@@ -6,31 +6,14 @@
 #include <QTemporaryDir>
 
 #include "bitmap_layer.h"
-#include "main_form.h"
+#include "main_form_fixture.h"
 
 namespace {
 
-QAction* FindItem(QMenu* Menu, const QString& Caption) {
-  for (QAction* A : Menu->actions()) {
-    if (A->text() == Caption)
-      return A;
-    if (A->menu())
-      if (QAction* Inner = FindItem(A->menu(), Caption))
-        return Inner;
-  }
-  return nullptr;
-}
-
-struct TEffectsMenuFixture : ::testing::Test {
-  QTemporaryDir Dir;
-  std::unique_ptr<TMainForm> Form;
-  QStringList Errors;
-
+struct TEffectsMenuFixture : TMainFormFixture {
   void SetUp() override {
-    Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->resize(1000, 700);
-    Form->show();
+    TMainFormFixture::SetUp();
+    Make();
   }
 };
 
@@ -52,16 +35,16 @@ TEST_F(TEffectsMenuFixture, MenusHoldTheEffectCommandsInOrder) {
   for (const char* Caption : {"Быстрая резкость", "Быстрое размытие", "Резкость", "Размытие",
                               "Разбрызгивание", "Постеризация", "Волны", "Мозаика", "Рельеф",
                               "Капли дождя", "Широкие", "Средние", "Узкие", "Цветной", "Чёрный"})
-    EXPECT_NE(FindItem(Form->mnFilter, QString::fromUtf8(Caption)), nullptr) << Caption;
+    EXPECT_NE(FindMenuItem(Form->mnFilter, QString::fromUtf8(Caption)), nullptr) << Caption;
   // Nothing to work on: everything is off.
   Form->UpdateActions();
-  EXPECT_FALSE(FindItem(Form->mnFilter, "Сделать монохромным")->isEnabled());
-  EXPECT_FALSE(FindItem(Form->mnImage, "Яркость/ контраст ...")->isEnabled());
+  EXPECT_FALSE(FindMenuItem(Form->mnFilter, "Сделать монохромным")->isEnabled());
+  EXPECT_FALSE(FindMenuItem(Form->mnImage, "Яркость/ контраст ...")->isEnabled());
 }
 
 TEST_F(TEffectsMenuFixture, NegativeOnTheCanvasAndOnALayerUndoesInOneStep) {
   Form->Run([&] { Form->Document().NewCanvas(8, 6, 0xFF102030); });
-  QAction* Invert = FindItem(Form->mnFilter, "Инвертировать цвета (негатив)");
+  QAction* Invert = FindMenuItem(Form->mnFilter, "Инвертировать цвета (негатив)");
   ASSERT_NE(Invert, nullptr);
   ASSERT_TRUE(Invert->isEnabled());
   Invert->trigger();

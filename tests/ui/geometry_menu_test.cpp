@@ -8,7 +8,7 @@
 
 #include "bitmap_layer.h"
 #include "image_size_dialog.h"
-#include "main_form.h"
+#include "main_form_fixture.h"
 #include "rotation_dialog.h"
 
 namespace {
@@ -25,16 +25,10 @@ QMenu* MenuHolding(QMenu* Menu, const QString& Caption) {
   return nullptr;
 }
 
-struct TGeometryMenuFixture : ::testing::Test {
-  QTemporaryDir Dir;
-  std::unique_ptr<TMainForm> Form;
-  QStringList Errors;
-
+struct TGeometryMenuFixture : TMainFormFixture {
   void SetUp() override {
-    Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->resize(1000, 700);
-    Form->show();
+    TMainFormFixture::SetUp();
+    Make();
   }
   TRasm* Rasm() const { return Form->findChild<TRasm*>(); }
   TPovor* Povor() const { return Form->findChild<TPovor*>(); }

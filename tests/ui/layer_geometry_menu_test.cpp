@@ -9,21 +9,15 @@
 
 #include "bitmap_layer.h"
 #include "crop_layer_dialog.h"
-#include "main_form.h"
+#include "main_form_fixture.h"
 #include "perspective_dialog.h"
 
 namespace {
 
-struct TLayerGeometryMenuFixture : ::testing::Test {
-  QTemporaryDir Dir;
-  std::unique_ptr<TMainForm> Form;
-  QStringList Errors;
-
+struct TLayerGeometryMenuFixture : TMainFormFixture {
   void SetUp() override {
-    Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->resize(1000, 700);
-    Form->show();
+    TMainFormFixture::SetUp();
+    Make();
   }
   TBitmapLayer* AddPhoto() {
     TBitmap32 B;

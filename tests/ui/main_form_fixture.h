@@ -3,6 +3,8 @@
 // shown.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QMenu>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -24,3 +26,15 @@ struct TMainFormFixture : ::testing::Test {
   }
   void SetUp() override { ASSERT_TRUE(Dir.isValid()); }
 };
+
+// The item Caption of Menu or of one of its submenus; nullptr when there is none.
+inline QAction* FindMenuItem(QMenu* Menu, const QString& Caption) {
+  for (QAction* A : Menu->actions()) {
+    if (A->text() == Caption)
+      return A;
+    if (A->menu() != nullptr)
+      if (QAction* Inner = FindMenuItem(A->menu(), Caption))
+        return Inner;
+  }
+  return nullptr;
+}

@@ -16,24 +16,13 @@
 #include "border_dialog.h"
 #include "button_dialog.h"
 #include "colour_panel.h"
-#include "main_form.h"
+#include "main_form_fixture.h"
 #include "relief_dialog.h"
 #include "transparent_colour_window.h"
 
 namespace {
 
 constexpr TColor32 Photo = 0xFF336699;
-
-QAction* FindItem(QMenu* Menu, const QString& Caption) {
-  for (QAction* A : Menu->actions()) {
-    if (A->text() == Caption)
-      return A;
-    if (A->menu())
-      if (QAction* Inner = FindItem(A->menu(), Caption))
-        return Inner;
-  }
-  return nullptr;
-}
 
 QStringList Captions(QMenu* Menu) {
   QStringList L;

@@ -19,17 +19,6 @@ void Wheel(QWidget* W, int Delta) {
   QApplication::sendEvent(W, &E);
 }
 
-QAction* FindItem(QMenu* Menu, const QString& Caption) {
-  for (QAction* A : Menu->actions()) {
-    if (A->text() == Caption)
-      return A;
-    if (A->menu() != nullptr)
-      if (QAction* Inner = FindItem(A->menu(), Caption))
-        return Inner;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 TEST_F(TMainFormFixture, WheelZoomStopsAtOneFifthAndTwentyWithoutModifying) {
@@ -93,7 +82,7 @@ TEST_F(TMainFormFixture, ExportItemsPreselectTheirFormatAndWriteItsExtension) {
   for (const TCase& C : {TCase{"В формат BMP", TSaveFormat::Bmp, ".bmp"},
                          TCase{"В формат PNG", TSaveFormat::Png, ".png"},
                          TCase{"В формат TIFF", TSaveFormat::Tiff, ".tif"}}) {
-    QAction* Item = FindItem(Form->mnFile, QString::fromUtf8(C.Caption));
+    QAction* Item = FindMenuItem(Form->mnFile, QString::fromUtf8(C.Caption));
     ASSERT_NE(Item, nullptr) << C.Caption;
     Item->trigger();
     EXPECT_EQ(Offered, C.Format) << C.Caption;
