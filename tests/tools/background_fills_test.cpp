@@ -7,7 +7,7 @@
 
 #include "exceptions.h"
 #include "texture_fill.h"
-#include "thumb_test_support.h"
+#include "picker/thumb_test_support.h"
 #include "transfers.h"
 
 namespace {
