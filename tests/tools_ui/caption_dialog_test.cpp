@@ -51,7 +51,7 @@ struct TTexterTest : ::testing::Test {
     fs::remove_all(Dir);
     fs::create_directories(Dir / "BDG");
     const fs::path Source =
-        fs::path(PELMORA_TEST_SOURCE_DIR) / ".." / "tools" / "datagen" / "greetings";
+        fs::path(PELMORA_TEST_SOURCE_DIR) / ".." / "datagen" / "greetings";
     for (const TOccasion& O : Occasions())
       fs::copy_file(Source / O.FileName, Dir / "BDG" / O.FileName);
     Open();
