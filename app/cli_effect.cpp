@@ -67,7 +67,7 @@ int RunEffectVerb(const std::vector<std::string>& Args) {
       KeyValues.push_back(Args[I]);
     }
   }
-  const TEffectCall Call = ParseEffectCall(Name, KeyValues, CardCommands());
+  const TCardCall Call = ParseEffectCall(Name, KeyValues, CardCommands());
   const std::string Ext = LowerExtension(Output);
   const bool Project = Ext == ".kvt";
   if (!Project && !IsFlatOutputExtension(Ext))

@@ -9,7 +9,7 @@ namespace {
 // The area may reach beyond the canvas on any side; it is clamped as the editor clamps it.
 constexpr int32_t Reach = 1 << 20;
 
-void RunCanvasCrop(TCardDocument& Doc, const TEffectCall& Call) {
+void RunCanvasCrop(TCardDocument& Doc, const TCardCall& Call) {
   const std::vector<int32_t>& V = Call.Values;
   TPositionedLayer* Area = CreateAreaLayer(Doc, TagCropArea);
   Area->SetLocation({static_cast<float>(V[0]), static_cast<float>(V[1]), static_cast<float>(V[2]),
@@ -19,7 +19,7 @@ void RunCanvasCrop(TCardDocument& Doc, const TEffectCall& Call) {
 
 }  // namespace
 
-std::vector<TEffectCommand> CanvasCropCommands() {
+std::vector<TCardCommand> CanvasCropCommands() {
   return {
       {"CanvasCrop",
        efDocument,

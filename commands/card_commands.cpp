@@ -7,17 +7,17 @@
 #include "image_geometry.h"
 #include "outline_commands.h"
 
-const std::vector<TEffectCommand>& CardCommands() {
-  static const std::vector<TEffectCommand> Commands = [] {
-    std::vector<TEffectCommand> All = EffectCommands();
+const std::vector<TCardCommand>& CardCommands() {
+  static const std::vector<TCardCommand> Commands = [] {
+    std::vector<TCardCommand> All = EffectCommands();
     // Each group appends its commands here:
-    //   for (const TEffectCommand& C : GroupCommands()) All.push_back(C);
-    for (const TEffectCommand& C : FrameMaskCommands()) All.push_back(C);
-    for (const TEffectCommand& C : ImageGeometryCommands()) All.push_back(C);
-    for (const TEffectCommand& C : OutlineCommands()) All.push_back(C);
-    for (const TEffectCommand& C : GeometryCommands()) All.push_back(C);
-    for (const TEffectCommand& C : CompositionCommands()) All.push_back(C);
-    for (const TEffectCommand& C : CanvasCropCommands()) All.push_back(C);
+    //   for (const TCardCommand& C : GroupCommands()) All.push_back(C);
+    for (const TCardCommand& C : FrameMaskCommands()) All.push_back(C);
+    for (const TCardCommand& C : ImageGeometryCommands()) All.push_back(C);
+    for (const TCardCommand& C : OutlineCommands()) All.push_back(C);
+    for (const TCardCommand& C : GeometryCommands()) All.push_back(C);
+    for (const TCardCommand& C : CompositionCommands()) All.push_back(C);
+    for (const TCardCommand& C : CanvasCropCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

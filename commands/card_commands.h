@@ -6,4 +6,4 @@
 
 #include "effect_commands.h"
 
-const std::vector<TEffectCommand>& CardCommands();
+const std::vector<TCardCommand>& CardCommands();

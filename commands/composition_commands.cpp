@@ -29,7 +29,7 @@ struct TPanel {
       : Undo(Doc), Commands(Doc, Undo), Composition(Doc, Undo, Commands) {}
 };
 
-void RunGradient(TCardDocument& Doc, const TEffectCall& Call) {
+void RunGradient(TCardDocument& Doc, const TCardCall& Call) {
   TPanel Panel(Doc);
   TBackgroundGradient G;
   G.Down = Call.Values[0] == 1;
@@ -38,12 +38,12 @@ void RunGradient(TCardDocument& Doc, const TEffectCall& Call) {
   Panel.Composition.FillGradient(G);
 }
 
-void RunTexture(TCardDocument& Doc, const TEffectCall& Call) {
+void RunTexture(TCardDocument& Doc, const TCardCall& Call) {
   TPanel Panel(Doc);
   Panel.Composition.ApplyTexture(Call.Texts[0], Call.Values[1], false, {});
 }
 
-void RunUnderlay(TCardDocument& Doc, const TEffectCall& Call) {
+void RunUnderlay(TCardDocument& Doc, const TCardCall& Call) {
   TPanel Panel(Doc);
   TUnderlaySettings S;
   S.Mode = static_cast<TUnderlayMode>(Call.Values[0]);
@@ -57,7 +57,7 @@ void RunUnderlay(TCardDocument& Doc, const TEffectCall& Call) {
     Panel.Composition.AddUnderlay(S);
 }
 
-void RunGalleryItem(TCardDocument& Doc, const TEffectCall& Call, bool Decoration) {
+void RunGalleryItem(TCardDocument& Doc, const TCardCall& Call, bool Decoration) {
   TPanel Panel(Doc);
   TBitmapLayer* L = Panel.Composition.AddGalleryItem(Call.Texts[0], Decoration);
   const int32_t X = Call.Values[1], Y = Call.Values[2];
@@ -69,17 +69,17 @@ void RunGalleryItem(TCardDocument& Doc, const TEffectCall& Call, bool Decoration
   L->SetLocation({R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy});
 }
 
-void RunDecoration(TCardDocument& Doc, const TEffectCall& Call) {
+void RunDecoration(TCardDocument& Doc, const TCardCall& Call) {
   RunGalleryItem(Doc, Call, true);
 }
 
-void RunGreeting(TCardDocument& Doc, const TEffectCall& Call) {
+void RunGreeting(TCardDocument& Doc, const TCardCall& Call) {
   RunGalleryItem(Doc, Call, false);
 }
 
 }  // namespace
 
-std::vector<TEffectCommand> CompositionCommands() {
+std::vector<TCardCommand> CompositionCommands() {
   const TEffectKey Direction = {"direction", 0, 0, ekChoice, {"horizontal", "vertical"}, true, 0};
   const TEffectKey Scale = {"scale", 0,    TextureScaleCount - 1, ekInteger,
                             {},      true, DefaultTextureScale};

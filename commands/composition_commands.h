@@ -5,4 +5,4 @@
 
 #include "effect_commands.h"
 
-std::vector<TEffectCommand> CompositionCommands();
+std::vector<TCardCommand> CompositionCommands();

@@ -14,8 +14,8 @@ TEffectTarget EffectTarget(TCardDocument& Doc) {
   return {&Doc.Canvas(), false};
 }
 
-const std::vector<TEffectCommand>& EffectCommands() {
-  static const std::vector<TEffectCommand> Commands = {
+const std::vector<TCardCommand>& EffectCommands() {
+  static const std::vector<TCardCommand> Commands = {
       {"BrightnessScale", efInPlace32, {{"amount", -200, 200}}},
       {"ContrastStretch", efInPlace32, {{"amount", -200, 200}}},
       {"BalanceScale", efInPlace32, {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}}},
@@ -59,7 +59,7 @@ std::string KeyRange(const TEffectKey& K) {
 
 // Parses Text as the key's value into Call's slot I.
 void ParseKeyValue(const std::string& Command, const TEffectKey& K, const std::string& Text,
-                   size_t I, TEffectCall& Call) {
+                   size_t I, TCardCall& Call) {
   const std::string Key = K.Name;
   switch (K.Kind) {
     case ekText:
@@ -98,9 +98,9 @@ void ParseKeyValue(const std::string& Command, const TEffectKey& K, const std::s
 
 }  // namespace
 
-std::string EffectListText(const std::vector<TEffectCommand>& Commands) {
+std::string EffectListText(const std::vector<TCardCommand>& Commands) {
   std::string Text;
-  for (const TEffectCommand& C : Commands) {
+  for (const TCardCommand& C : Commands) {
     Text += C.Name;
     for (const TEffectKey& K : C.Keys) {
       const std::string Item = std::string(K.Name) + "=" + KeyRange(K);
@@ -111,10 +111,10 @@ std::string EffectListText(const std::vector<TEffectCommand>& Commands) {
   return Text;
 }
 
-TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
-                            const std::vector<TEffectCommand>& Commands) {
-  TEffectCall Call;
-  for (const TEffectCommand& C : Commands)
+TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
+                          const std::vector<TCardCommand>& Commands) {
+  TCardCall Call;
+  for (const TCardCommand& C : Commands)
     if (Name == C.Name)
       Call.Command = &C;
   if (Call.Command == nullptr)
@@ -223,7 +223,7 @@ bool RunOnPixels(const std::string& Name, const std::vector<int32_t>& V,
 
 }  // namespace
 
-void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
+void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target) {
   if (Call.Command == nullptr || Call.Command->Format == efDocument || Target.Bitmap == nullptr)
     return;
   const std::string Name = Call.Command->Name;
@@ -245,7 +245,7 @@ void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target) {
   EmptyPreviewBackup();
 }
 
-void RunCardCall(const TEffectCall& Call, TCardDocument& Doc) {
+void RunCardCall(const TCardCall& Call, TCardDocument& Doc) {
   if (Call.Command == nullptr)
     return;
   if (Call.Command->Format == efDocument) {

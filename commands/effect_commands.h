@@ -23,7 +23,7 @@ TEffectTarget EffectTarget(TCardDocument& Doc);
 
 enum TEffectKeyKind {
   ekInteger,  // a decimal integer in Min..Max
-  ekText,     // any text (a file name); the value is in TEffectCall::Texts
+  ekText,     // any text (a file name); the value is in TCardCall::Texts
   ekColor,    // RRGGBB in hexadecimal; the value is 0xRRGGBB
   ekChoice,   // one of Choices; the value is its index
 };
@@ -45,10 +45,10 @@ enum TEffectFormat {
   efDocument,   // on the whole card through the command's Run routine
 };
 
-struct TEffectCall;
-using TDocumentRoutine = void (*)(TCardDocument& Doc, const TEffectCall& Call);
+struct TCardCall;
+using TDocumentRoutine = void (*)(TCardDocument& Doc, const TCardCall& Call);
 
-struct TEffectCommand {
+struct TCardCommand {
   const char* Name;
   TEffectFormat Format;
   std::vector<TEffectKey> Keys;
@@ -56,25 +56,25 @@ struct TEffectCommand {
 };
 
 // The effect commands, in the order "effect --list" prints them.
-const std::vector<TEffectCommand>& EffectCommands();
+const std::vector<TCardCommand>& EffectCommands();
 // One line per command: its name, then each key with its range ("amount=-200..200"), its
 // choices ("direction=horizontal|vertical"), "RRGGBB" or "ТЕКСТ"; optional keys in brackets.
-std::string EffectListText(const std::vector<TEffectCommand>& Commands = EffectCommands());
+std::string EffectListText(const std::vector<TCardCommand>& Commands = EffectCommands());
 
 // A parsed call: the command and one value per key, in the table's key order.
-struct TEffectCall {
-  const TEffectCommand* Command = nullptr;
+struct TCardCall {
+  const TCardCommand* Command = nullptr;
   std::vector<int32_t> Values;
   std::vector<std::string> Texts;  // the ekText keys' values; empty for the others
 };
 // Arguments are "key=value"; every key that is not optional must be given, none twice.
-TEffectCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
-                            const std::vector<TEffectCommand>& Commands = EffectCommands());
+TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
+                          const std::vector<TCardCommand>& Commands = EffectCommands());
 
 // Runs the call on the target: 32-bit routines in place, 24-bit ones through the shell (a
 // canvas ends opaque, a layer keeps its alpha), then empties PreviewBackup as every effect
 // command does. A routine's error propagates after PreviewBackup is emptied.
-void RunEffectCall(const TEffectCall& Call, const TEffectTarget& Target);
+void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target);
 // Runs any call on the card: a document command through its routine, an effect on the
 // document's effect target.
-void RunCardCall(const TEffectCall& Call, TCardDocument& Doc);
+void RunCardCall(const TCardCall& Call, TCardDocument& Doc);

@@ -7,7 +7,7 @@
 namespace {
 
 // The frame as the frame dialog's "OK" builds it, without the window's fitting.
-void RunFrame(TCardDocument& Doc, const TEffectCall& Call) {
+void RunFrame(TCardDocument& Doc, const TCardCall& Call) {
   TBitmap32 Tile;
   LoadFrameTile(Call.Texts[0], Tile);
   TBuiltFrame F;
@@ -16,7 +16,7 @@ void RunFrame(TCardDocument& Doc, const TEffectCall& Call) {
 }
 
 // The editor offers masks only on a selected picture layer; here that is a layer= argument.
-void RunMask(TCardDocument& Doc, const TEffectCall& Call) {
+void RunMask(TCardDocument& Doc, const TCardCall& Call) {
   if (Doc.SelectedBitmapLayer() == nullptr)
     throw EEffectCommandError("Mask: маска ставится на слой-картинку, нужен layer=N");
   AppplyMask(Doc, Call.Texts[0], Call.Values[1] != 0);
@@ -24,7 +24,7 @@ void RunMask(TCardDocument& Doc, const TEffectCall& Call) {
 
 }  // namespace
 
-std::vector<TEffectCommand> FrameMaskCommands() {
+std::vector<TCardCommand> FrameMaskCommands() {
   return {
       {"Frame",
        efDocument,

@@ -6,4 +6,4 @@
 
 #include "effect_commands.h"
 
-std::vector<TEffectCommand> FrameMaskCommands();
+std::vector<TCardCommand> FrameMaskCommands();

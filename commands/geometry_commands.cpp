@@ -9,7 +9,7 @@ namespace {
 
 constexpr int32_t Far = 1000000;
 
-void RunLayerCrop(TCardDocument& Doc, const TEffectCall& Call) {
+void RunLayerCrop(TCardDocument& Doc, const TCardCall& Call) {
   if (Doc.SelectedBitmapLayer() == nullptr)
     throw EEffectCommandError("LayerCrop: укажите слой-картинку (layer=N)");
   const auto& V = Call.Values;
@@ -20,7 +20,7 @@ void RunLayerCrop(TCardDocument& Doc, const TEffectCall& Call) {
     throw EEffectCommandError("LayerCrop: рамка обрезки не задевает слой");
 }
 
-void RunPerspective(TCardDocument& Doc, const TEffectCall& Call) {
+void RunPerspective(TCardDocument& Doc, const TCardCall& Call) {
   const auto& V = Call.Values;
   TPerspectiveCorners C;
   for (size_t I = 0; I < 4; ++I) C[I] = {V[2 * I], V[2 * I + 1]};
@@ -37,7 +37,7 @@ void RunPerspective(TCardDocument& Doc, const TEffectCall& Call) {
 
 }  // namespace
 
-std::vector<TEffectCommand> GeometryCommands() {
+std::vector<TCardCommand> GeometryCommands() {
   return {
       {"LayerCrop",
        efDocument,

@@ -130,12 +130,12 @@ void RotateSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, int32_t Angle, bo
 
 namespace {
 
-void RunImageSize(TCardDocument& Doc, const TEffectCall& Call) {
+void RunImageSize(TCardDocument& Doc, const TCardCall& Call) {
   ResizeImage(Doc, nullptr, Call.Values[0], Call.Values[1],
               static_cast<TResampleMethod>(Call.Values[2]));
 }
 
-void RunFreeRotation(TCardDocument& Doc, const TEffectCall& Call) {
+void RunFreeRotation(TCardDocument& Doc, const TCardCall& Call) {
   if (Doc.SelectedBitmapLayer() == nullptr)
     throw EEffectCommandError("FreeRotation: укажите слой-картинку ключом layer=N");
   TUndoStack Undo(Doc);
@@ -144,7 +144,7 @@ void RunFreeRotation(TCardDocument& Doc, const TEffectCall& Call) {
 
 }  // namespace
 
-std::vector<TEffectCommand> ImageGeometryCommands() {
+std::vector<TCardCommand> ImageGeometryCommands() {
   return {
       {"ImageSize",
        efDocument,

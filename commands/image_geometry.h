@@ -57,4 +57,4 @@ void RotateSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, int32_t Angle, bo
 
 // The batch tool's commands "ImageSize width= height= [method=nearest|bilinear|spline]" and
 // "FreeRotation angle= [bilinear=0|1]" (the latter on the layer chosen with layer=N).
-std::vector<TEffectCommand> ImageGeometryCommands();
+std::vector<TCardCommand> ImageGeometryCommands();

@@ -158,7 +158,7 @@ TBitmapLayer& RequireLayer(TCardDocument& Doc, const char* Command) {
   return *L;
 }
 
-void RunBorder(TCardDocument& Doc, const TEffectCall& Call) {
+void RunBorder(TCardDocument& Doc, const TCardCall& Call) {
   const std::vector<int32_t>& V = Call.Values;
   TBorderParams P;
   P.Width = V[0];
@@ -181,13 +181,13 @@ void RunBorder(TCardDocument& Doc, const TEffectCall& Call) {
   BorderStep(Doc, P);
 }
 
-void RunRelief(TCardDocument& Doc, const TEffectCall& Call) {
+void RunRelief(TCardDocument& Doc, const TCardCall& Call) {
   RequireLayer(Doc, "Relief");
   const std::vector<int32_t>& V = Call.Values;
   ReliefStep(Doc, {V[0], V[1] != 0, V[2], Opaque(V[3])});
 }
 
-void RunButton(TCardDocument& Doc, const TEffectCall& Call) {
+void RunButton(TCardDocument& Doc, const TCardCall& Call) {
   const std::vector<int32_t>& V = Call.Values;
   TBitmap32* B = EffectTarget(Doc).Bitmap;
   // Without depth= the depth the dialog opens with for this picture.
@@ -195,7 +195,7 @@ void RunButton(TCardDocument& Doc, const TEffectCall& Call) {
   ButtonStep(Doc, {V[0], Depth, V[2] != 0});
 }
 
-void RunTransparentColor(TCardDocument& Doc, const TEffectCall& Call) {
+void RunTransparentColor(TCardDocument& Doc, const TCardCall& Call) {
   RequireLayer(Doc, "TransparentColor");
   TUndoStack Undo(Doc);
   TLayerCommands Commands(Doc, Undo);
@@ -204,7 +204,7 @@ void RunTransparentColor(TCardDocument& Doc, const TEffectCall& Call) {
 
 }  // namespace
 
-std::vector<TEffectCommand> OutlineCommands() {
+std::vector<TCardCommand> OutlineCommands() {
   return {
       {"Border",
        efDocument,

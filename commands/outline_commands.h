@@ -89,4 +89,4 @@ bool PickModePress(TCardDocument& Doc, TLayerCommands& Commands, TPoint P);
 bool PickModeHover(TCardDocument& Doc, const TCustomLayer* Hovered, TPoint P, TColor32& Colour);
 
 // The batch tool's commands: Border, Relief, Button and TransparentColor.
-std::vector<TEffectCommand> OutlineCommands();
+std::vector<TCardCommand> OutlineCommands();

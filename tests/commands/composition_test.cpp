@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "exceptions.h"
-#include "texture_fill.h"
 #include "picker/thumb_test_support.h"
+#include "texture_fill.h"
 
 namespace {
 

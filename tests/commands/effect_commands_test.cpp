@@ -10,13 +10,13 @@ namespace {
 int32_t GLastWidth = 0;
 std::string GLastFile;
 
-void RecordCall(TCardDocument& Doc, const TEffectCall& Call) {
+void RecordCall(TCardDocument& Doc, const TCardCall& Call) {
   GLastWidth = Doc.Canvas().Width();
   GLastFile = Call.Texts[1];
 }
 
-const std::vector<TEffectCommand>& TypedCommands() {
-  static const std::vector<TEffectCommand> Commands = {
+const std::vector<TCardCommand>& TypedCommands() {
+  static const std::vector<TCardCommand> Commands = {
       {"Typed",
        efDocument,
        {{"size", 1, 10},
@@ -30,7 +30,7 @@ const std::vector<TEffectCommand>& TypedCommands() {
 }
 
 TEST(EffectCommands, TypedKeysParseIntoValuesAndTexts) {
-  const TEffectCall Call =
+  const TCardCall Call =
       ParseEffectCall("Typed", {"direction=vertical", "left=FF8000", "file=/tmp/a b.png", "size=3"},
                       TypedCommands());
   ASSERT_EQ(Call.Values.size(), 5u);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "exceptions.h"
-#include "texture_fill.h"
 #include "picker/thumb_test_support.h"
+#include "texture_fill.h"
 #include "transfers.h"
 
 namespace {

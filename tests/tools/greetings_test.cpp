@@ -105,8 +105,7 @@ TEST_F(GreetingFiles, MissingFileOrFolderOrIndexIsAnError) {
 
 TEST(Greetings, GeneratedFilesAreCleanText) {
   // The greeting texts the data generator copies into "BDG".
-  const fs::path Source =
-      fs::path(PELMORA_TEST_SOURCE_DIR) / ".." / "datagen" / "greetings";
+  const fs::path Source = fs::path(PELMORA_TEST_SOURCE_DIR) / ".." / "datagen" / "greetings";
   for (const TOccasion& O : Occasions()) {
     SCOPED_TRACE(O.FileName);
     const TGreetingFile F = LoadGreetingFile((Source / O.FileName).string());

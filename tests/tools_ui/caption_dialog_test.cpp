@@ -50,8 +50,7 @@ struct TTexterTest : ::testing::Test {
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(Dir);
     fs::create_directories(Dir / "BDG");
-    const fs::path Source =
-        fs::path(PELMORA_TEST_SOURCE_DIR) / ".." / "datagen" / "greetings";
+    const fs::path Source = fs::path(PELMORA_TEST_SOURCE_DIR) / ".." / "datagen" / "greetings";
     for (const TOccasion& O : Occasions())
       fs::copy_file(Source / O.FileName, Dir / "BDG" / O.FileName);
     Open();
