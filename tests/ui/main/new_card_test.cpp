@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "../tools_ui/ui_driving.h"
+#include "../tools/ui_driving.h"
 #include "album.h"
 #include "main_form.h"
 #include "picture_codecs.h"
