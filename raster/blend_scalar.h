@@ -1,14 +1,17 @@
 #pragma once
 // Scalar forms of the blend primitives; the reference every vector form must equal.
 #include "blend.h"
+#include "blend_pixel_forms.h"
 
 namespace BlendScalar {
-TColor32 MixColor(TColor32 X, TColor32 Y, TColor32 W);
-void MixOnto(TColor32 X, TColor32& Y, TColor32 W);
-TColor32 BlendColor(TColor32 F, TColor32 B);
-void BlendOnto(TColor32 F, TColor32& B);
-TColor32 BlendColorMaster(TColor32 F, TColor32 B, TColor32 M);
-void BlendOntoMaster(TColor32 F, TColor32& B, TColor32 M);
+// The single-pixel forms.
+using TPixel = TPixelBlends<MixInline>;
+inline constexpr auto& MixColor = TPixel::MixColor;
+inline constexpr auto& MixOnto = TPixel::MixOnto;
+inline constexpr auto& BlendColor = TPixel::BlendColor;
+inline constexpr auto& BlendOnto = TPixel::BlendOnto;
+inline constexpr auto& BlendColorMaster = TPixel::BlendColorMaster;
+inline constexpr auto& BlendOntoMaster = TPixel::BlendOntoMaster;
 void BlendRow(const TColor32* Src, TColor32* Dst, int32_t Count);
 void BlendRowMaster(const TColor32* Src, TColor32* Dst, int32_t Count, TColor32 M);
 extern const TBlendProcs Procs;

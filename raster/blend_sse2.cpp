@@ -61,52 +61,28 @@ inline bool DstTrailsSrc(const TColor32* Src, const TColor32* Dst, int32_t Count
   return D > S && D - S < static_cast<uintptr_t>(Count) * sizeof(TColor32);
 }
 
+using TPixel = TPixelBlends<MixPixel>;
+
 }  // namespace
 
+// The single-pixel forms on the four-lane mix; the AVX2 table uses them too.
 TColor32 MixColor(TColor32 X, TColor32 Y, TColor32 W) {
-  return MixPixel(X, Y, W);
+  return TPixel::MixColor(X, Y, W);
 }
-
 void MixOnto(TColor32 X, TColor32& Y, TColor32 W) {
-  if (W == 0)
-    return;
-  if (W == 255) {
-    Y = X;
-    return;
-  }
-  Y = MixPixel(X, Y, W);
+  TPixel::MixOnto(X, Y, W);
 }
-
 TColor32 BlendColor(TColor32 F, TColor32 B) {
-  return MixPixel(F, B, F >> 24);
+  return TPixel::BlendColor(F, B);
 }
-
 void BlendOnto(TColor32 F, TColor32& B) {
-  const TColor32 A = F >> 24;
-  if (A == 0)
-    return;
-  if (A == 255) {
-    B = F;
-    return;
-  }
-  B = MixPixel(F, B, A);
+  TPixel::BlendOnto(F, B);
 }
-
 TColor32 BlendColorMaster(TColor32 F, TColor32 B, TColor32 M) {
-  const TColor32 W = ((F >> 24) * M) >> 8;
-  if (W == 0)
-    return B;
-  return MixPixel(F, B, W);
+  return TPixel::BlendColorMaster(F, B, M);
 }
-
 void BlendOntoMaster(TColor32 F, TColor32& B, TColor32 M) {
-  const TColor32 A = F >> 24;
-  if (A == 0)
-    return;
-  const TColor32 W = (A * M) >> 8;
-  if (W == 0)
-    return;
-  B = MixPixel(F, B, W);
+  TPixel::BlendOntoMaster(F, B, M);
 }
 
 // Alpha 255 becomes weight 256, which reproduces the source exactly, and alpha 0 gives weight
