@@ -12,6 +12,7 @@
 #include "jpeg_codec.h"
 #include "metafile_reader.h"
 #include "pcx_reader.h"
+#include "picture_formats.h"
 #include "picture_readers.h"
 #include "png_codec.h"
 #include "tga_reader.h"
@@ -29,22 +30,41 @@ void Register(const char* Extension, TDecoder Decoder) {
   });
 }
 
+// The reader of a format; none for BMP, which the registry reads itself.
+TDecoder DecoderFor(TPictureFormat Format) {
+  switch (Format) {
+    case TPictureFormat::Bmp:
+      return nullptr;
+    case TPictureFormat::Jpeg:
+      return ReadJpegImage;
+    case TPictureFormat::Png:
+      return ReadPngImage;
+    case TPictureFormat::Gif:
+      return ReadGifImage;
+    case TPictureFormat::Tiff:
+      return ReadTiffImage;
+    case TPictureFormat::Webp:
+      return ReadWebpImage;
+    case TPictureFormat::Pcx:
+      return ReadPcxImage;
+    case TPictureFormat::Tga:
+      return ReadTgaImage;
+    case TPictureFormat::Ico:
+      return ReadIcoImage;
+    case TPictureFormat::Heif:
+      return ReadHeifImage;
+    case TPictureFormat::Wmf:
+      return [](const uint8_t* Data, size_t Size, int64_t) { return ReadWmfImage(Data, Size); };
+    case TPictureFormat::Emf:
+      return [](const uint8_t* Data, size_t Size, int64_t) { return ReadEmfImage(Data, Size); };
+  }
+  return nullptr;
+}
+
 void RegisterAll() {
-  for (const char* Ext : {".jpg", ".jpeg", ".jpe", ".jfif"}) Register(Ext, ReadJpegImage);
-  Register(".png", ReadPngImage);
-  Register(".gif", ReadGifImage);
-  Register(".pcx", ReadPcxImage);
-  Register(".tga", ReadTgaImage);
-  Register(".ico", ReadIcoImage);
-  Register(".cur", ReadIcoImage);
-  Register(".tif", ReadTiffImage);
-  Register(".tiff", ReadTiffImage);
-  Register(".webp", ReadWebpImage);
-  for (const char* Ext : {".heic", ".heif", ".hif", ".avif"}) Register(Ext, ReadHeifImage);
-  Register(".wmf",
-           [](const uint8_t* Data, size_t Size, int64_t) { return ReadWmfImage(Data, Size); });
-  Register(".emf",
-           [](const uint8_t* Data, size_t Size, int64_t) { return ReadEmfImage(Data, Size); });
+  for (const TPictureExtension& E : PictureExtensions)
+    if (const TDecoder Decoder = DecoderFor(E.Format))
+      Register(E.Extension, Decoder);
 }
 
 }  // namespace
@@ -56,24 +76,31 @@ void RegisterPictureCodecs() {
 
 void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName,
                             const TSaveOptions& Options) {
-  const std::string Ext = LowerExtension(FileName);
-  if (Ext == ".bmp") {
-    if (Bitmap.IsEmpty())
-      throw Exception("Cannot save an empty picture as BMP");
-    Bitmap.SaveToFile(FileName);
-  } else if (Ext == ".jpg" || Ext == ".jpeg" || Ext == ".jpe" || Ext == ".jfif") {
-    SaveJpeg(TBitmap24(Bitmap), FileName, Options.JpegQuality);
-  } else if (Ext == ".png") {
-    SavePng(Bitmap, FileName);
-  } else if (Ext == ".tif" || Ext == ".tiff") {
-    SaveTiff(TBitmap24(Bitmap), FileName);
-  } else if (Ext == ".webp") {
-    SaveWebp(Bitmap, FileName, Options.WebpQuality);
-  } else if (Ext == ".gif") {
-    if (Bitmap.IsEmpty())
-      throw Exception("Cannot save an empty picture as GIF");
-    SaveGif(ReducePixelFormat(TBitmap24(Bitmap), Options.GifFormat), FileName);
-  } else {
-    throw Exception("Cannot save pictures of this kind (" + Ext + ")");
+  // An unknown extension is refused as a format that is only read.
+  switch (PictureFormatOf(FileName).value_or(TPictureFormat::Pcx)) {
+    case TPictureFormat::Bmp:
+      if (Bitmap.IsEmpty())
+        throw Exception("Cannot save an empty picture as BMP");
+      Bitmap.SaveToFile(FileName);
+      return;
+    case TPictureFormat::Jpeg:
+      SaveJpeg(TBitmap24(Bitmap), FileName, Options.JpegQuality);
+      return;
+    case TPictureFormat::Png:
+      SavePng(Bitmap, FileName);
+      return;
+    case TPictureFormat::Tiff:
+      SaveTiff(TBitmap24(Bitmap), FileName);
+      return;
+    case TPictureFormat::Webp:
+      SaveWebp(Bitmap, FileName, Options.WebpQuality);
+      return;
+    case TPictureFormat::Gif:
+      if (Bitmap.IsEmpty())
+        throw Exception("Cannot save an empty picture as GIF");
+      SaveGif(ReducePixelFormat(TBitmap24(Bitmap), Options.GifFormat), FileName);
+      return;
+    default:  // the formats that are only read, and unknown extensions
+      throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
   }
 }

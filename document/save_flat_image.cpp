@@ -5,6 +5,7 @@
 #include "exceptions.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
+#include "picture_formats.h"
 #include "picture_readers.h"
 #include "png_codec.h"
 #include "tiff_codec.h"
@@ -31,20 +32,23 @@ const char* SaveFormatExtension(TSaveFormat Format) {
 }
 
 std::optional<TSaveFormat> PictureFormatForFile(const std::string& FileName) {
-  const std::string Ext = LowerExtension(FileName);
-  if (Ext == ".bmp")
-    return TSaveFormat::Bmp;
-  if (Ext == ".jpg" || Ext == ".jpeg" || Ext == ".jpe" || Ext == ".jfif")
-    return TSaveFormat::Jpeg;
-  if (Ext == ".gif")
-    return TSaveFormat::Gif;
-  if (Ext == ".png")
-    return TSaveFormat::Png;
-  if (Ext == ".tif" || Ext == ".tiff")
-    return TSaveFormat::Tiff;
-  if (Ext == ".webp")
-    return TSaveFormat::Webp;
-  return std::nullopt;
+  // An unknown extension gets none, as a format that is only read does.
+  switch (PictureFormatOf(FileName).value_or(TPictureFormat::Pcx)) {
+    case TPictureFormat::Bmp:
+      return TSaveFormat::Bmp;
+    case TPictureFormat::Jpeg:
+      return TSaveFormat::Jpeg;
+    case TPictureFormat::Gif:
+      return TSaveFormat::Gif;
+    case TPictureFormat::Png:
+      return TSaveFormat::Png;
+    case TPictureFormat::Tiff:
+      return TSaveFormat::Tiff;
+    case TPictureFormat::Webp:
+      return TSaveFormat::Webp;
+    default:  // read only, or unknown
+      return std::nullopt;
+  }
 }
 
 void SaveFlatImage(TSaveFormat Format, const TSaveOptions& Options, const TBitmap32& Flat,

@@ -6,6 +6,7 @@
 #include "file_io.h"
 #include "jpeg_thumbnail.h"
 #include "picture_codecs.h"
+#include "picture_formats.h"
 #include "picture_readers.h"
 #include "thumb_layout.h"
 #include "transfers.h"
@@ -13,8 +14,7 @@
 namespace {
 
 bool IsJpegName(const std::string& Path) {
-  const std::string Ext = LowerExtension(Path);
-  return Ext == ".jpg" || Ext == ".jpeg" || Ext == ".jpe" || Ext == ".jfif";
+  return PictureFormatOf(Path) == TPictureFormat::Jpeg;
 }
 
 // Large enough for any picture the readers accept.
