@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "bitmap32.h"
+#include "qt_colours.h"
 
 TColourPanel::TColourPanel(TPlatformColor Colour, QWidget* Parent)
     : QFrame(Parent), FColour(Colour) {
@@ -18,7 +19,7 @@ void TColourPanel::SetColour(TPlatformColor Colour) {
   FColour = Colour;
   const TColor32 C = ColorFromSystem(Colour);
   QPalette P = palette();
-  P.setColor(QPalette::Window, QColor(int((C >> 16) & 0xFF), int((C >> 8) & 0xFF), int(C & 0xFF)));
+  P.setColor(QPalette::Window, ToQColor(C));
   setPalette(P);
 }
 
@@ -27,11 +28,9 @@ QToolButton* MakeColourButton(TColourPanel* Panel, QWidget* Parent) {
   B->setText(QStringLiteral("..."));
   QObject::connect(B, &QToolButton::clicked, Panel, [Panel, Parent] {
     const TColor32 C = Panel->Colour32();
-    const QColor Chosen = QColorDialog::getColor(
-        QColor(int((C >> 16) & 0xFF), int((C >> 8) & 0xFF), int(C & 0xFF)), Parent);
+    const QColor Chosen = QColorDialog::getColor(ToQColor(C), Parent);
     if (Chosen.isValid())
-      Panel->SetColour(
-          TPlatformColor(Chosen.red() | (Chosen.green() << 8) | (Chosen.blue() << 16)));
+      Panel->SetColour(PlatformFromQColor(Chosen));
   });
   return B;
 }

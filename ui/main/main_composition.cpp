@@ -19,14 +19,14 @@
 #include "exceptions.h"
 #include "file_filters.h"
 #include "main_form.h"
+#include "qt_colours.h"
 #include "texture_dialog.h"
 #include "thumbview.h"
 
 namespace {
 
 QColor QColorOf(TPlatformColor C) {
-  const uint32_t U = ColorToRGB(C);
-  return QColor(int(U & 0xFF), int((U >> 8) & 0xFF), int((U >> 16) & 0xFF));
+  return PlatformToQColor(ColorToRGB(C));
 }
 
 void ShowSwatch(QLabel* Swatch, TPlatformColor C) {
@@ -58,7 +58,7 @@ void TMainForm::BuildCompositionTabs() {
     const QColor C = QColorDialog::getColor(QColorOf(Colour), this);
     if (!C.isValid())
       return false;
-    Colour = TPlatformColor((C.blue() << 16) | (C.green() << 8) | C.red());
+    Colour = PlatformFromQColor(C);
     return true;
   };
   AskBackgroundFile = [this] {

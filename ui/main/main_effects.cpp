@@ -6,6 +6,7 @@
 #include "effect_commands.h"
 #include "effect_menu_commands.h"
 #include "main_form.h"
+#include "qt_colours.h"
 
 namespace {
 
@@ -29,12 +30,11 @@ class TMainEffectContext : public TEffectContext {
   void SetAllColor(uint32_t Colour) override { FColour = Colour; }
   bool ExecuteAllColor() override {
     // The colour is kept with red in the lowest byte, as the platform's colour values are.
-    const QColor Initial(int(FColour & 0xFF), int((FColour >> 8) & 0xFF),
-                         int((FColour >> 16) & 0xFF));
-    const QColor C = QColorDialog::getColor(Initial, &FForm, QStringLiteral("Цвет"));
+    const QColor C =
+        QColorDialog::getColor(PlatformToQColor(FColour), &FForm, QStringLiteral("Цвет"));
     if (!C.isValid())
       return false;
-    FColour = uint32_t(C.red()) | (uint32_t(C.green()) << 8) | (uint32_t(C.blue()) << 16);
+    FColour = uint32_t(PlatformFromQColor(C));
     return true;
   }
   void ReportError(const QString& Text) override { FForm.ShowError(Text); }

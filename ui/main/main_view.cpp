@@ -8,6 +8,7 @@
 #include "checkerboard.h"
 #include "full_preview.h"
 #include "main_form.h"
+#include "qt_colours.h"
 
 void TMainForm::SetZoom(float Zoom) {
   const bool Was = FDoc->Modified;
@@ -68,11 +69,10 @@ bool TMainForm::ImgViewMouseWheel(int Delta) {
 }
 
 void TMainForm::N102Click() {
-  const QColor C = QColorDialog::getColor(
-      QColor(BufColor & 0xFF, (BufColor >> 8) & 0xFF, (BufColor >> 16) & 0xFF), this);
+  const QColor C = QColorDialog::getColor(PlatformToQColor(uint32_t(BufColor)), this);
   if (!C.isValid())
     return;
-  BufColor = (C.blue() << 16) | (C.green() << 8) | C.red();
+  BufColor = PlatformFromQColor(C);
   N103->setChecked(false);
   FImgView->View().Invalidate();
 }

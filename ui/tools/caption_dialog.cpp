@@ -27,16 +27,13 @@
 #include "card_document.h"
 #include "color32.h"
 #include "greetings.h"
+#include "qt_colours.h"
 #include "report_errors.h"
 
 namespace {
 
 // Largest point size the size box accepts.
 constexpr int MaxPointSize = 1000;
-
-QColor ToQColor(TColor32 C) {
-  return QColor(RedOf(C), GreenOf(C), BlueOf(C));
-}
 
 QIcon Swatch(TColor32 C) {
   QPixmap P(16, 16);
@@ -356,7 +353,7 @@ void TTexter::ChooseColor(bool Text) {
       Old, this, Text ? QStringLiteral("Цвет текста") : QStringLiteral("Цвет фона"));
   if (!C.isValid())
     return;
-  const TColor32 V = ColorFromRGBA(C.red(), C.green(), C.blue());
+  const TColor32 V = Color32FromQColor(C);
   if (Text)
     SetTextColor(V);
   else

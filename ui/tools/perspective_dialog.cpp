@@ -17,6 +17,7 @@
 #include "card_document.h"
 #include "custom_layer.h"
 #include "img_view_widget.h"
+#include "qt_colours.h"
 
 namespace {
 
@@ -87,10 +88,10 @@ TProGeomo::TProGeomo(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   connect(FIdle, &QTimer::timeout, this, [this] { Dst->Guard([this] { IdleStep(); }); });
 
   AskColor = [this](TColor32& Colour) {
-    const QColor C = QColorDialog::getColor(QColor::fromRgb(Colour), this);
+    const QColor C = QColorDialog::getColor(ToQColor(Colour), this);
     if (!C.isValid())
       return false;
-    Colour = 0xFF000000u | (C.rgb() & 0xFFFFFF);
+    Colour = Color32FromQColor(C);
     return true;
   };
   OnError = [this](const QString& Text) {
@@ -194,7 +195,7 @@ void TProGeomo::SpeedButton1Click() {
 void TProGeomo::SetBackgroundColor(TColor32 C) {
   FBackground = 0xFF000000u | C;
   QPalette P = Panel1->palette();
-  P.setColor(QPalette::Window, QColor::fromRgb(FBackground));
+  P.setColor(QPalette::Window, ToQColor(FBackground));
   Panel1->setPalette(P);
 }
 
