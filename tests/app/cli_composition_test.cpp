@@ -8,38 +8,26 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_fixture.h"
 #include "picture_codecs.h"
 #include "project_file.h"
-#include "shell_helpers.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TComposeCli : ::testing::Test {
-  fs::path Dir;
+struct TComposeCli : TCliTest {
   TImgView32 View;
   TCardDocument Doc{View};
 
   static void SetUpTestSuite() { RegisterPictureCodecs(); }
-  void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("pelmora_compose_cli_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
 
-  // The exit status; the standard error's text in Err.
+  // The exit status; standard output and then standard error in Out.
   int Run(const std::vector<std::string>& Args, std::string* Out = nullptr) const {
-    std::string Cmd = Quote(PELMORA_CLI);
-    for (const std::string& A : Args) Cmd += " " + Quote(A);
-    Cmd += " >" + Quote(Path("out.txt")) + " 2>" + Quote(Path("err.txt"));
-    const int Raw = std::system(Cmd.c_str());
+    const TCliRun R = RunCli(Args);
     if (Out != nullptr)
-      *Out = ReadText(Path("out.txt")) + ReadText(Path("err.txt"));
-    return WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+      *Out = R.Out + R.Err;
+    return R.Status;
   }
   std::string Picture(const std::string& Name, int W, int H, TColor32 C) const {
     TBitmap32 B;

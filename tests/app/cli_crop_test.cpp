@@ -8,21 +8,16 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_fixture.h"
 #include "project_file.h"
-#include "shell_helpers.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TCropCli : ::testing::Test {
-  fs::path Dir;
-
+struct TCropCli : TCliTest {
   void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("pelmora_crop_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(Dir);
+    TCliTest::SetUp();
     // An 800 x 600 card whose pixels tell their place, and a photo at (100, 150, 200, 250).
     TImgView32 View;
     View.SetBounds(800, 600);
@@ -37,21 +32,15 @@ struct TCropCli : ::testing::Test {
     Doc.AddPictureLayer(Photo, 255)->SetLocation({100, 150, 200, 250});
     WriteProject(Doc, Path("card.kvt"));
   }
-  void TearDown() override { fs::remove_all(Dir); }
-
-  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
 
   int Run(const std::vector<std::string>& Args, std::string* Out = nullptr,
           std::string* Err = nullptr) const {
-    std::string Cmd = Quote(PELMORA_CLI);
-    for (const std::string& A : Args) Cmd += " " + Quote(A);
-    Cmd += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    const int Raw = std::system(Cmd.c_str());
+    const TCliRun R = RunCli(Args);
     if (Out)
-      *Out = ReadText(Path("stdout.txt"));
+      *Out = R.Out;
     if (Err)
-      *Err = ReadText(Path("stderr.txt"));
-    return WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+      *Err = R.Err;
+    return R.Status;
   }
 };
 

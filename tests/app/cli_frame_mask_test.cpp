@@ -8,23 +8,15 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_fixture.h"
 #include "frame_builder.h"
 #include "project_file.h"
-#include "shell_helpers.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  std::string Out, Err;
-};
-
-bool SamePixels(const TBitmap32& A, const TBitmap32& B) {
-  return A.Width() == B.Width() && A.Height() == B.Height() &&
-         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * A.Height() * 4) == 0;
-}
+using TRun = TCliRun;
 
 void FillNoise(TBitmap32& B, uint32_t Seed) {
   for (int32_t Y = 0; Y < B.Height(); ++Y)
@@ -34,17 +26,13 @@ void FillNoise(TBitmap32& B, uint32_t Seed) {
     }
 }
 
-struct TFrameCliFixture : ::testing::Test {
-  fs::path Dir;
+struct TFrameCliFixture : TCliTest {
   TImgView32 View;
   TCardDocument Doc{View};
   TBitmap32 Tile;
 
   void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("pelmora_cli_frames_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(Dir);
+    TCliTest::SetUp();
     Tile.SetSize(12, 12);
     FillNoise(Tile, 5);
     Tile.SaveToFile(Path("tile.bmp"));
@@ -58,21 +46,8 @@ struct TFrameCliFixture : ::testing::Test {
     L->SetLocation({10, 20, 70, 60});
     WriteProject(Doc, Path("card.kvt"));
   }
-  void TearDown() override { fs::remove_all(Dir); }
 
-  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
-
-  TRun Run(const std::vector<std::string>& Args) const {
-    std::string Cmd = Quote(PELMORA_CLI);
-    for (const std::string& A : Args) Cmd += " " + Quote(A);
-    Cmd += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    TRun R;
-    const int Raw = std::system(Cmd.c_str());
-    R.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    R.Out = ReadText(Path("stdout.txt"));
-    R.Err = ReadText(Path("stderr.txt"));
-    return R;
-  }
+  TRun Run(const std::vector<std::string>& Args) const { return RunCli(Args); }
 
   static TBitmapLayer* Layer(TProjectContent& P, int32_t I) {
     return dynamic_cast<TBitmapLayer*>(P.Layers.Items(I));

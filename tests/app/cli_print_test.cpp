@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "bitmap32.h"
+#include "cli_fixture.h"
 #include "png_codec.h"
-#include "shell_helpers.h"
 
 namespace fs = std::filesystem;
 
@@ -21,14 +21,9 @@ bool HaveTool(const char* Name) {
   return std::system((std::string("command -v ") + Name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-struct TPrintCli : ::testing::Test {
-  fs::path Dir;
-
+struct TPrintCli : TCliTest {
   void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("pelmora_print_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(Dir);
+    TCliTest::SetUp();
     // An 800 x 600 card, dark all over, so its printed extent shows on a white page.
     TBitmap32 Card;
     Card.SetSize(800, 600);
@@ -37,10 +32,6 @@ struct TPrintCli : ::testing::Test {
     std::ofstream(Path("card.png"), std::ios::binary)
         .write(reinterpret_cast<const char*>(Png.data()), std::streamsize(Png.size()));
   }
-  void TearDown() override { fs::remove_all(Dir); }
-
-  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
-
   int Run(const std::string& Command, std::string* Err = nullptr) const {
     const int Raw = std::system((Command + " 2>" + Quote(Path("stderr.txt"))).c_str());
     if (Err)

@@ -11,62 +11,31 @@
 #include "bitmap_layer.h"
 #include "card_commands.h"
 #include "card_document.h"
+#include "cli_fixture.h"
 #include "effect_commands.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
 #include "next_random.h"
 #include "png_codec.h"
 #include "project_file.h"
-#include "shell_helpers.h"
 #include "tiff_codec.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  std::string Out, Err;
-};
+using TRun = TCliRun;
 
 std::vector<uint8_t> ReadBytes(const fs::path& P) {
   const std::string S = ReadText(P);
   return std::vector<uint8_t>(S.begin(), S.end());
 }
 
-bool SamePixels(const TBitmap32& A, const TBitmap32& B) {
-  return A.Width() == B.Width() && A.Height() == B.Height() &&
-         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * A.Height() * 4) == 0;
-}
-
-struct TCliFixture : ::testing::Test {
-  fs::path Dir;
+struct TCliFixture : TCliTest {
   TImgView32 View;
   TCardDocument Doc{View};
 
-  void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("pelmora_cli_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-
-  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
-
-  TRun Run(const std::vector<std::string>& Args) const {
-    std::string Cmd = Quote(PELMORA_CLI);
-    for (const std::string& A : Args) Cmd += " " + Quote(A);
-    Cmd += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    TRun R;
-    const int Raw = std::system(Cmd.c_str());
-    R.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-    R.Out = ReadText(Path("stdout.txt"));
-    R.Err = ReadText(Path("stderr.txt"));
-    fs::remove(Path("stdout.txt"));
-    fs::remove(Path("stderr.txt"));
-    return R;
-  }
+  TRun Run(const std::vector<std::string>& Args) const { return RunCli(Args); }
 
   // A card with a translucent canvas corner, an opaque photo and a half-transparent one on top.
   void MakeCard() {

@@ -8,9 +8,9 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "cli_fixture.h"
 #include "outline_effects.h"
 #include "project_file.h"
-#include "shell_helpers.h"
 
 namespace fs = std::filesystem;
 
@@ -18,38 +18,19 @@ namespace {
 
 constexpr TColor32 Photo = 0xFF336699;
 
-bool SamePixels(const TBitmap32& A, const TBitmap32& B) {
-  return A.Width() == B.Width() && A.Height() == B.Height() &&
-         std::memcmp(A.Bits(), B.Bits(), size_t(A.Width()) * size_t(A.Height()) * 4) == 0;
-}
-
-struct TOutlineCli : ::testing::Test {
-  fs::path Dir;
+struct TOutlineCli : TCliTest {
   TImgView32 View;
   TCardDocument Doc{View};
 
-  void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("pelmora_outline_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-
-  std::string Path(const std::string& Name) const { return (Dir / Name).string(); }
-
-  // Exit status; standard error into Err.
+  // Exit status; standard error into Err, standard output into Out.
   int Run(const std::vector<std::string>& Args, std::string* Err = nullptr,
           std::string* Out = nullptr) const {
-    std::string Cmd = Quote(PELMORA_CLI);
-    for (const std::string& A : Args) Cmd += " " + Quote(A);
-    Cmd += " >" + Quote(Path("out.txt")) + " 2>" + Quote(Path("err.txt"));
-    const int Raw = std::system(Cmd.c_str());
+    const TCliRun R = RunCli(Args);
     if (Err != nullptr)
-      *Err = ReadText(Path("err.txt"));
+      *Err = R.Err;
     if (Out != nullptr)
-      *Out = ReadText(Path("out.txt"));
-    return WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
+      *Out = R.Out;
+    return R.Status;
   }
 
   // A 100 x 80 canvas with a 40 x 30 photo layer at (10, 10, 50, 40) carrying one green pixel.
