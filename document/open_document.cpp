@@ -60,7 +60,6 @@ bool SaveEnabledAfterOpen(const std::string& FileName) {
 }
 
 void OpenDocument(const std::string& FileName, TCardDocument& Doc) {
-  RegisterPictureCodecs();
   switch (OpenKindFor(FileName)) {
     case okProject:
       ReadProject(FileName, Doc);

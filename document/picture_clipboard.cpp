@@ -10,7 +10,6 @@
 #include "gif_codec.h"
 #include "jpeg_codec.h"
 #include "picture.h"
-#include "picture_codecs.h"
 #include "picture_readers.h"
 #include "png_codec.h"
 #include "tiff_codec.h"
@@ -166,7 +165,6 @@ void DecodeClipboardPicture(const std::string& MimeType, const uint8_t* Data, si
 }
 
 std::string FirstPictureFile(const std::vector<std::string>& Files) {
-  RegisterPictureCodecs();
   for (const std::string& F : Files) {
     std::error_code Error;
     if (!F.empty() && HasPictureReader(F) && std::filesystem::is_regular_file(F, Error))
@@ -176,7 +174,6 @@ std::string FirstPictureFile(const std::vector<std::string>& Files) {
 }
 
 void ReadClipboardPictureFile(const std::string& FileName, TBitmap32& Out) {
-  RegisterPictureCodecs();
   TPicture P;
   try {
     P = ReadPictureFile(FileName);

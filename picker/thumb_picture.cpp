@@ -5,7 +5,6 @@
 #include "bitmap32.h"
 #include "file_io.h"
 #include "jpeg_thumbnail.h"
-#include "picture_codecs.h"
 #include "picture_formats.h"
 #include "picture_readers.h"
 #include "thumb_layout.h"
@@ -33,7 +32,6 @@ TThumbPicture LoadThumbPicture(const std::string& Path, int32_t MaxWidth, int32_
     FullH = T.FullHeight;
     Decoded.Assign(T.Picture);
   } else {
-    RegisterPictureCodecs();
     const TPicture P = ReadPictureFile(Path);
     FullW = P.Width;
     FullH = P.Height;

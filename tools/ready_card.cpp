@@ -5,14 +5,12 @@
 #include "bitmap32.h"
 #include "card_document.h"
 #include "exceptions.h"
-#include "picture_codecs.h"
 #include "undo.h"
 
 void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileName,
                   bool FitToProject) {
   if (FileName.empty())
     throw Exception("Открытка не выбрана.");
-  RegisterPictureCodecs();
   TBitmap32 Card;
   try {
     Card.LoadFromFile(FileName);
