@@ -22,16 +22,8 @@ struct TPixelBlends {
 
   static TColor32 BlendColor(TColor32 F, TColor32 B) { return Mix(F, B, F >> 24); }
 
-  static void BlendOnto(TColor32 F, TColor32& B) {
-    const TColor32 A = F >> 24;
-    if (A == 0)
-      return;
-    if (A == 255) {
-      B = F;
-      return;
-    }
-    B = Mix(F, B, A);
-  }
+  // The alpha is the weight: 0 leaves B, 255 copies F.
+  static void BlendOnto(TColor32 F, TColor32& B) { MixOnto(F, B, F >> 24); }
 
   static TColor32 BlendColorMaster(TColor32 F, TColor32 B, TColor32 M) {
     const TColor32 W = ((F >> 24) * M) >> 8;
