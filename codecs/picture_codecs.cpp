@@ -30,41 +30,32 @@ void Register(const char* Extension, TDecoder Decoder) {
   });
 }
 
-// The reader of a format; none for BMP, which the registry reads itself.
-TDecoder DecoderFor(TPictureFormat Format) {
-  switch (Format) {
-    case TPictureFormat::Bmp:
-      return nullptr;
-    case TPictureFormat::Jpeg:
-      return ReadJpegImage;
-    case TPictureFormat::Png:
-      return ReadPngImage;
-    case TPictureFormat::Gif:
-      return ReadGifImage;
-    case TPictureFormat::Tiff:
-      return ReadTiffImage;
-    case TPictureFormat::Webp:
-      return ReadWebpImage;
-    case TPictureFormat::Pcx:
-      return ReadPcxImage;
-    case TPictureFormat::Tga:
-      return ReadTgaImage;
-    case TPictureFormat::Ico:
-      return ReadIcoImage;
-    case TPictureFormat::Heif:
-      return ReadHeifImage;
-    case TPictureFormat::Wmf:
-      return [](const uint8_t* Data, size_t Size, int64_t) { return ReadWmfImage(Data, Size); };
-    case TPictureFormat::Emf:
-      return [](const uint8_t* Data, size_t Size, int64_t) { return ReadEmfImage(Data, Size); };
-  }
-  return nullptr;
-}
+// The readers by format; BMP is the registry's own.
+struct TFormatReader {
+  TPictureFormat Format;
+  TDecoder Decoder;
+};
+constexpr TFormatReader FormatReaders[] = {
+    {TPictureFormat::Jpeg, ReadJpegImage},
+    {TPictureFormat::Png, ReadPngImage},
+    {TPictureFormat::Gif, ReadGifImage},
+    {TPictureFormat::Tiff, ReadTiffImage},
+    {TPictureFormat::Webp, ReadWebpImage},
+    {TPictureFormat::Pcx, ReadPcxImage},
+    {TPictureFormat::Tga, ReadTgaImage},
+    {TPictureFormat::Ico, ReadIcoImage},
+    {TPictureFormat::Heif, ReadHeifImage},
+    {TPictureFormat::Wmf,
+     [](const uint8_t* Data, size_t Size, int64_t) { return ReadWmfImage(Data, Size); }},
+    {TPictureFormat::Emf,
+     [](const uint8_t* Data, size_t Size, int64_t) { return ReadEmfImage(Data, Size); }},
+};
 
 void RegisterAll() {
   for (const TPictureExtension& E : PictureExtensions)
-    if (const TDecoder Decoder = DecoderFor(E.Format))
-      Register(E.Extension, Decoder);
+    for (const TFormatReader& R : FormatReaders)
+      if (R.Format == E.Format)
+        Register(E.Extension, R.Decoder);
 }
 
 }  // namespace
@@ -76,8 +67,15 @@ void RegisterPictureCodecs() {
 
 void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName,
                             const TSaveOptions& Options) {
-  // An unknown extension is refused as a format that is only read.
-  switch (PictureFormatOf(FileName).value_or(TPictureFormat::Pcx)) {
+  const std::optional<TPictureFormat> Format = PictureFormatOf(FileName);
+  if (!Format)
+    throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
+  SavePicture(*Format, Bitmap, FileName, Options);
+}
+
+void SavePicture(TPictureFormat Format, const TBitmap32& Bitmap, const std::string& FileName,
+                 const TSaveOptions& Options) {
+  switch (Format) {
     case TPictureFormat::Bmp:
       if (Bitmap.IsEmpty())
         throw Exception("Cannot save an empty picture as BMP");
@@ -100,7 +98,7 @@ void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName
         throw Exception("Cannot save an empty picture as GIF");
       SaveGif(ReducePixelFormat(TBitmap24(Bitmap), Options.GifFormat), FileName);
       return;
-    default:  // the formats that are only read, and unknown extensions
+    default:  // the formats that are only read
       throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
   }
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "color_reduction.h"
+#include "picture_formats.h"
 
 class TBitmap32;
 
@@ -24,3 +25,7 @@ struct TSaveOptions {
 // the write is atomic.
 void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName,
                             const TSaveOptions& Options = {});
+// The same writers chosen by the format, whatever the name's extension: BMP, JPEG, PNG, TIFF, GIF
+// and WebP; the formats that are only read raise Exception.
+void SavePicture(TPictureFormat Format, const TBitmap32& Bitmap, const std::string& FileName,
+                 const TSaveOptions& Options = {});
