@@ -2,6 +2,8 @@
 // Qt's colours and ours, converted in one place: TColor32 (0xAARRGGBB) and the platform's
 // colour values (TPlatformColor, red in the lowest byte, as stored in settings and projects).
 #include <QColor>
+#include <QColorDialog>
+#include <QString>
 
 #include "color32.h"
 
@@ -12,6 +14,15 @@ inline QColor ToQColor(TColor32 C) {
 // An opaque TColor32 of the chosen colour.
 inline TColor32 Color32FromQColor(const QColor& C) {
   return ColorFromRGBA(C.red(), C.green(), C.blue());
+}
+
+// The colour dialog opened on Colour; true, with the choice in Colour, when one is chosen.
+inline bool ChooseColor32(QWidget* Parent, TColor32& Colour, const QString& Title = QString()) {
+  const QColor C = QColorDialog::getColor(ToQColor(Colour), Parent, Title);
+  if (!C.isValid())
+    return false;
+  Colour = Color32FromQColor(C);
+  return true;
 }
 
 // A platform colour value given as 0x00BBGGRR (system colours are resolved by the caller).

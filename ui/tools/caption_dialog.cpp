@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFont>
 #include <QHBoxLayout>
@@ -348,12 +347,9 @@ void TTexter::SetBackColor(TColor32 C) {
 }
 
 void TTexter::ChooseColor(bool Text) {
-  const QColor Old = ToQColor(Text ? FTextColor : FBackColor);
-  const QColor C = QColorDialog::getColor(
-      Old, this, Text ? QStringLiteral("Цвет текста") : QStringLiteral("Цвет фона"));
-  if (!C.isValid())
+  TColor32 V = Text ? FTextColor : FBackColor;
+  if (!ChooseColor32(this, V, Text ? QStringLiteral("Цвет текста") : QStringLiteral("Цвет фона")))
     return;
-  const TColor32 V = Color32FromQColor(C);
   if (Text)
     SetTextColor(V);
   else

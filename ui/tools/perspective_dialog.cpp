@@ -1,7 +1,6 @@
 #include "perspective_dialog.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -87,13 +86,7 @@ TProGeomo::TProGeomo(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   FIdle->setInterval(DashIntervalMs);
   connect(FIdle, &QTimer::timeout, this, [this] { Dst->Guard([this] { IdleStep(); }); });
 
-  AskColor = [this](TColor32& Colour) {
-    const QColor C = QColorDialog::getColor(ToQColor(Colour), this);
-    if (!C.isValid())
-      return false;
-    Colour = Color32FromQColor(C);
-    return true;
-  };
+  AskColor = [this](TColor32& Colour) { return ChooseColor32(this, Colour); };
   OnError = [this](const QString& Text) {
     QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
   };
