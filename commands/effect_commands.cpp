@@ -14,26 +14,130 @@ TEffectTarget EffectTarget(TCardDocument& Doc) {
   return {&Doc.Canvas(), false};
 }
 
+namespace {
+
+using TValues = const TEffectValues&;
+
+uint32_t TintColour(TValues V) {
+  return uint32_t(V[0]) | uint32_t(V[1]) << 8 | uint32_t(V[2]) << 16;
+}
+
+}  // namespace
+
 const std::vector<TCardCommand>& EffectCommands() {
   static const std::vector<TCardCommand> Commands = {
-      {"BrightnessScale", efInPlace32, {{"amount", -200, 200}}},
-      {"ContrastStretch", efInPlace32, {{"amount", -200, 200}}},
-      {"BalanceScale", efInPlace32, {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}}},
-      {"BalanceShift", efInPlace32, {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}}},
-      {"WeightedGrey", efShell24, {}},
-      {"InvertChannels", efShell24, {}},
-      {"ChannelNoise", efShell24, {{"range", 1, 255}}},
-      {"GreyNoise", efShell24, {{"range", 1, 255}}},
-      {"TintByIntensity", efShell24, {{"red", 0, 255}, {"green", 0, 255}, {"blue", 0, 255}}},
-      {"QuantizeLevels", efShell24, {{"level", 1, 100}}},
-      {"SharpenFivePoint", efShell24, {{"strength", 2, 5}}},
-      {"DiagonalAverageBlur", efShell24, {{"distance", 1, 100}}},
-      {"ScatterPixels", efShell24, {{"amount", 1, 100}}},
-      {"DropDisplace", efShell24, {{"turbulence", 1, 300}, {"scale", 1, 50}}},
-      {"BlockMosaic", efShell24, {{"block", 0, 65535}}},
-      {"WaveShift", efShell24, {{"amplitude", 1, 100}, {"interference", 1, 15}, {"style", 0, 2}}},
-      {"DiagonalEmboss", efShell24, {}},
-      {"SawtoothBlinds", efShell24, {{"step", 0, 65535}}},
+      {"BrightnessScale",
+       efInPlace32,
+       {{"amount", -200, 200}},
+       nullptr,
+       [](TBitmap32& B, TValues V) { BrightnessScale(B, V[0]); }},
+      {"ContrastStretch",
+       efInPlace32,
+       {{"amount", -200, 200}},
+       nullptr,
+       [](TBitmap32& B, TValues V) { ContrastStretch(B, V[0]); }},
+      {"BalanceScale",
+       efInPlace32,
+       {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}},
+       nullptr,
+       [](TBitmap32& B, TValues V) { BalanceScale(B, V[0], V[1], V[2]); }},
+      {"BalanceShift",
+       efInPlace32,
+       {{"red", -50, 50}, {"green", -50, 50}, {"blue", -50, 50}},
+       nullptr,
+       [](TBitmap32& B, TValues V) { BalanceShift(B, V[0], V[1], V[2]); }},
+      {"WeightedGrey",
+       efShell24,
+       {},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues) { return WeightedGrey(A), srFirst; },
+       [](const TPixelSpan& S, TValues) { WeightedGrey(S); }},
+      {"InvertChannels",
+       efShell24,
+       {},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues) { return InvertChannels(A), srFirst; },
+       [](const TPixelSpan& S, TValues) { InvertChannels(S); }},
+      {"ChannelNoise",
+       efShell24,
+       {{"range", 1, 255}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return ChannelNoise(A, uint32_t(V[0])), srFirst; },
+       [](const TPixelSpan& S, TValues V) { ChannelNoise(S, uint32_t(V[0])); }},
+      {"GreyNoise",
+       efShell24,
+       {{"range", 1, 255}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return GreyNoise(A, uint32_t(V[0])), srFirst; },
+       [](const TPixelSpan& S, TValues V) { GreyNoise(S, uint32_t(V[0])); }},
+      {"TintByIntensity",
+       efShell24,
+       {{"red", 0, 255}, {"green", 0, 255}, {"blue", 0, 255}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return TintByIntensity(A, TintColour(V)), srFirst; },
+       [](const TPixelSpan& S, TValues V) { TintByIntensity(S, TintColour(V)); }},
+      {"QuantizeLevels",
+       efShell24,
+       {{"level", 1, 100}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage& B, TValues V) { return QuantizeLevels(A, B, V[0]), srSecond; },
+       [](const TPixelSpan& S, TValues V) { QuantizeLevels(S, V[0]); }},
+      {"SharpenFivePoint",
+       efShell24,
+       {{"strength", 2, 5}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage& B, TValues V) { return SharpenFivePoint(A, B, V[0]), srSecond; }},
+      {"DiagonalAverageBlur",
+       efShell24,
+       {{"distance", 1, 100}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return DiagonalAverageBlur(A, V[0]), srFirst; }},
+      {"ScatterPixels",
+       efShell24,
+       {{"amount", 1, 100}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return ScatterPixels(A, uint32_t(V[0])), srFirst; }},
+      {"DropDisplace",
+       efShell24,
+       {{"turbulence", 1, 300}, {"scale", 1, 50}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage& B, TValues V) {
+         return DropDisplace(A, B, V[0], V[1]), srSecond;
+       }},
+      {"BlockMosaic",
+       efShell24,
+       {{"block", 0, 65535}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return BlockMosaic(A, V[0]), srFirst; }},
+      {"WaveShift",
+       efShell24,
+       {{"amplitude", 1, 100}, {"interference", 1, 15}, {"style", 0, 2}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return WaveShift(A, V[0], V[1], V[2]), srFirst; }},
+      {"DiagonalEmboss",
+       efShell24,
+       {},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues) { return DiagonalEmboss(A), srFirst; }},
+      {"SawtoothBlinds",
+       efShell24,
+       {{"step", 0, 65535}},
+       nullptr,
+       nullptr,
+       [](RgbImage& A, RgbImage&, TValues V) { return SawtoothBlinds(A, V[0]), srFirst; }},
   };
   return Commands;
 }
@@ -147,96 +251,27 @@ TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string
   return Call;
 }
 
-namespace {
-
-void RunInPlace(const std::string& Name, const std::vector<int32_t>& V, TBitmap32& B) {
-  if (Name == "BrightnessScale")
-    BrightnessScale(B, V[0]);
-  else if (Name == "ContrastStretch")
-    ContrastStretch(B, V[0]);
-  else if (Name == "BalanceScale")
-    BalanceScale(B, V[0], V[1], V[2]);
-  else if (Name == "BalanceShift")
-    BalanceShift(B, V[0], V[1], V[2]);
-}
-
-TShellResult RunOnImage(const std::string& Name, const std::vector<int32_t>& V, RgbImage& A,
-                        RgbImage& B) {
-  if (Name == "WeightedGrey") {
-    WeightedGrey(A);
-  } else if (Name == "InvertChannels") {
-    InvertChannels(A);
-  } else if (Name == "ChannelNoise") {
-    ChannelNoise(A, uint32_t(V[0]));
-  } else if (Name == "GreyNoise") {
-    GreyNoise(A, uint32_t(V[0]));
-  } else if (Name == "TintByIntensity") {
-    TintByIntensity(A, uint32_t(V[0]) | uint32_t(V[1]) << 8 | uint32_t(V[2]) << 16);
-  } else if (Name == "QuantizeLevels") {
-    QuantizeLevels(A, B, V[0]);
-    return srSecond;
-  } else if (Name == "SharpenFivePoint") {
-    SharpenFivePoint(A, B, V[0]);
-    return srSecond;
-  } else if (Name == "DiagonalAverageBlur") {
-    DiagonalAverageBlur(A, V[0]);
-  } else if (Name == "ScatterPixels") {
-    ScatterPixels(A, uint32_t(V[0]));
-  } else if (Name == "DropDisplace") {
-    DropDisplace(A, B, V[0], V[1]);
-    return srSecond;
-  } else if (Name == "BlockMosaic") {
-    BlockMosaic(A, V[0]);
-  } else if (Name == "WaveShift") {
-    WaveShift(A, V[0], V[1], V[2]);
-  } else if (Name == "DiagonalEmboss") {
-    DiagonalEmboss(A);
-  } else if (Name == "SawtoothBlinds") {
-    SawtoothBlinds(A, V[0]);
-  }
-  return srFirst;
-}
-
-// The colour routines treat each pixel on its own; they run in the target's memory.
-bool RunOnPixels(const std::string& Name, const std::vector<int32_t>& V,
-                 const TEffectTarget& Target) {
-  TPixelRoutine Routine;
-  if (Name == "WeightedGrey")
-    Routine = [](const TPixelSpan& S) { WeightedGrey(S); };
-  else if (Name == "InvertChannels")
-    Routine = [](const TPixelSpan& S) { InvertChannels(S); };
-  else if (Name == "ChannelNoise")
-    Routine = [&](const TPixelSpan& S) { ChannelNoise(S, uint32_t(V[0])); };
-  else if (Name == "GreyNoise")
-    Routine = [&](const TPixelSpan& S) { GreyNoise(S, uint32_t(V[0])); };
-  else if (Name == "TintByIntensity")
-    Routine = [&](const TPixelSpan& S) {
-      TintByIntensity(S, uint32_t(V[0]) | uint32_t(V[1]) << 8 | uint32_t(V[2]) << 16);
-    };
-  else if (Name == "QuantizeLevels")
-    Routine = [&](const TPixelSpan& S) { QuantizeLevels(S, V[0]); };
-  else
-    return false;
-  RunPixelShell(Target, Routine);
-  return true;
-}
-
-}  // namespace
-
 void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target) {
   if (Call.Command == nullptr || Call.Command->Format == efDocument || Target.Bitmap == nullptr)
     return;
-  const std::string Name = Call.Command->Name;
-  if (Call.Command->Format == efInPlace32) {
-    RunInPlace(Name, Call.Values, *Target.Bitmap);
+  const TCardCommand& C = *Call.Command;
+  if (C.Format == efInPlace32) {
+    if (C.OnBitmap != nullptr)
+      C.OnBitmap(*Target.Bitmap, Call.Values);
     EmptyPreviewBackup();
     return;
   }
-  if (RunOnPixels(Name, Call.Values, Target))
+  // The colour routines treat each pixel on its own; they run in the target's memory.
+  if (C.OnPixels != nullptr) {
+    RunPixelShell(Target, [&](const TPixelSpan& S) { C.OnPixels(S, Call.Values); });
     return;
+  }
   try {
     RunRgbShell(
-        Target, [&](RgbImage& A, RgbImage& B) { return RunOnImage(Name, Call.Values, A, B); },
+        Target,
+        [&](RgbImage& A, RgbImage& B) {
+          return C.OnImage != nullptr ? C.OnImage(A, B, Call.Values) : srFirst;
+        },
         false);
   } catch (...) {
     EmptyPreviewBackup();

@@ -47,12 +47,21 @@ enum TEffectFormat {
 
 struct TCardCall;
 using TDocumentRoutine = void (*)(TCardDocument& Doc, const TCardCall& Call);
+// The routines of the effect rows, given the call's values in the table's key order.
+using TEffectValues = std::vector<int32_t>;
+using TBitmapRoutine = void (*)(TBitmap32& B, const TEffectValues& V);
+using TImageRoutine = TShellResult (*)(RgbImage& A, RgbImage& B, const TEffectValues& V);
+using TSpanRoutine = void (*)(const TPixelSpan& S, const TEffectValues& V);
 
 struct TCardCommand {
   const char* Name;
   TEffectFormat Format;
   std::vector<TEffectKey> Keys;
-  TDocumentRoutine Run = nullptr;  // efDocument only
+  TDocumentRoutine Run = nullptr;     // efDocument only
+  TBitmapRoutine OnBitmap = nullptr;  // efInPlace32
+  TImageRoutine OnImage = nullptr;    // efShell24
+  // efShell24 routines that treat each pixel on its own: run straight on the target's pixels.
+  TSpanRoutine OnPixels = nullptr;
 };
 
 // The effect commands, in the order "effect --list" prints them.
