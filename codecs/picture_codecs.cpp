@@ -73,32 +73,47 @@ void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName
   SavePicture(*Format, Bitmap, FileName, Options);
 }
 
+namespace {
+
+// The writers by format; the formats that are only read have none.
+using TWriter = void (*)(const TBitmap32& B, const std::string& FileName, const TSaveOptions& O);
+struct TFormatWriter {
+  TPictureFormat Format;
+  TWriter Write;
+};
+constexpr TFormatWriter FormatWriters[] = {
+    {TPictureFormat::Bmp,
+     [](const TBitmap32& B, const std::string& FileName, const TSaveOptions&) {
+       if (B.IsEmpty())
+         throw Exception("Cannot save an empty picture as BMP");
+       B.SaveToFile(FileName);
+     }},
+    {TPictureFormat::Jpeg,
+     [](const TBitmap32& B, const std::string& FileName, const TSaveOptions& O) {
+       SaveJpeg(TBitmap24(B), FileName, O.JpegQuality);
+     }},
+    {TPictureFormat::Png, [](const TBitmap32& B, const std::string& FileName,
+                             const TSaveOptions&) { SavePng(B, FileName); }},
+    {TPictureFormat::Tiff, [](const TBitmap32& B, const std::string& FileName,
+                              const TSaveOptions&) { SaveTiff(TBitmap24(B), FileName); }},
+    {TPictureFormat::Webp, [](const TBitmap32& B, const std::string& FileName,
+                              const TSaveOptions& O) { SaveWebp(B, FileName, O.WebpQuality); }},
+    {TPictureFormat::Gif,
+     [](const TBitmap32& B, const std::string& FileName, const TSaveOptions& O) {
+       if (B.IsEmpty())
+         throw Exception("Cannot save an empty picture as GIF");
+       SaveGif(ReducePixelFormat(TBitmap24(B), O.GifFormat), FileName);
+     }},
+};
+
+}  // namespace
+
 void SavePicture(TPictureFormat Format, const TBitmap32& Bitmap, const std::string& FileName,
                  const TSaveOptions& Options) {
-  switch (Format) {
-    case TPictureFormat::Bmp:
-      if (Bitmap.IsEmpty())
-        throw Exception("Cannot save an empty picture as BMP");
-      Bitmap.SaveToFile(FileName);
+  for (const TFormatWriter& W : FormatWriters)
+    if (W.Format == Format) {
+      W.Write(Bitmap, FileName, Options);
       return;
-    case TPictureFormat::Jpeg:
-      SaveJpeg(TBitmap24(Bitmap), FileName, Options.JpegQuality);
-      return;
-    case TPictureFormat::Png:
-      SavePng(Bitmap, FileName);
-      return;
-    case TPictureFormat::Tiff:
-      SaveTiff(TBitmap24(Bitmap), FileName);
-      return;
-    case TPictureFormat::Webp:
-      SaveWebp(Bitmap, FileName, Options.WebpQuality);
-      return;
-    case TPictureFormat::Gif:
-      if (Bitmap.IsEmpty())
-        throw Exception("Cannot save an empty picture as GIF");
-      SaveGif(ReducePixelFormat(TBitmap24(Bitmap), Options.GifFormat), FileName);
-      return;
-    default:  // the formats that are only read
-      throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
-  }
+    }
+  throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
 }
