@@ -59,7 +59,7 @@ void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName
   const std::string Ext = LowerExtension(FileName);
   if (Ext == ".bmp") {
     if (Bitmap.IsEmpty())
-      throw Exception("Cannot save an empty picture as BMP");
+      throw Exception("Пустую картинку нельзя сохранить как BMP");
     Bitmap.SaveToFile(FileName);
   } else if (Ext == ".jpg" || Ext == ".jpeg" || Ext == ".jpe" || Ext == ".jfif") {
     SaveJpeg(TBitmap24(Bitmap), FileName, Options.JpegQuality);
@@ -71,9 +71,9 @@ void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName
     SaveWebp(Bitmap, FileName, Options.WebpQuality);
   } else if (Ext == ".gif") {
     if (Bitmap.IsEmpty())
-      throw Exception("Cannot save an empty picture as GIF");
+      throw Exception("Пустую картинку нельзя сохранить как GIF");
     SaveGif(ReducePixelFormat(TBitmap24(Bitmap), Options.GifFormat), FileName);
   } else {
-    throw Exception("Cannot save pictures of this kind (" + Ext + ")");
+    throw Exception("Картинки такого вида сохранить нельзя (" + Ext + ")");
   }
 }
