@@ -8,6 +8,7 @@
 #include "bitmap_layer.h"
 #include "card_commands.h"
 #include "card_document.h"
+#include "cli_output.h"
 #include "effect_commands.h"
 #include "img_view32.h"
 #include "open_document.h"
@@ -46,8 +47,8 @@ TBitmapLayer* BitmapLayerAt(TCardDocument& Doc, const std::string& Text) {
 
 int RunEffectVerb(const std::vector<std::string>& Args) {
   if (Args.size() == 1 && Args[0] == "--list") {
-    std::fputs(EffectListText(CardCommands()).c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    WriteStandardOutput(EffectListText(CardCommands()));
+    return 0;
   }
   if (Args.size() < 3)
     throw EEffectCommandError("effect ждёт ИМЯ ВХОД ВЫХОД [layer=N] [ключ=значение ...]");

@@ -11,12 +11,14 @@
 #include "bitmap_layer.h"
 #include "card_document.h"
 #include "cli_effect.h"
+#include "cli_output.h"
 #include "cli_print.h"
 #include "img_view32.h"
 #include "open_document.h"
 #include "picture_codecs.h"
 #include "picture_readers.h"
 #include "save_flat_image.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -111,13 +113,13 @@ int Info(const std::string& Input) {
     ++Index;
   }
   Json += "]}\n";
-  std::fputs(Json.c_str(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  WriteStandardOutput(Json);
+  return 0;
 }
 
 int Run(const std::vector<std::string>& Args) {
   if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
-    std::fputs(Usage, stdout);
+    WriteStandardOutput(Usage);
     return 0;
   }
   if (Args.empty())
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "pelmora-cli: недостаточно памяти\n");
   } catch (const std::exception& E) {
-    std::fprintf(stderr, "pelmora-cli: %s\n", OneLine(E.what()).c_str());
+    std::fprintf(stderr, "pelmora-cli: %s\n", OneLine(UserErrorText(E)).c_str());
   }
   return 1;
 }

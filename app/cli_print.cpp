@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "card_document.h"
+#include "effect_commands.h"
 #include "img_view32.h"
 #include "open_document.h"
 #include "picture_readers.h"
@@ -17,55 +18,42 @@ std::runtime_error Bad(const std::string& Message) {
   return std::runtime_error("print: " + Message);
 }
 
-double PositiveNumber(const std::string& Key, const std::string& Value) {
-  char* End = nullptr;
-  const double V = std::strtod(Value.c_str(), &End);
-  if (Value.empty() || End != Value.c_str() + Value.size() || !std::isfinite(V) || V <= 0 ||
-      V > 1000)
-    throw Bad(Key + "=" + Value + ": нужно число больше 0 и не больше 1000");
-  return V;
+// The print verb's keys, read by the same parser as the effect commands' keys: a key given
+// twice, an unknown key or a number in any but plain decimal notation is refused alike.
+const TCardCommand& PrintKeys() {
+  static const TCardCommand Keys = {
+      "print",
+      efDocument,
+      {{"paper", 0, 0, ekText, {}, true},
+       {"orientation", 0, 0, ekChoice, {"portrait", "landscape"}, true},
+       {"place", 0, 0, ekChoice, {"original", "fit", "fill"}, true},
+       {"width", 0, 1000, ekNumber, {}, true},
+       {"height", 0, 1000, ekNumber, {}, true},
+       {"unit", 0, 0, ekChoice, {"cm", "in"}, true}}};
+  return Keys;
 }
 
 TPrintRequest ParseOptions(const std::vector<std::string>& Words) {
+  const TCardCall Call = ParseEffectCall("print", Words, {PrintKeys()});
+  enum { Paper, Orientation, Place, Width, Height, Unit };
   TPrintRequest R;
-  bool HavePlace = false;
-  for (const std::string& W : Words) {
-    const size_t Eq = W.find('=');
-    if (Eq == std::string::npos || Eq == 0)
-      throw Bad("ожидается ключ=значение: \"" + W + "\"");
-    const std::string Key = W.substr(0, Eq), Value = W.substr(Eq + 1);
-    if (Key == "paper") {
-      const auto Paper = FindPaper(Value);
-      if (!Paper)
-        throw Bad("paper=" + Value + ": нужен A4, A5, A6 или Letter");
-      R.Paper = *Paper;
-    } else if (Key == "orientation") {
-      if (Value != "portrait" && Value != "landscape")
-        throw Bad("orientation=" + Value + ": нужен portrait или landscape");
-      R.Landscape = Value == "landscape";
-    } else if (Key == "place") {
-      if (Value == "original")
-        R.Place = TPrintPlace::Original;
-      else if (Value == "fit")
-        R.Place = TPrintPlace::Fit;
-      else if (Value == "fill")
-        R.Place = TPrintPlace::Fill;
-      else
-        throw Bad("place=" + Value + ": нужен original, fit или fill");
-      HavePlace = true;
-    } else if (Key == "width") {
-      R.Width = PositiveNumber(Key, Value);
-    } else if (Key == "height") {
-      R.Height = PositiveNumber(Key, Value);
-    } else if (Key == "unit") {
-      if (Value != "cm" && Value != "in")
-        throw Bad("unit=" + Value + ": нужен cm или in");
-      R.Unit = Value == "cm" ? TPrintUnit::Cm : TPrintUnit::Inch;
-    } else {
-      throw Bad("неизвестный ключ \"" + Key + "\"");
-    }
+  if (Call.Given[Paper]) {
+    const auto Found = FindPaper(Call.Texts[Paper]);
+    if (!Found)
+      throw Bad("paper=" + Call.Texts[Paper] + ": нужен A4, A5, A6 или Letter");
+    R.Paper = *Found;
   }
-  if (HavePlace && (R.Width || R.Height))
+  R.Landscape = Call.Values[Orientation] == 1;
+  if (Call.Given[Place])
+    R.Place = Call.Values[Place] == 0   ? TPrintPlace::Original
+              : Call.Values[Place] == 1 ? TPrintPlace::Fit
+                                        : TPrintPlace::Fill;
+  if (Call.Given[Width])
+    R.Width = Call.Numbers[Width];
+  if (Call.Given[Height])
+    R.Height = Call.Numbers[Height];
+  R.Unit = Call.Values[Unit] == 0 ? TPrintUnit::Cm : TPrintUnit::Inch;
+  if (Call.Given[Place] && (R.Width || R.Height))
     throw Bad("place= и точный размер (width=, height=) нельзя задать вместе");
   return R;
 }

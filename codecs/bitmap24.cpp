@@ -24,7 +24,7 @@ void TBitmap24::SetSize(int32_t Width, int32_t Height) {
   if (int64_t(Width) * Height > MaxPicturePixels) {
     FWidth = FHeight = 0;
     FBits.clear();
-    throw EBitmapError("Can't allocate the DIB handle");
+    throw EBitmapError("Can't allocate the DIB handle", Width, Height);
   }
   FBits.assign(size_t(Width) * size_t(Height) * 3, 0);
   FWidth = Width;

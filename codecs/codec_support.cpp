@@ -8,18 +8,19 @@ namespace codec_detail {
 namespace {
 
 std::string SizeText(int64_t Width, int64_t Height) {
-  return " (" + std::to_string(Width) + " x " + std::to_string(Height) + ")";
+  return " (" + std::to_string(Width) + " × " + std::to_string(Height) + ")";
 }
 
 }  // namespace
 
 void CheckPictureSize(const char* Format, int64_t Width, int64_t Height, int64_t MaxPixels) {
   if (Width < 1 || Height < 1)
-    throw EInvalidGraphic(std::string(Format) + " picture has an invalid size" +
+    throw EInvalidGraphic("Картинка " + std::string(Format) + " неверного размера" +
                           SizeText(Width, Height));
   if (Width > MaxPictureSide || Height > MaxPictureSide || Width * Height > MaxPixels ||
       Width * Height > MaxPicturePixels)
-    throw EInvalidGraphic(std::string(Format) + " picture is too large" + SizeText(Width, Height));
+    throw EInvalidGraphic("Картинка " + std::string(Format) + " слишком велика" +
+                          SizeText(Width, Height));
 }
 
 TPicture MakeGraphic(int32_t Width, int32_t Height) {
@@ -32,8 +33,11 @@ TPicture MakeGraphic(int32_t Width, int32_t Height) {
   return P;
 }
 
-void FailPicture(const char* Format, const std::string& Problem) {
-  throw EInvalidGraphic(std::string(Format) + " picture is damaged: " + Problem);
+// The problem is told in the decoders' own (English) words, which are no text for the user:
+// the message names the format only.
+void FailPicture(const char* Format, const std::string& /*Problem*/) {
+  throw EInvalidGraphic("Картинка " + std::string(Format) +
+                        " повреждена или записана в неподдерживаемом виде");
 }
 
 std::vector<uint8_t> ReadPictureBytes(const std::string& FileName) {

@@ -116,20 +116,20 @@ void ReadRgbaRow(liq_color RowOut[], int Row, int Width, void* UserInfo) {
 void QuantizeWithLibimagequant(const TBitmap24& Source, TIndexedBitmap& R) {
   std::unique_ptr<liq_attr, TLiqDeleter> Attr(liq_attr_create());
   if (!Attr)
-    throw Exception("Cannot reduce the picture's colours: out of memory");
+    throw Exception("Не удалось сократить число цветов картинки: недостаточно памяти");
   liq_set_max_colors(Attr.get(), 1 << R.BitsPerPixel);
   std::unique_ptr<liq_image, TLiqDeleter> Image(liq_image_create_custom(
       Attr.get(), ReadRgbaRow, const_cast<TBitmap24*>(&Source), R.Width, R.Height, 0.0));
   if (!Image)
-    throw Exception("Cannot reduce the picture's colours: the picture is too large");
+    throw Exception("Не удалось сократить число цветов картинки: картинка слишком велика");
   liq_result* RawResult = nullptr;
   if (liq_image_quantize(Image.get(), Attr.get(), &RawResult) != LIQ_OK || !RawResult)
-    throw Exception("Cannot reduce the picture's colours");
+    throw Exception("Не удалось сократить число цветов картинки");
   std::unique_ptr<liq_result, TLiqDeleter> Result(RawResult);
   liq_set_dithering_level(Result.get(), 1.0f);
   if (liq_write_remapped_image(Result.get(), Image.get(), R.Indices.data(), R.Indices.size()) !=
       LIQ_OK)
-    throw Exception("Cannot reduce the picture's colours");
+    throw Exception("Не удалось сократить число цветов картинки");
   const liq_palette* Pal = liq_get_palette(Result.get());
   for (unsigned I = 0; I < Pal->count; ++I) {
     const liq_color& C = Pal->entries[I];

@@ -152,31 +152,31 @@ struct TMapDeleter {
   void operator()(ColorMapObject* Map) const { GifFreeMapObject(Map); }
 };
 
-[[noreturn]] void FailWrite(int Error) {
-  const char* Text = GifErrorString(Error);
-  throw Exception(std::string("Cannot write the GIF picture: ") + (Text ? Text : "unknown error"));
+// giflib's reason (GifErrorString) is English; the user is told what failed.
+[[noreturn]] void FailWrite(int /*Error*/) {
+  throw Exception("Не удалось записать картинку GIF");
 }
 
 }  // namespace
 
 std::vector<uint8_t> EncodeGif(const TIndexedBitmap& Image) {
   if (Image.Width < 1 || Image.Height < 1)
-    throw Exception("Cannot save an empty picture as GIF");
+    throw Exception("Пустую картинку нельзя сохранить как GIF");
   if (Image.Width > 65535 || Image.Height > 65535)
-    throw Exception("Cannot save the picture as GIF: a side is longer than 65535 pixels");
+    throw Exception("Картинку нельзя сохранить как GIF: сторона длиннее 65535 точек");
   if (Image.Palette.empty() || Image.Palette.size() > 256 ||
       Image.Indices.size() != size_t(Image.Width) * size_t(Image.Height))
-    throw Exception("Cannot save the picture as GIF: the palette image is invalid");
+    throw Exception("Картинку нельзя сохранить как GIF: неверная палитра");
   int MapBits = 1;
   while ((size_t{1} << MapBits) < Image.Palette.size()) ++MapBits;
   const int MapSize = 1 << MapBits;
   for (const uint8_t I : Image.Indices)
     if (I >= Image.Palette.size())
-      throw Exception("Cannot save the picture as GIF: an index lies past the palette");
+      throw Exception("Картинку нельзя сохранить как GIF: номер цвета за пределами палитры");
 
   std::unique_ptr<ColorMapObject, TMapDeleter> Map(GifMakeMapObject(MapSize, nullptr));
   if (!Map)
-    throw Exception("Cannot write the GIF picture: out of memory");
+    throw Exception("Не удалось записать картинку GIF: недостаточно памяти");
   for (int I = 0; I < MapSize; ++I) {
     const TColor32 C = size_t(I) < Image.Palette.size() ? Image.Palette[size_t(I)] : 0;
     Map->Colors[I] = GifColorType{uint8_t(C >> 16), uint8_t(C >> 8), uint8_t(C)};
@@ -214,6 +214,6 @@ void SaveGif(const TIndexedBitmap& Image, const std::string& FileName) {
 
 void SaveGif(const TBitmap24& Bitmap, const std::string& FileName) {
   if (Bitmap.IsEmpty())
-    throw Exception("Cannot save an empty picture as GIF");
+    throw Exception("Пустую картинку нельзя сохранить как GIF");
   SaveGif(ReducePixelFormat(Bitmap, pf24bit), FileName);
 }

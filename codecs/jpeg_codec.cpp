@@ -65,9 +65,9 @@ std::vector<uint8_t> EncodeJpegRows(const uint8_t* Bits, size_t Stride, int32_t 
                                     int32_t Height, J_COLOR_SPACE Space, int Components,
                                     int Quality) {
   if (Width < 1 || Height < 1)
-    throw Exception("Cannot save an empty picture as JPEG");
+    throw Exception("Пустую картинку нельзя сохранить как JPEG");
   if (Quality < 1 || Quality > 100)
-    throw Exception("JPEG quality must be between 1 and 100 (" + std::to_string(Quality) + ")");
+    throw Exception("Качество JPEG должно быть от 1 до 100 (" + std::to_string(Quality) + ")");
   TJpegEncoder E;
   std::memset(&E, 0, sizeof(E));
   SetUpErrors(E.Error, E.Info.err);
@@ -78,7 +78,7 @@ std::vector<uint8_t> EncodeJpegRows(const uint8_t* Bits, size_t Stride, int32_t 
     Result.assign(E.Buffer, E.Buffer + E.Size);
   std::free(E.Buffer);
   if (!Ok)
-    throw Exception(std::string("Cannot write the JPEG picture: ") + E.Error.Message);
+    throw Exception(std::string("Не удалось записать картинку JPEG"));
   return Result;
 }
 
@@ -105,14 +105,14 @@ TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
 
 std::vector<uint8_t> EncodeJpeg(const TBitmap32& Bitmap, int Quality) {
   if (Bitmap.IsEmpty())
-    throw Exception("Cannot save an empty picture as JPEG");
+    throw Exception("Пустую картинку нельзя сохранить как JPEG");
   return EncodeJpegRows(reinterpret_cast<const uint8_t*>(Bitmap.Bits()), size_t(Bitmap.Width()) * 4,
                         Bitmap.Width(), Bitmap.Height(), JCS_EXT_BGRX, 4, Quality);
 }
 
 std::vector<uint8_t> EncodeJpeg(const TBitmap24& Bitmap, int Quality) {
   if (Bitmap.IsEmpty())
-    throw Exception("Cannot save an empty picture as JPEG");
+    throw Exception("Пустую картинку нельзя сохранить как JPEG");
   return EncodeJpegRows(Bitmap.ScanLine(0), Bitmap.Stride(), Bitmap.Width(), Bitmap.Height(),
                         JCS_EXT_BGR, 3, Quality);
 }

@@ -17,7 +17,7 @@ TPicture ReadWmfImage(const uint8_t* Data, size_t Size) {
       Size >= 4 && (GetLE16(Data) == 1 || GetLE16(Data) == 2) && GetLE16(Data + 2) == 9;
   if (!Placeable && !Plain)
     FailPicture("WMF", "this is not a Windows metafile");
-  throw EInvalidGraphic("Windows metafile pictures are not supported");
+  throw EInvalidGraphic("Картинки Windows Metafile (WMF) не поддерживаются");
 }
 
 TPicture ReadEmfImage(const uint8_t* Data, size_t Size) {
@@ -25,5 +25,5 @@ TPicture ReadEmfImage(const uint8_t* Data, size_t Size) {
   const bool Emf = Size >= 44 && GetLE32(Data) == 1 && GetLE32(Data + 40) == 0x464D4520u;
   if (!Emf)
     FailPicture("EMF", "this is not an enhanced metafile");
-  throw EInvalidGraphic("Enhanced metafile pictures are not supported");
+  throw EInvalidGraphic("Картинки Enhanced Metafile (EMF) не поддерживаются");
 }

@@ -69,7 +69,7 @@ void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName
                             const TSaveOptions& Options) {
   const std::optional<TPictureFormat> Format = PictureFormatOf(FileName);
   if (!Format)
-    throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
+    throw Exception("Картинки такого вида сохранить нельзя (" + LowerExtension(FileName) + ")");
   SavePicture(*Format, Bitmap, FileName, Options);
 }
 
@@ -85,7 +85,7 @@ constexpr TFormatWriter FormatWriters[] = {
     {TPictureFormat::Bmp,
      [](const TBitmap32& B, const std::string& FileName, const TSaveOptions&) {
        if (B.IsEmpty())
-         throw Exception("Cannot save an empty picture as BMP");
+         throw Exception("Пустую картинку нельзя сохранить как BMP");
        B.SaveToFile(FileName);
      }},
     {TPictureFormat::Jpeg,
@@ -101,7 +101,7 @@ constexpr TFormatWriter FormatWriters[] = {
     {TPictureFormat::Gif,
      [](const TBitmap32& B, const std::string& FileName, const TSaveOptions& O) {
        if (B.IsEmpty())
-         throw Exception("Cannot save an empty picture as GIF");
+         throw Exception("Пустую картинку нельзя сохранить как GIF");
        SaveGif(ReducePixelFormat(TBitmap24(B), O.GifFormat), FileName);
      }},
 };
@@ -115,5 +115,5 @@ void SavePicture(TPictureFormat Format, const TBitmap32& Bitmap, const std::stri
       W.Write(Bitmap, FileName, Options);
       return;
     }
-  throw Exception("Cannot save pictures of this kind (" + LowerExtension(FileName) + ")");
+  throw Exception("Картинки такого вида сохранить нельзя (" + LowerExtension(FileName) + ")");
 }

@@ -101,15 +101,15 @@ class TReadGuard {
 TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   static const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (Size < 8 || std::memcmp(Data, Signature, 8) != 0)
-    throw EInvalidGraphic("PNG picture is damaged: the PNG signature is missing");
+    throw EInvalidGraphic("Картинка PNG повреждена: нет подписи PNG");
   TPngState S{};
   S.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &S, ErrorHandler, WarningHandler);
   if (!S.Png)
-    throw EInvalidGraphic("Cannot read the PNG picture: out of memory");
+    throw EInvalidGraphic("Не удалось прочитать картинку PNG: недостаточно памяти");
   TReadGuard Guard(S);
   S.Info = png_create_info_struct(S.Png);
   if (!S.Info)
-    throw EInvalidGraphic("Cannot read the PNG picture: out of memory");
+    throw EInvalidGraphic("Не удалось прочитать картинку PNG: недостаточно памяти");
   TPngSource Src{Data, Size, 0};
   if (!ReadHeader(S, Src))
     FailPicture("PNG", S.Message);

@@ -178,7 +178,7 @@ class TDeflater {
  public:
   TDeflater(int Level, int Strategy) {
     if (deflateInit2(&FZ, Level, Z_DEFLATED, -15, 9, Strategy) != Z_OK)
-      throw Exception("Cannot write the PNG picture: out of memory");
+      throw Exception("Не удалось записать картинку PNG: недостаточно памяти");
   }
   ~TDeflater() { deflateEnd(&FZ); }
   TDeflater(const TDeflater&) = delete;
@@ -186,7 +186,7 @@ class TDeflater {
 
   void SetDictionary(const uint8_t* Data, size_t Size) {
     if (deflateSetDictionary(&FZ, Data, uInt(Size)) != Z_OK)
-      throw Exception("Cannot write the PNG picture: the compressor refused its dictionary");
+      throw Exception("Не удалось записать картинку PNG: ошибка сжатия");
   }
 
   // Compresses Size bytes onto Out, growing it as needed; Out ends at the compressed data once
@@ -204,7 +204,7 @@ class TDeflater {
       if (R == Z_STREAM_END)
         break;
       if (R != Z_OK && R != Z_BUF_ERROR)
-        throw Exception("Cannot write the PNG picture: compression failed");
+        throw Exception("Не удалось записать картинку PNG: ошибка сжатия");
       // Done when all input is taken and zlib had room to spare for what the flush asks.
       if (FZ.avail_in == 0 && FZ.avail_out != 0 && Flush != Z_FINISH)
         break;
@@ -317,9 +317,9 @@ int32_t PngPartCount(int32_t Width, int32_t Height, int64_t PixelsPerPart) {
 std::vector<uint8_t> EncodePng(const TColor32* Pixels, int32_t Width, int32_t Height,
                                const TPngOptions& Options) {
   if (Width < 1 || Height < 1 || !Pixels)
-    throw Exception("Cannot save an empty picture as PNG");
+    throw Exception("Пустую картинку нельзя сохранить как PNG");
   if (Options.Level < 0 || Options.Level > 9)
-    throw Exception("Cannot write the PNG picture: compression level out of range");
+    throw Exception("Не удалось записать картинку PNG: неверная степень сжатия");
   const size_t N = size_t(Width) * size_t(Height);
   bool Alpha = false;
   for (size_t I = 0; I < N && !Alpha; ++I) Alpha = (Pixels[I] >> 24) != 0xFF;

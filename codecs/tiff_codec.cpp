@@ -119,7 +119,7 @@ struct TOptionsDeleter {
 std::unique_ptr<TIFF, TTiffCloser> OpenStream(TTiffStream& S, const char* Mode, int64_t MaxAlloc) {
   std::unique_ptr<TIFFOpenOptions, TOptionsDeleter> Options(TIFFOpenOptionsAlloc());
   if (!Options)
-    throw Exception("Cannot open the TIFF picture: out of memory");
+    throw Exception("Не удалось открыть картинку TIFF: недостаточно памяти");
   TIFFOpenOptionsSetErrorHandlerExtR(Options.get(), ErrorHandler, &S);
   TIFFOpenOptionsSetWarningHandlerExtR(Options.get(), WarningHandler, &S);
   TIFFOpenOptionsSetMaxSingleMemAlloc(Options.get(), tmsize_t(MaxAlloc));
@@ -214,14 +214,13 @@ void RowFrom32(const void* Bitmap, int32_t Y, uint8_t* Rgb) {
 std::vector<uint8_t> EncodeTiffRows(const void* Bitmap, int32_t Width, int32_t Height,
                                     TRowSource Source) {
   if (Width < 1 || Height < 1)
-    throw Exception("Cannot save an empty picture as TIFF");
+    throw Exception("Пустую картинку нельзя сохранить как TIFF");
   std::vector<uint8_t> Out;
   TTiffStream S;
   S.Out = &Out;
   auto Tiff = OpenStream(S, "w", int64_t{1} << 30);
   if (!Tiff)
-    throw Exception(std::string("Cannot write the TIFF picture: ") +
-                    (S.Message[0] ? S.Message : "cannot open"));
+    throw Exception(std::string("Не удалось записать картинку TIFF"));
   TIFF* T = Tiff.get();
   bool Ok = TIFFSetField(T, TIFFTAG_IMAGEWIDTH, uint32_t(Width)) &&
             TIFFSetField(T, TIFFTAG_IMAGELENGTH, uint32_t(Height)) &&
@@ -243,8 +242,7 @@ std::vector<uint8_t> EncodeTiffRows(const void* Bitmap, int32_t Width, int32_t H
   TIFFFlush(T);
   Tiff.reset();
   if (!Ok || S.Message[0])
-    throw Exception(std::string("Cannot write the TIFF picture: ") +
-                    (S.Message[0] ? S.Message : "the encoder failed"));
+    throw Exception(std::string("Не удалось записать картинку TIFF"));
   return Out;
 }
 

@@ -105,12 +105,12 @@ TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
 
 std::vector<uint8_t> EncodeWebp(const TBitmap32& Bitmap, int Quality) {
   if (Bitmap.IsEmpty())
-    throw Exception("Cannot save an empty picture as WebP");
+    throw Exception("Пустую картинку нельзя сохранить как WebP");
   if (Bitmap.Width() > MaxWebpSide || Bitmap.Height() > MaxWebpSide)
-    throw Exception("WebP pictures are at most 16383 pixels wide and high (" +
+    throw Exception("Картинка WebP может быть не больше 16383 точек в ширину и высоту (" +
                     std::to_string(Bitmap.Width()) + " x " + std::to_string(Bitmap.Height()) + ")");
   if (Quality < 1 || Quality > 100)
-    throw Exception("WebP quality must be between 1 and 100 (" + std::to_string(Quality) + ")");
+    throw Exception("Качество WebP должно быть от 1 до 100 (" + std::to_string(Quality) + ")");
   const auto* Bits = reinterpret_cast<const uint8_t*>(Bitmap.Bits());
   const int Stride = Bitmap.Width() * 4;
   uint8_t* Out = nullptr;
@@ -123,7 +123,7 @@ std::vector<uint8_t> EncodeWebp(const TBitmap32& Bitmap, int Quality) {
     Result.assign(Out, Out + Size);
   WebPFree(Out);
   if (Result.empty())
-    throw Exception("Cannot write the WebP picture");
+    throw Exception("Не удалось записать картинку WebP");
   return Result;
 }
 

@@ -51,6 +51,8 @@ void RunUnderlay(TCardDocument& Doc, const TCardCall& Call) {
   S.Down = Call.Values[2] == 1;
   S.Panel7 = Swatch(Call.Values[3]);
   S.Panel8 = Swatch(Call.Values[4]);
+  if (S.Mode == umTexture && Call.Texts[5].empty())
+    throw EEffectCommandError("Underlay: для mode=texture нужен файл текстуры (file=...)");
   if (S.Mode == umTexture)
     Panel.Composition.ApplyTexture(Call.Texts[5], Call.Values[6], true, S);
   else

@@ -1,6 +1,7 @@
 #include "effect_commands.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "card_document.h"
 #include "color_adjust.h"
@@ -155,6 +156,9 @@ std::string KeyRange(const TEffectKey& K) {
       for (const char* C : K.Choices) Text += (Text.empty() ? "" : "|") + std::string(C);
       return Text;
     }
+    case ekNumber:
+      return "ЧИСЛО (больше " + std::to_string(K.Min) + ", не больше " + std::to_string(K.Max) +
+             ")";
     case ekInteger:
       break;
   }
@@ -184,6 +188,21 @@ void ParseKeyValue(const std::string& Command, const TEffectKey& K, const std::s
         throw EEffectCommandError(Command + ": " + Key + "=\"" + Text +
                                   "\" не цвет вида RRGGBB (например FF8000)");
       Call.Values[I] = int32_t(V);
+      return;
+    }
+    case ekNumber: {
+      // Plain decimal notation only: no sign, hexadecimal, infinity or spaces.
+      double V = 0;
+      const auto R =
+          std::from_chars(Text.data(), Text.data() + Text.size(), V, std::chars_format::fixed);
+      if (Text.empty() || Text[0] == '-' || R.ec != std::errc() ||
+          R.ptr != Text.data() + Text.size() || !std::isfinite(V))
+        throw EEffectCommandError(Command + ": " + Key + "=\"" + Text + "\" не число (" +
+                                  KeyRange(K) + ")");
+      if (!(V > K.Min) || V > K.Max)
+        throw EEffectCommandError(Command + ": " + Key + "=" + Text + " вне диапазона " +
+                                  KeyRange(K));
+      Call.Numbers[I] = V;
       return;
     }
     case ekInteger:
@@ -228,6 +247,7 @@ TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string
   std::vector<bool> Given(Keys.size(), false);
   Call.Values.assign(Keys.size(), 0);
   Call.Texts.assign(Keys.size(), std::string());
+  Call.Numbers.assign(Keys.size(), 0.0);
   for (const std::string& A : Arguments) {
     const size_t Eq = A.find('=');
     if (Eq == std::string::npos)
@@ -248,6 +268,7 @@ TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string
         throw EEffectCommandError(Name + ": не задан параметр " + Keys[I].Name);
       Call.Values[I] = Keys[I].Default;
     }
+  Call.Given = std::move(Given);
   return Call;
 }
 

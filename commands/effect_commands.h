@@ -26,6 +26,7 @@ enum TEffectKeyKind {
   ekText,     // any text (a file name); the value is in TCardCall::Texts
   ekColor,    // RRGGBB in hexadecimal; the value is 0xRRGGBB
   ekChoice,   // one of Choices; the value is its index
+  ekNumber,   // a decimal number above Min and at most Max; the value is in TCardCall::Numbers
 };
 
 struct TEffectKey {
@@ -75,6 +76,9 @@ struct TCardCall {
   const TCardCommand* Command = nullptr;
   std::vector<int32_t> Values;
   std::vector<std::string> Texts;  // the ekText keys' values; empty for the others
+  std::vector<double> Numbers;     // the ekNumber keys' values; 0 for the others
+  // Whether the key in slot I was given (optional keys that were not take their defaults).
+  std::vector<bool> Given;
 };
 // Arguments are "key=value"; every key that is not optional must be given, none twice.
 TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,

@@ -13,6 +13,7 @@
 #include "picture_readers.h"
 #include "png_codec.h"
 #include "tiff_codec.h"
+#include "user_error_text.h"
 #include "webp_codec.h"
 
 const char* const NoPictureMessage = "В буфере обмена нет картинки.";
@@ -149,13 +150,13 @@ void DecodeClipboardPicture(const std::string& MimeType, const uint8_t* Data, si
         P = ReadWebpImage(Data, Size);
         break;
       case enNone:
-        throw EInvalidGraphic("unknown picture format " + MimeType);
+        throw EInvalidGraphic("неизвестный формат картинки " + MimeType);
     }
   } catch (const std::bad_alloc&) {
     throw Exception("Недостаточно памяти, чтобы прочитать картинку из буфера обмена.");
   } catch (const std::exception& E) {
     throw Exception("Не удалось прочитать картинку из буфера обмена (" + MimeType + ").\n" +
-                    E.what());
+                    UserErrorText(E));
   }
   if (P.IsEmpty() || P.Pixels.size() < size_t(P.Width) * size_t(P.Height))
     throw Exception("Картинка в буфере обмена пустая.");
@@ -180,7 +181,8 @@ void ReadClipboardPictureFile(const std::string& FileName, TBitmap32& Out) {
   } catch (const std::bad_alloc&) {
     throw Exception("Недостаточно памяти, чтобы прочитать файл \"" + FileName + "\".");
   } catch (const std::exception& E) {
-    throw Exception("Не удалось вставить картинку из файла \"" + FileName + "\".\n" + E.what());
+    throw Exception("Не удалось вставить картинку из файла \"" + FileName + "\".\n" +
+                    UserErrorText(E));
   }
   if (P.IsEmpty() || P.Pixels.size() < size_t(P.Width) * size_t(P.Height))
     throw Exception("Картинка в файле \"" + FileName + "\" пустая.");

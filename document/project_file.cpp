@@ -21,6 +21,7 @@
 #include "little_endian.h"
 #include "picture.h"
 #include "rubberband_layer.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -314,7 +315,7 @@ void LoadStream(TSource& Src, uint64_t Offset, uint64_t Len, TBitmap32& B,
   } catch (const EProjectError&) {
     throw;
   } catch (const Exception& E) {
-    FailDamaged(Src.Name(), What + ": " + E.what());
+    FailDamaged(Src.Name(), What + ": " + UserErrorText(E));
   }
 }
 

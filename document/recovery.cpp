@@ -12,6 +12,7 @@
 
 #include "bitmap_layer.h"
 #include "program_paths.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ void TAutosaver::Run() {
         MakeFolders(Dir);
       WriteProject(Job->Canvas, Job->Layers, FFileName);
     } catch (const std::exception& E) {
-      Error = E.what();
+      Error = UserErrorText(E);
     }
     Job.reset();
     {

@@ -25,7 +25,7 @@ void RgbImage::SetSize(int32_t W, int32_t H) {
   if (W < 1 || H < 1)
     W = H = 0;
   if (int64_t(W) * H > (int64_t{1} << 28))
-    throw EBitmapError("Can't allocate the DIB handle");
+    throw EBitmapError("Can't allocate the DIB handle", W, H);
   if (W == FWidth && H == FHeight)
     return;
   FBits.reset();

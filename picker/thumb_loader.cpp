@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "user_error_text.h"
+
 TThumbLoader::TThumbLoader(int32_t Workers) : FWorkerCount(std::max(1, Workers)) {}
 
 TThumbLoader::~TThumbLoader() {
@@ -83,9 +85,9 @@ void TThumbLoader::Run() {
       R.Picture = LoadThumbPicture(Job.Path, W, H, MinMemory);
       R.Ok = true;
     } catch (const std::exception& E) {
-      R.Error = E.what();
+      R.Error = UserErrorText(E);
     } catch (...) {
-      R.Error = "The picture cannot be read";
+      R.Error = "Картинку не удалось прочитать";
     }
 
     L.lock();

@@ -58,7 +58,7 @@ bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
     if (FBits == nullptr) {
       Changed();
       NotifyResize();
-      throw EBitmapError("Can't allocate the DIB handle");
+      throw EBitmapError("Can't allocate the DIB handle", W, H);
     }
     FWidth = W;
     FHeight = H;

@@ -19,6 +19,7 @@
 #include "exceptions.h"
 #include "file_io.h"
 #include "little_endian.h"
+#include "system_error_text.h"
 
 namespace {
 
@@ -28,9 +29,8 @@ constexpr size_t MaxBmpFileSize = (size_t{1} << 30) + (size_t{1} << 20);
 // reaches further is read again in full.
 constexpr size_t HeadReadBytes = 4096;
 
-[[noreturn]] void FailFile(const char* What, const std::string& FileName, int Err) {
-  throw EFileError(std::string(What) + " \"" + FileName + "\". " + std::strerror(Err),
-                   std::strerror(Err));
+[[noreturn]] void FailFile(const char* Action, const std::string& FileName, int Err) {
+  throw EFileError(FileErrorText(Action, FileName, Err), SystemErrorText(Err));
 }
 
 // A file that ends before the data its header promised: it shrank after it was measured.
@@ -43,14 +43,14 @@ class TBmpFile {
   TBmpFile(const std::string& FileName)
       : FName(FileName), FFd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC)) {
     if (FFd.Get() < 0)
-      FailFile("Cannot open file", FName, errno);
+      FailFile("открыть", FName, errno);
     struct stat St {};
     if (::fstat(FFd.Get(), &St) != 0)
-      FailFile("Cannot open file", FName, errno);
+      FailFile("открыть", FName, errno);
     if (!S_ISREG(St.st_mode))
-      FailFile("Cannot open file", FName, EISDIR);
+      FailFile("открыть", FName, EISDIR);
     if (static_cast<uint64_t>(St.st_size) > MaxBmpFileSize)
-      throw EFileError("File \"" + FName + "\" is too large");
+      throw EFileError("Файл \"" + FName + "\" слишком велик");
     FSize = static_cast<size_t>(St.st_size);
   }
 
@@ -64,7 +64,7 @@ class TBmpFile {
       if (N < 0) {
         if (errno == EINTR)
           continue;
-        FailFile("Cannot read file", FName, errno);
+        FailFile("прочитать", FName, errno);
       }
       if (N == 0)
         FailShort();
@@ -81,7 +81,7 @@ class TBmpFile {
       if (N < 0) {
         if (errno == EINTR)
           continue;
-        FailFile("Cannot read file", FName, errno);
+        FailFile("прочитать", FName, errno);
       }
       if (N == 0)
         FailShort();

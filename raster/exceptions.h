@@ -1,5 +1,6 @@
 #pragma once
 // Error classes of the raster core. Every failure carries the system's own message text.
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -15,10 +16,17 @@ class ETransformError : public Exception {
   using Exception::Exception;
 };
 
-// Failures to create a bitmap's pixel buffer ("Can't allocate the DIB handle", ...).
+// Failures to create a bitmap's pixel buffer ("Can't allocate the DIB handle", ...), with the
+// size that was asked for when it is known (0 × 0 when not).
 class EBitmapError : public Exception {
  public:
-  using Exception::Exception;
+  explicit EBitmapError(const std::string& Message, int64_t Width = 0, int64_t Height = 0)
+      : Exception(Message), FWidth(Width), FHeight(Height) {}
+  int64_t Width() const { return FWidth; }
+  int64_t Height() const { return FHeight; }
+
+ private:
+  int64_t FWidth, FHeight;
 };
 
 // Unpaired update nesting and other misuse of the notification base.

@@ -11,12 +11,12 @@
 #include <cstring>
 
 #include "exceptions.h"
+#include "system_error_text.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* What, const std::string& FileName, int Err) {
-  throw EFileError(std::string(What) + " \"" + FileName + "\". " + std::strerror(Err),
-                   std::strerror(Err));
+[[noreturn]] void Fail(const char* Action, const std::string& FileName, int Err) {
+  throw EFileError(FileErrorText(Action, FileName, Err), SystemErrorText(Err));
 }
 
 }  // namespace
@@ -24,14 +24,14 @@ namespace {
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize) {
   TFd Fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
   if (Fd.Get() < 0)
-    Fail("Cannot open file", FileName, errno);
+    Fail("открыть", FileName, errno);
   struct stat St {};
   if (::fstat(Fd.Get(), &St) != 0)
-    Fail("Cannot open file", FileName, errno);
+    Fail("открыть", FileName, errno);
   if (!S_ISREG(St.st_mode))
-    Fail("Cannot open file", FileName, EISDIR);
+    Fail("открыть", FileName, EISDIR);
   if (static_cast<uint64_t>(St.st_size) > MaxSize)
-    throw EFileError("File \"" + FileName + "\" is too large");
+    throw EFileError("Файл \"" + FileName + "\" слишком велик");
   std::vector<uint8_t> Data(static_cast<size_t>(St.st_size));
   size_t Done = 0;
   while (Done < Data.size()) {
@@ -39,7 +39,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize) 
     if (N < 0) {
       if (errno == EINTR)
         continue;
-      Fail("Cannot read file", FileName, errno);
+      Fail("прочитать", FileName, errno);
     }
     if (N == 0)
       break;  // the file shrank while we read it
@@ -105,16 +105,36 @@ void WriteFileAtomically(const std::string& FileName, const uint8_t* Data, size_
   WriteFileAtomically(FileName, std::vector<TFilePiece>{{Data, Size}});
 }
 
-void WriteFileAtomically(const std::string& FileName, const std::vector<TFilePiece>& Pieces) {
+std::string ResolveWriteTarget(const std::string& FileName) {
+  std::string Path = FileName;
+  for (int Hops = 0; Hops < 40; ++Hops) {
+    struct stat St {};
+    if (::lstat(Path.c_str(), &St) != 0 || !S_ISLNK(St.st_mode))
+      return Path;
+    std::string Link(PATH_MAX, '\0');
+    const ssize_t N = ::readlink(Path.c_str(), Link.data(), Link.size());
+    if (N < 0)
+      Fail("записать", FileName, errno);
+    Link.resize(static_cast<size_t>(N));
+    // A relative link is relative to the folder that holds it.
+    const size_t Slash = Path.rfind('/');
+    Path = Link.starts_with('/') || Slash == std::string::npos ? Link
+                                                               : Path.substr(0, Slash + 1) + Link;
+  }
+  Fail("записать", FileName, ELOOP);
+}
+
+void WriteFileAtomically(const std::string& LinkOrFile, const std::vector<TFilePiece>& Pieces) {
+  const std::string FileName = ResolveWriteTarget(LinkOrFile);
   std::string Temp = FileName + ".XXXXXX";
   TFd Fd(::mkstemp(Temp.data()));
   if (Fd.Get() < 0)
-    Fail("Cannot create file", FileName, errno);
+    Fail("создать", FileName, errno);
   const auto Abandon = [&](int Err) {
     if (Fd.Get() >= 0)
       ::close(Fd.Release());
     ::unlink(Temp.c_str());
-    Fail("Cannot write file", FileName, Err);
+    Fail("записать", FileName, Err);
   };
   int Err = 0;
   if (!WriteAllPieces(Fd.Get(), Pieces, Err))

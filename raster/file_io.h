@@ -28,7 +28,7 @@ class TFd {
   int FFd;
 };
 
-// Raises EFileError "Cannot open file "name". <reason>" or "File "name" is too large".
+// Raises EFileError "Не удалось открыть файл "name": <reason>" or "Файл "name" слишком велик".
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxSize);
 // One stretch of bytes of a file written in pieces.
 struct TFilePiece {
@@ -39,6 +39,11 @@ struct TFilePiece {
 // Writes to a temporary file in the same folder, flushes it to disk and renames it over
 // FileName only when all of it was written; on failure the old file is intact and EFileError is
 // raised. A replaced file's permissions are kept; a new file gets those of a new document.
+// A FileName that is a symbolic link (or a chain of them) is followed: the file it points to is
+// replaced, beside itself, and the link stays as it was.
 void WriteFileAtomically(const std::string& FileName, const uint8_t* Data, size_t Size);
 // The same for a file made of pieces, written with as few system calls as possible.
 void WriteFileAtomically(const std::string& FileName, const std::vector<TFilePiece>& Pieces);
+// The file a write to FileName lands on: FileName itself, or the end of the chain of symbolic
+// links it starts (which need not exist yet). Raises EFileError for a loop of links.
+std::string ResolveWriteTarget(const std::string& FileName);

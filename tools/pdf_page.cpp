@@ -15,7 +15,7 @@ std::vector<uint8_t> Deflate(const std::vector<uint8_t>& Raw) {
   uLongf Size = compressBound(uLong(Raw.size()));
   std::vector<uint8_t> Out(Size);
   if (compress2(Out.data(), &Size, Raw.data(), uLong(Raw.size()), 6) != Z_OK)
-    throw Exception("Cannot compress the picture for the PDF file");
+    throw Exception("Не удалось сжать картинку для файла PDF");
   Out.resize(Size);
   return Out;
 }
@@ -79,10 +79,10 @@ bool Positive(double V) {
 
 std::vector<uint8_t> BuildPdfPage(const TBitmap32& Picture, const TPdfPlacement& P) {
   if (Picture.IsEmpty())
-    throw Exception("Cannot print an empty picture");
+    throw Exception("Пустую картинку нельзя напечатать");
   if (!Positive(P.PageWidth) || !Positive(P.PageHeight) || !Positive(P.Width) ||
       !Positive(P.Height) || !std::isfinite(P.Left) || !std::isfinite(P.Top))
-    throw Exception("The page or the picture has no size");
+    throw Exception("У страницы или картинки нет размера");
 
   const int32_t W = Picture.Width(), H = Picture.Height();
   const size_t Count = size_t(W) * size_t(H);

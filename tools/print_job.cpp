@@ -31,7 +31,7 @@ std::optional<TPaper> FindPaper(const std::string& Name) {
 
 TPdfPlacement PlanPrint(int32_t CardW, int32_t CardH, const TPrintRequest& R) {
   if (CardW <= 0 || CardH <= 0)
-    throw Exception("Cannot print an empty picture");
+    throw Exception("Пустую картинку нельзя напечатать");
   double PaperW = R.Paper.WidthMm, PaperH = R.Paper.HeightMm;
   if (R.Landscape)
     std::swap(PaperW, PaperH);
@@ -47,7 +47,7 @@ TPdfPlacement PlanPrint(int32_t CardW, int32_t CardH, const TPrintRequest& R) {
     const double W = R.Width ? *R.Width : WidthForHeight(*R.Height, CardW, CardH);
     const double H = R.Height ? *R.Height : HeightForWidth(*R.Width, CardW, CardH);
     if (!(W > 0) || !(H > 0) || !std::isfinite(W) || !std::isfinite(H))
-      throw Exception("The printed size must be positive");
+      throw Exception("Размер печати должен быть больше нуля");
     Location = {float(Cx - W * Ppu / 2), float(Cy - H * Ppu / 2), 0, 0};
     Location = SizedLocation(Location, W, H, Ppu);
   } else {

@@ -6,6 +6,7 @@
 #include "card_document.h"
 #include "exceptions.h"
 #include "undo.h"
+#include "user_error_text.h"
 
 void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileName,
                   bool FitToProject) {
@@ -15,7 +16,7 @@ void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileN
   try {
     Card.LoadFromFile(FileName);
   } catch (const std::exception& E) {
-    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + E.what());
+    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + UserErrorText(E));
   }
   // A freshly read picture draws opaque; the filter smooths the stretch.
   Card.SetStretchFilter(sfLinear2);

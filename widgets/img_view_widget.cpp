@@ -13,6 +13,8 @@
 #include <cmath>
 #include <exception>
 
+#include "user_error_text.h"
+
 namespace {
 
 TMouseButton ButtonOf(Qt::MouseButton B) {
@@ -159,7 +161,7 @@ bool Image32Widget::event(QEvent* Event) {
   try {
     Handled = QWidget::event(Event);
   } catch (const std::exception& E) {
-    ReportError(QString::fromUtf8(E.what()), Event->type() == QEvent::Paint);
+    ReportError(QString::fromStdString(UserErrorText(E)), Event->type() == QEvent::Paint);
   } catch (...) {
     ReportError(QStringLiteral("Неизвестная ошибка"), Event->type() == QEvent::Paint);
   }
@@ -170,7 +172,7 @@ void Image32Widget::Guard(const std::function<void()>& F) {
   try {
     F();
   } catch (const std::exception& E) {
-    ReportError(QString::fromUtf8(E.what()), false);
+    ReportError(QString::fromStdString(UserErrorText(E)), false);
   } catch (...) {
     ReportError(QStringLiteral("Неизвестная ошибка"), false);
   }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <new>
 
+#include "user_error_text.h"
+
 // True when the handler finished without raising.
 inline bool RunReportingErrors(const std::function<void()>& Handler,
                                const std::function<void(const QString& Text)>& Report) {
@@ -18,7 +20,7 @@ inline bool RunReportingErrors(const std::function<void()>& Handler,
   } catch (const std::bad_alloc&) {
     Text = QStringLiteral("Недостаточно памяти");
   } catch (const std::exception& E) {
-    Text = QString::fromUtf8(E.what());
+    Text = QString::fromStdString(UserErrorText(E));
   } catch (...) {
     Text = QStringLiteral("Неизвестная ошибка");
   }

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "status_progress.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void TTHumbview::Guard(const std::function<void()>& Handler) {
     Handler();
   } catch (const std::exception& E) {
     if (OnError)
-      OnError(QString::fromUtf8(E.what()));
+      OnError(QString::fromStdString(UserErrorText(E)));
     else
       qWarning("TTHumbview: %s", E.what());
   } catch (...) {

@@ -143,7 +143,12 @@ TEST_F(TPrintCli, BadValuesWriteNothing) {
                          {{"unit=mm"}},
                          {{"colour=red"}},
                          {{"nokey"}},
-                         {{"place=fit", "width=5"}}};
+                         {{"place=fit", "width=5"}},
+                         {{"width=5", "width=6"}},
+                         {{"paper=A5", "paper=A4"}},
+                         {{"width=0x10"}},
+                         {{"width=inf"}},
+                         {{"width= 5"}}};
   for (const TCase& C : Cases) {
     std::string Err;
     EXPECT_EQ(Print(C.Options, &Err), 1) << C.Options[0];

@@ -195,7 +195,7 @@ TEST(DamagedFiles, HugeDeclaredSizeIsRefusedBeforeAllocating) {
     ResetLargestAllocation();
     const std::string Message = Failure(F, Huge, "60000 x 60000");
     EXPECT_LT(LargestAllocation(), SmallAllocation) << F.Name;
-    EXPECT_NE(Message.find("too large"), std::string::npos) << F.Name << ": " << Message;
+    EXPECT_NE(Message.find("слишком велика"), std::string::npos) << F.Name << ": " << Message;
   }
 }
 

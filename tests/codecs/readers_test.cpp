@@ -426,8 +426,8 @@ TEST(Registry, MetafilesAreRefusedClearly) {
     const char* Message;
   };
   const Case Cases[] = {
-      {"a.wmf", Wmf, "Windows metafile pictures are not supported"},
-      {"a.EMF", Emf, "Enhanced metafile pictures are not supported"},
+      {"a.wmf", Wmf, "Картинки Windows Metafile (WMF) не поддерживаются"},
+      {"a.EMF", Emf, "Картинки Enhanced Metafile (EMF) не поддерживаются"},
       {"b.wmf", TBytes{'G', 'I', 'F'}, "this is not a Windows metafile"},
       {"b.emf", Wmf, "this is not an enhanced metafile"},
   };

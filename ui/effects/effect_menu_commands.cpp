@@ -12,6 +12,7 @@
 #include "effects_catalogue.h"
 #include "live_dialogs.h"
 #include "sharpen_blur.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void TEffectCommands::RunWithDialog(TEffectDialog& Dialog,
       TBusyCursor Busy;
       Shell(FContext.Target());
     } catch (const std::exception& E) {
-      FContext.ReportError(QString::fromStdString(E.what()));
+      FContext.ReportError(QString::fromStdString(UserErrorText(E)));
     } catch (...) {
       FContext.ReportError(QStringLiteral("Неизвестная ошибка"));
     }
@@ -302,7 +303,7 @@ void TEffectCommands::N72Click() {
       const TBitmap32* B = FContext.Target().Bitmap;
       D.SetPreviews(B != nullptr ? MakeCataloguePreviews(*B) : std::vector<TCataloguePreview>());
     } catch (const std::exception& E) {
-      FContext.ReportError(QString::fromStdString(E.what()));
+      FContext.ReportError(QString::fromStdString(UserErrorText(E)));
     }
   };
   D.OnApply = [this, &D] {
@@ -311,7 +312,7 @@ void TEffectCommands::N72Click() {
       TBusyCursor Busy;
       ApplyCatalogueItem(D.SelectedIndex(), FContext.Target());
     } catch (const std::exception& E) {
-      FContext.ReportError(QString::fromStdString(E.what()));
+      FContext.ReportError(QString::fromStdString(UserErrorText(E)));
     }
     FContext.Changed();
   };

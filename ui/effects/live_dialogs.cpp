@@ -11,6 +11,7 @@
 #include <exception>
 
 #include "effect_dialog.h"
+#include "user_error_text.h"
 
 void TLiveDialog::showEvent(QShowEvent* E) {
   for (QSlider* G : FGauges) G->setValue(0);
@@ -51,7 +52,8 @@ bool TLiveDialog::eventFilter(QObject* Watched, QEvent* E) {
       try {
         OnApply(I + 1);
       } catch (const std::exception& Error) {
-        QMessageBox::critical(this, QStringLiteral("Pelmora"), QString::fromUtf8(Error.what()));
+        QMessageBox::critical(this, QStringLiteral("Pelmora"),
+                              QString::fromStdString(UserErrorText(Error)));
       }
       return true;
     }

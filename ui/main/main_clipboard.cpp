@@ -13,6 +13,7 @@
 #include "main_form.h"
 #include "qt_picture_clipboard.h"
 #include "toolbar_icons.h"
+#include "user_error_text.h"
 
 void TMainForm::BuildClipboardCommands() {
   FClipboard = new TQtPictureClipboard(this);
@@ -23,7 +24,7 @@ void TMainForm::BuildClipboardCommands() {
     try {
       UpdateActions();
     } catch (const std::exception& E) {
-      ShowError(QString::fromUtf8(E.what()));
+      ShowError(QString::fromStdString(UserErrorText(E)));
     }
   };
   FClipCommands = std::make_unique<TClipboardCommands>(*FDoc, *FUndo, *FClipboard);

@@ -32,6 +32,7 @@
 #include "project_file.h"
 #include "status_progress.h"
 #include "toolbar_icons.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -183,7 +184,7 @@ void TMainForm::Run(const std::function<void()>& Command) {
   try {
     Command();
   } catch (const std::exception& E) {
-    ShowError(QString::fromUtf8(E.what()));
+    ShowError(QString::fromStdString(UserErrorText(E)));
   } catch (...) {
     ShowError(QStringLiteral("Неизвестная ошибка"));
   }
@@ -193,7 +194,7 @@ void TMainForm::Run(const std::function<void()>& Command) {
     FAutosave->CommandFinished(std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - Started));
   } catch (const std::exception& E) {
-    ShowError(QString::fromUtf8(E.what()));
+    ShowError(QString::fromStdString(UserErrorText(E)));
   }
 }
 
@@ -308,7 +309,7 @@ void ReadingFile(const std::string& FileName, F&& Read) {
   try {
     Read();
   } catch (const std::exception& E) {
-    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + E.what());
+    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + UserErrorText(E));
   }
 }
 
@@ -508,7 +509,7 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
       // A write that fails is reported, and the JPEG or GIF dialog stays for another try.
       if (!Asks)
         throw;
-      ShowError(QString::fromUtf8(E.what()));
+      ShowError(QString::fromStdString(UserErrorText(E)));
     }
   }
   FDoc->Modified = false;

@@ -10,6 +10,7 @@
 
 #include "ready_card.h"
 #include "thumbview.h"
+#include "user_error_text.h"
 
 TAlbum::TAlbum(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
     : QDialog(Parent), FDoc(Doc), FUndo(Undo) {
@@ -64,7 +65,7 @@ void TAlbum::Button1Click() {
     if (OnCardPlaced)
       OnCardPlaced();
   } catch (const std::exception& E) {
-    OnError(QString::fromUtf8(E.what()));
+    OnError(QString::fromStdString(UserErrorText(E)));
     return;
   }
   accept();

@@ -13,6 +13,7 @@
 #include "img_view_widget.h"
 #include "layer_crop.h"
 #include "rubberband_layer.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ void TCropLa::Button2Click() {
     if (FCropFrame != nullptr)
       FCropped = CropSelectedLayer(FDoc, FUndo, FCropFrame->Location());
   } catch (const std::exception& E) {
-    OnError(QString::fromUtf8(E.what()));
+    OnError(QString::fromStdString(UserErrorText(E)));
   }
   accept();
 }

@@ -17,6 +17,7 @@
 #include "custom_layer.h"
 #include "img_view_widget.h"
 #include "qt_colours.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -173,7 +174,7 @@ void TProGeomo::Button2Click() {
     FApplied = true;
   } catch (const std::exception& E) {
     // The window stays open, so that the corners can be put right.
-    OnError(QString::fromUtf8(E.what()));
+    OnError(QString::fromStdString(UserErrorText(E)));
     return;
   }
   accept();

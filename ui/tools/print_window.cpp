@@ -27,6 +27,7 @@
 #include "print_device.h"
 #include "report_errors.h"
 #include "rubberband_layer.h"
+#include "user_error_text.h"
 
 namespace {
 
@@ -437,7 +438,7 @@ void TKVTPrint::FormActivate() {
     SelectPrinter(0);
   } catch (const std::exception& E) {
     // A printer that cannot be used leaves the PDF entry, which always can.
-    ShowError(QString::fromUtf8(E.what()));
+    ShowError(QString::fromStdString(UserErrorText(E)));
     TFlagScope Updating(FUpdating);
     MyPrinters->setCurrentIndex(MyPrinters->count() - 1);
     SelectPrinter(MyPrinters->count() - 1);
