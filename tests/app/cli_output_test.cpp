@@ -39,8 +39,8 @@ TEST_F(TCliOutput, AFullStandardOutputIsReportedInOneLine) {
   if (!fs::exists("/dev/full"))
     GTEST_SKIP() << "no /dev/full";
   WriteCard("card.kvt");
-  for (const std::string& Args : {"info " + Quote(Path("card.kvt")), std::string("effect --list"),
-                                 std::string("--help")}) {
+  for (const std::string& Args :
+       {"info " + Quote(Path("card.kvt")), std::string("effect --list"), std::string("--help")}) {
     const TCliRun R = RunToFullDevice(Args);
     EXPECT_EQ(R.Status, 1) << Args;
     EXPECT_EQ(std::count(R.Err.begin(), R.Err.end(), '\n'), 1) << Args << ": " << R.Err;
@@ -56,8 +56,7 @@ TEST_F(TCliOutput, SavingThroughASymbolicLinkUpdatesItsTarget) {
   fs::create_symlink(Path("relative.kvt"), Path("link.kvt"));
   const std::string Before = ReadText(Path("real/card.kvt"));
 
-  const TCliRun R =
-      RunCli({"effect", "InvertChannels", Path("link.kvt"), Path("link.kvt")});
+  const TCliRun R = RunCli({"effect", "InvertChannels", Path("link.kvt"), Path("link.kvt")});
   ASSERT_EQ(R.Status, 0) << R.Err;
   EXPECT_TRUE(fs::is_symlink(Path("link.kvt")));
   EXPECT_TRUE(fs::is_symlink(Path("relative.kvt")));

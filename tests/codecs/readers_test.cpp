@@ -428,8 +428,8 @@ TEST(Registry, MetafilesAreRefusedClearly) {
   const Case Cases[] = {
       {"a.wmf", Wmf, "Картинки Windows Metafile (WMF) не поддерживаются"},
       {"a.EMF", Emf, "Картинки Enhanced Metafile (EMF) не поддерживаются"},
-      {"b.wmf", TBytes{'G', 'I', 'F'}, "this is not a Windows metafile"},
-      {"b.emf", Wmf, "this is not an enhanced metafile"},
+      {"b.wmf", TBytes{'G', 'I', 'F'}, "Картинка WMF повреждена"},
+      {"b.emf", Wmf, "Картинка EMF повреждена"},
   };
   for (const Case& C : Cases) {
     WriteFile(Dir.File(C.Name), C.Data);

@@ -1,4 +1,6 @@
 // What the user reads for the raster core's errors, whose own messages stay English.
+#include "user_error_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,7 +10,6 @@
 #include "exceptions.h"
 #include "file_io.h"
 #include "system_error_text.h"
-#include "user_error_text.h"
 
 namespace {
 
