@@ -199,6 +199,8 @@ void TMainForm::BuildSidePanel() {
     Row->addWidget(new QLabel(QStringLiteral("Просмотр в масштабе"), pnlImage));
     ScaleCombo = new QComboBox(pnlImage);
     ScaleCombo->setEditable(true);
+    // Typed zoom text is read as a zoom, never kept as a new list item.
+    ScaleCombo->setInsertPolicy(QComboBox::NoInsert);
     ScaleCombo->setMaxVisibleItems(9);
     ScaleCombo->addItems({"25%", "50%", "75%", "100%", "200%", "300%", "400%", "800%", "1600%"});
     ScaleCombo->setCurrentText(QStringLiteral("100%"));

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QWheelEvent>
 
@@ -59,6 +60,24 @@ TEST_F(TMainFormFixture, TypedZoomTextIsReadOrReplaced) {
     Form->ScaleComboChange();
     EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), C.Zoom) << C.Typed;
     EXPECT_EQ(Form->ScaleCombo->currentText(), QString::fromUtf8(C.Shown)) << C.Typed;
+  }
+}
+
+TEST_F(TMainFormFixture, TypedZoomTextDoesNotPileUpInTheList) {
+  Make();
+  Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
+  const int Items = Form->ScaleCombo->count();
+  for (const char* Typed : {"250", "abc", "3000"}) {
+    QLineEdit* Edit = Form->ScaleCombo->lineEdit();
+    ASSERT_NE(Edit, nullptr);
+    Edit->selectAll();
+    Edit->insert(QString::fromUtf8(Typed));
+    // Enter in the combo's own editor, as the user presses it.
+    QKeyEvent Press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Edit, &Press);
+    QKeyEvent Release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Edit, &Release);
+    EXPECT_EQ(Form->ScaleCombo->count(), Items) << Typed;
   }
 }
 
