@@ -1,7 +1,5 @@
 #include "cli_print.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
