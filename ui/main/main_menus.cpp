@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
@@ -206,6 +207,9 @@ void TMainForm::BuildSidePanel() {
     ScaleCombo->setCurrentText(QStringLiteral("100%"));
     connect(ScaleCombo, &QComboBox::textActivated, this,
             [this](const QString&) { Run([this] { ScaleComboChange(); }); });
+    // Without insertion the combo does not report typed text on Enter: its editor does.
+    connect(ScaleCombo->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { Run([this] { ScaleComboChange(); }); });
     Row->addWidget(ScaleCombo);
     pnlImage->Body()->addLayout(Row);
     ImageInterpolate = new QCheckBox(QStringLiteral("Интерполяция слоёв"), pnlImage);

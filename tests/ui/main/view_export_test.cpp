@@ -78,6 +78,8 @@ TEST_F(TMainFormFixture, TypedZoomTextDoesNotPileUpInTheList) {
     QKeyEvent Release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(Edit, &Release);
     EXPECT_EQ(Form->ScaleCombo->count(), Items) << Typed;
+    // Enter still zooms: "250" is read, the other two are refused and 250 % stays.
+    EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 2.5f) << Typed;
   }
 }
 
