@@ -21,7 +21,57 @@ int32_t RoundEven(double V) {
   return int32_t(std::nearbyint(V));
 }
 
+// Twice the signed area of the triangle A, B, P: positive when P lies to the left of A -> B.
+int64_t Orient(TPoint A, TPoint B, TPoint P) {
+  return (int64_t(B.X) - A.X) * (int64_t(P.Y) - A.Y) - (int64_t(B.Y) - A.Y) * (int64_t(P.X) - A.X);
+}
+
+int Sign(int64_t V) {
+  return (V > 0) - (V < 0);
+}
+
+// Whether the segments A-B and C-D cross; no three of the points lie on one line.
+bool SegmentsCross(TPoint A, TPoint B, TPoint C, TPoint D) {
+  return Sign(Orient(A, B, C)) * Sign(Orient(A, B, D)) < 0 &&
+         Sign(Orient(C, D, A)) * Sign(Orient(C, D, B)) < 0;
+}
+
 }  // namespace
+
+TQuadFault QuadrilateralFault(const TPerspectiveCorners& C) {
+  for (size_t I = 0; I < 4; ++I)
+    for (size_t J = I + 1; J < 4; ++J)
+      if (C[I] == C[J])
+        return TQuadFault::Coincident;
+  for (size_t Skip = 0; Skip < 4; ++Skip) {
+    const TPoint A = C[(Skip + 1) % 4], B = C[(Skip + 2) % 4], P = C[(Skip + 3) % 4];
+    if (Orient(A, B, P) == 0)
+      return TQuadFault::Collinear;
+  }
+  if (SegmentsCross(C[0], C[1], C[2], C[3]) || SegmentsCross(C[1], C[2], C[3], C[0]))
+    return TQuadFault::Crossing;
+  return TQuadFault::None;
+}
+
+const char* QuadrilateralFaultText(TQuadFault Fault) {
+  switch (Fault) {
+    case TQuadFault::Coincident:
+      return "Два угла стоят в одной точке: передвиньте углы";
+    case TQuadFault::Collinear:
+      return "Три угла стоят на одной прямой: передвиньте углы";
+    case TQuadFault::Crossing:
+      return "Стороны фигуры пересекаются: передвиньте углы";
+    case TQuadFault::None:
+      break;
+  }
+  return "";
+}
+
+void CheckQuadrilateral(const TPerspectiveCorners& C) {
+  const TQuadFault Fault = QuadrilateralFault(C);
+  if (Fault != TQuadFault::None)
+    throw Exception(QuadrilateralFaultText(Fault));
+}
 
 TPoint PerspectivePreviewSize(int32_t SrcW, int32_t SrcH, int32_t ClientW, int32_t ClientH) {
   if (SrcW <= 0 || SrcH <= 0)
@@ -74,8 +124,8 @@ bool DrawPerspectivePreview(TBitmap32& View, TBitmap32& Preview, const TPerspect
                             bool Bilinear, TProjectiveTransformation& T) {
   View.BeginUpdate();
   FillCheckerboard(View, CheckerSize, CheckerGrey, clWhite32);
-  bool Drawn = true;
-  if (!Preview.IsEmpty()) {
+  bool Drawn = QuadrilateralFault(C) == TQuadFault::None;
+  if (Drawn && !Preview.IsEmpty()) {
     SetPreviewMapping(T, C, Preview.Width(), Preview.Height());
     Preview.SetStretchFilter(Bilinear ? sfLinear : sfNearest);
     try {
@@ -116,6 +166,7 @@ void MapPerspective(TBitmap32& Source, const TPerspectiveCorners& C, double K,
                     const TPerspectiveOptions& Options, TColor32 Fill, TBitmap32& Result) {
   if (Source.IsEmpty())
     throw Exception("Нет изображения для изменения геометрии");
+  CheckQuadrilateral(C);
   const TPoint Size = PerspectiveResultSize(C, K);
   if (Size.X <= 0 || Size.Y <= 0)
     throw Exception("Углы слишком близко друг к другу: изображение не получится");
@@ -147,6 +198,7 @@ void ApplyPerspective(TCardDocument& Doc, TUndoStack& Undo, const TBitmap32& Sou
                       const TPerspectiveOptions& Options) {
   if (Doc.IsEmpty() || Source.IsEmpty() || PreviewW <= 0)
     return;
+  CheckQuadrilateral(C);
   TBitmapLayer* L = Doc.SelectedBitmapLayer();
   const double K = double(Source.Width()) / PreviewW;
   TBitmap32 Picture;

@@ -31,14 +31,23 @@ int32_t CornerAt(const TPerspectiveCorners& C, int32_t X, int32_t Y);
 // Moves corner Dragged, or all four for DragShape, by (Dx, Dy); nothing for DragNothing.
 void MoveCorners(TPerspectiveCorners& C, int32_t Dragged, int32_t Dx, int32_t Dy);
 
+// Why four corners make no quadrilateral a picture can be mapped onto: two corners on the
+// same place, three corners on one line, or sides 0-1 and 2-3 (or 1-2 and 3-0) crossing.
+enum class TQuadFault { None, Coincident, Collinear, Crossing };
+TQuadFault QuadrilateralFault(const TPerspectiveCorners& C);
+// The user's message for a fault; empty for TQuadFault::None.
+const char* QuadrilateralFaultText(TQuadFault Fault);
+// Raises the fault's message when the corners make no quadrilateral.
+void CheckQuadrilateral(const TPerspectiveCorners& C);
+
 // The preview transformation: PreviewW x PreviewH's rectangle (0, 0)-(w - 1, h - 1) onto the
 // corners.
 void SetPreviewMapping(TProjectiveTransformation& T, const TPerspectiveCorners& C, int32_t PreviewW,
                        int32_t PreviewH);
 // The view's picture: a checkerboard of 16 x 16 squares (grey 127 at the top left and where
 // column and row have the same parity, white elsewhere), then Preview drawn through the corners
-// with the nearest or the bilinear filter. A quadrilateral that cannot be mapped (three corners
-// on a line) leaves the bare checkerboard and returns false.
+// with the nearest or the bilinear filter. Corners that make no quadrilateral (see
+// QuadrilateralFault) leave the bare checkerboard and return false.
 bool DrawPerspectivePreview(TBitmap32& View, TBitmap32& Preview, const TPerspectiveCorners& C,
                             bool Bilinear, TProjectiveTransformation& T);
 // The crawling outline over the view: black, black, white, white dashes (step 0.5, starting at
@@ -61,8 +70,9 @@ struct TPerspectiveOptions {
 // Maps Source onto the corners (preview pixels, scaled by K = source width / preview width and
 // moved to the reference point (min(x0, x3), min(y0, y1))) into Result, which is first sized
 // and filled with Fill. Source is prepared on the way: draw mode blend, its one-pixel outline
-// made transparent so that the mapped edges fade, the filter of Options. Raises ETransformError
-// when the corners cannot be mapped and a Russian error when the result would be empty.
+// made transparent so that the mapped edges fade, the filter of Options. Raises the Russian
+// error of CheckQuadrilateral when the corners make no quadrilateral, ETransformError when
+// they still cannot be mapped, and a Russian error when the result would be empty.
 void MapPerspective(TBitmap32& Source, const TPerspectiveCorners& C, double K,
                     const TPerspectiveOptions& Options, TColor32 Fill, TBitmap32& Result);
 

@@ -260,6 +260,16 @@ TEST_F(TLayerGeometryCli, BadCallsGiveOneLineAndWriteNothing) {
        "x3=50", "y3=50"},  // three corners on a line
       {"effect", "Perspective", Card, Out, "x0=3", "y0=3", "x1=3", "y1=3", "x2=3", "y2=3", "x3=3",
        "y3=3"},  // nothing left
+      {"effect", "Perspective", Card, Out, "x0=0", "y0=0", "x1=0", "y1=0", "x2=99", "y2=59", "x3=0",
+       "y3=59"},  // two corners together
+      {"effect", "Perspective", Card, Out, "x0=0", "y0=0", "x1=50", "y1=0", "x2=99", "y2=0", "x3=0",
+       "y3=59"},  // corners 0, 1 and 2 on a line
+      {"effect", "Perspective", Card, Out, "x0=0", "y0=0", "x1=99", "y1=0", "x2=50", "y2=30",
+       "x3=40", "y3=24"},  // corners 2, 3 and 0 on a line
+      {"effect", "Perspective", Card, Out, "x0=0", "y0=0", "x1=95", "y1=57", "x2=80", "y2=57",
+       "x3=60", "y3=36"},  // corners 3, 0 and 1 on a line
+      {"effect", "Perspective", Card, Out, "x0=0", "y0=0", "x1=99", "y1=0", "x2=0", "y2=59",
+       "x3=99", "y3=59"},  // sides crossing
   };
   for (const auto& Args : Bad) {
     std::string Err;

@@ -82,6 +82,64 @@ TEST(Perspective, PreviewShowsTheCheckerboardAndThePicture) {
   EXPECT_EQ(View.GetPixel(35, 35), 0xFF7F7F7Fu);
 }
 
+TEST(Perspective, EveryDegenerateQuadrilateralIsRefused) {
+  struct TCase {
+    TPerspectiveCorners C;
+    TQuadFault Fault;
+  };
+  const TCase Cases[] = {
+      {{TPoint{0, 0}, TPoint{99, 0}, TPoint{99, 49}, TPoint{0, 49}}, TQuadFault::None},
+      {{TPoint{0, 0}, TPoint{0, 49}, TPoint{99, 49}, TPoint{99, 0}}, TQuadFault::None},  // mirrored
+      {{TPoint{10, 0}, TPoint{90, 5}, TPoint{99, 49}, TPoint{0, 40}}, TQuadFault::None},
+      // Three corners on one line, each of the four triples.
+      {{TPoint{0, 0}, TPoint{50, 0}, TPoint{99, 0}, TPoint{0, 49}}, TQuadFault::Collinear},  // 012
+      {{TPoint{0, 0}, TPoint{99, 0}, TPoint{99, 25}, TPoint{99, 49}},
+       TQuadFault::Collinear},  // 123
+      {{TPoint{0, 0}, TPoint{99, 0}, TPoint{60, 30}, TPoint{20, 10}},
+       TQuadFault::Collinear},  // 230
+      {{TPoint{0, 0}, TPoint{200, 100}, TPoint{150, 100}, TPoint{100, 50}},
+       TQuadFault::Collinear},  // 301 on the diagonal
+      {{TPoint{0, 0}, TPoint{0, 0}, TPoint{199, 99}, TPoint{0, 99}},
+       TQuadFault::Coincident},  // the batch tool's example: 0 and 1 together
+      {{TPoint{0, 0}, TPoint{99, 0}, TPoint{0, 0}, TPoint{0, 49}}, TQuadFault::Coincident},
+      {{TPoint{5, 5}, TPoint{5, 5}, TPoint{5, 5}, TPoint{5, 5}}, TQuadFault::Coincident},
+      // Self-crossing: a bow tie either way.
+      {{TPoint{0, 0}, TPoint{99, 0}, TPoint{0, 49}, TPoint{99, 49}}, TQuadFault::Crossing},
+      {{TPoint{0, 0}, TPoint{0, 49}, TPoint{99, 0}, TPoint{99, 49}}, TQuadFault::Crossing},
+      {{TPoint{0, 0}, TPoint{477, 0}, TPoint{100, 200}, TPoint{400, 200}}, TQuadFault::Crossing},
+  };
+  for (const TCase& K : Cases) {
+    const auto& C = K.C;
+    const std::string Name = std::to_string(C[0].X) + "," + std::to_string(C[0].Y) + " " +
+                             std::to_string(C[1].X) + "," + std::to_string(C[1].Y) + " " +
+                             std::to_string(C[2].X) + "," + std::to_string(C[2].Y) + " " +
+                             std::to_string(C[3].X) + "," + std::to_string(C[3].Y);
+    EXPECT_EQ(QuadrilateralFault(C), K.Fault) << Name;
+    if (K.Fault == TQuadFault::None) {
+      EXPECT_NO_THROW(CheckQuadrilateral(C)) << Name;
+      continue;
+    }
+    try {
+      CheckQuadrilateral(C);
+      ADD_FAILURE() << "accepted " << Name;
+    } catch (const Exception& E) {
+      EXPECT_STREQ(E.what(), QuadrilateralFaultText(K.Fault)) << Name;
+      EXPECT_NE(std::string(E.what()).find("передвиньте углы"), std::string::npos);
+    }
+    // Nothing is mapped: the preview shows the bare board and the full picture is refused.
+    TBitmap32 View, Preview, Source, Out;
+    View.SetSize(500, 300);
+    Preview.SetSize(20, 10);
+    Preview.Clear(Red);
+    TProjectiveTransformation T;
+    EXPECT_FALSE(DrawPerspectivePreview(View, Preview, C, true, T)) << Name;
+    Source.SetSize(20, 10);
+    Source.Clear(Red);
+    EXPECT_THROW(MapPerspective(Source, C, 1.0, {}, 0, Out), Exception) << Name;
+    EXPECT_TRUE(Out.IsEmpty());
+  }
+}
+
 TEST(Perspective, OutlineMarksTheCorners) {
   TBitmap32 B;
   B.SetSize(40, 40);
@@ -200,7 +258,10 @@ TEST_F(TPerspectiveDocTest, UnmappableCornersChangeNothing) {
   const TPerspectiveCorners Line = {TPoint{0, 0}, TPoint{100, 0}, TPoint{100, 50},
                                     TPoint{100, 100}};
   const TPerspectiveCorners Flat = {TPoint{0, 5}, TPoint{0, 5}, TPoint{0, 5}, TPoint{0, 5}};
-  for (const auto& C : {Line, Flat}) {
+  // Corners 0, 1 and 3 on a line: the matrix cannot be inverted either.
+  const TPerspectiveCorners Other = {TPoint{0, 0}, TPoint{0, 0}, TPoint{99, 99}, TPoint{0, 99}};
+  const TPerspectiveCorners Bow = {TPoint{0, 0}, TPoint{99, 0}, TPoint{0, 99}, TPoint{99, 99}};
+  for (const auto& C : {Line, Flat, Other, Bow}) {
     EXPECT_THROW(ApplyPerspective(Doc, Undo, Source, 100, C, {}), Exception);
     EXPECT_EQ(Doc.Canvas().Width(), 100);
     EXPECT_FALSE(Undo.CanUndo());
