@@ -234,4 +234,30 @@ TEST_F(TDialogFixture, GeometryCancelLeavesTheCardAndUnmappableCornersKeepTheWin
   EXPECT_FALSE(Undo.CanUndo());
 }
 
+TEST_F(TDialogFixture, GeometryOkRefusesCrossedAndCoincidentCornersAndStaysOpen) {
+  TBitmapLayer* L = AddLayer(200, 100, 0xFF00FF00, {0, 0, 200, 100});
+  TProGeomo Geo(Doc, Undo);
+  Geo.OnError = [this](const QString& T) { Errors << T; };
+  QTimer::singleShot(0, [&] {
+    // A bow tie: corner 2 to the lower left, corner 3 to the lower right.
+    Drag(Geo.Dst, QPoint(477, 238), QPoint(100, 200));
+    Drag(Geo.Dst, QPoint(0, 238), QPoint(400, 200));
+    ASSERT_EQ(Geo.Corners()[3], (TPoint{400, 200}));
+    Geo.Button2->click();
+    EXPECT_TRUE(Geo.isVisible());
+    // Corner 1 onto corner 0.
+    Geo.Button4->click();
+    Drag(Geo.Dst, QPoint(477, 0), QPoint(0, 0));
+    Geo.Button2->click();
+    EXPECT_TRUE(Geo.isVisible());
+    Geo.Button3->click();
+  });
+  EXPECT_FALSE(Geo.Execute());
+  ASSERT_EQ(Errors.size(), 2);
+  EXPECT_EQ(Errors[0], QString::fromUtf8(QuadrilateralFaultText(TQuadFault::Crossing)));
+  EXPECT_EQ(Errors[1], QString::fromUtf8(QuadrilateralFaultText(TQuadFault::Coincident)));
+  EXPECT_EQ(L->Bitmap()->Width(), 200);
+  EXPECT_FALSE(Undo.CanUndo());
+}
+
 }  // namespace
