@@ -33,6 +33,9 @@ TCardDocument::~TCardDocument() {
 void TCardDocument::SetSelection(TCustomLayer* Layer) {
   if (Layer == FSelected)
     return;
+  // The frame around the selection is shown over the card: moving it to another layer is no
+  // change of the card, though the view reports one.
+  const bool WasModified = Modified;
   if (FRBLayer != nullptr) {
     FRBLayer->SetChildLayer(nullptr);
     FRBLayer->SetLayerOptions(LayerNoUpdate);
@@ -56,6 +59,7 @@ void TCardDocument::SetSelection(TCustomLayer* Layer) {
         OnResizing(Sender, Old, New, State, Shift);
     };
   }
+  Modified = WasModified;
   if (OnSelectionChanged)
     OnSelectionChanged(FSelected);
 }

@@ -10,9 +10,11 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-QSlider* MakeGauge(QWidget* Parent, int Min, int Max, int Position) {
+#include "effect_commands.h"
+
+QSlider* MakeGauge(QWidget* Parent, const TEffectKey& Range, int Position) {
   auto* G = new QSlider(Qt::Horizontal, Parent);
-  G->setRange(Min, Max);
+  G->setRange(Range.Min, Range.Max);
   G->setValue(Position);
   G->setMinimumWidth(220);
   return G;
@@ -51,9 +53,9 @@ TEffectDialog::TEffectDialog(const QString& Caption, const QString& Heading, boo
   connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QSlider* TEffectDialog::AddGauge(const char* Name, const QString& Label, int Min, int Max,
+QSlider* TEffectDialog::AddGauge(const char* Name, const QString& Label, const TEffectKey& Range,
                                  int Position) {
-  QSlider* G = MakeGauge(this, Min, Max, Position);
+  QSlider* G = MakeGauge(this, Range, Position);
   G->setObjectName(QString::fromLatin1(Name));
   auto* Row = new QHBoxLayout;
   auto* Shown = new QLabel(QString::number(Position), this);

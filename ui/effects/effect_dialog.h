@@ -10,6 +10,7 @@ class QComboBox;
 class QFormLayout;
 class QPushButton;
 class QSlider;
+struct TEffectKey;
 
 class TEffectDialog : public QDialog {
   Q_OBJECT
@@ -25,8 +26,9 @@ class TEffectDialog : public QDialog {
   QPushButton* CancelButton() const { return FCancel; }
 
  protected:
-  // A horizontal gauge named Name (the control's object name) with its label.
-  QSlider* AddGauge(const char* Name, const QString& Label, int Min, int Max, int Position);
+  // A horizontal gauge named Name (the control's object name) with its label, over the range
+  // of the effect key it sets.
+  QSlider* AddGauge(const char* Name, const QString& Label, const TEffectKey& Range, int Position);
   QCheckBox* AddCheck(const char* Name, const QString& Caption);
   QComboBox* AddList(const char* Name, const QString& Label, const QStringList& Items);
 
@@ -37,5 +39,5 @@ class TEffectDialog : public QDialog {
   QPushButton* FCancel = nullptr;
 };
 
-// A gauge that shows its position beside it.
-QSlider* MakeGauge(QWidget* Parent, int Min, int Max, int Position);
+// A gauge over the range of the effect key it sets.
+QSlider* MakeGauge(QWidget* Parent, const TEffectKey& Range, int Position);

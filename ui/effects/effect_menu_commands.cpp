@@ -21,11 +21,19 @@ struct TEndOfCommand {
   ~TEndOfCommand() { EmptyPreviewBackup(); }
 };
 
+// The tint of a colour kept with red in the lowest byte.
+TCardCall TintCall(uint32_t Colour) {
+  return EffectCall("TintByIntensity", {{"red", int32_t(Colour & 0xFF)},
+                                        {"green", int32_t(Colour >> 8 & 0xFF)},
+                                        {"blue", int32_t(Colour >> 16 & 0xFF)}});
+}
+
 }  // namespace
 
 TEffectCommands::TEffectCommands(TEffectContext& Context, QWidget* Parent)
     : QObject(Parent),
       FContext(Context),
+      FRunner(Context),
       FBrid(new TBrid(Parent)),
       FGamma(new TGamma(Parent)),
       FEffect(new TEffect(Parent)),
@@ -56,240 +64,187 @@ TEffectSettings TEffectCommands::Settings() const {
   return S;
 }
 
-void TEffectCommands::RunQuick(const std::function<void(const TEffectTarget&)>& Shell) {
-  TEndOfCommand End;
-  FContext.RecordLayerStep();
-  TBusyCursor Busy;
-  Shell(FContext.Target());
-  FContext.Changed();
+int32_t TEffectCommands::TargetWidth() {
+  const TBitmap32* B = FContext.Target().Bitmap;
+  return B != nullptr ? B->Width() : 0;
 }
 
-void TEffectCommands::RunWithDialog(TEffectDialog& Dialog,
-                                    const std::function<void(const TEffectTarget&)>& Shell) {
+void TEffectCommands::RunWithDialog(TEffectDialog& Dialog, const std::function<TCalls()>& Calls) {
   TEndOfCommand End;
   // "Просмотр" runs inside the dialog's event loop: its errors are reported there.
   Dialog.OnPreview = [&] {
     try {
-      RestorePreview(FContext.Target());
       TBusyCursor Busy;
-      Shell(FContext.Target());
+      FRunner.Preview(Calls());
     } catch (const std::exception& E) {
       FContext.ReportError(QString::fromStdString(UserErrorText(E)));
     } catch (...) {
       FContext.ReportError(QStringLiteral("Неизвестная ошибка"));
     }
-    FContext.Changed();
   };
   const int Result = Dialog.exec();
   Dialog.OnPreview = nullptr;
-  RestorePreview(FContext.Target());
-  FContext.Changed();
+  FRunner.EndPreview();
   if (Result == QDialog::Accepted) {
-    FContext.RecordLayerStep();
     TBusyCursor Busy;
-    Shell(FContext.Target());
-    FContext.Changed();
+    FRunner.Apply(Calls());
   }
 }
 
-void TEffectCommands::SharpenShell(const TEffectTarget& T) {
-  const double Strength = FEffect->Value->value();
-  RunRgbShell(T, [Strength](RgbImage& A, RgbImage& B) {
-    SharpenFivePoint(A, B, Strength);
-    return srSecond;
-  });
+TEffectCommands::TCalls TEffectCommands::SharpenCalls() const {
+  return {EffectCall("SharpenFivePoint", {{"strength", FEffect->Value->value()}})};
 }
 
-void TEffectCommands::BlurShell(const TEffectTarget& T) {
+TEffectCommands::TCalls TEffectCommands::BlurCalls() const {
   const int32_t Value = FDeFoc->Value->value();
-  const bool Ras = FDeFoc->Ras->isChecked();
-  RunRgbShell(T, [Value, Ras](RgbImage& A, RgbImage&) {
-    if (Ras) {
-      DiagonalAverageBlur(A, Value);
-    } else {
-      for (int32_t I = 0; I <= Value; ++I) DiagonalAverageBlur(A, 3);
-    }
-    return srFirst;
-  });
+  if (FDeFoc->Ras->isChecked())
+    return {EffectCall("DiagonalAverageBlur", {{"distance", Value}})};
+  // Without "Расфокусировка" the short blur runs Value + 1 times on one working image.
+  return TCalls(size_t(Value) + 1, EffectCall("DiagonalAverageBlur", {{"distance", 3}}));
 }
 
 void TEffectCommands::N74Click() {
   FEffect->Value->setValue(5);
-  RunQuick([this](const TEffectTarget& T) { SharpenShell(T); });
+  TBusyCursor Busy;
+  FRunner.Apply(SharpenCalls());
 }
 
 void TEffectCommands::N75Click() {
   FDeFoc->Value->setValue(2);
   FDeFoc->Ras->setChecked(true);
-  RunQuick([this](const TEffectTarget& T) { BlurShell(T); });
+  TBusyCursor Busy;
+  FRunner.Apply(BlurCalls());
 }
 
 void TEffectCommands::N78Click() {
-  RunWithDialog(*FEffect, [this](const TEffectTarget& T) { SharpenShell(T); });
+  RunWithDialog(*FEffect, [this] { return SharpenCalls(); });
 }
 
 void TEffectCommands::N76Click() {
-  RunWithDialog(*FDeFoc, [this](const TEffectTarget& T) { BlurShell(T); });
+  RunWithDialog(*FDeFoc, [this] { return BlurCalls(); });
 }
 
 void TEffectCommands::N50Click() {
-  RunWithDialog(*FSprayWin,
-                [this](const TEffectTarget& T) { ApplyNamedEffect("spray", T, Settings()); });
-}
-
-void TEffectCommands::N51Click() {
-  RunWithDialog(*FPosta,
-                [this](const TEffectTarget& T) { ApplyNamedEffect("post", T, Settings()); });
-}
-
-void TEffectCommands::N86Click() {
-  RunWithDialog(*FWaves,
-                [this](const TEffectTarget& T) { ApplyNamedEffect("wave", T, Settings()); });
-}
-
-void TEffectCommands::N113Click() {
-  RunWithDialog(*FMarb,
-                [this](const TEffectTarget& T) { ApplyNamedEffect("textur", T, Settings()); });
-}
-
-void TEffectCommands::N85Click() {
-  RunQuick([this](const TEffectTarget& T) { ApplyNamedEffect("mosa", T, Settings()); });
-}
-
-void TEffectCommands::N87Click() {
-  RunQuick([this](const TEffectTarget& T) { ApplyNamedEffect("emboss", T, Settings()); });
-}
-
-void TEffectCommands::N91Click() {
-  RunQuick([this](const TEffectTarget& T) { ApplyNamedEffect("ripple_7", T, Settings()); });
-}
-
-void TEffectCommands::N92Click() {
-  RunQuick([this](const TEffectTarget& T) { ApplyNamedEffect("ripple_12", T, Settings()); });
-}
-
-void TEffectCommands::N93Click() {
-  RunQuick([this](const TEffectTarget& T) { ApplyNamedEffect("ripple_24", T, Settings()); });
-}
-
-void TEffectCommands::N84Click() {
-  RunQuick([this](const TEffectTarget& T) { ApplyNamedEffect("invert", T, Settings()); });
-}
-
-void TEffectCommands::N81Click() {
-  RunQuick([](const TEffectTarget& T) { ApplyNoiseOrTint("color", T, 0); });
-}
-
-void TEffectCommands::N82Click() {
-  RunQuick([](const TEffectTarget& T) { ApplyNoiseOrTint("mona", T, 0); });
-}
-
-void TEffectCommands::N77Click() {
-  RunQuick([](const TEffectTarget& T) {
-    RunRgbShell(T, [](RgbImage& A, RgbImage&) {
-      WeightedGrey(A);
-      return srFirst;
-    });
+  RunWithDialog(*FSprayWin, [this] {
+    return TCalls{EffectCall("ScatterPixels", {{"amount", FSprayWin->Value->value()}})};
   });
 }
 
+void TEffectCommands::N51Click() {
+  RunWithDialog(*FPosta, [this] {
+    return TCalls{EffectCall("QuantizeLevels", {{"level", FPosta->Value->value()}})};
+  });
+}
+
+void TEffectCommands::N86Click() {
+  RunWithDialog(*FWaves, [this] {
+    return TCalls{EffectCall("WaveShift", {{"amplitude", FWaves->Value->value()},
+                                           {"interference", FWaves->Interf->value()},
+                                           {"style", FWaves->Nu->currentIndex()}})};
+  });
+}
+
+void TEffectCommands::N113Click() {
+  RunWithDialog(*FMarb, [this] {
+    return TCalls{EffectCall(
+        "DropDisplace", {{"turbulence", FMarb->Freq->value()}, {"scale", FMarb->Scal->value()}})};
+  });
+}
+
+void TEffectCommands::N85Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("BlockMosaic", {{"block", RoundedQuotient(TargetWidth(), 100)}})});
+}
+
+void TEffectCommands::N87Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("DiagonalEmboss")});
+}
+
+void TEffectCommands::N91Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("SawtoothBlinds", {{"step", RoundedQuotient(TargetWidth(), 7)}})});
+}
+
+void TEffectCommands::N92Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("SawtoothBlinds", {{"step", RoundedQuotient(TargetWidth(), 12)}})});
+}
+
+void TEffectCommands::N93Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("SawtoothBlinds", {{"step", RoundedQuotient(TargetWidth(), 24)}})});
+}
+
+void TEffectCommands::N84Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("InvertChannels")});
+}
+
+void TEffectCommands::N81Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("ChannelNoise", {{"range", 50}})});
+}
+
+void TEffectCommands::N82Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("GreyNoise", {{"range", 60}})});
+}
+
+void TEffectCommands::N77Click() {
+  TBusyCursor Busy;
+  FRunner.Apply({EffectCall("WeightedGrey")});
+}
+
 void TEffectCommands::N49Click() {
-  TEndOfCommand End;
-  FContext.RecordLayerStep();
-  if (FContext.ExecuteAllColor()) {
-    TBusyCursor Busy;
-    ApplyNoiseOrTint("mod", FContext.Target(), FContext.AllColor());
-  }
-  if (TBitmap32* B = FContext.Target().Bitmap)
-    BrightnessScale(*B, 70);
-  FContext.Changed();
+  // The brightening follows even when no colour is picked.
+  TCalls Calls;
+  if (FContext.ExecuteAllColor())
+    Calls.push_back(TintCall(FContext.AllColor()));
+  Calls.push_back(EffectCall("BrightnessScale", {{"amount", 70}}));
+  TBusyCursor Busy;
+  FRunner.Apply(Calls);
 }
 
 void TEffectCommands::N111Click() {
-  TEndOfCommand End;
-  FContext.RecordLayerStep();
   FContext.SetAllColor(SepiaColour);
-  {
-    TBusyCursor Busy;
-    ApplyNoiseOrTint("mod", FContext.Target(), SepiaColour);
-    if (TBitmap32* B = FContext.Target().Bitmap)
-      BrightnessScale(*B, 150);
-  }
-  FContext.Changed();
+  TBusyCursor Busy;
+  FRunner.Apply({TintCall(SepiaColour), EffectCall("BrightnessScale", {{"amount", 150}})});
 }
 
 // ==== brightness/contrast and colour balance ====
 
-void TEffectCommands::RestoreWorkingCopy() {
-  TBitmap32* B = FContext.Target().Bitmap;
-  if (B != nullptr && FWorkingCopy && !FWorkingCopy->IsEmpty())
-    B->Assign(FWorkingCopy.get());
-}
-
 void TEffectCommands::RunLive(QDialog& Dialog) {
-  FContext.RecordLayerStep();
+  FRunner.BeginLive();
   const int Opacity = FContext.LayerOpacity();
   if (Opacity != 255)
     FContext.SetLayerOpacity(255);
   const int Result = Dialog.exec();
-  if (Result != QDialog::Accepted)
-    RestoreWorkingCopy();
-  FWorkingCopy.reset();
+  FRunner.EndLive(Result == QDialog::Accepted);
   FContext.SetLayerOpacity(Opacity);
-  FContext.Changed();
 }
 
 void TEffectCommands::N38Click() {
   TBrid& D = *FBrid;
-  D.OnActivate = [this] {
-    FWorkingCopy = std::make_unique<TBitmap32>();
-    if (TBitmap32* B = FContext.Target().Bitmap)
-      FWorkingCopy->Assign(B);
-  };
   D.OnApply = [this, &D](int Gauge) {
-    TBitmap32* B = FContext.Target().Bitmap;
-    if (B == nullptr)
-      return;
-    RestoreWorkingCopy();
-    if (Gauge == 1) {
-      BrightnessScale(*B, D.GaugeBar1->value());
-      ContrastStretch(*B, D.GaugeBar2->value());
-    } else {
-      ContrastStretch(*B, D.GaugeBar2->value());
-      BrightnessScale(*B, D.GaugeBar1->value());
-    }
-    FContext.Changed();
+    const TCardCall Brightness = EffectCall("BrightnessScale", {{"amount", D.GaugeBar1->value()}});
+    const TCardCall Contrast = EffectCall("ContrastStretch", {{"amount", D.GaugeBar2->value()}});
+    // The gauge released last applies last.
+    FRunner.ShowLive(Gauge == 1 ? TCalls{Brightness, Contrast} : TCalls{Contrast, Brightness});
   };
-  D.OnReset = [this] {
-    RestoreWorkingCopy();
-    FContext.Changed();
-  };
+  D.OnReset = [this] { FRunner.ResetLive(); };
   RunLive(D);
 }
 
 void TEffectCommands::N39Click() {
   TGamma& D = *FGamma;
-  D.OnActivate = [this] {
-    FWorkingCopy = std::make_unique<TBitmap32>();
-    if (TBitmap32* B = FContext.Target().Bitmap)
-      FWorkingCopy->Assign(B);
-  };
   D.OnApply = [this, &D](int) {
-    TBitmap32* B = FContext.Target().Bitmap;
-    if (B == nullptr)
-      return;
-    RestoreWorkingCopy();
-    const int R = D.GaugeBar1->value(), G = D.GaugeBar2->value(), Bl = D.GaugeBar3->value();
-    if (D.Speed->isChecked())
-      BalanceShift(*B, R, G, Bl);
-    else
-      BalanceScale(*B, R, G, Bl);
-    FContext.Changed();
+    FRunner.ShowLive({EffectCall(D.Speed->isChecked() ? "BalanceShift" : "BalanceScale",
+                                 {{"red", D.GaugeBar1->value()},
+                                  {"green", D.GaugeBar2->value()},
+                                  {"blue", D.GaugeBar3->value()}})});
   };
-  D.OnReset = [this] {
-    RestoreWorkingCopy();
-    FContext.Changed();
-  };
+  D.OnReset = [this] { FRunner.ResetLive(); };
   RunLive(D);
 }
 
@@ -307,14 +262,17 @@ void TEffectCommands::N72Click() {
     }
   };
   D.OnApply = [this, &D] {
+    const int Index = D.SelectedIndex();
     try {
       FContext.RecordLayerStep();
       TBusyCursor Busy;
-      ApplyCatalogueItem(D.SelectedIndex(), FContext.Target());
+      ApplyCatalogueItem(Index, FContext.Target());
     } catch (const std::exception& E) {
       FContext.ReportError(QString::fromStdString(UserErrorText(E)));
     }
-    FContext.Changed();
+    // "OK" with no effect selected leaves the card as it was.
+    if (Index >= 0)
+      FContext.Changed();
   };
   D.exec();
   D.OnActivate = nullptr;

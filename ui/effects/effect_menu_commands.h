@@ -1,15 +1,18 @@
 #pragma once
 // The effect commands of the menus "Изображение" and "Обработка", with the dialogs they own.
-// The main window hands each command a context and wires its menu items to the methods; every
-// method may raise an error, which the window's command guard reports.
+// Each menu item builds the calls of the effect table that the batch tool would run and hands
+// them to the effect runner. The main window hands the commands a context and wires its menu
+// items to the methods; every method may raise an error, which the window's command guard
+// reports.
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "effect_shell.h"
+#include "effect_runner.h"
 #include "named_effects.h"
 
 class QDialog;
@@ -26,16 +29,10 @@ class TSprayWin;
 class TWaves;
 class TBitmap32;
 
-// What the commands need of the main window.
-class TEffectContext {
+// What the commands need of the main window besides running calls: the target, the undo
+// recorder "effect" (RecordLayerStep), repainting and the change of the card come from the host.
+class TEffectContext : public TCommandHost {
  public:
-  virtual ~TEffectContext() = default;
-  // The selected bitmap layer's bitmap, or the canvas; asked afresh at every step.
-  virtual TEffectTarget Target() = 0;
-  // The undo recorder "effect" (RecordLayerStep).
-  virtual void RecordLayerStep() = 0;
-  // The target's pixels changed: repaint; the document becomes modified.
-  virtual void Changed() = 0;
   // The opacity gauge of the selected layer (LayerOpacity), 0 .. 255.
   virtual int LayerOpacity() = 0;
   virtual void SetLayerOpacity(int Value) = 0;
@@ -92,17 +89,20 @@ class TEffectCommands : public QObject {
   TEffectSettings Settings() const;
 
  private:
-  // Protocol B: record, run the shell with fixed values, empty PreviewBackup.
-  void RunQuick(const std::function<void(const TEffectTarget&)>& Shell);
-  // Protocol C around a dialog with "Просмотр".
-  void RunWithDialog(TEffectDialog& Dialog, const std::function<void(const TEffectTarget&)>& Shell);
-  void SharpenShell(const TEffectTarget& T);
-  void BlurShell(const TEffectTarget& T);
-  // Brightness/contrast and colour balance: their working copy and the opacity rule.
+  using TCalls = std::vector<TCardCall>;
+  // A dialog with "Просмотр": each preview runs the calls the dialog's values give on the target
+  // as it was before; Cancel puts that back, OK records and runs them once.
+  void RunWithDialog(TEffectDialog& Dialog, const std::function<TCalls()>& Calls);
+  TCalls SharpenCalls() const;
+  TCalls BlurCalls() const;
+  // Brightness/contrast and colour balance: the record when they open, the opacity rule, and
+  // the working copy each released gauge shows from.
   void RunLive(QDialog& Dialog);
-  void RestoreWorkingCopy();
+  // The width of the target, which the mosaic's block and the blinds' step follow.
+  int32_t TargetWidth();
 
   TEffectContext& FContext;
+  TEffectRunner FRunner;
   TBrid* FBrid;
   TGamma* FGamma;
   TEffect* FEffect;
@@ -112,5 +112,4 @@ class TEffectCommands : public QObject {
   TWaves* FWaves;
   TMarb* FMarb;
   TBrowser* FBrowser;
-  std::unique_ptr<TBitmap32> FWorkingCopy;
 };

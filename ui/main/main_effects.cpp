@@ -3,12 +3,26 @@
 #include <QColorDialog>
 #include <QMenu>
 
+#include "card_document.h"
 #include "effect_commands.h"
 #include "effect_menu_commands.h"
 #include "main_form.h"
 #include "qt_colours.h"
 
 namespace {
+
+// Puts the document's modified mark back as it was when the scope ends.
+class TKeepModified {
+ public:
+  explicit TKeepModified(TCardDocument& Doc) : FDoc(Doc), FWas(Doc.Modified) {}
+  ~TKeepModified() { FDoc.Modified = FWas; }
+  TKeepModified(const TKeepModified&) = delete;
+  TKeepModified& operator=(const TKeepModified&) = delete;
+
+ private:
+  TCardDocument& FDoc;
+  bool FWas;
+};
 
 // The target, the undo record, the opacity gauge and the colour choice of the main window.
 class TMainEffectContext : public TEffectContext {
@@ -17,15 +31,29 @@ class TMainEffectContext : public TEffectContext {
 
   TEffectTarget Target() override { return EffectTarget(FForm.Document()); }
   void RecordLayerStep() override { FForm.Undo().RecordLayerStep(); }
+  // The view reports every bitmap change as a change of the card: work that is only shown
+  // keeps the mark as it was.
+  void ShowOnly(const std::function<void()>& Work) override {
+    const TKeepModified Keep(FForm.Document());
+    try {
+      Work();
+    } catch (...) {
+      Repaint();
+      throw;
+    }
+    Repaint();
+  }
   void Changed() override {
-    const TEffectTarget T = Target();
-    if (T.Bitmap != nullptr)
-      T.Bitmap->Changed();
+    Repaint();
     FForm.Document().Modified = true;
-    FForm.ImgView()->View().Invalidate();
   }
   int LayerOpacity() override { return FForm.LayerOpacity->value(); }
-  void SetLayerOpacity(int Value) override { FForm.LayerOpacity->setValue(Value); }
+  // The live dialogs show the layer opaque while they are open and then put the opacity back:
+  // that alone is no change of the card.
+  void SetLayerOpacity(int Value) override {
+    const TKeepModified Keep(FForm.Document());
+    FForm.LayerOpacity->setValue(Value);
+  }
   uint32_t AllColor() override { return FColour; }
   void SetAllColor(uint32_t Colour) override { FColour = Colour; }
   bool ExecuteAllColor() override {
@@ -40,6 +68,13 @@ class TMainEffectContext : public TEffectContext {
   void ReportError(const QString& Text) override { FForm.ShowError(Text); }
 
  private:
+  void Repaint() {
+    const TEffectTarget T = Target();
+    if (T.Bitmap != nullptr)
+      T.Bitmap->Changed();
+    FForm.ImgView()->View().Invalidate();
+  }
+
   TMainForm& FForm;
   uint32_t FColour = 0x0000FF;  // red
 };

@@ -13,6 +13,7 @@
 #include "bitmap32.h"
 #include "color32.h"
 #include "color_adjust.h"
+#include "color_effects.h"
 #include "effect_dialogs.h"
 #include "effect_error.h"
 #include "effect_menu_commands.h"
@@ -34,7 +35,7 @@ void ReleaseOn(QSlider* Gauge) {
 struct TFakeWindow : TEffectContext {
   TBitmap32 Bitmap;
   bool IsLayer = true;
-  int Records = 0, Changes = 0, Opacity = 255;
+  int Records = 0, Changes = 0, Repaints = 0, Opacity = 255;
   uint32_t Colour = 0;
   bool PickColour = false;
   uint32_t Picked = 0;
@@ -43,6 +44,10 @@ struct TFakeWindow : TEffectContext {
 
   TEffectTarget Target() override { return {&Bitmap, IsLayer}; }
   void RecordLayerStep() override { ++Records; }
+  void ShowOnly(const std::function<void()>& Work) override {
+    Work();
+    ++Repaints;
+  }
   void Changed() override { ++Changes; }
   int LayerOpacity() override { return Opacity; }
   void SetLayerOpacity(int V) override {
@@ -143,6 +148,71 @@ TEST_F(TCommandsFixture, QuickCommandsRecordRunAndLeaveTheirValuesInTheDialogs) 
   EXPECT_EQ(Window.Records, 2);
 }
 
+// Each menu item runs the call the batch tool would run; the bytes are those of the named
+// dispatchers the menu used to call directly, on a layer and on the canvas.
+TEST_F(TCommandsFixture, MenuItemsGiveTheBytesOfTheNamedEffects) {
+  struct TItem {
+    const char* Name;
+    void (TEffectCommands::*Click)();
+    std::function<void(const TEffectTarget&)> Reference;
+  };
+  const TEffectSettings S;
+  const TItem Items[] = {
+      {"mosa", &TEffectCommands::N85Click,
+       [&](const TEffectTarget& T) { ApplyNamedEffect("mosa", T, S); }},
+      {"emboss", &TEffectCommands::N87Click,
+       [&](const TEffectTarget& T) { ApplyNamedEffect("emboss", T, S); }},
+      {"ripple_7", &TEffectCommands::N91Click,
+       [&](const TEffectTarget& T) { ApplyNamedEffect("ripple_7", T, S); }},
+      {"ripple_12", &TEffectCommands::N92Click,
+       [&](const TEffectTarget& T) { ApplyNamedEffect("ripple_12", T, S); }},
+      {"ripple_24", &TEffectCommands::N93Click,
+       [&](const TEffectTarget& T) { ApplyNamedEffect("ripple_24", T, S); }},
+      {"invert", &TEffectCommands::N84Click,
+       [&](const TEffectTarget& T) { ApplyNamedEffect("invert", T, S); }},
+      {"grey", &TEffectCommands::N77Click,
+       [](const TEffectTarget& T) {
+         RunRgbShell(T, [](RgbImage& A, RgbImage&) { return WeightedGrey(A), srFirst; });
+       }},
+      {"blur", &TEffectCommands::N75Click,
+       [](const TEffectTarget& T) {
+         RunRgbShell(T, [](RgbImage& A, RgbImage&) { return DiagonalAverageBlur(A, 2), srFirst; });
+       }},
+  };
+  for (const bool IsLayer : {true, false}) {
+    Window.IsLayer = IsLayer;
+    for (const TItem& Item : Items) {
+      Window.Bitmap.Assign(&Original);
+      (Commands.*Item.Click)();
+      TBitmap32 Want;
+      Want.Assign(&Original);
+      Item.Reference({&Want, IsLayer});
+      EmptyPreviewBackup();
+      EXPECT_TRUE(Same(Window.Bitmap, Want)) << Item.Name << (IsLayer ? " on a layer" : "");
+    }
+  }
+}
+
+// The blur without "Расфокусировка" runs its short blur Value + 1 times on one working image.
+TEST_F(TCommandsFixture, BlurWithoutDefocusRepeatsTheShortBlur) {
+  TDeFoc& D = Commands.DeFoc();
+  WhenShown([&] {
+    D.Value->setValue(3);
+    D.Ras->setChecked(false);
+    D.OkButton()->click();
+  });
+  Commands.N76Click();
+  TBitmap32 Want;
+  Want.Assign(&Original);
+  RunRgbShell({&Want, true}, [](RgbImage& A, RgbImage&) {
+    for (int I = 0; I <= 3; ++I) DiagonalAverageBlur(A, 3);
+    return srFirst;
+  });
+  EmptyPreviewBackup();
+  EXPECT_TRUE(Same(Window.Bitmap, Want));
+  EXPECT_EQ(Window.Records, 1);
+}
+
 TEST_F(TCommandsFixture, PreviewsThenCancelLeaveTheTargetAsItWas) {
   TPosta& D = Commands.Posta();
   WhenShown([&] {
@@ -156,6 +226,8 @@ TEST_F(TCommandsFixture, PreviewsThenCancelLeaveTheTargetAsItWas) {
   Commands.N51Click();
   EXPECT_TRUE(Same(Window.Bitmap, Original));
   EXPECT_EQ(Window.Records, 0);
+  EXPECT_EQ(Window.Changes, 0) << "previews and their undoing are no change of the card";
+  EXPECT_GT(Window.Repaints, 0);
   EXPECT_EQ(D.Value->value(), 2);  // kept for the next opening
 }
 

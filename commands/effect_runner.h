@@ -1,0 +1,68 @@
+#pragma once
+// Running effect calls in the editor: the undo record before a change, a dialog's previews and
+// their undoing, a live dialog's working copy, and the report of what changed. The calls are
+// the ones the batch tool parses and runs, so a menu item and the batch tool do the same work.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bitmap32.h"
+#include "effect_commands.h"
+
+// What running an effect needs of the window that shows the card.
+class TCommandHost {
+ public:
+  virtual ~TCommandHost() = default;
+  // The selected bitmap layer's bitmap, or the canvas; asked afresh at every step.
+  virtual TEffectTarget Target() = 0;
+  // The undo record of the target, taken before it changes.
+  virtual void RecordLayerStep() = 0;
+  // Runs Work, whose changes to the target are shown anew but are no change of the card (a
+  // preview and its undoing).
+  virtual void ShowOnly(const std::function<void()>& Work) = 0;
+  // The card changed: shown anew, and the document becomes modified.
+  virtual void Changed() = 0;
+};
+
+// The call of the effect table's command Name with the given key values, exactly as the batch
+// tool would parse "Name key=value ..."; a value outside its key's range is refused alike.
+TCardCall EffectCall(const std::string& Name,
+                     const std::vector<std::pair<std::string, int32_t>>& Values = {});
+// The range of Key of the table's command Name, for the control that sets it.
+const TEffectKey& EffectKeyOf(const std::string& Name, const std::string& Key);
+
+// Runs Calls in order on Target. Consecutive 24-bit routines share one pass of the working
+// image, the way a routine repeated inside one command runs; PreviewBackup ends empty.
+void RunEffectCalls(const std::vector<TCardCall>& Calls, const TEffectTarget& Target);
+
+class TEffectRunner {
+ public:
+  explicit TEffectRunner(TCommandHost& Host) : FHost(Host) {}
+
+  // A command: the record, the calls on the target, the change. An error of a call propagates
+  // after the record, with the target as the failing call found it.
+  void Apply(const std::vector<TCardCall>& Calls);
+
+  // "Просмотр" of a dialog: the target as before the first preview, then the calls on it. The
+  // state before is kept until EndPreview.
+  void Preview(const std::vector<TCardCall>& Calls);
+  // The dialog closed: the target as before any preview, shown; nothing is recorded.
+  void EndPreview();
+
+  // A dialog that shows its effect as its controls move: the record and a working copy of the
+  // target when it opens, each showing from that copy, and the copy put back unless accepted.
+  void BeginLive();
+  void ShowLive(const std::vector<TCardCall>& Calls);
+  // Puts the working copy back (the dialog's reset) and shows it.
+  void ResetLive();
+  void EndLive(bool Accepted);
+
+ private:
+  void RestoreWorkingCopy();
+
+  TCommandHost& FHost;
+  std::unique_ptr<TBitmap32> FWorkingCopy;
+};
