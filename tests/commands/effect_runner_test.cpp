@@ -1,12 +1,13 @@
 // The effect runner: calls built like the batch tool's, sequences of calls on one working
 // image, and the preview protocol against a host that counts what it is told.
+#include "effect_runner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "bitmap32.h"
 #include "color32.h"
-#include "effect_runner.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ bool Same(const TBitmap32& A, const TBitmap32& B) {
 }
 
 TEST(EffectRunner, CallsAreParsedAsTheBatchToolParsesThem) {
-  const TCardCall C = EffectCall("WaveShift", {{"amplitude", 7}, {"interference", 2}, {"style", 1}});
+  const TCardCall C =
+      EffectCall("WaveShift", {{"amplitude", 7}, {"interference", 2}, {"style", 1}});
   ASSERT_NE(C.Command, nullptr);
   EXPECT_EQ(C.Values, (std::vector<int32_t>{7, 2, 1}));
   EXPECT_THROW(EffectCall("QuantizeLevels", {{"level", 101}}), EEffectCommandError);
@@ -47,10 +49,11 @@ TEST(EffectRunner, CallsAreParsedAsTheBatchToolParsesThem) {
 // A sequence runs its 24-bit routines on one working image, routines that answer in the second
 // image included, and gives the bytes of running them one after another.
 TEST(EffectRunner, ASequenceEqualsItsCallsRunOneByOne) {
-  const std::vector<TCardCall> Calls = {
-      EffectCall("QuantizeLevels", {{"level", 9}}), EffectCall("DiagonalAverageBlur", {{"distance", 3}}),
-      EffectCall("SharpenFivePoint", {{"strength", 3}}), EffectCall("BrightnessScale", {{"amount", 40}}),
-      EffectCall("InvertChannels")};
+  const std::vector<TCardCall> Calls = {EffectCall("QuantizeLevels", {{"level", 9}}),
+                                        EffectCall("DiagonalAverageBlur", {{"distance", 3}}),
+                                        EffectCall("SharpenFivePoint", {{"strength", 3}}),
+                                        EffectCall("BrightnessScale", {{"amount", 40}}),
+                                        EffectCall("InvertChannels")};
   TBitmap32 Together, OneByOne;
   Fill(Together);
   Fill(OneByOne);

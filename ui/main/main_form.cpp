@@ -21,6 +21,7 @@
 #include "busy_cursor.h"
 #include "caption_dialog.h"
 #include "composition.h"
+#include "composition_panel.h"
 #include "effect_menu_commands.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
@@ -157,7 +158,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
   Timer1->setInterval(100);
-  connect(Timer1, &QTimer::timeout, this, [this] { Run([this] { Timer1Timer(); }); });
+  connect(Timer1, &QTimer::timeout, this,
+          [this] { Run([this] { PageControl1->LoadGalleries(); }); });
   Timer1->start();
   UpdatePanels();
   UpdateActions();
@@ -240,8 +242,7 @@ void TMainForm::UpdateActions() {
   // "Произвольный угол" turns a bitmap layer.
   for (QAction* A : {N13, N13Popup}) A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
   // The composition panel: the controls of the checked background and underlay modes.
-  UpdateBackgroundControls();
-  UpdateUnderlayControls();
+  PageControl1->UpdateControls();
 
   // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
   QString Title = QStringLiteral("Pelmora");

@@ -31,16 +31,9 @@
 #include "side_panel.h"
 #include "undo.h"
 
-class QButtonGroup;
-class QGridLayout;
-class QRadioButton;
-class QToolButton;
 class TAboutKVT;
 class TComposition;
-class TTextur;
-class TTHumbview;
-struct TBackgroundGradient;
-struct TUnderlaySettings;
+class TCompositionPanel;
 class TCompress;
 class TFull;
 class TGifType;
@@ -250,7 +243,8 @@ class TMainForm : public QMainWindow {
   QCheckBox* LayerInterpolate = nullptr;
   QCheckBox* Propos = nullptr;
   QSlider* LayerOpacity = nullptr;
-  QTabWidget* PageControl1 = nullptr;
+  // The composition panel: the tabs "Фон", "Подложка", "Украшения" and "Поздравления".
+  TCompositionPanel* PageControl1 = nullptr;
   QLabel* StatusPanel1 = nullptr;
   QLabel* StatusPanel2 = nullptr;
   // Long work in progress (thumbnails loading, printing): its text and its bar.
@@ -291,81 +285,7 @@ class TMainForm : public QMainWindow {
   TMaski* Maski() const { return FMaski; }
   QAction* mnAddFrame = nullptr;    // "Добавить рамку"
   QPushButton* Button12 = nullptr;  // "Маска"
-  // ---- The composition panel's tabs "Фон", "Подложка", "Украшения", "Поздравления"
-  // (main_composition.cpp).
-  void ALBClick();  // "Открытка"
-  void OTHClick();  // "Файл"
-  void TKClick();   // "Текстура"
-  void SKClick();   // "Однотонный"
-  void GKClick();   // "Градиент"
-  void ColClick();
-  void Col1Click();
-  void Col2Click();
-  void GradTypeChange();
-  void Button3Click();  // "Выбрать текстуру " on "Фон"
-  void Button4Click();  // "Выбрать текстуру " on "Подложка"
-  void Button6Click();  // "Загрузить фон из файла "
-  void OCLClick();
-  void GCLClick();
-  void TXRClick();
-  void SpeedButton7Click();
-  void SpeedButton8Click();
-  void SpeedButton9Click();
-  void Button11Click();  // "Добавить подложку"
-  void Button9Click();   // "Добавить украшение"
-  void Button13Click();  // "Добавить надпись"
-  // Enable exactly the controls of the checked background (underlay) mode.
-  void UpdateBackgroundControls();
-  void UpdateUnderlayControls();
-  // The start-up timer: fills the galleries "Decor" and "Captions".
-  void Timer1Timer();
-  TBackgroundGradient BackgroundGradient() const;
-  TUnderlaySettings UnderlaySettings() const;
   TComposition& Composition() { return *FComposition; }
-  // The colour dialog AllColor (replaceable in tests): false when cancelled.
-  std::function<bool(TPlatformColor& Colour)> AskColour;
-  // The picture dialog OpenLayer for "Загрузить фон из файла " (replaceable in tests): empty when
-  // cancelled.
-  std::function<QString()> AskBackgroundFile;
-  QRadioButton* GCard = nullptr;
-  QRadioButton* OTH = nullptr;
-  QRadioButton* TK = nullptr;
-  QRadioButton* SK = nullptr;
-  QRadioButton* GK = nullptr;
-  QPushButton* Button10 = nullptr;
-  QPushButton* Button6 = nullptr;
-  QPushButton* Button3 = nullptr;
-  QToolButton* Col = nullptr;
-  QToolButton* Col1 = nullptr;
-  QToolButton* Col2 = nullptr;
-  QComboBox* GradType = nullptr;
-  QLabel* SColor = nullptr;  // the swatches show the colours below
-  QLabel* GC1 = nullptr;
-  QLabel* GC2 = nullptr;
-  QRadioButton* OCL = nullptr;
-  QRadioButton* GCL = nullptr;
-  QRadioButton* TXR = nullptr;
-  QToolButton* SpeedButton7 = nullptr;
-  QToolButton* SpeedButton8 = nullptr;
-  QToolButton* SpeedButton9 = nullptr;
-  QComboBox* PDGT = nullptr;
-  QLabel* Panel4 = nullptr;
-  QLabel* Panel7 = nullptr;
-  QLabel* Panel8 = nullptr;
-  QPushButton* Button4 = nullptr;
-  QPushButton* Button11 = nullptr;
-  TTHumbview* DAVIS = nullptr;
-  TTHumbview* CPVIS = nullptr;
-  QPushButton* Button9 = nullptr;
-  QPushButton* Button13 = nullptr;
-  TTextur* Textur = nullptr;
-  TPlatformColor SColorValue = 0xFFFFFF;
-  TPlatformColor GC1Value = 14898176;
-  TPlatformColor GC2Value = 8388863;
-  TPlatformColor Panel4Value = 0xFFFFFF;
-  TPlatformColor Panel7Value = 8388863;
-  TPlatformColor Panel8Value = 14898176;
-  // ---- end of the composition panel
   // Layer outline effects and the transparent-colour pick mode (main_outline.cpp).
   void N107Click();  // "Добавить границы"
   void N61Click();   // "Границы"
@@ -427,17 +347,6 @@ class TMainForm : public QMainWindow {
   void BuildToolBar();
   void BuildSidePanel();
   void BuildStatusBar();
-  // The composition panel's four tabs and the texture dialog (main_composition.cpp).
-  void BuildCompositionTabs();
-  QWidget* BuildBackgroundTab();
-  QWidget* BuildUnderlayTab();
-  QWidget* BuildGalleryTab(TTHumbview*& View, QPushButton*& Button, const QString& Caption,
-                           int CellWidth, void (TMainForm::*Handler)());
-  // A mode of the background or underlay tab: a radio button in column 0 of Row, in Group.
-  QRadioButton* AddModeRadio(QGridLayout* Grid, QButtonGroup* Group, const QString& Caption,
-                             int Row, void (TMainForm::*Handler)());
-  QToolButton* AddSwatch(QGridLayout* Grid, int Row, int Column, QLabel*& Swatch,
-                         TPlatformColor Colour, void (TMainForm::*Handler)());
   bool PickSwatch(QLabel* Swatch, TPlatformColor& Colour);
   QAction* AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),
                       const QKeySequence& Shortcut = {});

@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "composition.h"
+#include "composition_panel.h"
 #include "main_form.h"
 #include "status_progress.h"
 #include "toolbar_icons.h"
@@ -225,8 +227,15 @@ void TMainForm::BuildSidePanel() {
   Stack->addWidget(pnlImage);
 
   Panel1 = new TSidePanelSection(QStringLiteral("Настройка композиции"), 328, SidePanel);
-  PageControl1 = new QTabWidget(Panel1);
-  BuildCompositionTabs();
+  FComposition = std::make_unique<TComposition>(*FDoc, *FUndo, *FCommands);
+  TCompositionPanelHost Host;
+  Host.Run = [this](const std::function<void()>& Command) { Run(Command); };
+  Host.ShowError = [this](const QString& Text) { ShowError(Text); };
+  Host.ChooseCard = [this] { Button10Click(); };
+  Host.CanvasResized = [this] { N35Click(); };
+  Host.Repaint = [this] { FImgView->View().Invalidate(); };
+  PageControl1 = new TCompositionPanel(*FDoc, *FUndo, *FComposition, std::move(Host),
+                                       QString::fromStdString(FPaths.DataDir), Panel1);
   Panel1->Body()->addWidget(PageControl1);
   Stack->addWidget(Panel1);
 

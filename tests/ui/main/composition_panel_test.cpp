@@ -1,5 +1,7 @@
 // The composition panel driven through its controls: the background tab, the underlay, the
 // galleries filled by the start-up timer, and the texture dialog.
+#include "composition_panel.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -67,7 +69,7 @@ struct TPanelFixture : ::testing::Test {
     Form = std::make_unique<TMainForm>(Dir.path());
     Form->ShowError = [this](const QString& T) { Errors << T; };
     Form->OpenUrl = [](const QUrl&) {};
-    Form->AskColour = [this](TPlatformColor& C) {
+    Form->PageControl1->AskColour = [this](TPlatformColor& C) {
       if (Colours.empty())
         return false;
       C = Colours.front();
@@ -84,7 +86,7 @@ struct TPanelFixture : ::testing::Test {
   void ConfirmTextureDialogSoon(int Scale) {
     auto* Poll = new QTimer(Form.get());
     QObject::connect(Poll, &QTimer::timeout, Form.get(), [this, Poll, Scale] {
-      TTextur* D = Form->Textur;
+      TTextur* D = Form->PageControl1->Textur;
       if (!D->isVisible() || !Filled(D->View, 1))
         return;
       Poll->stop();
@@ -99,47 +101,47 @@ struct TPanelFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(TPanelFixture, BackgroundModesEnableTheirControls) {
-  EXPECT_TRUE(Form->GCard->isChecked());
-  EXPECT_TRUE(Form->Button10->isEnabled());
-  EXPECT_FALSE(Form->Button6->isEnabled());
-  EXPECT_FALSE(Form->GradType->isEnabled());
-  Form->OTH->click();
-  EXPECT_TRUE(Form->Button6->isEnabled());
-  EXPECT_FALSE(Form->Button10->isEnabled());
-  EXPECT_EQ(Form->GradType->currentText(), "Слева направо");
-  EXPECT_TRUE(Form->OCL->isChecked());
-  EXPECT_TRUE(Form->SpeedButton7->isEnabled());
-  EXPECT_FALSE(Form->Button4->isEnabled());
-  Form->TXR->click();
-  EXPECT_TRUE(Form->Button4->isEnabled());
-  EXPECT_FALSE(Form->SpeedButton7->isEnabled());
-  EXPECT_TRUE(Form->Button11->isEnabled());
+  EXPECT_TRUE(Form->PageControl1->GCard->isChecked());
+  EXPECT_TRUE(Form->PageControl1->Button10->isEnabled());
+  EXPECT_FALSE(Form->PageControl1->Button6->isEnabled());
+  EXPECT_FALSE(Form->PageControl1->GradType->isEnabled());
+  Form->PageControl1->OTH->click();
+  EXPECT_TRUE(Form->PageControl1->Button6->isEnabled());
+  EXPECT_FALSE(Form->PageControl1->Button10->isEnabled());
+  EXPECT_EQ(Form->PageControl1->GradType->currentText(), "Слева направо");
+  EXPECT_TRUE(Form->PageControl1->OCL->isChecked());
+  EXPECT_TRUE(Form->PageControl1->SpeedButton7->isEnabled());
+  EXPECT_FALSE(Form->PageControl1->Button4->isEnabled());
+  Form->PageControl1->TXR->click();
+  EXPECT_TRUE(Form->PageControl1->Button4->isEnabled());
+  EXPECT_FALSE(Form->PageControl1->SpeedButton7->isEnabled());
+  EXPECT_TRUE(Form->PageControl1->Button11->isEnabled());
   EXPECT_TRUE(Errors.isEmpty());
 }
 
 TEST_F(TPanelFixture, SolidColourThenUndo) {
-  Form->SK->click();
+  Form->PageControl1->SK->click();
   EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
   Colours = {0x0000FF};  // red
-  Form->Col->click();
+  Form->PageControl1->Col->click();
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFF0000u);
   Form->N17->trigger();  // "Отменить"
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFFFFFFu);
   EXPECT_FALSE(Form->N17->isEnabled());
   EXPECT_TRUE(Form->N18->isEnabled());
   // A cancelled colour dialog repaints with the colour it had.
-  Form->Col->click();
+  Form->PageControl1->Col->click();
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFF0000u);
 }
 
 TEST_F(TPanelFixture, GradientFollowsItsDirectionAndSwatches) {
-  Form->GK->click();
+  Form->PageControl1->GK->click();
   EXPECT_EQ(CanvasAt(0, 300), 0xFFFF0080u);  // the left swatch's default
-  Form->GradType->setCurrentIndex(1);
-  emit Form->GradType->activated(1);
+  Form->PageControl1->GradType->setCurrentIndex(1);
+  emit Form->PageControl1->GradType->activated(1);
   EXPECT_EQ(CanvasAt(400, 0), 0xFF0054E3u);  // from the right swatch at the top
   Colours = {0x00FF00};
-  Form->Col1->click();
+  Form->PageControl1->Col1->click();
   EXPECT_EQ(CanvasAt(400, 0), 0xFF00FF00u);
   Form->N17->trigger();
   EXPECT_EQ(CanvasAt(400, 0), 0xFF0054E3u);
@@ -147,9 +149,9 @@ TEST_F(TPanelFixture, GradientFollowsItsDirectionAndSwatches) {
 
 TEST_F(TPanelFixture, UnderlayButton) {
   Colours = {0x00FFFF};  // yellow
-  Form->SpeedButton7->click();
+  Form->PageControl1->SpeedButton7->click();
   Form->PageControl1->setCurrentIndex(1);
-  Form->Button11->click();
+  Form->PageControl1->Button11->click();
   TBitmapLayer* L = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(L, nullptr);
   EXPECT_EQ(L->Index(), 0);
@@ -160,11 +162,13 @@ TEST_F(TPanelFixture, UnderlayButton) {
 }
 
 TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
-  ASSERT_TRUE(SpinUntil([&] { return Filled(Form->DAVIS, 2) && Filled(Form->CPVIS, 1); }));
-  EXPECT_EQ(Form->DAVIS->Selected(), 0);
-  EXPECT_EQ(Form->CPVIS->Selected(), 0);
+  ASSERT_TRUE(SpinUntil([&] {
+    return Filled(Form->PageControl1->DAVIS, 2) && Filled(Form->PageControl1->CPVIS, 1);
+  }));
+  EXPECT_EQ(Form->PageControl1->DAVIS->Selected(), 0);
+  EXPECT_EQ(Form->PageControl1->CPVIS->Selected(), 0);
   Form->PageControl1->setCurrentIndex(2);
-  Form->Button9->click();
+  Form->PageControl1->Button9->click();
   TBitmapLayer* D = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(D, nullptr);
   EXPECT_FLOAT_EQ(D->Location().Left, 8);
@@ -174,8 +178,8 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
   Form->N17->trigger();  // the key colour comes back
   EXPECT_EQ(D->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
 
-  Form->CPVIS->SetSelected(0);
-  Form->Button13->click();
+  Form->PageControl1->CPVIS->SetSelected(0);
+  Form->PageControl1->Button13->click();
   TBitmapLayer* G = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(G, nullptr);
   EXPECT_NE(G, D);
@@ -184,37 +188,37 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
 
   // No cell selected: a message, and nothing added.
   const int Count = Form->Document().Layers().Count();
-  Form->DAVIS->SetSelected(-1);
-  Form->Button9->click();
+  Form->PageControl1->DAVIS->SetSelected(-1);
+  Form->PageControl1->Button9->click();
   EXPECT_EQ(Errors.size(), 1);
   EXPECT_EQ(Form->Document().Layers().Count(), Count);
 }
 
 TEST_F(TPanelFixture, TextureDialogOnTheBackgroundAndTheUnderlay) {
   // Nothing chosen yet: "Текстура" only switches the controls.
-  Form->TK->click();
+  Form->PageControl1->TK->click();
   EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
-  EXPECT_TRUE(Form->Button3->isEnabled());
+  EXPECT_TRUE(Form->PageControl1->Button3->isEnabled());
 
   ConfirmTextureDialogSoon(0);
-  Form->Button3->click();
+  Form->PageControl1->Button3->click();
   EXPECT_EQ(CanvasAt(799, 599), 0xFF808040u);
   EXPECT_EQ(Form->Undo().UndoRecord().Kind, ukHolst);
   Form->N17->trigger();
   EXPECT_EQ(CanvasAt(799, 599), 0xFFFFFFFFu);
 
   // "Текстура" again applies the last choice without the dialog.
-  Form->OTH->click();
-  Form->TK->click();
-  EXPECT_FALSE(Form->Textur->isVisible());
+  Form->PageControl1->OTH->click();
+  Form->PageControl1->TK->click();
+  EXPECT_FALSE(Form->PageControl1->Textur->isVisible());
   EXPECT_EQ(CanvasAt(799, 599), 0xFF808040u);
 
   // With "Подложка" active the texture goes onto a new underlay.
   Form->Document().Canvas().Clear(0xFFFFFFFF);
   Form->PageControl1->setCurrentIndex(1);
-  Form->TXR->click();
+  Form->PageControl1->TXR->click();
   ConfirmTextureDialogSoon(2);
-  Form->Button4->click();
+  Form->PageControl1->Button4->click();
   TBitmapLayer* U = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(U, nullptr);
   EXPECT_EQ(U->Index(), 0);
@@ -228,14 +232,14 @@ TEST_F(TPanelFixture, BackgroundFromAFileTakesItsSize) {
   Picture("Pictures", "big.png", 1024, 768, 0xFF204080, 0xFF204080);
   const QString File = QDir(Folder("Pictures")).filePath("big.png");
   int Asked = 0;
-  Form->AskBackgroundFile = [&] {
+  Form->PageControl1->AskBackgroundFile = [&] {
     ++Asked;
     return Asked == 1 ? QString() : File;  // the first time the dialog is cancelled
   };
-  Form->OTH->click();
-  Form->Button6->click();
+  Form->PageControl1->OTH->click();
+  Form->PageControl1->Button6->click();
   EXPECT_EQ(Form->Document().Canvas().Width(), 800);
-  Form->Button6->click();
+  Form->PageControl1->Button6->click();
   EXPECT_EQ(Form->Document().Canvas().Width(), 1024);
   EXPECT_EQ(Form->Document().Canvas().Height(), 768);
   EXPECT_EQ(Form->StatusPanel2->text(), "1024x768");

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <fstream>
 
+#include "composition_panel.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
 #include "file_filters.h"

@@ -1,0 +1,95 @@
+#include "composition_panel_model.h"
+
+TCompositionPanelModel::TCompositionPanelModel(TCardDocument& Doc, TUndoStack& Undo,
+                                               TComposition& Work)
+    : FDoc(Doc), FUndo(Undo), FWork(Work) {}
+
+TCompositionEnabling TCompositionPanelModel::Enabling() const {
+  TCompositionEnabling E;
+  E.ChooseCard = FBackground == bmCard;
+  E.LoadFile = FBackground == bmFile;
+  E.ChooseTexture = FBackground == bmTexture;
+  E.SolidColour = FBackground == bmSolid;
+  E.Gradient = FBackground == bmGradient;
+  E.UnderlayColour = FUnderlay.Mode == umSolid;
+  E.UnderlayGradient = FUnderlay.Mode == umGradient;
+  E.UnderlayTexture = FUnderlay.Mode == umTexture;
+  return E;
+}
+
+void TCompositionPanelModel::ChooseBackground(TBackgroundMode Mode) {
+  FBackground = Mode;
+  if (Mode == bmSolid)
+    FWork.FillSolid(FSolid);
+  else if (Mode == bmGradient)
+    FWork.FillGradient(FGradient);
+}
+
+void TCompositionPanelModel::PickSolidColour(const TAskColour& Ask) {
+  FUndo.RecordCanvasStep();
+  TPlatformColor C = FSolid;
+  if (Ask && Ask(C))
+    FSolid = C;
+  FWork.FillSolid(FSolid);
+}
+
+void TCompositionPanelModel::PickGradientColour(bool Left, const TAskColour& Ask) {
+  FUndo.RecordCanvasStep();
+  TPlatformColor& Swatch = Left ? FGradient.GC2 : FGradient.GC1;
+  TPlatformColor C = Swatch;
+  if (Ask && Ask(C))
+    Swatch = C;
+  FWork.FillGradient(FGradient);
+}
+
+void TCompositionPanelModel::GradientDirectionChosen(bool Down) {
+  FGradient.Down = Down;
+  FWork.FillGradient(FGradient);
+}
+
+bool TCompositionPanelModel::LoadBackground(const TAskFile& Ask) {
+  FUndo.RecordCanvasStep();
+  const std::string Name = Ask ? Ask() : std::string();
+  if (Name.empty())
+    return false;
+  const int32_t W = FDoc.Canvas().Width(), H = FDoc.Canvas().Height();
+  FWork.LoadBackground(Name);
+  return FDoc.Canvas().Width() != W || FDoc.Canvas().Height() != H;
+}
+
+void TCompositionPanelModel::RecordCanvasStep() {
+  FUndo.RecordCanvasStep();
+}
+
+TPlatformColor TCompositionPanelModel::UnderlayColour(TUnderlaySwatch Swatch) const {
+  return Swatch == usSolid ? FUnderlay.Panel4 : Swatch == usGradientA ? FUnderlay.Panel7
+                                                                      : FUnderlay.Panel8;
+}
+
+bool TCompositionPanelModel::PickUnderlayColour(TUnderlaySwatch Swatch, const TAskColour& Ask) {
+  TPlatformColor& Colour = Swatch == usSolid       ? FUnderlay.Panel4
+                           : Swatch == usGradientA ? FUnderlay.Panel7
+                                                   : FUnderlay.Panel8;
+  TPlatformColor C = Colour;
+  if (!Ask || !Ask(C))
+    return false;
+  Colour = C;
+  return true;
+}
+
+TBitmapLayer* TCompositionPanelModel::AddUnderlay() {
+  if (FDoc.IsEmpty())
+    return nullptr;
+  return FWork.AddUnderlay(FUnderlay);
+}
+
+void TCompositionPanelModel::ApplyTexture(const std::string& File, int32_t ScaleIndex,
+                                          bool OnUnderlayPage) {
+  FWork.ApplyTexture(File, ScaleIndex, OnUnderlayPage, FUnderlay);
+}
+
+TBitmapLayer* TCompositionPanelModel::AddGalleryItem(const std::string& File, bool Decoration) {
+  if (FDoc.IsEmpty())
+    return nullptr;
+  return FWork.AddGalleryItem(File, Decoration);
+}
