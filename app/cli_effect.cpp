@@ -8,6 +8,7 @@
 #include "bitmap_layer.h"
 #include "card_commands.h"
 #include "card_document.h"
+#include "cli_open_card.h"
 #include "cli_output.h"
 #include "effect_commands.h"
 #include "img_view32.h"
@@ -75,12 +76,8 @@ int RunEffectVerb(const std::vector<std::string>& Args) {
     throw EEffectCommandError("неизвестный формат вывода \"" + Ext + "\" (" + Output +
                               "): нужен .kvt, .bmp, .png, .jpg, .gif или .tif");
 
-  TImgView32 View;
-  View.SetBounds(800, 600);
-  TCardDocument Doc(View);
-  OpenDocument(Input, Doc);
-  if (Doc.IsEmpty())
-    throw EEffectCommandError("изображение пустое: " + Input);
+  TOpenCard Card(Input);
+  TCardDocument& Doc = Card.Doc;
   Doc.SetSelection(HasLayer ? BitmapLayerAt(Doc, Layer) : nullptr);
 
   RunCardCall(Call, Doc);

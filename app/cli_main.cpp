@@ -11,6 +11,7 @@
 #include "bitmap_layer.h"
 #include "card_document.h"
 #include "cli_effect.h"
+#include "cli_open_card.h"
 #include "cli_output.h"
 #include "cli_print.h"
 #include "img_view32.h"
@@ -51,19 +52,6 @@ class ECliError : public std::exception {
 
  private:
   std::string FMessage;
-};
-
-// The document on a window-less view, opened from the file.
-struct TOpenCard {
-  TImgView32 View;
-  TCardDocument Doc{View};
-
-  explicit TOpenCard(const std::string& FileName) {
-    View.SetBounds(800, 600);
-    OpenDocument(FileName, Doc);
-    if (Doc.IsEmpty())
-      throw ECliError("изображение пустое: " + FileName);
-  }
 };
 
 std::string FloatText(float V) {

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "card_document.h"
+#include "cli_open_card.h"
 #include "effect_commands.h"
 #include "img_view32.h"
 #include "open_document.h"
@@ -67,13 +68,8 @@ int RunPrintVerb(const std::vector<std::string>& Args) {
     throw Bad("ВЫХОД должен быть файлом .pdf: " + Output);
   const TPrintRequest Request = ParseOptions({Args.begin() + 2, Args.end()});
 
-  TImgView32 View;
-  View.SetBounds(800, 600);
-  TCardDocument Doc(View);
-  OpenDocument(Input, Doc);
-  if (Doc.IsEmpty())
-    throw Bad("изображение пустое: " + Input);
-  const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+  TOpenCard Card(Input);
+  const std::unique_ptr<TBitmap32> Flat = Card.Doc.RenderFlatImage();
   PrintToPdf(*Flat, Request, Output);
   return 0;
 }

@@ -62,8 +62,9 @@ void TCompositionPanelModel::RecordCanvasStep() {
 }
 
 TPlatformColor TCompositionPanelModel::UnderlayColour(TUnderlaySwatch Swatch) const {
-  return Swatch == usSolid ? FUnderlay.Panel4 : Swatch == usGradientA ? FUnderlay.Panel7
-                                                                      : FUnderlay.Panel8;
+  return Swatch == usSolid       ? FUnderlay.Panel4
+         : Swatch == usGradientA ? FUnderlay.Panel7
+                                 : FUnderlay.Panel8;
 }
 
 bool TCompositionPanelModel::PickUnderlayColour(TUnderlaySwatch Swatch, const TAskColour& Ask) {

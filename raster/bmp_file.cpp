@@ -56,19 +56,27 @@ class TBmpFile {
 
   size_t Size() const { return FSize; }
 
+  // The byte count of one read call, made again when a signal interrupted it. A failure, and
+  // the end of the file before the bytes wanted, are raised.
+  template <class F>
+  size_t Arrived(F&& Call) {
+    for (;;) {
+      const ssize_t N = Call();
+      if (N > 0)
+        return static_cast<size_t>(N);
+      if (N == 0)
+        FailShort();
+      if (errno != EINTR)
+        FailFile("прочитать", FName, errno);
+    }
+  }
+
   // Exactly Count bytes from Offset.
   void Read(uint8_t* Out, size_t Count, size_t Offset) {
     size_t Done = 0;
     while (Done < Count) {
-      const ssize_t N = ::pread(FFd.Get(), Out + Done, Count - Done, off_t(Offset + Done));
-      if (N < 0) {
-        if (errno == EINTR)
-          continue;
-        FailFile("прочитать", FName, errno);
-      }
-      if (N == 0)
-        FailShort();
-      Done += static_cast<size_t>(N);
+      Done += Arrived(
+          [&] { return ::pread(FFd.Get(), Out + Done, Count - Done, off_t(Offset + Done)); });
     }
   }
 
@@ -77,16 +85,9 @@ class TBmpFile {
     size_t First = 0;
     while (First < Pieces.size()) {
       const size_t Count = std::min<size_t>(Pieces.size() - First, IOV_MAX);
-      const ssize_t N = ::preadv(FFd.Get(), Pieces.data() + First, int(Count), off_t(Offset));
-      if (N < 0) {
-        if (errno == EINTR)
-          continue;
-        FailFile("прочитать", FName, errno);
-      }
-      if (N == 0)
-        FailShort();
       // Step over what arrived; a short read resumes inside a piece.
-      auto Left = static_cast<size_t>(N);
+      size_t Left = Arrived(
+          [&] { return ::preadv(FFd.Get(), Pieces.data() + First, int(Count), off_t(Offset)); });
       Offset += Left;
       while (Left > 0) {
         iovec& P = Pieces[First];

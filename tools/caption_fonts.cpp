@@ -75,6 +75,16 @@ const char* GenericFamily(TFontCharacter C) {
   return "sans-serif";
 }
 
+// fontconfig's best face for Pattern, which it takes over; nullptr when there is none.
+FcPattern* BestMatch(FcPattern* Pattern) {
+  FcConfigSubstitute(nullptr, Pattern, FcMatchPattern);
+  FcDefaultSubstitute(Pattern);
+  FcResult Result = FcResultNoMatch;
+  FcPattern* Found = FcFontMatch(nullptr, Pattern, &Result);
+  FcPatternDestroy(Pattern);
+  return Found;
+}
+
 // fontconfig's best face for a name; with Cyrillic set, only when it holds the Russian letters.
 std::string Match(const char* Generic, bool Cyrillic) {
   if (!StartFontconfig())
@@ -82,11 +92,7 @@ std::string Match(const char* Generic, bool Cyrillic) {
   FcPattern* Pattern = FcNameParse(reinterpret_cast<const FcChar8*>(Generic));
   if (Pattern == nullptr)
     return {};
-  FcConfigSubstitute(nullptr, Pattern, FcMatchPattern);
-  FcDefaultSubstitute(Pattern);
-  FcResult Result = FcResultNoMatch;
-  FcPattern* Found = FcFontMatch(nullptr, Pattern, &Result);
-  FcPatternDestroy(Pattern);
+  FcPattern* Found = BestMatch(Pattern);
   if (Found == nullptr)
     return {};
   std::string Family;
@@ -118,11 +124,7 @@ std::string MatchedFamily(const std::string& Name) {
   if (Pattern == nullptr)
     return {};
   FcPatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(Name.c_str()));
-  FcConfigSubstitute(nullptr, Pattern, FcMatchPattern);
-  FcDefaultSubstitute(Pattern);
-  FcResult Result = FcResultNoMatch;
-  FcPattern* Found = FcFontMatch(nullptr, Pattern, &Result);
-  FcPatternDestroy(Pattern);
+  FcPattern* Found = BestMatch(Pattern);
   if (Found == nullptr)
     return {};
   std::string Family;

@@ -13,20 +13,10 @@
 #include <cmath>
 #include <exception>
 
+#include "qt_input.h"
 #include "user_error_text.h"
 
 namespace {
-
-TMouseButton ButtonOf(Qt::MouseButton B) {
-  switch (B) {
-    case Qt::RightButton:
-      return mbRight;
-    case Qt::MiddleButton:
-      return mbMiddle;
-    default:
-      return mbLeft;
-  }
-}
 
 bool IsTrackedButton(Qt::MouseButton B) {
   return B == Qt::LeftButton || B == Qt::RightButton || B == Qt::MiddleButton;

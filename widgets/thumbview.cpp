@@ -10,21 +10,11 @@
 #include <QStyle>
 #include <QWheelEvent>
 
+#include "qt_input.h"
 #include "status_progress.h"
 #include "user_error_text.h"
 
 namespace {
-
-TMouseButton ButtonOf(Qt::MouseButton B) {
-  switch (B) {
-    case Qt::RightButton:
-      return mbRight;
-    case Qt::MiddleButton:
-      return mbMiddle;
-    default:
-      return mbLeft;
-  }
-}
 
 QRect ToQRect(const TRect& R) {
   return QRect(R.Left, R.Top, R.Width(), R.Height());

@@ -267,8 +267,8 @@ void TCompositionPanel::UpdateControls() {
   Button6->setEnabled(E.LoadFile);
   Button3->setEnabled(E.ChooseTexture);
   Col->setEnabled(E.SolidColour);
-  for (QWidget* W : {static_cast<QWidget*>(GradType), static_cast<QWidget*>(Col1),
-                     static_cast<QWidget*>(Col2)})
+  for (QWidget* W :
+       {static_cast<QWidget*>(GradType), static_cast<QWidget*>(Col1), static_cast<QWidget*>(Col2)})
     W->setEnabled(E.Gradient);
   SpeedButton7->setEnabled(E.UnderlayColour);
   for (QWidget* W : {static_cast<QWidget*>(PDGT), static_cast<QWidget*>(SpeedButton8),

@@ -51,11 +51,11 @@ class TCompositionPanel : public QTabWidget {
   std::function<QString()> AskBackgroundFile;
 
   // ---- "Фон"
-  QRadioButton* GCard = nullptr;  // "Открытка"
-  QRadioButton* OTH = nullptr;    // "Файл"
-  QRadioButton* TK = nullptr;     // "Текстура"
-  QRadioButton* SK = nullptr;     // "Однотонный"
-  QRadioButton* GK = nullptr;     // "Градиент"
+  QRadioButton* GCard = nullptr;    // "Открытка"
+  QRadioButton* OTH = nullptr;      // "Файл"
+  QRadioButton* TK = nullptr;       // "Текстура"
+  QRadioButton* SK = nullptr;       // "Однотонный"
+  QRadioButton* GK = nullptr;       // "Градиент"
   QPushButton* Button10 = nullptr;  // "Выбрать открытку"
   QPushButton* Button6 = nullptr;   // "Загрузить фон из файла "
   QPushButton* Button3 = nullptr;   // "Выбрать текстуру "
