@@ -97,7 +97,7 @@ TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   connect(Wd, &QSpinBox::valueChanged, this, [this](int V) { Cont->setMaximum(V - 1); });
 
   const TPreviewButtons Buttons =
-      AddPreviewButtons(this, Outer, QStringLiteral("Preview"), &OnPreview);
+      AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
   PreviewButton = Buttons.Preview;
   OkButton = Buttons.Ok;
   CancelButton = Buttons.Cancel;

@@ -1,6 +1,6 @@
 #pragma once
 // "Добавить границы" (TSbor): the border width and colour or an ornament from the "Patterns"
-// folder, the inner contour's width and colour, and "Preview", "OK", "Cancel". The dialog holds
+// folder, the inner contour's width and colour, and "Просмотр", "ОК", "Отмена". The dialog holds
 // the controls; the command that shows it does the work.
 #include <QDialog>
 #include <functional>
@@ -25,7 +25,7 @@ class TSbor : public QDialog {
 
   // On every activation, after the contour's limit was set (the command takes its copy).
   std::function<void()> OnActivate;
-  // "Preview".
+  // "Просмотр".
   std::function<void()> OnPreview;
 
   // The ornament number the border uses: the selected item's index + 1, 1 with none selected.

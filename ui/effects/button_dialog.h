@@ -1,6 +1,6 @@
 #pragma once
 // "Эффект кнопки" (TEButos): the bevel's width in per cent of the picture's width, its depth,
-// the inner relief, and "Просмотр", "OK", "Cancel".
+// the inner relief, and "Просмотр", "ОК", "Отмена".
 #include <QDialog>
 #include <functional>
 

@@ -37,8 +37,8 @@ TEffectDialog::TEffectDialog(const QString& Caption, const QString& Heading, boo
   }
   auto* Buttons = new QHBoxLayout;
   FPreview = new QPushButton(QStringLiteral("Просмотр"), this);
-  FOk = new QPushButton(QStringLiteral("OK"), this);
-  FCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  FOk = new QPushButton(QStringLiteral("ОК"), this);
+  FCancel = new QPushButton(QStringLiteral("Отмена"), this);
   FOk->setDefault(true);
   Buttons->addWidget(FPreview);
   Buttons->addStretch();

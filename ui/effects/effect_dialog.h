@@ -1,6 +1,6 @@
 #pragma once
 // The shape shared by the effect dialogs with "Просмотр": a heading, gauges, and the buttons
-// "Просмотр", "OK" and "Cancel" (Esc and the close box act as "Cancel"). The dialogs hold
+// "Просмотр", "ОК" and "Отмена" (Esc and the close box act as "Отмена"). The dialogs hold
 // controls only; the command that shows one does the pixel work.
 #include <QDialog>
 #include <functional>

@@ -270,7 +270,7 @@ void TEffectCommands::N72Click() {
     } catch (const std::exception& E) {
       FContext.ReportError(QString::fromStdString(UserErrorText(E)));
     }
-    // "OK" with no effect selected leaves the card as it was.
+    // "ОК" with no effect selected leaves the card as it was.
     if (Index >= 0)
       FContext.Changed();
   };

@@ -31,8 +31,8 @@ TBrowser::TBrowser(QWidget* Parent) : QDialog(Parent) {
   FView->setMinimumSize(3 * 130 + 30, 3 * 150 + 10);
   Outer->addWidget(FView);
   auto* Row = new QHBoxLayout;
-  auto* Ok = new QPushButton(QStringLiteral("OK"), this);
-  auto* Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* Ok = new QPushButton(QStringLiteral("ОК"), this);
+  auto* Cancel = new QPushButton(QStringLiteral("Отмена"), this);
   Row->addStretch();
   Row->addWidget(Ok);
   Row->addWidget(Cancel);

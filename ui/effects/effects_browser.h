@@ -1,6 +1,6 @@
 #pragma once
 // TBrowser, "Каталог эффектов": nine previews of the target in a grid with their titles,
-// "OK" and "Cancel"; a double click applies the item and closes.
+// "ОК" and "Отмена"; a double click applies the item and closes.
 #include <QDialog>
 #include <functional>
 #include <vector>
@@ -16,7 +16,7 @@ class TBrowser : public QDialog {
 
   // On every activation: the command computes the previews and hands them to SetPreviews.
   std::function<void()> OnActivate;
-  // "OK" (before the window closes) and a double click on an item (then it closes).
+  // "ОК" (before the window closes) and a double click on an item (then it closes).
   std::function<void()> OnApply;
 
   void SetPreviews(const std::vector<TCataloguePreview>& Previews);

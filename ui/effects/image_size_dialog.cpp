@@ -65,8 +65,8 @@ TRasm::TRasm(QWidget* Parent) : QDialog(Parent) {
   Outer->addLayout(MethodRow);
 
   auto* Buttons = new QHBoxLayout;
-  auto* Ok = new QPushButton(QStringLiteral("OK"), this);
-  auto* Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* Ok = new QPushButton(QStringLiteral("ОК"), this);
+  auto* Cancel = new QPushButton(QStringLiteral("Отмена"), this);
   Ok->setDefault(true);
   Buttons->addStretch();
   Buttons->addWidget(Ok);

@@ -26,8 +26,8 @@ QWidget* TLiveDialog::MakeButtons() {
   auto* Row = new QHBoxLayout(Box);
   Row->setContentsMargins(0, 0, 0, 0);
   auto* Reset = new QPushButton(QStringLiteral("Сброс"), Box);
-  auto* Ok = new QPushButton(QStringLiteral("OK"), Box);
-  auto* Cancel = new QPushButton(QStringLiteral("Cancel"), Box);
+  auto* Ok = new QPushButton(QStringLiteral("ОК"), Box);
+  auto* Cancel = new QPushButton(QStringLiteral("Отмена"), Box);
   Ok->setDefault(true);
   Row->addWidget(Reset);
   Row->addStretch();

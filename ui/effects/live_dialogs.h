@@ -25,7 +25,7 @@ class TLiveDialog : public QDialog {
   // A mouse button released on a gauge applies it, whether the handle was dragged or the
   // track was clicked; moving a gauge by the keyboard or the wheel applies nothing.
   bool eventFilter(QObject* Watched, QEvent* E) override;
-  // Buttons "OK", "Cancel", "Сброс" under the controls.
+  // Buttons "ОК", "Отмена", "Сброс" under the controls.
   QWidget* MakeButtons();
   QList<QSlider*> FGauges;
 };

@@ -1,7 +1,7 @@
 #pragma once
-// The row of buttons under an outline dialog: the preview button on the left, "OK" (the
-// default) and "Cancel" on the right. The preview button calls the dialog's OnPreview; "OK"
-// accepts and "Cancel" rejects the dialog.
+// The row of buttons under an outline dialog: the preview button on the left, "ОК" (the
+// default) and "Отмена" on the right. The preview button calls the dialog's OnPreview; "ОК"
+// accepts and "Отмена" rejects the dialog.
 #include <QBoxLayout>
 #include <QDialog>
 #include <QPushButton>
@@ -18,8 +18,8 @@ inline TPreviewButtons AddPreviewButtons(QDialog* Dialog, QBoxLayout* Outer,
                                          const std::function<void()>* OnPreview) {
   auto* Row = new QHBoxLayout;
   TPreviewButtons B{new QPushButton(PreviewCaption, Dialog),
-                    new QPushButton(QStringLiteral("OK"), Dialog),
-                    new QPushButton(QStringLiteral("Cancel"), Dialog)};
+                    new QPushButton(QStringLiteral("ОК"), Dialog),
+                    new QPushButton(QStringLiteral("Отмена"), Dialog)};
   B.Ok->setDefault(true);
   Row->addWidget(B.Preview);
   Row->addStretch();

@@ -1,6 +1,6 @@
 #pragma once
 // "Рельефный контур" (TRaiser): the ring thickness in per cent of the layer's width, inner or
-// outer framing with the outer frame's extra width and colour, and "Просмотр", "OK", "Cancel".
+// outer framing with the outer frame's extra width and colour, and "Просмотр", "ОК", "Отмена".
 #include <QDialog>
 #include <functional>
 

@@ -66,9 +66,9 @@ TPovor::TPovor(QWidget* Parent) : QDialog(Parent) {
   Outer->addWidget(Inter);
 
   auto* Buttons = new QHBoxLayout;
-  OkButton = new QPushButton(QStringLiteral("OK"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  PreviewButton = new QPushButton(QStringLiteral("Preview"), this);
+  OkButton = new QPushButton(QStringLiteral("ОК"), this);
+  CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+  PreviewButton = new QPushButton(QStringLiteral("Просмотр"), this);
   OkButton->setDefault(true);
   Buttons->addWidget(OkButton);
   Buttons->addWidget(CancelButton);
@@ -83,7 +83,7 @@ TPovor::TPovor(QWidget* Parent) : QDialog(Parent) {
     if (ReadAngle(A))
       accept();
   });
-  // Esc and the close box also end here: they act as "Cancel".
+  // Esc and the close box also end here: they act as "Отмена".
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(PreviewButton, &QPushButton::clicked, this, [this] {
     int A = 0;

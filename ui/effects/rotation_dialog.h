@@ -17,7 +17,7 @@ class TPovor : public QDialog {
   // wrong is shown (ShowMessage) and the result is false.
   bool ReadAngle(int& Angle);
 
-  // Called by "Preview" with a valid angle in Edit1; the command sets it while the dialog runs.
+  // Called by "Просмотр" with a valid angle in Edit1; the command sets it while the dialog runs.
   std::function<void()> OnPreview;
   // Shows a message box (replaceable in tests).
   std::function<void(const QString& Text)> ShowMessage;

@@ -92,7 +92,7 @@ TCompositionPanel::TCompositionPanel(TCardDocument& Doc, TUndoStack& Undo, TComp
   });
 
   Textur = new TTextur(DataDir, this);
-  // "OK" with the page "Подложка" active puts the texture on a new underlay.
+  // "ОК" with the page "Подложка" active puts the texture on a new underlay.
   Textur->Apply = [this](const std::string& File, int32_t Scale) {
     FModel.ApplyTexture(File, Scale, currentIndex() == 1);
   };

@@ -49,7 +49,7 @@ void TMainForm::N13Click() {
   FPovor->OnPreview = nullptr;
   int Angle = 0;
   bool Bilinear = true;
-  // The close box and Esc act as "Cancel": the layer is put back as it was.
+  // The close box and Esc act as "Отмена": the layer is put back as it was.
   if (Accepted && Turn(Angle, Bilinear)) {
     const TBusyCursor Busy;
     Session.Ok(Angle, Bilinear);

@@ -58,7 +58,7 @@ void TMainForm::OutlinePreview(const std::function<void()>& Step) {
   FImgView->View().Invalidate();
 }
 
-// The end of a dialog: "OK" records and runs the step on the restored target, anything else
+// The end of a dialog: "ОК" records and runs the step on the restored target, anything else
 // puts the target back.
 void TMainForm::OutlineFinish(bool Accepted, const std::function<void()>& Step) {
   if (Accepted) {

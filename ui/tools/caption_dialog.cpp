@@ -194,7 +194,7 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   auto* Buttons = new QHBoxLayout;
   Buttons->addStretch(1);
   Button3 = new QPushButton(QStringLiteral("Просмотр"), this);
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
+  Button1 = new QPushButton(QStringLiteral("ОК"), this);
   Button2 = new QPushButton(QStringLiteral("Отмена"), this);
   Button1->setDefault(true);
   for (QPushButton* B : {Button3, Button1, Button2}) {

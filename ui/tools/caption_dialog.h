@@ -1,6 +1,6 @@
 #pragma once
 // The caption dialog "Надпись" (TTexter): text, font, colours, line alignment, greetings by
-// occasion and transparency; "Просмотр" and "OK" put the rendered caption on the card.
+// occasion and transparency; "Просмотр" and "ОК" put the rendered caption on the card.
 #include <QDialog>
 #include <QString>
 #include <cstdint>
@@ -79,7 +79,7 @@ class TTexter : public QDialog {
   void Button5Click();  // "Копировать" and "Использовать поздравление"
   void SpecChange();
   void Button3Click();  // "Просмотр"
-  void Button1Click();  // "OK"
+  void Button1Click();  // "ОК"
   void Button2Click();  // "Отмена"
 
  public slots:

@@ -31,9 +31,9 @@ TCropLa::TCropLa(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   Cropos->View().SetBounds(CroposWidth, CroposHeight);
   // A fitted picture needs no scrolling; the bars come back when the view is zoomed.
   Cropos->View().SetAutoHideScrollBars(true);
-  Button2 = new QPushButton(QStringLiteral("OK"), this);
+  Button2 = new QPushButton(QStringLiteral("ОК"), this);
   Button2->setDefault(true);
-  Button4 = new QPushButton(QStringLiteral("Cancel"), this);
+  Button4 = new QPushButton(QStringLiteral("Отмена"), this);
   auto* Buttons = new QHBoxLayout;
   Buttons->addStretch(1);
   Buttons->addWidget(Button2);

@@ -1,6 +1,6 @@
 #pragma once
 // The crop window "Визуальная обрезка слоя" (TCropLa): the selected photo layer's picture
-// darkened in a zoomable view, with a movable, resizable frame shown lighter; "OK" keeps only
+// darkened in a zoomable view, with a movable, resizable frame shown lighter; "ОК" keeps only
 // the part inside the frame.
 #include <QDialog>
 #include <QString>
@@ -31,7 +31,7 @@ class TCropLa : public QDialog {
   // Opening: the darkened copy of the layer, fitted into the view, and a new 64 x 64 frame
   // around the picture point under the middle of the view. False without a bitmap layer.
   bool FormActivate();
-  // "OK": crops the layer to the frame (one undo step) and closes the window.
+  // "ОК": crops the layer to the frame (one undo step) and closes the window.
   void Button2Click();
   // Closing in any way: the view's picture is emptied and the frames are gone.
   void FormClose();
@@ -42,12 +42,12 @@ class TCropLa : public QDialog {
   TPositionedLayer* CropFrame() const { return FCropFrame; }
   TRubberbandLayer* SelectionFrame() const { return FRBLayer; }
 
-  // Shows an error raised by "OK"; by default a message box.
+  // Shows an error raised by "ОК"; by default a message box.
   std::function<void(const QString&)> OnError;
 
   ImgViewWidget* Cropos;
-  QPushButton* Button2;  // "OK"
-  QPushButton* Button4;  // "Cancel"
+  QPushButton* Button2;  // "ОК"
+  QPushButton* Button4;  // "Отмена"
 
  private:
   void PaintCropFrame(TObject* Sender, TBitmap32* Buffer);

@@ -45,8 +45,8 @@ TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
 
   auto* Buttons = new QHBoxLayout;
   Button3 = new QPushButton(QStringLiteral("Просмотр"), this);
-  Button4 = new QPushButton(QStringLiteral("OK"), this);
-  Button2 = new QPushButton(QStringLiteral("Cancel"), this);
+  Button4 = new QPushButton(QStringLiteral("ОК"), this);
+  Button2 = new QPushButton(QStringLiteral("Отмена"), this);
   Button4->setDefault(true);
   Buttons->addWidget(Button3);
   Buttons->addStretch(1);

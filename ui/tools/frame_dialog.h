@@ -1,7 +1,7 @@
 #pragma once
 // The frame dialog "Добавить рамки" (TFrama): a frame tile from the folder "SFrames", the
 // frame's thickness as a percentage of the picture's width, and whether to fit the card in the
-// window while previewing. It works on the card itself; closing it in any way other than "OK"
+// window while previewing. It works on the card itself; closing it in any way other than "ОК"
 // puts the card back as it was when the dialog opened.
 #include <QDialog>
 #include <QString>
@@ -34,8 +34,8 @@ class TFrama : public QDialog {
   QSpinBox* Dal;  // "Размер рамки (в %)", its edit is Edit2
   QCheckBox* FITA;
   QPushButton* Button3;  // "Просмотр"
-  QPushButton* Button4;  // "OK"
-  QPushButton* Button2;  // "Cancel"
+  QPushButton* Button4;  // "ОК"
+  QPushButton* Button2;  // "Отмена"
 
   // Handlers (public so that tests can drive them as the controls do).
   void Button3Click();

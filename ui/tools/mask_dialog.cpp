@@ -31,8 +31,8 @@ TMaski::TMaski(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
 
   auto* Buttons = new QHBoxLayout;
   Button3 = new QPushButton(QStringLiteral("Просмотр"), this);
-  Button2 = new QPushButton(QStringLiteral("OK"), this);
-  Button4 = new QPushButton(QStringLiteral("Cancel"), this);
+  Button2 = new QPushButton(QStringLiteral("ОК"), this);
+  Button4 = new QPushButton(QStringLiteral("Отмена"), this);
   Button2->setDefault(true);
   Buttons->addWidget(Button3);
   Buttons->addStretch(1);
@@ -71,7 +71,7 @@ void TMaski::Button3Click() {
 }
 
 void TMaski::Button2Click() {
-  // "OK" ends the visit whatever happens: a mask that cannot be read is reported and the layer
+  // "ОК" ends the visit whatever happens: a mask that cannot be read is reported and the layer
   // stays as the dialog found it.
   Run([this] {
     const TBusyCursor Busy;

@@ -1,7 +1,7 @@
 #pragma once
 // The mask dialog "Выбрать маску" (TMaski): a grey mask from the folder "Masks", optionally
 // inverted, becomes the selected layer's transparency. Previews change the layer itself;
-// closing the dialog in any way other than "OK" puts it back as it was when the dialog opened.
+// closing the dialog in any way other than "ОК" puts it back as it was when the dialog opened.
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -29,8 +29,8 @@ class TMaski : public QDialog {
   TTHumbview* View;
   QCheckBox* Obrat;      // "Обратить маску"
   QPushButton* Button3;  // "Просмотр"
-  QPushButton* Button2;  // "OK"
-  QPushButton* Button4;  // "Cancel"
+  QPushButton* Button2;  // "ОК"
+  QPushButton* Button4;  // "Отмена"
 
   // Handlers (public so that tests can drive them as the controls do).
   void Button3Click();  // also a double-click on a mask

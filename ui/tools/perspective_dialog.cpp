@@ -61,9 +61,9 @@ TProGeomo::TProGeomo(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   CheckBox1 = new QCheckBox(QStringLiteral("Билинейная интерполяция"), this);
   CheckBox1->setChecked(true);
   Button4 = new QPushButton(QStringLiteral("Сброс"), this);
-  Button2 = new QPushButton(QStringLiteral("OK"), this);
+  Button2 = new QPushButton(QStringLiteral("ОК"), this);
   Button2->setDefault(true);
-  Button3 = new QPushButton(QStringLiteral("Cancel"), this);
+  Button3 = new QPushButton(QStringLiteral("Отмена"), this);
 
   auto* Options = new QHBoxLayout;
   Options->addWidget(new QLabel(QStringLiteral("Цвет фона"), this));

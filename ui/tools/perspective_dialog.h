@@ -1,7 +1,7 @@
 #pragma once
 // The geometry window "Геометрия - передвигайте углы слоя при нажатой кнопке мыши" (TProGeomo):
 // the four corners of a reduced preview of the selected layer (or of the canvas) are dragged to
-// any places; "OK" maps the full-size picture onto that shape in perspective.
+// any places; "ОК" maps the full-size picture onto that shape in perspective.
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -33,7 +33,7 @@ class TProGeomo : public QDialog {
   // and the corners reset. False when there is no picture.
   bool FormActivate();
   void Button4Click();       // "Сброс"
-  void Button2Click();       // "OK": applies and closes
+  void Button2Click();       // "ОК": applies and closes
   void SpeedButton1Click();  // the colour of "Цвет фона"
   // The mouse in the view, in view pixels.
   void DstMouseDown(int32_t X, int32_t Y);
@@ -55,7 +55,7 @@ class TProGeomo : public QDialog {
 
   // Asks for a colour (the colour dialog); false when cancelled. Replaceable in tests.
   std::function<bool(TColor32& Colour)> AskColor;
-  // Shows an error raised by "OK"; by default a message box.
+  // Shows an error raised by "ОК"; by default a message box.
   std::function<void(const QString&)> OnError;
 
   Image32Widget* Dst;
@@ -63,8 +63,8 @@ class TProGeomo : public QDialog {
   QToolButton* SpeedButton1;
   QCheckBox* CheckBox1;  // "Билинейная интерполяция"
   QPushButton* Button4;  // "Сброс"
-  QPushButton* Button2;  // "OK"
-  QPushButton* Button3;  // "Cancel"
+  QPushButton* Button2;  // "ОК"
+  QPushButton* Button3;  // "Отмена"
 
  protected:
   void hideEvent(QHideEvent* Event) override;

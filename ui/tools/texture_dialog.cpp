@@ -44,9 +44,9 @@ TTextur::TTextur(const QString& DataDir, QWidget* Parent) : QDialog(Parent) {
                  QStringLiteral("25% от ширины изображения")});
   RTX->setCurrentIndex(DefaultTextureScale);
   Row->addWidget(RTX, 1);
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
+  Button1 = new QPushButton(QStringLiteral("ОК"), this);
   Button1->setDefault(true);
-  Button2 = new QPushButton(QStringLiteral("Cancel"), this);
+  Button2 = new QPushButton(QStringLiteral("Отмена"), this);
   Row->addWidget(Button1);
   Row->addWidget(Button2);
   Column->addLayout(Row);

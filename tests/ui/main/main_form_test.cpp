@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -12,6 +14,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <fstream>
 
 #include "composition_panel.h"
@@ -569,4 +572,21 @@ int main(int argc, char** argv) {
   QApplication App(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
+}
+
+// Every dialog the window owns labels its buttons in Russian: "ОК" and "Отмена", never the
+// Latin "OK" and "Cancel" (nor any other button caption in Latin letters alone).
+TEST_F(TMainFormFixture, EveryDialogButtonIsRussian) {
+  Make();
+  const QList<QDialog*> Dialogs = Form->findChildren<QDialog*>();
+  ASSERT_GE(Dialogs.size(), 10);
+  for (const QDialog* D : Dialogs)
+    for (const QAbstractButton* B : D->findChildren<QAbstractButton*>()) {
+      const QString Text = B->text().remove('&').trimmed();
+      const bool Latin = !Text.isEmpty() && std::all_of(Text.begin(), Text.end(), [](QChar C) {
+        return C.unicode() < 128;
+      }) && std::any_of(Text.begin(), Text.end(), [](QChar C) { return C.isLetter(); });
+      EXPECT_FALSE(Latin) << D->metaObject()->className() << " \"" << D->windowTitle().toStdString()
+                          << "\": " << Text.toStdString();
+    }
 }

@@ -80,19 +80,19 @@ TEST_F(TModifiedMarkFixture, ACancelledEffectDialogLeavesTheCardUnmodified) {
   Before.Assign(Photo->Bitmap());
   for (const char* Caption :
        {"Резкость", "Размытие", "Волны", "Постеризация", "Разбрызгивание", "Капли дождя"}) {
-    RunDialog(QString::fromUtf8(Caption), QStringLiteral("Cancel"));
+    RunDialog(QString::fromUtf8(Caption), QStringLiteral("Отмена"));
     EXPECT_FALSE(Form->Document().Modified) << Caption;
     EXPECT_FALSE(TitleMarked()) << Caption;
     EXPECT_EQ(0, std::memcmp(Photo->Bitmap()->Bits(), Before.Bits(), 60 * 40 * 4)) << Caption;
   }
   for (const char* Caption : {"Яркость/ контраст ...", "Цветовой баланс"}) {
-    RunDialog(QString::fromUtf8(Caption), QStringLiteral("Cancel"));
+    RunDialog(QString::fromUtf8(Caption), QStringLiteral("Отмена"));
     EXPECT_FALSE(Form->Document().Modified) << Caption;
   }
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 
   // The same dialog confirmed changes the card.
-  RunDialog(QStringLiteral("Постеризация"), QStringLiteral("OK"));
+  RunDialog(QStringLiteral("Постеризация"), QStringLiteral("ОК"));
   EXPECT_TRUE(Form->Document().Modified);
   EXPECT_TRUE(TitleMarked());
 }

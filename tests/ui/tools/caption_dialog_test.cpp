@@ -104,7 +104,7 @@ TEST_F(TTexterTest, StartsWithItsDefaults) {
   EXPECT_TRUE(T.Alpha->isChecked());
   EXPECT_EQ(T.Alpha->text(), QStringLiteral("Прозрачный фон"));
   EXPECT_EQ(T.Button3->text(), QStringLiteral("Просмотр"));
-  EXPECT_EQ(T.Button1->text(), QStringLiteral("OK"));
+  EXPECT_EQ(T.Button1->text(), QStringLiteral("ОК"));
   EXPECT_EQ(T.Button2->text(), QStringLiteral("Отмена"));
   const TCaption C = T.CurrentCaption();
   EXPECT_EQ(C.Size, 30);
