@@ -154,6 +154,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   BuildNewCardDialogs();
   BuildLayerGeometryDialogs();
   BuildOutlineCommands();
+  BuildDialogPlacement();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);

@@ -346,6 +346,8 @@ class TMainForm : public QMainWindow {
   void SaveRecentList();
   void BuildToolBar();
   void BuildSidePanel();
+  // The previewing dialogs open beside the card (main_placement.cpp).
+  void BuildDialogPlacement();
   void BuildStatusBar();
   bool PickSwatch(QLabel* Swatch, TPlatformColor& Colour);
   QAction* AddCommand(QMenu* Menu, const QString& Caption, void (TMainForm::*Handler)(),

@@ -1,0 +1,88 @@
+#include "dialog_placement.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// The top-left corner that keeps a Size box inside Area; the area's corner when it cannot.
+QPoint Inside(QPoint At, const QSize& Size, const QRect& Area) {
+  if (Area.isEmpty())
+    return At;
+  At.setX(std::max(Area.left(), std::min(At.x(), Area.right() + 1 - Size.width())));
+  At.setY(std::max(Area.top(), std::min(At.y(), Area.bottom() + 1 - Size.height())));
+  return At;
+}
+
+QString KeyOf(const QDialog& D) {
+  return QString::fromLatin1(D.metaObject()->className()) + QStringLiteral("/pos");
+}
+
+}  // namespace
+
+QPoint PlaceBesideCard(const QRect& Window, const QRect& Panel, bool PanelOnLeft,
+                       const QRect& Focus, const QSize& Dialog, const QRect& Screen) {
+  // Over the side panel, flush with its outer edge.
+  QPoint At(PanelOnLeft ? Panel.left() : Panel.right() + 1 - Dialog.width(), Panel.top());
+  At = Inside(At, Dialog, Screen);
+  if (!Focus.isEmpty() && QRect(At, Dialog).intersects(Focus)) {
+    // The window's edge farthest from the selected layer.
+    const bool FocusLeft = Focus.center().x() < Window.center().x();
+    At.setX(FocusLeft ? Window.right() + 1 - Dialog.width() : Window.left());
+    if (QRect(Inside(At, Dialog, Screen), Dialog).intersects(Focus)) {
+      const bool FocusHigh = Focus.center().y() < Window.center().y();
+      At.setY(FocusHigh ? Window.bottom() + 1 - Dialog.height() : Window.top());
+    }
+    At = Inside(At, Dialog, Screen);
+  }
+  return At;
+}
+
+TDialogPlacer::TDialogPlacer(std::function<TPlacementScene()> Scene, QString StoreFile,
+                             QObject* Parent)
+    : QObject(Parent), FScene(std::move(Scene)), FStoreFile(std::move(StoreFile)) {}
+
+void TDialogPlacer::Watch(QDialog* D) {
+  D->installEventFilter(this);
+}
+
+bool TDialogPlacer::eventFilter(QObject* Watched, QEvent* Event) {
+  if (auto* D = qobject_cast<QDialog*>(Watched)) {
+    if (Event->type() == QEvent::Show && !Event->spontaneous())
+      Place(*D);
+    else if (Event->type() == QEvent::Hide && !Event->spontaneous())
+      Remember(*D);
+  }
+  return false;
+}
+
+void TDialogPlacer::Place(QDialog& D) {
+  const QScreen* Screen = D.screen() != nullptr ? D.screen() : QGuiApplication::primaryScreen();
+  const QRect Area = Screen != nullptr ? Screen->availableGeometry() : QRect();
+  const QSize Size = D.frameGeometry().size().expandedTo(D.size());
+  const QSettings Store(FStoreFile, QSettings::IniFormat);
+  const QVariant Chosen = Store.value(KeyOf(D));
+  QPoint At;
+  if (Chosen.canConvert<QPoint>() && Chosen.isValid()) {
+    At = Inside(Chosen.toPoint(), Size, Area);
+  } else {
+    const TPlacementScene S = FScene();
+    At = PlaceBesideCard(S.Window, S.Panel, S.PanelOnLeft, S.Focus, Size, Area);
+  }
+  D.move(At);
+  FPlaced[KeyOf(D)] = D.pos();
+}
+
+void TDialogPlacer::Remember(const QDialog& D) {
+  const auto Placed = FPlaced.find(KeyOf(D));
+  if (Placed == FPlaced.end() || Placed->second == D.pos())
+    return;
+  // The user moved it: it opens there from now on.
+  QSettings Store(FStoreFile, QSettings::IniFormat);
+  Store.setValue(KeyOf(D), D.pos());
+}

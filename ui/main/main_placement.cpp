@@ -1,0 +1,44 @@
+// Where the main window's previewing dialogs open: beside the card, away from the selected
+// layer, or where the user last put each one ("Dialogs.ini" in the settings folder).
+#include <QDialog>
+
+#include "border_dialog.h"
+#include "button_dialog.h"
+#include "caption_dialog.h"
+#include "composition_panel.h"
+#include "custom_layer.h"
+#include "dialog_placement.h"
+#include "effect_dialogs.h"
+#include "effect_menu_commands.h"
+#include "effects_browser.h"
+#include "frame_dialog.h"
+#include "live_dialogs.h"
+#include "main_form.h"
+#include "mask_dialog.h"
+#include "perspective_dialog.h"
+#include "relief_dialog.h"
+#include "rotation_dialog.h"
+#include "texture_dialog.h"
+
+void TMainForm::BuildDialogPlacement() {
+  const auto Scene = [this] {
+    TPlacementScene S;
+    S.Window = frameGeometry();
+    S.Panel = QRect(SidePanel->mapToGlobal(QPoint(0, 0)), SidePanel->size());
+    S.PanelOnLeft = FPanelOnLeft;
+    if (const auto* L = dynamic_cast<const TPositionedLayer*>(FDoc->Selected())) {
+      const TSingleRect R = L->GetAdjustedLocation();
+      const QPoint TopLeft = FImgView->mapToGlobal(QPoint(int(R.Left), int(R.Top)));
+      S.Focus = QRect(TopLeft, QSize(int(R.Right - R.Left), int(R.Bottom - R.Top)))
+                    .intersected(QRect(FImgView->mapToGlobal(QPoint(0, 0)), FImgView->size()));
+    }
+    return S;
+  };
+  auto* Placer = new TDialogPlacer(Scene, SettingsFile(QStringLiteral("Dialogs.ini")), this);
+  TEffectCommands& E = *FEffects;
+  for (QDialog* D : std::initializer_list<QDialog*>{
+           FTexter, FMaski, FFrama, PageControl1->Textur, FProGeomo, FPovor, FSbor, FRaiser,
+           FEButos, &E.Brid(), &E.Gamma(), &E.Effect(), &E.DeFoc(), &E.SprayWin(),
+           &E.Posta(), &E.Waves(), &E.Marb(), &E.Browser()})
+    Placer->Watch(D);
+}
