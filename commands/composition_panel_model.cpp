@@ -1,5 +1,7 @@
 #include "composition_panel_model.h"
 
+#include <cmath>
+
 TCompositionPanelModel::TCompositionPanelModel(TCardDocument& Doc, TUndoStack& Undo,
                                                TComposition& Work)
     : FDoc(Doc), FUndo(Undo), FWork(Work) {}
@@ -89,8 +91,16 @@ void TCompositionPanelModel::ApplyTexture(const std::string& File, int32_t Scale
   FWork.ApplyTexture(File, ScaleIndex, OnUnderlayPage, FUnderlay);
 }
 
-TBitmapLayer* TCompositionPanelModel::AddGalleryItem(const std::string& File, bool Decoration) {
+TBitmapLayer* TCompositionPanelModel::AddGalleryItem(const std::string& File, bool Decoration,
+                                                     const std::optional<TSinglePoint>& Centre) {
   if (FDoc.IsEmpty())
     return nullptr;
-  return FWork.AddGalleryItem(File, Decoration);
+  TBitmapLayer* L = FWork.AddGalleryItem(File, Decoration);
+  if (L != nullptr && Centre) {
+    const TSingleRect R = L->Location();
+    const float W = R.Right - R.Left, H = R.Bottom - R.Top;
+    const float Left = std::round(Centre->X - W / 2), Top = std::round(Centre->Y - H / 2);
+    L->SetLocation({Left, Top, Left + W, Top + H});
+  }
+  return L;
 }

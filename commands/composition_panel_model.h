@@ -4,6 +4,7 @@
 // its undo step, asks for a colour or a file, and changes the card. Qt-free: the panel's widget
 // shows this state and passes its clicks here; the colour and file dialogs come in as callbacks.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "composition.h"
@@ -70,8 +71,11 @@ class TCompositionPanelModel {
   // The texture dialog's "OK": on the underlay when the tab "Подложка" is the active one.
   void ApplyTexture(const std::string& File, int32_t ScaleIndex, bool OnUnderlayPage);
 
-  // ---- The galleries: the selected file as a new layer; nothing on an empty document.
-  TBitmapLayer* AddGalleryItem(const std::string& File, bool Decoration);
+  // ---- The galleries: the selected file as a new layer; nothing on an empty document. With
+  // Centre (card pixels: the middle of the part of the card in sight) the layer is centred
+  // there, else it lies at the card's top-left corner as the batch tool puts it.
+  TBitmapLayer* AddGalleryItem(const std::string& File, bool Decoration,
+                               const std::optional<TSinglePoint>& Centre = std::nullopt);
 
  private:
   TCardDocument& FDoc;

@@ -1,6 +1,7 @@
 #include "caption_render.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "color32.h"
 #include "geometry.h"
@@ -148,4 +149,10 @@ bool DropCaptionPreview(TCardDocument& Doc, int32_t RememberedCount) {
     return false;
   Doc.DeleteSelected();
   return true;
+}
+
+int32_t SuggestedCaptionSize(int32_t VisibleHeight) {
+  // A line takes about 1.15 of the font's pixel size, which is 96 / 72 of its points.
+  const double Points = VisibleHeight / 10.0 / 1.15 * 72.0 / 96.0;
+  return std::clamp(static_cast<int32_t>(std::lround(Points)), 8, 400);
 }

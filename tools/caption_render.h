@@ -36,6 +36,10 @@ struct TCaption {
   std::vector<TCaptionLine> Lines;
 };
 
+// The point size at which a caption's line is about a tenth of VisibleHeight card pixels (the
+// part of the card the user sees), so that a first caption reads well on any card; 8 to 400.
+int32_t SuggestedCaptionSize(int32_t VisibleHeight);
+
 // Mode codes of RenderIt: 555 renders the mask (white text on transparent black), any other
 // code the picture; the dialog passes NormalRender.
 constexpr int32_t MaskRender = 555;

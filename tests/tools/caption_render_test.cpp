@@ -308,3 +308,11 @@ TEST_F(TCaptionOnCard, CaptionLayerSurvivesAProjectRoundTrip) {
     for (int32_t X = 0; X < A.Width(); ++X) Differ += A.GetPixel(X, Y) != B.GetPixel(X, Y);
   EXPECT_EQ(Differ, 0);
 }
+
+// A line of a caption at the suggested size is about a tenth of the card height in sight.
+TEST(CaptionSize, SuggestedForTheVisibleCard) {
+  EXPECT_EQ(SuggestedCaptionSize(1181), 77);  // 10 x 15 cm at 300 dpi, landscape
+  EXPECT_EQ(SuggestedCaptionSize(600), 39);
+  EXPECT_EQ(SuggestedCaptionSize(20), 8);        // never below 8 points
+  EXPECT_EQ(SuggestedCaptionSize(100000), 400);  // nor above the largest listed size
+}

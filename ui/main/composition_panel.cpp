@@ -81,7 +81,7 @@ TCompositionPanel::TCompositionPanel(TCardDocument& Doc, TUndoStack& Undo, TComp
   addTab(BuildUnderlayTab(), QStringLiteral("Подложка"));
   addTab(BuildGalleryTab(DAVIS, Button9, QStringLiteral("Добавить украшение"), 82, true),
          QStringLiteral("Украшения"));
-  addTab(BuildGalleryTab(CPVIS, Button13, QStringLiteral("Добавить надпись"), 200, false),
+  addTab(BuildGalleryTab(CPVIS, Button13, QStringLiteral("Добавить поздравление"), 200, false),
          QStringLiteral("Поздравления"));
 
   // A gallery filled while its tab was hidden shows its selected cell when the tab comes up.
@@ -304,7 +304,7 @@ void TCompositionPanel::AddGalleryItem(const TTHumbview* View, bool Decoration) 
     return;
   FModel.AddGalleryItem(
       GalleryFile(View, Decoration ? "Не выбрано украшение." : "Не выбрано поздравление."),
-      Decoration);
+      Decoration, FHost.VisibleCentre ? FHost.VisibleCentre() : std::nullopt);
 }
 
 void TCompositionPanel::LoadGalleries() {

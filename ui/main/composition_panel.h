@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "composition_panel_model.h"
@@ -29,6 +30,8 @@ struct TCompositionPanelHost {
   std::function<void()> ChooseCard;     // "Выбрать открытку": the card catalogue
   std::function<void()> CanvasResized;  // a background of another size became the canvas
   std::function<void()> Repaint;        // the card is shown anew
+  // The middle of the part of the card in sight (card pixels), where gallery items land.
+  std::function<std::optional<TSinglePoint>()> VisibleCentre;
 };
 
 class TCompositionPanel : public QTabWidget {
@@ -83,7 +86,7 @@ class TCompositionPanel : public QTabWidget {
   TTHumbview* DAVIS = nullptr;
   TTHumbview* CPVIS = nullptr;
   QPushButton* Button9 = nullptr;   // "Добавить украшение"
-  QPushButton* Button13 = nullptr;  // "Добавить надпись"
+  QPushButton* Button13 = nullptr;  // "Добавить поздравление"
   TTextur* Textur = nullptr;
 
  private:

@@ -13,6 +13,7 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <exception>
@@ -20,6 +21,7 @@
 #include "about_dialog.h"
 #include "busy_cursor.h"
 #include "caption_dialog.h"
+#include "caption_render.h"
 #include "composition.h"
 #include "composition_panel.h"
 #include "effect_menu_commands.h"
@@ -347,7 +349,12 @@ void TMainForm::N33Click() {
   if (FDoc->IsEmpty())
     return;
   // The dialog replaces a caption it added during this visit, counted from here.
-  FTexter->Execute(FDoc->Layers().Count());
+  // A first caption's line is about a tenth of the card's part in sight.
+  const float Scale = FImgView->View().Scale();
+  const int32_t Visible =
+      std::min(FDoc->Canvas().Height(), Scale > 0 ? int32_t(std::lround(FImgView->height() / Scale))
+                                                  : FDoc->Canvas().Height());
+  FTexter->Execute(FDoc->Layers().Count(), SuggestedCaptionSize(Visible));
   FImgView->View().Invalidate();
 }
 

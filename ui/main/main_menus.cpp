@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "composition.h"
 #include "composition_panel.h"
@@ -234,6 +235,17 @@ void TMainForm::BuildSidePanel() {
   Host.ChooseCard = [this] { Button10Click(); };
   Host.CanvasResized = [this] { N35Click(); };
   Host.Repaint = [this] { FImgView->View().Invalidate(); };
+  Host.VisibleCentre = [this]() -> std::optional<TSinglePoint> {
+    TImgView32& View = FImgView->View();
+    const TPoint A = View.ControlToBitmap({0, 0});
+    const TPoint B = View.ControlToBitmap({FImgView->width(), FImgView->height()});
+    const int32_t L = std::max(A.X, 0), T = std::max(A.Y, 0);
+    const int32_t R = std::min(B.X, FDoc->Canvas().Width()),
+                  Bt = std::min(B.Y, FDoc->Canvas().Height());
+    if (R <= L || Bt <= T)
+      return std::nullopt;
+    return TSinglePoint{(L + R) / 2.0f, (T + Bt) / 2.0f};
+  };
   PageControl1 = new TCompositionPanel(*FDoc, *FUndo, *FComposition, std::move(Host),
                                        QString::fromStdString(FPaths.DataDir), Panel1);
   Panel1->Body()->addWidget(PageControl1);

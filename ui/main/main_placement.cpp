@@ -38,7 +38,7 @@ void TMainForm::BuildDialogPlacement() {
   TEffectCommands& E = *FEffects;
   for (QDialog* D : std::initializer_list<QDialog*>{
            FTexter, FMaski, FFrama, PageControl1->Textur, FProGeomo, FPovor, FSbor, FRaiser,
-           FEButos, &E.Brid(), &E.Gamma(), &E.Effect(), &E.DeFoc(), &E.SprayWin(),
-           &E.Posta(), &E.Waves(), &E.Marb(), &E.Browser()})
+           FEButos, &E.Brid(), &E.Gamma(), &E.Effect(), &E.DeFoc(), &E.SprayWin(), &E.Posta(),
+           &E.Waves(), &E.Marb(), &E.Browser()})
     Placer->Watch(D);
 }

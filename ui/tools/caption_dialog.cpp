@@ -20,6 +20,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "caption_fonts.h"
@@ -103,7 +104,8 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   FoSize->setInsertPolicy(QComboBox::NoInsert);
   FoSize->setToolTip(QStringLiteral("Размер"));
   for (int S = 1; S <= 32; ++S) FoSize->addItem(QString::number(S));
-  for (int S : {34, 36, 40, 42, 44, 46, 48, 50, 54, 58, 62, 66, 70, 74, 78, 85, 90, 95, 100, 120})
+  for (int S : {34, 36, 40, 42, 44, 46,  48,  50,  54,  58,  62,  66, 70,
+                74, 78, 85, 90, 95, 100, 120, 150, 200, 250, 300, 400})
     FoSize->addItem(QString::number(S));
   FoSize->setCurrentText(QStringLiteral("30"));
   BoldButton = Toggle(QStringLiteral("Ж"), QStringLiteral("Жирный"), TextPage);
@@ -146,7 +148,8 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   Rtf->setAcceptRichText(false);
   Rtf->setLineWrapMode(QTextEdit::NoWrap);
   Rtf->setTabChangesFocus(false);
-  Rtf->setPlainText(QStringLiteral("Text"));
+  Rtf->setPlainText(QStringLiteral("Ваш текст"));
+  Rtf->selectAll();  // the first keystroke replaces the placeholder
   TextLayout->addWidget(Rtf, 1);
   Pages->addTab(TextPage, QStringLiteral("Настройки текста"));
 
@@ -251,9 +254,18 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   connect(Button2, &QPushButton::clicked, this, [this] { Run([this] { Button2Click(); }); });
 }
 
-int TTexter::Execute(int32_t RememberedCount) {
-  BeginVisit(RememberedCount);
+int TTexter::Execute(int32_t RememberedCount, int32_t SuggestedSize) {
+  BeginVisit(RememberedCount, SuggestedSize);
   return exec();
+}
+
+void TTexter::BeginVisit(int32_t RememberedCount, int32_t SuggestedSize) {
+  FRemembered = RememberedCount;
+  if (SuggestedSize > 0 && !FSizeChosen) {
+    FSize = std::min(SuggestedSize, MaxPointSize);
+    FoSize->setCurrentText(QString::number(FSize));
+    ApplyFont();
+  }
 }
 
 void TTexter::Run(const std::function<void()>& Handler) {
@@ -314,6 +326,7 @@ void TTexter::FoSizeChange() {
         QStringLiteral("Размер шрифта должен быть от 1 до %1").arg(MaxPointSize).toStdString());
   }
   FSize = V;
+  FSizeChosen = true;
   ApplyFont();
 }
 

@@ -27,9 +27,10 @@ class TTexter : public QDialog {
   // Shows the dialog modally for one visit. RememberedCount is the card's layer count just
   // before opening: a caption layer added since then is the preview that the next placing or
   // "Отмена" removes.
-  int Execute(int32_t RememberedCount);
+  // SuggestedSize (points, 0 for none) becomes the font size until the user picks one.
+  int Execute(int32_t RememberedCount, int32_t SuggestedSize = 0);
   // The first half of Execute: starts a visit without showing the dialog.
-  void BeginVisit(int32_t RememberedCount) { FRemembered = RememberedCount; }
+  void BeginVisit(int32_t RememberedCount, int32_t SuggestedSize = 0);
 
   // Called just before each change of the card (placing or removing the preview layer).
   std::function<void()> OnBeforeChange;
@@ -104,6 +105,7 @@ class TTexter : public QDialog {
   TBitmap32 FWork;
   TBitmap32 FMask;
   int32_t FSize = 30;
+  bool FSizeChosen = false;  // the user set the size: suggestions no longer apply
   TFontStyles FStyle = 0;
   TColor32 FTextColor = 0xFF000000;
   TColor32 FBackColor = 0xFFFFFFFF;

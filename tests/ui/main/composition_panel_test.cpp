@@ -15,8 +15,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "composition.h"
+#include "img_view32.h"
+#include "img_view_widget.h"
 #include "main_form.h"
 #include "picture_codecs.h"
 #include "texture_dialog.h"
@@ -171,8 +174,16 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
   Form->PageControl1->Button9->click();
   TBitmapLayer* D = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(D, nullptr);
-  EXPECT_FLOAT_EQ(D->Location().Left, 8);
-  EXPECT_FLOAT_EQ(D->Location().Right, 128);
+  // The item lands in the middle of the part of the card in sight, at its own size.
+  TImgView32& View = Form->ImgView()->View();
+  const TPoint A = View.ControlToBitmap({0, 0});
+  const TPoint B = View.ControlToBitmap({Form->ImgView()->width(), Form->ImgView()->height()});
+  const float MidX = (std::max(A.X, 0) + std::min(B.X, 800)) / 2.0f;
+  const float MidY = (std::max(A.Y, 0) + std::min(B.Y, 600)) / 2.0f;
+  EXPECT_NEAR((D->Location().Left + D->Location().Right) / 2, MidX, 1.0f);
+  EXPECT_NEAR((D->Location().Top + D->Location().Bottom) / 2, MidY, 1.0f);
+  EXPECT_FLOAT_EQ(D->Location().Right - D->Location().Left, 120);
+  EXPECT_EQ(Form->PageControl1->Button13->text(), QStringLiteral("Добавить поздравление"));
   EXPECT_EQ(D->Bitmap()->GetPixel(0, 0) >> 24, 0u);  // the key colour is gone
   EXPECT_EQ(D->Bitmap()->GetPixel(60, 40), 0xFFFF0000u);
   Form->N17->trigger();  // the key colour comes back

@@ -89,9 +89,10 @@ TEST_F(TTexterTest, StartsWithItsDefaults) {
   EXPECT_EQ(T.Pages->tabText(1), QStringLiteral("Тексты поздравлений"));
   EXPECT_EQ(T.Fontos->currentText().toStdString(), DefaultCaptionFamily(InstalledFontFamilies()));
   EXPECT_EQ(T.FoSize->currentText(), QStringLiteral("30"));
-  EXPECT_EQ(T.FoSize->count(), 52);
+  EXPECT_EQ(T.FoSize->count(), 57);
   EXPECT_EQ(T.FoSize->itemText(51), QStringLiteral("120"));
-  EXPECT_EQ(T.Rtf->toPlainText(), QStringLiteral("Text"));
+  EXPECT_EQ(T.FoSize->itemText(56), QStringLiteral("400"));
+  EXPECT_EQ(T.Rtf->toPlainText(), QStringLiteral("Ваш текст"));
   EXPECT_EQ(T.Greet->currentText(), QStringLiteral("Новый Год"));
   EXPECT_EQ(T.Greet->count(), 6);
   EXPECT_TRUE(T.Choice->toPlainText().startsWith(QStringLiteral("С Новым годом")));
@@ -109,7 +110,20 @@ TEST_F(TTexterTest, StartsWithItsDefaults) {
   const TCaption C = T.CurrentCaption();
   EXPECT_EQ(C.Size, 30);
   ASSERT_EQ(C.Lines.size(), 1u);
-  EXPECT_EQ(C.Lines[0].Text, "Text");
+  EXPECT_EQ(C.Lines[0].Text, "Ваш текст");
+  EXPECT_TRUE(Errors.isEmpty());
+}
+
+// A visit may suggest a size for the card in sight; once the user picks a size, it stays.
+TEST_F(TTexterTest, SuggestedSizeHoldsUntilTheUserPicksOne) {
+  TTexter& T = *Dialog;
+  T.BeginVisit(0, 77);
+  EXPECT_EQ(T.FoSize->currentText(), QStringLiteral("77"));
+  EXPECT_EQ(T.CurrentCaption().Size, 77);
+  T.FoSize->setCurrentText(QStringLiteral("48"));
+  emit T.FoSize->lineEdit()->editingFinished();
+  T.BeginVisit(0, 120);
+  EXPECT_EQ(T.CurrentCaption().Size, 48);
   EXPECT_TRUE(Errors.isEmpty());
 }
 
