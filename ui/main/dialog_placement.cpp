@@ -19,9 +19,12 @@ QPoint Inside(QPoint At, const QSize& Size, const QRect& Area) {
   return At;
 }
 
-QString KeyOf(const QDialog& D) {
-  return QString::fromLatin1(D.metaObject()->className()) + QStringLiteral("/pos");
+QString KeyOf(const QDialog& D, const char* What = "pos") {
+  return QString::fromLatin1(D.metaObject()->className()) + QLatin1Char('/') +
+         QString::fromLatin1(What);
 }
+
+const char* const DefaultSizeProperty = "pelmoraDefaultSize";
 
 }  // namespace
 
@@ -51,6 +54,25 @@ void TDialogPlacer::Watch(QDialog* D) {
   D->installEventFilter(this);
 }
 
+void TDialogPlacer::WatchSize(QDialog* D, QSize Default) {
+  D->setSizeGripEnabled(true);
+  D->setProperty(DefaultSizeProperty, Default);
+  Watch(D);
+}
+
+void TDialogPlacer::Size(QDialog& D) {
+  const QVariant Default = D.property(DefaultSizeProperty);
+  if (!Default.isValid())
+    return;
+  const QSettings Store(FStoreFile, QSettings::IniFormat);
+  const QVariant Chosen = Store.value(KeyOf(D, "size"));
+  QSize Want = Chosen.isValid() ? Chosen.toSize() : Default.toSize().expandedTo(D.sizeHint());
+  if (const QScreen* Screen = D.screen())
+    Want = Want.boundedTo(Screen->availableGeometry().size());
+  D.resize(Want.expandedTo(D.minimumSizeHint()));
+  FSized[KeyOf(D, "size")] = D.size();
+}
+
 bool TDialogPlacer::eventFilter(QObject* Watched, QEvent* Event) {
   if (auto* D = qobject_cast<QDialog*>(Watched)) {
     if (Event->type() == QEvent::Show && !Event->spontaneous())
@@ -62,6 +84,7 @@ bool TDialogPlacer::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TDialogPlacer::Place(QDialog& D) {
+  Size(D);
   const QScreen* Screen = D.screen() != nullptr ? D.screen() : QGuiApplication::primaryScreen();
   const QRect Area = Screen != nullptr ? Screen->availableGeometry() : QRect();
   const QSize Size = D.frameGeometry().size().expandedTo(D.size());
@@ -79,10 +102,12 @@ void TDialogPlacer::Place(QDialog& D) {
 }
 
 void TDialogPlacer::Remember(const QDialog& D) {
-  const auto Placed = FPlaced.find(KeyOf(D));
-  if (Placed == FPlaced.end() || Placed->second == D.pos())
-    return;
-  // The user moved it: it opens there from now on.
   QSettings Store(FStoreFile, QSettings::IniFormat);
-  Store.setValue(KeyOf(D), D.pos());
+  // What the user moved or resized opens so from now on.
+  const auto Placed = FPlaced.find(KeyOf(D));
+  if (Placed != FPlaced.end() && Placed->second != D.pos())
+    Store.setValue(KeyOf(D), D.pos());
+  const auto Sized = FSized.find(KeyOf(D, "size"));
+  if (Sized != FSized.end() && Sized->second != D.size())
+    Store.setValue(KeyOf(D, "size"), D.size());
 }

@@ -31,6 +31,9 @@ class TDialogPlacer : public QObject {
 
   // D opens beside the card from now on, or where the user last moved it.
   void Watch(QDialog* D);
+  // D, a picker that may be resized, opens at Default (at least its size hint) the first time and
+  // at the size the user gave it afterwards. Its place follows Watch's rule.
+  void WatchSize(QDialog* D, QSize Default);
 
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -38,8 +41,10 @@ class TDialogPlacer : public QObject {
  private:
   void Place(QDialog& D);
   void Remember(const QDialog& D);
+  void Size(QDialog& D);
 
   std::function<TPlacementScene()> FScene;
   QString FStoreFile;
   std::map<QString, QPoint> FPlaced;  // where each dialog was put, to tell the user's moves
+  std::map<QString, QSize> FSized;    // the same for the sizes of the pickers
 };

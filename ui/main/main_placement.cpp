@@ -2,6 +2,7 @@
 // layer, or where the user last put each one ("Dialogs.ini" in the settings folder).
 #include <QDialog>
 
+#include "album.h"
 #include "border_dialog.h"
 #include "button_dialog.h"
 #include "caption_dialog.h"
@@ -36,9 +37,14 @@ void TMainForm::BuildDialogPlacement() {
   };
   auto* Placer = new TDialogPlacer(Scene, SettingsFile(QStringLiteral("Dialogs.ini")), this);
   TEffectCommands& E = *FEffects;
+  // The pickers open showing at least three rows of cells and keep the size the user gives
+  // them.
+  Placer->WatchSize(FAlbum, QSize(4 * 204 + 48, 3 * 230 + 70));
+  Placer->WatchSize(FMaski, QSize(3 * 134 + 48, 3 * 134 + 100));
+  Placer->WatchSize(FFrama, QSize(5 * 84 + 48, 4 * 84 + 100));
+  Placer->WatchSize(PageControl1->Textur, QSize(560, 480));
   for (QDialog* D : std::initializer_list<QDialog*>{
-           FTexter, FMaski, FFrama, PageControl1->Textur, FProGeomo, FPovor, FSbor, FRaiser,
-           FEButos, &E.Brid(), &E.Gamma(), &E.Effect(), &E.DeFoc(), &E.SprayWin(), &E.Posta(),
-           &E.Waves(), &E.Marb(), &E.Browser()})
+           FTexter, FProGeomo, FPovor, FSbor, FRaiser, FEButos, &E.Brid(), &E.Gamma(), &E.Effect(),
+           &E.DeFoc(), &E.SprayWin(), &E.Posta(), &E.Waves(), &E.Marb(), &E.Browser()})
     Placer->Watch(D);
 }

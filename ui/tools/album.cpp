@@ -27,14 +27,14 @@ TAlbum::TAlbum(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
   M.SetSize(100);
   M.SetThumbGap(4);
   M.SetSorted(true);
-  M.SetScrollMode(SMHorizontal);
+  M.SetScrollMode(SMVertical);
   M.SetAutoHandleKeyb(true);
   M.SetAutoScrolling(true);
   M.SetMinMemory(true);
   M.SetAsButtons(false);
   M.SetTitlePlacement(T_Up);
-  // Two rows of cards, three and a bit across; the rest scrolls sideways.
-  ALView->setMinimumSize(4 * 204 - 60, 2 * 204 + 24);
+  // Rows of cards across the dialog's width; the rest scrolls down.
+  ALView->setMinimumSize(2 * 204 + 24, 204 + 24);
   ALView->OnError = [this](const QString& Text) { OnError(Text); };
   ALView->SetDirectory(QDir(DataDir).filePath(QStringLiteral("Cards")));
 

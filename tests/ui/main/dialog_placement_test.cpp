@@ -107,3 +107,30 @@ TEST(DialogPlacement, AMovedDialogOpensWhereTheUserPutIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A picker opens at its default size the first time and at the size the user gave it later.
+TEST(DialogPlacement, APickerKeepsTheSizeTheUserGaveIt) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  const auto Scene = [] {
+    TPlacementScene S;
+    S.Window = QRect(0, 0, 700, 500);
+    S.Panel = QRect(450, 40, 250, 440);
+    return S;
+  };
+  QObject Owner;
+  auto* Placer = new TDialogPlacer(Scene, Dir.filePath(QStringLiteral("Dialogs.ini")), &Owner);
+  QDialog D;
+  Placer->WatchSize(&D, QSize(320, 280));
+  EXPECT_TRUE(D.isSizeGripEnabled());
+  D.show();
+  EXPECT_EQ(D.size(), QSize(320, 280));
+  D.resize(400, 300);
+  D.hide();
+  D.show();
+  EXPECT_EQ(D.size(), QSize(400, 300));
+}
+
+}  // namespace
