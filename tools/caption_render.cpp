@@ -130,14 +130,33 @@ uint32_t CaptionMasterAlpha(int32_t TransparencyPercent) {
   return static_cast<uint32_t>(255 - Round(P / 100.0 * 255));
 }
 
+void RenderCaptionWithEffects(const TCaption& Caption, TBitmap32& Work, TBitmap32& Mask) {
+  RenderIt(Mask, Caption, MaskRender);
+  const int32_t M = CaptionEffectMargin(Caption.Outline, Caption.Shadow);
+  TBitmap32 Coverage;
+  Coverage.SetSize(Mask.Width() + 2 * M, Mask.Height() + 2 * M);
+  Coverage.Clear(0xFF000000);
+  for (int32_t Y = 0; Y < Mask.Height(); ++Y)
+    std::copy_n(Mask.RowAddress(Y), Mask.Width(), Coverage.RowAddress(Y + M) + M);
+  ApplyCaptionFont(Work.Font(), Caption);
+  const TColor32 Back = Caption.TransparentBackground ? 0 : (Caption.BackColor | 0xFF000000);
+  ComposeCaptionEffects(Coverage, Caption.TextColor | 0xFF000000, Back, Caption.Outline,
+                        Caption.Shadow, Work, Mask);
+}
+
 TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap32& Work,
                            TBitmap32& Mask, int32_t RememberedCount) {
-  RenderIt(Work, Caption, NormalRender);
   TCardDocument::TTextLayerSource Source;
   Source.Preview = &Work;
-  if (Caption.TransparentBackground) {
-    RenderIt(Mask, Caption, MaskRender);
+  if (Caption.Outline.On || Caption.Shadow.On) {
+    RenderCaptionWithEffects(Caption, Work, Mask);
     Source.Mask = &Mask;
+  } else {
+    RenderIt(Work, Caption, NormalRender);
+    if (Caption.TransparentBackground) {
+      RenderIt(Mask, Caption, MaskRender);
+      Source.Mask = &Mask;
+    }
   }
   Source.TransparencyPercent = std::clamp(Caption.Transparency, 0, 80);
   Source.RememberedCount = RememberedCount;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bitmap32.h"
+#include "caption_effects.h"
 #include "card_document.h"
 #include "exceptions.h"
 #include "font.h"
@@ -34,6 +35,10 @@ struct TCaption {
   // 0..80 % of the layer's transparency.
   int32_t Transparency = 0;
   std::vector<TCaptionLine> Lines;
+  // Drawn around and under the text into the same bitmap; both off, the caption is drawn as
+  // ever.
+  TCaptionOutline Outline;
+  TCaptionShadow Shadow;
 };
 
 // The point size at which a caption's line is about a tenth of VisibleHeight card pixels (the
@@ -73,6 +78,10 @@ void ApplyCaptionFont(TFont& Font, const TCaption& Caption);
 // Mask mode: white text on 0. Normal mode: the text colour on the background colour, opaque;
 // with a transparent background only a plane of the text colour.
 void RenderIt(TBitmap32& Work, const TCaption& Caption, int32_t Mode);
+
+// With an outline or a shadow: the text, its outline and its shadow composed into Work (the
+// colours, opaque) and Mask (the coverage as grey), room for both made around the text.
+void RenderCaptionWithEffects(const TCaption& Caption, TBitmap32& Work, TBitmap32& Mask);
 
 // The master alpha of a caption layer: 255 - round(Transparency / 100 * 255).
 uint32_t CaptionMasterAlpha(int32_t TransparencyPercent);
