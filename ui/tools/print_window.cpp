@@ -270,8 +270,14 @@ void TKVTPrint::SetPage32() {
   FRBLayer = nullptr;
   View.Layers().Clear();
   TBitmap32& Page = View.Bitmap();
-  if (!Page.SetSize(W, H))
+  // A page of the same size keeps its pixels (SetSize reports no change); only a failed
+  // allocation is out of memory.
+  try {
+    Page.SetSize(W, H);
+  } catch (const std::exception&) {
+    FPageW = FPageH = 0;
     throw Exception("Недостаточно памяти для страницы принтера");
+  }
   FPageW = W;
   FPageH = H;
   Page.Clear(0x00FFFFFF);

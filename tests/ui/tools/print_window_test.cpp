@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -356,6 +357,35 @@ TEST_F(PrintWindowTest, HandMadeSizeSurvivesAnOrientationChange) {
   ASSERT_NE(Window.CardLayer(), nullptr);
   EXPECT_NEAR(Location().Right - Location().Left, 12 * CmPixels(), 0.01);
   EXPECT_DOUBLE_EQ(Window.ImageHeight->value(), 9);
+}
+
+TEST_F(PrintWindowTest, RebuildingThePageAtTheSameSizeKeepsTheCard) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  Open(Card(800, 600));
+  Window.AskPrinterSetup = [](QPrinter&) { return true; };  // confirmed unchanged
+  const int32_t W = Window.PageWidth(), H = Window.PageHeight();
+  struct TCase {
+    const char* What;
+    QAbstractButton* Button;
+  };
+  for (const TCase& C : {TCase{"the checked orientation", Window.Book},
+                         TCase{"properties confirmed unchanged", Window.Button3}}) {
+    C.Button->click();
+    EXPECT_TRUE(Errors.isEmpty()) << C.What << ": " << Errors.join("; ").toStdString();
+    Errors.clear();
+    EXPECT_EQ(Window.PageWidth(), W) << C.What;
+    EXPECT_EQ(Window.PageHeight(), H) << C.What;
+    ASSERT_NE(Window.CardLayer(), nullptr) << C.What;
+    EXPECT_EQ(Window.PrintView->View().Layers().Count(), 2) << C.What << ": the card and its frame";
+    // The page is drawn again: white inside the black band.
+    EXPECT_EQ(Window.PrintView->View().Bitmap().GetPixel(110, H / 2), 0xFF000000u) << C.What;
+    EXPECT_EQ(Window.PrintView->View().Bitmap().GetPixel(W / 2, 130), 0xFFFFFFFFu) << C.What;
+  }
+  Window.AskPdfFileName = [&] { return Dir.filePath("card.pdf"); };
+  Window.Button1->click();
+  EXPECT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
+  EXPECT_EQ(Window.result(), QDialog::Accepted);
 }
 
 // The bounding box of the card's red pixels in a picture.
