@@ -457,6 +457,45 @@ TEST_F(PrintWindowTest, PrintsToAPdfFileAtTheTypedSize) {
   EXPECT_NEAR(Box.top(), Top * 72 / 300, 1.5);
 }
 
+TEST_F(PrintWindowTest, ThePrintedCardIsOpaqueOnWhite) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  // Left half transparent, right half red at half coverage, a solid blue square in the middle:
+  // what a card with a transparent canvas or a see-through layer edge hands over.
+  std::unique_ptr<TBitmap32> Flat = Card(400, 200, 0x00000000);
+  Flat->FillRectS({200, 0, 400, 200}, 0x80FF0000);
+  Flat->FillRectS({150, 50, 250, 150}, 0xFF0000FF);
+  Open(Flat);
+  Window.Fit->click();
+  const TSingleRect L = Location();
+  Window.AskPdfFileName = [&] { return Dir.filePath("card.pdf"); };
+  Window.Button1->click();
+  ASSERT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
+
+  // One picture and no soft mask: nothing on the page is see-through.
+  const QString Images = RunTool("pdfimages", {"-list", Dir.filePath("card.pdf")});
+  const QStringList Rows = Images.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(Rows.size(), 3) << Images.toStdString();
+  EXPECT_TRUE(Rows[2].contains(QRegularExpression("\\bimage\\b"))) << Images.toStdString();
+  EXPECT_FALSE(Images.contains("smask")) << Images.toStdString();
+  EXPECT_FALSE(Images.contains("jpeg")) << "the card keeps its own pixels";
+
+  // Rendered at 300 dots per inch a device pixel is a page pixel.
+  RunTool("pdftoppm",
+          {"-r", "300", "-png", "-singlefile", Dir.filePath("card.pdf"), Dir.filePath("page")});
+  const QImage Page(Dir.filePath("page.png"));
+  ASSERT_FALSE(Page.isNull());
+  const double K = (L.Right - L.Left) / 400;
+  auto At = [&](double X, double Y) { return Page.pixel(int(L.Left + X * K), int(L.Top + Y * K)); };
+  EXPECT_EQ(At(50, 100), qRgb(255, 255, 255)) << "the transparent half is the paper";
+  EXPECT_EQ(At(200, 100), qRgb(0, 0, 255));
+  // Half-covered red laid on white.
+  const QRgb Pink = At(350, 100);
+  EXPECT_EQ(qRed(Pink), 255);
+  EXPECT_NEAR(qGreen(Pink), 127, 2);
+  EXPECT_NEAR(qBlue(Pink), 127, 2);
+}
+
 TEST_F(PrintWindowTest, ExtremeTypedSizes) {
   QTemporaryDir Dir;
   ASSERT_TRUE(Dir.isValid());
