@@ -28,6 +28,7 @@
 #include "bitmap_layer.h"
 #include "img_view_widget.h"
 #include "print_device.h"
+#include "print_settings.h"
 #include "rubberband_layer.h"
 #include "status_progress.h"
 
@@ -386,6 +387,38 @@ TEST_F(PrintWindowTest, RebuildingThePageAtTheSameSizeKeepsTheCard) {
   Window.Button1->click();
   EXPECT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
   EXPECT_EQ(Window.result(), QDialog::Accepted);
+}
+
+TEST_F(PrintWindowTest, ThePrinterKeepsItsSetUpFromOneOpeningToTheNext) {
+  TPrintSettings Settings;
+  TKVTPrint Shared(nullptr, &Settings);
+  Shared.ShowError = [this](const QString& Text) { Errors << Text; };
+  Shared.SetFlatImage(*Card(800, 600));
+  Shared.show();
+  QApplication::processEvents();
+  QPrinter* First = Shared.Printer();
+  ASSERT_NE(First, nullptr);
+  EXPECT_EQ(Settings.Printer(), First);
+  Shared.AskPrinterSetup = [](QPrinter& Printer) {
+    Printer.setPageSize(QPageSize(QPageSize::A5));
+    Printer.setPageOrientation(QPageLayout::Landscape);
+    return true;
+  };
+  Shared.Button3->click();
+  const int32_t W = Shared.PageWidth(), H = Shared.PageHeight();
+  EXPECT_GT(W, H);
+  Shared.reject();
+
+  // Chosen again with its set-up: the same paper, orientation and page.
+  Shared.SetFlatImage(*Card(300, 200));
+  Shared.show();
+  QApplication::processEvents();
+  EXPECT_EQ(Shared.Printer(), First);
+  EXPECT_TRUE(Shared.Album->isChecked());
+  EXPECT_EQ(Shared.PageWidth(), W);
+  EXPECT_EQ(Shared.PageHeight(), H);
+  EXPECT_TRUE(Shared.Printer()->pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
+  Shared.reject();
 }
 
 // The bounding box of the card's red pixels in a picture.
