@@ -84,7 +84,8 @@ TEST_F(TPrintMenuFixture, PageSetUpReachesTheNextPrint) {
   ASSERT_TRUE(QFile::exists(File));
   // A5 landscape: 210 x 148 mm.
   const QString Info = PdfInfo(File);
-  EXPECT_TRUE(Info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 4(19|20)(\\.\\d+)? pts")))
+  EXPECT_TRUE(
+      Info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 4(19|20)(\\.\\d+)? pts")))
       << Info.toStdString();
 
   // The status bar names the file; the layer selected before printing still is.
