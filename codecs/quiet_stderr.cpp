@@ -10,8 +10,8 @@
 namespace {
 
 std::mutex Lock;
-int Depth = 0;       // the scopes alive
-int Saved = -1;      // the real standard error while it is redirected, else -1
+int Depth = 0;   // the scopes alive
+int Saved = -1;  // the real standard error while it is redirected, else -1
 
 void Duplicate(int From, int To) {
   while (::dup2(From, To) < 0 && errno == EINTR) {

@@ -71,15 +71,14 @@ inline std::vector<std::vector<uint8_t>> DamagedHeifFiles(const std::string& Fol
   Picture.SetSize(64, 48);
   for (int32_t Y = 0; Y < 48; ++Y)
     for (int32_t X = 0; X < 64; ++X)
-      Picture.SetPixel(X, Y,
-                       0xFF000000u | uint32_t(X * 4) << 16 | uint32_t((X * Y) & 0xFF) << 8 |
-                           uint32_t(Y * 5));
+      Picture.SetPixel(
+          X, Y,
+          0xFF000000u | uint32_t(X * 4) << 16 | uint32_t((X * Y) & 0xFF) << 8 | uint32_t(Y * 5));
   const std::vector<uint8_t> Png = EncodePng(Picture);
   const std::string Source = Folder + "/heif_source.png", Coded = Folder + "/heif_coded";
   std::ofstream(Source, std::ios::binary)
       .write(reinterpret_cast<const char*>(Png.data()), std::streamsize(Png.size()));
-  if (std::system(("heif-enc -q 50 " + Options + " -o " + Coded + " " + Source +
-                   " >/dev/null 2>&1")
+  if (std::system(("heif-enc -q 50 " + Options + " -o " + Coded + " " + Source + " >/dev/null 2>&1")
                       .c_str()) != 0)
     return {};
   const std::vector<uint8_t> Good = ReadWholeFile(Coded);

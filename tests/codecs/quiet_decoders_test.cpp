@@ -37,8 +37,7 @@ TEST(QuietDecoders, DamagedHeicAndAvifLeaveStandardErrorAlone) {
   }
   TTempDir Dir;
   for (const char* Options : {"", "-A"}) {
-    const std::vector<std::vector<uint8_t>> Files =
-        DamagedHeifFiles(Dir.Path().string(), Options);
+    const std::vector<std::vector<uint8_t>> Files = DamagedHeifFiles(Dir.Path().string(), Options);
     ASSERT_FALSE(Files.empty()) << Options;
     std::vector<const std::vector<uint8_t>*> Talking;
     for (const std::vector<uint8_t>& F : Files)
