@@ -7,6 +7,7 @@
 
 #include "codec_support.h"
 #include "exceptions.h"
+#include "quiet_stderr.h"
 
 using namespace codec_detail;
 
@@ -37,6 +38,9 @@ TPicture ReadHeifImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
     FailPicture("HEIF", "the file is empty");
   if (heif_check_filetype(Data, int(Size < 12 ? Size : 12)) == heif_filetype_no)
     FailPicture("HEIF", "the file is not a HEIF picture");
+  // The decoders' own lines about a damaged file stay out of the program's output; the scope
+  // ends before an error leaves, so the program's message is still seen.
+  const TQuietStderr Quiet;
   std::unique_ptr<heif_context, TContextDeleter> Ctx(heif_context_alloc());
   if (!Ctx)
     FailPicture("HEIF", "the decoder could not start");

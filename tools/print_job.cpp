@@ -22,6 +22,22 @@ bool SameName(const std::string& A, const char* B) {
 
 }  // namespace
 
+TColor32 OnPaper(TColor32 C) {
+  const uint32_t A = C >> 24;
+  if (A == 255)
+    return C;
+  // C x a + white x (1 - a) for each colour channel, rounded.
+  auto Channel = [A](uint32_t V) { return (V * A + 255 * (255 - A) + 127) / 255; };
+  return 0xFF000000u | Channel((C >> 16) & 0xFF) << 16 | Channel((C >> 8) & 0xFF) << 8 |
+         Channel(C & 0xFF);
+}
+
+void PutOnPaper(TBitmap32& Card) {
+  TColor32* P = Card.Bits();
+  const size_t Count = size_t(Card.Width()) * size_t(Card.Height());
+  for (size_t I = 0; I < Count; ++I) P[I] = OnPaper(P[I]);
+}
+
 std::optional<TPaper> FindPaper(const std::string& Name) {
   for (const TPaper& P : Papers)
     if (SameName(Name, P.Name))
@@ -69,5 +85,9 @@ TPdfPlacement PlanPrint(int32_t CardW, int32_t CardH, const TPrintRequest& R) {
 }
 
 void PrintToPdf(const TBitmap32& Card, const TPrintRequest& Request, const std::string& FileName) {
-  WritePdfPage(Card, PlanPrint(Card.Width(), Card.Height(), Request), FileName);
+  const TPdfPlacement Placement = PlanPrint(Card.Width(), Card.Height(), Request);
+  TBitmap32 Paper;
+  Paper.Assign(&Card);
+  PutOnPaper(Paper);
+  WritePdfPage(Paper, Placement, FileName);
 }

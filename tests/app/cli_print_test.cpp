@@ -11,7 +11,9 @@
 
 #include "bitmap32.h"
 #include "cli_fixture.h"
+#include "layer_collection.h"
 #include "png_codec.h"
+#include "project_file.h"
 
 namespace fs = std::filesystem;
 
@@ -127,6 +129,42 @@ TEST_F(TPrintCli, PlacementsAndOrientation) {
   const auto [InW, InH] = DarkExtentCm(254);
   EXPECT_NEAR(InH, 5.08, 0.02);
   EXPECT_NEAR(InW, 5.08 * 4 / 3, 0.02);
+}
+
+TEST_F(TPrintCli, ThePrintedCardIsOpaqueOnWhite) {
+  if (!HaveTool("pdftoppm"))
+    GTEST_SKIP() << "poppler-utils is not installed";
+  // A project whose canvas is transparent on the left and half-covered dark grey on the right
+  // (a picture file reads opaque).
+  TLayerCollection Layers;
+  TBitmap32 Canvas;
+  Canvas.SetSize(800, 600);
+  Canvas.Clear(0x00000000);
+  Canvas.FillRectS({400, 0, 800, 600}, 0x80202020);
+  WriteProject(Canvas, Layers, Path("card.kvt"));
+  ASSERT_EQ(Run(Quote(PELMORA_CLI) + " print " + Quote(Path("card.kvt")) + " " +
+                Quote(Path("out.pdf")) + " paper=A6 place=fill >/dev/null"),
+            0);
+  const std::string Pdf = ReadText(Path("out.pdf"));
+  EXPECT_EQ(Pdf.find("/SMask"), std::string::npos) << "nothing on the page is see-through";
+
+  // Rendered at 300 dots per inch, the fill covers the page inside 100 dots on every side.
+  ASSERT_EQ(
+      Run("pdftoppm -r 300 -singlefile " + Quote(Path("out.pdf")) + " " + Quote(Path("page"))), 0);
+  std::ifstream In(Path("page.ppm"), std::ios::binary);
+  std::string Magic;
+  int W = 0, H = 0, Max = 0;
+  In >> Magic >> W >> H >> Max;
+  In.get();
+  std::vector<unsigned char> Px(size_t(W) * size_t(H) * 3);
+  In.read(reinterpret_cast<char*>(Px.data()), std::streamsize(Px.size()));
+  ASSERT_EQ(Magic, "P6");
+  auto Grey = [&](double Fx, double Fy) {
+    const size_t X = size_t(Fx * W), Y = size_t(Fy * H);
+    return int(Px[(Y * size_t(W) + X) * 3 + 1]);
+  };
+  EXPECT_EQ(Grey(0.3, 0.5), 255) << "the transparent half is the paper";
+  EXPECT_NEAR(Grey(0.7, 0.5), (0x20 * 128 + 255 * 127) / 255, 2) << "half-covered grey on white";
 }
 
 TEST_F(TPrintCli, BadValuesWriteNothing) {

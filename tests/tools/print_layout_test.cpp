@@ -162,3 +162,24 @@ TEST(PrintJob, PdfFileHasOnePageWithTheImageAndItsPlacement) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PrintJob, PaperShowsThroughTheCard) {
+  struct TCase {
+    TColor32 Card, Paper;
+  };
+  for (const TCase& C : {TCase{0xFF123456, 0xFF123456}, TCase{0x00123456, 0xFFFFFFFF},
+                         TCase{0x00000000, 0xFFFFFFFF}, TCase{0x80FF0000, 0xFFFF7F7F},
+                         TCase{0x40000000, 0xFFBFBFBF}, TCase{0x01FFFFFF, 0xFFFFFFFF}})
+    EXPECT_EQ(OnPaper(C.Card), C.Paper) << std::hex << C.Card;
+  TBitmap32 Card;
+  Card.SetSize(3, 2);
+  Card.Clear(0x80FF0000);
+  Card.SetPixel(2, 1, 0xFF0000FF);
+  PutOnPaper(Card);
+  EXPECT_EQ(Card.GetPixel(0, 0), 0xFFFF7F7Fu);
+  EXPECT_EQ(Card.GetPixel(2, 1), 0xFF0000FFu);
+}
+
+}  // namespace

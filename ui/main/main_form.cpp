@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QUrl>
 #include <algorithm>
 #include <chrono>
@@ -31,6 +32,7 @@
 #include "full_preview.h"
 #include "open_document.h"
 #include "outline_commands.h"
+#include "print_settings.h"
 #include "print_window.h"
 #include "project_file.h"
 #include "status_progress.h"
@@ -38,6 +40,9 @@
 #include "user_error_text.h"
 
 namespace {
+
+// How long the status bar names what was printed.
+constexpr int PrintMessageMs = 15000;
 
 QString SizeText(const TBitmap32& B) {
   if (B.IsEmpty())
@@ -148,7 +153,12 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FCompress = new TCompress(this);
   FFull = new TFull(this);
   FAboutKVT = new TAboutKVT(this);
-  FPrint = new TKVTPrint(this);
+  FPrintSettings = std::make_unique<TPrintSettings>();
+  FPrint = new TKVTPrint(this, FPrintSettings.get());
+  AskPageSetup = [this](QPrinter& Printer) {
+    QPageSetupDialog Dialog(&Printer, this);
+    return Dialog.exec() == QDialog::Accepted;
+  };
   FTexter = new TTexter(*FDoc, QString::fromStdString(FPaths.DataDir), this);
   FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
@@ -332,17 +342,25 @@ void TMainForm::mnFlattenClick() {
 void TMainForm::N70Click() {
   if (FDoc->IsEmpty())
     return;
+  // Rendering hides the selection frame; the layer stays selected.
+  TCustomLayer* const Selected = FDoc->Selected();
   const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
-  FPrint->Execute(*Flat);
+  FDoc->SetSelection(Selected);
+  const bool Printed = FPrint->Execute(*Flat);
   FImgView->View().Invalidate();
+  if (!Printed)
+    return;
+  const QString File = FPrint->OutputFile();
+  statusBar()->showMessage(
+      File.isEmpty()
+          ? QStringLiteral("Открытка отправлена на принтер «%1»").arg(FPrintSettings->Name())
+          : QStringLiteral("Открытка напечатана в файл %1").arg(QDir::toNativeSeparators(File)),
+      PrintMessageMs);
 }
 
 void TMainForm::N62Click() {
-  // The printer the print window prints on, so that what is set here is what it uses.
-  if (QPrinter* P = FPrint->Printer()) {
-    QPageSetupDialog Dialog(P, this);
-    Dialog.exec();
-  }
+  // The printer the print window prints on: what is set here is what the next print uses.
+  AskPageSetup(FPrintSettings->Current());
 }
 
 void TMainForm::N33Click() {

@@ -41,6 +41,8 @@ class TAlbum;
 class TTemplates;
 class TTexter;
 class TKVTPrint;
+class TPrintSettings;
+class QPrinter;
 class TCropLa;
 class TProGeomo;
 class TEffectCommands;
@@ -97,6 +99,12 @@ class TMainForm : public QMainWindow {
   std::function<void(const QString& Text)> ShowError;
   // Opens a file or link with the desktop's handler (replaceable in tests).
   std::function<void(const QUrl& Url)> OpenUrl;
+  // The page set-up dialog of "Параметры печати" on the printer in use; true when confirmed
+  // (replaceable in tests).
+  std::function<bool(QPrinter& Printer)> AskPageSetup;
+  // The print window and the printers it shares with "Параметры печати".
+  TKVTPrint* PrintWindow() const { return FPrint; }
+  TPrintSettings& PrintSettings() { return *FPrintSettings; }
 
   // Commands.
   void mnFileNewClick();
@@ -368,6 +376,9 @@ class TMainForm : public QMainWindow {
   // Holds a reference to the document: declared after it, so it is destroyed first.
   std::unique_ptr<TAutosaveController> FAutosave;
   TTexter* FTexter = nullptr;
+  // The printers with their page set-up; the print window (a Qt child, destroyed after this)
+  // does not use them while it is being destroyed.
+  std::unique_ptr<TPrintSettings> FPrintSettings;
   TKVTPrint* FPrint = nullptr;
   // The layer crop and geometry windows (owned by the window, Qt parent).
   TCropLa* FCropLa = nullptr;

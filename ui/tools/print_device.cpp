@@ -8,10 +8,10 @@
 #include <QPrinterInfo>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "bitmap32.h"
 #include "exceptions.h"
+#include "print_job.h"
 #include "status_progress.h"
 
 QString PdfPrinterName() {
@@ -62,12 +62,14 @@ double PrinterDpi(const QPrinter& Printer) {
 QImage CardImage(const TBitmap32& Card) {
   if (Card.IsEmpty())
     return {};
-  QImage Image(Card.Width(), Card.Height(), QImage::Format_ARGB32);
+  QImage Image(Card.Width(), Card.Height(), QImage::Format_RGB32);
   if (Image.isNull())
     throw Exception("Недостаточно памяти для печати");
-  // TColor32 is the same 32-bit ARGB word as Format_ARGB32.
-  for (int32_t Y = 0; Y < Card.Height(); ++Y)
-    std::memcpy(Image.scanLine(Y), Card.RowAddress(Y), size_t(Card.Width()) * sizeof(TColor32));
+  for (int32_t Y = 0; Y < Card.Height(); ++Y) {
+    const TColor32* S = Card.RowAddress(Y);
+    auto* D = reinterpret_cast<QRgb*>(Image.scanLine(Y));
+    for (int32_t X = 0; X < Card.Width(); ++X) D[X] = OnPaper(S[X]);
+  }
   return Image;
 }
 
@@ -91,6 +93,8 @@ void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where
     throw Exception("Не удалось начать печать");
   Progress.Report(&Printer, Step, 1, 3);
   Painter.setRenderHint(QPainter::SmoothPixmapTransform, Card.StretchFilter() != sfNearest);
+  // A PDF keeps the card's own pixels (deflated) rather than JPEG's approximation of them.
+  Painter.setRenderHint(QPainter::LosslessImageRendering);
   Painter.drawImage(QRect(Where.X, Where.Y, Where.Width, Where.Height), Image);
   Progress.Report(&Printer, Step, 2, 3);
   if (!Painter.end() || Printer.printerState() == QPrinter::Error)

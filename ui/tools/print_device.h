@@ -37,7 +37,7 @@ void LimitPageResolution(QPrinter& Printer);
 // The printer's resolution in dots per inch (horizontal).
 double PrinterDpi(const QPrinter& Printer);
 
-// The card as a Qt image of the same pixels (ARGB, straight alpha).
+// The card as a Qt image as the paper shows it: opaque, each pixel laid over white (OnPaper).
 QImage CardImage(const TBitmap32& Card);
 
 // Prints one page: the card stretched into Where (printer device pixels from the top-left

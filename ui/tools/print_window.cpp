@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -25,6 +26,7 @@
 #include "exceptions.h"
 #include "img_view_widget.h"
 #include "print_device.h"
+#include "print_settings.h"
 #include "report_errors.h"
 #include "rubberband_layer.h"
 #include "user_error_text.h"
@@ -45,7 +47,11 @@ struct TFlagScope {
 
 }  // namespace
 
-TKVTPrint::TKVTPrint(QWidget* Parent) : QDialog(Parent), PdfDpi(PdfPrinterDpi) {
+TKVTPrint::TKVTPrint(QWidget* Parent, TPrintSettings* Settings)
+    : QDialog(Parent),
+      PdfDpi(PdfPrinterDpi),
+      FOwnSettings(Settings ? nullptr : std::make_unique<TPrintSettings>()),
+      FSettings(Settings ? Settings : FOwnSettings.get()) {
   setWindowTitle(QStringLiteral("Печать"));
   BuildControls();
   ConnectControls();
@@ -270,8 +276,14 @@ void TKVTPrint::SetPage32() {
   FRBLayer = nullptr;
   View.Layers().Clear();
   TBitmap32& Page = View.Bitmap();
-  if (!Page.SetSize(W, H))
+  // A page of the same size keeps its pixels (SetSize reports no change); only a failed
+  // allocation is out of memory.
+  try {
+    Page.SetSize(W, H);
+  } catch (const std::exception&) {
+    FPageW = FPageH = 0;
     throw Exception("Недостаточно памяти для страницы принтера");
+  }
   FPageW = W;
   FPageH = H;
   Page.Clear(0x00FFFFFF);
@@ -372,8 +384,8 @@ void TKVTPrint::ShowScale() {
 }
 
 void TKVTPrint::SelectPrinter(int Index) {
-  FPrinter = MakePrinter(MyPrinters->itemText(Index), PdfDpi);
-  FBaseDpi = FPrinter->resolution();
+  FPrinter = &FSettings->Select(MyPrinters->itemText(Index), PdfDpi);
+  FBaseDpi = FSettings->BaseDpi();
   FPrinterIndex = Index;
 }
 
@@ -427,15 +439,19 @@ void TKVTPrint::done(int Result) {
 
 void TKVTPrint::FormActivate() {
   Prog->setValue(0);
+  // The printer in use stays from the last opening or "Параметры печати", with its page set-up;
+  // the first time it is the first entry.
+  int Index = 0;
   {
     TFlagScope Updating(FUpdating);
     MyPrinters->clear();
     MyPrinters->addItems(PrinterNames());
-    MyPrinters->setCurrentIndex(0);
+    Index = std::max(0, MyPrinters->findText(FSettings->Name()));
+    MyPrinters->setCurrentIndex(Index);
     Mera->setCurrentIndex(0);
   }
   try {
-    SelectPrinter(0);
+    SelectPrinter(Index);
   } catch (const std::exception& E) {
     // A printer that cannot be used leaves the PDF entry, which always can.
     ShowError(QString::fromStdString(UserErrorText(E)));
@@ -443,6 +459,11 @@ void TKVTPrint::FormActivate() {
     MyPrinters->setCurrentIndex(MyPrinters->count() - 1);
     SelectPrinter(MyPrinters->count() - 1);
   }
+  // The orientation is the printer's, which the page set-up may have changed.
+  if (FPrinter->pageLayout().orientation() == QPageLayout::Portrait)
+    Book->setChecked(true);
+  else
+    Album->setChecked(true);
   // The opening places a new card: a hand-made place belongs to the card printed before.
   FCardLayer = nullptr;
   RebuildPage();
@@ -553,10 +574,13 @@ void TKVTPrint::Button1Click() {
       File += QStringLiteral(".pdf");
     FPrinter->setOutputFileName(File);
   }
+  FOutputFile.clear();
   try {
     for (int Step = 1; Step <= 4; ++Step) Prog->setValue(Step);
     PrintCard(*FPrinter, FCard, Where);
     Prog->setValue(5);
+    if (FPrinter->outputFormat() == QPrinter::PdfFormat)
+      FOutputFile = FPrinter->outputFileName();
   } catch (...) {
     Prog->setValue(0);
     throw;

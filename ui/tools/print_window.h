@@ -21,12 +21,15 @@ class QSpinBox;
 class ImgViewWidget;
 class TBitmapLayer;
 class TCustomLayer;
+class TPrintSettings;
 class TRubberbandLayer;
 
 class TKVTPrint : public QDialog {
   Q_OBJECT
  public:
-  explicit TKVTPrint(QWidget* Parent = nullptr);
+  // Settings holds the printers (shared with "Параметры печати"); without it the window keeps
+  // its own.
+  explicit TKVTPrint(QWidget* Parent = nullptr, TPrintSettings* Settings = nullptr);
   ~TKVTPrint() override;
 
   // Shows the window modally for a copy of the flattened card; true when it was printed.
@@ -63,7 +66,9 @@ class TKVTPrint : public QDialog {
   double Dpi() const { return FDpi; }
   TBitmapLayer* CardLayer() const { return FCardLayer; }
   TRubberbandLayer* RBLayer() const { return FRBLayer; }
-  QPrinter* Printer() const { return FPrinter.get(); }
+  QPrinter* Printer() const { return FPrinter; }
+  // The PDF file the last print wrote; empty when it went to a printer.
+  const QString& OutputFile() const { return FOutputFile; }
   double PreviewScale() const;
 
   // Controls.
@@ -111,7 +116,10 @@ class TKVTPrint : public QDialog {
   void RebuildPage();
   void PlaceCardLayer(const TSingleRect& Location);
 
-  std::unique_ptr<QPrinter> FPrinter;
+  std::unique_ptr<TPrintSettings> FOwnSettings;
+  TPrintSettings* FSettings;
+  QPrinter* FPrinter = nullptr;  // the printer in use, kept by FSettings
+  QString FOutputFile;
   TBitmap32 FCard;
   TBitmapLayer* FCardLayer = nullptr;
   TRubberbandLayer* FRBLayer = nullptr;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +28,7 @@
 #include "bitmap_layer.h"
 #include "img_view_widget.h"
 #include "print_device.h"
+#include "print_settings.h"
 #include "rubberband_layer.h"
 #include "status_progress.h"
 
@@ -358,6 +360,67 @@ TEST_F(PrintWindowTest, HandMadeSizeSurvivesAnOrientationChange) {
   EXPECT_DOUBLE_EQ(Window.ImageHeight->value(), 9);
 }
 
+TEST_F(PrintWindowTest, RebuildingThePageAtTheSameSizeKeepsTheCard) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  Open(Card(800, 600));
+  Window.AskPrinterSetup = [](QPrinter&) { return true; };  // confirmed unchanged
+  const int32_t W = Window.PageWidth(), H = Window.PageHeight();
+  struct TCase {
+    const char* What;
+    QAbstractButton* Button;
+  };
+  for (const TCase& C : {TCase{"the checked orientation", Window.Book},
+                         TCase{"properties confirmed unchanged", Window.Button3}}) {
+    C.Button->click();
+    EXPECT_TRUE(Errors.isEmpty()) << C.What << ": " << Errors.join("; ").toStdString();
+    Errors.clear();
+    EXPECT_EQ(Window.PageWidth(), W) << C.What;
+    EXPECT_EQ(Window.PageHeight(), H) << C.What;
+    ASSERT_NE(Window.CardLayer(), nullptr) << C.What;
+    EXPECT_EQ(Window.PrintView->View().Layers().Count(), 2) << C.What << ": the card and its frame";
+    // The page is drawn again: white inside the black band.
+    EXPECT_EQ(Window.PrintView->View().Bitmap().GetPixel(110, H / 2), 0xFF000000u) << C.What;
+    EXPECT_EQ(Window.PrintView->View().Bitmap().GetPixel(W / 2, 130), 0xFFFFFFFFu) << C.What;
+  }
+  Window.AskPdfFileName = [&] { return Dir.filePath("card.pdf"); };
+  Window.Button1->click();
+  EXPECT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
+  EXPECT_EQ(Window.result(), QDialog::Accepted);
+}
+
+TEST_F(PrintWindowTest, ThePrinterKeepsItsSetUpFromOneOpeningToTheNext) {
+  TPrintSettings Settings;
+  TKVTPrint Shared(nullptr, &Settings);
+  Shared.ShowError = [this](const QString& Text) { Errors << Text; };
+  Shared.SetFlatImage(*Card(800, 600));
+  Shared.show();
+  QApplication::processEvents();
+  QPrinter* First = Shared.Printer();
+  ASSERT_NE(First, nullptr);
+  EXPECT_EQ(Settings.Printer(), First);
+  Shared.AskPrinterSetup = [](QPrinter& Printer) {
+    Printer.setPageSize(QPageSize(QPageSize::A5));
+    Printer.setPageOrientation(QPageLayout::Landscape);
+    return true;
+  };
+  Shared.Button3->click();
+  const int32_t W = Shared.PageWidth(), H = Shared.PageHeight();
+  EXPECT_GT(W, H);
+  Shared.reject();
+
+  // Chosen again with its set-up: the same paper, orientation and page.
+  Shared.SetFlatImage(*Card(300, 200));
+  Shared.show();
+  QApplication::processEvents();
+  EXPECT_EQ(Shared.Printer(), First);
+  EXPECT_TRUE(Shared.Album->isChecked());
+  EXPECT_EQ(Shared.PageWidth(), W);
+  EXPECT_EQ(Shared.PageHeight(), H);
+  EXPECT_TRUE(Shared.Printer()->pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
+  Shared.reject();
+}
+
 // The bounding box of the card's red pixels in a picture.
 QRect RedBox(const QImage& Image) {
   QRect Box;
@@ -425,6 +488,45 @@ TEST_F(PrintWindowTest, PrintsToAPdfFileAtTheTypedSize) {
   // Device pixels at 300 dots per inch become points.
   EXPECT_NEAR(Box.left(), Left * 72 / 300, 1.5);
   EXPECT_NEAR(Box.top(), Top * 72 / 300, 1.5);
+}
+
+TEST_F(PrintWindowTest, ThePrintedCardIsOpaqueOnWhite) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  // Left half transparent, right half red at half coverage, a solid blue square in the middle:
+  // what a card with a transparent canvas or a see-through layer edge hands over.
+  std::unique_ptr<TBitmap32> Flat = Card(400, 200, 0x00000000);
+  Flat->FillRectS({200, 0, 400, 200}, 0x80FF0000);
+  Flat->FillRectS({150, 50, 250, 150}, 0xFF0000FF);
+  Open(Flat);
+  Window.Fit->click();
+  const TSingleRect L = Location();
+  Window.AskPdfFileName = [&] { return Dir.filePath("card.pdf"); };
+  Window.Button1->click();
+  ASSERT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
+
+  // One picture and no soft mask: nothing on the page is see-through.
+  const QString Images = RunTool("pdfimages", {"-list", Dir.filePath("card.pdf")});
+  const QStringList Rows = Images.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(Rows.size(), 3) << Images.toStdString();
+  EXPECT_TRUE(Rows[2].contains(QRegularExpression("\\bimage\\b"))) << Images.toStdString();
+  EXPECT_FALSE(Images.contains("smask")) << Images.toStdString();
+  EXPECT_FALSE(Images.contains("jpeg")) << "the card keeps its own pixels";
+
+  // Rendered at 300 dots per inch a device pixel is a page pixel.
+  RunTool("pdftoppm",
+          {"-r", "300", "-png", "-singlefile", Dir.filePath("card.pdf"), Dir.filePath("page")});
+  const QImage Page(Dir.filePath("page.png"));
+  ASSERT_FALSE(Page.isNull());
+  const double K = (L.Right - L.Left) / 400;
+  auto At = [&](double X, double Y) { return Page.pixel(int(L.Left + X * K), int(L.Top + Y * K)); };
+  EXPECT_EQ(At(50, 100), qRgb(255, 255, 255)) << "the transparent half is the paper";
+  EXPECT_EQ(At(200, 100), qRgb(0, 0, 255));
+  // Half-covered red laid on white.
+  const QRgb Pink = At(350, 100);
+  EXPECT_EQ(qRed(Pink), 255);
+  EXPECT_NEAR(qGreen(Pink), 127, 2);
+  EXPECT_NEAR(qBlue(Pink), 127, 2);
 }
 
 TEST_F(PrintWindowTest, ExtremeTypedSizes) {
