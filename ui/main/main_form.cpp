@@ -209,6 +209,8 @@ void TMainForm::UpdateActions() {
   SaveIt->setEnabled(HasCanvas && FSaveItAllowed);
   N70->setEnabled(HasCanvas);
   PrintIt->setEnabled(HasCanvas);
+  N34->setEnabled(HasCanvas);
+  PreviewIt->setEnabled(HasCanvas);
   for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
   // Brightness and colour balance need a bitmap layer, or nothing selected.
   N38->setEnabled(HasCanvas && OnBitmap);

@@ -257,9 +257,11 @@ class TMainForm : public QMainWindow {
   QLabel* ProgressText = nullptr;
   QProgressBar* ProgressBar = nullptr;
   QAction* SaveIt = nullptr;
-  QAction* PrintIt = nullptr;  // the tool button "Печать"
-  QAction* N62 = nullptr;      // "Параметры печати"
-  QAction* N70 = nullptr;      // "Печать"  // the tool button "  Сохранить  "
+  QAction* PrintIt = nullptr;    // the tool button "Печать"
+  QAction* N34 = nullptr;        // "Полноэкранный просмотр"
+  QAction* PreviewIt = nullptr;  // the tool button "  Просмотр  "
+  QAction* N62 = nullptr;        // "Параметры печати"
+  QAction* N70 = nullptr;        // "Печать"  // the tool button "  Сохранить  "
   QAction* mnFileOpen = nullptr;
   QAction* Save1 = nullptr;       // "Сохранить"
   QAction* N3 = nullptr;          // "Сохранить как..."

@@ -100,7 +100,7 @@ void TMainForm::BuildMenus() {
              QKeySequence(Qt::CTRL | Qt::Key_A));
   AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
              QKeySequence(Qt::CTRL | Qt::Key_F));
-  AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
+  N34 = AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
   QMenu* Background = mnView->addMenu(QStringLiteral("Фон редактора"));
   AddCommand(Background, QStringLiteral("Выбрать цвет"), &TMainForm::N102Click);
   N103 = AddCommand(Background, QStringLiteral("Шашкой"), &TMainForm::N103Click);
@@ -167,9 +167,8 @@ void TMainForm::BuildToolBar() {
   connect(PrintIt, &QAction::triggered, this, [this] { Run([this] { N70Click(); }); });
   BuildClipboardToolButtons(ToolBar1);
 
-  QAction* Preview =
-      ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
-  connect(Preview, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
+  PreviewIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
+  connect(PreviewIt, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
   QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
   connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
   auto* SiteMenu = new QMenu(this);
