@@ -189,6 +189,10 @@ void TMainForm::BuildSidePanel() {
   SidePanel = new QWidget(this);
   SidePanel->setObjectName(QStringLiteral("SidePanel"));
   SidePanel->setFixedWidth(336);
+  // The sections shown for a card never stretch the window: without a height of its own the
+  // panel's minimum is the sum of its visible sections, and each section that appears while
+  // another is still shown (on opening a card) would make the window taller.
+  SidePanel->setMinimumHeight(1);
   auto* Stack = new QVBoxLayout(SidePanel);
   Stack->setContentsMargins(2, 2, 2, 2);
   Stack->setSpacing(2);
