@@ -62,8 +62,11 @@ void TMainForm::BuildCompositionTabs() {
     return true;
   };
   AskBackgroundFile = [this] {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить фон из файла"), QString(),
-                                        OpenLayerFilter());
+    const QString Name = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Загрузить фон из файла"), DialogFolder(), OpenLayerFilter());
+    if (!Name.isEmpty())
+      RememberFolder(Name);
+    return Name;
   };
   // Four tabs across the side panel's width.
   QFont TabFont = PageControl1->tabBar()->font();

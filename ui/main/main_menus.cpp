@@ -55,7 +55,7 @@ void TMainForm::BuildMenus() {
     QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
     const auto Format = static_cast<TSaveFormat>(I + static_cast<int>(TSaveFormat::Bmp));
     connect(A, &QAction::triggered, this,
-            [this, Format] { Run([this, Format] { SaveAs(Format); }); });
+            [this, Format] { Run([this, Format] { ExportCard(Format); }); });
   }
   N62 = AddCommand(mnFile, QStringLiteral("Параметры печати"), &TMainForm::N62Click);
   N70 = AddCommand(mnFile, QStringLiteral("Печать"), &TMainForm::N70Click,
