@@ -69,8 +69,12 @@ TCompositionPanel::TCompositionPanel(TCardDocument& Doc, TUndoStack& Undo, TComp
     return true;
   };
   AskBackgroundFile = [this] {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить фон из файла"), QString(),
-                                        OpenLayerFilter());
+    const QString Name = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Загрузить фон из файла"),
+        FHost.DialogFolder ? FHost.DialogFolder() : QString(), OpenLayerFilter());
+    if (!Name.isEmpty() && FHost.RememberFolder)
+      FHost.RememberFolder(Name);
+    return Name;
   };
   // Four tabs across the side panel's width.
   QFont TabFont = tabBar()->font();

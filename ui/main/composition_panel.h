@@ -30,6 +30,9 @@ struct TCompositionPanelHost {
   std::function<void()> ChooseCard;     // "Выбрать открытку": the card catalogue
   std::function<void()> CanvasResized;  // a background of another size became the canvas
   std::function<void()> Repaint;        // the card is shown anew
+  // The folder a file dialog starts in, and the folder of a file the user chose.
+  std::function<QString()> DialogFolder;
+  std::function<void(const QString&)> RememberFolder;
   // The middle of the part of the card in sight (card pixels), where gallery items land.
   std::function<std::optional<TSinglePoint>()> VisibleCentre;
 };

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "bitmap24.h"
 #include "color_reduction.h"
@@ -23,10 +24,19 @@ TCompress::TCompress(QWidget* Parent)
   Layout->addWidget(TrackBar1);
   connect(TrackBar1, &QSlider::valueChanged, UpDown1, &QSpinBox::setValue);
   connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), TrackBar1, &QSlider::setValue);
+  auto* Buttons = new QHBoxLayout;
+  Buttons->addStretch(1);
   auto* Button1 = new QPushButton(QStringLiteral("Сохранить"), this);
   Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-  Layout->addWidget(Button1);
+  Buttons->addWidget(Button1);
+  auto* Cancel = new QPushButton(QStringLiteral("Отмена"), this);
+  connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  Buttons->addWidget(Cancel);
+  Layout->addLayout(Buttons);
+  // Wide enough for the whole title beside the window's buttons.
+  setMinimumWidth(std::max(sizeHint().width(),
+                           fontMetrics().horizontalAdvance(windowTitle() + " — Pelmora") + 160));
 }
 
 bool TCompress::Execute(TSaveOptions& Options) {

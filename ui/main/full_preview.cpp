@@ -1,6 +1,8 @@
 #include "full_preview.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TFull::TFull(QWidget* Parent) : QDialog(Parent), Picture(new Image32Widget(this)) {
@@ -21,7 +23,13 @@ void TFull::Execute(const TBitmap32& Flat) {
   TImage32& Image = Picture->Image();
   Image.Bitmap().Assign(&Flat);
   Image.Bitmap().SetStretchFilter(sfLinear);
-  showMaximized();
+  // The whole screen the editor is on. The size is given before the window is shown: shown
+  // without one, the dialog takes its layout's preferred size, which is empty here, and the
+  // window system never maps an empty window.
+  const QWidget* Editor = parentWidget();
+  if (QScreen* Screen = Editor != nullptr ? Editor->screen() : QGuiApplication::primaryScreen())
+    setGeometry(Screen->geometry());
+  setWindowState(Qt::WindowFullScreen);
   exec();
   Image.Bitmap().SetSize(0, 0);  // the copy is not kept between showings
 }

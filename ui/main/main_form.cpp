@@ -25,6 +25,7 @@
 #include "caption_render.h"
 #include "composition.h"
 #include "composition_panel.h"
+#include "dialog_folder.h"
 #include "effect_menu_commands.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
@@ -76,8 +77,10 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     Dialog.setAcceptMode(QFileDialog::AcceptSave);
     Dialog.setNameFilters(SaveFilters());
     Dialog.selectNameFilter(SaveFilter(Format));
+    Dialog.setDirectory(DialogFolder());
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
       return false;
+    RememberFolder(Dialog.selectedFiles().first());
     Typed = Dialog.selectedFiles().first().toStdString();
     Format = SaveFormatOfFilter(Dialog.selectedNameFilter()).value_or(Format);
     return !Typed.empty();
@@ -224,6 +227,8 @@ void TMainForm::UpdateActions() {
   SaveIt->setEnabled(HasCanvas && FSaveItAllowed);
   N70->setEnabled(HasCanvas);
   PrintIt->setEnabled(HasCanvas);
+  N34->setEnabled(HasCanvas);
+  PreviewIt->setEnabled(HasCanvas);
   for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
   // Brightness and colour balance need a bitmap layer, or nothing selected.
   N38->setEnabled(HasCanvas && OnBitmap);
@@ -308,9 +313,10 @@ void TMainForm::mnFileNewClick() {
 
 void TMainForm::mnNewBitmapLayerClick() {
   const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Добавить фотографию"),
-                                                    QString(), OpenLayerFilter());
+                                                    DialogFolder(), OpenLayerFilter());
   if (Name.isEmpty())
     return;
+  RememberFolder(Name);
   AddPhotoFromFile(Name);
 }
 
@@ -429,11 +435,22 @@ void TMainForm::FitIfLarge() {
 void TMainForm::mnFileOpenClick() {
   if (!FDoc->IsEmpty() && !AskToSave())
     return;
-  const QString Name = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Открыть"), QString::fromStdString(FOpenName), OpenDocumentFilter());
+  const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), DialogFolder(),
+                                                    OpenDocumentFilter());
   if (Name.isEmpty())
     return;
+  RememberFolder(Name);
   OpenAsCard(Name.toStdString());
+}
+
+QString TMainForm::DialogFolder() const {
+  const std::string& Card = !FOpenName.empty() ? FOpenName : FSaveName;
+  return DialogStartFolder(QString::fromStdString(Card), FLastFolder);
+}
+
+void TMainForm::RememberFolder(const QString& FileName) {
+  FLastFolder = QFileInfo(FileName).absolutePath();
+  WriteLastFolder(SettingsFile("Folder.kvp"), FLastFolder);
 }
 
 void TMainForm::OpenAsCard(const std::string& FileName) {
@@ -472,9 +489,10 @@ void TMainForm::OpenLink(int Index) {
 void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
   if (Arguments.isEmpty())
     return;
-  const std::string Path = Arguments.join(' ').toStdString();
-  OpenFile(Path);
-  FOpenName = Path;
+  // Opened as "Открыть" opens a card: fitted and not modified. The window may still be
+  // resized by the window system once it is shown, so the fit is made again when it has settled.
+  OpenAsCard(Arguments.join(' ').toStdString());
+  QTimer::singleShot(0, this, [this] { Run([this] { FitIfLarge(); }); });
 }
 
 void TMainForm::Save1Click() {
@@ -507,6 +525,20 @@ void TMainForm::SaveAs(TSaveFormat Format) {
     FRecent.AddRecent(Path);
   FSaveItAllowed = true;
   StatusPanel1->setText(QString::fromStdString(Path));
+  FImgView->View().Invalidate();
+}
+
+void TMainForm::ExportCard(TSaveFormat Format) {
+  std::string Typed;
+  if (!AskSaveName(Typed, Format))
+    return;
+  // A copy: the card keeps its own file, its title and its modified mark.
+  const bool Modified = FDoc->Modified;
+  const bool Written = SaveAsTo(Format, Typed);
+  FDoc->Modified = Modified;
+  if (Written)
+    StatusPanel1->setText(QStringLiteral("Открытка сохранена в файл %1")
+                              .arg(QString::fromStdString(SaveAsFileName(Typed, Format))));
   FImgView->View().Invalidate();
 }
 

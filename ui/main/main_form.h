@@ -134,6 +134,9 @@ class TMainForm : public QMainWindow {
   // "Сохранить как..." with the save dialog's filter preselected.
   void N3Click() { SaveAs(TSaveFormat::Project); }
   void SaveAs(TSaveFormat Format);
+  // "Экспорт открытки": writes a copy in the format chosen in the save dialog; the card keeps
+  // its file name, its title and its modified mark.
+  void ExportCard(TSaveFormat Format);
   // Writes the card as "Сохранить как..." does for a format and a typed name; false when the
   // JPEG or GIF dialog was cancelled.
   bool SaveAsTo(TSaveFormat Format, const std::string& Typed);
@@ -153,6 +156,10 @@ class TMainForm : public QMainWindow {
   // The new-project dialog of "Новый" (replaceable in tests): false when cancelled.
   std::function<bool(int& Width, int& Height)> AskNewSize;
   TRecentFiles& Recent() { return FRecent; }
+  // The folder a file dialog starts in (the card's folder, the last one used, Pictures); a file
+  // chosen in a dialog makes its folder the last one used, kept in "Folder.kvp".
+  QString DialogFolder() const;
+  void RememberFolder(const QString& FileName);
   const std::string& CurrentSaveName() const { return FSaveName; }
 
   // Starting a card: the new-project dialog and the card catalogue (main_newcard.cpp).
@@ -259,9 +266,11 @@ class TMainForm : public QMainWindow {
   QLabel* ProgressText = nullptr;
   QProgressBar* ProgressBar = nullptr;
   QAction* SaveIt = nullptr;
-  QAction* PrintIt = nullptr;  // the tool button "Печать"
-  QAction* N62 = nullptr;      // "Параметры печати"
-  QAction* N70 = nullptr;      // "Печать"  // the tool button "  Сохранить  "
+  QAction* PrintIt = nullptr;    // the tool button "Печать"
+  QAction* N34 = nullptr;        // "Полноэкранный просмотр"
+  QAction* PreviewIt = nullptr;  // the tool button "  Просмотр  "
+  QAction* N62 = nullptr;        // "Параметры печати"
+  QAction* N70 = nullptr;        // "Печать"  // the tool button "  Сохранить  "
   QAction* mnFileOpen = nullptr;
   QAction* Save1 = nullptr;       // "Сохранить"
   QAction* N3 = nullptr;          // "Сохранить как..."
@@ -406,6 +415,7 @@ class TMainForm : public QMainWindow {
   TRecentFiles FRecent;
   std::string FOpenName;  // the open dialog's remembered name
   std::string FSaveName;  // the save dialog's remembered name
+  QString FLastFolder;    // the folder of the file last chosen in a file dialog
   // Whether the tool button "  Сохранить  " may save in place: after a new card, a save as, or
   // opening a file of a format it writes.
   bool FSaveItAllowed = false;

@@ -58,7 +58,7 @@ void TMainForm::BuildMenus() {
     QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
     const auto Format = static_cast<TSaveFormat>(I + static_cast<int>(TSaveFormat::Bmp));
     connect(A, &QAction::triggered, this,
-            [this, Format] { Run([this, Format] { SaveAs(Format); }); });
+            [this, Format] { Run([this, Format] { ExportCard(Format); }); });
   }
   N62 = AddCommand(mnFile, QStringLiteral("Параметры печати"), &TMainForm::N62Click);
   N70 = AddCommand(mnFile, QStringLiteral("Печать"), &TMainForm::N70Click,
@@ -103,7 +103,7 @@ void TMainForm::BuildMenus() {
              QKeySequence(Qt::CTRL | Qt::Key_A));
   AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
              QKeySequence(Qt::CTRL | Qt::Key_F));
-  AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
+  N34 = AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
   QMenu* Background = mnView->addMenu(QStringLiteral("Фон редактора"));
   AddCommand(Background, QStringLiteral("Выбрать цвет"), &TMainForm::N102Click);
   N103 = AddCommand(Background, QStringLiteral("Шашкой"), &TMainForm::N103Click);
@@ -170,9 +170,8 @@ void TMainForm::BuildToolBar() {
   connect(PrintIt, &QAction::triggered, this, [this] { Run([this] { N70Click(); }); });
   BuildClipboardToolButtons(ToolBar1);
 
-  QAction* Preview =
-      ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
-  connect(Preview, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
+  PreviewIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
+  connect(PreviewIt, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
   QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
   connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
   auto* SiteMenu = new QMenu(this);
@@ -193,6 +192,10 @@ void TMainForm::BuildSidePanel() {
   SidePanel = new QWidget(this);
   SidePanel->setObjectName(QStringLiteral("SidePanel"));
   SidePanel->setFixedWidth(336);
+  // The sections shown for a card never stretch the window: without a height of its own the
+  // panel's minimum is the sum of its visible sections, and each section that appears while
+  // another is still shown (on opening a card) would make the window taller.
+  SidePanel->setMinimumHeight(1);
   auto* Stack = new QVBoxLayout(SidePanel);
   Stack->setContentsMargins(2, 2, 2, 2);
   Stack->setSpacing(2);
@@ -235,6 +238,8 @@ void TMainForm::BuildSidePanel() {
   Host.ChooseCard = [this] { Button10Click(); };
   Host.CanvasResized = [this] { N35Click(); };
   Host.Repaint = [this] { FImgView->View().Invalidate(); };
+  Host.DialogFolder = [this] { return DialogFolder(); };
+  Host.RememberFolder = [this](const QString& Name) { RememberFolder(Name); };
   Host.VisibleCentre = [this]() -> std::optional<TSinglePoint> {
     TImgView32& View = FImgView->View();
     const TPoint A = View.ControlToBitmap({0, 0});

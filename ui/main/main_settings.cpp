@@ -4,11 +4,13 @@
 #include <QHBoxLayout>
 #include <QScreen>
 
+#include "dialog_folder.h"
 #include "exceptions.h"
 #include "main_form.h"
 
 void TMainForm::ReadSettings() {
   FRecent.LoadFromFile(TRecentFiles::ListFileName(FPaths.SettingsDir));
+  FLastFolder = ReadLastFolder(SettingsFile("Folder.kvp"));
   UpdateLinks();
   const TViewSettings V = ReadViewSettings(SettingsFile("View.kvp").toStdString());
   BufColor = V.Color;

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QUrl>
 #include <memory>
 
@@ -37,4 +40,24 @@ inline QAction* FindMenuItem(QMenu* Menu, const QString& Caption) {
         return Inner;
   }
   return nullptr;
+}
+
+// The tool button of Form whose caption, without its padding spaces, is Caption.
+inline QToolButton* FindToolButton(QWidget* Form, const QString& Caption) {
+  for (QToolButton* B : Form->findChildren<QToolButton*>())
+    if (B->text().trimmed() == Caption)
+      return B;
+  return nullptr;
+}
+
+// A left click at At in W (its middle when not given), as the mouse makes it.
+inline void ClickAt(QWidget* W, QPoint At = QPoint(-1, -1)) {
+  if (At.x() < 0)
+    At = W->rect().center();
+  QMouseEvent Press(QEvent::MouseButtonPress, QPointF(At), W->mapToGlobal(QPointF(At)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(W, &Press);
+  QMouseEvent Release(QEvent::MouseButtonRelease, QPointF(At), W->mapToGlobal(QPointF(At)),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(W, &Release);
 }
