@@ -11,8 +11,8 @@
 // The colour of a bilinear mix of P00, P10 (the next column), P01 (the next row) and P11 at the
 // weights Wx, Wy of the first column and row (0..255, in 256ths as MixInline takes them), with
 // Mixed the plain mix of the four. The order of the two mixing steps does not matter.
-inline TColor32 EdgeBilinear(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor32 P01,
-                             TColor32 P11, TColor32 Wx, TColor32 Wy) {
+inline TColor32 EdgeBilinear(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor32 P01, TColor32 P11,
+                             TColor32 Wx, TColor32 Wy) {
   if ((Mixed >> 24) == 255)
     return Mixed;
   const uint32_t W[4] = {Wx * Wy, (256 - Wx) * Wy, Wx * (256 - Wy), (256 - Wx) * (256 - Wy)};
