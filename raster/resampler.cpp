@@ -552,7 +552,7 @@ void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const 
         }
         TColor32 P = SumsToColor(S[0], S[1], S[2], S[3]);
         P = MendKernel(Src, HT, VT, X, Y, P);
-        CombinePixel(P, D[X], Op, A.Master, true, Event);
+        CombinePixel(P, D[X], Op, A.Master, true, A.Coverage, Event);
       }
     }
     return;
@@ -599,7 +599,7 @@ void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const 
     if (N > 0 && RowAlpha.AnyTransparent(VT.Lo[Y], N))
       for (int32_t X = 0; X < A.CW; ++X) Out[X] = MendKernel(Src, HT, VT, X, Y, Out[X]);
     if (Op != dmOpaque)
-      CombineRow(Out, D, A.CW, Op, A.Master, true, Event);
+      CombineRow(Out, D, A.CW, Op, A.Master, true, A.Coverage, Event);
   }
 }
 

@@ -441,8 +441,9 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
   else
     Plan = Direct;
   const TBilinearForms Forms = ChooseBilinear();
-  // dmBlend's rows go straight onto Dst where the forms have fused steps (all three or none).
-  const bool Fused = Op == dmBlend && Forms.HorizontalBlend != nullptr;
+  // dmBlend's rows go straight onto Dst where the forms have fused steps (all three or none),
+  // which blend alpha like a colour.
+  const bool Fused = Op == dmBlend && Forms.HorizontalBlend != nullptr && !A.Coverage;
   const int32_t Next = A.SW > 1 ? 1 : 0;
 
   std::unique_ptr<TColor32[]> V;
@@ -479,7 +480,7 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
         TColor32 P = BilinearPixel(Up, Low, Idx[K], Idx[K] + Next, WeightOf(W4[K]), Wy, RowsFirst);
         if ((P >> 24) != 255)
           P = E.Mend(P, K);
-        CombinePixel(P, D[K], Op, A.Master, RowsFirst, Event);
+        CombinePixel(P, D[K], Op, A.Master, RowsFirst, A.Coverage, Event);
       }
       continue;
     }
@@ -515,7 +516,7 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
     }
     MendEdges(E, 0, A.CW, Out);
     if (Op != dmOpaque)
-      CombineRow(Out, D, A.CW, Op, A.Master, RowsFirst, Event);
+      CombineRow(Out, D, A.CW, Op, A.Master, RowsFirst, A.Coverage, Event);
   }
 }
 
