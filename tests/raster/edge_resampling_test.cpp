@@ -223,3 +223,44 @@ TEST(EdgeResampling, TurnedDiskOverWhiteStaysWhite) {
     EXPECT_EQ(DarkestChannel(*Back), 255u) << "perspective, " << FormsName(Forms);
   }
 }
+
+// A bitmap that composes alpha as coverage gets the colours of the plain blend in every transfer,
+// filter, master alpha and form, and stays opaque where it was.
+TEST(CoverageAlpha, BlendsKeepColoursAndOpaqueStaysOpaque) {
+  TFormsGuard Guard;
+  TRandom Rng{808};
+  auto Src = Sized(53, 41);
+  Rng.Fill(Src);
+  auto Back = Sized(120, 90);
+  Rng.Fill(Back);
+  for (int32_t I = 0; I < Back->Width() * Back->Height(); ++I) Back->Bits()[I] |= 0xFF000000;
+  const TRect Targets[] = {{-4, -3, 110, 88}, {2, 3, 55, 44}, {5, 6, 30, 20}, {1, 1, 9, 8}};
+  for (TBlendForms Forms : SupportedForms()) {
+    SetTransferForms(Forms);
+    for (const TRect& To : Targets)
+      for (TStretchFilter Filter : {sfNearest, sfLinear, sfLinear2, sfSpline})
+        for (uint32_t Master : {255u, 254u, 128u, 1u}) {
+          Src->SetMasterAlpha(Master);
+          auto Plain = Copy(Back);
+          StretchTransfer(Plain.get(), To, Src.get(), Src->BoundsRect(), Filter, dmBlend);
+          auto Got = Copy(Back);
+          Got->CoverageAlpha = true;
+          StretchTransfer(Got.get(), To, Src.get(), Src->BoundsRect(), Filter, dmBlend);
+          for (int32_t I = 0; I < Got->Width() * Got->Height(); ++I) {
+            const TColor32 G = Got->Bits()[I], P = Plain->Bits()[I];
+            if ((G & 0x00FFFFFF) != (P & 0x00FFFFFF) || AlphaOf(G) != 255) {
+              ADD_FAILURE() << FormsName(Forms) << ", filter " << Filter << ", master " << Master
+                            << ", width " << To.Right - To.Left << ": pixel " << I << " is "
+                            << std::hex << G << ", the blend gives " << P;
+              break;
+            }
+          }
+        }
+  }
+  // Over a transparent background the picture's own weight is the alpha.
+  auto Clear = Filled(20, 20, 0);
+  Clear->CoverageAlpha = true;
+  auto Half = Filled(20, 20, 0x80FF0000);
+  BlockTransfer(Clear.get(), 0, 0, Half.get(), Half->BoundsRect(), dmBlend);
+  EXPECT_EQ(AlphaOf(Clear->GetPixel(5, 5)), 128);
+}
