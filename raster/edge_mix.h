@@ -1,19 +1,26 @@
 #pragma once
 // Colours of resampled pixels at the edges of transparent parts. The mixes of the resamplers
 // treat the four channels alike, so the colour of a transparent pixel (often black) reaches its
-// opaque neighbours. Where a mixed pixel came out less than opaque, its colour is taken again
+// opaque neighbours. Where a mixed pixel came out partly transparent, its colour is taken again
 // with each source colour weighted by its alpha; the mixed alpha stays. A pixel mixed from
-// opaque pixels only is opaque and is never touched, so opaque pictures keep their bytes.
+// opaque pixels only is opaque and is never touched, so opaque pictures keep their bytes; one
+// that came out wholly transparent shows nothing and is left as well.
+
 #include <cstdint>
 
 #include "color32.h"
+
+// Whether a mixed pixel needs its colour taken again: its alpha is neither 0 nor 255.
+inline bool PartlyTransparent(TColor32 Mixed) {
+  return (Mixed >> 24) - 1 < 254;
+}
 
 // The colour of a bilinear mix of P00, P10 (the next column), P01 (the next row) and P11 at the
 // weights Wx, Wy of the first column and row (0..255, in 256ths as MixInline takes them), with
 // Mixed the plain mix of the four. The order of the two mixing steps does not matter.
 inline TColor32 EdgeBilinear(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor32 P01, TColor32 P11,
                              TColor32 Wx, TColor32 Wy) {
-  if ((Mixed >> 24) == 255)
+  if (!PartlyTransparent(Mixed))
     return Mixed;
   const uint32_t W[4] = {Wx * Wy, (256 - Wx) * Wy, Wx * (256 - Wy), (256 - Wx) * (256 - Wy)};
   const TColor32 P[4] = {P00, P10, P01, P11};

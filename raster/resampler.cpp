@@ -446,8 +446,24 @@ class TRowCache {
 // The alpha stays Mixed's.
 TColor32 MendKernel(const TBitmap32* Src, const TWeightTable& HT, const TWeightTable& VT, int32_t X,
                     int32_t Y, TColor32 Mixed) {
-  int64_t S = 0, R = 0, G = 0, B = 0;
+  // A pixel that shows nothing is left; so is one whose sources are all opaque, looked at first
+  // without the sums.
+  if ((Mixed >> 24) == 0)
+    return Mixed;
   bool Edge = false;
+  for (int32_t J = 0; J < VT.Count[Y] && !Edge; ++J) {
+    if (VT.Weights[size_t(VT.Offset[Y] + J)] == 0)
+      continue;
+    const TColor32* P = Src->RowAddress(VT.Lo[Y] + J) + HT.Lo[X];
+    for (int32_t I = 0; I < HT.Count[X]; ++I)
+      if ((P[I] >> 24) != 255 && HT.Weights[size_t(HT.Offset[X] + I)] != 0) {
+        Edge = true;
+        break;
+      }
+  }
+  if (!Edge)
+    return Mixed;
+  int64_t S = 0, R = 0, G = 0, B = 0;
   for (int32_t J = 0; J < VT.Count[Y]; ++J) {
     const int64_t Wy = VT.Weights[size_t(VT.Offset[Y] + J)];
     if (Wy == 0)
@@ -459,14 +475,13 @@ TColor32 MendKernel(const TBitmap32* Src, const TWeightTable& HT, const TWeightT
         continue;
       const TColor32 C = P[I];
       const int64_t Wa = W * int64_t(C >> 24);
-      Edge |= (C >> 24) != 255;
       S += Wa;
       R += Wa * int64_t((C >> 16) & 0xFF);
       G += Wa * int64_t((C >> 8) & 0xFF);
       B += Wa * int64_t(C & 0xFF);
     }
   }
-  if (!Edge || S <= 0)
+  if (S <= 0)
     return Mixed;
   const auto Ch = [S](int64_t V) {
     return static_cast<TColor32>(std::clamp<int64_t>((V + S / 2) / S, 0, 255));

@@ -66,21 +66,24 @@ struct TEdgeRows {
   }
 };
 
-// Mends Out[J], destination pixel From + J, for J in 0 .. Count - 1; runs of opaque pixels are
-// passed over eight at a time.
+// Mends Out[J], destination pixel From + J, for J in 0 .. Count - 1; runs of opaque or of
+// wholly transparent pixels are passed over eight at a time.
 void MendEdges(const TEdgeRows& E, int32_t From, int32_t Count, TColor32* Out) {
   int32_t J = 0;
   for (; J + 8 <= Count; J += 8) {
-    TColor32 All = Out[J];
-    for (int32_t I = 1; I < 8; ++I) All &= Out[J + I];
-    if ((All >> 24) == 255)
+    TColor32 All = Out[J], Any = Out[J];
+    for (int32_t I = 1; I < 8; ++I) {
+      All &= Out[J + I];
+      Any |= Out[J + I];
+    }
+    if ((All >> 24) == 255 || (Any >> 24) == 0)
       continue;
     for (int32_t I = J; I < J + 8; ++I)
-      if ((Out[I] >> 24) != 255)
+      if (PartlyTransparent(Out[I]))
         Out[I] = E.Mend(Out[I], From + I);
   }
   for (; J < Count; ++J)
-    if ((Out[J] >> 24) != 255)
+    if (PartlyTransparent(Out[J]))
       Out[J] = E.Mend(Out[J], From + J);
 }
 
@@ -272,12 +275,13 @@ AVX2_TARGET inline __m256i WidenFour(const TColor32* P) {
 
 // Blends four colours in 16-bit lanes (K, K + 1 in the low 128-bit lane, K + 2, K + 3 in the
 // high one) onto D[0..3]. Master 255 is BlendOnto, below it BlendOntoMaster.
-// Four colours of which some are not opaque are mended and blended as the two-step forms do.
+// Four colours of which some are partly transparent are mended and blended as the two-step forms
+// do.
 template <bool MasterForm>
 void BlendFourEdges(TColor32* D, const TColor32* Mixed, const TEdgeRows& E, int32_t K, TColor32 M) {
   TColor32 Four[4];
   for (int32_t J = 0; J < 4; ++J)
-    Four[J] = (Mixed[J] >> 24) == 255 ? Mixed[J] : E.Mend(Mixed[J], K + J);
+    Four[J] = PartlyTransparent(Mixed[J]) ? E.Mend(Mixed[J], K + J) : Mixed[J];
   if constexpr (MasterForm)
     BlendRowMaster(Four, D, 4, M);
   else
@@ -289,7 +293,8 @@ AVX2_TARGET inline void BlendFour(TColor32* D, __m256i O, __m256i Master, __m256
                                   const TEdgeRows& E, int32_t K) {
   const __m256i Alpha = AlphaLanes(O);
   const __m256i Opaque = _mm256_cmpeq_epi16(Alpha, _mm256_set1_epi16(255));
-  if (_mm256_movemask_epi8(Opaque) != -1) {
+  const __m256i Clear = _mm256_cmpeq_epi16(Alpha, _mm256_setzero_si256());
+  if (_mm256_movemask_epi8(_mm256_or_si256(Opaque, Clear)) != -1) {
     TColor32 Mixed[4];
     StoreFour(Mixed, O);
     BlendFourEdges<MasterForm>(D, Mixed, E, K,
@@ -478,7 +483,7 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
     if (Plan == PerPixel) {
       for (int32_t K = 0; K < A.CW; ++K) {
         TColor32 P = BilinearPixel(Up, Low, Idx[K], Idx[K] + Next, WeightOf(W4[K]), Wy, RowsFirst);
-        if ((P >> 24) != 255)
+        if (PartlyTransparent(P))
           P = E.Mend(P, K);
         CombinePixel(P, D[K], Op, A.Master, RowsFirst, A.Coverage, Event);
       }

@@ -313,7 +313,9 @@ AVX2_TARGET inline TWide SampleInside8(const TTransformJob& J, __m256i Fx, __m25
   // Colours that came out less than opaque are mended one by one, as the scalar sampler does.
   const __m256i Packed = Narrow(Mixed);
   const __m256i Alpha = _mm256_srli_epi32(Packed, 24);
-  if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(Alpha, Low)) == -1)
+  const __m256i Whole = _mm256_or_si256(_mm256_cmpeq_epi32(Alpha, Low),
+                                        _mm256_cmpeq_epi32(Alpha, _mm256_setzero_si256()));
+  if (_mm256_movemask_epi8(Whole) == -1)
     return Mixed;
   alignas(32) TColor32 Out[8];
   alignas(32) int32_t X[8], Y[8];
@@ -321,7 +323,7 @@ AVX2_TARGET inline TWide SampleInside8(const TTransformJob& J, __m256i Fx, __m25
   _mm256_store_si256(reinterpret_cast<__m256i*>(X), Fx);
   _mm256_store_si256(reinterpret_cast<__m256i*>(Y), Fy);
   for (int K = 0; K < 8; ++K)
-    if ((Out[K] >> 24) != 255)
+    if (PartlyTransparent(Out[K]))
       Out[K] = SampleInside(J.Bits, J.Stride, X[K], Y[K]);
   return Widen(_mm256_load_si256(reinterpret_cast<const __m256i*>(Out)));
 }

@@ -180,9 +180,9 @@ inline TColor32 RefMix(TColor32 X, TColor32 Y, TColor32 W) {
   return MixColor(X, Y, W);
 }
 
-// The colour of a resampled pixel that came out less than opaque: the source colours weighted
+// The colour of a resampled pixel that came out partly transparent: the source colours weighted
 // by weight times alpha, rounded; the alpha stays. Weights of 0 and wholly opaque sources leave
-// Mixed as it is, as do sources that are all transparent.
+// Mixed as it is, as do sources that are all transparent and a result that is.
 struct TRefEdge {
   int64_t S = 0, R = 0, G = 0, B = 0;
   bool Edge = false;
@@ -197,7 +197,7 @@ struct TRefEdge {
     B += Wa * BlueOf(P);
   }
   TColor32 Colour(TColor32 Mixed) const {
-    if (!Edge || S <= 0)
+    if (!Edge || S <= 0 || AlphaOf(Mixed) == 0)
       return Mixed;
     const auto Ch = [this](int64_t V) {
       return static_cast<TColor32>(std::clamp<int64_t>((V + S / 2) / S, 0, 255));
@@ -210,7 +210,7 @@ struct TRefEdge {
 // first column and row, in 256ths; mended where it came out less than opaque.
 inline TColor32 RefBilinearEdge(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor32 P01,
                                 TColor32 P11, TColor32 Wx, TColor32 Wy) {
-  if (AlphaOf(Mixed) == 255)
+  if (AlphaOf(Mixed) == 255 || AlphaOf(Mixed) == 0)
     return Mixed;
   TRefEdge E;
   E.Add(int64_t(Wx) * Wy, P00);
