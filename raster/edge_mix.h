@@ -24,9 +24,11 @@ inline TColor32 EdgeBilinear(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor3
     return Mixed;
   const uint32_t W[4] = {Wx * Wy, (256 - Wx) * Wy, Wx * (256 - Wy), (256 - Wx) * (256 - Wy)};
   const TColor32 P[4] = {P00, P10, P01, P11};
-  uint64_t S = 0, R = 0, G = 0, B = 0;
+  // The weights sum to 65536: S is at most 65536 * 255 and each colour sum, with S / 2 added,
+  // stays below 2^32.
+  uint32_t S = 0, R = 0, G = 0, B = 0;
   for (int K = 0; K < 4; ++K) {
-    const uint64_t Wa = uint64_t(W[K]) * (P[K] >> 24);
+    const uint32_t Wa = W[K] * (P[K] >> 24);
     S += Wa;
     R += Wa * ((P[K] >> 16) & 0xFF);
     G += Wa * ((P[K] >> 8) & 0xFF);
@@ -34,6 +36,6 @@ inline TColor32 EdgeBilinear(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor3
   }
   if (S == 0)
     return Mixed;
-  const auto Channel = [S](uint64_t V) { return static_cast<TColor32>((V + S / 2) / S); };
+  const auto Channel = [S](uint32_t V) { return (V + S / 2) / S; };
   return (Mixed & 0xFF000000) | (Channel(R) << 16) | (Channel(G) << 8) | Channel(B);
 }
