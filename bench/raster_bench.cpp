@@ -206,6 +206,21 @@ void BlockTransferBlend(benchmark::State& State) {
 }
 
 // Down: the full page into half its size; up: the half-size picture onto the full page.
+// The same stretches of an opaque photo: the path of every picture without transparency.
+void RunStretchOpaque(benchmark::State& State, TStretchFilter Filter, bool Up) {
+  TBitmap32 Src, Dst;
+  Copy(Up ? Pictures().PhotoDstHalf : Pictures().PhotoDst, Src);
+  Copy(Up ? Pictures().PhotoDst : Pictures().PhotoDstHalf, Dst);
+  Src.SetDrawMode(dmBlend);
+  Src.SetMasterAlpha(255);
+  Src.SetStretchFilter(Filter);
+  for (auto _ : State) {
+    StretchTransfer(&Dst, Dst.BoundsRect(), &Src, Src.BoundsRect(), Filter, dmBlend);
+    benchmark::ClobberMemory();
+  }
+  ReportPixels(State, int64_t{Dst.Width()} * Dst.Height());
+}
+
 void RunStretch(benchmark::State& State, TStretchFilter Filter, bool Up) {
   TBitmap32 Src, Dst;
   Copy(Up ? Pictures().PhotoSrcHalf : Pictures().PhotoSrc, Src);
@@ -377,6 +392,10 @@ const int Registered = [] {
       const TStretchFilter Filter = F.Filter;
       benchmark::RegisterBenchmark((std::string(F.Name) + (Up ? "/up" : "/down")).c_str(),
                                    [Filter, Up](benchmark::State& S) { RunStretch(S, Filter, Up); })
+          ->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark(
+          (std::string(F.Name) + "/opaque" + (Up ? "/up" : "/down")).c_str(),
+          [Filter, Up](benchmark::State& S) { RunStretchOpaque(S, Filter, Up); })
           ->Unit(benchmark::kMillisecond);
     }
   for (const bool Up : {false, true})

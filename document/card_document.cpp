@@ -142,8 +142,11 @@ std::unique_ptr<TBitmap32> TCardDocument::RenderFlatImage() {
   SetSelection(nullptr);
   auto Flat = std::make_unique<TBitmap32>();
   Flat->SetSize(Canvas().Width(), Canvas().Height());
+  // Layers cover the canvas as paint covers paper: an opaque card gives an opaque picture.
+  Flat->CoverageAlpha = true;
   if (!Flat->IsEmpty())
     FView.PaintTo(*Flat, {0, 0, Canvas().Width(), Canvas().Height()});
+  Flat->CoverageAlpha = false;
   return Flat;
 }
 

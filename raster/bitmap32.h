@@ -105,6 +105,10 @@ class TBitmap32 : public TCustomMap {
   void SetStretchFilter(TStretchFilter V);
 
   TColor32 OuterColor = 0;
+  // dmBlend onto this bitmap composes alpha as coverage, a + b * (1 - a), instead of mixing it
+  // like a colour: an opaque background stays opaque. The colours are those of the plain blend.
+  // Set on the flat image of a card while it is painted.
+  bool CoverageAlpha = false;
   TColor32 PenColor = 0xFFFFFFFF;
   float StippleCounter = 0;
   TArrayOfColor32 StipplePattern;

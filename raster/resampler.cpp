@@ -1,3 +1,4 @@
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -440,6 +441,89 @@ class TRowCache {
   std::vector<int32_t> FTags;
 };
 
+// The colour of destination pixel (X, Y) with every source colour weighted by its alpha as well,
+// where some source pixel with a weight is not wholly opaque; otherwise Mixed, the plain sum.
+// The alpha stays Mixed's.
+TColor32 MendKernel(const TBitmap32* Src, const TWeightTable& HT, const TWeightTable& VT, int32_t X,
+                    int32_t Y, TColor32 Mixed) {
+  // A pixel that shows nothing is left; so is one whose sources are all opaque, looked at first
+  // without the sums.
+  if ((Mixed >> 24) == 0)
+    return Mixed;
+  bool Edge = false;
+  for (int32_t J = 0; J < VT.Count[Y] && !Edge; ++J) {
+    if (VT.Weights[size_t(VT.Offset[Y] + J)] == 0)
+      continue;
+    const TColor32* P = Src->RowAddress(VT.Lo[Y] + J) + HT.Lo[X];
+    for (int32_t I = 0; I < HT.Count[X]; ++I)
+      if ((P[I] >> 24) != 255 && HT.Weights[size_t(HT.Offset[X] + I)] != 0) {
+        Edge = true;
+        break;
+      }
+  }
+  if (!Edge)
+    return Mixed;
+  int64_t S = 0, R = 0, G = 0, B = 0;
+  for (int32_t J = 0; J < VT.Count[Y]; ++J) {
+    const int64_t Wy = VT.Weights[size_t(VT.Offset[Y] + J)];
+    if (Wy == 0)
+      continue;
+    const TColor32* P = Src->RowAddress(VT.Lo[Y] + J) + HT.Lo[X];
+    for (int32_t I = 0; I < HT.Count[X]; ++I) {
+      const int64_t W = HT.Weights[size_t(HT.Offset[X] + I)] * Wy;
+      if (W == 0)
+        continue;
+      const TColor32 C = P[I];
+      const int64_t Wa = W * int64_t(C >> 24);
+      S += Wa;
+      R += Wa * int64_t((C >> 16) & 0xFF);
+      G += Wa * int64_t((C >> 8) & 0xFF);
+      B += Wa * int64_t(C & 0xFF);
+    }
+  }
+  if (S <= 0)
+    return Mixed;
+  const auto Ch = [S](int64_t V) {
+    return static_cast<TColor32>(std::clamp<int64_t>((V + S / 2) / S, 0, 255));
+  };
+  return (Mixed & 0xFF000000) | (Ch(R) << 16) | (Ch(G) << 8) | Ch(B);
+}
+
+// Whether the source rows hold a pixel that is not opaque within the columns the horizontal
+// table reads; each row is looked at once, when first asked about.
+class TRowAlpha {
+ public:
+  TRowAlpha(const TBitmap32* Src, const TWeightTable& HT, int32_t Count)
+      : FSrc(Src), FState(static_cast<size_t>(Src->Height()), -1) {
+    for (int32_t X = 0; X < Count; ++X) {
+      if (HT.Count[X] == 0)
+        continue;
+      FLo = std::min(FLo, HT.Lo[X]);
+      FHi = std::max(FHi, HT.Lo[X] + HT.Count[X]);
+    }
+  }
+
+  bool AnyTransparent(int32_t Sy0, int32_t N) {
+    for (int32_t Sy = Sy0; Sy < Sy0 + N; ++Sy) {
+      int8_t& State = FState[static_cast<size_t>(Sy)];
+      if (State < 0) {
+        const TColor32* P = FSrc->RowAddress(Sy);
+        TColor32 All = 0xFF000000;
+        for (int32_t X = FLo; X < FHi; ++X) All &= P[X];
+        State = (All >> 24) != 255 ? 1 : 0;
+      }
+      if (State != 0)
+        return true;
+    }
+    return false;
+  }
+
+ private:
+  const TBitmap32* FSrc;
+  std::vector<int8_t> FState;
+  int32_t FLo = INT32_MAX, FHi = 0;
+};
+
 }  // namespace
 
 void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const TRect& SrcRect,
@@ -467,7 +551,8 @@ void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const 
 
   auto Row = MakeBuffer<TColor32>(A.CW);
   if (A.Alias) {
-    // Pixel by pixel straight from the tables, so that reads see the writes before them.
+    // Pixel by pixel straight from the tables, so that reads see the writes before them; every
+    // pixel is mended where it needs it.
     for (int32_t Y = 0; Y < A.CH; ++Y) {
       TColor32* D = Dst->PixelAddress(A.C.Left, A.C.Top + Y);
       for (int32_t X = 0; X < A.CW; ++X) {
@@ -480,7 +565,9 @@ void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const 
             for (int32_t Ch = 0; Ch < 4; ++Ch) S[Ch] += W * int32_t((P[I] >> (8 * Ch)) & 0xFF);
           }
         }
-        CombinePixel(SumsToColor(S[0], S[1], S[2], S[3]), D[X], Op, A.Master, true, Event);
+        TColor32 P = SumsToColor(S[0], S[1], S[2], S[3]);
+        P = MendKernel(Src, HT, VT, X, Y, P);
+        CombinePixel(P, D[X], Op, A.Master, true, A.Coverage, Event);
       }
     }
     return;
@@ -488,6 +575,8 @@ void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const 
 
   const THorizontalPass Horizontal = ChooseHorizontal(HT);
   const TVerticalPass Vertical = ChooseVertical();
+  // Rows whose sources are all opaque keep the plain sums; the others are mended pixel by pixel.
+  TRowAlpha RowAlpha(Src, HT, A.CW);
   const int32_t Width4 = A.CW * 4;
   // Enough slots for the widest vertical cluster, within about 64 MB.
   const int64_t Budget = std::max<int64_t>(1, (int64_t(64) << 20) / (int64_t(Width4) * 4));
@@ -522,8 +611,10 @@ void Resample(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src, const 
         Out[X] = SumsToColor(S[0], S[1], S[2], S[3]);
       }
     }
+    if (N > 0 && RowAlpha.AnyTransparent(VT.Lo[Y], N))
+      for (int32_t X = 0; X < A.CW; ++X) Out[X] = MendKernel(Src, HT, VT, X, Y, Out[X]);
     if (Op != dmOpaque)
-      CombineRow(Out, D, A.CW, Op, A.Master, true, Event);
+      CombineRow(Out, D, A.CW, Op, A.Master, true, A.Coverage, Event);
   }
 }
 

@@ -30,7 +30,8 @@ struct TStretchArea {
   int32_t CW, CH;      // C's size
   TColor32 Master;
   bool SameSize;
-  bool Alias;  // Src and Dst are the same bitmap
+  bool Alias;     // Src and Dst are the same bitmap
+  bool Coverage;  // Dst composes alpha as coverage
 };
 
 bool PrepareStretch(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
@@ -41,18 +42,36 @@ std::unique_ptr<T[]> MakeBuffer(int64_t Count) {
   return std::unique_ptr<T[]>(new T[static_cast<size_t>(std::max<int64_t>(Count, 1))]);
 }
 
+// BlendOnto (or BlendOntoMaster) onto a bitmap that composes alpha as coverage: the blend's
+// colours, and the alpha w + b * (255 - w) / 255 rounded, w the weight the blend gave F. A weight
+// of 0 leaves B; an opaque B stays opaque.
+inline void BlendCoverage(TColor32 F, TColor32& B, TColor32 Master, bool MasterForm) {
+  const TColor32 W = MasterForm ? ((F >> 24) * Master) >> 8 : F >> 24;
+  if (W == 0)
+    return;
+  const TColor32 Below = B >> 24;
+  if (MasterForm)
+    BlendOntoMaster(F, B, Master);
+  else
+    BlendOnto(F, B);
+  const TColor32 Alpha = W + (Below * (255 - W) + 127) / 255;
+  B = (B & 0x00FFFFFF) | (Alpha << 24);
+}
+
 // Gives each pixel of Row to the combine step of a non-opaque mode; BlendRow and BlendRowMaster
-// are the row forms of BlendOnto and BlendOntoMaster.
+// are the row forms of BlendOnto and BlendOntoMaster, BlendCoverage's where Coverage is set.
 void CombineRow(const TColor32* Row, TColor32* D, int32_t Count, TDrawMode Op, TColor32 Master,
-                bool MasterForm, const TPixelCombineEvent& Event);
+                bool MasterForm, bool Coverage, const TPixelCombineEvent& Event);
 
 // The combine step of one pixel in any mode.
 inline void CombinePixel(TColor32 F, TColor32& B, TDrawMode Op, TColor32 Master, bool MasterForm,
-                         const TPixelCombineEvent& Event) {
+                         bool Coverage, const TPixelCombineEvent& Event) {
   if (Op == dmCustom)
     Event(F, B, Master);
   else if (Op == dmOpaque)
     B = F;
+  else if (Coverage)
+    BlendCoverage(F, B, Master, MasterForm);
   else if (MasterForm)
     BlendOntoMaster(F, B, Master);
   else

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "edge_mix.h"
 #include "stretch_common.h"
 
 namespace Stretch {
@@ -19,6 +20,12 @@ namespace Stretch {
 // mixing every column of the run. The vector forms keep the four channels of a pixel in 16-bit
 // lanes and mix with wrap-around 16-bit arithmetic: ((X - Y) * W + (Y << 8) + 128) >> 8, which
 // equals the channel formula exactly.
+//
+// Where a mixed pixel comes out less than opaque, some of its four source pixels are
+// transparent in part, and their colour would leak into it; its colour is taken again with the
+// four colours weighted by their alpha (EdgeBilinear). Every form mixes first and mends the
+// pixels that are not opaque afterwards, so the forms agree to the bit and opaque pictures keep
+// the plain mix.
 
 namespace {
 
@@ -41,6 +48,43 @@ using TBilinearRow = void (*)(const TColor32* Up, const TColor32* Low, const int
 
 inline TColor32 WeightOf(uint64_t W4) {
   return static_cast<TColor32>(W4 & 0xFF);
+}
+
+// The source of a row's destination pixels, for mending the ones that are not opaque: pixel K
+// mixes Up[Idx[K]], Up[Idx[K] + Next], Low[Idx[K]] and Low[Idx[K] + Next].
+struct TEdgeRows {
+  const TColor32* Up;
+  const TColor32* Low;
+  const int32_t* Idx;
+  const uint64_t* W4;
+  int32_t Next;
+  TColor32 Wy;
+
+  TColor32 Mend(TColor32 Mixed, int32_t K) const {
+    const int32_t I = Idx[K], I1 = I + Next;
+    return EdgeBilinear(Mixed, Up[I], Up[I1], Low[I], Low[I1], WeightOf(W4[K]), Wy);
+  }
+};
+
+// Mends Out[J], destination pixel From + J, for J in 0 .. Count - 1; runs of opaque or of
+// wholly transparent pixels are passed over eight at a time.
+void MendEdges(const TEdgeRows& E, int32_t From, int32_t Count, TColor32* Out) {
+  int32_t J = 0;
+  for (; J + 8 <= Count; J += 8) {
+    TColor32 All = Out[J], Any = Out[J];
+    for (int32_t I = 1; I < 8; ++I) {
+      All &= Out[J + I];
+      Any |= Out[J + I];
+    }
+    if ((All >> 24) == 255 || (Any >> 24) == 0)
+      continue;
+    for (int32_t I = J; I < J + 8; ++I)
+      if (PartlyTransparent(Out[I]))
+        Out[I] = E.Mend(Out[I], From + I);
+  }
+  for (; J < Count; ++J)
+    if (PartlyTransparent(Out[J]))
+      Out[J] = E.Mend(Out[J], From + J);
 }
 
 void VerticalSpanScalar(const TColor32* U, const TColor32* L, int32_t Count, TColor32 Wy,
@@ -231,55 +275,81 @@ AVX2_TARGET inline __m256i WidenFour(const TColor32* P) {
 
 // Blends four colours in 16-bit lanes (K, K + 1 in the low 128-bit lane, K + 2, K + 3 in the
 // high one) onto D[0..3]. Master 255 is BlendOnto, below it BlendOntoMaster.
+// Four colours of which some are partly transparent are mended and blended as the two-step forms
+// do.
 template <bool MasterForm>
-AVX2_TARGET inline void BlendFour(TColor32* D, __m256i O, __m256i Master, __m256i Bias) {
+void BlendFourEdges(TColor32* D, const TColor32* Mixed, const TEdgeRows& E, int32_t K, TColor32 M) {
+  TColor32 Four[4];
+  for (int32_t J = 0; J < 4; ++J)
+    Four[J] = PartlyTransparent(Mixed[J]) ? E.Mend(Mixed[J], K + J) : Mixed[J];
+  if constexpr (MasterForm)
+    BlendRowMaster(Four, D, 4, M);
+  else
+    BlendRow(Four, D, 4);
+}
+
+template <bool MasterForm>
+AVX2_TARGET inline void BlendFour(TColor32* D, __m256i O, __m256i Master, __m256i Bias,
+                                  const TEdgeRows& E, int32_t K) {
   const __m256i Alpha = AlphaLanes(O);
+  const __m256i Opaque = _mm256_cmpeq_epi16(Alpha, _mm256_set1_epi16(255));
+  const __m256i Clear = _mm256_cmpeq_epi16(Alpha, _mm256_setzero_si256());
+  if (_mm256_movemask_epi8(_mm256_or_si256(Opaque, Clear)) != -1) {
+    TColor32 Mixed[4];
+    StoreFour(Mixed, O);
+    BlendFourEdges<MasterForm>(D, Mixed, E, K,
+                               static_cast<TColor32>(_mm256_extract_epi16(Master, 0)));
+    return;
+  }
   __m256i W;
   if constexpr (MasterForm)
     W = _mm256_srli_epi16(_mm256_mullo_epi16(Alpha, Master), 8);
   else
-    W = _mm256_sub_epi16(Alpha, _mm256_cmpeq_epi16(Alpha, _mm256_set1_epi16(255)));
+    W = _mm256_sub_epi16(Alpha, Opaque);
   if (_mm256_testz_si256(W, W))
     return;
   StoreFour(D, Mix16x2(O, WidenFour(D), W, Bias));
 }
 
 AVX2_TARGET void HorizontalSpanBlendAVX2(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
-                                         int32_t Count, TColor32* D) {
+                                         int32_t Count, TColor32* D, const TEdgeRows& E) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   int32_t K = 0;
   for (; K + 4 <= Count; K += 4) {
     if ((K & 15) == 0)
       Prefetch(D + K);
-    BlendFour<false>(D + K, SpanFour(V, Idx, W4, K, Z, Bias), Z, Bias);
+    BlendFour<false>(D + K, SpanFour(V, Idx, W4, K, Z, Bias), Z, Bias, E, K);
   }
   if (K < Count) {
     TColor32 Tail[4];
     HorizontalSpanSSE2(V, Idx + K, W4 + K, Count - K, Tail);
+    MendEdges(E, K, Count - K, Tail);
     BlendRow(Tail, D + K, Count - K);
   }
 }
 
 AVX2_TARGET void BilinearRowBlendAVX2(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
-                                      const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* D) {
+                                      const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* D,
+                                      const TEdgeRows& E) {
   const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
   const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
   int32_t K = 0;
   for (; K + 4 <= Count; K += 4) {
     if ((K & 15) == 0)
       Prefetch(D + K);
-    BlendFour<false>(D + K, RowFour(Up, Low, Idx, W4, K, WY, Z, Bias), Z, Bias);
+    BlendFour<false>(D + K, RowFour(Up, Low, Idx, W4, K, WY, Z, Bias), Z, Bias, E, K);
   }
   if (K < Count) {
     TColor32 Tail[4];
     BilinearRowSSE2(Up, Low, Idx + K, W4 + K, Count - K, Wy, Tail);
+    MendEdges(E, K, Count - K, Tail);
     BlendRow(Tail, D + K, Count - K);
   }
 }
 
 // Rows first: the two sampled rows mixed vertically, then blended with the master alpha.
 AVX2_TARGET void VerticalSpanBlendAVX2(const TColor32* U, const TColor32* L, int32_t Count,
-                                       TColor32 Wy, TColor32 M, TColor32* D) {
+                                       TColor32 Wy, TColor32 M, TColor32* D, const TEdgeRows& E) {
   const __m256i Bias = _mm256_set1_epi16(128);
   const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
   const __m256i Master = _mm256_set1_epi16(static_cast<int16_t>(M));
@@ -287,11 +357,13 @@ AVX2_TARGET void VerticalSpanBlendAVX2(const TColor32* U, const TColor32* L, int
   for (; K + 4 <= Count; K += 4) {
     if ((K & 15) == 0)
       Prefetch(D + K);
-    BlendFour<true>(D + K, Mix16x2(WidenFour(U + K), WidenFour(L + K), WY, Bias), Master, Bias);
+    BlendFour<true>(D + K, Mix16x2(WidenFour(U + K), WidenFour(L + K), WY, Bias), Master, Bias, E,
+                    K);
   }
   if (K < Count) {
     TColor32 Tail[4];
     VerticalSpanSSE2(U + K, L + K, Count - K, Wy, Tail);
+    MendEdges(E, K, Count - K, Tail);
     BlendRowMaster(Tail, D + K, Count - K, M);
   }
 }
@@ -302,11 +374,12 @@ AVX2_TARGET void VerticalSpanBlendAVX2(const TColor32* U, const TColor32* L, int
 // span and the direct row at master alpha 255, the vertical span of the rows-first order below
 // it.
 using THorizontalSpanBlend = void (*)(const TColor32* V, const int32_t* Idx, const uint64_t* W4,
-                                      int32_t Count, TColor32* D);
+                                      int32_t Count, TColor32* D, const TEdgeRows& E);
 using TBilinearRowBlend = void (*)(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
-                                   const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* D);
+                                   const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32* D,
+                                   const TEdgeRows& E);
 using TVerticalSpanBlend = void (*)(const TColor32* U, const TColor32* L, int32_t Count,
-                                    TColor32 Wy, TColor32 M, TColor32* D);
+                                    TColor32 Wy, TColor32 M, TColor32* D, const TEdgeRows& E);
 
 // The fused steps exist in the AVX2 form only; the other forms sample into a row buffer and
 // blend it with BlendRow or BlendRowMaster.
@@ -373,8 +446,9 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
   else
     Plan = Direct;
   const TBilinearForms Forms = ChooseBilinear();
-  // dmBlend's rows go straight onto Dst where the forms have fused steps (all three or none).
-  const bool Fused = Op == dmBlend && Forms.HorizontalBlend != nullptr;
+  // dmBlend's rows go straight onto Dst where the forms have fused steps (all three or none),
+  // which blend alpha like a colour.
+  const bool Fused = Op == dmBlend && Forms.HorizontalBlend != nullptr && !A.Coverage;
   const int32_t Next = A.SW > 1 ? 1 : 0;
 
   std::unique_ptr<TColor32[]> V;
@@ -403,10 +477,16 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
     const TColor32* Low = Src->RowAddress(Sy1) + SrcRect.Left;
     const auto Wy = static_cast<TColor32>(255 - ((Y >> 8) & 255));
     TColor32* D = Dst->PixelAddress(A.C.Left, R);
+    // Idx counts from the span's first column in the span plan.
+    const int32_t Shift = Plan == Span ? SpanFirst : 0;
+    const TEdgeRows E{Up + Shift, Low + Shift, Idx.get(), W4.get(), Next, Wy};
     if (Plan == PerPixel) {
-      for (int32_t K = 0; K < A.CW; ++K)
-        CombinePixel(BilinearPixel(Up, Low, Idx[K], Idx[K] + Next, WeightOf(W4[K]), Wy, RowsFirst),
-                     D[K], Op, A.Master, RowsFirst, Event);
+      for (int32_t K = 0; K < A.CW; ++K) {
+        TColor32 P = BilinearPixel(Up, Low, Idx[K], Idx[K] + Next, WeightOf(W4[K]), Wy, RowsFirst);
+        if (PartlyTransparent(P))
+          P = E.Mend(P, K);
+        CombinePixel(P, D[K], Op, A.Master, RowsFirst, A.Coverage, Event);
+      }
       continue;
     }
     TColor32* Out = Op == dmOpaque ? D : Row.get();
@@ -415,7 +495,7 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
         const TColor32* Top = Sampled(Sy);
         const TColor32* Bottom = Sy1 == Sy ? Top : Sampled(Sy1);
         if (Fused) {
-          Forms.VerticalBlend(Top, Bottom, A.CW, Wy, A.Master, D);
+          Forms.VerticalBlend(Top, Bottom, A.CW, Wy, A.Master, D, E);
           continue;
         }
         Forms.Vertical(Top, Bottom, A.CW, Wy, Out);
@@ -424,14 +504,14 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
       case Span:
         Forms.Vertical(Up + SpanFirst, Low + SpanFirst, SpanCount, Wy, V.get());
         if (Fused) {
-          Forms.HorizontalBlend(V.get(), Idx.get(), W4.get(), A.CW, D);
+          Forms.HorizontalBlend(V.get(), Idx.get(), W4.get(), A.CW, D, E);
           continue;
         }
         Forms.Horizontal(V.get(), Idx.get(), W4.get(), A.CW, Out);
         break;
       case Direct:
         if (Fused) {
-          Forms.RowBlend(Up, Low, Idx.get(), W4.get(), A.CW, Wy, D);
+          Forms.RowBlend(Up, Low, Idx.get(), W4.get(), A.CW, Wy, D, E);
           continue;
         }
         Forms.Row(Up, Low, Idx.get(), W4.get(), A.CW, Wy, Out);
@@ -439,8 +519,9 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
       case PerPixel:
         break;
     }
+    MendEdges(E, 0, A.CW, Out);
     if (Op != dmOpaque)
-      CombineRow(Out, D, A.CW, Op, A.Master, RowsFirst, Event);
+      CombineRow(Out, D, A.CW, Op, A.Master, RowsFirst, A.Coverage, Event);
   }
 }
 

@@ -57,15 +57,18 @@ bool PrepareStretch(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
   A.Master = Src->MasterAlpha();
   A.SameSize = A.DW == A.SW && A.DH == A.SH;
   A.Alias = Dst == Src;
+  A.Coverage = Dst->CoverageAlpha;
   return true;
 }
 
 // Gives each pixel of Row to the combine step of a non-opaque mode; BlendRow and BlendRowMaster
 // are the row forms of BlendOnto and BlendOntoMaster.
 void CombineRow(const TColor32* Row, TColor32* D, int32_t Count, TDrawMode Op, TColor32 Master,
-                bool MasterForm, const TPixelCombineEvent& Event) {
+                bool MasterForm, bool Coverage, const TPixelCombineEvent& Event) {
   if (Op == dmCustom) {
     for (int32_t K = 0; K < Count; ++K) Event(Row[K], D[K], Master);
+  } else if (Coverage) {
+    for (int32_t K = 0; K < Count; ++K) BlendCoverage(Row[K], D[K], Master, MasterForm);
   } else if (MasterForm) {
     BlendRowMaster(Row, D, Count, Master);
   } else {
@@ -166,13 +169,13 @@ void StretchNearestCombine(TBitmap32* Dst, const TRect& DstRect, const TBitmap32
     if (A.Alias) {
       // Pixel by pixel, so that reads see the writes before them.
       for (int32_t K = 0; K < A.CW; ++K)
-        CombinePixel(S[Idx[K]], D[K], Op, A.Master, MasterForm, Event);
+        CombinePixel(S[Idx[K]], D[K], Op, A.Master, MasterForm, A.Coverage, Event);
       continue;
     }
     if (Sy != PrevSy)
       for (int32_t K = 0; K < A.CW; ++K) Row[K] = S[Idx[K]];
     PrevSy = Sy;
-    CombineRow(Row.get(), D, A.CW, Op, A.Master, MasterForm, Event);
+    CombineRow(Row.get(), D, A.CW, Op, A.Master, MasterForm, A.Coverage, Event);
   }
 }
 
@@ -226,7 +229,10 @@ void BlockTransfer(TBitmap32* Dst, int32_t DstX, int32_t DstY, const TBitmap32* 
     }
     case dmBlend:
       for (int32_t Y = 0; Y < H; ++Y) {
-        if (Master >= 255)
+        if (Dst->CoverageAlpha)
+          CombineRow(Src->PixelAddress(SX, SY + Y), Dst->PixelAddress(DX, DY + Y), W, dmBlend,
+                     Master, Master < 255, true, {});
+        else if (Master >= 255)
           BlendRow(Src->PixelAddress(SX, SY + Y), Dst->PixelAddress(DX, DY + Y), W);
         else
           BlendRowMaster(Src->PixelAddress(SX, SY + Y), Dst->PixelAddress(DX, DY + Y), W, Master);

@@ -5,6 +5,7 @@
 #include "blend.h"
 #include "color32.h"
 #include "cpu_features.h"
+#include "edge_mix.h"
 #include "geometry.h"
 #include "transform_mapping.h"
 #include "transformation.h"
@@ -62,7 +63,7 @@ inline bool SampleBilinear(const TBitmap32& Src, const TRect& SB, int32_t Fx, in
   }
   const TColor32 Top = MixInline(P00, P10, Wx);
   const TColor32 Bottom = MixInline(P01, P11, Wx);
-  Colour = MixInline(Top, Bottom, Wy);
+  Colour = EdgeBilinear(MixInline(Top, Bottom, Wy), P00, P10, P01, P11, Wx, Wy);
   return true;
 }
 
@@ -71,7 +72,9 @@ inline TColor32 SampleInside(const TColor32* Bits, int32_t Stride, int32_t Fx, i
   const TColor32* P = Bits + static_cast<int64_t>(Fy >> 8) * Stride + (Fx >> 8);
   const auto Wx = static_cast<TColor32>(255 - (Fx & 255));
   const auto Wy = static_cast<TColor32>(255 - (Fy & 255));
-  return MixInline(MixInline(P[0], P[1], Wx), MixInline(P[Stride], P[Stride + 1], Wx), Wy);
+  const TColor32 Mixed =
+      MixInline(MixInline(P[0], P[1], Wx), MixInline(P[Stride], P[Stride + 1], Wx), Wy);
+  return EdgeBilinear(Mixed, P[0], P[1], P[Stride], P[Stride + 1], Wx, Wy);
 }
 
 // Everything the drawing loops need.
@@ -306,7 +309,23 @@ AVX2_TARGET inline TWide SampleInside8(const TTransformJob& J, __m256i Fx, __m25
   const TWide Wy = SpreadWeights(_mm256_sub_epi32(Low, _mm256_and_si256(Fy, Low)));
   const TWide Top = Mix16(Widen(P00), Widen(P10), Wx);
   const TWide Bottom = Mix16(Widen(P01), Widen(P11), Wx);
-  return Mix16(Top, Bottom, Wy);
+  const TWide Mixed = Mix16(Top, Bottom, Wy);
+  // Colours that came out less than opaque are mended one by one, as the scalar sampler does.
+  const __m256i Packed = Narrow(Mixed);
+  const __m256i Alpha = _mm256_srli_epi32(Packed, 24);
+  const __m256i Whole = _mm256_or_si256(_mm256_cmpeq_epi32(Alpha, Low),
+                                        _mm256_cmpeq_epi32(Alpha, _mm256_setzero_si256()));
+  if (_mm256_movemask_epi8(Whole) == -1)
+    return Mixed;
+  alignas(32) TColor32 Out[8];
+  alignas(32) int32_t X[8], Y[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(Out), Packed);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(X), Fx);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(Y), Fy);
+  for (int K = 0; K < 8; ++K)
+    if (PartlyTransparent(Out[K]))
+      Out[K] = SampleInside(J.Bits, J.Stride, X[K], Y[K]);
+  return Widen(_mm256_load_si256(reinterpret_cast<const __m256i*>(Out)));
 }
 
 // The values inside a run fit 32 bits (the source is at most 2^18 pixels in either direction),

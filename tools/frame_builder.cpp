@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "blend.h"
+#include "edge_mix.h"
 #include "picture.h"
 
 namespace {
@@ -27,10 +28,53 @@ inline int32_t StripIndex(int64_t D, int64_t Step, int32_t S) {
 }
 
 // One destination row of the bilinear stretch: each output pixel mixes the columns K and K + 1
-// of the vertically mixed span V with its weight.
-void MixSpan(const TColor32* V, const int32_t* Pos, const uint8_t* Wx, int32_t From, int32_t To,
-             TColor32* Out) {
-  for (int32_t X = From; X < To; ++X) Out[X] = MixInline(V[Pos[X]], V[Pos[X] + 1], Wx[X]);
+// of the vertically mixed span V with its weight. A pixel that comes out less than opaque (the
+// frame's inner edge, against the transparent inside) takes its colour again from the rows Up
+// and Low, each colour weighted by its alpha, so that the inside's black does not reach it.
+void MixSpan(const TColor32* V, const TColor32* Up, const TColor32* Low, const int32_t* Pos,
+             const uint8_t* Wx, TColor32 Wy, int32_t From, int32_t To, TColor32* Out) {
+  for (int32_t X = From; X < To; ++X) {
+    const int32_t K = Pos[X];
+    const TColor32 Mixed = MixInline(V[K], V[K + 1], Wx[X]);
+    Out[X] = EdgeBilinear(Mixed, Up[K], Up[K + 1], Low[K], Low[K + 1], Wx[X], Wy);
+  }
+}
+
+// The target drawn onto the frame with dmBlend: over a transparent or partly transparent
+// background (the frame's inside) as one layer over another, colour weighted by alpha, so that a
+// masked picture keeps its edge colours; over an opaque one the colours of the blend, opaque.
+void DrawOver(const TBitmap32& Target, TBitmap32& Out, int32_t G) {
+  const TColor32 M = Target.MasterAlpha();
+  if (M == 0)
+    return;
+  for (int32_t Y = 0; Y < Target.Height(); ++Y) {
+    const TColor32* S = Target.RowAddress(Y);
+    TColor32* D = Out.PixelAddress(G, G + Y);
+    for (int32_t X = 0; X < Target.Width(); ++X) {
+      const TColor32 F = S[X], A = F >> 24;
+      const TColor32 W = M >= 255 ? A : (A * M) >> 8;
+      if (W == 0)
+        continue;
+      const TColor32 B = D[X], Below = B >> 24;
+      const TColor32 Rest = (Below * (255 - W) + 127) / 255;
+      const TColor32 Alpha = W + Rest;
+      if (Below == 255) {
+        TColor32 C = B;
+        if (M >= 255)
+          BlendOnto(F, C);
+        else
+          BlendOntoMaster(F, C, M);
+        D[X] = (C & 0x00FFFFFF) | (Alpha << 24);
+        continue;
+      }
+      const auto Ch = [&](int Shift) {
+        const TColor32 V =
+            (((F >> Shift) & 0xFF) * W + ((B >> Shift) & 0xFF) * Rest + Alpha / 2) / Alpha;
+        return std::min<TColor32>(V, 255) << Shift;
+      };
+      D[X] = (Alpha << 24) | Ch(16) | Ch(8) | Ch(0);
+    }
+  }
 }
 
 // A row of F at the sampled columns, kept with the number of the row it holds. A middle row
@@ -106,11 +150,11 @@ class TFrameStretch {
         const int32_t KB = OxB < Ow ? Pos[OxB] : Count();
         for (int32_t K = 0; K < KA; ++K) V[K] = MixInline(Up.Px[K], Low.Px[K], Wy);
         for (int32_t K = KB; K < Count(); ++K) V[K] = MixInline(Up.Px[K], Low.Px[K], Wy);
-        MixSpan(V.data(), Pos.data(), Wx.data(), 0, OxA, Out);
-        MixSpan(V.data(), Pos.data(), Wx.data(), OxB, Ow, Out);
+        MixSpan(V.data(), Up.Px.data(), Low.Px.data(), Pos.data(), Wx.data(), Wy, 0, OxA, Out);
+        MixSpan(V.data(), Up.Px.data(), Low.Px.data(), Pos.data(), Wx.data(), Wy, OxB, Ow, Out);
       } else {
         for (int32_t K = 0; K < Count(); ++K) V[K] = MixInline(Up.Px[K], Low.Px[K], Wy);
-        MixSpan(V.data(), Pos.data(), Wx.data(), 0, Ow, Out);
+        MixSpan(V.data(), Up.Px.data(), Low.Px.data(), Pos.data(), Wx.data(), Wy, 0, Ow, Out);
       }
     }
   }
@@ -289,7 +333,10 @@ void BuildFrame(const TBitmap32& Target, const TBitmap32& Tile, int32_t Percent,
   Out.BeginUpdate();
   try {
     TFrameStretch(Tiles, Z).Run(Out);
-    Target.DrawOnto(Out, Z.G, Z.G);
+    if (Target.DrawMode() == dmBlend)
+      DrawOver(Target, Out, Z.G);
+    else
+      Target.DrawOnto(Out, Z.G, Z.G);
   } catch (...) {
     Out.EndUpdate();
     Out.SetSize(0, 0);

@@ -52,7 +52,10 @@ void FrameWorkRow(const TFrameTiles& Tiles, const TFrameSizes& Sizes, int32_t Y,
                   const int32_t* Cols, int32_t Count, TColor32* Out);
 
 // Out := Target inside a frame of Tile at Percent: F stretched over the whole of Out with the
-// bilinear filter (opaque), then Target drawn at (G, G) with its own draw mode and master
-// alpha. Out gets (Tw + 2G) x (Th + 2G); Target and Tile are not changed. On failure Out is
-// left empty or unchanged and the error propagates.
+// bilinear filter (opaque; colours weighted by alpha where it meets the transparent inside),
+// then Target drawn at (G, G) with its own draw mode and master alpha. dmBlend lays it over
+// the frame as one layer over another: where the frame is transparent the target's pixels
+// stay as they are, over the opaque frame the colours are those of the blend and the alpha is
+// its coverage, a + b * (1 - a). Out gets (Tw + 2G) x (Th + 2G); Target and Tile are not changed.
+// On failure Out is left empty or unchanged and the error propagates.
 void BuildFrame(const TBitmap32& Target, const TBitmap32& Tile, int32_t Percent, TBitmap32& Out);

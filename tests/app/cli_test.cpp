@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +59,40 @@ struct TCliFixture : TCliTest {
 };
 
 }  // namespace
+
+// A white disk on a transparent layer, enlarged with interpolation over a white card: the
+// rendered picture is white and opaque everywhere, its rim as well.
+TEST_F(TCliFixture, RenderedDiskOverWhiteIsWhiteAndOpaque) {
+  Doc.NewCanvas(300, 300, 0xFFFFFFFF);
+  TBitmap32 Disk;
+  Disk.SetSize(100, 100);
+  Disk.Clear(0);
+  for (int32_t Y = 0; Y < 100; ++Y)
+    for (int32_t X = 0; X < 100; ++X) {
+      const double D = std::hypot(X + 0.5 - 50, Y + 0.5 - 50);
+      const auto A = static_cast<TColor32>(std::lround(std::clamp(40.5 - D, 0.0, 1.0) * 255));
+      if (A > 0)
+        Disk.SetPixel(X, Y, (A << 24) | 0x00FFFFFF);
+    }
+  TBitmapLayer* L = Doc.AddPictureLayer(Disk, 255);
+  L->Bitmap()->SetStretchFilter(sfLinear);
+  L->SetLocation({25, 25, 275, 275});
+  WriteProject(Doc, Path("disk.kvt"));
+  const TRun R = Run({"render", Path("disk.kvt"), Path("disk.bmp")});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  TBitmap32 Got;
+  const std::vector<uint8_t> Bmp = ReadBytes(Path("disk.bmp"));
+  Got.LoadFromBytes(Bmp.data(), Bmp.size());
+  ASSERT_EQ(Got.Width(), 300);
+  int32_t Darkest = 255, LeastAlpha = 255;
+  for (int32_t I = 0; I < Got.Width() * Got.Height(); ++I) {
+    const TColor32 P = Got.Bits()[I];
+    Darkest = std::min({Darkest, RedOf(P), GreenOf(P), BlueOf(P)});
+    LeastAlpha = std::min(LeastAlpha, AlphaOf(P));
+  }
+  EXPECT_EQ(Darkest, 255);
+  EXPECT_EQ(LeastAlpha, 255);
+}
 
 TEST_F(TCliFixture, RenderedProjectEqualsTheDocumentsFlatImage) {
   MakeCard();

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
+#include "blend.h"
 #include "color32.h"
 #include "geometry.h"
 
@@ -234,4 +237,78 @@ TEST_F(TDocumentFixture, CaptionLayersFromTheDialog) {
   EXPECT_EQ(Captions, 1);
   EXPECT_EQ(L2->Bitmap()->GetPixel(0, 0), 0xFF112233u);
   EXPECT_EQ(L2->Bitmap()->MasterAlpha(), 255u);
+}
+
+namespace {
+
+// A white disk of radius R on transparent black, with a one-pixel soft rim.
+void WhiteDiskPicture(TBitmap32& B, int32_t Size, float R) {
+  B.SetSize(Size, Size);
+  B.Clear(0x00000000);
+  const float C = Size / 2.0f;
+  for (int32_t Y = 0; Y < Size; ++Y)
+    for (int32_t X = 0; X < Size; ++X) {
+      const float D = std::hypot(X + 0.5f - C, Y + 0.5f - C);
+      const float Cover = std::clamp(R + 0.5f - D, 0.0f, 1.0f);
+      const auto A = static_cast<TColor32>(std::lround(Cover * 255));
+      if (A > 0)
+        B.SetPixel(X, Y, (A << 24) | 0x00FFFFFF);
+    }
+}
+
+}  // namespace
+
+// A white disk on a transparent layer, enlarged over a white card: the transparent black around
+// it does not darken the rim, and the flat image is opaque everywhere.
+TEST_F(TDocumentFixture, EnlargedDiskOverWhiteCardStaysWhiteAndOpaque) {
+  for (TStretchFilter Filter : {sfLinear, sfNearest})
+    for (uint32_t Master : {255u, 200u}) {
+      Doc.NewCanvas(300, 300, 0xFFFFFFFF);
+      TBitmap32 Disk;
+      WhiteDiskPicture(Disk, 100, 40);
+      TBitmapLayer* L = Doc.AddPictureLayer(Disk, Master);
+      L->Bitmap()->SetStretchFilter(Filter);
+      L->SetLocation({25, 25, 275, 275});
+      const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+      int32_t Darkest = 255, LeastAlpha = 255;
+      for (int32_t Y = 0; Y < Flat->Height(); ++Y)
+        for (int32_t X = 0; X < Flat->Width(); ++X) {
+          const TColor32 P = Flat->GetPixel(X, Y);
+          Darkest = std::min({Darkest, int32_t(RedOf(P)), int32_t(GreenOf(P)), int32_t(BlueOf(P))});
+          LeastAlpha = std::min(LeastAlpha, int32_t(AlphaOf(P)));
+        }
+      EXPECT_EQ(Darkest, 255) << "filter " << Filter << ", master " << Master;
+      EXPECT_EQ(LeastAlpha, 255) << "filter " << Filter << ", master " << Master;
+    }
+}
+
+// Alpha composes as coverage in the flat image; the colours are those of the blend.
+TEST_F(TDocumentFixture, FlatImageOfAnOpaqueCardIsOpaque) {
+  struct TCase {
+    TColor32 Layer;
+    uint32_t Master;
+    TColor32 Canvas;
+    int32_t WantAlpha;
+  };
+  const TCase Cases[] = {
+      {0x80FF0000, 255, 0xFFFFFFFF, 255}, {0x40123456, 255, 0xFF0000FF, 255},
+      {0xFF00FF00, 100, 0xFFFFFFFF, 255}, {0x80FF0000, 128, 0xFF808080, 255},
+      {0x80FF0000, 255, 0x00000000, 128}, {0xFF00FF00, 255, 0x80FFFFFF, 255},
+  };
+  for (const TCase& Case : Cases) {
+    Doc.NewCanvas(40, 30, Case.Canvas);
+    TBitmap32 Patch;
+    Patch.SetSize(10, 10);
+    Patch.Clear(Case.Layer);
+    Doc.AddPictureLayer(Patch, Case.Master)->SetLocation({5, 5, 15, 15});
+    const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+    TColor32 Want = Case.Canvas;
+    if (Case.Master == 255)
+      BlendOnto(Case.Layer, Want);
+    else
+      BlendOntoMaster(Case.Layer, Want, Case.Master);
+    EXPECT_EQ(Flat->GetPixel(9, 9) & 0x00FFFFFF, Want & 0x00FFFFFF) << std::hex << Case.Layer;
+    EXPECT_EQ(int32_t(AlphaOf(Flat->GetPixel(9, 9))), Case.WantAlpha) << std::hex << Case.Layer;
+    EXPECT_EQ(Flat->GetPixel(20, 20), Case.Canvas) << std::hex << Case.Layer;
+  }
 }

@@ -180,6 +180,48 @@ inline TColor32 RefMix(TColor32 X, TColor32 Y, TColor32 W) {
   return MixColor(X, Y, W);
 }
 
+// The colour of a resampled pixel that came out partly transparent: the source colours weighted
+// by weight times alpha, rounded; the alpha stays. Weights of 0 and wholly opaque sources leave
+// Mixed as it is, as do sources that are all transparent and a result that is.
+struct TRefEdge {
+  int64_t S = 0, R = 0, G = 0, B = 0;
+  bool Edge = false;
+  void Add(int64_t W, TColor32 P) {
+    if (W == 0)
+      return;
+    const int64_t Wa = W * AlphaOf(P);
+    Edge = Edge || AlphaOf(P) != 255;
+    S += Wa;
+    R += Wa * RedOf(P);
+    G += Wa * GreenOf(P);
+    B += Wa * BlueOf(P);
+  }
+  TColor32 Colour(TColor32 Mixed) const {
+    if (!Edge || S <= 0 || AlphaOf(Mixed) == 0)
+      return Mixed;
+    const auto Ch = [this](int64_t V) {
+      return static_cast<TColor32>(std::clamp<int64_t>((V + S / 2) / S, 0, 255));
+    };
+    return (Mixed & 0xFF000000) | (Ch(R) << 16) | (Ch(G) << 8) | Ch(B);
+  }
+};
+
+// A bilinear mix of P00, P10 (next column), P01 (next row), P11 at the weights Wx, Wy of the
+// first column and row, in 256ths; mended where it came out less than opaque.
+inline TColor32 RefBilinearEdge(TColor32 Mixed, TColor32 P00, TColor32 P10, TColor32 P01,
+                                TColor32 P11, TColor32 Wx, TColor32 Wy) {
+  if (AlphaOf(Mixed) == 255 || AlphaOf(Mixed) == 0)
+    return Mixed;
+  TRefEdge E;
+  E.Add(int64_t(Wx) * Wy, P00);
+  E.Add(int64_t(256 - Wx) * Wy, P10);
+  E.Add(int64_t(Wx) * (256 - Wy), P01);
+  E.Add(int64_t(256 - Wx) * (256 - Wy), P11);
+  // Every source counts here, transparent or not, as a mix below opaque has one.
+  E.Edge = true;
+  return E.Colour(Mixed);
+}
+
 inline void RefStretch(TBitmap32& Dst, TRect DstRect, const TBitmap32& Src, TRect SrcRect,
                        TStretchFilter Filter, TDrawMode Op, const TPixelCombineEvent& Event) {
   if (Op == dmCustom && !Event)
@@ -244,15 +286,13 @@ inline void RefStretch(TBitmap32& Dst, TRect DstRect, const TBitmap32& Src, TRec
         Check(I1 < SrcRect.Right);
         const TColor32 Wx = 255 - ((X >> 8) & 255);
         TColor32 Color;
-        if (RowsFirst) {
-          const TColor32 Top = RefMix(Src.GetPixel(I, Up), Src.GetPixel(I1, Up), Wx);
-          const TColor32 Bottom = RefMix(Src.GetPixel(I, Low), Src.GetPixel(I1, Low), Wx);
-          Color = RefMix(Top, Bottom, Wy);
-        } else {
-          const TColor32 Left = RefMix(Src.GetPixel(I, Up), Src.GetPixel(I, Low), Wy);
-          const TColor32 Right = RefMix(Src.GetPixel(I1, Up), Src.GetPixel(I1, Low), Wy);
-          Color = RefMix(Left, Right, Wx);
-        }
+        const TColor32 P00 = Src.GetPixel(I, Up), P10 = Src.GetPixel(I1, Up);
+        const TColor32 P01 = Src.GetPixel(I, Low), P11 = Src.GetPixel(I1, Low);
+        if (RowsFirst)
+          Color = RefMix(RefMix(P00, P10, Wx), RefMix(P01, P11, Wx), Wy);
+        else
+          Color = RefMix(RefMix(P00, P01, Wy), RefMix(P10, P11, Wy), Wx);
+        Color = RefBilinearEdge(Color, P00, P10, P01, P11, Wx, Wy);
         RefCombine(Color, *Dst.PixelAddress(Col, Row), Op, M, RowsFirst, Event);
       }
     }
@@ -266,10 +306,12 @@ inline void RefStretch(TBitmap32& Dst, TRect DstRect, const TBitmap32& Src, TRec
   for (int32_t Row = Cl.Top; Row < Cl.Bottom; ++Row)
     for (int32_t Col = Cl.Left; Col < Cl.Right; ++Col) {
       int32_t SumA = 0, SumR = 0, SumG = 0, SumB = 0;
+      TRefEdge Edge;
       for (const TPointRec& Py : VT[size_t(Row - DstRect.Top)])
         for (const TPointRec& Px : HT[size_t(Col - DstRect.Left)]) {
           const int32_t W = Px.Weight * Py.Weight;
           const TColor32 P = Src.GetPixel(Px.Pos, Py.Pos);
+          Edge.Add(W, P);
           SumA += W * AlphaOf(P);
           SumR += W * RedOf(P);
           SumG += W * GreenOf(P);
@@ -279,8 +321,8 @@ inline void RefStretch(TBitmap32& Dst, TRect DstRect, const TBitmap32& Src, TRec
       SumR = SumR > 0xFF0000 ? 0xFF0000 : SumR & 0xFF0000;
       SumG = SumG > 0xFF0000 ? 0xFF0000 : SumG & 0xFF0000;
       SumB = SumB > 0xFF0000 ? 0xFF0000 : SumB & 0xFF0000;
-      const TColor32 Color =
-          (TColor32(SumA) << 8) | TColor32(SumR) | (TColor32(SumG) >> 8) | (TColor32(SumB) >> 16);
+      const TColor32 Color = Edge.Colour((TColor32(SumA) << 8) | TColor32(SumR) |
+                                         (TColor32(SumG) >> 8) | (TColor32(SumB) >> 16));
       RefCombine(Color, *Dst.PixelAddress(Col, Row), Op, M, true, Event);
     }
 }

@@ -11,6 +11,7 @@
 #include "blend.h"
 #include "exceptions.h"
 #include "geometry.h"
+#include "transfers_test_support.h"
 
 namespace {
 
@@ -272,6 +273,7 @@ bool ReferenceBilinear(const TBitmap32& Src, const TRect& SB, int32_t Fx, int32_
     P11 = Src.GetPixelSafe(Ix + 1, Iy + 1);
   }
   Colour = MixColor(MixColor(P00, P10, Wx), MixColor(P01, P11, Wx), Wy);
+  Colour = transfers_test::RefBilinearEdge(Colour, P00, P10, P01, P11, Wx, Wy);
   return true;
 }
 

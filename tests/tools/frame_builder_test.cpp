@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 #include <vector>
 
+#include "blend.h"
+#include "color32.h"
 #include "geometry.h"
 
 namespace {
@@ -86,7 +90,36 @@ void ReferenceFrame(const TBitmap32& T, const TBitmap32& P, int32_t Percent, TBi
   O.SetSize(Tw + 2 * G, Th + 2 * G);
   F.SetStretchFilter(sfLinear);
   F.DrawOnto(O, O.BoundsRect());
-  T.DrawOnto(O, G, G);
+  if (T.DrawMode() != dmBlend) {
+    T.DrawOnto(O, G, G);
+    return;
+  }
+  // One layer over another: weight w of the target pixel, what shows of the frame below
+  // r = b * (255 - w) / 255, alpha w + r; the colours weighted by w and r, or the blend's
+  // colours over an opaque frame.
+  const uint32_t M = T.MasterAlpha();
+  for (int32_t Y = 0; Y < Th; ++Y)
+    for (int32_t X = 0; X < Tw; ++X) {
+      const TColor32 Fg = T.GetPixel(X, Y), Bg = O.GetPixel(G + X, G + Y);
+      const int32_t W = M >= 255 ? AlphaOf(Fg) : (AlphaOf(Fg) * int32_t(M)) >> 8;
+      if (W == 0)
+        continue;
+      const int32_t R = (AlphaOf(Bg) * (255 - W) + 127) / 255, A = W + R;
+      TColor32 C = Bg;
+      if (AlphaOf(Bg) == 255) {
+        if (M >= 255)
+          BlendOnto(Fg, C);
+        else
+          BlendOntoMaster(Fg, C, M);
+      } else {
+        const auto Mix = [&](int32_t Fc, int32_t Bc) {
+          return std::min((Fc * W + Bc * R + A / 2) / A, 255);
+        };
+        C = ColorFromRGBA(Mix(RedOf(Fg), RedOf(Bg)), Mix(GreenOf(Fg), GreenOf(Bg)),
+                          Mix(BlueOf(Fg), BlueOf(Bg)));
+      }
+      O.SetPixel(G + X, G + Y, (C & 0x00FFFFFF) | (TColor32(A) << 24));
+    }
 }
 
 // The first differing pixel, for the failure message.
@@ -190,6 +223,7 @@ TEST(FrameBuilder, MatchesTheLiteralConstruction) {
       {"one pixel high", 50, 1, 20, 6, dmOpaque, 255},
       {"layer blended over its frame", 45, 61, 35, 12, dmBlend, 255},
       {"one-pixel tile", 40, 30, 25, 1, dmBlend, 255},
+      {"layer at part opacity over its frame", 45, 61, 35, 12, dmBlend, 140},
       {"tall picture", 20, 300, 15, 9, dmOpaque, 255},
   };
   for (const TCase& C : Cases) {
@@ -222,4 +256,41 @@ TEST(FrameBuilder, TheOldPictureSitsAtTheThickness) {
   ASSERT_EQ(O.Height(), 76);
   for (int32_t Y = 0; Y < 60; ++Y)
     ASSERT_EQ(std::memcmp(O.PixelAddress(8, 8 + Y), T.RowAddress(Y), 80 * 4), 0) << "row " << Y;
+}
+
+// A masked picture of one colour (a soft-edged disk on transparent black) framed with a tile of
+// the same colour, at thicknesses that enlarge and reduce the frame: every pixel that shows
+// anything has exactly that colour. Neither the frame's transparent inside nor the black around
+// the disk darkens an edge.
+TEST(FrameBuilder, EdgesKeepTheirColours) {
+  constexpr TColor32 Colour = 0x3366CC;
+  for (TColor32 TileAlpha : {255u, 180u})
+    for (int32_t Percent : {3, 10, 35}) {
+      TBitmap32 Disk;
+      Disk.SetSize(90, 70);
+      Disk.Clear(0);
+      for (int32_t Y = 0; Y < 70; ++Y)
+        for (int32_t X = 0; X < 90; ++X) {
+          const float D = std::hypot(X + 0.5f - 45, Y + 0.5f - 35);
+          const auto A =
+              static_cast<TColor32>(std::lround(std::clamp(30.5f - D, 0.0f, 1.0f) * 255));
+          if (A > 0)
+            Disk.SetPixel(X, Y, (A << 24) | Colour);
+        }
+      Disk.SetDrawMode(dmBlend);
+      TBitmap32 Tile;
+      Tile.SetSize(12, 12);
+      Tile.Clear((TileAlpha << 24) | Colour);
+      TBitmap32 Out;
+      BuildFrame(Disk, Tile, Percent, Out);
+      int32_t Wrong = 0;
+      for (int32_t I = 0; I < Out.Width() * Out.Height(); ++I)
+        if (AlphaOf(Out.Bits()[I]) != 0 && (Out.Bits()[I] & 0x00FFFFFF) != Colour)
+          ++Wrong;
+      EXPECT_EQ(Wrong, 0) << "tile alpha " << TileAlpha << ", " << Percent << " %";
+      // The disk's own pixels are as they were, alpha included.
+      EXPECT_EQ(Out.GetPixel(Out.Width() / 2, Out.Height() / 2), 0xFF000000 | Colour);
+      const int32_t G = (Out.Width() - 90) / 2;
+      EXPECT_EQ(Out.GetPixel(G + 45 + 30, G + 35), Disk.GetPixel(45 + 30, 35));
+    }
 }
