@@ -194,6 +194,39 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   Below->addWidget(Alpha);
   Below->addStretch(1);
   Main->addLayout(Below);
+  // Around and under the text: an outline and a shadow keep it legible on a busy background.
+  auto* Effects = new QHBoxLayout;
+  const auto Spin = [this](int Min, int Max, int Value, const QString& Tip) {
+    auto* S = new QSpinBox(this);
+    S->setRange(Min, Max);
+    S->setValue(Value);
+    S->setSuffix(QStringLiteral(" пкс"));
+    S->setToolTip(Tip);
+    return S;
+  };
+  const auto ColourButton = [this](TColor32 C, const QString& Tip) {
+    auto* B = new QToolButton(this);
+    B->setIcon(Swatch(C));
+    B->setToolTip(Tip);
+    return B;
+  };
+  const TCaptionOutline O;
+  const TCaptionShadow Sh;
+  OutlineOn = new QCheckBox(QStringLiteral("Контур"), this);
+  OutlineColour = ColourButton(FOutlineColour, QStringLiteral("Цвет контура"));
+  OutlineWidth = Spin(0, MaxOutlineWidth, O.Width, QStringLiteral("Толщина контура"));
+  ShadowOn = new QCheckBox(QStringLiteral("Тень"), this);
+  ShadowColour = ColourButton(FShadowColour, QStringLiteral("Цвет тени"));
+  ShadowOffset = Spin(0, MaxShadowOffset, Sh.Offset, QStringLiteral("Сдвиг тени"));
+  ShadowSoftness = Spin(0, MaxShadowSoftness, Sh.Softness, QStringLiteral("Размытость тени"));
+  for (QWidget* W : std::initializer_list<QWidget*>{OutlineOn, OutlineColour, OutlineWidth})
+    Effects->addWidget(W);
+  Effects->addSpacing(12);
+  for (QWidget* W :
+       std::initializer_list<QWidget*>{ShadowOn, ShadowColour, ShadowOffset, ShadowSoftness})
+    Effects->addWidget(W);
+  Effects->addStretch(1);
+  Main->addLayout(Effects);
   auto* Buttons = new QHBoxLayout;
   Buttons->addStretch(1);
   Button3 = new QPushButton(QStringLiteral("Просмотр"), this);
@@ -236,6 +269,14 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   connect(Under, &QToolButton::clicked, this,
           [this] { Run([this] { StyleButtonClick(fsUnderline); }); });
   connect(FoColo, &QToolButton::clicked, this, [this] { Run([this] { ChooseColor(true); }); });
+  connect(OutlineColour, &QToolButton::clicked, this, [this] {
+    if (ChooseColor32(this, FOutlineColour, QStringLiteral("Цвет контура")))
+      OutlineColour->setIcon(Swatch(FOutlineColour));
+  });
+  connect(ShadowColour, &QToolButton::clicked, this, [this] {
+    if (ChooseColor32(this, FShadowColour, QStringLiteral("Цвет тени")))
+      ShadowColour->setIcon(Swatch(FShadowColour));
+  });
   connect(BcColo, &QToolButton::clicked, this, [this] { Run([this] { ChooseColor(false); }); });
   connect(ToolButton12, &QToolButton::clicked, this,
           [this] { Run([this] { AlignButtonClick(Qt::AlignLeft); }); });
@@ -281,6 +322,13 @@ TCaption TTexter::CurrentCaption() const {
   C.BackColor = FBackColor;
   C.TransparentBackground = Alpha->isChecked();
   C.Transparency = TexOp->value();
+  C.Outline.On = OutlineOn->isChecked();
+  C.Outline.Colour = FOutlineColour;
+  C.Outline.Width = OutlineWidth->value();
+  C.Shadow.On = ShadowOn->isChecked();
+  C.Shadow.Colour = FShadowColour;
+  C.Shadow.Offset = ShadowOffset->value();
+  C.Shadow.Softness = ShadowSoftness->value();
   const QTextDocument* D = Rtf->document();
   if (D->isEmpty())
     return C;

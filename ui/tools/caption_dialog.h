@@ -67,6 +67,14 @@ class TTexter : public QDialog {
   QComboBox* Spec;
   QSpinBox* TexOp;
   QCheckBox* Alpha;
+  // "Контур": its colour and width; "Тень": its colour, offset and softness.
+  QCheckBox* OutlineOn;
+  QToolButton* OutlineColour;
+  QSpinBox* OutlineWidth;
+  QCheckBox* ShadowOn;
+  QToolButton* ShadowColour;
+  QSpinBox* ShadowOffset;
+  QSpinBox* ShadowSoftness;
   QPushButton* Button3;
   QPushButton* Button1;
   QPushButton* Button2;
@@ -109,4 +117,6 @@ class TTexter : public QDialog {
   TFontStyles FStyle = 0;
   TColor32 FTextColor = 0xFF000000;
   TColor32 FBackColor = 0xFFFFFFFF;
+  TColor32 FOutlineColour = 0xFFFFFFFF;
+  TColor32 FShadowColour = 0xFF000000;
 };

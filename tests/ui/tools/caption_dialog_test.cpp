@@ -295,6 +295,51 @@ TEST_F(TTexterTest, TransparencyAndTransparentBackground) {
   EXPECT_EQ(BitmapLayers(), 1);
 }
 
+// "Контур" and "Тень" widen the caption by their reach and draw in their colours; turned off
+// again, the caption is the plain one.
+TEST_F(TTexterTest, OutlineAndShadowAreDrawnIntoTheCaption) {
+  TTexter& T = *Dialog;
+  T.Rtf->setPlainText(QStringLiteral("Ель"));
+  T.SetTextColor(0xFF102040);
+  T.BeginVisit(Doc.Layers().Count());
+  T.Button3Click();
+  const int32_t PlainW = Doc.SelectedBitmapLayer()->Bitmap()->Width();
+  uint32_t PlainCrc = 0;
+  {
+    const TBitmap32& B = *Doc.SelectedBitmapLayer()->Bitmap();
+    for (int32_t I = 0; I < B.Width() * B.Height(); ++I) PlainCrc = PlainCrc * 31 + B.Bits()[I];
+  }
+  EXPECT_EQ(T.OutlineOn->text(), QStringLiteral("Контур"));
+  EXPECT_EQ(T.ShadowOn->text(), QStringLiteral("Тень"));
+  EXPECT_EQ(T.OutlineWidth->maximum(), 20);
+
+  T.OutlineOn->setChecked(true);
+  T.OutlineWidth->setValue(4);
+  T.ShadowOn->setChecked(true);
+  T.Button3Click();
+  const TBitmap32& B = *Doc.SelectedBitmapLayer()->Bitmap();
+  const TCaption C = T.CurrentCaption();
+  EXPECT_EQ(B.Width(), PlainW + 2 * CaptionEffectMargin(C.Outline, C.Shadow));
+  bool White = false, Dark = false;
+  for (int32_t I = 0; I < B.Width() * B.Height(); ++I) {
+    const TColor32 P = B.Bits()[I];
+    White |= AlphaOf(P) == 255 && P == 0xFFFFFFFFu;  // the outline
+    Dark |= AlphaOf(P) == 255 && P == 0xFF102040u;   // the text
+  }
+  EXPECT_TRUE(White);
+  EXPECT_TRUE(Dark);
+  EXPECT_EQ(BitmapLayers(), 1);
+
+  T.OutlineOn->setChecked(false);
+  T.ShadowOn->setChecked(false);
+  T.Button3Click();
+  const TBitmap32& Again = *Doc.SelectedBitmapLayer()->Bitmap();
+  uint32_t Crc = 0;
+  for (int32_t I = 0; I < Again.Width() * Again.Height(); ++I) Crc = Crc * 31 + Again.Bits()[I];
+  EXPECT_EQ(Crc, PlainCrc);
+  EXPECT_TRUE(Errors.isEmpty());
+}
+
 TEST_F(TTexterTest, NothingIsPlacedWithoutACard) {
   Doc.NewCanvas(0, 0, 0);
   Dialog->BeginVisit(0);
