@@ -317,6 +317,8 @@ void TKVTPrint::PlaceCardLayer(const TSingleRect& Location) {
   auto* L = View.Layers().Add<TBitmapLayer>();
   L->SetBitmap(&FCard);
   L->Bitmap()->SetDrawMode(dmBlend);
+  // The preview draws the card smoothly at any scale; the print takes FCard itself.
+  L->Bitmap()->SetStretchFilter(sfLinear);
   L->SetScaled(true);
   L->SetMouseEvents(true);
   L->SetLocation(Location);

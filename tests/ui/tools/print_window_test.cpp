@@ -106,6 +106,9 @@ TEST_F(PrintWindowTest, PagePreviewFitsTheViewAndShowsItsScale) {
   EXPECT_EQ(Page.GetPixel(50, 50) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_EQ(Page.GetPixel(110, 3000), 0xFF000000u);
   EXPECT_EQ(Page.GetPixel(130, 3000), 0xFFFFFFFFu);
+  // The card on the page is drawn smoothly, not pixel by pixel.
+  ASSERT_NE(Window.CardLayer(), nullptr);
+  EXPECT_EQ(Window.CardLayer()->Bitmap()->StretchFilter(), sfLinear);
 }
 
 TEST_F(PrintWindowTest, OriginalSizeShownInCentimetresAndInches) {
