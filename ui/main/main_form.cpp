@@ -532,9 +532,12 @@ void TMainForm::ExportCard(TSaveFormat Format) {
   std::string Typed;
   if (!AskSaveName(Typed, Format))
     return;
-  // A copy: the card keeps its own file, its title and its modified mark.
+  // A copy: the card keeps its own file, its title, its modified mark and its selection (the
+  // flat render hides the selection frame).
   const bool Modified = FDoc->Modified;
+  TCustomLayer* const Selected = FDoc->Selected();
   const bool Written = SaveAsTo(Format, Typed);
+  FDoc->SetSelection(Selected);
   FDoc->Modified = Modified;
   if (Written)
     StatusPanel1->setText(QStringLiteral("Открытка сохранена в файл %1")

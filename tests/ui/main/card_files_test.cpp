@@ -78,7 +78,7 @@ TEST_F(TMainFormFixture, ExportWritesACopyAndTheCardKeepsItsProject) {
   TBitmap32 Pic;
   Pic.SetSize(10, 10);
   Pic.Clear(0xFFFF0000);
-  Doc.AddPictureLayer(Pic, 255);
+  TBitmapLayer* const Photo = Doc.AddPictureLayer(Pic, 255);
   const int Layers = Doc.Layers().Count();
   const QString Project = QDir(Dir.path()).filePath("card.kvt");
   const QString Jpeg = QDir(Dir.path()).filePath("otkrytka.jpg");
@@ -117,6 +117,7 @@ TEST_F(TMainFormFixture, ExportWritesACopyAndTheCardKeepsItsProject) {
   EXPECT_TRUE(Doc.Modified);
   EXPECT_TRUE(Form->StatusPanel1->text().contains(Jpeg))
       << Form->StatusPanel1->text().toStdString();
+  EXPECT_EQ(Doc.Selected(), Photo) << "the exported card keeps its selected layer";
 
   // Ctrl+S updates the project, layers and all; the exported picture stays as it was.
   QFile JpegFile(Jpeg);
