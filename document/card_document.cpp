@@ -35,31 +35,32 @@ void TCardDocument::SetSelection(TCustomLayer* Layer) {
     return;
   // The frame around the selection is shown over the card: moving it to another layer is no
   // change of the card, though the view reports one.
-  const bool WasModified = Modified;
-  if (FRBLayer != nullptr) {
-    FRBLayer->SetChildLayer(nullptr);
-    FRBLayer->SetLayerOptions(LayerNoUpdate);
-    FView.Invalidate();
-  }
-  FSelected = Layer;
-  if (Layer != nullptr) {
+  {
+    const TKeepModified Keep(*this);
     if (FRBLayer != nullptr) {
-      FRBLayer->BringToFront();
-    } else {
-      FRBLayer = Layers().Add<TRubberbandLayer>();
-      FRBLayer->MinWidth = 1.0f;
-      FRBLayer->MinHeight = 1.0f;
+      FRBLayer->SetChildLayer(nullptr);
+      FRBLayer->SetLayerOptions(LayerNoUpdate);
+      FView.Invalidate();
     }
-    if (auto* P = dynamic_cast<TPositionedLayer*>(Layer))
-      FRBLayer->SetChildLayer(P);
-    FRBLayer->SetLayerOptions(LayerVisible | LayerMouseEvents | LayerNoUpdate);
-    FRBLayer->OnResizing = [this](TObject* Sender, const TSingleRect& Old, TSingleRect& New,
-                                  TDragState State, TShiftState Shift) {
-      if (OnResizing)
-        OnResizing(Sender, Old, New, State, Shift);
-    };
+    FSelected = Layer;
+    if (Layer != nullptr) {
+      if (FRBLayer != nullptr) {
+        FRBLayer->BringToFront();
+      } else {
+        FRBLayer = Layers().Add<TRubberbandLayer>();
+        FRBLayer->MinWidth = 1.0f;
+        FRBLayer->MinHeight = 1.0f;
+      }
+      if (auto* P = dynamic_cast<TPositionedLayer*>(Layer))
+        FRBLayer->SetChildLayer(P);
+      FRBLayer->SetLayerOptions(LayerVisible | LayerMouseEvents | LayerNoUpdate);
+      FRBLayer->OnResizing = [this](TObject* Sender, const TSingleRect& Old, TSingleRect& New,
+                                    TDragState State, TShiftState Shift) {
+        if (OnResizing)
+          OnResizing(Sender, Old, New, State, Shift);
+      };
+    }
   }
-  Modified = WasModified;
   if (OnSelectionChanged)
     OnSelectionChanged(FSelected);
 }

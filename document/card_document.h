@@ -140,3 +140,17 @@ class TCardDocument {
   TCustomLayer* FSelected = nullptr;
   TRubberbandLayer* FRBLayer = nullptr;
 };
+
+// Puts the document's modified mark back as it was when the scope ends: for work the view
+// reports as a change though the card stays as it was (zoom, the selection frame, a preview).
+class TKeepModified {
+ public:
+  explicit TKeepModified(TCardDocument& Doc) : FDoc(Doc), FWas(Doc.Modified) {}
+  ~TKeepModified() { FDoc.Modified = FWas; }
+  TKeepModified(const TKeepModified&) = delete;
+  TKeepModified& operator=(const TKeepModified&) = delete;
+
+ private:
+  TCardDocument& FDoc;
+  bool FWas;
+};

@@ -11,19 +11,6 @@
 
 namespace {
 
-// Puts the document's modified mark back as it was when the scope ends.
-class TKeepModified {
- public:
-  explicit TKeepModified(TCardDocument& Doc) : FDoc(Doc), FWas(Doc.Modified) {}
-  ~TKeepModified() { FDoc.Modified = FWas; }
-  TKeepModified(const TKeepModified&) = delete;
-  TKeepModified& operator=(const TKeepModified&) = delete;
-
- private:
-  TCardDocument& FDoc;
-  bool FWas;
-};
-
 // The target, the undo record, the opacity gauge and the colour choice of the main window.
 class TMainEffectContext : public TEffectContext {
  public:

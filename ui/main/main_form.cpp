@@ -534,11 +534,13 @@ void TMainForm::ExportCard(TSaveFormat Format) {
     return;
   // A copy: the card keeps its own file, its title, its modified mark and its selection (the
   // flat render hides the selection frame).
-  const bool Modified = FDoc->Modified;
-  TCustomLayer* const Selected = FDoc->Selected();
-  const bool Written = SaveAsTo(Format, Typed);
-  FDoc->SetSelection(Selected);
-  FDoc->Modified = Modified;
+  bool Written = false;
+  {
+    const TKeepModified Keep(*FDoc);
+    TCustomLayer* const Selected = FDoc->Selected();
+    Written = SaveAsTo(Format, Typed);
+    FDoc->SetSelection(Selected);
+  }
   if (Written)
     StatusPanel1->setText(QStringLiteral("Открытка сохранена в файл %1")
                               .arg(QString::fromStdString(SaveAsFileName(Typed, Format))));

@@ -11,9 +11,10 @@
 #include "qt_colours.h"
 
 void TMainForm::SetZoom(float Zoom) {
-  const bool Was = FDoc->Modified;
-  FImgView->View().SetScale(Zoom);
-  FDoc->Modified = Was;
+  {
+    const TKeepModified Keep(*FDoc);
+    FImgView->View().SetScale(Zoom);
+  }
   ShowZoom();
 }
 
