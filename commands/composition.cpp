@@ -94,7 +94,27 @@ void TComposition::ApplyTexture(const std::string& FileName, int32_t ScaleIndex,
   Target->Assign(&Filled);
 }
 
-TBitmapLayer* TComposition::AddGalleryItem(const std::string& FileName, bool Decoration) {
+namespace {
+
+// True when every pixel of the bitmap's outermost rows and columns has the same colour.
+bool HasPlainBorder(const TBitmap32& B) {
+  if (B.IsEmpty())
+    return false;
+  const TColor32 C = B.GetPixel(0, 0);
+  const int32_t W = B.Width(), H = B.Height();
+  for (int32_t X = 0; X < W; ++X)
+    if (B.GetPixel(X, 0) != C || B.GetPixel(X, H - 1) != C)
+      return false;
+  for (int32_t Y = 0; Y < H; ++Y)
+    if (B.GetPixel(0, Y) != C || B.GetPixel(W - 1, Y) != C)
+      return false;
+  return true;
+}
+
+}  // namespace
+
+TBitmapLayer* TComposition::AddGalleryItem(const std::string& FileName, bool Decoration,
+                                           bool KeyPlainBackground) {
   TBitmap32 Picture;
   Picture.LoadFromFile(FileName);
   FDoc.RemoveAreaLayer();
@@ -108,9 +128,10 @@ TBitmapLayer* TComposition::AddGalleryItem(const std::string& FileName, bool Dec
   L->SetLocation(
       {A, A, A + static_cast<float>(Picture.Width()), A + static_cast<float>(Picture.Height())});
   FDoc.SetSelection(Guard.Release());
-  if (Decoration) {
-    const TBitmap32& B = *L->Bitmap();
+  const TBitmap32& B = *L->Bitmap();
+  if (Decoration)
     FCommands.ApplyTransparentColor(B.GetPixelSafe(1, B.Height() - 1));
-  }
+  else if (KeyPlainBackground && HasPlainBorder(B))
+    FCommands.ApplyTransparentColor(B.GetPixel(0, 0));
   return L;
 }

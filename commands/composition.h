@@ -68,11 +68,14 @@ class TComposition {
   void ApplyTexture(const std::string& FileName, int32_t ScaleIndex, bool OnUnderlayPage,
                     const TUnderlaySettings& Underlay);
 
-  // "Добавить украшение" (Decoration) and "Добавить надпись": the picture as a new selected
+  // "Добавить украшение" (Decoration) and "Добавить поздравление": the picture as a new selected
   // layer at its own size at (a, a), a = round(canvas width / 100). A decoration then has the
   // colour of its bottom row's pixel in column 1 made transparent (ApplyTransparentColor, a
-  // layer undo step). A picture that cannot be read adds nothing and raises the reader's error.
-  TBitmapLayer* AddGalleryItem(const std::string& FileName, bool Decoration);
+  // layer undo step). A greeting stays opaque unless KeyPlainBackground is set and its whole
+  // border is one colour: lettering on a plain key colour then loses the key the same way.
+  // A picture that cannot be read adds nothing and raises the reader's error.
+  TBitmapLayer* AddGalleryItem(const std::string& FileName, bool Decoration,
+                               bool KeyPlainBackground = false);
 
  private:
   TCardDocument& FDoc;

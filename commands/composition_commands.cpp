@@ -61,7 +61,9 @@ void RunUnderlay(TCardDocument& Doc, const TCardCall& Call) {
 
 void RunGalleryItem(TCardDocument& Doc, const TCardCall& Call, bool Decoration) {
   TPanel Panel(Doc);
-  TBitmapLayer* L = Panel.Composition.AddGalleryItem(Call.Texts[0], Decoration);
+  // A greeting's "transparent=1" takes a plain background away, as the editor's gallery does.
+  const bool Key = !Decoration && Call.Values[3] == 1;
+  TBitmapLayer* L = Panel.Composition.AddGalleryItem(Call.Texts[0], Decoration, Key);
   const int32_t X = Call.Values[1], Y = Call.Values[2];
   if (X == Unset && Y == Unset)
     return;
@@ -106,6 +108,9 @@ std::vector<TCardCommand> CompositionCommands() {
         Scale},
        &RunUnderlay},
       {"Decoration", efDocument, {{"file", 0, 0, ekText}, X, Y}, &RunDecoration},
-      {"Greeting", efDocument, {{"file", 0, 0, ekText}, X, Y}, &RunGreeting},
+      {"Greeting",
+       efDocument,
+       {{"file", 0, 0, ekText}, X, Y, {"transparent", 0, 1, ekInteger, {}, true, 0}},
+       &RunGreeting},
   };
 }

@@ -95,7 +95,7 @@ TBitmapLayer* TCompositionPanelModel::AddGalleryItem(const std::string& File, bo
                                                      const std::optional<TSinglePoint>& Centre) {
   if (FDoc.IsEmpty())
     return nullptr;
-  TBitmapLayer* L = FWork.AddGalleryItem(File, Decoration);
+  TBitmapLayer* L = FWork.AddGalleryItem(File, Decoration, true);
   if (L != nullptr && Centre) {
     const TSingleRect R = L->Location();
     const float W = R.Right - R.Left, H = R.Bottom - R.Top;

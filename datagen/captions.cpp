@@ -1,8 +1,8 @@
-// Captions: ready greeting pictures, a line or two of decorative lettering on a small themed
-// picture. They are placed on a card as they are, so each is a complete opaque picture.
+// Captions: ready greetings, a line or two of decorative lettering on the plain white key colour
+// that the editor takes for transparent, so that a greeting lands on a card as bare text. The
+// lettering has no glow or soft shadow: on the key those would leave a pale halo around it.
 #include "data_job.h"
 #include "picture_codecs.h"
-#include "prng.h"
 #include "themes.h"
 
 namespace {
@@ -48,13 +48,18 @@ constexpr TCaption Captions[] = {
 void AddCaptionJobs(TDataJobs& Jobs) {
   for (const TCaption& C : Captions) {
     const std::string Name = std::string(C.Name) + ".png";
-    Jobs.push_back(
-        {"Captions", Name, [C, Name](const std::string& Path) {
-           TBitmap32 B;
-           B.SetSize(640, 262);
-           PaintTheme(B, C.Occasion, C.Variant, SeedFromName(Name.c_str()), 0.5f, 0.5f, 1.5f);
-           DrawLettering(B, C.Text, 320, 131, 600, 250, ThemeLettering(C.Occasion, C.Variant));
-           SavePictureByExtension(B, Path);
-         }});
+    Jobs.push_back({"Captions", Name, [C, Name](const std::string& Path) {
+                      TBitmap32 Art;
+                      Art.SetSize(640, 262);
+                      Art.Clear(0);
+                      TLetterStyle S = ThemeLettering(C.Occasion, C.Variant);
+                      S.Glow.A = 0;
+                      S.ShadowBlur = 0.5f;  // a crisp drop shadow
+                      S.Shadow = Mix(S.Outline, Hex(0x000000), 0.5f);
+                      DrawLettering(Art, C.Text, 320, 131, 600, 250, S);
+                      TBitmap32 B;
+                      PutOnKey(Art, B, 0xFFFFFFFFu);
+                      SavePictureByExtension(B, Path);
+                    }});
   }
 }

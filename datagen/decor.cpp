@@ -15,33 +15,6 @@ namespace {
 constexpr int Box = 280;  // a decoration fits into Box x Box pixels
 constexpr TColor32 Key = 0xFFFFFFFF;
 
-// Puts the transparent drawing onto the key colour, cropped to its ink plus a margin.
-void OnKey(const TBitmap32& Art, TBitmap32& Out) {
-  int X0 = Art.Width(), Y0 = Art.Height(), X1 = -1, Y1 = -1;
-  for (int Y = 0; Y < Art.Height(); ++Y)
-    for (int X = 0; X < Art.Width(); ++X)
-      if ((Art.GetPixel(X, Y) >> 24) > 8) {
-        X0 = std::min(X0, X), X1 = std::max(X1, X), Y0 = std::min(Y0, Y), Y1 = std::max(Y1, Y);
-      }
-  if (X1 < 0)
-    X0 = Y0 = 0, X1 = Art.Width() - 1, Y1 = Art.Height() - 1;
-  const int M = 6;
-  Out.SetSize(X1 - X0 + 1 + 2 * M, Y1 - Y0 + 1 + 2 * M);
-  Out.Clear(Key);
-  for (int Y = Y0; Y <= Y1; ++Y)
-    for (int X = X0; X <= X1; ++X) {
-      const TColor32 P = Art.GetPixel(X, Y);
-      const uint32_t A = P >> 24;
-      if (A <= 8)
-        continue;
-      TColor32 D = Key;
-      Over(D, ToRgb(P | 0xFF000000u), A / 255.0f);
-      if (D == Key)
-        D = 0xFFFEFEFE;
-      Out.SetPixel(X - X0 + M, Y - Y0 + M, D);
-    }
-}
-
 // A clip-art picture with its own transparency, scaled to fit the box; empty when unreadable.
 void LoadClipArt(const std::string& File, TBitmap32& Art) {
   try {
@@ -305,7 +278,7 @@ void AddDecorJobs(TDataJobs& Jobs, const std::string& ClipArtDir) {
                         Draw(Art);
                       }
                       TBitmap32 Out;
-                      OnKey(Art, Out);
+                      PutOnKey(Art, Out, Key);
                       SavePictureByExtension(Out, Path);
                     }});
   }

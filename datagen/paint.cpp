@@ -157,6 +157,32 @@ TPlane DistanceOutside(const TPlane& P) {
   return D;
 }
 
+void PutOnKey(const TBitmap32& Art, TBitmap32& Out, TColor32 Key) {
+  int X0 = Art.Width(), Y0 = Art.Height(), X1 = -1, Y1 = -1;
+  for (int Y = 0; Y < Art.Height(); ++Y)
+    for (int X = 0; X < Art.Width(); ++X)
+      if ((Art.GetPixel(X, Y) >> 24) > 8) {
+        X0 = std::min(X0, X), X1 = std::max(X1, X), Y0 = std::min(Y0, Y), Y1 = std::max(Y1, Y);
+      }
+  if (X1 < 0)
+    X0 = Y0 = 0, X1 = Art.Width() - 1, Y1 = Art.Height() - 1;
+  const int M = 6;
+  Out.SetSize(X1 - X0 + 1 + 2 * M, Y1 - Y0 + 1 + 2 * M);
+  Out.Clear(Key);
+  for (int Y = Y0; Y <= Y1; ++Y)
+    for (int X = X0; X <= X1; ++X) {
+      const TColor32 P = Art.GetPixel(X, Y);
+      const uint32_t A = P >> 24;
+      if (A <= 8)
+        continue;
+      TColor32 D = Key;
+      Over(D, ToRgb(P | 0xFF000000u), A / 255.0f);
+      if (D == Key)
+        D = Key ^ 0x00010101u;
+      Out.SetPixel(X - X0 + M, Y - Y0 + M, D);
+    }
+}
+
 void PaintPlane(TBitmap32& B, const TPlane& P, int DX, int DY, TRgb C) {
   PaintPlaneWith(B, P, DX, DY, [&](float, float) { return C; });
 }

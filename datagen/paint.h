@@ -177,6 +177,10 @@ struct TPlane {
 void BlurPlane(TPlane& P, int R, bool Wrap = false);
 // Distance in pixels from every pixel to the nearest pixel where P >= 0.5 (0 on those).
 TPlane DistanceOutside(const TPlane& P);
+// Puts a drawing with its own transparency onto the opaque key colour, cropped to its ink plus
+// a margin; ink that would come out exactly the key is kept one step below it, so that only
+// the background is taken for transparent when the picture is placed.
+void PutOnKey(const TBitmap32& Art, TBitmap32& Out, TColor32 Key);
 // The plane drawn in colour C with the plane's values as coverage, at offset (DX, DY).
 void PaintPlane(TBitmap32& B, const TPlane& P, int DX, int DY, TRgb C);
 template <class TPaint>

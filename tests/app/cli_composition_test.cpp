@@ -126,6 +126,21 @@ TEST_F(TComposeCli, UnderlayAndDecorationLayers) {
   EXPECT_EQ(D2->Bitmap()->GetPixel(0, 0) >> 24, 0u);
   EXPECT_EQ(D2->Bitmap()->GetPixel(60, 40), 0xFF00FF00u);
 
+  // A greeting stays opaque, unless asked to lose its plain background as the editor does.
+  ASSERT_EQ(Run({"effect", "Greeting", Path("d2.kvt"), Path("g.kvt"), "file=" + Path("deco.png")}),
+            0);
+  ASSERT_EQ(Run({"effect", "Greeting", Path("g.kvt"), Path("g2.kvt"), "file=" + Path("deco.png"),
+                 "transparent=1"}),
+            0);
+  ReadProject(Path("g2.kvt"), Doc);
+  ASSERT_GE(Doc.Layers().Count(), 5);
+  auto* G1 = dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(3));
+  auto* G2 = dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(4));
+  ASSERT_TRUE(G1 && G2);
+  EXPECT_EQ(G1->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(G2->Bitmap()->GetPixel(0, 0) >> 24, 0u);
+  EXPECT_EQ(G2->Bitmap()->GetPixel(60, 40), 0xFF00FF00u);
+
   std::string Err;
   EXPECT_EQ(Run({"effect", "Decoration", In, Path("x.kvt"), "file=" + Path("none.png")}, &Err), 1);
   EXPECT_FALSE(fs::exists(Path("x.kvt")));

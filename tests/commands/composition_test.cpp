@@ -101,6 +101,27 @@ TEST_F(TCompositionFixture, DecorationLosesItsKeyColour) {
   EXPECT_EQ(G->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
 }
 
+TEST_F(TCompositionFixture, GreetingLosesOnlyAPlainBackground) {
+  // Lettering on a plain key colour lands as bare lettering.
+  TBitmapLayer* G = Comp.AddGalleryItem(Decoration("g.png", 50, 30), false, true);
+  EXPECT_EQ(G->Bitmap()->GetPixel(0, 0), 0x00FFFFFFu);
+  EXPECT_EQ(G->Bitmap()->GetPixel(49, 29), 0x00FFFFFFu);
+  EXPECT_EQ(G->Bitmap()->GetPixel(25, 15), 0xFFFF0000u);
+  ASSERT_TRUE(Undo.Undo());  // the key comes back as one step
+  EXPECT_EQ(G->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
+
+  // A picture whose border is not one colour (a photo of a greeting) stays as it is.
+  TBitmap32 B;
+  B.SetSize(40, 20);
+  B.Clear(0xFFFFFFFF);
+  B.SetPixel(39, 0, 0xFF000000);
+  const std::string Photo = Dir.File("photo.png");
+  SavePictureByExtension(B, Photo);
+  TBitmapLayer* P = Comp.AddGalleryItem(Photo, false, true);
+  EXPECT_EQ(P->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(P->Bitmap()->GetPixel(39, 0), 0xFF000000u);
+}
+
 TEST_F(TCompositionFixture, UnreadablePicturesChangeNothing) {
   const int32_t Count = Doc.Layers().Count();
   EXPECT_THROW(Comp.AddGalleryItem(Broken(), true), Exception);

@@ -34,6 +34,9 @@ namespace {
 
 // Largest point size the size box accepts.
 constexpr int MaxPointSize = 1000;
+// The text box shows the caption's font no larger than this, so that a caption of hundreds of
+// points stays editable; the caption itself is rendered at its real size.
+constexpr int MaxBoxPointSize = 36;
 
 QIcon Swatch(TColor32 C) {
   QPixmap P(16, 16);
@@ -343,7 +346,7 @@ TCaption TTexter::CurrentCaption() const {
 
 void TTexter::ApplyFont() {
   QFont F(Fontos->currentText());
-  F.setPointSize(FSize);
+  F.setPointSize(std::min(FSize, MaxBoxPointSize));
   F.setBold((FStyle & fsBold) != 0);
   F.setItalic((FStyle & fsItalic) != 0);
   F.setUnderline((FStyle & fsUnderline) != 0);

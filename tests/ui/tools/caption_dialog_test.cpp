@@ -231,7 +231,11 @@ TEST_F(TTexterTest, SizeMustBeAnInteger) {
     EXPECT_EQ(T.CurrentCaption().Size, 48);
     EXPECT_EQ(T.FoSize->currentText(), QStringLiteral("48"));
   }
-  EXPECT_EQ(T.Rtf->document()->defaultFont().pointSize(), 48);
+  // The text box shows a large caption capped, so that its lines stay in view.
+  EXPECT_EQ(T.Rtf->document()->defaultFont().pointSize(), 36);
+  T.FoSize->setCurrentText(QStringLiteral("24"));
+  emit T.FoSize->lineEdit()->editingFinished();
+  EXPECT_EQ(T.Rtf->document()->defaultFont().pointSize(), 24);
 }
 
 TEST_F(TTexterTest, SpecialFontSelectsItsStandIn) {
