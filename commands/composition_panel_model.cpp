@@ -101,6 +101,9 @@ TBitmapLayer* TCompositionPanelModel::AddGalleryItem(const std::string& File, bo
     const float W = R.Right - R.Left, H = R.Bottom - R.Top;
     const float Left = std::round(Centre->X - W / 2), Top = std::round(Centre->Y - H / 2);
     L->SetLocation({Left, Top, Left + W, Top + H});
+    // The selection frame took the place the layer had when it was selected.
+    if (FDoc.RBLayer() != nullptr && FDoc.Selected() == L)
+      FDoc.RBLayer()->SetChildLayer(L);
   }
   return L;
 }

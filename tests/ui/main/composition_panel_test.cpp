@@ -183,6 +183,10 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
   EXPECT_NEAR((D->Location().Left + D->Location().Right) / 2, MidX, 1.0f);
   EXPECT_NEAR((D->Location().Top + D->Location().Bottom) / 2, MidY, 1.0f);
   EXPECT_FLOAT_EQ(D->Location().Right - D->Location().Left, 120);
+  // The selection frame went with it.
+  const TSingleRect Frame = Form->Document().RBLayer()->Location();
+  EXPECT_FLOAT_EQ(Frame.Left, D->Location().Left);
+  EXPECT_FLOAT_EQ(Frame.Top, D->Location().Top);
   EXPECT_EQ(Form->PageControl1->Button13->text(), QStringLiteral("Добавить поздравление"));
   EXPECT_EQ(D->Bitmap()->GetPixel(0, 0) >> 24, 0u);  // the key colour is gone
   EXPECT_EQ(D->Bitmap()->GetPixel(60, 40), 0xFFFF0000u);
