@@ -170,8 +170,11 @@ bool DropCaptionPreview(TCardDocument& Doc, int32_t RememberedCount) {
   return true;
 }
 
-int32_t SuggestedCaptionSize(int32_t VisibleHeight) {
-  // A line takes about 1.15 of the font's pixel size, which is 96 / 72 of its points.
-  const double Points = VisibleHeight / 10.0 / 1.15 * 72.0 / 96.0;
+int32_t SuggestedCaptionSize(int32_t VisibleHeight, int32_t VisibleWidth) {
+  // A line takes about 1.15 of the font's pixel size, which is 96 / 72 of its points; a letter
+  // is about 0.55 of it wide, and 16 letters may take 0.9 of the width.
+  const double ByHeight = VisibleHeight / 10.0 / 1.15;
+  const double ByWidth = 0.9 * VisibleWidth / (16 * 0.55);
+  const double Points = std::min(ByHeight, ByWidth) * 72.0 / 96.0;
   return std::clamp(static_cast<int32_t>(std::lround(Points)), 8, 400);
 }

@@ -42,8 +42,9 @@ struct TCaption {
 };
 
 // The point size at which a caption's line is about a tenth of VisibleHeight card pixels (the
-// part of the card the user sees), so that a first caption reads well on any card; 8 to 400.
-int32_t SuggestedCaptionSize(int32_t VisibleHeight);
+// part of the card the user sees), so that a first caption reads well on any card, yet small
+// enough that a line of a short greeting (about 16 letters) fits across VisibleWidth; 8 to 400.
+int32_t SuggestedCaptionSize(int32_t VisibleHeight, int32_t VisibleWidth = INT32_MAX);
 
 // Mode codes of RenderIt: 555 renders the mask (white text on transparent black), any other
 // code the picture; the dialog passes NormalRender.

@@ -315,4 +315,7 @@ TEST(CaptionSize, SuggestedForTheVisibleCard) {
   EXPECT_EQ(SuggestedCaptionSize(600), 39);
   EXPECT_EQ(SuggestedCaptionSize(20), 8);        // never below 8 points
   EXPECT_EQ(SuggestedCaptionSize(100000), 400);  // nor above the largest listed size
+  // A narrow card in sight keeps a short greeting within its width.
+  EXPECT_EQ(SuggestedCaptionSize(1772, 1181), 91);  // 10 x 15 cm at 300 dpi, portrait
+  EXPECT_EQ(SuggestedCaptionSize(1181, 1772), 77);
 }

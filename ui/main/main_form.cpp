@@ -375,10 +375,12 @@ void TMainForm::N33Click() {
   // The dialog replaces a caption it added during this visit, counted from here.
   // A first caption's line is about a tenth of the card's part in sight.
   const float Scale = FImgView->View().Scale();
-  const int32_t Visible =
-      std::min(FDoc->Canvas().Height(), Scale > 0 ? int32_t(std::lround(FImgView->height() / Scale))
-                                                  : FDoc->Canvas().Height());
-  FTexter->Execute(FDoc->Layers().Count(), SuggestedCaptionSize(Visible));
+  auto InSight = [Scale](int32_t Card, int32_t Control) {
+    return Scale > 0 ? std::min(Card, int32_t(std::lround(Control / Scale))) : Card;
+  };
+  const int32_t High = InSight(FDoc->Canvas().Height(), FImgView->height());
+  const int32_t Wide = InSight(FDoc->Canvas().Width(), FImgView->width());
+  FTexter->Execute(FDoc->Layers().Count(), SuggestedCaptionSize(High, Wide));
   FImgView->View().Invalidate();
 }
 
