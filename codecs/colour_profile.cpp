@@ -1,0 +1,239 @@
+#include "colour_profile.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// Samples of pixels as the bitmaps keep them: blue, green, red, alpha. Grey samples read the
+// blue byte of each pixel (red, green and blue are equal) and skip the other three.
+constexpr cmsUInt32Number BgraFormat = TYPE_BGRA_8;
+constexpr cmsUInt32Number GreyFormat =
+    COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(3);
+
+struct TProfileCloser {
+  void operator()(void* P) const { cmsCloseProfile(P); }
+};
+using TProfileHandle = std::unique_ptr<void, TProfileCloser>;
+
+struct TTransformDeleter {
+  void operator()(void* T) const { cmsDeleteTransform(T); }
+};
+using TTransformHandle = std::unique_ptr<void, TTransformDeleter>;
+
+uint32_t Be32(const uint8_t* P) {
+  return uint32_t{P[0]} << 24 | uint32_t{P[1]} << 16 | uint32_t{P[2]} << 8 | P[3];
+}
+
+// True when the profile is whole: the size its header declares is there, and every tag of its
+// table lies inside it. Little CMS reads tags only when asked, so a cut profile could otherwise
+// pass for a good one and give wrong colours.
+bool IsWholeProfile(const std::vector<uint8_t>& Icc) {
+  if (Icc.size() < 132 || Icc.size() > MaxIccProfileSize)
+    return false;
+  const uint32_t Declared = Be32(Icc.data());
+  if (Declared < 132 || Declared > Icc.size())
+    return false;
+  const uint32_t Count = Be32(Icc.data() + 128);
+  if (Count == 0 || Count > (Declared - 132) / 12)
+    return false;
+  for (uint32_t I = 0; I < Count; ++I) {
+    const uint8_t* Entry = Icc.data() + 132 + 12 * size_t{I};
+    const uint64_t Offset = Be32(Entry + 4), Size = Be32(Entry + 8);
+    if (Offset < 132 || Offset + Size > Declared)
+      return false;
+  }
+  return true;
+}
+
+TProfileHandle OpenProfile(const TColourProfile& P) {
+  if (!P.Icc.empty()) {
+    if (!IsWholeProfile(P.Icc))
+      return nullptr;
+    return TProfileHandle(
+        cmsOpenProfileFromMem(P.Icc.data(), static_cast<cmsUInt32Number>(P.Icc.size())));
+  }
+  if (!(P.Gamma > 0 && P.HasChromaticities))
+    return nullptr;
+  // PNG's gAMA and cHRM: the file gamma g stores light as sample = light ^ g.
+  const double Decode = 1.0 / P.Gamma;
+  if (!(Decode > 0.1 && Decode < 10))
+    return nullptr;
+  const cmsCIExyY White = {P.WhiteX, P.WhiteY, 1.0};
+  const cmsCIExyYTRIPLE Primaries = {
+      {P.RedX, P.RedY, 1.0}, {P.GreenX, P.GreenY, 1.0}, {P.BlueX, P.BlueY, 1.0}};
+  for (double V : {P.WhiteY, P.RedY, P.GreenY, P.BlueY})
+    if (!(V > 0 && V <= 1))
+      return nullptr;
+  cmsToneCurve* Curve = cmsBuildGamma(nullptr, Decode);
+  if (Curve == nullptr)
+    return nullptr;
+  cmsToneCurve* Curves[3] = {Curve, Curve, Curve};
+  TProfileHandle Result(cmsCreateRGBProfile(&White, &Primaries, Curves));
+  cmsFreeToneCurve(Curve);
+  return Result;
+}
+
+// One transform from a picture's profile to sRGB, with the bytes it was made from.
+struct TEntry {
+  std::vector<uint8_t> Key;
+  TTransformHandle Transform;  // null: the profile is unusable or describes sRGB itself
+};
+
+// The key of a profile: its ICC bytes, or PNG's chunk values, and the kind of samples.
+std::vector<uint8_t> KeyOf(const TColourProfile& P, TSampleKind Kind) {
+  std::vector<uint8_t> Key;
+  Key.push_back(static_cast<uint8_t>(Kind));
+  if (!P.Icc.empty()) {
+    Key.push_back(1);
+    Key.insert(Key.end(), P.Icc.begin(), P.Icc.end());
+    return Key;
+  }
+  Key.push_back(2);
+  for (double V : {P.Gamma, P.WhiteX, P.WhiteY, P.RedX, P.RedY, P.GreenX, P.GreenY, P.BlueX,
+                   P.BlueY}) {
+    const auto* B = reinterpret_cast<const uint8_t*>(&V);
+    Key.insert(Key.end(), B, B + sizeof V);
+  }
+  return Key;
+}
+
+// True when the transform gives every sample of a grid back as it was, give or take one step
+// of rounding: a profile of sRGB (there are several versions of it) or one too close to matter.
+bool IsIdentity(cmsHTRANSFORM T, TSampleKind Kind) {
+  std::vector<TColor32> In, Out;
+  if (Kind == skGrey) {
+    for (uint32_t V = 0; V < 256; ++V) In.push_back(0xFF000000u | V * 0x010101u);
+  } else {
+    for (uint32_t R = 0; R < 256; R += 17)
+      for (uint32_t G = 0; G < 256; G += 17)
+        for (uint32_t B = 0; B < 256; B += 17) In.push_back(0xFF000000u | R << 16 | G << 8 | B);
+  }
+  Out = In;
+  cmsDoTransform(T, In.data(), Out.data(), static_cast<cmsUInt32Number>(In.size()));
+  for (size_t I = 0; I < In.size(); ++I) {
+    const TColor32 Want = Kind == skGrey ? (In[I] & 0xFF000000u) | (In[I] & 255) * 0x010101u
+                                         : In[I];
+    for (int Shift : {0, 8, 16})
+      if (std::abs(int((Out[I] >> Shift) & 255) - int((Want >> Shift) & 255)) > 1)
+        return false;
+  }
+  return true;
+}
+
+TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind Kind) {
+  TProfileHandle From = OpenProfile(P);
+  if (!From)
+    return nullptr;
+  const cmsColorSpaceSignature Space = cmsGetColorSpace(From.get());
+  if (Space != (Kind == skGrey ? cmsSigGrayData : cmsSigRgbData))
+    return nullptr;
+  const cmsProfileClassSignature Class = cmsGetDeviceClass(From.get());
+  if (Class == cmsSigLinkClass || Class == cmsSigAbstractClass || Class == cmsSigNamedColorClass)
+    return nullptr;
+  TProfileHandle To(cmsCreate_sRGBProfile());
+  if (!To)
+    return nullptr;
+  TTransformHandle T(cmsCreateTransform(From.get(), Kind == skGrey ? GreyFormat : BgraFormat,
+                                        To.get(), BgraFormat, INTENT_RELATIVE_COLORIMETRIC,
+                                        cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE));
+  if (T && IsIdentity(T.get(), Kind))
+    return nullptr;
+  return T;
+}
+
+// The last few transforms made: a folder of photos from one phone shares one profile.
+class TTransformCache {
+ public:
+  // The transform for the profile, made on first use; null when none is to be applied. The
+  // transform stays alive while the returned handle is held, even if the cache drops it.
+  std::shared_ptr<TEntry> Find(const TColourProfile& P, TSampleKind Kind) {
+    std::vector<uint8_t> Key = KeyOf(P, Kind);
+    const std::lock_guard Lock(FMutex);
+    for (auto It = FEntries.begin(); It != FEntries.end(); ++It)
+      if ((*It)->Key == Key) {
+        FEntries.splice(FEntries.begin(), FEntries, It);
+        return FEntries.front();
+      }
+    auto E = std::make_shared<TEntry>();
+    E->Key = std::move(Key);
+    E->Transform = MakeTransform(P, Kind);
+    FEntries.push_front(E);
+    if (FEntries.size() > 8)
+      FEntries.pop_back();
+    return E;
+  }
+
+ private:
+  std::mutex FMutex;
+  std::list<std::shared_ptr<TEntry>> FEntries;
+};
+
+TTransformCache& Cache() {
+  static TTransformCache C;
+  return C;
+}
+
+void Run(cmsHTRANSFORM T, TColor32* Pixels, int32_t Width, int32_t Rows, ptrdiff_t Stride) {
+  const auto RowBytes = static_cast<cmsUInt32Number>(Stride * ptrdiff_t{sizeof(TColor32)});
+  cmsDoTransformLineStride(T, Pixels, Pixels, static_cast<cmsUInt32Number>(Width),
+                           static_cast<cmsUInt32Number>(Rows), RowBytes, RowBytes, 0, 0);
+}
+
+}  // namespace
+
+bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t Stride,
+                   const TColourProfile& Profile, TSampleKind Kind) {
+  if (Profile.IsUntagged() || Pixels == nullptr || Width <= 0 || Height <= 0)
+    return false;
+  const std::shared_ptr<TEntry> E = Cache().Find(Profile, Kind);
+  if (!E->Transform)
+    return false;
+  cmsHTRANSFORM T = E->Transform.get();
+  // Bands of rows on the other cores; small pictures are not worth a thread.
+  const int64_t Pixels64 = int64_t{Width} * Height;
+  const unsigned Cores = std::max(1u, std::thread::hardware_concurrency());
+  const int32_t Bands =
+      static_cast<int32_t>(std::min<int64_t>({Cores, Height, Pixels64 / 262144 + 1, 16}));
+  if (Bands <= 1) {
+    Run(T, Pixels, Width, Height, Stride);
+    return true;
+  }
+  std::vector<std::thread> Threads;
+  const int32_t Step = (Height + Bands - 1) / Bands;
+  for (int32_t B = 1; B < Bands; ++B) {
+    const int32_t Y0 = B * Step, Y1 = std::min(Height, Y0 + Step);
+    if (Y0 >= Y1)
+      continue;
+    try {
+      Threads.emplace_back(Run, T, Pixels + Y0 * Stride, Width, Y1 - Y0, Stride);
+    } catch (const std::system_error&) {
+      Run(T, Pixels + Y0 * Stride, Width, Y1 - Y0, Stride);  // no thread to be had: do it here
+    }
+  }
+  Run(T, Pixels, Width, std::min(Step, Height), Stride);
+  for (std::thread& Th : Threads) Th.join();
+  return true;
+}
+
+const std::vector<uint8_t>& SrgbIccProfile() {
+  static const std::vector<uint8_t> Bytes = [] {
+    std::vector<uint8_t> B;
+    TProfileHandle P(cmsCreate_sRGBProfile());
+    cmsUInt32Number Size = 0;
+    if (P && cmsSaveProfileToMem(P.get(), nullptr, &Size) && Size > 0) {
+      B.resize(Size);
+      if (!cmsSaveProfileToMem(P.get(), B.data(), &Size))
+        B.clear();
+    }
+    return B;
+  }();
+  return Bytes;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Colour management of pictures as they are read and written. A picture may say what its
+// stored numbers mean: an embedded ICC profile (a phone's Display P3, a camera's Adobe RGB), or
+// PNG's colour chunks. Such a picture is converted to sRGB, the colour space of the card, with
+// Little CMS (relative colorimetric intent with black-point compensation, 8 bits in and out,
+// alpha untouched). A picture that says nothing is sRGB and is left as it is, at no cost.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "types.h"
+
+// What a picture file says about its colours.
+struct TColourProfile {
+  // An embedded ICC profile; empty when there is none.
+  std::vector<uint8_t> Icc;
+  // PNG's chunks, used when there is no ICC profile: "sRGB", or "gAMA" with "cHRM".
+  bool Srgb = false;
+  double Gamma = 0;  // the file gamma of "gAMA" (0.45455 for a 2.2 display gamma); 0 when absent
+  bool HasChromaticities = false;
+  double WhiteX = 0, WhiteY = 0, RedX = 0, RedY = 0, GreenX = 0, GreenY = 0, BlueX = 0,
+         BlueY = 0;
+
+  // True when the picture says nothing that could need a conversion.
+  bool IsUntagged() const { return Icc.empty() && !(Gamma > 0 && HasChromaticities); }
+};
+
+// The colours that the stored samples carry when they reach the conversion: an RGB picture, or
+// a grey one whose red, green and blue are equal (a grey profile applies to it).
+enum TSampleKind : uint8_t { skRgb, skGrey };
+
+// Converts the Width x Height pixels (Stride pixels from one row to the next) from the colour
+// space the profile describes to sRGB, in place; alpha is left as it is. Nothing changes and
+// false is returned when the profile says nothing, cannot be read, does not fit the samples
+// (a CMYK profile on RGB samples), or describes sRGB itself. Large pictures are converted on
+// several threads. Never throws for a bad profile.
+bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t Stride,
+                   const TColourProfile& Profile, TSampleKind Kind = skRgb);
+
+// The sRGB ICC profile that flat exports embed (made once by Little CMS).
+const std::vector<uint8_t>& SrgbIccProfile();
+
+// Pictures past this size of profile are read as sRGB: no real profile comes near it.
+constexpr size_t MaxIccProfileSize = size_t{16} << 20;
