@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tiff_codec.h"
+
 namespace {
 
 uint32_t Be16(const uint8_t* P) {
@@ -123,7 +125,8 @@ TColourProfile PngColourProfile(const uint8_t* Data, size_t Size) {
       break;
     if (Is("iCCP")) {
       // A name of 1 to 79 bytes, its zero, the compression method (0) and a zlib stream.
-      const auto* End = static_cast<const uint8_t*>(std::memchr(Body, 0, std::min<size_t>(Length, 80)));
+      const auto* End =
+          static_cast<const uint8_t*>(std::memchr(Body, 0, std::min<size_t>(Length, 80)));
       if (End != nullptr && End > Body && size_t(End - Body) + 2 <= Length && End[1] == 0) {
         const size_t Offset = size_t(End - Body) + 2;
         Result.Icc = Inflate(Body + Offset, Length - Offset);
@@ -134,7 +137,7 @@ TColourProfile PngColourProfile(const uint8_t* Data, size_t Size) {
       Result.Gamma = Be32(Body) / 100000.0;
       Gamma = true;
     } else if (Is("cHRM") && Length == 32) {
-      double* Values[8] = {&Result.WhiteX, &Result.WhiteY, &Result.RedX,   &Result.RedY,
+      double* Values[8] = {&Result.WhiteX, &Result.WhiteY, &Result.RedX,  &Result.RedY,
                            &Result.GreenX, &Result.GreenY, &Result.BlueX, &Result.BlueY};
       for (int I = 0; I < 8; ++I) *Values[I] = Be32(Body + 4 * I) / 100000.0;
       Result.HasChromaticities = true;
@@ -167,4 +170,26 @@ TColourProfile WebpColourProfile(const uint8_t* Data, size_t Size) {
     P += 8 + size_t{Length} + (Length & 1u);
   }
   return Result;
+}
+
+TColourProfile ColourProfileOf(TPictureFormat Format, const uint8_t* Data, size_t Size) {
+  switch (Format) {
+    case TPictureFormat::Jpeg:
+      return JpegColourProfile(Data, Size);
+    case TPictureFormat::Png:
+      return PngColourProfile(Data, Size);
+    case TPictureFormat::Webp:
+      return WebpColourProfile(Data, Size);
+    case TPictureFormat::Tiff:
+      return TiffColourProfile(Data, Size);
+    default:
+      return {};
+  }
+}
+
+void ApplyColourProfile(TPictureFormat Format, const uint8_t* Data, size_t Size,
+                        TPicture& Picture) {
+  const TColourProfile Profile = ColourProfileOf(Format, Data, Size);
+  if (!Profile.IsUntagged())
+    ConvertToSrgb(Picture, Profile);
 }

@@ -12,6 +12,9 @@
 
 namespace {
 
+// What a profile describes: colour pixels, or grey ones (red, green and blue equal).
+enum TSampleKind : uint8_t { skRgb, skGrey };
+
 // Samples of pixels as the bitmaps keep them: blue, green, red, alpha. Grey samples read the
 // blue byte of each pixel (red, green and blue are equal) and skip the other three.
 constexpr cmsUInt32Number BgraFormat = TYPE_BGRA_8;
@@ -85,20 +88,20 @@ TProfileHandle OpenProfile(const TColourProfile& P) {
 struct TEntry {
   std::vector<uint8_t> Key;
   TTransformHandle Transform;  // null: the profile is unusable or describes sRGB itself
+  TSampleKind Kind = skRgb;    // the samples the profile is for
 };
 
-// The key of a profile: its ICC bytes, or PNG's chunk values, and the kind of samples.
-std::vector<uint8_t> KeyOf(const TColourProfile& P, TSampleKind Kind) {
+// The key of a profile: its ICC bytes, or PNG's chunk values.
+std::vector<uint8_t> KeyOf(const TColourProfile& P) {
   std::vector<uint8_t> Key;
-  Key.push_back(static_cast<uint8_t>(Kind));
   if (!P.Icc.empty()) {
     Key.push_back(1);
     Key.insert(Key.end(), P.Icc.begin(), P.Icc.end());
     return Key;
   }
   Key.push_back(2);
-  for (double V : {P.Gamma, P.WhiteX, P.WhiteY, P.RedX, P.RedY, P.GreenX, P.GreenY, P.BlueX,
-                   P.BlueY}) {
+  for (double V :
+       {P.Gamma, P.WhiteX, P.WhiteY, P.RedX, P.RedY, P.GreenX, P.GreenY, P.BlueX, P.BlueY}) {
     const auto* B = reinterpret_cast<const uint8_t*>(&V);
     Key.insert(Key.end(), B, B + sizeof V);
   }
@@ -119,8 +122,8 @@ bool IsIdentity(cmsHTRANSFORM T, TSampleKind Kind) {
   Out = In;
   cmsDoTransform(T, In.data(), Out.data(), static_cast<cmsUInt32Number>(In.size()));
   for (size_t I = 0; I < In.size(); ++I) {
-    const TColor32 Want = Kind == skGrey ? (In[I] & 0xFF000000u) | (In[I] & 255) * 0x010101u
-                                         : In[I];
+    const TColor32 Want =
+        Kind == skGrey ? (In[I] & 0xFF000000u) | (In[I] & 255) * 0x010101u : In[I];
     for (int Shift : {0, 8, 16})
       if (std::abs(int((Out[I] >> Shift) & 255) - int((Want >> Shift) & 255)) > 1)
         return false;
@@ -128,13 +131,14 @@ bool IsIdentity(cmsHTRANSFORM T, TSampleKind Kind) {
   return true;
 }
 
-TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind Kind) {
+TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind& Kind) {
   TProfileHandle From = OpenProfile(P);
   if (!From)
     return nullptr;
   const cmsColorSpaceSignature Space = cmsGetColorSpace(From.get());
-  if (Space != (Kind == skGrey ? cmsSigGrayData : cmsSigRgbData))
+  if (Space != cmsSigGrayData && Space != cmsSigRgbData)
     return nullptr;
+  Kind = Space == cmsSigGrayData ? skGrey : skRgb;
   const cmsProfileClassSignature Class = cmsGetDeviceClass(From.get());
   if (Class == cmsSigLinkClass || Class == cmsSigAbstractClass || Class == cmsSigNamedColorClass)
     return nullptr;
@@ -154,8 +158,8 @@ class TTransformCache {
  public:
   // The transform for the profile, made on first use; null when none is to be applied. The
   // transform stays alive while the returned handle is held, even if the cache drops it.
-  std::shared_ptr<TEntry> Find(const TColourProfile& P, TSampleKind Kind) {
-    std::vector<uint8_t> Key = KeyOf(P, Kind);
+  std::shared_ptr<TEntry> Find(const TColourProfile& P) {
+    std::vector<uint8_t> Key = KeyOf(P);
     const std::lock_guard Lock(FMutex);
     for (auto It = FEntries.begin(); It != FEntries.end(); ++It)
       if ((*It)->Key == Key) {
@@ -164,7 +168,7 @@ class TTransformCache {
       }
     auto E = std::make_shared<TEntry>();
     E->Key = std::move(Key);
-    E->Transform = MakeTransform(P, Kind);
+    E->Transform = MakeTransform(P, E->Kind);
     FEntries.push_front(E);
     if (FEntries.size() > 8)
       FEntries.pop_back();
@@ -187,14 +191,30 @@ void Run(cmsHTRANSFORM T, TColor32* Pixels, int32_t Width, int32_t Rows, ptrdiff
                            static_cast<cmsUInt32Number>(Rows), RowBytes, RowBytes, 0, 0);
 }
 
+// True when every pixel's red, green and blue are equal.
+bool AllGrey(const TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t Stride) {
+  for (int32_t Y = 0; Y < Height; ++Y) {
+    const TColor32* Row = Pixels + Y * Stride;
+    for (int32_t X = 0; X < Width; ++X) {
+      const TColor32 C = Row[X];
+      if (((C >> 16) & 255) != (C & 255) || ((C >> 8) & 255) != (C & 255))
+        return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t Stride,
-                   const TColourProfile& Profile, TSampleKind Kind) {
+                   const TColourProfile& Profile) {
   if (Profile.IsUntagged() || Pixels == nullptr || Width <= 0 || Height <= 0)
     return false;
-  const std::shared_ptr<TEntry> E = Cache().Find(Profile, Kind);
+  const std::shared_ptr<TEntry> E = Cache().Find(Profile);
   if (!E->Transform)
+    return false;
+  // A grey profile applies to grey samples only (a grey JPEG or PNG as the readers give it).
+  if (E->Kind == skGrey && !AllGrey(Pixels, Width, Height, Stride))
     return false;
   cmsHTRANSFORM T = E->Transform.get();
   // Bands of rows on the other cores; small pictures are not worth a thread.
@@ -223,17 +243,47 @@ bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t St
   return true;
 }
 
+bool ConvertToSrgb(TPicture& Picture, const TColourProfile& Profile) {
+  if (Picture.IsEmpty() || Picture.Pixels.size() != size_t(Picture.Width) * size_t(Picture.Height))
+    return false;
+  return ConvertToSrgb(Picture.Pixels.data(), Picture.Width, Picture.Height, Picture.Width,
+                       Profile);
+}
+
+namespace {
+
+std::vector<uint8_t> SaveProfile(cmsHPROFILE P) {
+  std::vector<uint8_t> B;
+  cmsUInt32Number Size = 0;
+  if (P != nullptr && cmsSaveProfileToMem(P, nullptr, &Size) && Size > 0) {
+    B.resize(Size);
+    if (!cmsSaveProfileToMem(P, B.data(), &Size))
+      B.clear();
+  }
+  return B;
+}
+
+}  // namespace
+
+std::vector<uint8_t> RgbProfileBytes(const double C[8], int CurveType, const double* Parameters) {
+  for (int I = 1; I < 8; I += 2)
+    if (!(C[I] > 0 && C[I] <= 1 && C[I - 1] >= 0 && C[I - 1] <= 1))
+      return {};
+  const cmsCIExyY White = {C[0], C[1], 1.0};
+  const cmsCIExyYTRIPLE Primaries = {{C[2], C[3], 1.0}, {C[4], C[5], 1.0}, {C[6], C[7], 1.0}};
+  cmsToneCurve* Curve = cmsBuildParametricToneCurve(nullptr, CurveType, Parameters);
+  if (Curve == nullptr)
+    return {};
+  cmsToneCurve* Curves[3] = {Curve, Curve, Curve};
+  TProfileHandle P(cmsCreateRGBProfile(&White, &Primaries, Curves));
+  cmsFreeToneCurve(Curve);
+  return SaveProfile(P.get());
+}
+
 const std::vector<uint8_t>& SrgbIccProfile() {
   static const std::vector<uint8_t> Bytes = [] {
-    std::vector<uint8_t> B;
     TProfileHandle P(cmsCreate_sRGBProfile());
-    cmsUInt32Number Size = 0;
-    if (P && cmsSaveProfileToMem(P.get(), nullptr, &Size) && Size > 0) {
-      B.resize(Size);
-      if (!cmsSaveProfileToMem(P.get(), B.data(), &Size))
-        B.clear();
-    }
-    return B;
+    return SaveProfile(P.get());
   }();
   return Bytes;
 }

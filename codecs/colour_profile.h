@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "picture.h"
 #include "types.h"
 
 // What a picture file says about its colours.
@@ -18,24 +19,30 @@ struct TColourProfile {
   bool Srgb = false;
   double Gamma = 0;  // the file gamma of "gAMA" (0.45455 for a 2.2 display gamma); 0 when absent
   bool HasChromaticities = false;
-  double WhiteX = 0, WhiteY = 0, RedX = 0, RedY = 0, GreenX = 0, GreenY = 0, BlueX = 0,
-         BlueY = 0;
+  double WhiteX = 0, WhiteY = 0, RedX = 0, RedY = 0, GreenX = 0, GreenY = 0, BlueX = 0, BlueY = 0;
 
   // True when the picture says nothing that could need a conversion.
   bool IsUntagged() const { return Icc.empty() && !(Gamma > 0 && HasChromaticities); }
 };
 
-// The colours that the stored samples carry when they reach the conversion: an RGB picture, or
-// a grey one whose red, green and blue are equal (a grey profile applies to it).
-enum TSampleKind : uint8_t { skRgb, skGrey };
-
 // Converts the Width x Height pixels (Stride pixels from one row to the next) from the colour
-// space the profile describes to sRGB, in place; alpha is left as it is. Nothing changes and
-// false is returned when the profile says nothing, cannot be read, does not fit the samples
-// (a CMYK profile on RGB samples), or describes sRGB itself. Large pictures are converted on
-// several threads. Never throws for a bad profile.
+// space the profile describes to sRGB, in place; alpha is left as it is. An RGB profile applies
+// to the pixels as they are; a grey one to pixels whose red, green and blue are equal (grey
+// pictures as the readers give them), reading one of the three. Nothing changes and false is
+// returned when the profile says nothing, cannot be read, does not fit the pixels (a CMYK
+// profile, a grey profile on colour pixels), or describes sRGB itself. Large pictures are
+// converted on several threads. Never throws for a bad profile.
 bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t Stride,
-                   const TColourProfile& Profile, TSampleKind Kind = skRgb);
+                   const TColourProfile& Profile);
+
+// The picture converted as above; true when it changed.
+bool ConvertToSrgb(TPicture& Picture, const TColourProfile& Profile);
+
+// An RGB profile made from chromaticities (x, y of white, red, green, blue) and a tone curve of
+// Little CMS's parametric kinds (1: gamma; 4: the sRGB and BT.709 kind, with five parameters);
+// empty when Little CMS refuses them. For pictures that describe their colours by numbers.
+std::vector<uint8_t> RgbProfileBytes(const double Chromaticities[8], int CurveType,
+                                     const double* CurveParameters);
 
 // The sRGB ICC profile that flat exports embed (made once by Little CMS).
 const std::vector<uint8_t>& SrgbIccProfile();

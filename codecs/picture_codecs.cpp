@@ -5,6 +5,7 @@
 #include "bitmap24.h"
 #include "bitmap32.h"
 #include "codec_support.h"
+#include "colour_chunks.h"
 #include "exceptions.h"
 #include "gif_codec.h"
 #include "heif_codec.h"
@@ -23,10 +24,13 @@ namespace {
 
 using TDecoder = TPicture (*)(const uint8_t*, size_t, int64_t);
 
-void Register(const char* Extension, TDecoder Decoder) {
-  RegisterPictureReader(Extension, [Decoder](const std::string& FileName) {
+// Every picture read from a file comes out in sRGB: a file's own colour profile is applied.
+void Register(const char* Extension, TPictureFormat Format, TDecoder Decoder) {
+  RegisterPictureReader(Extension, [Format, Decoder](const std::string& FileName) {
     const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
-    return Decoder(Data.data(), Data.size(), MaxPicturePixels);
+    TPicture P = Decoder(Data.data(), Data.size(), MaxPicturePixels);
+    ApplyColourProfile(Format, Data.data(), Data.size(), P);
+    return P;
   });
 }
 
@@ -55,7 +59,7 @@ void RegisterAll() {
   for (const TPictureExtension& E : PictureExtensions)
     for (const TFormatReader& R : FormatReaders)
       if (R.Format == E.Format)
-        Register(E.Extension, R.Decoder);
+        Register(E.Extension, R.Format, R.Decoder);
 }
 
 }  // namespace

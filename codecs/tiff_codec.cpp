@@ -11,6 +11,7 @@
 #include "bitmap24.h"
 #include "bitmap32.h"
 #include "codec_support.h"
+#include "colour_profile.h"
 #include "exceptions.h"
 #include "file_io.h"
 
@@ -184,6 +185,28 @@ TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
     FailTiff(S, "");
   ToStraightColor32(P.Pixels);
   return P;
+}
+
+TColourProfile TiffColourProfile(const uint8_t* Data, size_t Size) {
+  TColourProfile Result;
+  if (Data == nullptr || Size < 8)
+    return Result;
+  try {
+    TTiffStream S;
+    S.Data = Data;
+    S.Size = Size;
+    const auto Tiff = OpenStream(S, "r", int64_t{64} << 20);
+    uint32_t Count = 0;
+    const void* Bytes = nullptr;
+    if (Tiff && TIFFGetField(Tiff.get(), TIFFTAG_ICCPROFILE, &Count, &Bytes) && Bytes != nullptr &&
+        Count > 0 && Count <= MaxIccProfileSize) {
+      const auto* B = static_cast<const uint8_t*>(Bytes);
+      Result.Icc.assign(B, B + Count);
+    }
+  } catch (const std::exception&) {
+    return {};
+  }
+  return Result;
 }
 
 namespace {

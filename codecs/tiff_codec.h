@@ -19,6 +19,11 @@ TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels = Max
 
 // A TIFF file image of 8-bit RGB in LZW-compressed strips with the horizontal predictor; alpha
 // is dropped. Raises Exception for an empty bitmap or an encoder failure.
+// The ICC profile of the first picture (tag 34675); untagged when there is none or the file
+// cannot be read. Never throws.
+struct TColourProfile;
+TColourProfile TiffColourProfile(const uint8_t* Data, size_t Size);
+
 std::vector<uint8_t> EncodeTiff(const TBitmap24& Bitmap);
 std::vector<uint8_t> EncodeTiff(const TBitmap32& Bitmap);
 

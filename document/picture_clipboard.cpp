@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "bmp_format.h"
+#include "colour_chunks.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
 #include "picture.h"
@@ -133,21 +134,25 @@ void DecodeClipboardPicture(const std::string& MimeType, const uint8_t* Data, si
     switch (EncodedKind(MimeType)) {
       case enPng:
         P = ReadPngImage(Data, Size);
+        ApplyColourProfile(TPictureFormat::Png, Data, Size, P);
         break;
       case enBmp:
         P = ReadBmpImage(Data, Size);
         break;
       case enJpeg:
         P = ReadJpegImage(Data, Size);
+        ApplyColourProfile(TPictureFormat::Jpeg, Data, Size, P);
         break;
       case enGif:
         P = ReadGifImage(Data, Size);
         break;
       case enTiff:
         P = ReadTiffImage(Data, Size);
+        ApplyColourProfile(TPictureFormat::Tiff, Data, Size, P);
         break;
       case enWebp:
         P = ReadWebpImage(Data, Size);
+        ApplyColourProfile(TPictureFormat::Webp, Data, Size, P);
         break;
       case enNone:
         throw EInvalidGraphic("неизвестный формат картинки " + MimeType);

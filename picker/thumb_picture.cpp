@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bitmap32.h"
+#include "colour_chunks.h"
 #include "file_io.h"
 #include "jpeg_thumbnail.h"
 #include "picture_formats.h"
@@ -28,6 +29,8 @@ TThumbPicture LoadThumbPicture(const std::string& Path, int32_t MaxWidth, int32_
   if (IsJpegName(Path)) {
     const std::vector<uint8_t> Data = ReadFileBytes(Path, MaxThumbFileSize);
     TJpegThumbnail T = ReadJpegThumbnail(Data.data(), Data.size(), MaxWidth, MaxHeight);
+    // The thumbnail shows the colours the photo will have on the card.
+    ApplyColourProfile(TPictureFormat::Jpeg, Data.data(), Data.size(), T.Picture);
     FullW = T.FullWidth;
     FullH = T.FullHeight;
     Decoded.Assign(T.Picture);
