@@ -376,7 +376,7 @@ std::vector<uint8_t> EncodePng(const TColor32* Pixels, int32_t Width, int32_t He
   Stream.insert(Stream.end(), Sum, Sum + 4);
 
   std::vector<uint8_t> File;
-  File.reserve(8 + 25 + Stream.size() + (Stream.size() / MaxChunkData + 1) * 12 + 12);
+  File.reserve(8 + 25 + 13 + Stream.size() + (Stream.size() / MaxChunkData + 1) * 12 + 12);
   File.insert(File.end(), PngSignature, PngSignature + 8);
   uint8_t Header[13];
   PutBE32(Header, uint32_t(Width));
@@ -385,6 +385,9 @@ std::vector<uint8_t> EncodePng(const TColor32* Pixels, int32_t Width, int32_t He
   Header[9] = Alpha ? 6 : 2;                 // RGBA or RGB
   Header[10] = Header[11] = Header[12] = 0;  // deflate, adaptive filtering, not interlaced
   AppendChunk(File, "IHDR", Header, sizeof(Header));
+  // The card's colours are sRGB; the chunk says so (rendering intent: perceptual).
+  const uint8_t Intent = 0;
+  AppendChunk(File, "sRGB", &Intent, 1);
   for (size_t At = 0; At < Stream.size(); At += MaxChunkData)
     AppendChunk(File, "IDAT", Stream.data() + At, std::min(MaxChunkData, Stream.size() - At));
   AppendChunk(File, "IEND", nullptr, 0);

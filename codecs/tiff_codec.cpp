@@ -255,6 +255,10 @@ std::vector<uint8_t> EncodeTiffRows(const void* Bitmap, int32_t Width, int32_t H
             TIFFSetField(T, TIFFTAG_COMPRESSION, COMPRESSION_LZW) &&
             TIFFSetField(T, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
             TIFFSetField(T, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(T, 0));
+  // The card's colours are sRGB; the embedded profile says so.
+  const std::vector<uint8_t>& Srgb = SrgbIccProfile();
+  if (Ok && !Srgb.empty())
+    Ok = TIFFSetField(T, TIFFTAG_ICCPROFILE, uint32_t(Srgb.size()), Srgb.data());
   // The predictor works in place, so every row goes through this buffer.
   std::vector<uint8_t> Row(size_t(Width) * 3);
   for (int32_t Y = 0; Ok && Y < Height; ++Y) {

@@ -3,12 +3,14 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <cstring>
 #include <memory>
 
 #include "bitmap32.h"
 #include "codec_support.h"
+#include "colour_profile.h"
 #include "exceptions.h"
 #include "exif_orientation.h"
 #include "file_io.h"
@@ -103,6 +105,33 @@ TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   return P;
 }
 
+namespace {
+
+struct TMuxDeleter {
+  void operator()(WebPMux* M) const { WebPMuxDelete(M); }
+};
+
+// The encoded picture with an ICCP chunk holding the sRGB profile: the card's colours are sRGB,
+// and the file says so. Empty when the container cannot be made.
+std::vector<uint8_t> WithSrgbProfile(const uint8_t* Data, size_t Size) {
+  const WebPData Image = {Data, Size};
+  std::unique_ptr<WebPMux, TMuxDeleter> Mux(WebPMuxCreate(&Image, 0));
+  if (!Mux)
+    return {};
+  const std::vector<uint8_t>& Srgb = SrgbIccProfile();
+  const WebPData Icc = {Srgb.data(), Srgb.size()};
+  WebPData Out;
+  WebPDataInit(&Out);
+  std::vector<uint8_t> Result;
+  if ((Srgb.empty() || WebPMuxSetChunk(Mux.get(), "ICCP", &Icc, 0) == WEBP_MUX_OK) &&
+      WebPMuxAssemble(Mux.get(), &Out) == WEBP_MUX_OK)
+    Result.assign(Out.bytes, Out.bytes + Out.size);
+  WebPDataClear(&Out);
+  return Result;
+}
+
+}  // namespace
+
 std::vector<uint8_t> EncodeWebp(const TBitmap32& Bitmap, int Quality) {
   if (Bitmap.IsEmpty())
     throw Exception("Пустую картинку нельзя сохранить как WebP");
@@ -120,7 +149,7 @@ std::vector<uint8_t> EncodeWebp(const TBitmap32& Bitmap, int Quality) {
           : WebPEncodeBGRA(Bits, Bitmap.Width(), Bitmap.Height(), Stride, float(Quality), &Out);
   std::vector<uint8_t> Result;
   if (Size > 0 && Out)
-    Result.assign(Out, Out + Size);
+    Result = WithSrgbProfile(Out, Size);
   WebPFree(Out);
   if (Result.empty())
     throw Exception("Не удалось записать картинку WebP");

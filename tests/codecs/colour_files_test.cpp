@@ -1,11 +1,10 @@
 // Pictures whose files carry a real colour profile (Adobe RGB, ProPhoto from Debian's
 // colord-data) come out of the readers in sRGB, as Little CMS converts the same samples; the
 // profile is put into files that the codecs wrote, in each format's own place for it.
+#include <gtest/gtest.h>
 #include <lcms2.h>
 #include <tiffio.h>
 #include <zlib.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
@@ -163,8 +162,7 @@ TEST_F(TColourFiles, EveryFormatsProfileConvertsToSrgb) {
     const std::vector<TCase> Cases = {
         {"p.jpg", JpegWithProfile(EncodeJpeg(Photo, 95), Icc), ReadJpegImage},
         {"p.png", PngWithProfile(EncodePng(Photo), Icc), ReadPngImage},
-        {"p.webp",
-         WebpWithProfile(EncodeWebp(Photo, 90), Icc, Photo.Width(), Photo.Height()),
+        {"p.webp", WebpWithProfile(EncodeWebp(Photo, 90), Icc, Photo.Width(), Photo.Height()),
          ReadWebpImage},
         {"p.tif", TiffWithProfile(Photo, Icc, Dir / "t.tif"), ReadTiffImage},
     };
@@ -195,6 +193,21 @@ TEST_F(TColourFiles, UntaggedAndDamagedProfilesReadAsToday) {
   const std::vector<uint8_t> Png = EncodePng(Photo);
   EXPECT_EQ(ReadPictureFile(Write("cut.png", PngWithProfile(Png, Cut)).string()).Pixels,
             ReadPngImage(Png.data(), Png.size()).Pixels);
+}
+
+TEST_F(TColourFiles, ExportsSayTheyAreSrgb) {
+  const std::vector<uint8_t> Png = EncodePng(Photo);
+  EXPECT_TRUE(PngColourProfile(Png.data(), Png.size()).Srgb);
+  const std::vector<uint8_t> Tiff = EncodeTiff(Photo);
+  EXPECT_EQ(TiffColourProfile(Tiff.data(), Tiff.size()).Icc, SrgbIccProfile());
+  const std::vector<uint8_t> Webp = EncodeWebp(Photo, 90);
+  EXPECT_EQ(WebpColourProfile(Webp.data(), Webp.size()).Icc, SrgbIccProfile());
+  // And they read back as they were written: the tag changes nothing.
+  for (const auto& [Name, Bytes] : {std::pair{"e.png", Png}, std::pair{"e.tif", Tiff}}) {
+    TBitmap32 Back;
+    Back.LoadFromFile(Write(Name, Bytes).string());
+    EXPECT_EQ(Back.GetPixel(10, 10), Photo.GetPixel(10, 10)) << Name;
+  }
 }
 
 }  // namespace
