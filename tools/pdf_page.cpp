@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "bitmap32.h"
+#include "colour_profile.h"
 #include "exceptions.h"
 #include "file_io.h"
 
@@ -110,13 +111,20 @@ std::vector<uint8_t> BuildPdfPage(const TBitmap32& Picture, const TPdfPlacement&
   B.Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Num(P.PageWidth) + " " +
                   Num(P.PageHeight) +
                   "] /Resources << /XObject << /Im0 4 0 R >> >> /Contents 5 0 R >>");
+  // The card's colours are sRGB: the image says so with the sRGB profile, so that a print
+  // shop's software converts them as they are meant.
+  const std::vector<uint8_t>& Srgb = SrgbIccProfile();
+  const std::string Space = Srgb.empty() ? "/DeviceRGB" : "[/ICCBased 6 0 R]";
   B.Stream(4,
-           "/Type /XObject /Subtype /Image /ColorSpace /DeviceRGB" + Size +
-               (Translucent ? " /SMask 6 0 R" : ""),
+           "/Type /XObject /Subtype /Image /ColorSpace " + Space + Size +
+               (Translucent ? " /SMask 7 0 R" : ""),
            Deflate(Rgb));
   B.Stream(5, "", std::vector<uint8_t>(Content.begin(), Content.end()));
+  if (!Srgb.empty())
+    B.Stream(6, "/N 3 /Alternate /DeviceRGB /Filter /FlateDecode", Deflate(Srgb));
   if (Translucent)
-    B.Stream(6, "/Type /XObject /Subtype /Image /ColorSpace /DeviceGray" + Size, Deflate(Alpha));
+    B.Stream(Srgb.empty() ? 6 : 7, "/Type /XObject /Subtype /Image /ColorSpace /DeviceGray" + Size,
+             Deflate(Alpha));
   return B.Finish(1);
 }
 

@@ -145,12 +145,15 @@ TEST(PrintJob, PdfFileHasOnePageWithTheImageAndItsPlacement) {
   EXPECT_EQ(Text.rfind("%PDF-1.4", 0), 0u);
   EXPECT_NE(Text.find("/MediaBox [0 0 200 100]"), std::string::npos);
   EXPECT_NE(Text.find("q 40 0 0 20 10 60 cm /Im0 Do Q"), std::string::npos);
-  EXPECT_NE(Text.find("/SMask 6 0 R"), std::string::npos) << "a translucent pixel";
+  EXPECT_NE(Text.find("/SMask 7 0 R"), std::string::npos) << "a translucent pixel";
+  // The image's colours are declared sRGB, by the sRGB profile.
+  EXPECT_NE(Text.find("/ColorSpace [/ICCBased 6 0 R]"), std::string::npos);
+  EXPECT_NE(Text.find("/N 3 /Alternate /DeviceRGB"), std::string::npos);
   EXPECT_NE(Text.find("%%EOF"), std::string::npos);
   // Every object offset in the cross-reference table points at its object.
   const size_t Xref = std::stoul(Text.substr(Text.rfind("startxref") + 10));
   EXPECT_EQ(Text.compare(Xref, 4, "xref"), 0);
-  for (int N = 1; N <= 6; ++N) {
+  for (int N = 1; N <= 7; ++N) {
     const size_t Entry = Text.find('\n', Text.find('\n', Xref) + 1) + 1 + size_t(N) * 20;
     const size_t Offset = std::stoul(Text.substr(Entry, 10));
     EXPECT_EQ(Text.compare(Offset, std::to_string(N).size() + 6, std::to_string(N) + " 0 obj"), 0)
