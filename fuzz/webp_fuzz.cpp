@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "colour_chunks.h"
 #include "exceptions.h"
 #include "webp_codec.h"
 
@@ -10,7 +11,9 @@
 // its memory budget; the reader's checks are the same at the full 2^28.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   try {
-    const TPicture P = ReadWebpImage(Data, Size, int64_t{1} << 22);
+    TPicture P = ReadWebpImage(Data, Size, int64_t{1} << 22);
+    // The colour profile the file carries, found and applied as every read does.
+    ApplyColourProfile(TPictureFormat::Webp, Data, Size, P);
     if (P.Pixels.size() != size_t(P.Width) * size_t(P.Height))
       __builtin_trap();
   } catch (const EInvalidGraphic&) {
