@@ -135,12 +135,15 @@ TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind& Kind) {
   TProfileHandle From = OpenProfile(P);
   if (!From)
     return nullptr;
-  const cmsColorSpaceSignature Space = cmsGetColorSpace(From.get());
-  if (Space != cmsSigGrayData && Space != cmsSigRgbData)
+  // Signatures are read as plain numbers: a hostile profile may carry any value, which the
+  // library's enumerations do not hold.
+  const auto Space = static_cast<uint32_t>(cmsGetColorSpace(From.get()));
+  if (Space != uint32_t{cmsSigGrayData} && Space != uint32_t{cmsSigRgbData})
     return nullptr;
-  Kind = Space == cmsSigGrayData ? skGrey : skRgb;
-  const cmsProfileClassSignature Class = cmsGetDeviceClass(From.get());
-  if (Class == cmsSigLinkClass || Class == cmsSigAbstractClass || Class == cmsSigNamedColorClass)
+  Kind = Space == uint32_t{cmsSigGrayData} ? skGrey : skRgb;
+  const auto Class = static_cast<uint32_t>(cmsGetDeviceClass(From.get()));
+  if (Class == uint32_t{cmsSigLinkClass} || Class == uint32_t{cmsSigAbstractClass} ||
+      Class == uint32_t{cmsSigNamedColorClass})
     return nullptr;
   TProfileHandle To(cmsCreate_sRGBProfile());
   if (!To)
