@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "thumb_titles.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -143,4 +145,24 @@ std::vector<std::string> CollectThumbFiles(const std::string& Folder, bool Sorte
   Paths.reserve(Names.size());
   for (const std::string& N : Names) Paths.push_back(Prefix + N);
   return Paths;
+}
+
+std::vector<TThumbEntry> CollectThumbEntries(const std::string& Folder, bool Sorted) {
+  std::vector<TThumbEntry> Entries;
+  const std::vector<std::string> Paths = CollectThumbFiles(Folder, Sorted);
+  if (Paths.empty())
+    return Entries;
+  const TThumbTitles Titles = ReadThumbTitles(Folder);
+  Entries.reserve(Paths.size());
+  for (const std::string& P : Paths) {
+    std::string Name = ThumbTitleOf(P);
+    const auto It = Titles.find(Name);
+    Entries.push_back({P, It != Titles.end() ? It->second : std::move(Name)});
+  }
+  if (Sorted && !Titles.empty())
+    std::stable_sort(Entries.begin(), Entries.end(),
+                     [](const TThumbEntry& X, const TThumbEntry& Y) {
+                       return CompareThumbText(X.Title, Y.Title) < 0;
+                     });
+  return Entries;
 }
