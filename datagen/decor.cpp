@@ -190,7 +190,7 @@ std::vector<TDecor> Decorations() {
        "recreation/holiday/christmas/lightly_decorated_evergreen_01.png", Star(Silver)},
       {"christmas_balls_clip", "Шесть ёлочных шаров", "plants/trees/christmas_balls_mo_01.png",
        Bauble(Blue)},
-      {"jingle_bells_clip", "Рождественские колокольчики",
+      {"jingle_bells_clip", "Бубенцы с остролистом",
        "recreation/holiday/christmas/jingle_bells_01.png", Bauble(Gold)},
       {"snowman_clip", "Снеговик", "recreation/holiday/snowman_01.png", Flake(IceBlue)},
       {"bauble_red", "Красный ёлочный шар", nullptr, Bauble(Red)},
