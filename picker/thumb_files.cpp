@@ -60,6 +60,14 @@ uint32_t FoldCase(uint32_t C) {
   return C;
 }
 
+// The place of a folded code point in the order: code point order, but for ё, which stands
+// between е and ж as in the Russian alphabet.
+uint64_t SortWeight(uint32_t C) {
+  if (C == 0x451)
+    return uint64_t(0x435) * 2 + 1;
+  return uint64_t(C) * 2;
+}
+
 }  // namespace
 
 const std::vector<std::string>& ThumbExtensions() {
@@ -90,8 +98,8 @@ bool IsThumbPictureName(const std::string& Name) {
 int CompareThumbText(const std::string& A, const std::string& B) {
   size_t I = 0, J = 0;
   while (I < A.size() && J < B.size()) {
-    const uint32_t CA = FoldCase(NextCodePoint(A, I));
-    const uint32_t CB = FoldCase(NextCodePoint(B, J));
+    const uint64_t CA = SortWeight(FoldCase(NextCodePoint(A, I)));
+    const uint64_t CB = SortWeight(FoldCase(NextCodePoint(B, J)));
     if (CA != CB)
       return CA < CB ? -1 : 1;
   }

@@ -11,7 +11,8 @@ const std::vector<std::string>& ThumbExtensions();
 // "a.jpeg" no).
 bool IsThumbPictureName(const std::string& Name);
 
-// Case-insensitive order of two UTF-8 names (Latin and Cyrillic letters fold to lower case);
+// Case-insensitive order of two UTF-8 names (Latin and Cyrillic letters fold to lower case, ё
+// sorts between е and ж);
 // names equal but for case fall back to their bytes so the order is total. Negative, 0 or
 // positive like strcmp.
 int CompareThumbText(const std::string& A, const std::string& B);

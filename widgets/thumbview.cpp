@@ -14,6 +14,7 @@
 #include <QTextLayout>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "qt_input.h"
 #include "status_progress.h"
@@ -53,19 +54,32 @@ constexpr int TitleMarginY = 2;
 QFont ThumbTitleFont(const QFont& Base, const QString& Title, int Width) {
   if (Width <= 0)
     return Base;
-  const QFontMetricsF Fm(Base);
-  qreal Widest = 0;
-  for (const QString& Word : Title.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-    Widest = std::max(Widest, Fm.horizontalAdvance(Word));
-  if (Widest <= Width)
+  const QStringList Words = Title.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  const auto Widest = [&Words](const QFont& F) {
+    const QFontMetricsF Fm(F);
+    qreal W = 0;
+    for (const QString& Word : Words) W = std::max(W, Fm.horizontalAdvance(Word));
+    return W;
+  };
+  const qreal Full = Widest(Base);
+  if (Full <= Width)
     return Base;
+  // Smaller in steps from the size the widths promise, since glyphs do not scale exactly.
+  const bool Pixels = Base.pixelSize() > 0;
+  const qreal Size = Pixels ? Base.pixelSize() : Base.pointSizeF();
+  const qreal Step = Pixels ? 1 : 0.25;
+  const qreal Floor = Size * 0.8;
   QFont Small = Base;
-  const qreal Scale = std::max(0.8, Width / Widest);
-  if (Base.pixelSize() > 0)
-    Small.setPixelSize(std::max(1, int(Base.pixelSize() * Scale)));
-  else
-    Small.setPointSizeF(Base.pointSizeF() * Scale);
-  return Small;
+  for (qreal S = std::floor(Size * Width / Full / Step) * Step;; S -= Step) {
+    S = std::max(S, Floor);
+    if (Pixels)
+      Small.setPixelSize(std::max(1, int(S)));
+    else
+      Small.setPointSizeF(S);
+    // At the smallest size allowed a word still too long is broken inside.
+    if (S <= Floor || Widest(Small) <= Width)
+      return Small;
+  }
 }
 
 QStringList WrapThumbTitle(const QFont& Font, const QString& Title, int Width, int MaxLines) {

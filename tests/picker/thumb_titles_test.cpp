@@ -20,12 +20,14 @@ TEST(ThumbTitles, ReadsNamesAndSkipsBadLines) {
       "empty.png =\n"
       "sub/dir.png = Папка\n"
       "ctrl.png = Строка\x01 с управляющим\n"
-      "bad.png = \xD0\n"                      // a cut UTF-8 sequence
-      "overlong.png = \xC0\xAF\n"             // an overlong "/"
-      "bidi.png = \xE2\x80\xAE" "абв\n"       // a right-to-left override
-      "long.png = " + std::string(ThumbTitleMaxBytes + 1, 'x') + "\n" +
+      "bad.png = \xD0\n"           // a cut UTF-8 sequence
+      "overlong.png = \xC0\xAF\n"  // an overlong "/"
+      "bidi.png = \xE2\x80\xAE"
+      "абв\n"  // a right-to-left override
+      "long.png = " +
+      std::string(ThumbTitleMaxBytes + 1, 'x') + "\n" +
       "eq.png = a = b\n"
-      "snow.jpg = Снег на ветках\n"           // a later line wins
+      "snow.jpg = Снег на ветках\n"  // a later line wins
       "last.png = Без перевода строки";
   const TThumbTitles T = ParseThumbTitles(Text);
   const TThumbTitles Want = {{"gold_classic.png", "Золотая классика"},
@@ -74,8 +76,8 @@ TEST(ThumbTitles, AFolderWithoutAUsableIndexHasNoTitles) {
 }
 
 TEST(ThumbTitles, FormatReadsBack) {
-  const std::vector<std::pair<std::string, std::string>> Entries = {
-      {"a.png", "Золотая классика"}, {"b.jpg", "Ёлка = праздник"}};
+  const std::vector<std::pair<std::string, std::string>> Entries = {{"a.png", "Золотая классика"},
+                                                                    {"b.jpg", "Ёлка = праздник"}};
   const TThumbTitles T = ParseThumbTitles(FormatThumbTitles(Entries));
   EXPECT_EQ(T, (TThumbTitles{Entries.begin(), Entries.end()}));
 }
@@ -90,11 +92,10 @@ TEST(ThumbTitles, TheScanTitlesCellsFromTheIndexAndSortsByTitle) {
   const std::vector<TThumbEntry> Sorted = CollectThumbEntries(Dir.Path(), true);
   // The user's own files keep their names (Latin before Cyrillic); the index is no cell.
   ASSERT_EQ(Sorted.size(), 4u);
-  const std::vector<std::pair<std::string, std::string>> Want = {
-      {"mine.png", "mine.png"},
-      {"zebra.bmp", "zebra.bmp"},
-      {"snow.jpg", "Белый снег"},
-      {"gold.png", "Золотая классика"}};
+  const std::vector<std::pair<std::string, std::string>> Want = {{"mine.png", "mine.png"},
+                                                                 {"zebra.bmp", "zebra.bmp"},
+                                                                 {"snow.jpg", "Белый снег"},
+                                                                 {"gold.png", "Золотая классика"}};
   for (size_t I = 0; I < Want.size(); ++I) {
     EXPECT_EQ(Sorted[I].Path, Dir.File(Want[I].first)) << I;
     EXPECT_EQ(Sorted[I].Title, Want[I].second) << I;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -233,6 +234,14 @@ TEST(TTHumbview, LongTitlesWrapUnderTheCellAndShowWholeInTheTooltip) {
     for (const QString& Line : L)
       EXPECT_LE(Fm.horizontalAdvance(Line), Width) << Line.toStdString();
   for (const QString& Line : Name) EXPECT_LE(Fm.horizontalAdvance(Line), 70) << Line.toStdString();
+
+  // A word a little too wide for a narrow cell is set smaller rather than broken.
+  const QString Word = "остролистом";
+  const int Narrow = Fm.horizontalAdvance(Word) - 6;
+  const QFont Smaller = ThumbTitleFont(V.font(), "Бубенцы с " + Word, Narrow);
+  EXPECT_LE(QFontMetricsF(Smaller).horizontalAdvance(Word), Narrow);
+  EXPECT_EQ(WrapThumbTitle(Smaller, "Бубенцы с " + Word, Narrow), (QStringList{"Бубенцы с", Word}));
+  EXPECT_EQ(ThumbTitleFont(V.font(), "Снег", 100), V.font());
 
   // The strip holds three lines; the cells grew for it and the picture stays above it.
   const int Step = Fm.lineSpacing();

@@ -28,7 +28,7 @@ TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
   M.SetTitlePlacement(T_Down);
   M.SetAsButtons(true);
   M.SetMinMemory(false);
-  FView->setMinimumSize(4 * 114 + 24, 2 * 150 + 8);
+  FView->setMinimumSize(4 * 114 + 24, 3 * 134 + 8);  // three rows of two-line names
   Page->addWidget(FView, 1);
 
   auto* Row = new QHBoxLayout;
