@@ -18,6 +18,7 @@ constexpr TSizeMm A6Up{1240, 1748}, A6Across{1748, 1240}, PhotoUp{1181, 1772},
 
 struct TCard {
   const char* Name;
+  const char* Title;  // the name the pickers show
   const char* Text;
   TOccasion Occasion;
   int Variant;
@@ -26,32 +27,51 @@ struct TCard {
 };
 
 constexpr TCard Cards[] = {
-    {"newyear_01", "С Новым\nгодом!", ocNewYear, 0, A6Up, false},
-    {"newyear_02", "С Новым годом!", ocNewYear, 1, PhotoAcross, true},
-    {"newyear_03", "С Новым годом\nи Рождеством!", ocNewYear, 2, Square, false},
-    {"newyear_04", "Счастливого\nНового года!", ocNewYear, 3, PhotoUp, true},
-    {"birthday_01", "С днём\nрождения!", ocBirthday, 0, A6Up, false},
-    {"birthday_02", "С днём рождения!", ocBirthday, 1, Square, true},
-    {"birthday_03", "Поздравляю!", ocBirthday, 2, PhotoAcross, false},
-    {"birthday_04", "С юбилеем!", ocBirthday, 3, A6Across, true},
-    {"valentine_01", "Люблю тебя!", ocValentine, 0, Square, false},
-    {"valentine_02", "С Днём\nсвятого\nВалентина!", ocValentine, 1, A6Up, false},
-    {"valentine_03", "Ты — моё счастье!", ocValentine, 2, PhotoAcross, true},
-    {"valentine_04", "С Днём\nвсех влюблённых!", ocValentine, 3, PhotoUp, false},
-    {"feb23_01", "С 23\nФевраля!", ocFeb23, 0, A6Up, false},
-    {"feb23_02", "С Днём защитника\nОтечества!", ocFeb23, 1, PhotoAcross, false},
-    {"feb23_03", "С праздником!", ocFeb23, 2, Square, true},
-    {"feb23_04", "С 23 Февраля!", ocFeb23, 3, A6Across, false},
-    {"march8_01", "С 8\nМарта!", ocMarch8, 0, A6Up, false},
-    {"march8_02", "С праздником\nвесны!", ocMarch8, 1, Square, false},
-    {"march8_03", "С 8 Марта!", ocMarch8, 2, PhotoAcross, true},
-    {"march8_04", "Милой маме!", ocMarch8, 3, PhotoUp, true},
-    {"holiday_01", "С\nпраздником!", ocAny, 0, A6Up, false},
-    {"holiday_02", "Поздравляем!", ocAny, 1, Square, true},
-    {"holiday_03", "С днём свадьбы!", ocAny, 2, A6Across, false},
-    {"holiday_04", "Счастья\nи добра!", ocAny, 3, PhotoUp, false},
-    {"holiday_05", "Спасибо!", ocAny, 1, PhotoAcross, false},
-    {"birthday_05", "С днём\nрождения!", ocBirthday, 2, PhotoUp, false},
+    {"newyear_01", "С Новым годом! (синяя со снежинками)", "С Новым\nгодом!", ocNewYear, 0, A6Up,
+     false},
+    {"newyear_02", "С Новым годом! (зелёная, с окошком для фото)", "С Новым годом!", ocNewYear, 1,
+     PhotoAcross, true},
+    {"newyear_03", "С Новым годом и Рождеством! (бордовая)", "С Новым годом\nи Рождеством!",
+     ocNewYear, 2, Square, false},
+    {"newyear_04", "Счастливого Нового года! (голубая, с окошком для фото)",
+     "Счастливого\nНового года!", ocNewYear, 3, PhotoUp, true},
+    {"birthday_01", "С днём рождения! (персиковая с шарами)", "С днём\nрождения!", ocBirthday, 0,
+     A6Up, false},
+    {"birthday_02", "С днём рождения! (голубая, с окошком для фото)", "С днём рождения!",
+     ocBirthday, 1, Square, true},
+    {"birthday_03", "Поздравляю! (сиреневая с шарами)", "Поздравляю!", ocBirthday, 2, PhotoAcross,
+     false},
+    {"birthday_04", "С юбилеем! (жёлтая, с окошком для фото)", "С юбилеем!", ocBirthday, 3,
+     A6Across, true},
+    {"valentine_01", "Люблю тебя! (розовая)", "Люблю тебя!", ocValentine, 0, Square, false},
+    {"valentine_02", "С Днём святого Валентина! (малиновая)", "С Днём\nсвятого\nВалентина!",
+     ocValentine, 1, A6Up, false},
+    {"valentine_03", "Ты — моё счастье! (с окошком для фото)", "Ты — моё счастье!", ocValentine, 2,
+     PhotoAcross, true},
+    {"valentine_04", "С Днём всех влюблённых! (в овале из цветов)", "С Днём\nвсех влюблённых!",
+     ocValentine, 3, PhotoUp, false},
+    {"feb23_01", "С 23 Февраля! (синяя со звёздами)", "С 23\nФевраля!", ocFeb23, 0, A6Up, false},
+    {"feb23_02", "С Днём защитника Отечества! (оливковая)", "С Днём защитника\nОтечества!", ocFeb23,
+     1, PhotoAcross, false},
+    {"feb23_03", "С праздником! (со звёздами, с окошком для фото)", "С праздником!", ocFeb23, 2,
+     Square, true},
+    {"feb23_04", "С 23 Февраля! (тёмно-серая)", "С 23 Февраля!", ocFeb23, 3, A6Across, false},
+    {"march8_01", "С 8 Марта! (розовая)", "С 8\nМарта!", ocMarch8, 0, A6Up, false},
+    {"march8_02", "С праздником весны! (нежно-зелёная)", "С праздником\nвесны!", ocMarch8, 1,
+     Square, false},
+    {"march8_03", "С 8 Марта! (жёлтая, с окошком для фото)", "С 8 Марта!", ocMarch8, 2, PhotoAcross,
+     true},
+    {"march8_04", "Милой маме! (сиреневая, с окошком для фото)", "Милой маме!", ocMarch8, 3,
+     PhotoUp, true},
+    {"holiday_01", "С праздником! (кремовая с цветами)", "С\nпраздником!", ocAny, 0, A6Up, false},
+    {"holiday_02", "Поздравляем! (мятная, с окошком для фото)", "Поздравляем!", ocAny, 1, Square,
+     true},
+    {"holiday_03", "С днём свадьбы! (сиреневая)", "С днём свадьбы!", ocAny, 2, A6Across, false},
+    {"holiday_04", "Счастья и добра! (тёмная с цветами)", "Счастья\nи добра!", ocAny, 3, PhotoUp,
+     false},
+    {"holiday_05", "Спасибо! (мятная)", "Спасибо!", ocAny, 1, PhotoAcross, false},
+    {"birthday_05", "С днём рождения! (сиреневая)", "С днём\nрождения!", ocBirthday, 2, PhotoUp,
+     false},
 };
 
 // A pale rounded window with a thin gold line and a soft shadow, for a photograph.
@@ -113,7 +133,7 @@ void AddCardJobs(TDataJobs& Jobs) {
   for (const TCard& C : Cards) {
     const std::string Name = std::string(C.Name) + ".jpg";
     Jobs.push_back(
-        {"Cards", Name, [C, Name](const std::string& Path) {
+        {"Cards", Name, C.Title, [C, Name](const std::string& Path) {
            TBitmap32 B;
            B.SetSize(C.Size.W, C.Size.H);
            const float W = static_cast<float>(C.Size.W), H = static_cast<float>(C.Size.H);

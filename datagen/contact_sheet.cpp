@@ -6,6 +6,7 @@
 #include "lettering.h"
 #include "paint.h"
 #include "picture_codecs.h"
+#include "thumb_files.h"
 #include "transfers.h"
 
 void MakeContactSheet(const std::string& Dir, const std::string& OutFile) {
@@ -174,6 +175,9 @@ void MakeFrameSheet(const std::string& Dir, const std::string& OutFile) {
   const std::string Tmp = OutFile + ".frames";
   std::filesystem::create_directories(Tmp);
   for (const auto& E : std::filesystem::directory_iterator(Dir)) {
+    // The folder's titles file and anything else that is no picture are passed over.
+    if (!E.is_regular_file() || !IsThumbPictureName(E.path().filename().string()))
+      continue;
     TBitmap32 P;
     P.LoadFromFile(E.path().string());
     if (P.IsEmpty() || P.Width() != P.Height())

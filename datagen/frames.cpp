@@ -113,12 +113,13 @@ void CarvedLeaves(TBitmap32& B, float Y, float L, int N, TRgb C, bool Alternate 
 
 struct TFrame {
   const char* Name;
+  const char* Title;  // the name the pickers show
   std::function<void(TBitmap32&, uint64_t)> Draw;
 };
 
 std::vector<TFrame> Frames() {
   return {
-      {"gold_classic",
+      {"gold_classic", "Золотая классика",
        [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 30, Gold);
          Moulding(B, 30, 52, Gold, false);
@@ -128,7 +129,7 @@ std::vector<TFrame> Frames() {
          Moulding(B, 72, 96, Gold);
          Line(B, 95, Gold.Dark, 2);
        }},
-      {"gold_baroque",
+      {"gold_baroque", "Золотое барокко",
        [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 96, Gold);
          Flat(B, 22, 70, Hex(0xb88a2a), S0, 0.15f);
@@ -138,20 +139,20 @@ std::vector<TFrame> Frames() {
          Line(B, 70, Gold.Dark);
          Moulding(B, 76, 96, Gold);
        }},
-      {"gold_thin",
+      {"gold_thin", "Гладкое золото",
        [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 40, Gold);
          Moulding(B, 40, 56, Gold, false);
          Moulding(B, 56, 96, Gold);
        }},
-      {"gold_pearls",
+      {"gold_pearls", "Золото с жемчугом",
        [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 26, Gold);
          Flat(B, 26, 70, Hex(0x4a1020), S0, 0.2f);
          Pearls(B, 48, 10, 6);
          Moulding(B, 70, 96, Gold);
        }},
-      {"silver_classic",
+      {"silver_classic", "Серебряная классика",
        [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 34, Silver);
          Moulding(B, 34, 50, Silver, false);
@@ -160,13 +161,13 @@ std::vector<TFrame> Frames() {
          Beads(B, 60, 5.5f, 8, Silver);
          Moulding(B, 70, 96, Silver);
        }},
-      {"silver_modern",
+      {"silver_modern", "Гладкое серебро",
        [](TBitmap32& B, uint64_t) {
          Moulding(B, 0, 60, Silver);
          Line(B, 60, Silver.Dark, 2);
          Moulding(B, 61, 96, Silver, false);
        }},
-      {"silver_stars",
+      {"silver_stars", "Серебряные звёзды",
        [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 22, Silver);
          Flat(B, 22, 74, Hex(0x1b2a4a), S0, 0.15f);
@@ -174,31 +175,31 @@ std::vector<TFrame> Frames() {
            DrawStar(B, (I + 0.5f) * F / 3, 48, 18, 0, Hex(0xdfe6ee), 5, 0.45f, true, true);
          Moulding(B, 74, 96, Silver);
        }},
-      {"bronze_antique",
+      {"bronze_antique", "Старинная бронза",
        [](TBitmap32& B, uint64_t S0) {
          Moulding(B, 0, 28, Bronze);
          Flat(B, 28, 68, Hex(0x6b4420), S0, 0.25f);
          CarvedLeaves(B, 48, 30, 4, Hex(0xa8703a), false);
          Moulding(B, 68, 96, Bronze);
        }},
-      {"wood_light",
+      {"wood_light", "Светлое дерево",
        [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 96, Hex(0xe0bb84), Hex(0xa8743c), S0);
          Line(B, 70, Hex(0x6e4420, 0.6f));
        }},
-      {"wood_dark",
+      {"wood_dark", "Тёмное дерево с золотом",
        [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 80, Hex(0x7a4a28), Hex(0x3a2010), S0);
          Moulding(B, 80, 96, Gold);
        }},
-      {"wood_carved",
+      {"wood_carved", "Резное дерево",
        [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 96, Hex(0x9a6a3a), Hex(0x5a3418), S0);
          CarvedLeaves(B, 46, 36, 3, Hex(0xa9783f));
          Line(B, 18, Hex(0x3a2010, 0.7f));
          Line(B, 76, Hex(0x3a2010, 0.7f));
        }},
-      {"wood_rustic",
+      {"wood_rustic", "Деревенская рама",
        [](TBitmap32& B, uint64_t S0) {
          WoodBand(B, 0, 96, Hex(0xb08050), Hex(0x6a4424), S0);
          for (int I = 0; I < 4; ++I) {
@@ -211,7 +212,7 @@ std::vector<TFrame> Frames() {
                [](float, float) { return Hex(0x3a2a1a); });
          }
        }},
-      {"floral_roses",
+      {"floral_roses", "Розы на кремовом",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xf6ece0), S0, 0.06f);
          Moulding(B, 0, 10, Gold);
@@ -223,7 +224,7 @@ std::vector<TFrame> Frames() {
          }
          Moulding(B, 86, 96, Gold);
        }},
-      {"floral_daisies",
+      {"floral_daisies", "Ромашковый луг",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xa9cf8f), S0, 0.1f);
          for (int I = 0; I < 3; ++I) {
@@ -234,7 +235,7 @@ std::vector<TFrame> Frames() {
          }
          Line(B, 95, Hex(0x3f6f30), 2);
        }},
-      {"floral_spring",
+      {"floral_spring", "Весенние цветы",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xfbe4ec), S0, 0.05f);
          Line(B, 6, Hex(0xd86a8a), 2);
@@ -246,7 +247,7 @@ std::vector<TFrame> Frames() {
          }
          Line(B, 90, Hex(0xd86a8a), 2);
        }},
-      {"ribbon_satin_red",
+      {"ribbon_satin_red", "Красный атлас",
        [](TBitmap32& B, uint64_t) {
          for (int Y = 0; Y < S; ++Y) {
            const float T = Y / F;
@@ -265,7 +266,7 @@ std::vector<TFrame> Frames() {
                  Hex(0xffd6d6, 0.9f));
            }
        }},
-      {"ribbon_gingham",
+      {"ribbon_gingham", "Голубая клетка",
        [](TBitmap32& B, uint64_t) {
          PaintAll(B, [](float X, float Y) {
            const float K = (static_cast<int>(X / 12) % 2 ? 0.45f : 0) +
@@ -275,7 +276,7 @@ std::vector<TFrame> Frames() {
          Moulding(B, 0, 6, Silver);
          Moulding(B, 90, 96, Silver);
        }},
-      {"ribbon_gold_blue",
+      {"ribbon_gold_blue", "Синяя лента с золотом",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x213f78), S0, 0.12f);
          Moulding(B, 0, 14, Gold);
@@ -284,21 +285,21 @@ std::vector<TFrame> Frames() {
                       ToColor32(MetalAt(Gold, 0.5f + 0.45f * std::cos((Y - 40) / 16.0f * Pi))));
          Moulding(B, 82, 96, Gold);
        }},
-      {"pearls_white",
+      {"pearls_white", "Жемчужные нити",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x2c2c3c), S0, 0.15f);
          Pearls(B, 24, 11, 4);
          Pearls(B, 56, 8, 6);
          Pearls(B, 80, 6, 8);
        }},
-      {"pearls_velvet",
+      {"pearls_velvet", "Жемчуг на бархате",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x6d1230), S0, 0.22f);
          Moulding(B, 0, 16, Silver);
          Pearls(B, 52, 14, 4);
          Moulding(B, 86, 96, Silver);
        }},
-      {"lace_white",
+      {"lace_white", "Белое кружево",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x7a1f3a), S0, 0.15f);
          // Scalloped lace: solid at the inner edge, scallops with holes towards the outside.
@@ -316,7 +317,7 @@ std::vector<TFrame> Frames() {
          FillSdColor(B, 0, 15, F, F, Sd, Hex(0xfbf7ee), 0, true);
          Line(B, 80, Hex(0xe0d6c0), 1.5f);
        }},
-      {"lace_cream",
+      {"lace_cream", "Кремовое кружево",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x8fb3c9), S0, 0.1f);
          auto Sd = [](float X, float Y) {
@@ -331,7 +332,7 @@ std::vector<TFrame> Frames() {
          };
          FillSdColor(B, 0, 20, F, F, Sd, Hex(0xf6ecd6), 0, true);
        }},
-      {"christmas_holly",
+      {"christmas_holly", "Рождественский остролист",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0x1f5135), S0, 0.15f);
          Moulding(B, 0, 10, Gold);
@@ -343,7 +344,7 @@ std::vector<TFrame> Frames() {
          }
          Moulding(B, 86, 96, Gold);
        }},
-      {"christmas_candy",
+      {"christmas_candy", "Рождественская карамель",
        [](TBitmap32& B, uint64_t) {
          PaintAll(B, [](float X, float Y) {
            const float T = (X + Y) / F * 3;
@@ -353,7 +354,7 @@ std::vector<TFrame> Frames() {
          Moulding(B, 0, 8, Silver);
          Moulding(B, 88, 96, Silver);
        }},
-      {"hearts_valentine",
+      {"hearts_valentine", "Сердечки-валентинки",
        [](TBitmap32& B, uint64_t S0) {
          Flat(B, 0, 96, Hex(0xf7c6d3), S0, 0.08f);
          Line(B, 8, Hex(0xc2185b), 3);
@@ -362,7 +363,7 @@ std::vector<TFrame> Frames() {
                      true);
          Line(B, 88, Hex(0xc2185b), 3);
        }},
-      {"snowflakes_frost",
+      {"snowflakes_frost", "Морозные снежинки",
        [](TBitmap32& B, uint64_t) {
          PaintAll(B, [](float, float Y) { return Mix(Hex(0x1d4e89), Hex(0x9cc3e6), Y / F); });
          for (int I = 0; I < 3; ++I)
@@ -378,7 +379,7 @@ void AddFrameJobs(TDataJobs& Jobs) {
   for (const auto& Fr : Frames()) {
     const std::string Name = std::string(Fr.Name) + ".png";
     auto Draw = Fr.Draw;
-    Jobs.push_back({"SFrames", Name, [Draw, Name](const std::string& Path) {
+    Jobs.push_back({"SFrames", Name, Fr.Title, [Draw, Name](const std::string& Path) {
                       TBitmap32 B;
                       B.SetSize(S, S);
                       B.Clear(clWhite32);

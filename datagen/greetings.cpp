@@ -8,7 +8,7 @@ void AddGreetingJobs(TDataJobs& Jobs, const std::string& SourceDir) {
   for (const char* Name :
        {"NewYear.txt", "Birthday.txt", "Valentine.txt", "Male.txt", "Female.txt", "All.txt"}) {
     const std::string Source = SourceDir + "/" + Name;
-    Jobs.push_back({"BDG", Name, [Source](const std::string& Path) {
+    Jobs.push_back({"BDG", Name, {}, [Source](const std::string& Path) {
                       std::ifstream In(Source, std::ios::binary);
                       if (!In)
                         throw std::runtime_error("cannot read " + Source);

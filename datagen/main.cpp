@@ -1,5 +1,6 @@
 // datagen: writes the data folders of the program (Cards, Textures, SFrames, Masks, Patterns,
-// Decor, Captions, BDG) into a folder, or makes a contact sheet of a folder.
+// Decor, Captions, BDG) into a folder, each picture folder with its titles file, or makes a
+// contact sheet of a folder.
 //
 //   datagen OUTDIR [--jobs N] [--only FOLDER[,FOLDER...]] [--greetings DIR] [--clipart DIR]
 //   datagen --contact-sheet DIR OUT.png
@@ -93,6 +94,7 @@ int Run(int argc, char** argv) {
   AddDecorJobs(All, ClipArt);
   AddCaptionJobs(All);
   AddGreetingJobs(All, Greetings);
+  CheckTitles(All);
   for (auto& J : All)
     if (Only.empty() || Only.count(J.Folder))
       Jobs.push_back(std::move(J));
@@ -123,6 +125,11 @@ int Run(int argc, char** argv) {
   for (unsigned T = 1; T < Threads; ++T) Pool.emplace_back(Worker);
   Worker();
   for (auto& T : Pool) T.join();
+  try {
+    WriteTitleFiles(Jobs, Out.string());
+  } catch (const std::exception& E) {
+    Errors.push_back(E.what());
+  }
   for (const auto& E : Errors) std::fprintf(stderr, "datagen: %s\n", E.c_str());
   return Errors.empty() ? 0 : 1;
 }

@@ -73,13 +73,14 @@ TPlane Strokes(uint64_t Seed, int Count, float Angle) {
 
 struct TMask {
   const char* Name;
+  const char* Title;  // the name the pickers show
   std::function<TPlane(uint64_t)> Make;
 };
 
 std::vector<TMask> Masks() {
   const float CX = MW / 2.0f, CY = MH / 2.0f;
   return {
-      {"oval",
+      {"oval", "Овал",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -88,7 +89,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"oval_soft",
+      {"oval_soft", "Размытый овал",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -97,7 +98,7 @@ std::vector<TMask> Masks() {
              },
              60);
        }},
-      {"oval_vignette",
+      {"oval_vignette", "Овальная виньетка",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -106,7 +107,7 @@ std::vector<TMask> Masks() {
              },
              130);
        }},
-      {"oval_wide_soft",
+      {"oval_wide_soft", "Широкий размытый овал",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -115,7 +116,7 @@ std::vector<TMask> Masks() {
              },
              70);
        }},
-      {"circle",
+      {"circle", "Круг",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -124,7 +125,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"circle_soft",
+      {"circle_soft", "Размытый круг",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -133,7 +134,7 @@ std::vector<TMask> Masks() {
              },
              80);
        }},
-      {"rect_vignette",
+      {"rect_vignette", "Прямоугольная виньетка",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -142,7 +143,7 @@ std::vector<TMask> Masks() {
              },
              110);
        }},
-      {"rect_soft",
+      {"rect_soft", "Размытый прямоугольник",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -151,7 +152,7 @@ std::vector<TMask> Masks() {
              },
              40);
        }},
-      {"rounded_rect",
+      {"rounded_rect", "Скруглённый прямоугольник",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -160,7 +161,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"heart",
+      {"heart", "Сердце",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -169,7 +170,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"heart_soft",
+      {"heart_soft", "Размытое сердце",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -178,7 +179,7 @@ std::vector<TMask> Masks() {
              },
              60);
        }},
-      {"star",
+      {"star", "Звезда",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -187,7 +188,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"star_soft",
+      {"star_soft", "Размытая звезда",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -196,7 +197,7 @@ std::vector<TMask> Masks() {
              },
              40);
        }},
-      {"cloud",
+      {"cloud", "Облако",
        [=](uint64_t) {
          const TVec C[] = {{200, 250}, {120, 240}, {280, 240}, {150, 180},
                            {240, 160}, {315, 195}, {85, 215}};
@@ -212,10 +213,11 @@ std::vector<TMask> Masks() {
          BlurPlane(P, 8);
          return P;
        }},
-      {"torn_paper", [](uint64_t S) { return RaggedRect(S, 28, 14, 1.5f, 24); }},
-      {"torn_paper_rough", [](uint64_t S) { return RaggedRect(S, 40, 26, 1.5f, 10); }},
-      {"spray_edge", [](uint64_t S) { return RaggedRect(S, 50, 30, 40, 40); }},
-      {"stamp_edge",
+      {"torn_paper", "Рваная бумага", [](uint64_t S) { return RaggedRect(S, 28, 14, 1.5f, 24); }},
+      {"torn_paper_rough", "Обрывок бумаги",
+       [](uint64_t S) { return RaggedRect(S, 40, 26, 1.5f, 10); }},
+      {"spray_edge", "Край из брызг", [](uint64_t S) { return RaggedRect(S, 50, 30, 40, 40); }},
+      {"stamp_edge", "Почтовая марка",
        [=](uint64_t) {
          // A postage stamp: a rectangle with half-round bites along every side.
          const float Half = 180, Step = 360 / 15.0f, Bite = Step * 0.32f;
@@ -232,10 +234,10 @@ std::vector<TMask> Masks() {
              },
              1.5f);
        }},
-      {"brush_strokes", [](uint64_t S) { return Strokes(S, 3, -0.05f); }},
-      {"brush_wide", [](uint64_t S) { return Strokes(S, 1, 0.03f); }},
-      {"brush_diagonal", [](uint64_t S) { return Strokes(S, 4, -0.5f); }},
-      {"arch_window",
+      {"brush_strokes", "Мазки кистью", [](uint64_t S) { return Strokes(S, 3, -0.05f); }},
+      {"brush_wide", "Широкий мазок", [](uint64_t S) { return Strokes(S, 1, 0.03f); }},
+      {"brush_diagonal", "Мазок наискось", [](uint64_t S) { return Strokes(S, 4, -0.5f); }},
+      {"arch_window", "Арочное окно",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -245,7 +247,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"scalloped",
+      {"scalloped", "Круг с фестонами",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -255,7 +257,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"diamond",
+      {"diamond", "Ромб",
        [=](uint64_t) {
          return FromSd(
              MW, MH,
@@ -264,7 +266,7 @@ std::vector<TMask> Masks() {
              },
              2);
        }},
-      {"hexagon",
+      {"hexagon", "Шестиугольник",
        [=](uint64_t) {
          std::vector<TVec> H;
          for (int I = 0; I < 6; ++I)
@@ -285,7 +287,7 @@ void AddMaskJobs(TDataJobs& Jobs) {
   for (const auto& M : Masks()) {
     const std::string Name = std::string(M.Name) + ".png";
     auto Make = M.Make;
-    Jobs.push_back({"Masks", Name, [Make, Name](const std::string& Path) {
+    Jobs.push_back({"Masks", Name, M.Title, [Make, Name](const std::string& Path) {
                       SavePlane(Make(SeedFromName(Name.c_str())), Path);
                     }});
   }

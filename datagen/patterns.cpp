@@ -38,47 +38,48 @@ struct TPattern {
   TKind Kind;
   int Side;
   uint32_t Back, Fore, Extra;
+  const char* Title;  // the name the pickers show
 };
 
 constexpr TPattern Table[] = {
-    {kRope, 32, 0x7a4b12, 0xe9c46a, 0xb8862b},
-    {kPearls, 32, 0x3b0d1e, 0xf4ece0, 0xc9b9a6},
-    {kRings, 32, 0x1d3557, 0xe6c36a, 0},
-    {kLeaves, 32, 0xf3efe0, 0x4f8a3c, 0x2f6b2a},
-    {kFlowers, 32, 0xfbe3ea, 0xe0607e, 0xf2c232},
-    {kHearts, 32, 0xfff3f5, 0xd6334f, 0},
-    {kStars, 32, 0x14284f, 0xf0c95a, 0},
-    {kSnow, 32, 0x2e5f95, 0xffffff, 0},
-    {kStripesDiag, 32, 0xc8102e, 0xfff8f0, 0x2f7d3a},
-    {kDots, 24, 0x0f4c5c, 0xf6e7c1, 0},
-    {kChecks, 32, 0x111111, 0xf1e9d2, 0},
-    {kWaves, 32, 0xdff1fb, 0x2a7fb8, 0x8cc7e6},
-    {kZigzag, 32, 0xf4e1c1, 0xb5412e, 0},
-    {kLattice, 32, 0x5a1024, 0xd9b35c, 0},
-    {kScales, 32, 0x17594a, 0x66b79a, 0xb4e0cf},
-    {kHerringbone, 32, 0x8b5a2b, 0xc59a5e, 0},
-    {kDiamonds, 32, 0x23395b, 0xcbd5e1, 0x8da9c4},
-    {kRings, 32, 0xf7f1e3, 0xc99a2e, 0},
-    {kRoses, 32, 0xf4efe6, 0xd0506a, 0x5f8f4e},
-    {kMarble, 32, 0xeeeae4, 0x8a8580, 0},
-    {kWood, 32, 0xc08a50, 0x6e4420, 0},
-    {kGingham, 32, 0xffffff, 0xd32f2f, 0},
-    {kTartan, 32, 0x1b4d3e, 0xb71c1c, 0xf2d16b},
-    {kBricks, 32, 0xa0522d, 0xe8d9c0, 0},
-    {kGlitter, 32, 0xb08d3c, 0xfff6d5, 0},
-    {kGlitter, 32, 0x9aa3ad, 0xffffff, 0},
-    {kRope, 32, 0x6b6f75, 0xe8ebef, 0xb3b8bf},
-    {kPearls, 32, 0x0d2b45, 0xf8f4ec, 0xbfc7d1},
-    {kHearts, 24, 0xd6334f, 0xffd1dc, 0},
-    {kStars, 24, 0xb71c1c, 0xffe08a, 0},
-    {kSnow, 32, 0xe9f2fb, 0x6d9bd1, 0},
-    {kFlowers, 32, 0x2f4f3a, 0xf6f0e2, 0xe8b33c},
-    {kLeaves, 32, 0x6e1a2a, 0xd9b35c, 0xb08d3c},
-    {kStripesDiag, 32, 0xffffff, 0x2b59c3, 0xc8102e},
-    {kDots, 32, 0xf7c8d4, 0xffffff, 0},
-    {kDiamonds, 32, 0x7a1f1f, 0xf1e2c0, 0xd8c29a},
-    {kWaves, 32, 0x0b3d2e, 0xd9b35c, 0x3f7a5e},
-    {kChecks, 16, 0x4a2c6e, 0xd7c7ea, 0},
+    {kRope, 32, 0x7a4b12, 0xe9c46a, 0xb8862b, "Золотой шнур"},
+    {kPearls, 32, 0x3b0d1e, 0xf4ece0, 0xc9b9a6, "Жемчуг на бордовом"},
+    {kRings, 32, 0x1d3557, 0xe6c36a, 0, "Золотые кольца на синем"},
+    {kLeaves, 32, 0xf3efe0, 0x4f8a3c, 0x2f6b2a, "Зелёные листья"},
+    {kFlowers, 32, 0xfbe3ea, 0xe0607e, 0xf2c232, "Розовые цветы"},
+    {kHearts, 32, 0xfff3f5, 0xd6334f, 0, "Красные сердечки"},
+    {kStars, 32, 0x14284f, 0xf0c95a, 0, "Золотые звёзды на синем"},
+    {kSnow, 32, 0x2e5f95, 0xffffff, 0, "Снежинки на синем"},
+    {kStripesDiag, 32, 0xc8102e, 0xfff8f0, 0x2f7d3a, "Красно-белая полоска"},
+    {kDots, 24, 0x0f4c5c, 0xf6e7c1, 0, "Горошек на бирюзовом"},
+    {kChecks, 32, 0x111111, 0xf1e9d2, 0, "Шахматная клетка"},
+    {kWaves, 32, 0xdff1fb, 0x2a7fb8, 0x8cc7e6, "Синие волны"},
+    {kZigzag, 32, 0xf4e1c1, 0xb5412e, 0, "Красный зигзаг"},
+    {kLattice, 32, 0x5a1024, 0xd9b35c, 0, "Золотая решётка на бордовом"},
+    {kScales, 32, 0x17594a, 0x66b79a, 0xb4e0cf, "Зелёная чешуя"},
+    {kHerringbone, 32, 0x8b5a2b, 0xc59a5e, 0, "Коричневая ёлочка"},
+    {kDiamonds, 32, 0x23395b, 0xcbd5e1, 0x8da9c4, "Серебряные ромбы на синем"},
+    {kRings, 32, 0xf7f1e3, 0xc99a2e, 0, "Золотые кольца на кремовом"},
+    {kRoses, 32, 0xf4efe6, 0xd0506a, 0x5f8f4e, "Розы на кремовом"},
+    {kMarble, 32, 0xeeeae4, 0x8a8580, 0, "Светлый мрамор"},
+    {kWood, 32, 0xc08a50, 0x6e4420, 0, "Дерево"},
+    {kGingham, 32, 0xffffff, 0xd32f2f, 0, "Красная клетка"},
+    {kTartan, 32, 0x1b4d3e, 0xb71c1c, 0xf2d16b, "Шотландка"},
+    {kBricks, 32, 0xa0522d, 0xe8d9c0, 0, "Кирпичная кладка"},
+    {kGlitter, 32, 0xb08d3c, 0xfff6d5, 0, "Золотые блёстки"},
+    {kGlitter, 32, 0x9aa3ad, 0xffffff, 0, "Серебряные блёстки"},
+    {kRope, 32, 0x6b6f75, 0xe8ebef, 0xb3b8bf, "Серебряный шнур"},
+    {kPearls, 32, 0x0d2b45, 0xf8f4ec, 0xbfc7d1, "Жемчуг на тёмно-синем"},
+    {kHearts, 24, 0xd6334f, 0xffd1dc, 0, "Сердечки на красном"},
+    {kStars, 24, 0xb71c1c, 0xffe08a, 0, "Звёзды на красном"},
+    {kSnow, 32, 0xe9f2fb, 0x6d9bd1, 0, "Голубые снежинки"},
+    {kFlowers, 32, 0x2f4f3a, 0xf6f0e2, 0xe8b33c, "Цветы на зелёном"},
+    {kLeaves, 32, 0x6e1a2a, 0xd9b35c, 0xb08d3c, "Золотые листья на бордовом"},
+    {kStripesDiag, 32, 0xffffff, 0x2b59c3, 0xc8102e, "Сине-красная полоска"},
+    {kDots, 32, 0xf7c8d4, 0xffffff, 0, "Белый горошек на розовом"},
+    {kDiamonds, 32, 0x7a1f1f, 0xf1e2c0, 0xd8c29a, "Кремовые ромбы на бордовом"},
+    {kWaves, 32, 0x0b3d2e, 0xd9b35c, 0x3f7a5e, "Золотые волны на зелёном"},
+    {kChecks, 16, 0x4a2c6e, 0xd7c7ea, 0, "Сиреневая клетка"},
 };
 static_assert(std::size(Table) == 38);
 
@@ -280,7 +281,7 @@ void AddPatternJobs(TDataJobs& Jobs) {
   for (size_t I = 0; I < std::size(Table); ++I) {
     const std::string Name = "pat" + std::to_string(I + 1) + ".bmp";
     const TPattern P = Table[I];
-    Jobs.push_back({"Patterns", Name, [P, Name](const std::string& Path) {
+    Jobs.push_back({"Patterns", Name, P.Title, [P, Name](const std::string& Path) {
                       TBitmap32 B;
                       Draw(B, P, SeedFromName(Name.c_str()));
                       B.SaveToFile(Path);

@@ -93,50 +93,53 @@ void Save(const TBitmap32& B, const std::string& Path) {
 
 struct TTexture {
   const char* Name;
+  const char* Title;  // the name the pickers show
   std::function<void(TBitmap32&, TRandom&, uint64_t)> Make;
 };
 
 std::vector<TTexture> Textures() {
   return {
-      {"paper_cream",
+      {"paper_cream", "Кремовая бумага",
        [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xf3e9d2), 0.12f); }},
-      {"paper_white",
+      {"paper_white", "Белая бумага",
        [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xfbfaf6), 0.07f); }},
-      {"paper_kraft",
+      {"paper_kraft", "Крафт-бумага",
        [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xc19a6b), 0.22f); }},
-      {"paper_rose", [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xf6dde0), 0.1f); }},
-      {"linen_natural",
+      {"paper_rose", "Розовая бумага",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Paper(B, S, Hex(0xf6dde0), 0.1f); }},
+      {"linen_natural", "Небелёный лён",
        [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xe4d8c0), 64, 0.35f); }},
-      {"linen_blue",
+      {"linen_blue", "Голубой лён",
        [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xb8c8dc), 64, 0.35f); }},
-      {"linen_grey",
+      {"linen_grey", "Серый лён",
        [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xcfcac2), 64, 0.3f); }},
-      {"canvas", [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xdccfb0), 32, 0.45f); }},
-      {"marble_white",
+      {"canvas", "Холст",
+       [](TBitmap32& B, TRandom&, uint64_t S) { Weave(B, S, Hex(0xdccfb0), 32, 0.45f); }},
+      {"marble_white", "Белый мрамор",
        [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0xf2f0ec), Hex(0x8f8a86), 2); }},
-      {"marble_green",
+      {"marble_green", "Зелёный мрамор",
        [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0x2f6b55), Hex(0xd8eee2), 2); }},
-      {"marble_rose",
+      {"marble_rose", "Розовый мрамор",
        [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0xe9c9c4), Hex(0xffffff), 3); }},
-      {"marble_black",
+      {"marble_black", "Чёрный мрамор с золотом",
        [](TBitmap32& B, TRandom&, uint64_t S) { Marble(B, S, Hex(0x26262b), Hex(0xc9a85a), 2); }},
-      {"wood_oak",
+      {"wood_oak", "Дуб",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0xd9b17a), Hex(0x9a6a38), 6); }},
-      {"wood_walnut",
+      {"wood_walnut", "Орех",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0x7a4e2d), Hex(0x3e2414), 7); }},
-      {"wood_birch",
+      {"wood_birch", "Берёза",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wood(B, S, Hex(0xf0dfc0), Hex(0xc9a97a), 5); }},
-      {"wash_sky",
+      {"wash_sky", "Небесная акварель",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xdceefa), Hex(0x8fbbe3)); }},
-      {"wash_rose",
+      {"wash_rose", "Розовая акварель",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xfde9ee), Hex(0xeaa0b4)); }},
-      {"wash_mint",
+      {"wash_mint", "Мятная акварель",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xeaf7ee), Hex(0x9fd3b4)); }},
-      {"wash_lilac",
+      {"wash_lilac", "Сиреневая акварель",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xf1eafa), Hex(0xb9a2dc)); }},
-      {"wash_sunset",
+      {"wash_sunset", "Закатная акварель",
        [](TBitmap32& B, TRandom&, uint64_t S) { Wash(B, S, Hex(0xffe7c2), Hex(0xf29c8c)); }},
-      {"snow",
+      {"snow", "Снег",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Wash(B, S, Hex(0xeef5fc), Hex(0xc9dcef));
          for (int I = 0; I < 260; ++I) {
@@ -149,7 +152,7 @@ std::vector<TTexture> Textures() {
                Hex(0xffffff, R.Range(0.6f, 1.0f)), 0.6f, true);
          }
        }},
-      {"snowflakes_blue",
+      {"snowflakes_blue", "Снежинки на синем",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Wash(B, S, Hex(0x3d6fa8), Hex(0x1f4a80));
          Scatter(B, R, 4, 0.18f, [&](float X, float Y, float C, int I, int J) {
@@ -157,7 +160,7 @@ std::vector<TTexture> Textures() {
                          Hex(0xffffff, 0.9f), 0.07f, true);
          });
        }},
-      {"stars_night",
+      {"stars_night", "Звёздная ночь",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Wash(B, S, Hex(0x1b2550), Hex(0x0e1433));
          for (int I = 0; I < 180; ++I) {
@@ -168,7 +171,7 @@ std::vector<TTexture> Textures() {
            DrawSparkle(B, X, Y, C * 0.16f, Hex(0xfff2c4), true);
          });
        }},
-      {"stars_gold",
+      {"stars_gold", "Золотые звёзды",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0x14284f), 0.1f);
          Scatter(B, R, 4, 0.15f, [&](float X, float Y, float C, int I, int J) {
@@ -176,7 +179,7 @@ std::vector<TTexture> Textures() {
                     Hex(0xe8c15a), 5, 0.45f, true, true);
          });
        }},
-      {"hearts_pink",
+      {"hearts_pink", "Розовые сердечки",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xfbe1e8), 0.06f);
          Scatter(B, R, 4, 0.12f, [&](float X, float Y, float C, int I, int J) {
@@ -184,14 +187,14 @@ std::vector<TTexture> Textures() {
                      (I + J) % 2 ? Hex(0xe75480) : Hex(0xf59ab5), true, true);
          });
        }},
-      {"hearts_red",
+      {"hearts_red", "Красные сердечки",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xfff8f4), 0.05f);
          Scatter(B, R, 5, 0.05f, [&](float X, float Y, float C, int, int) {
            DrawHeart(B, X, Y, C * 0.38f, R.Range(-0.25f, 0.25f), Hex(0xc8102e), true, true);
          });
        }},
-      {"floral_cream",
+      {"floral_cream", "Цветы на кремовом",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xf7efdc), 0.06f);
          Scatter(B, R, 3, 0.15f, [&](float X, float Y, float C, int I, int) {
@@ -204,7 +207,7 @@ std::vector<TTexture> Textures() {
                       Hex(0xb5652d), true);
          });
        }},
-      {"roses_pastel",
+      {"roses_pastel", "Пастельные розы",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xeaf1ea), 0.05f);
          Scatter(B, R, 3, 0.12f, [&](float X, float Y, float C, int I, int J) {
@@ -216,14 +219,14 @@ std::vector<TTexture> Textures() {
            DrawRose(B, X, Y, C * 0.24f, A, (I + J) % 2 ? Hex(0xe88ea0) : Hex(0xf4b6a0), true);
          });
        }},
-      {"daisies_green",
+      {"daisies_green", "Ромашки на зелёном",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0x9cc48a), 0.12f);
          Scatter(B, R, 5, 0.2f, [&](float X, float Y, float C, int, int) {
            DrawFlower(B, X, Y, C * 0.3f, R.Range(0, 6.28f), 12, Hex(0xffffff), Hex(0xf2c232), true);
          });
        }},
-      {"polka_dots",
+      {"polka_dots", "Красный в горошек",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xd94f5c), 0.05f);
          (void)R;
@@ -239,7 +242,7 @@ std::vector<TTexture> Textures() {
                  Hex(0xfff7ef), 0, true);
            }
        }},
-      {"stripes_candy",
+      {"stripes_candy", "Карамельные полоски",
        [](TBitmap32& B, TRandom&, uint64_t S) {
          TTileNoise N(8, 2, 0.5f, S);
          PaintAll(B, [&](float X, float Y) {
@@ -250,7 +253,7 @@ std::vector<TTexture> Textures() {
            return Scale(C, 0.96f + 0.06f * N.At(X / Side, Y / Side));
          });
        }},
-      {"gingham_blue",
+      {"gingham_blue", "Голубая клетка",
        [](TBitmap32& B, TRandom&, uint64_t S) {
          TTileNoise N(64, 1, 0.5f, S);
          PaintAll(B, [&](float X, float Y) {
@@ -261,7 +264,7 @@ std::vector<TTexture> Textures() {
                         0.97f + 0.05f * N.At(X / Side, Y / Side));
          });
        }},
-      {"argyle",
+      {"argyle", "Ромбы с золотой нитью",
        [](TBitmap32& B, TRandom&, uint64_t) {
          PaintAll(B, [&](float X, float Y) {
            const float U = std::fmod(X / (Side / 2.0f), 1.0f) - 0.5f,
@@ -275,7 +278,7 @@ std::vector<TTexture> Textures() {
            return C;
          });
        }},
-      {"chevron_mint",
+      {"chevron_mint", "Мятный зигзаг",
        [](TBitmap32& B, TRandom&, uint64_t) {
          PaintAll(B, [&](float X, float Y) {
            const float U = std::fmod(X, Side / 8.0f) / (Side / 8.0f);
@@ -283,7 +286,7 @@ std::vector<TTexture> Textures() {
            return (T - std::floor(T)) < 0.42f ? Hex(0x7fcbb0) : Hex(0xf4fbf7);
          });
        }},
-      {"lattice_gold",
+      {"lattice_gold", "Золотая решётка",
        [](TBitmap32& B, TRandom&, uint64_t S) {
          Paper(B, S, Hex(0x6e1a2a), 0.08f);
          const float C = Side / 4.0f;
@@ -301,7 +304,7 @@ std::vector<TTexture> Textures() {
                         true);
            }
        }},
-      {"confetti",
+      {"confetti", "Конфетти",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xfffaf0), 0.04f);
          const uint32_t Cols[] = {0xf25f5c, 0xffe066, 0x247ba0, 0x70c1b3, 0xb07bd9, 0xff9f1c};
@@ -325,7 +328,7 @@ std::vector<TTexture> Textures() {
                  C, 0, true);
          }
        }},
-      {"glitter_gold",
+      {"glitter_gold", "Золотые блёстки",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          TTileNoise N(16, 3, 0.5f, S);
          PaintAll(B, [&](float X, float Y) {
@@ -335,7 +338,7 @@ std::vector<TTexture> Textures() {
            DrawGlow(B, R.Range(0, Side), R.Range(0, Side), R.Range(1, 3),
                     Hex(0xfffbe6, R.Range(0.4f, 1)), true);
        }},
-      {"fir_branches",
+      {"fir_branches", "Еловые ветки",
        [](TBitmap32& B, TRandom& R, uint64_t S) {
          Paper(B, S, Hex(0xf4efe4), 0.05f);
          // Branches in two directions, drawn across the edges, with a bauble on every other one.
@@ -351,7 +354,7 @@ std::vector<TTexture> Textures() {
                           true);
            }
        }},
-      {"damask_blue",
+      {"damask_blue", "Синий дамаск",
        [](TBitmap32& B, TRandom&, uint64_t S) {
          Paper(B, S, Hex(0x29476e), 0.06f);
          const float C = Side / 2.0f;
@@ -376,7 +379,7 @@ void AddTextureJobs(TDataJobs& Jobs) {
   for (const auto& T : Textures()) {
     const std::string Name = std::string(T.Name) + ".jpg";
     auto Make = T.Make;
-    Jobs.push_back({"Textures", Name, [Make, Name](const std::string& Path) {
+    Jobs.push_back({"Textures", Name, T.Title, [Make, Name](const std::string& Path) {
                       TBitmap32 B;
                       B.SetSize(Side, Side);
                       B.Clear(clWhite32);

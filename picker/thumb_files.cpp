@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "thumb_titles.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -58,6 +60,14 @@ uint32_t FoldCase(uint32_t C) {
   return C;
 }
 
+// The place of a folded code point in the order: code point order, but for ё, which stands
+// between е and ж as in the Russian alphabet.
+uint64_t SortWeight(uint32_t C) {
+  if (C == 0x451)
+    return uint64_t(0x435) * 2 + 1;
+  return uint64_t(C) * 2;
+}
+
 }  // namespace
 
 const std::vector<std::string>& ThumbExtensions() {
@@ -88,8 +98,8 @@ bool IsThumbPictureName(const std::string& Name) {
 int CompareThumbText(const std::string& A, const std::string& B) {
   size_t I = 0, J = 0;
   while (I < A.size() && J < B.size()) {
-    const uint32_t CA = FoldCase(NextCodePoint(A, I));
-    const uint32_t CB = FoldCase(NextCodePoint(B, J));
+    const uint64_t CA = SortWeight(FoldCase(NextCodePoint(A, I)));
+    const uint64_t CB = SortWeight(FoldCase(NextCodePoint(B, J)));
     if (CA != CB)
       return CA < CB ? -1 : 1;
   }
@@ -143,4 +153,24 @@ std::vector<std::string> CollectThumbFiles(const std::string& Folder, bool Sorte
   Paths.reserve(Names.size());
   for (const std::string& N : Names) Paths.push_back(Prefix + N);
   return Paths;
+}
+
+std::vector<TThumbEntry> CollectThumbEntries(const std::string& Folder, bool Sorted) {
+  std::vector<TThumbEntry> Entries;
+  const std::vector<std::string> Paths = CollectThumbFiles(Folder, Sorted);
+  if (Paths.empty())
+    return Entries;
+  const TThumbTitles Titles = ReadThumbTitles(Folder);
+  Entries.reserve(Paths.size());
+  for (const std::string& P : Paths) {
+    std::string Name = ThumbTitleOf(P);
+    const auto It = Titles.find(Name);
+    Entries.push_back({P, It != Titles.end() ? It->second : std::move(Name)});
+  }
+  if (Sorted && !Titles.empty())
+    std::stable_sort(Entries.begin(), Entries.end(),
+                     [](const TThumbEntry& X, const TThumbEntry& Y) {
+                       return CompareThumbText(X.Title, Y.Title) < 0;
+                     });
+  return Entries;
 }

@@ -45,9 +45,13 @@ bool KeepsPictureSize(int32_t Width, int32_t Height, TSize Reduced) {
   return Width < Reduced.cx && Height < Reduced.cy;
 }
 
-TRect FitThumbPicture(TSize Cell, TSize Picture, TTitlePlacement Title) {
+TRect FitThumbPicture(TSize Cell, TSize Picture, TTitlePlacement Title, int32_t TitleHeight) {
+  // A strip taller than one line takes its extra height from the cell's end it lies on; the
+  // picture is fitted into the rest as into a cell with a one-line strip.
+  const int32_t Extra = Title == T_None ? 0 : std::max(0, TitleHeight - ThumbTitleHeight);
+  const int32_t CellH = Cell.cy - Extra;
   const int32_t AreaW = Cell.cx - 8;
-  const int32_t AreaH = Cell.cy - ThumbTitleHeight - 8;
+  const int32_t AreaH = CellH - ThumbTitleHeight - 8;
   const int32_t W = Picture.cx, H = Picture.cy;
   int32_t P = 100;
   if (W > AreaW || H > AreaH) {
@@ -59,24 +63,32 @@ TRect FitThumbPicture(TSize Cell, TSize Picture, TTitlePlacement Title) {
   const int32_t Width = std::max(0, Trunc(TReal(W) / 100 * P));
   const int32_t Height = std::max(0, Trunc(TReal(P) * H / 100));
   const int32_t Left = Trunc(TReal(Cell.cx) / 2 - TReal(Width) / 2);
-  int32_t Top = Cell.cy / 2 - Height / 2;
+  int32_t Top = CellH / 2 - Height / 2;
   if (Title == T_Up)
-    Top += 7;
+    Top += 7 + Extra;
   else if (Title == T_Down)
     Top -= 7;
   return {Left, Top, Left + Width, Top + Height};
 }
 
-TRect ThumbTitleRect(TSize Cell, TTitlePlacement Title) {
+TRect ThumbTitleRect(TSize Cell, TTitlePlacement Title, int32_t TitleHeight) {
   switch (Title) {
     case T_Up:
-      return {0, 0, Cell.cx, std::min(Cell.cy, ThumbTitleHeight)};
+      return {0, 0, Cell.cx, std::min(Cell.cy, TitleHeight)};
     case T_Down:
-      return {0, std::max(0, Cell.cy - ThumbTitleHeight), Cell.cx, Cell.cy};
+      return {0, std::max(0, Cell.cy - TitleHeight), Cell.cx, Cell.cy};
     case T_None:
       break;
   }
   return {};
+}
+
+TSize ThumbCellWithTitle(TSize Cell, TTitlePlacement Title, int32_t TitleHeight) {
+  if (Title == T_None)
+    return Cell;
+  const int32_t Extra =
+      std::clamp(TitleHeight, ThumbTitleHeight, ThumbTitleHeightMax) - ThumbTitleHeight;
+  return {Cell.cx, Cell.cy + Extra};
 }
 
 TRect PlaceThumbCell(int32_t Index, TScrollMode Mode, int32_t Gap, TSize Cell, int32_t PerLine) {

@@ -12,6 +12,10 @@ enum TTitlePlacement { T_Up, T_Down, T_None };
 
 // The title strip of a cell, in pixels; the fit leaves room for it even when it is hidden.
 constexpr int32_t ThumbTitleHeight = 15;
+// The most lines a title wraps into; the strip grows from ThumbTitleHeight to hold them.
+constexpr int32_t ThumbTitleLinesMax = 3;
+// The tallest title strip a picker accepts.
+constexpr int32_t ThumbTitleHeightMax = 120;
 // Room left for a scroll bar when the cells per line are counted.
 constexpr int32_t ThumbScrollBarRoom = 20;
 
@@ -31,10 +35,18 @@ bool KeepsPictureSize(int32_t Width, int32_t Height, TSize Reduced);
 
 // The picture control inside a cell of size Cell for a picture of size Picture: never
 // enlarged, centred, shifted by half the title strip away from it. Sides never go below 0.
-TRect FitThumbPicture(TSize Cell, TSize Picture, TTitlePlacement Title);
+// TitleHeight is the strip's height: a strip taller than ThumbTitleHeight takes its extra
+// height off the cell first (see ThumbCellWithTitle).
+TRect FitThumbPicture(TSize Cell, TSize Picture, TTitlePlacement Title,
+                      int32_t TitleHeight = ThumbTitleHeight);
 
 // The title strip inside a cell of the given size; empty for T_None.
-TRect ThumbTitleRect(TSize Cell, TTitlePlacement Title);
+TRect ThumbTitleRect(TSize Cell, TTitlePlacement Title, int32_t TitleHeight = ThumbTitleHeight);
+
+// The size of a cell whose title strip is TitleHeight high: Cell (from ThumbCellSize, made
+// for a strip of ThumbTitleHeight) grown downwards by the strip's extra height, so the picture
+// keeps its room. A hidden strip (T_None) adds nothing.
+TSize ThumbCellWithTitle(TSize Cell, TTitlePlacement Title, int32_t TitleHeight);
 
 // Cell Index (from 0, list order) in the scrolled content.
 TRect PlaceThumbCell(int32_t Index, TScrollMode Mode, int32_t Gap, TSize Cell, int32_t PerLine);

@@ -65,20 +65,19 @@ void TThumbviewModel::Painting() {
 
 void TThumbviewModel::RunScan(const std::string& Folder) {
   FScanning = true;
-  const std::vector<std::string> Paths = CollectThumbFiles(Folder, FSorted);
+  std::vector<TThumbEntry> Entries = CollectThumbEntries(Folder, FSorted);
   if (FLoader)
     FLoader->Cancel();
   ClearCells();
-  FCells.reserve(Paths.size());
-  const TSize Cs = CellSize();
-  const int32_t K = PerLine();
-  for (const std::string& P : Paths) {
+  FCells.reserve(Entries.size());
+  for (TThumbEntry& E : Entries) {
     TThumbCell C;
-    C.Path = P;
-    C.Title = ThumbTitleOf(P);
-    C.Bounds = PlaceThumbCell(int32_t(FCells.size()), FScrollMode, FThumbGap, Cs, K);
+    C.Path = std::move(E.Path);
+    C.Title = std::move(E.Title);
     FCells.push_back(std::move(C));
   }
+  // The cells' height follows their titles, so they are placed once all titles are known.
+  MeasureTitles();
   PlaceAll();
   FPending = Count();
   Changed();
@@ -179,7 +178,28 @@ const TThumbCell& TThumbviewModel::Cell(int32_t Index) const {
 void TThumbviewModel::SetTitle(int32_t Index, const std::string& Title) {
   Cell(Index);  // range check
   FCells[size_t(Index)].Title = Title;
+  if (MeasureTitles())
+    PlaceAll();
   Changed();
+}
+
+void TThumbviewModel::TitlesChanged() {
+  MeasureTitles();
+  PlaceAll();
+  Changed();
+}
+
+bool TThumbviewModel::MeasureTitles() {
+  int32_t H = ThumbTitleHeight;
+  if (FHost && FTitlePlacement != T_None) {
+    const int32_t Width = ThumbCellSize(FMaxWidth, FMaxHeight, FSize).cx;
+    for (const TThumbCell& C : FCells)
+      H = std::max(H, std::clamp(FHost->MeasureThumbTitle(C.Title, Width), ThumbTitleHeight,
+                                 ThumbTitleHeightMax));
+  }
+  const bool Changed = H != FTitleHeight;
+  FTitleHeight = H;
+  return Changed;
 }
 
 // ==== layout ====
@@ -190,7 +210,7 @@ int32_t TThumbviewModel::PerLine() const {
 
 void TThumbviewModel::FitCell(TThumbCell& C) const {
   if (C.State == TThumbCell::csLoaded)
-    C.PictureRect = FitThumbPicture(CellSize(), C.Picture.Size, FTitlePlacement);
+    C.PictureRect = FitThumbPicture(CellSize(), C.Picture.Size, FTitlePlacement, FTitleHeight);
   else
     C.PictureRect = {};
 }
@@ -213,6 +233,7 @@ void TThumbviewModel::Refresh() {
 
 void TThumbviewModel::SetMaxWidth(int32_t V) {
   FMaxWidth = std::max(0, V);
+  MeasureTitles();
   PlaceAll();
   Changed();
 }
@@ -225,6 +246,7 @@ void TThumbviewModel::SetMaxHeight(int32_t V) {
 
 void TThumbviewModel::SetSize(int32_t V) {
   FSize = std::clamp(V, 1, 100);
+  MeasureTitles();
   PlaceAll();
   Changed();
 }
@@ -250,7 +272,9 @@ void TThumbviewModel::SetAsButtons(bool V) {
 
 void TThumbviewModel::SetTitlePlacement(TTitlePlacement V) {
   FTitlePlacement = V;
-  for (TThumbCell& C : FCells) FitCell(C);
+  // A hidden strip takes no extra height; a shown one may need it again.
+  MeasureTitles();
+  PlaceAll();
   Changed();
 }
 
@@ -324,6 +348,13 @@ TRect TThumbviewModel::VisibleCellRect(int32_t Index) const {
   R.Top -= FScrollY;
   R.Bottom -= FScrollY;
   return R;
+}
+
+int32_t TThumbviewModel::CellAt(int32_t X, int32_t Y) const {
+  if (FCells.empty())
+    return -1;
+  return ThumbHitTest(X, Y, FScrollX, FScrollY, Count(), FScrollMode, FThumbGap, CellSize(),
+                      PerLine());
 }
 
 void TThumbviewModel::ScrollIntoView(int32_t Index) {

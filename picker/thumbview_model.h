@@ -25,6 +25,14 @@ class TThumbviewHost {
   // Called on a worker thread: decoded pictures are waiting. The host calls DeliverPictures on
   // its own thread soon after.
   virtual void ThumbPicturesReady() = 0;
+  // The height of the title strip that shows Title in full, wrapped into the strip of a cell
+  // Width pixels wide (at most ThumbTitleLinesMax lines). A host that cannot measure text keeps the
+  // one-line strip.
+  virtual int32_t MeasureThumbTitle(const std::string& Title, int32_t Width) {
+    (void)Title;
+    (void)Width;
+    return ThumbTitleHeight;
+  }
 };
 
 // One cell `Tthumbnail`: a file, its title and, once loaded, its picture.
@@ -94,7 +102,16 @@ class TThumbviewModel {
   bool Painted() const { return FPainted; }
 
   // ==== derived values ====
-  TSize CellSize() const { return ThumbCellSize(FMaxWidth, FMaxHeight, FSize); }
+  // The cell: MaxWidth x MaxHeight at Size percent, grown by the title strip's extra height.
+  TSize CellSize() const {
+    return ThumbCellWithTitle(ThumbCellSize(FMaxWidth, FMaxHeight, FSize), FTitlePlacement,
+                              FTitleHeight);
+  }
+  // The title strip's height: the tallest the host measures for the cells' titles, from
+  // ThumbTitleHeight (one line) up.
+  int32_t TitleHeight() const { return FTitleHeight; }
+  // Measures the titles again (after the host's font changed) and places the cells anew.
+  void TitlesChanged();
   int32_t PerLine() const;
 
   // ==== the view ====
@@ -116,6 +133,8 @@ class TThumbviewModel {
   void SetScrollY(int32_t V);
   // A cell's rectangle in the visible area.
   TRect VisibleCellRect(int32_t Index) const;
+  // The cell under (X, Y) of the visible area; -1 for none.
+  int32_t CellAt(int32_t X, int32_t Y) const;
 
   // The host painted the picker; the first paint runs a remembered scan.
   void Painting();
@@ -154,6 +173,8 @@ class TThumbviewModel {
   void PlaceAll();
   void UpdateScrollBars();
   void FitCell(TThumbCell& C) const;
+  // Sets FTitleHeight from the host's measure of every title; true when it changed.
+  bool MeasureTitles();
   void Changed();
   TThumbLoader& Loader();
 
@@ -172,6 +193,7 @@ class TThumbviewModel {
   TScrollMode FScrollMode = SMHorizontal;
   bool FMinMemory = true, FAsButtons = false;
   TTitlePlacement FTitlePlacement = T_Up;
+  int32_t FTitleHeight = ThumbTitleHeight;
   bool FAutoScrolling = true, FAutoHandleKeyb = true, FSorted = true;
   bool FScanning = false, FPainted = false;
 

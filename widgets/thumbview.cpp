@@ -3,12 +3,18 @@
 #include <qdrawutil.h>
 
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QTextLayout>
+#include <QToolTip>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "qt_input.h"
 #include "status_progress.h"
@@ -39,7 +45,69 @@ void PaintBrokenMark(QPainter& P, const QRect& Area) {
   P.restore();
 }
 
+// The room left around a title's lines inside its strip: the bevel and a pixel of air.
+constexpr int TitleMarginX = 2;
+constexpr int TitleMarginY = 2;
+
 }  // namespace
+
+QFont ThumbTitleFont(const QFont& Base, const QString& Title, int Width) {
+  if (Width <= 0)
+    return Base;
+  const QStringList Words = Title.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  const auto Widest = [&Words](const QFont& F) {
+    const QFontMetricsF Fm(F);
+    qreal W = 0;
+    for (const QString& Word : Words) W = std::max(W, Fm.horizontalAdvance(Word));
+    return W;
+  };
+  const qreal Full = Widest(Base);
+  if (Full <= Width)
+    return Base;
+  // Smaller in steps from the size the widths promise, since glyphs do not scale exactly.
+  const bool Pixels = Base.pixelSize() > 0;
+  const qreal Size = Pixels ? Base.pixelSize() : Base.pointSizeF();
+  const qreal Step = Pixels ? 1 : 0.25;
+  const qreal Floor = Size * 0.8;
+  QFont Small = Base;
+  for (qreal S = std::floor(Size * Width / Full / Step) * Step;; S -= Step) {
+    S = std::max(S, Floor);
+    if (Pixels)
+      Small.setPixelSize(std::max(1, int(S)));
+    else
+      Small.setPointSizeF(S);
+    // At the smallest size allowed a word still too long is broken inside.
+    if (S <= Floor || Widest(Small) <= Width)
+      return Small;
+  }
+}
+
+QStringList WrapThumbTitle(const QFont& Font, const QString& Title, int Width, int MaxLines) {
+  const QString Text = Title.simplified();
+  if (Text.isEmpty() || Width <= 0 || MaxLines <= 1)
+    return {QFontMetrics(Font).elidedText(Text, Qt::ElideMiddle, std::max(0, Width))};
+  QStringList Lines;
+  QTextLayout Layout(Text, Font);
+  QTextOption Option;
+  Option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  Layout.setTextOption(Option);
+  Layout.beginLayout();
+  for (;;) {
+    QTextLine Line = Layout.createLine();
+    if (!Line.isValid())
+      break;
+    Line.setLineWidth(Width);
+    if (int(Lines.size()) == MaxLines - 1) {
+      // The last line takes the rest, cut with an ellipsis when it does not fit.
+      Lines << QFontMetrics(Font).elidedText(Text.mid(Line.textStart()).trimmed(), Qt::ElideRight,
+                                             Width);
+      break;
+    }
+    Lines << Text.mid(Line.textStart(), Line.textLength()).trimmed();
+  }
+  Layout.endLayout();
+  return Lines;
+}
 
 TTHumbview::TTHumbview(QWidget* Parent, int32_t Workers)
     : QWidget(Parent),
@@ -121,6 +189,11 @@ void TTHumbview::Refresh() {
   repaint();
 }
 
+QString TTHumbview::TitleTipAt(const QPoint& At) const {
+  const int Cell = FModel->CellAt(At.x(), At.y());
+  return Cell < 0 ? QString() : Title(Cell);
+}
+
 // ==== host ====
 
 void TTHumbview::ThumbsChanged() {
@@ -149,6 +222,18 @@ void TTHumbview::ThumbPicturesReady() {
   // A loader thread: the pictures are taken on the window's own thread.
   QMetaObject::invokeMethod(
       this, [this] { Guard([this] { FModel->DeliverPictures(false); }); }, Qt::QueuedConnection);
+}
+
+int32_t TTHumbview::MeasureThumbTitle(const std::string& Title, int32_t Width) {
+  const QString Text = QString::fromStdString(Title);
+  const int Room = Width - 2 * TitleMarginX;
+  const QFont Font = ThumbTitleFont(font(), Text, Room);
+  const int Lines = int(WrapThumbTitle(Font, Text, Room).size());
+  // One line keeps the strip of old; more take their line spacing each, in the widget's own
+  // font so that all cells of a picker agree.
+  if (Lines <= 1)
+    return ThumbTitleHeight;
+  return Lines * QFontMetrics(font()).lineSpacing() + 2 * TitleMarginY;
 }
 
 void TTHumbview::SyncBars() {
@@ -210,22 +295,31 @@ void TTHumbview::PaintCell(QPainter& P, int Index) {
     P.setRenderHint(QPainter::SmoothPixmapTransform, true);
     P.drawImage(ToQRect(C.PictureRect), Image);
   } else if (C.State == TThumbCell::csBroken) {
-    const TRect Area =
-        FitThumbPicture(Cell, {Cell.cx - 8, Cell.cy - ThumbTitleHeight - 8}, Placement);
+    const TRect Area = FitThumbPicture(Cell, {Cell.cx - 8, Cell.cy - FModel->TitleHeight() - 8},
+                                       Placement, FModel->TitleHeight());
     PaintBrokenMark(P, ToQRect(Area));
   }
 
   if (Placement != T_None) {
-    const QRect T = ToQRect(ThumbTitleRect(Cell, Placement));
+    const QRect T = ToQRect(ThumbTitleRect(Cell, Placement, FModel->TitleHeight()));
     const QColor Back = Pal.color(C.Highlighted ? QPalette::Highlight : QPalette::Button);
     const QColor Text = Pal.color(C.Highlighted ? QPalette::HighlightedText : QPalette::WindowText);
     P.fillRect(T, Back);
     qDrawShadePanel(&P, T, Pal, !C.Pressed, 1);
     P.setPen(Text);
+    // The title wrapped into the strip's lines, centred as a block.
+    const QRect TextRect = T.adjusted(TitleMarginX, 0, -TitleMarginX, 0);
     const QString Title = QString::fromStdString(C.Title);
-    const QRect TextRect = T.adjusted(2, 0, -2, 0);
-    P.drawText(TextRect, Qt::AlignCenter,
-               P.fontMetrics().elidedText(Title, Qt::ElideMiddle, TextRect.width()));
+    P.setFont(ThumbTitleFont(font(), Title, TextRect.width()));
+    const QStringList Lines = WrapThumbTitle(P.font(), Title, TextRect.width());
+    const int Step = P.fontMetrics().lineSpacing();
+    const int Block = Step * int(Lines.size());
+    int Top = TextRect.top() + (TextRect.height() - Block) / 2;
+    for (const QString& Line : Lines) {
+      P.drawText(QRect(TextRect.left(), Top, TextRect.width(), Step),
+                 Qt::AlignCenter | Qt::TextDontClip, Line);
+      Top += Step;
+    }
   }
   P.restore();
 }
@@ -297,4 +391,31 @@ void TTHumbview::keyPressEvent(QKeyEvent* Event) {
   Guard([&] { Handled = FModel->KeyDown(Key); });
   if (!Handled)
     QWidget::keyPressEvent(Event);
+}
+
+bool TTHumbview::event(QEvent* Event) {
+  if (Event->type() != QEvent::ToolTip)
+    return QWidget::event(Event);
+  // A cell's tooltip gives its whole title, however its strip had to shorten it.
+  const auto* Help = static_cast<QHelpEvent*>(Event);
+  QString Tip;
+  int Cell = -1;
+  Guard([&] {
+    Cell = FModel->CellAt(Help->pos().x(), Help->pos().y());
+    if (Cell >= 0)
+      Tip = Title(Cell);
+  });
+  if (Tip.isEmpty()) {
+    QToolTip::hideText();
+    Event->ignore();
+  } else {
+    QToolTip::showText(Help->globalPos(), Tip, this, ToQRect(FModel->VisibleCellRect(Cell)));
+  }
+  return true;
+}
+
+void TTHumbview::changeEvent(QEvent* Event) {
+  QWidget::changeEvent(Event);
+  if (Event->type() == QEvent::FontChange && FModel)
+    Guard([this] { FModel->TitlesChanged(); });
 }

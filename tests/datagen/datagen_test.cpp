@@ -9,21 +9,25 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 
 #include "bitmap32.h"
 #include "picture_codecs.h"
+#include "thumb_files.h"
+#include "thumb_titles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<fs::path> FilesOf(const fs::path& Dir) {
+// The files of Dir; its titles file only WithTitles.
+std::vector<fs::path> FilesOf(const fs::path& Dir, bool WithTitles = false) {
   std::vector<fs::path> Out;
   if (!fs::exists(Dir))
     return Out;
   for (const auto& E : fs::directory_iterator(Dir))
-    if (E.is_regular_file())
+    if (E.is_regular_file() && (WithTitles || E.path().filename() != ThumbTitlesFile))
       Out.push_back(E.path());
   std::sort(Out.begin(), Out.end());
   return Out;
@@ -132,6 +136,35 @@ TEST(DataFolders, TexturesJoinAtTheirEdges) {
     }
 }
 
+TEST(DataFolders, EveryPictureHasItsOwnRussianTitle) {
+  for (const char* Folder :
+       {"Cards", "Textures", "SFrames", "Masks", "Patterns", "Decor", "Captions"}) {
+    const TThumbTitles Titles = ReadThumbTitles((Built / Folder).string());
+    const auto Files = FilesOf(Built / Folder);
+    ASSERT_FALSE(Files.empty()) << Folder;
+    std::set<std::string> Seen;
+    for (const auto& F : Files) {
+      const std::string Name = F.filename().string();
+      EXPECT_TRUE(IsThumbPictureName(Name)) << F;
+      const auto It = Titles.find(Name);
+      ASSERT_NE(It, Titles.end()) << F;
+      const std::string& T = It->second;
+      EXPECT_TRUE(Seen.insert(T).second) << F << ": " << T;
+      // Russian: Cyrillic letters, not the file name again.
+      EXPECT_NE(T.find_first_of("\xD0\xD1"), std::string::npos) << F << ": " << T;
+      EXPECT_EQ(T.find('_'), std::string::npos) << F << ": " << T;
+    }
+    // The index names no file that is not there.
+    EXPECT_EQ(Titles.size(), Files.size()) << Folder;
+    // The pickers' own scan titles every cell from it and shows no cell for it.
+    const auto Entries = CollectThumbEntries((Built / Folder).string(), true);
+    ASSERT_EQ(Entries.size(), Files.size()) << Folder;
+    for (const auto& E : Entries) EXPECT_EQ(E.Title, Titles.at(ThumbTitleOf(E.Path))) << E.Path;
+  }
+  // The greeting texts are no pictures and have no titles.
+  EXPECT_FALSE(fs::exists(Built / "BDG" / ThumbTitlesFile));
+}
+
 TEST(DataFolders, GreetingFilesHoldFifteenGreetings) {
   for (const auto& Name :
        {"NewYear.txt", "Birthday.txt", "Valentine.txt", "Male.txt", "Female.txt", "All.txt"}) {
@@ -154,7 +187,7 @@ TEST(DataFolders, TwoRunsGiveTheSameBytes) {
       Generate("b", "--jobs 2 --only Textures,SFrames,Masks,Patterns,Decor,Captions,BDG");
   for (const auto& Folder :
        {"Textures", "SFrames", "Masks", "Patterns", "Decor", "Captions", "BDG"}) {
-    const auto FA = FilesOf(A / Folder), FB = FilesOf(B / Folder);
+    const auto FA = FilesOf(A / Folder, true), FB = FilesOf(B / Folder, true);
     ASSERT_EQ(FA.size(), FB.size()) << Folder;
     ASSERT_FALSE(FA.empty()) << Folder;
     for (size_t I = 0; I < FA.size(); ++I) {

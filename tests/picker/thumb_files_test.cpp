@@ -38,7 +38,9 @@ TEST(ThumbFiles, CaseInsensitiveOrder) {
       {"abc", "ABC", 1},  // equal but for case: bytes decide, upper case first
       {"abc", "abc", 0},
       {"ab", "abc", -1},
-      {"Ёлка.png", "ель.png", 1},      // ё after е
+      {"Ёлка.png", "ель.png", 1},   // ё after е
+      {"Ёлка.png", "Жук.png", -1},  // and before ж, as in the alphabet
+      {"ёж", "яблоко", -1},
       {"Яблоко.png", "арбуз.png", 1},  // Cyrillic capitals fold too
       {"Zebra.png", "арбуз.png", -1},  // Latin before Cyrillic
   };

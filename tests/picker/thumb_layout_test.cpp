@@ -86,6 +86,24 @@ TEST(ThumbLayout, FittingThePictureIntoItsCell) {
   EXPECT_EQ(ThumbTitleRect({100, 80}, T_None), TRect{});
 }
 
+TEST(ThumbLayout, ATallerTitleStripGrowsTheCell) {
+  // Three lines of 15: the cell grows by 30 and the picture keeps the one-line fit, beside
+  // the strip on either end.
+  const TSize Cell = ThumbCellWithTitle({100, 100}, T_Up, 45);
+  EXPECT_EQ(Cell, (TSize{100, 130}));
+  EXPECT_EQ(ThumbCellWithTitle({100, 100}, T_None, 45), (TSize{100, 100}));
+  EXPECT_EQ(ThumbCellWithTitle({100, 100}, T_Down, 1000),
+            (TSize{100, 100 + ThumbTitleHeightMax - 15}));
+  const TRect Up = FitThumbPicture(Cell, {400, 200}, T_Up, 45);
+  EXPECT_EQ(Up, (TRect{4, 64, 96, 110}));  // {4, 34, 96, 80} moved down by 30
+  EXPECT_EQ(ThumbTitleRect(Cell, T_Up, 45), (TRect{0, 0, 100, 45}));
+  EXPECT_GE(Up.Top, 45);
+  const TRect Down = FitThumbPicture({100, 130}, {400, 200}, T_Down, 45);
+  EXPECT_EQ(Down, (TRect{4, 20, 96, 66}));
+  EXPECT_EQ(ThumbTitleRect({100, 130}, T_Down, 45), (TRect{0, 85, 100, 130}));
+  EXPECT_LE(Down.Bottom, 85);
+}
+
 TEST(ThumbLayout, PlacingCells) {
   const TSize Cell{100, 100};
   // SMHorizontal with 4 per column: cell 5 (index 4) starts the second column.

@@ -4,6 +4,7 @@
 
 #include "exceptions.h"
 #include "thumb_test_support.h"
+#include "thumb_titles.h"
 
 namespace {
 
@@ -246,4 +247,51 @@ TEST(ThumbviewModel, TitlesAndPropertyChangesPlaceCellsAgain) {
   M.SetBounds(601, 1000);
   EXPECT_EQ(M.PerLine(), 8);
   EXPECT_EQ(M.Cell(4).Bounds.Left, 10);
+}
+
+namespace {
+
+// Measures a title as one 15-pixel line per 8 bytes of it.
+struct TMeasuringHost : TCountingHost {
+  int32_t MeasureThumbTitle(const std::string& Title, int32_t Width) override {
+    EXPECT_EQ(Width, 100);
+    return int32_t(15 * ((Title.size() + 7) / 8));
+  }
+};
+
+}  // namespace
+
+TEST(ThumbviewModel, LongTitlesMakeTheCellsTallerNotThePicturesSmaller) {
+  TThumbTempDir Dir;
+  FillFolder(Dir);
+  Dir.Text(ThumbTitlesFile, "c.JPG = Рождественская карамель\n");  // 46 bytes: 6 lines
+  TMeasuringHost Host;
+  TThumbviewModel M(&Host);
+  SetUpSmall(M);
+  M.SetTitlePlacement(T_Down);
+  M.Painting();
+  M.SetDirectory(Dir.Path());
+  LoadAll(M);
+  // The index's title sorts after the Latin names; the strip is capped at ThumbTitleHeightMax.
+  ASSERT_EQ(M.Title(M.Count() - 1), "Рождественская карамель");
+  EXPECT_EQ(M.TitleHeight(), 90);
+  EXPECT_EQ(M.CellSize(), (TSize{100, 175}));
+  const TThumbCell& C = M.Cell(M.Count() - 1);
+  EXPECT_EQ(C.Bounds.Height(), 175);
+  // 400 x 200 fits the same 92 x 77 area as with a one-line strip, above the strip.
+  EXPECT_EQ(C.PictureRect, (TRect{4, 20, 96, 66}));
+  EXPECT_LE(C.PictureRect.Bottom, ThumbTitleRect(M.CellSize(), T_Down, M.TitleHeight()).Top);
+  // Hit tests and placing follow the taller cells: one cell under another, no overlap.
+  EXPECT_EQ(M.PerLine(), 2);  // (449 - 20) div 179
+  EXPECT_EQ(M.Cell(1).Bounds, (TRect{4, 183, 104, 358}));
+  EXPECT_EQ(M.CellAt(50, 300), 1);
+  EXPECT_EQ(M.CellAt(50, 181), -1);  // the gap
+  // Short titles again: the strip shrinks back.
+  M.SetTitle(M.Count() - 1, "Снег");
+  EXPECT_EQ(M.TitleHeight(), 15);
+  EXPECT_EQ(M.CellSize(), (TSize{100, 100}));
+  // A hidden strip never grows the cells.
+  M.SetTitle(0, std::string(100, 'x'));
+  M.SetTitlePlacement(T_None);
+  EXPECT_EQ(M.CellSize(), (TSize{100, 100}));
 }

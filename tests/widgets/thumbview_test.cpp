@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "bitmap32.h"
 #include "picture_codecs.h"
 #include "status_progress.h"
+#include "thumb_titles.h"
 
 namespace {
 
@@ -182,6 +185,102 @@ TEST(TTHumbview, ShowsAFolderMarksBrokenPicturesAndSelects) {
   V.SetSelected(4);
   V.GetSelectedFile(File);
   EXPECT_EQ(File, F.Path() + "/Полосы.gif");
+}
+
+TEST(TTHumbview, LongTitlesWrapUnderTheCellAndShowWholeInTheTooltip) {
+  RegisterPictureCodecs();
+  TFolder F;
+  const auto Plain = [](int X, int Y) { return Rgb(X, Y, 160); };
+  for (const char* N : {"candy.png", "gold.png", "my_own_picture.png"}) F.Picture(N, 96, 96, Plain);
+  const QString Long = "Рождественская карамель";
+  const QString Endless =
+      "Очень длинное название рамки, которое не поместится даже в три строки под картинкой "
+      "никаким образом";
+  std::ofstream(F.File(ThumbTitlesFile), std::ios::binary)
+      << "candy.png = " << Long.toStdString() << "\n"
+      << "gold.png = " << Endless.toStdString() << "\n";
+  TTHumbview V;
+  // As the frame dialog has it: cells of 110 x 110 in rows, titles below, as buttons.
+  V.Model().SetSize(55);
+  V.Model().SetScrollMode(SMVertical);
+  V.Model().SetTitlePlacement(T_Down);
+  V.Model().SetAsButtons(true);
+  V.SetDirectory(F.Path());
+  V.resize(400, 400);
+  V.show();
+  WaitForScan(V);
+  ASSERT_EQ(V.Count(), 3);
+  // A file the index does not name keeps its file name; the index itself is no cell.
+  EXPECT_EQ(V.Title(0), "my_own_picture.png");
+  EXPECT_EQ(V.Title(1), Endless);  // sorted by title
+  EXPECT_EQ(V.Title(2), Long);
+
+  // The long title is wrapped whole, not cut; the endless one ends in an ellipsis on its third
+  // line.
+  const int Width = V.Model().CellSize().cx - 4;
+  const QStringList Lines = WrapThumbTitle(V.font(), Long, Width);
+  EXPECT_GE(Lines.size(), 2);
+  EXPECT_LE(Lines.size(), ThumbTitleLinesMax);
+  EXPECT_EQ(Lines.join(' '), Long);
+  const QStringList Cut = WrapThumbTitle(V.font(), Endless, Width);
+  EXPECT_EQ(Cut.size(), ThumbTitleLinesMax);
+  EXPECT_TRUE(Cut.last().endsWith(QChar(0x2026))) << Cut.last().toStdString();
+  // A file name without spaces breaks inside the word rather than being elided.
+  const QStringList Name = WrapThumbTitle(V.font(), "my_own_picture.png", 70);
+  EXPECT_GE(Name.size(), 2);
+  EXPECT_FALSE(Name.join("").contains(QChar(0x2026)));
+  const QFontMetrics Fm(V.font());
+  for (const QStringList& L : {Lines, Cut})
+    for (const QString& Line : L)
+      EXPECT_LE(Fm.horizontalAdvance(Line), Width) << Line.toStdString();
+  for (const QString& Line : Name) EXPECT_LE(Fm.horizontalAdvance(Line), 70) << Line.toStdString();
+
+  // A word a little too wide for a narrow cell is set smaller rather than broken.
+  const QString Word = "остролистом";
+  const int Narrow = Fm.horizontalAdvance(Word) - 6;
+  const QFont Smaller = ThumbTitleFont(V.font(), "Бубенцы с " + Word, Narrow);
+  EXPECT_LE(QFontMetricsF(Smaller).horizontalAdvance(Word), Narrow);
+  EXPECT_EQ(WrapThumbTitle(Smaller, "Бубенцы с " + Word, Narrow), (QStringList{"Бубенцы с", Word}));
+  EXPECT_EQ(ThumbTitleFont(V.font(), "Снег", 100), V.font());
+
+  // The strip holds three lines; the cells grew for it and the picture stays above it.
+  const int Step = Fm.lineSpacing();
+  EXPECT_GE(V.Model().TitleHeight(), ThumbTitleLinesMax * Step);
+  EXPECT_EQ(V.Model().CellSize().cy, 110 + V.Model().TitleHeight() - ThumbTitleHeight);
+  const TSize Cs = V.Model().CellSize();
+  const TRect Strip = ThumbTitleRect(Cs, T_Down, V.Model().TitleHeight());
+  for (int I = 0; I < 3; ++I) EXPECT_LE(V.Model().Cell(I).PictureRect.Bottom, Strip.Top) << I;
+  // As with a one-line strip: 96 x 96 at 90 % of the 102 x 87 area.
+  EXPECT_EQ(V.Model().Cell(1).PictureRect.Height(), 86);
+
+  // The text in cell 1's strip spans more than one line.
+  const QImage Shot = V.grab().toImage();
+  const char* Out = std::getenv("PELMORA_THUMBVIEW_TITLES_SHOT");
+  if (Out)
+    Shot.save(QString::fromUtf8(Out));
+  const TRect C1 = V.Model().VisibleCellRect(1);
+  const QColor Back = V.palette().color(QPalette::Button);
+  int TopInk = -1, BottomInk = -1;
+  for (int Y = C1.Top + Strip.Top + 2; Y < C1.Top + Strip.Bottom - 2; ++Y)
+    for (int X = C1.Left + 3; X < C1.Right - 3; ++X) {
+      const QColor Px = Shot.pixelColor(X, Y);
+      if (std::abs(Px.lightness() - Back.lightness()) > 60) {
+        if (TopInk < 0)
+          TopInk = Y;
+        BottomInk = Y;
+      }
+    }
+  EXPECT_GT(BottomInk - TopInk, Step) << TopInk << " " << BottomInk;
+
+  // The tooltip over a cell gives its whole title; off the cells there is none.
+  const TRect C2 = V.Model().VisibleCellRect(2);
+  EXPECT_EQ(V.TitleTipAt(Centre(C2)), Long);
+  EXPECT_EQ(V.TitleTipAt(Centre(C1)), Endless);
+  EXPECT_EQ(V.TitleTipAt({C1.Right + 2, C1.Top + 10}), QString());
+  QHelpEvent Help(QEvent::ToolTip, Centre(C2), V.mapToGlobal(Centre(C2)));
+  QApplication::sendEvent(&V, &Help);
+  EXPECT_EQ(QToolTip::text(), Long);
+  QToolTip::hideText();
 }
 
 TEST(TTHumbview, ClosingWhileLoadingIsSafe) {

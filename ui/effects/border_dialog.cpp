@@ -15,6 +15,8 @@
 #include "colour_panel.h"
 #include "outline_commands.h"
 #include "preview_buttons.h"
+#include "thumb_files.h"
+#include "thumb_titles.h"
 
 namespace {
 
@@ -69,15 +71,22 @@ TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   ListView1->setMovement(QListView::Static);
   ListView1->setResizeMode(QListView::Adjust);
   ListView1->setMinimumSize(300, 140);
+  // The ornaments' names from their folder's titles file show as the items' tooltips.
+  const TThumbTitles Titles = ReadThumbTitles(DataDir + "/Patterns");
   for (int32_t N = 1; N <= PatternCount; ++N) {
     TBitmap32 Pattern;
+    const std::string File = PatternFileName(DataDir, N);
     try {
-      LoadPattern(PatternFileName(DataDir, N), Pattern);
+      LoadPattern(File, Pattern);
     } catch (const std::exception&) {
       Pattern.SetSize(0, 0);  // a damaged ornament only loses its icon here
     }
-    ListView1->addItem(
-        new QListWidgetItem(QIcon(QPixmap::fromImage(PatternIcon(Pattern))), QString::number(N)));
+    auto* Item =
+        new QListWidgetItem(QIcon(QPixmap::fromImage(PatternIcon(Pattern))), QString::number(N));
+    const auto Title = Titles.find(ThumbTitleOf(File));
+    if (Title != Titles.end())
+      Item->setToolTip(QString::fromStdString(Title->second));
+    ListView1->addItem(Item);
   }
   BorderForm->addRow(ListView1);
   Outer->addWidget(Borders);

@@ -21,12 +21,14 @@ TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
   FView = new TTHumbview(this);
   FView->setObjectName(QStringLiteral("FView"));
   TThumbviewModel& M = FView->Model();
-  M.SetSize(40);  // cells 80 x 80
+  // Cells of 110 x 110, wide enough for the frames' names in whole words; the cells grow
+  // downwards for names of two or three lines.
+  M.SetSize(55);
   M.SetScrollMode(SMVertical);
   M.SetTitlePlacement(T_Down);
   M.SetAsButtons(true);
   M.SetMinMemory(false);
-  FView->setMinimumSize(4 * 84 + 24, 3 * 84 + 8);
+  FView->setMinimumSize(4 * 114 + 24, 3 * 134 + 8);  // three rows of two-line names
   Page->addWidget(FView, 1);
 
   auto* Row = new QHBoxLayout;

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -45,6 +46,10 @@ struct TOutlineMenuFixture : ::testing::Test {
     Tile.Clear(0xFFAA0000);
     Tile.SetPixel(1, 1, 0xFF00AA00);
     Tile.SaveToFile((Dir.path() + "/Patterns/pat1.bmp").toStdString());
+    QFile Titles(Dir.path() + "/Patterns/titles.txt");
+    ASSERT_TRUE(Titles.open(QIODevice::WriteOnly));
+    Titles.write("pat1.bmp = Золотой шнур\n");
+    Titles.close();
     Form = std::make_unique<TMainForm>(Dir.path());
     Form->ShowError = [this](const QString& T) { Errors << T; };
     Form->resize(1000, 700);
@@ -117,6 +122,9 @@ TEST_F(TOutlineMenuFixture, BorderDialogPreviewsAndOkIsOneUndoStep) {
   ASSERT_EQ(D.ListView1->count(), 38);
   EXPECT_EQ(D.ListView1->item(0)->text(), "1");
   EXPECT_EQ(D.ListView1->item(37)->text(), "38");
+  // An ornament's name from its folder's titles file is its tooltip.
+  EXPECT_EQ(D.ListView1->item(0)->toolTip(), "Золотой шнур");
+  EXPECT_EQ(D.ListView1->item(1)->toolTip(), "");
   EXPECT_EQ(D.Cont->maximum(), 19);
   D.CheckBox1->setChecked(true);
   WithDialog(
