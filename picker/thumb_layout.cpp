@@ -34,6 +34,15 @@ int32_t ThumbsPerLine(TScrollMode Mode, int32_t ViewWidth, int32_t ViewHeight, i
   return std::max(1, Room / Step);
 }
 
+TSize ThumbCellFillingWidth(TScrollMode Mode, int32_t ViewWidth, int32_t Gap, TSize Cell,
+                            int32_t PerLine) {
+  if (Mode != SMVertical || PerLine < 1)
+    return Cell;
+  const int32_t Room = ViewWidth - ThumbScrollBarRoom - Gap * PerLine;
+  Cell.cx = std::max(Cell.cx, Room / PerLine);
+  return Cell;
+}
+
 TSize ReducedPictureSize(int32_t Width, int32_t Height, int32_t MaxWidth, int32_t MaxHeight) {
   const TReal PW = Width > 0 ? TReal(MaxWidth) / Width * 100 : 0;
   const TReal PH = Height > 0 ? TReal(MaxHeight) / Height * 100 : 0;

@@ -27,6 +27,11 @@ TSize ThumbCellSize(int32_t MaxWidth, int32_t MaxHeight, int32_t Size);
 int32_t ThumbsPerLine(TScrollMode Mode, int32_t ViewWidth, int32_t ViewHeight, int32_t Gap,
                       TSize Cell);
 
+// The cell widened so that PerLine cells of a vertically scrolled view share its whole width
+// (less the scroll bar's room); never narrower than Cell. A horizontally scrolled view keeps it.
+TSize ThumbCellFillingWidth(TScrollMode Mode, int32_t ViewWidth, int32_t Gap, TSize Cell,
+                            int32_t PerLine);
+
 // Small-memory mode: the size a Width x Height picture is reduced to in the MaxWidth x
 // MaxHeight box (the percentage held in single precision, the sides truncated).
 TSize ReducedPictureSize(int32_t Width, int32_t Height, int32_t MaxWidth, int32_t MaxHeight);

@@ -205,7 +205,7 @@ bool TThumbviewModel::MeasureTitles() {
 // ==== layout ====
 
 int32_t TThumbviewModel::PerLine() const {
-  return ThumbsPerLine(FScrollMode, FWidth, FHeight, FThumbGap, CellSize());
+  return ThumbsPerLine(FScrollMode, FWidth, FHeight, FThumbGap, BaseCellSize());
 }
 
 void TThumbviewModel::FitCell(TThumbCell& C) const {

@@ -102,8 +102,12 @@ class TThumbviewModel {
   bool Painted() const { return FPainted; }
 
   // ==== derived values ====
-  // The cell: MaxWidth x MaxHeight at Size percent, grown by the title strip's extra height.
+  // The cell: MaxWidth x MaxHeight at Size percent, grown by the title strip's extra height,
+  // and widened so that the cells of a line fill the picker's width.
   TSize CellSize() const {
+    return ThumbCellFillingWidth(FScrollMode, FWidth, FThumbGap, BaseCellSize(), PerLine());
+  }
+  TSize BaseCellSize() const {
     return ThumbCellWithTitle(ThumbCellSize(FMaxWidth, FMaxHeight, FSize), FTitlePlacement,
                               FTitleHeight);
   }

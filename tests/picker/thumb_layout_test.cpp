@@ -187,3 +187,28 @@ TEST(ThumbLayout, NavigationKeys) {
   for (const Case& C : Cases)
     EXPECT_EQ(ThumbKeyTarget(C.Key, C.Selected, C.Count, C.Mode, 3), C.Want) << C.Name;
 }
+
+// The cells of a vertically scrolled picker share its width; they never shrink, and a
+// horizontally scrolled picker keeps its cells.
+TEST(ThumbLayout, CellsFillTheWidth) {
+  struct TCase {
+    TScrollMode Mode;
+    int32_t ViewWidth, PerLine, Want;
+  };
+  const TCase Cases[] = {
+      {SMVertical, 320, 1, 295},    // one greeting across the panel: 320 - 20 - 5
+      {SMVertical, 440, 2, 205},    // (440 - 20 - 2 * 5) / 2
+      {SMVertical, 100, 1, 200},    // narrower than a cell: the cell stays
+      {SMHorizontal, 900, 3, 200},  // scrolled sideways: unchanged
+  };
+  for (const TCase& C : Cases) {
+    const TSize Cell = ThumbCellFillingWidth(C.Mode, C.ViewWidth, 5, {200, 90}, C.PerLine);
+    EXPECT_EQ(Cell.cx, C.Want) << C.ViewWidth;
+    EXPECT_EQ(Cell.cy, 90);
+    if (C.Mode == SMVertical && C.Want > 200) {
+      // The last cell of a line ends within the room left beside the scroll bar.
+      const TRect Last = PlaceThumbCell(C.PerLine - 1, C.Mode, 5, Cell, C.PerLine);
+      EXPECT_LE(Last.Right, C.ViewWidth - ThumbScrollBarRoom);
+    }
+  }
+}
