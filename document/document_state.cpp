@@ -91,7 +91,8 @@ bool TPixelStore::Holds(uint64_t Id, const TBitmap32& Live, const TBitmap32* Cop
 
 void TPixelStore::KeepOnly(const std::vector<uint64_t>& Live) {
   const std::unordered_set<uint64_t> Keep(Live.begin(), Live.end());
-  std::erase_if(FCopies, [&](const auto& E) { return E.first != CanvasId && !Keep.contains(E.first); });
+  std::erase_if(FCopies,
+                [&](const auto& E) { return E.first != CanvasId && !Keep.contains(E.first); });
 }
 
 TDocumentState CaptureState(TCardDocument& Doc, TPixelStore& Store) {

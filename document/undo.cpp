@@ -179,4 +179,8 @@ void TUndoStack::Reset() {
   FStore.Clear();
   FPos = 0;
   FSaved = 0;
+  // The copies of the card are taken now, while a document opens, rather than at the first
+  // press of a drag.
+  if (FKeeps)
+    CaptureState(FDoc, FStore);
 }

@@ -86,7 +86,7 @@ class TUndoStack {
   std::string RedoName() const;
 
   // The history is emptied, and the card as it is becomes the saved point (a document was
-  // opened or made anew).
+  // opened or made anew); the card's pixels are copied for the steps to come.
   void Reset();
   // The card was saved: the current step is the saved point.
   void MarkSaved() { FSaved = FPos; }

@@ -22,8 +22,8 @@ inline const TLayerState* RecordedLayer(const TUndoStack& Undo, const TCustomLay
 // The pixels the newest step holds of a layer, or of the canvas for none.
 inline std::vector<TColor32> RecordedPixels(const TUndoStack& Undo,
                                             const TCustomLayer* Layer = nullptr) {
-  const TBitmap32* B = Layer == nullptr ? LastRecorded(Undo).Canvas.get()
-                                        : RecordedLayer(Undo, Layer)->Pixels.get();
+  const TBitmap32* B =
+      Layer == nullptr ? LastRecorded(Undo).Canvas.get() : RecordedLayer(Undo, Layer)->Pixels.get();
   return std::vector<TColor32>(B->Bits(), B->Bits() + size_t(B->Width()) * B->Height());
 }
 
