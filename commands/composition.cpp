@@ -40,25 +40,26 @@ TComposition::TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands&
     : FDoc(Doc), FUndo(Undo), FCommands(Commands) {}
 
 void TComposition::FillSolid(TPlatformColor Colour) {
-  FUndo.RecordCanvasStep();
+  FUndo.Record(usBackground);
   FDoc.Canvas().Clear(ColorFromSystem(Colour));
 }
 
 void TComposition::FillGradient(const TBackgroundGradient& G) {
-  FUndo.RecordCanvasStep();
+  FUndo.Record(usBackground);
   PaintBackgroundGradient(G, FDoc.Canvas());
 }
 
 void TComposition::LoadBackground(const std::string& FileName) {
-  FUndo.RecordCanvasStep();
   TBitmap32 Picture;
   Picture.LoadFromFile(FileName);
+  FUndo.Record(usBackground);
   FDoc.Canvas().Assign(&Picture);
 }
 
 TBitmapLayer* TComposition::AddUnderlay(const TUnderlaySettings& S) {
   const int32_t W = FDoc.Canvas().Width(), H = FDoc.Canvas().Height();
   const TSize Size = UnderlaySize(W, H);
+  const TUndoGroup Step(FUndo, usUnderlay);
   TBitmap32 Picture;
   Picture.SetSize(Size.cx, Size.cy);
   if (S.Mode == umGradient)
@@ -83,10 +84,10 @@ TBitmapLayer* TComposition::AddUnderlay(const TUnderlaySettings& S) {
 
 void TComposition::ApplyTexture(const std::string& FileName, int32_t ScaleIndex,
                                 bool OnUnderlayPage, const TUnderlaySettings& Underlay) {
+  const TUndoGroup Step(FUndo, usTexture);
   TBitmap32* Target = &FDoc.Canvas();
   if (OnUnderlayPage)
     Target = AddUnderlay(Underlay)->Bitmap();
-  FUndo.RecordCanvasStep();
   // The texture goes onto a copy, so that a file that cannot be read leaves the target alone.
   TBitmap32 Filled;
   Filled.Assign(Target);
@@ -117,6 +118,7 @@ TBitmapLayer* TComposition::AddGalleryItem(const std::string& FileName, bool Dec
                                            bool KeyPlainBackground) {
   TBitmap32 Picture;
   Picture.LoadFromFile(FileName);
+  const TUndoGroup Step(FUndo, Decoration ? usDecoration : usGreeting);
   FDoc.RemoveAreaLayer();
   TNewLayerGuard Guard(FDoc.Layers().Add<TBitmapLayer>());
   TBitmapLayer* L = Guard.Get();

@@ -48,32 +48,32 @@ class TComposition {
  public:
   TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands& Commands);
 
-  // "Однотонный" and the colour button: a canvas undo step, then the canvas filled opaque.
+  // "Однотонный" and the colour button: an undo step, then the canvas filled opaque.
   void FillSolid(TPlatformColor Colour);
-  // "Градиент", GradTypeChange and the two swatches: a canvas undo step, then the gradient.
+  // "Градиент", GradTypeChange and the two swatches: an undo step, then the gradient.
   void FillGradient(const TBackgroundGradient& G);
-  // "Загрузить фон из файла ": a canvas undo step, then the picture becomes the canvas, which
-  // takes its size; the layers keep their locations. A picture that cannot be read leaves the
-  // canvas as it was (the undo step is already recorded) and raises the reader's error.
+  // "Загрузить фон из файла ": the picture becomes the canvas (an undo step), which takes its
+  // size; the layers keep their locations. A picture that cannot be read leaves the canvas as
+  // it was, records nothing and raises the reader's error.
   void LoadBackground(const std::string& FileName);
 
-  // "Добавить подложку": a new bitmap layer (no undo step), filled by the settings (a texture
+  // "Добавить подложку": a new bitmap layer (one undo step), filled by the settings (a texture
   // underlay is filled with Panel4 here; the texture dialog then tiles over it), placed by
   // UnderlayLocation, selected and sent to index 0.
   TBitmapLayer* AddUnderlay(const TUnderlaySettings& S);
 
   // The texture dialog's "OK": with OnUnderlayPage the underlay is added first and takes the
-  // texture; otherwise the canvas does. A canvas undo step is recorded either way (after the
-  // underlay is added). The tile sizes count from the canvas width.
+  // texture; otherwise the canvas does. One undo step either way. The tile sizes count from the
+  // canvas width.
   void ApplyTexture(const std::string& FileName, int32_t ScaleIndex, bool OnUnderlayPage,
                     const TUnderlaySettings& Underlay);
 
   // "Добавить украшение" (Decoration) and "Добавить поздравление": the picture as a new selected
   // layer at its own size at (a, a), a = round(canvas width / 100). A decoration then has the
-  // colour of its bottom row's pixel in column 1 made transparent (ApplyTransparentColor, a
-  // layer undo step). A greeting stays opaque unless KeyPlainBackground is set and its whole
-  // border is one colour: lettering on a plain key colour then loses the key the same way.
-  // A picture that cannot be read adds nothing and raises the reader's error.
+  // colour of its bottom row's pixel in column 1 made transparent (ApplyTransparentColor). A
+  // greeting stays opaque unless KeyPlainBackground is set and its whole border is one colour:
+  // lettering on a plain key colour then loses the key the same way. One undo step. A picture
+  // that cannot be read adds nothing and raises the reader's error.
   TBitmapLayer* AddGalleryItem(const std::string& FileName, bool Decoration,
                                bool KeyPlainBackground = false);
 

@@ -26,7 +26,7 @@ struct TPanel {
   TLayerCommands Commands;
   TComposition Composition;
   explicit TPanel(TCardDocument& Doc)
-      : Undo(Doc), Commands(Doc, Undo), Composition(Doc, Undo, Commands) {}
+      : Undo(Doc, false), Commands(Doc, Undo), Composition(Doc, Undo, Commands) {}
 };
 
 void RunGradient(TCardDocument& Doc, const TCardCall& Call) {

@@ -28,7 +28,7 @@ void TCompositionPanelModel::ChooseBackground(TBackgroundMode Mode) {
 }
 
 void TCompositionPanelModel::PickSolidColour(const TAskColour& Ask) {
-  FUndo.RecordCanvasStep();
+  const TUndoGroup Step(FUndo, usBackground);
   TPlatformColor C = FSolid;
   if (Ask && Ask(C))
     FSolid = C;
@@ -36,7 +36,7 @@ void TCompositionPanelModel::PickSolidColour(const TAskColour& Ask) {
 }
 
 void TCompositionPanelModel::PickGradientColour(bool Left, const TAskColour& Ask) {
-  FUndo.RecordCanvasStep();
+  const TUndoGroup Step(FUndo, usBackground);
   TPlatformColor& Swatch = Left ? FGradient.GC2 : FGradient.GC1;
   TPlatformColor C = Swatch;
   if (Ask && Ask(C))
@@ -50,17 +50,12 @@ void TCompositionPanelModel::GradientDirectionChosen(bool Down) {
 }
 
 bool TCompositionPanelModel::LoadBackground(const TAskFile& Ask) {
-  FUndo.RecordCanvasStep();
   const std::string Name = Ask ? Ask() : std::string();
   if (Name.empty())
     return false;
   const int32_t W = FDoc.Canvas().Width(), H = FDoc.Canvas().Height();
   FWork.LoadBackground(Name);
   return FDoc.Canvas().Width() != W || FDoc.Canvas().Height() != H;
-}
-
-void TCompositionPanelModel::RecordCanvasStep() {
-  FUndo.RecordCanvasStep();
 }
 
 TPlatformColor TCompositionPanelModel::UnderlayColour(TUnderlaySwatch Swatch) const {

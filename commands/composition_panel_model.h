@@ -57,8 +57,6 @@ class TCompositionPanelModel {
   // "Загрузить фон из файла ": an undo step, then the dialog; a chosen picture becomes the
   // canvas. True when the canvas took another size.
   bool LoadBackground(const TAskFile& Ask);
-  // "Текстура" again with the last texture: its undo step, before the texture dialog applies.
-  void RecordCanvasStep();
 
   // ---- "Подложка"
   void ChooseUnderlay(TUnderlayMode Mode) { FUnderlay.Mode = Mode; }

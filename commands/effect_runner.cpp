@@ -112,10 +112,12 @@ void TEffectRunner::ResetLive() {
 }
 
 void TEffectRunner::EndLive(bool Accepted) {
-  if (Accepted)
+  if (Accepted) {
     FHost.Changed();
-  else
+  } else {
     ResetLive();
+    FHost.DropUnchangedStep();
+  }
   FWorkingCopy.reset();
 }
 

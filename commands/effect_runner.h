@@ -18,8 +18,11 @@ class TCommandHost {
   virtual ~TCommandHost() = default;
   // The selected bitmap layer's bitmap, or the canvas; asked afresh at every step.
   virtual TEffectTarget Target() = 0;
-  // The undo record of the target, taken before it changes.
+  // The undo step of an effect, taken before the target changes.
   virtual void RecordLayerStep() = 0;
+  // The step taken by RecordLayerStep is dropped if the card is as it recorded (a live dialog
+  // cancelled).
+  virtual void DropUnchangedStep() {}
   // Runs Work, whose changes to the target are shown anew but are no change of the card (a
   // preview and its undoing).
   virtual void ShowOnly(const std::function<void()>& Work) = 0;

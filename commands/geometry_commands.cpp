@@ -15,7 +15,7 @@ void RunLayerCrop(TCardDocument& Doc, const TCardCall& Call) {
   const auto& V = Call.Values;
   if (V[2] <= V[0] || V[3] <= V[1])
     throw EEffectCommandError("LayerCrop: нужно left < right и top < bottom");
-  TUndoStack Undo(Doc);
+  TUndoStack Undo(Doc, false);
   if (!CropSelectedLayer(Doc, Undo, {float(V[0]), float(V[1]), float(V[2]), float(V[3])}))
     throw EEffectCommandError("LayerCrop: рамка обрезки не задевает слой");
 }
@@ -30,7 +30,7 @@ void RunPerspective(TCardDocument& Doc, const TCardCall& Call) {
   const TBitmapLayer* L = Doc.SelectedBitmapLayer();
   TBitmap32 Source;
   Source.Assign(L != nullptr ? L->Bitmap() : &Doc.Canvas());
-  TUndoStack Undo(Doc);
+  TUndoStack Undo(Doc, false);
   // The corners are pixels of the picture itself: the "preview" is the picture at full size.
   ApplyPerspective(Doc, Undo, Source, Source.Width(), C, Options);
 }

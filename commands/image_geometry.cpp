@@ -8,14 +8,14 @@
 
 void ResizeImage(TCardDocument& Doc, TUndoStack* Undo, int32_t Width, int32_t Height,
                  TResampleMethod Method) {
-  if (Undo != nullptr)
-    Undo->RecordSizeStep();
   TBitmap32& Canvas = Doc.Canvas();
   const int32_t OldW = Canvas.Width(), OldH = Canvas.Height();
   if (Width == OldW && Height == OldH)
     return;
   if (Width < 1 || Height < 1 || OldW < 1 || OldH < 1)
     return;
+  if (Undo != nullptr)
+    Undo->Record(usImageSize);
   const long double Kx = static_cast<long double>(OldW) / Width;
   const long double Ky = static_cast<long double>(OldH) / Height;
   ResampleCanvas(Canvas, Width, Height, ResampleFilter(Method));
@@ -70,7 +70,9 @@ void TFreeRotation::Restore() {
 
 void TFreeRotation::Turn(int32_t Angle, bool Bilinear) {
   TBitmapLayer* L = FLayer;
-  TLayerCommands Commands(FDoc, FUndo);
+  // The resampling is part of the turn: the turn's own step (at "OK") covers it.
+  TUndoStack Inside(FDoc, false);
+  TLayerCommands Commands(FDoc, Inside);
   // The pixels match the size the layer shows. A location of exactly the bitmap's size would
   // be resampled into an exact copy, so only the location is set then.
   const TRect R = RectFromSingle(L->Location(), rrClosest);
@@ -111,7 +113,7 @@ void TFreeRotation::Ok(int32_t Angle, bool Bilinear) {
   if (FLayer == nullptr)
     return;
   Restore();
-  FUndo.RecordGeometryStep();
+  FUndo.Record(usRotation);
   Turn(Angle, Bilinear);
 }
 
@@ -138,7 +140,7 @@ void RunImageSize(TCardDocument& Doc, const TCardCall& Call) {
 void RunFreeRotation(TCardDocument& Doc, const TCardCall& Call) {
   if (Doc.SelectedBitmapLayer() == nullptr)
     throw EEffectCommandError("FreeRotation: укажите слой-картинку ключом layer=N");
-  TUndoStack Undo(Doc);
+  TUndoStack Undo(Doc, false);
   RotateSelectedLayer(Doc, Undo, Call.Values[0], Call.Values[1] != 0);
 }
 

@@ -10,9 +10,9 @@
 #include "image_size.h"
 #include "undo.h"
 
-// "Размер изображения" closed with OK: records a "size" undo step (when Undo is given), then,
-// unless Width x Height is the canvas's size already, resamples the canvas with the method's
-// filter (kept on the canvas) and divides every positioned layer's location by the factors
+// "Размер изображения" closed with OK: records an undo step (when Undo is given and the size
+// differs), then, unless Width x Height is the canvas's size already, resamples the canvas with the
+// method's filter (kept on the canvas) and divides every positioned layer's location by the factors
 // old / new size (each edge rounded, a layer keeping at least one pixel). A size that cannot be
 // made leaves the card as it was, with the error propagating.
 void ResizeImage(TCardDocument& Doc, TUndoStack* Undo, int32_t Width, int32_t Height,
@@ -33,7 +33,7 @@ class TFreeRotation {
   bool Active() const { return FLayer != nullptr; }
   // "Preview": the layer shows the copy turned by Angle.
   void Preview(int32_t Angle, bool Bilinear);
-  // "OK": the copy and its location back, a "geom" undo step for the layer, then the turn.
+  // "OK": the copy and its location back, an undo step, then the turn.
   void Ok(int32_t Angle, bool Bilinear);
   // "Cancel" (and the close box): the copy and its location back, the layer selected again.
   void Cancel();

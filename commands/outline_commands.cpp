@@ -102,10 +102,7 @@ void TOutlineSession::Preview(const std::function<void()>& Step) {
 
 void TOutlineSession::Ok(const std::function<void()>& Step) {
   Restore();
-  if (FDoc.SelectedBitmapLayer() != nullptr)
-    FUndo.RecordGeometryStep();
-  else
-    FUndo.RecordLayerStep();
+  FUndo.Record(usOutline);
   Step();
 }
 
@@ -197,7 +194,7 @@ void RunButton(TCardDocument& Doc, const TCardCall& Call) {
 
 void RunTransparentColor(TCardDocument& Doc, const TCardCall& Call) {
   RequireLayer(Doc, "TransparentColor");
-  TUndoStack Undo(Doc);
+  TUndoStack Undo(Doc, false);
   TLayerCommands Commands(Doc, Undo);
   Commands.ApplyTransparentColor(Opaque(Call.Values[0]));
 }

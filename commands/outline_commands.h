@@ -57,8 +57,7 @@ class TOutlineCopy {
 };
 
 // The protocol of the three dialogs: activation takes the copy; a preview puts it back and
-// runs the step; "OK" puts it back, records one undo step (a geometry step for a layer, the
-// "effect" step for the canvas) and runs the step; "Cancel" puts it back.
+// runs the step; "OK" puts it back, records one undo step and runs the step; "Cancel" puts it back.
 class TOutlineSession {
  public:
   TOutlineSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}

@@ -60,10 +60,8 @@ void CropCanvasTo(TCardDocument& Doc, TUndoStack* Undo, TSingleRect Area) {
   TBitmap32 Cropped;
   Cropped.SetSize(W, H);
   BlockTransfer(&Cropped, 0, 0, &Canvas, Source, dmOpaque);
-  if (Undo != nullptr) {
-    Undo->RecordCropStep();
-    Undo->SetCropOffset(Dx, Dy);
-  }
+  if (Undo != nullptr)
+    Undo->Record(usCanvasCrop);
   Canvas.SwapContents(Cropped);
   Canvas.Changed();
   Canvas.NotifyResize();

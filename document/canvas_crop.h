@@ -23,7 +23,7 @@ TPositionedLayer* StartCanvasCrop(TCardDocument& Doc);
 void ApplyCropProportion(TCardDocument& Doc, int32_t Item, bool Portrait);
 // Crops the canvas to the selected crop area (nothing without one); see CropCanvasTo.
 void CropCanvas(TCardDocument& Doc, TUndoStack* Undo);
-// Crops the canvas to Area clamped to the canvas: a "crop" undo step (when Undo is given) with
+// Crops the canvas to Area clamped to the canvas: an undo step (when Undo is given); with
 // the offset (round(left), round(top)); the canvas becomes that rectangle; the area layer is
 // removed; every other layer moves by minus the offset and bitmap layers become clipped at the
 // canvas edge. An area that does not reach onto the canvas raises CropOutsideMessage and

@@ -108,7 +108,7 @@ class TCardDocument {
   };
   // Adds (or replaces) the caption layer made by the caption dialog and selects it.
   TBitmapLayer* InsertTextLayer(const TTextLayerSource& Source);
-  // Deletes the selected layer; the undo records follow through OnLayerDeleting.
+  // Deletes the selected layer.
   void DeleteSelected();
   // Called with a layer's index just before it is deleted.
   std::function<void(int32_t Index)> OnLayerDeleting;

@@ -56,6 +56,7 @@ std::string TClipboardCommands::Cut() {
     if (TBitmapLayer* B = FDoc.SelectedBitmapLayer()) {
       // The clipboard first: a copy that fails leaves the layer where it was.
       FClipboard.SetPicture(*B->Bitmap());
+      FUndo.Record(usCut);
       FDoc.DeleteSelected();
       S = nullptr;
     } else if (N > 2) {
@@ -80,7 +81,7 @@ void TClipboardCommands::CutArea(TPositionedLayer& Area) {
   }
   TBitmap32 Piece;
   Piece.SetSize(R.Width(), R.Height());
-  FUndo.RecordCanvasStep();
+  FUndo.Record(usCut);
   {
     // The grey of the area is not part of the picture.
     const std::unique_ptr<TBitmap32> Flat = RenderWithoutAreaGrey();
@@ -103,6 +104,7 @@ std::string TClipboardCommands::Paste() {
   TBitmap32 Picture;
   if (!FClipboard.GetPicture(Picture))
     return NoPictureMessage;
+  FUndo.Record(usPaste);
   FDoc.AddPictureLayer(Picture, 255);
   return {};
 }

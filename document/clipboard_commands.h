@@ -26,21 +26,22 @@ class TClipboardCommands {
   TClipboardCommands(const TClipboardCommands&) = delete;
   TClipboardCommands& operator=(const TClipboardCommands&) = delete;
 
-  // A selected bitmap layer goes to the clipboard and is deleted (no undo step); a selection
-  // area on a card without other layers is cut out of the canvas (a "holst" undo step), leaving
-  // transparent white, and the area is removed. Returns the message to show, or "".
+  // A selected bitmap layer goes to the clipboard and is deleted; a selection area on a card
+  // without other layers is cut out of the canvas, leaving
+  // transparent white, and the area is removed. Either is an undo step. Returns the message to
+  // show, or "".
   std::string Cut();
   // The flat card, as it looks without the grey of an area layer, goes to the clipboard.
   void Copy();
-  // The clipboard's picture as a new selected layer at its own size around the view centre.
-  // Returns NoPictureMessage when the clipboard holds no picture; a picture that cannot be
-  // read raises its error and the card stays as it was.
+  // The clipboard's picture as a new selected layer at its own size around the view centre (an
+  // undo step). Returns NoPictureMessage when the clipboard holds no picture; a picture that cannot
+  // be read raises its error and the card stays as it was.
   std::string Paste();
   // The first half of "Вставить как новый": the clipboard's picture, read before anything of
   // the card changes. False when there is none.
   bool ReadPasteAsNew(TBitmap32& Picture);
   // The second half: the card becomes the picture alone (no layers, no selection); Picture is
-  // left empty. The undo records stay as they are.
+  // left empty. The window empties the undo history, as for a new card.
   void PasteAsNewCanvas(TBitmap32& Picture);
   // A 64 x 64 selection area around the view centre, selected; an earlier area is removed.
   TPositionedLayer* Select();

@@ -103,10 +103,14 @@ void TLayerCommands::Reorder(int32_t Tag) {
   }
   if (To < 0 || To == I)
     return;
+  if (dynamic_cast<TBitmapLayer*>(S) != nullptr)
+    FUndo.Record(usLayerOrder);
   S->SetIndex(To);
 }
 
 void TLayerCommands::DeleteSelected() {
+  if (FDoc.SelectedBitmapLayer() != nullptr)
+    FUndo.Record(usDeleteLayer);
   FDoc.DeleteSelected();
 }
 
@@ -118,6 +122,7 @@ void TLayerCommands::CloneSelected() {
   TSingleRect R = P->Location();
   R = {R.Left + 30, R.Top + 30, R.Right + 30, R.Bottom + 30};
   if (auto* B = dynamic_cast<TBitmapLayer*>(S)) {
+    FUndo.Record(usCloneLayer);
     TNewLayerGuard L(FDoc.Layers().Add<TBitmapLayer>());
     L.Get()->Bitmap()->Assign(B->Bitmap());
     FDoc.AdoptContentLayer(L.Get());
@@ -142,14 +147,21 @@ void TLayerCommands::RotateLeft() {
 
 void TLayerCommands::Rotate90(bool Right) {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
-  if (L == nullptr || !FUndo.RecordGeometryStep())
+  if (L == nullptr)
     return;
+  FUndo.Record(usRotation);
   const int32_t Index = L->Index();
-  // The undo record now holds an exact copy of the bitmap and serves as the source, so the
-  // turn costs no copy beyond the record's own.
-  const TBitmap32& Src = FUndo.UndoRecord().Bitmap;
+  // The old pixels move aside without a copy and serve as the source.
   TBitmap32& Dst = *L->Bitmap();
-  Dst.SetSize(Src.Height(), Src.Width());
+  TBitmap32 Src;
+  Src.SwapContents(Dst);
+  try {
+    Dst.SetSize(Src.Height(), Src.Width());
+  } catch (...) {
+    Dst.SwapContents(Src);
+    Dst.Changed();
+    throw;
+  }
   if (!Dst.IsEmpty())
     TurnPixels(Src, Dst, Right);
   Dst.Changed();
@@ -163,7 +175,7 @@ void TLayerCommands::FlipTopToBottom() {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.RecordLayerStep();
+  FUndo.Record(usFlip);
   TBitmap32& B = *L->Bitmap();
   for (int32_t Y = 0, Z = B.Height() - 1; Y < Z; ++Y, --Z)
     std::swap_ranges(B.RowAddress(Y), B.RowAddress(Y) + B.Width(), B.RowAddress(Z));
@@ -174,7 +186,7 @@ void TLayerCommands::FlipLeftToRight() {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.RecordLayerStep();
+  FUndo.Record(usFlip);
   TBitmap32& B = *L->Bitmap();
   for (int32_t Y = 0; Y < B.Height(); ++Y)
     std::reverse(B.RowAddress(Y), B.RowAddress(Y) + B.Width());
@@ -185,7 +197,7 @@ void TLayerCommands::RemoveMask() {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.RecordLayerStep();
+  FUndo.Record(usRemoveMask);
   L->Bitmap()->MakeOpaque();
 }
 
@@ -193,7 +205,7 @@ void TLayerCommands::ApplyTransparentColor(TColor32 Key) {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.RecordLayerStep();
+  FUndo.Record(usTransparentColour);
   TBitmap32& B = *L->Bitmap();
   // The mask is opaque black on the key and opaque white elsewhere; its intensity (0 or 255)
   // becomes the alpha.
@@ -237,6 +249,7 @@ void TLayerCommands::ViewMouseDown(TCustomLayer* Hit) {
 
 void TLayerCommands::LayerRescaleClick() {
   if (TBitmapLayer* L = FDoc.SelectedBitmapLayer()) {
+    FUndo.Record(usLayerScale);
     TBitmap32& B = *L->Bitmap();
     // The old pixels move aside without a copy; B is then empty and takes the new size.
     TBitmap32 Old;
@@ -255,12 +268,18 @@ void TLayerCommands::LayerRescaleClick() {
     }
     Old.DrawOnto(B, B.BoundsRect());
     B.Changed();
-    LayerResetScaleClick();
+    ResetScale();
   }
   FDoc.Modified = true;
 }
 
 void TLayerCommands::LayerResetScaleClick() {
+  if (FDoc.SelectedBitmapLayer() != nullptr && FDoc.RBLayer() != nullptr)
+    FUndo.Record(usLayerScale);
+  ResetScale();
+}
+
+void TLayerCommands::ResetScale() {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L != nullptr && FDoc.RBLayer() != nullptr) {
     TSingleRect R = FDoc.RBLayer()->Location();

@@ -59,26 +59,27 @@ class TLayerCommands {
   TLayerCommands& operator=(const TLayerCommands&) = delete;
 
   // Tag 1 "Поместить вперёд" (index n - 2, below the frame), 2 "Поместить назад" (index 0),
-  // 3 "Вверх на один уровень", 4 "Вниз на один уровень". Nothing without a selection; no undo.
+  // 3 "Вверх на один уровень", 4 "Вниз на один уровень". Nothing without a selection; a bitmap
+  // layer's move is an undo step.
   void Reorder(int32_t Tag);
-  // The document's DeleteSelected: the undo targets follow (TUndoStack::LayerDeleted), the
-  // selection is cleared and the layer destroyed. No undo.
+  // The document's DeleteSelected: the selection is cleared and the layer destroyed; a bitmap
+  // layer's deletion is an undo step.
   void DeleteSelected();
   // A copy 30 pixels down and right, selected (so it sits right below the frame): a bitmap
-  // layer's copy, or for an area layer an empty positioned layer with Tag 2. No undo.
+  // layer's copy (an undo step), or for an area layer an empty positioned layer with Tag 2.
   void CloneSelected();
-  // Quarter turns of the selected bitmap layer (a "geom" undo step): the top-left corner of the
+  // Quarter turns of the selected bitmap layer (an undo step): the top-left corner of the
   // location stays, width and height swap, and the layer is selected anew.
   void RotateRight();
   void RotateLeft();
-  // Mirror images of the selected bitmap layer ("effect" undo steps).
+  // Mirror images of the selected bitmap layer (undo steps).
   void FlipTopToBottom();
   void FlipLeftToRight();
-  // Every alpha of the selected bitmap layer to 255 (an "effect" undo step).
+  // Every alpha of the selected bitmap layer to 255 (an undo step).
   void RemoveMask();
   // Pixels equal to Key in all 32 bits become fully transparent, every other pixel fully
-  // opaque; colour channels stay. Nothing without a selected bitmap layer; else an "effect"
-  // undo step first.
+  // opaque; colour channels stay. Nothing without a selected bitmap layer; else an undo
+  // step first.
   void ApplyTransparentColor(TColor32 Key);
 
   // A press in pick mode at canvas point P: takes the colour there (PickColor) and makes it
@@ -117,6 +118,7 @@ class TLayerCommands {
 
  private:
   void Rotate90(bool Right);
+  void ResetScale();
 
   TCardDocument& FDoc;
   TUndoStack& FUndo;

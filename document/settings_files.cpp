@@ -213,3 +213,26 @@ bool WriteFormSettings(const std::string& FileName, const TFormSettings& Setting
   PutLE32(Rec + 20, static_cast<uint32_t>(Settings.PanelSide));
   return WriteSmallFile(FileName, Rec, sizeof Rec);
 }
+
+uint64_t ReadUndoBudget(const std::string& FileName) {
+  constexpr uint64_t Mb = uint64_t{1} << 20;
+  std::string Text;
+  try {
+    const std::vector<uint8_t> Bytes = ReadFileBytes(FileName, 64);
+    Text.assign(Bytes.begin(), Bytes.end());
+  } catch (const Exception&) {
+    return DefaultUndoBudgetMb * Mb;
+  }
+  while (!Text.empty() && std::isspace(static_cast<unsigned char>(Text.back()))) Text.pop_back();
+  size_t I = 0;
+  while (I < Text.size() && std::isspace(static_cast<unsigned char>(Text[I]))) ++I;
+  if (I == Text.size() || Text.size() - I > 7)
+    return DefaultUndoBudgetMb * Mb;
+  uint64_t Value = 0;
+  for (; I < Text.size(); ++I) {
+    if (!std::isdigit(static_cast<unsigned char>(Text[I])))
+      return DefaultUndoBudgetMb * Mb;
+    Value = Value * 10 + uint64_t(Text[I] - '0');
+  }
+  return std::max<uint64_t>(Value, 16) * Mb;
+}

@@ -24,6 +24,11 @@ TViewSettings ReadViewSettings(const std::string& FileName);
 // "CHESS" or the colour's text, at most 30 characters, no line end. False when not written.
 bool WriteViewSettings(const std::string& FileName, const TViewSettings& Settings);
 
+// "Undo.kvp": the undo history's memory budget, one decimal number of megabytes (at least 16).
+// A missing file, or text that is not such a number, gives the default (DefaultUndoBudgetMb).
+constexpr uint64_t DefaultUndoBudgetMb = 1024;
+uint64_t ReadUndoBudget(const std::string& FileName);
+
 // One 24-byte record, little-endian.
 struct TFormSettings {
   uint8_t WindowState = 0;  // 0 normal, 1 minimised, 2 maximised

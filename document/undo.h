@@ -1,100 +1,147 @@
 #pragma once
-// One undo step and one redo step of the card document. A record keeps one full copy of a
-// layer bitmap or of the canvas; putting a record back exchanges pixel buffers with the
-// document instead of copying them, so the pair of records never costs more than the two
-// copies they hold.
+// The undo history of the card document: a linear list of steps, each the card as it was
+// before one change (a command, a dialog's "OK", a mouse drag from press to release) with the
+// step's name. "Отменить" puts the state before the last step back, "Повторить" the state after
+// it; a new step after an undo drops the steps that could have been redone. Unchanged pixels
+// are shared between the steps (see TPixelStore), so a step costs what it changed; the oldest
+// steps are dropped when the history outgrows its memory budget.
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "bitmap32.h"
-#include "types.h"
+#include "document_state.h"
 
 class TCardDocument;
 
-// What a record holds and how it is put back.
-enum TUndoKind : uint8_t {
-  ukNone,    // nothing: the command is disabled
-  ukEffect,  // one layer's bitmap (Target = its index) or the canvas (Target = CanvasTarget)
-  ukSize,    // the canvas before an image resize; layer locations are scaled back
-  ukHolst,   // the canvas
-  ukGeom,    // one layer's bitmap and location
-  ukCrop,    // the canvas before a canvas crop, and the crop offset (Dx, Dy)
+// The kinds of steps, each with its short name for the menu ("Отменить: Маска").
+enum TUndoStep : uint8_t {
+  usEffect,
+  usImageSize,
+  usCanvasCrop,
+  usRotation,
+  usFlip,
+  usMask,
+  usRemoveMask,
+  usTransparentColour,
+  usFrame,
+  usBackground,
+  usTexture,
+  usReadyCard,
+  usPerspective,
+  usLayerCrop,
+  usOutline,
+  usCut,
+  usPaste,
+  usMoveLayer,
+  usResizeLayer,
+  usAddPhoto,
+  usCaption,
+  usDecoration,
+  usGreeting,
+  usUnderlay,
+  usDeleteLayer,
+  usCloneLayer,
+  usLayerOrder,
+  usFlatten,
+  usOpacity,
+  usInterpolation,
+  usLayerScale,
 };
 
-// The short name of a kind: "none", "effect", "size", "holst", "geom" or "crop".
-const char* UndoKindName(TUndoKind Kind);
+// The step's name in Russian, as the menu shows it.
+const char* UndoStepName(TUndoStep Step);
 
-// The target of a record that holds the canvas rather than a layer.
-constexpr int32_t CanvasTarget = 777;
+// The default memory budget of the history: 1 GiB.
+constexpr uint64_t DefaultUndoBudget = uint64_t{1} << 30;
 
-struct TUndoRecord {
-  TUndoKind Kind = ukNone;
-  // A stack index at the time of recording; a record refers to whatever layer is at that
-  // index when it is put back.
-  int32_t Target = 0;
-  // The stored picture. Empty while Kind is ukNone.
-  TBitmap32 Bitmap;
-  TSingleRect Location = {0, 0, 0, 0};
-  // Top-left corner of the crop rectangle in old canvas pixels.
-  int32_t Dx = 0;
-  int32_t Dy = 0;
-};
-
-// The undo record U and the redo record R of one document. Every command that changes pixels
-// or geometry calls one Record...Step just before it changes anything; recording replaces U
-// and leaves R alone.
 class TUndoStack {
  public:
-  // Follows the document's deletions: takes over Doc.OnLayerDeleting (and clears it when
-  // destroyed), so the document must outlive the stack.
-  explicit TUndoStack(TCardDocument& Doc);
-  ~TUndoStack();
+  // Without Keeps the history records nothing (the batch tool runs the editor's commands).
+  explicit TUndoStack(TCardDocument& Doc, bool Keeps = true);
   TUndoStack(const TUndoStack&) = delete;
   TUndoStack& operator=(const TUndoStack&) = delete;
 
-  const TUndoRecord& UndoRecord() const { return FU; }
-  const TUndoRecord& RedoRecord() const { return FR; }
+  // A step named after Step: the card as it is now, taken just before a command changes
+  // anything. Drops the steps that could have been redone, then the oldest steps while the
+  // history is over its budget (never the step just taken). The step before is dropped when the
+  // card is still as that step recorded it. Inside a group nothing is taken:
+  // the group's step covers the change.
+  void Record(TUndoStep Step);
+  // Steps asked for between BeginGroup and EndGroup are part of the step before (see
+  // TUndoGroup).
+  void BeginGroup() { ++FGroupDepth; }
+  void EndGroup() { --FGroupDepth; }
+  // Ends a step whose change may have come to nothing (a press released where it began, a
+  // dialog closed without a change): the last step is dropped when the card is as it recorded.
+  void DropIfUnchanged();
 
-  // "effect": the selected bitmap layer's index and bitmap; with no bitmap layer selected (none,
-  // or an area layer) the canvas with Target = CanvasTarget.
-  void RecordLayerStep();
-  // "size": the canvas, before "Размер изображения" changes its size.
-  void RecordSizeStep();
-  // "holst": the canvas.
-  void RecordCanvasStep();
-  // "geom": the selected bitmap layer's bitmap, location and index. Records nothing and
-  // returns false when no bitmap layer is selected.
-  bool RecordGeometryStep();
-  // "crop": the canvas, before a canvas crop; the crop then tells its offset.
-  void RecordCropStep();
-  void SetCropOffset(int32_t Dx, int32_t Dy);
-
-  // "Отменить" / "Повторить": put the stored state back and move the state it replaces into
-  // the other record; the record put back becomes "none". A record whose target index no
-  // longer holds a bitmap layer is only emptied. True when the document changed.
+  // "Отменить" / "Повторить". True when the card changed.
   bool Undo();
   bool Redo();
-  // The enabling of "Отменить" and "Повторить".
-  bool CanUndo() const { return FU.Kind != ukNone; }
-  bool CanRedo() const { return FR.Kind != ukNone; }
+  bool CanUndo() const { return FPos > 0; }
+  bool CanRedo() const { return FPos < static_cast<int32_t>(FSteps.size()); }
+  // The names of the steps "Отменить" and "Повторить" would walk; "" when disabled.
+  std::string UndoName() const;
+  std::string RedoName() const;
 
-  // Both records become "none" (a document was opened or made anew).
+  // The history is emptied, and the card as it is becomes the saved point (a document was
+  // opened or made anew); the card's pixels are copied for the steps to come.
   void Reset();
-  // The layer at Index is about to be deleted: a record aimed at it becomes "none", a record
-  // aimed above it follows its layer down by one. Canvas records are left alone. Called
-  // through Doc.OnLayerDeleting.
-  void LayerDeleted(int32_t Index);
+  // The card was saved: the current step is the saved point.
+  void MarkSaved() { FSaved = FPos; }
+  // Whether the card is at the saved point (undo or redo walked back to it).
+  bool AtSavedPoint() const { return FSaved == FPos; }
+  // No step is the saved point (a recovered card, saved nowhere yet).
+  void ForgetSavedPoint() { FSaved = -1; }
 
-  // Asked to release the mouse capture when a geometry step is put back on the selected layer
-  // (the frame is rebuilt around the restored shape while a drag may be going on).
+  // How many steps there are, and how many of them can be undone.
+  int32_t Count() const { return static_cast<int32_t>(FSteps.size()); }
+  int32_t Position() const { return FPos; }
+  // The bytes of pixels the history keeps (each shared copy counted once).
+  uint64_t MemoryUse() const;
+  uint64_t Budget() const { return FBudget; }
+  void SetBudget(uint64_t Bytes);
+  // The state a step recorded, for tests: the card before step I.
+  const TDocumentState& StateBefore(int32_t I) const { return FSteps.at(size_t(I)).Before; }
+
+  // Asked to release the mouse capture while a state is put back (the frame is rebuilt around
+  // the restored layer while a drag may be going on).
   std::function<void()> OnReleaseCapture;
 
  private:
-  bool PutBack(TUndoRecord& From, TUndoRecord& To, bool IsUndo);
-  TBitmap32* TargetBitmap(const TUndoRecord& Rec) const;
-  void Store(TUndoRecord& Rec, TUndoKind Kind, int32_t Target, const TBitmap32& Source);
+  struct TStep {
+    TUndoStep Kind = usEffect;
+    TDocumentState Before;
+    // Filled when the step is undone: the card as it was after the step.
+    TDocumentState After;
+  };
+  void Trim();
 
   TCardDocument& FDoc;
-  TUndoRecord FU;
-  TUndoRecord FR;
+  TPixelStore FStore;
+  std::vector<TStep> FSteps;
+  // Steps 0..FPos-1 can be undone, FPos.. redone.
+  int32_t FPos = 0;
+  // The position of the saved point; -1 when it was dropped.
+  int32_t FSaved = 0;
+  uint64_t FBudget = DefaultUndoBudget;
+  int32_t FGroupDepth = 0;
+  bool FKeeps = true;
+};
+
+// One step for a command made of others that take steps of their own: the step is taken when
+// the scope opens, and the steps asked for inside it are part of it.
+class TUndoGroup {
+ public:
+  TUndoGroup(TUndoStack& Undo, TUndoStep Step) : FUndo(Undo) {
+    FUndo.Record(Step);
+    FUndo.BeginGroup();
+  }
+  ~TUndoGroup() { FUndo.EndGroup(); }
+  TUndoGroup(const TUndoGroup&) = delete;
+  TUndoGroup& operator=(const TUndoGroup&) = delete;
+
+ private:
+  TUndoStack& FUndo;
 };

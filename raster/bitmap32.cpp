@@ -1,5 +1,6 @@
 #include "bitmap32.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
@@ -16,7 +17,22 @@
 #include "picture_readers.h"
 #include "transfers.h"
 
-TBitmap32::TBitmap32() = default;
+namespace {
+std::atomic<uint64_t> GenerationCounter{0};
+}  // namespace
+
+TBitmap32::TBitmap32() {
+  NewGeneration();
+}
+
+void TBitmap32::NewGeneration() {
+  FGeneration = GenerationCounter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+void TBitmap32::Changed() {
+  NewGeneration();
+  TCustomMap::Changed();
+}
 
 TBitmap32::~TBitmap32() {
   BeginUpdate();
@@ -47,6 +63,7 @@ bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
     H = 0;
   if (W == FWidth && H == FHeight)
     return false;
+  NewGeneration();
   FreeBits();
   if (W > 0 && H > 0) {
     const int64_t Pixels = int64_t{W} * H;
@@ -313,5 +330,7 @@ void TBitmap32::SwapContents(TBitmap32& Other) {
   std::swap(FBits, Other.FBits);
   std::swap(FWidth, Other.FWidth);
   std::swap(FHeight, Other.FHeight);
+  NewGeneration();
+  Other.NewGeneration();
 }
 // ==== end of buffer exchange ====

@@ -29,6 +29,12 @@ class TBitmap32 : public TCustomMap {
   // buffer is not cleared, its pixels are undefined until written.
   bool SetSizeForOverwrite(int32_t W, int32_t H);
   bool IsEmpty() const override { return FBits == nullptr || FWidth == 0 || FHeight == 0; }
+  // Notifies, and marks the pixels as possibly changed (see Generation).
+  void Changed() override;
+  // A number unique among all bitmaps of the run that changes whenever the pixels may have
+  // changed: at every Changed (also inside an update bracket), size change and buffer exchange.
+  // Equal numbers mean the same pixels; the undo history shares its copies on that ground.
+  uint64_t Generation() const { return FGeneration; }
 
   TColor32* Bits() { return FBits; }
   const TColor32* Bits() const { return FBits; }
@@ -121,7 +127,10 @@ class TBitmap32 : public TCustomMap {
   void FreeBits();
   bool Resize(int32_t W, int32_t H, bool Clear);
 
+  void NewGeneration();
+
   TColor32* FBits = nullptr;
+  uint64_t FGeneration = 0;
   TDrawMode FDrawMode = dmOpaque;
   uint32_t FMasterAlpha = 255;
   TStretchFilter FStretchFilter = sfNearest;

@@ -1,10 +1,16 @@
 #include "custom_layer.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "bitmap32.h"
 
-TCustomLayer::TCustomLayer(TLayerCollection* Collection) {
+namespace {
+std::atomic<uint64_t> LayerIdCounter{0};
+}  // namespace
+
+TCustomLayer::TCustomLayer(TLayerCollection* Collection)
+    : FId(LayerIdCounter.fetch_add(1, std::memory_order_relaxed) + 1) {
   SetLayerCollection(Collection);
   FLayerOptions = LayerVisible;
 }

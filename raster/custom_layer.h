@@ -44,6 +44,11 @@ class TCustomLayer : public TObject {
 
   int32_t Index() const;
   virtual void SetIndex(int32_t I);
+  // The layer's identity for the run, unique among all layers made (a clone gets its own); the
+  // undo history finds a layer by it whatever its stack position. SetId gives a layer made anew
+  // the identity of the one it stands for.
+  uint64_t Id() const { return FId; }
+  void SetId(uint64_t Id) { FId = Id; }
   void BringToFront();
   void SendToBack();
 
@@ -97,6 +102,7 @@ class TCustomLayer : public TObject {
   std::vector<TCustomLayer*> FNotifyList;  // layers told of this one's destruction; not owned
   TLayerCollection* FLayerCollection = nullptr;
   uint32_t FLayerStates = 0;
+  uint64_t FId = 0;
   bool FDestroying = false;
 };
 

@@ -88,10 +88,7 @@ void TFrameSession::Preview(const std::string& TileFile, int32_t Percent) {
 void TFrameSession::Ok(const std::string& TileFile, int32_t Percent) {
   TBuiltFrame F;
   Build(TileFile, Percent, F);
-  if (F.Layer != nullptr)
-    FUndo.RecordGeometryStep();
-  else
-    FUndo.RecordLayerStep();
+  FUndo.Record(usFrame);
   PutFrame(FDoc, F);
   FSnapshot.Drop();
 }

@@ -45,7 +45,7 @@ class TFrameSession {
   // "Просмотр": the saved state, then the frame of TileFile at Percent on it. A tile that
   // cannot be read or a frame that cannot be built leaves the card as restored.
   void Preview(const std::string& TileFile, int32_t Percent);
-  // "OK": the saved state, one undo step ("geom" for a layer, "effect" for the canvas) and the
+  // "OK": the saved state, one undo step and the
   // frame; the session ends. On failure the card stays as restored, nothing is recorded and
   // the session goes on.
   void Ok(const std::string& TileFile, int32_t Percent);

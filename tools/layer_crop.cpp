@@ -83,8 +83,7 @@ bool CropSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, const TSingleRect& 
   TBitmap32 Kept;
   if (!CropBitmap(B, Frame, Kept))
     return false;
-  if (!Undo.RecordGeometryStep())
-    return false;
+  Undo.Record(usLayerCrop);
   const TSingleRect Loc = L->Location();
   const double Sx = std::fabs(double(Loc.Right) - Loc.Left) / B.Width();
   const double Sy = std::fabs(double(Loc.Bottom) - Loc.Top) / B.Height();

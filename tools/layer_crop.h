@@ -40,7 +40,7 @@ TPoint CroppedSize(const TSingleRect& C);
 // past Src's edge stays transparent. False, and Dst is untouched, when nothing of Src is kept.
 bool CropBitmap(const TBitmap32& Src, const TSingleRect& Frame, TBitmap32& Dst);
 
-// "OK" of the crop window on the selected bitmap layer: records a "geom" undo step, the layer's
+// "OK" of the crop window on the selected bitmap layer: records an undo step, the layer's
 // bitmap becomes the kept part (draw mode blend) and its location keeps its left, top and
 // display scale; the layer is then selected anew so that its frame follows. False, and nothing
 // changes (no undo step), without a selected bitmap layer or when Frame misses its bitmap.

@@ -28,7 +28,7 @@ void TMaskSession::Ok(const std::string& MaskFile, bool Invert) {
   TBitmap32 Mask;
   if (!MaskFile.empty())
     LoadMask(MaskFile, Invert, Mask);
-  FUndo.RecordLayerStep();
+  FUndo.Record(usMask);
   if (TBitmapLayer* L = FDoc.SelectedBitmapLayer(); L != nullptr && !Mask.IsEmpty())
     ApplyMaskAlpha(*L->Bitmap(), Mask);
 }

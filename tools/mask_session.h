@@ -21,7 +21,7 @@ class TMaskSession {
   // (each preview sets the alpha, so previews never pile up). An empty file name (no mask
   // selected) does nothing.
   void Preview(const std::string& MaskFile, bool Invert);
-  // "OK": the saved state back, the saved copy emptied, one "effect" undo step, then the mask
+  // "OK": the saved state back, the saved copy emptied, one undo step, then the mask
   // when one is selected (an empty MaskFile: the undo step only). A mask that cannot be read
   // leaves the target as saved and records nothing.
   void Ok(const std::string& MaskFile, bool Invert);

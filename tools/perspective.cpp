@@ -214,12 +214,7 @@ void ApplyPerspective(TCardDocument& Doc, TUndoStack& Undo, const TBitmap32& Sou
 
   TBitmap32& Target = L != nullptr ? *L->Bitmap() : Doc.Canvas();
   const int32_t OldW = Target.Width(), OldH = Target.Height();
-  if (L != nullptr) {
-    if (!Undo.RecordGeometryStep())
-      return;
-  } else {
-    Undo.RecordCanvasStep();
-  }
+  Undo.Record(usPerspective);
   Target.BeginUpdate();
   Target.SwapContents(Result);
   if (L != nullptr)

@@ -78,9 +78,9 @@ void MapPerspective(TBitmap32& Source, const TPerspectiveCorners& C, double K,
 
 // "OK" of the window: maps a copy of Source (the picture taken when the window opened) onto the
 // corners given in the preview's pixels (the preview being PreviewW wide) and puts the result
-// on the target: the selected bitmap layer (a "geom" undo step; transparent around the shape;
+// on the target: the selected bitmap layer (an undo step; transparent around the shape;
 // the location keeps its left, top and display scale, and the layer is selected anew), or the
-// canvas when nothing is selected (a "holst" undo step; the uncovered part in the background
+// canvas when nothing is selected (an undo step; the uncovered part in the background
 // colour; the canvas takes the result's size). The undo step is recorded only once the result
 // is made, so a failure changes nothing.
 void ApplyPerspective(TCardDocument& Doc, TUndoStack& Undo, const TBitmap32& Source,

@@ -22,7 +22,7 @@ void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileN
   Card.SetStretchFilter(sfLinear2);
 
   TBitmap32& Canvas = Doc.Canvas();
-  Undo.RecordCanvasStep();
+  Undo.Record(usReadyCard);
   if (FitToProject && !Canvas.IsEmpty()) {
     Card.DrawOnto(Canvas, Canvas.BoundsRect(), Card.BoundsRect());
     return;

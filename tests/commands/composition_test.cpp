@@ -7,6 +7,7 @@
 #include "exceptions.h"
 #include "picker/thumb_test_support.h"
 #include "texture_fill.h"
+#include "undo_probe.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ TEST_F(TCompositionFixture, UnderlayGoesToTheBottomSelected) {
   S.Mode = umGradient;
   S.Panel7 = 0x0000FF;  // red at the left
   S.Panel8 = 0xFF0000;
+  const int32_t Steps = Undo.Position();
   TBitmapLayer* L = Comp.AddUnderlay(S);
   EXPECT_EQ(L->Index(), 0);
   EXPECT_EQ(Doc.Selected(), L);
@@ -73,7 +75,8 @@ TEST_F(TCompositionFixture, UnderlayGoesToTheBottomSelected) {
   ExpectRect(L->Location(), 24, 24, 776, 576);
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 300), 0xFFFF0000u);
   EXPECT_EQ(L->Bitmap()->DrawMode(), dmBlend);
-  EXPECT_FALSE(Undo.CanUndo());  // adding an underlay is no undo step
+  EXPECT_EQ(Undo.UndoName(), "Подложка");  // one step, the move to the bottom included
+  EXPECT_EQ(Undo.Position(), Steps + 1);
 
   S.Mode = umSolid;
   S.Panel4 = 0x00FF00;
@@ -91,10 +94,14 @@ TEST_F(TCompositionFixture, DecorationLosesItsKeyColour) {
   EXPECT_EQ(B.GetPixel(0, 0), 0x00FFFFFFu);
   EXPECT_EQ(B.GetPixel(60, 40), 0xFFFF0000u);
   EXPECT_EQ(B.StretchFilter(), sfLinear);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
-  EXPECT_EQ(Undo.UndoRecord().Target, L->Index());
-  ASSERT_TRUE(Undo.Undo());  // back to the opaque picture
-  EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(Undo.UndoName(), "Украшение");
+  EXPECT_EQ(Undo.Count(), 1) << "the decoration and its key colour are one step";
+  ASSERT_TRUE(Undo.Undo());  // no decoration any more
+  EXPECT_EQ(Doc.SelectedBitmapLayer(), nullptr);
+  ASSERT_TRUE(Undo.Redo());
+  L = Doc.SelectedBitmapLayer();
+  ASSERT_NE(L, nullptr);
+  EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0x00FFFFFFu);
 
   // A ready greeting keeps every pixel.
   TBitmapLayer* G = Comp.AddGalleryItem(Decoration("g.png", 50, 30), false);
@@ -136,7 +143,7 @@ TEST_F(TCompositionFixture, SolidColourUndoesOneStep) {
   Comp.FillSolid(0xFFFFFF);
   Comp.FillSolid(0x0000FF);
   EXPECT_EQ(Doc.Canvas().GetPixel(400, 300), 0xFFFF0000u);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
+  EXPECT_EQ(Undo.UndoName(), "Фон");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_EQ(Doc.Canvas().GetPixel(400, 300), 0xFFFFFFFFu);
   EXPECT_FALSE(Undo.CanUndo());
@@ -183,8 +190,8 @@ TEST_F(TCompositionFixture, TextureOnTheUnderlayPageKeepsTheCanvasInTheUndoStep)
   EXPECT_NEAR(int(P >> 8 & 0xFF), 0xA0, 3);
   EXPECT_NEAR(int(P & 0xFF), 0x40, 3);
   EXPECT_EQ(Doc.Canvas().GetPixel(10, 10), 0xFFFFFF00u);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
-  EXPECT_EQ(Undo.UndoRecord().Bitmap.GetPixel(10, 10), 0xFFFFFF00u);
+  EXPECT_EQ(Undo.UndoName(), "Текстура");
+  EXPECT_EQ(RecordedCanvas(Undo).GetPixel(10, 10), 0xFFFFFF00u);
 
   Comp.ApplyTexture(Texture, 0, false, {});
   EXPECT_EQ(Doc.Canvas().GetPixel(799, 599), 0xFF20A040u);

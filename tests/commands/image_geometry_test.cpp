@@ -59,7 +59,7 @@ TEST_F(TGeometryFixture, ResizeMovesEveryLayerAndUndoScalesThemBack) {
   ExpectLocation(L->Location(), 50, 25, 150, 125);
   ExpectLocation(Doc.RBLayer()->Location(), 50, 25, 150, 125);
   ExpectLocation(Tiny->Location(), 6, 6, 7, 7);  // 6.5 -> 6 would leave nothing: one pixel
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukSize);
+  EXPECT_EQ(Undo.UndoName(), "Размер изображения");
   EXPECT_TRUE(Doc.Modified);
 
   ASSERT_TRUE(Undo.Undo());
@@ -84,11 +84,12 @@ TEST_F(TGeometryFixture, MethodsDrawTheCanvasWithTheirFilters) {
   }
 }
 
-TEST_F(TGeometryFixture, UnchangedSizeStillRecordsAnUndoStep) {
+// The size the card has already is no change of it, and no step to undo.
+TEST_F(TGeometryFixture, UnchangedSizeRecordsNoUndoStep) {
   TBitmap32 Before;
   Before.Assign(&Doc.Canvas());
   ResizeImage(Doc, &Undo, 800, 600, rmSpline);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukSize);
+  EXPECT_FALSE(Undo.CanUndo());
   EXPECT_TRUE(SamePixels(Doc.Canvas(), Before));
   EXPECT_EQ(Doc.Canvas().StretchFilter(), sfNearest);  // no resampling, no filter change
 }
@@ -106,7 +107,7 @@ TEST_F(TGeometryFixture, PreviewsStartFromTheLayerBeforeTheDialog) {
   const TFreeRotationSize S = FreeRotationSize(200, 100, 30);
   EXPECT_EQ(L->Bitmap()->Width(), S.Width);
   EXPECT_EQ(L->Bitmap()->Height(), S.Height);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukNone);  // previews record nothing
+  EXPECT_FALSE(Undo.CanUndo());  // previews record nothing
   Session.Ok(30, true);
   Session.End();
   EXPECT_EQ(L->Bitmap()->Width(), S.Width);
@@ -119,7 +120,7 @@ TEST_F(TGeometryFixture, PreviewsStartFromTheLayerBeforeTheDialog) {
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Expected));
 
   // One undo brings back the bitmap and location of before the dialog.
-  ASSERT_EQ(Undo.UndoRecord().Kind, ukGeom);
+  ASSERT_EQ(Undo.UndoName(), "Поворот");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Original));
   ExpectLocation(L->Location(), 20.5f, 30, 220.5f, 130);
@@ -139,7 +140,7 @@ TEST_F(TGeometryFixture, CancelPutsTheLayerBack) {
   EXPECT_EQ(L->Bitmap()->GetPixel(10, 10), 0xFF112233u);
   ExpectLocation(L->Location(), 0, 0, 50, 40);
   EXPECT_EQ(Doc.Selected(), L);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukNone);
+  EXPECT_FALSE(Undo.CanUndo());
 }
 
 TEST_F(TGeometryFixture, ScaledLayerIsResampledToItsShownSizeFirst) {
@@ -169,7 +170,7 @@ TEST_F(TGeometryFixture, NoSelectedBitmapLayerNoSession) {
   EXPECT_FALSE(Session.Begin());
   EXPECT_FALSE(Session.Active());
   RotateSelectedLayer(Doc, Undo, 30, true);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukNone);
+  EXPECT_FALSE(Undo.CanUndo());
 }
 
 TEST(ImageGeometryCommands, BatchVerbsAreListed) {

@@ -10,6 +10,7 @@
 #include "card_document.h"
 #include "layer_commands.h"
 #include "undo.h"
+#include "undo_probe.h"
 
 namespace fs = std::filesystem;
 
@@ -101,9 +102,9 @@ TEST_F(TOutlineFixture, OkOnALayerIsOneGeometryStep) {
   Session.Preview(Step);
   Session.Ok(Step);
   EXPECT_EQ(L->Bitmap()->Width(), 38);
-  ASSERT_EQ(Undo.UndoRecord().Kind, ukGeom);
-  EXPECT_TRUE(SamePixels(Undo.UndoRecord().Bitmap, Before)) << "recorded after the restore";
-  EXPECT_EQ(Undo.UndoRecord().Location, (TSingleRect{5, 5, 65, 45}));
+  ASSERT_EQ(Undo.UndoName(), "Контур");
+  EXPECT_TRUE(SamePixels(*RecordedLayer(Undo, L)->Pixels, Before)) << "recorded after the restore";
+  EXPECT_EQ(RecordedLayer(Undo, L)->Location, (TSingleRect{5, 5, 65, 45}));
   ASSERT_TRUE(Undo.Undo());
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Before));
   EXPECT_EQ(L->Location(), (TSingleRect{5, 5, 65, 45}));
@@ -118,8 +119,7 @@ TEST_F(TOutlineFixture, ButtonOkOnTheCanvasUndoesInOneStep) {
   Session.Preview(Step);
   Session.Ok(Step);
   EXPECT_FALSE(SamePixels(Doc.Canvas(), Before));
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
-  EXPECT_EQ(Undo.UndoRecord().Target, CanvasTarget);
+  EXPECT_EQ(Undo.UndoName(), "Контур");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_TRUE(SamePixels(Doc.Canvas(), Before));
 }
@@ -154,7 +154,7 @@ TEST_F(TOutlineFixture, PickModeTakesTheColourUnderTheLayerPixelOnly) {
   EXPECT_TRUE(PickModePress(Doc, Commands, {12, 10}));
   EXPECT_EQ(L->Bitmap()->GetPixel(1, 0), 0x0000FF00u);
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), Photo);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
+  EXPECT_EQ(Undo.UndoName(), "Прозрачный цвет");
 
   Doc.SetSelection(nullptr);
   EXPECT_FALSE(PickModePress(Doc, Commands, {10, 10})) << "no bitmap layer selected";

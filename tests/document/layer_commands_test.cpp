@@ -9,6 +9,7 @@
 #include "card_document.h"
 #include "pixel_grid.h"
 #include "undo.h"
+#include "undo_probe.h"
 
 namespace {
 
@@ -66,10 +67,9 @@ TEST_F(TCommandsFixture, RotateQuarterTurns) {
     EXPECT_EQ(L->Bitmap()->Height(), 3);
     EXPECT_EQ(PixelsOf(*L->Bitmap()), K.Want);
     EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 30, 50}));
-    EXPECT_EQ(Undo.UndoRecord().Kind, ukGeom);
-    EXPECT_EQ(Undo.UndoRecord().Target, L->Index());
-    EXPECT_EQ(PixelsOf(Undo.UndoRecord().Bitmap), (TPixels{a, b, c, d, e, f}));
-    EXPECT_EQ(Undo.UndoRecord().Location, (TSingleRect{10, 20, 40, 40}));
+    EXPECT_EQ(Undo.UndoName(), "Поворот");
+    EXPECT_EQ(RecordedPixels(Undo, L), (TPixels{a, b, c, d, e, f}));
+    EXPECT_EQ(RecordedLayer(Undo, L)->Location, (TSingleRect{10, 20, 40, 40}));
   }
 }
 
@@ -125,9 +125,8 @@ TEST_F(TCommandsFixture, Flips) {
     Doc.SetSelection(L);
     K.TopToBottom ? Cmd.FlipTopToBottom() : Cmd.FlipLeftToRight();
     EXPECT_EQ(PixelsOf(*L->Bitmap()), K.After);
-    EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
-    EXPECT_EQ(Undo.UndoRecord().Target, L->Index());
-    EXPECT_EQ(PixelsOf(Undo.UndoRecord().Bitmap), K.Before);
+    EXPECT_EQ(Undo.UndoName(), "Отражение");
+    EXPECT_EQ(RecordedPixels(Undo, L), K.Before);
     EXPECT_EQ(L->Location(), (TSingleRect{0, 0, 10, 10}));
   }
 }
@@ -161,38 +160,38 @@ TEST_F(TCommandsFixture, Reorder) {
     EXPECT_EQ(K.Selected->Index(), K.WantIndex);
     EXPECT_EQ(Item(2), Doc.RBLayer());
   }
-  EXPECT_FALSE(Undo.CanUndo());
+  // Each move is a step (the ones that do nothing record none); the first undo puts the photo
+  // back below the caption.
+  EXPECT_EQ(Undo.UndoName(), "Порядок слоёв");
+  ASSERT_TRUE(Undo.Undo());
+  EXPECT_EQ(Photo->Index(), 0);
 }
 
-TEST_F(TCommandsFixture, DeleteAdjustsUndoTargets) {
-  struct Case {
-    const char* Name;
-    int32_t Target;
-    bool Kept;
-    int32_t Want;
-  };
-  const Case Cases[] = {{"index 3 becomes 2", 3, true, 2},
-                        {"the canvas stays", CanvasTarget, true, CanvasTarget},
-                        {"the deleted layer empties the record", 1, false, 0}};
-  for (const Case& K : Cases) {
-    SCOPED_TRACE(K.Name);
-    Doc.NewCanvas(100, 100, a);
-    Undo.Reset();
-    for (int I = 0; I < 5; ++I) AddLayer(1, 1, b, {0, 0, 1, 1});
-    Doc.SetSelection(K.Target == CanvasTarget ? nullptr : Item(K.Target));
-    Undo.RecordLayerStep();
-    TCustomLayer* Doomed = Item(1);
-    Doc.SetSelection(Doomed);
-    const int32_t Count = Doc.Layers().Count();
-
-    Cmd.DeleteSelected();
-    EXPECT_EQ(Doc.Layers().Count(), Count - 1);
-    EXPECT_EQ(Doc.Selected(), nullptr);
-    EXPECT_EQ(Undo.CanUndo(), K.Kept);
-    if (K.Kept) {
-      EXPECT_EQ(Undo.UndoRecord().Target, K.Want);
-    }
-  }
+// Deleting, duplicating and reordering a layer are undo steps; the layers come back by identity.
+TEST_F(TCommandsFixture, DeleteCloneAndReorderAreUndoSteps) {
+  Doc.NewCanvas(100, 100, a);
+  Undo.Reset();
+  for (int I = 0; I < 3; ++I) AddLayer(1, 1, {b}, {float(I), 0, float(I) + 1, 1});
+  TCustomLayer* Doomed = Item(1);
+  const uint64_t Id = Doomed->Id();
+  Doc.SetSelection(Doomed);
+  const int32_t Count = Doc.Layers().Count();
+  Cmd.DeleteSelected();
+  EXPECT_EQ(Doc.Layers().Count(), Count - 1);
+  EXPECT_EQ(Doc.Selected(), nullptr);
+  EXPECT_EQ(Undo.UndoName(), "Удаление слоя");
+  Undo.Undo();
+  EXPECT_EQ(Item(1)->Id(), Id);
+  EXPECT_EQ(Doc.Selected(), Item(1));
+  Cmd.CloneSelected();
+  EXPECT_EQ(Undo.UndoName(), "Копия слоя");
+  Cmd.Reorder(2);
+  EXPECT_EQ(Undo.UndoName(), "Порядок слоёв");
+  EXPECT_EQ(Doc.Layers().Count(), Count + 1);
+  Undo.Undo();
+  Undo.Undo();
+  EXPECT_EQ(Doc.Layers().Count(), Count);
+  EXPECT_EQ(Item(1)->Id(), Id);
 }
 
 TEST_F(TCommandsFixture, CtrlDragResizesAboutTheCentre) {
@@ -314,8 +313,8 @@ TEST_F(TCommandsFixture, TransparentColour) {
     Doc.SetSelection(L);
     Cmd.ApplyTransparentColor(K.Key);
     EXPECT_EQ(PixelsOf(*L->Bitmap()), K.After);
-    EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
-    EXPECT_EQ(PixelsOf(Undo.UndoRecord().Bitmap), K.Before);
+    EXPECT_EQ(Undo.UndoName(), "Прозрачный цвет");
+    EXPECT_EQ(RecordedPixels(Undo, L), K.Before);
   }
   Undo.Reset();
   TPositionedLayer* Area = AddArea(TagSelectionArea);
@@ -360,7 +359,7 @@ TEST_F(TCommandsFixture, RemoveMask) {
   Doc.SetSelection(L);
   Cmd.RemoveMask();
   EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{0xFF102030, 0xFF405060}));
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
+  EXPECT_EQ(Undo.UndoName(), "Снятие маски");
   Undo.Undo();
   EXPECT_EQ(PixelsOf(*L->Bitmap()), (TPixels{0x00102030, 0x7F405060}));
 }
@@ -383,7 +382,10 @@ TEST_F(TCommandsFixture, CloneABitmapLayer) {
   EXPECT_EQ(Copy->Index(), N - 2);
   EXPECT_EQ(Item(N - 1), Doc.RBLayer());
   EXPECT_EQ(Doc.RBLayer()->Location(), Copy->Location());
-  EXPECT_FALSE(Undo.CanUndo());
+  EXPECT_EQ(Undo.UndoName(), "Копия слоя");
+  ASSERT_TRUE(Undo.Undo());
+  EXPECT_EQ(Doc.Layers().Count(), N - 1);
+  EXPECT_EQ(Doc.Selected(), Src);
 }
 
 TEST_F(TCommandsFixture, CloneAnAreaLayer) {

@@ -82,3 +82,22 @@ TEST(SettingsFiles, FormFile) {
   EXPECT_FALSE(ReadFormSettings(P.string()).has_value());
   EXPECT_FALSE(ReadFormSettings((P.parent_path() / "absent.kvp").string()).has_value());
 }
+
+// "Undo.kvp": megabytes as a decimal number; anything else gives the default 1 GiB.
+TEST(SettingsFiles, UndoBudgetFile) {
+  constexpr uint64_t Mb = uint64_t{1} << 20;
+  struct Case {
+    const char* Text;  // nullptr: no file
+    uint64_t Want;
+  };
+  const Case Cases[] = {{nullptr, 1024 * Mb}, {"2048", 2048 * Mb},       {" 300\r\n", 300 * Mb},
+                        {"1", 16 * Mb},       {"", 1024 * Mb},           {"12x", 1024 * Mb},
+                        {"-5", 1024 * Mb},    {"99999999999", 1024 * Mb}};
+  const auto P = TempFile("Undo.kvp");
+  for (const Case& C : Cases) {
+    std::filesystem::remove(P);
+    if (C.Text != nullptr)
+      std::ofstream(P, std::ios::binary) << C.Text;
+    EXPECT_EQ(ReadUndoBudget(P.string()), C.Want) << (C.Text ? C.Text : "(no file)");
+  }
+}

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "exceptions.h"
 #include "picture_readers.h"
@@ -391,4 +393,35 @@ TEST(Bitmap32, LoadingABmpFileNotifiesLikeAssign) {
     EXPECT_TRUE(B.EqualsForStreaming(Source)) << C.Name;
   }
   std::filesystem::remove_all(Dir);
+}
+
+// The generation tells the undo history whether a stored copy still holds a bitmap's pixels:
+// every change notification, size change and buffer exchange gives a number no bitmap had.
+TEST(Bitmap32, GenerationMovesWithEveryChange) {
+  TBitmap32 A, B;
+  EXPECT_NE(A.Generation(), B.Generation());
+  std::vector<uint64_t> Seen = {A.Generation(), B.Generation()};
+  const auto Moved = [&](const TBitmap32& Bmp) {
+    const bool New = std::find(Seen.begin(), Seen.end(), Bmp.Generation()) == Seen.end();
+    Seen.push_back(Bmp.Generation());
+    return New;
+  };
+  A.SetSize(4, 3);
+  EXPECT_TRUE(Moved(A));
+  const uint64_t Sized = A.Generation();
+  A.SetSize(4, 3);  // the same size: nothing changes
+  EXPECT_EQ(A.Generation(), Sized);
+  A.BeginUpdate();
+  A.SetPixel(1, 1, 0xFF123456);
+  A.Changed();  // inside an update bracket too
+  A.EndUpdate();
+  EXPECT_TRUE(Moved(A));
+  A.SetMasterAlpha(10);
+  EXPECT_TRUE(Moved(A));
+  A.SwapContents(B);
+  EXPECT_TRUE(Moved(A));
+  EXPECT_TRUE(Moved(B));
+  const uint64_t Still = B.Generation();
+  (void)B.GetPixel(1, 1);
+  EXPECT_EQ(B.Generation(), Still);
 }

@@ -427,3 +427,20 @@ TEST_F(TLayersFixture, ClearAndAssign) {
   EXPECT_EQ(Layers.Count(), 0);
   EXPECT_EQ(Changes, 1);
 }
+
+// Every layer made has an identity of its own, a clone too; SetId hands one over.
+TEST_F(TLayersFixture, LayersHaveIdentitiesOfTheirOwn) {
+  auto* A = Layers.Add<TBitmapLayer>();
+  auto* B = Layers.Add<TBitmapLayer>();
+  TCustomLayer* C = A->Clone(&Layers);
+  EXPECT_NE(A->Id(), 0u);
+  EXPECT_NE(A->Id(), B->Id());
+  EXPECT_NE(C->Id(), A->Id());
+  EXPECT_NE(C->Id(), B->Id());
+  const uint64_t Id = A->Id();
+  A->Free();
+  auto* D = Layers.Add<TBitmapLayer>();
+  EXPECT_NE(D->Id(), Id);
+  D->SetId(Id);
+  EXPECT_EQ(D->Id(), Id);
+}

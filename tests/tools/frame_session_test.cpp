@@ -79,8 +79,8 @@ TEST_F(TFrameFixture, FramingTheCardGrowsItAndKeepsThePictureInside) {
   ASSERT_EQ(Doc.Canvas().Height(), 760);
   for (int32_t Y = 0; Y < 600; Y += 37)
     ASSERT_EQ(std::memcmp(Doc.Canvas().PixelAddress(80, 80 + Y), Old.RowAddress(Y), 800 * 4), 0);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
-  EXPECT_EQ(Undo.UndoRecord().Target, CanvasTarget);
+  EXPECT_EQ(Undo.UndoName(), "Рамка");
+  EXPECT_EQ(Undo.Count(), 1);
   EXPECT_FALSE(Session.Active());
 
   TBitmap32 Framed;
@@ -132,7 +132,7 @@ TEST_F(TFrameFixture, ALayerGrowsRightAndDownAtItsDisplayScale) {
   EXPECT_EQ(Doc.Selected(), L);
   EXPECT_EQ(Doc.RBLayer()->Location().Right, 270) << "the selection frame follows";
   EXPECT_TRUE(SamePixels(Doc.Canvas(), Canvas)) << "the card is not touched";
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukGeom);
+  EXPECT_EQ(Undo.UndoName(), "Рамка");
 
   ASSERT_TRUE(Undo.Undo());
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));

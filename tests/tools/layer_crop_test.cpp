@@ -131,7 +131,7 @@ TEST_F(TLayerCropTest, HalfSizeLayerKeepsItsScaleAndCorner) {
   EXPECT_TRUE(Doc.Modified);
 
   // One undo step puts bitmap and location back; redo crops again.
-  ASSERT_EQ(Undo.UndoRecord().Kind, ukGeom);
+  ASSERT_EQ(Undo.UndoName(), "Обрезка слоя");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_EQ(L->Bitmap()->Width(), 400);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 210, 170}));

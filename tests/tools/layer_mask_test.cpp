@@ -154,8 +154,8 @@ TEST_F(TMaskFixture, PreviewsSetTheAlphaAndOkAppliesOnceWithOneUndoStep) {
   Session.Preview(File, true);
   Session.Ok(File, false);
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Once)) << "OK applies the mask once to the saved layer";
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukEffect);
-  EXPECT_EQ(Undo.UndoRecord().Target, L->Index());
+  EXPECT_EQ(Undo.UndoName(), "Маска");
+  EXPECT_EQ(Undo.Count(), 1);
   EXPECT_FALSE(Session.Active());
 
   ASSERT_TRUE(Undo.Undo());

@@ -184,7 +184,7 @@ TEST_F(TPerspectiveDocTest, UnmovedCornersGiveASlightlySmallerFadedCanvas) {
   // An opaque picture blends with weight 254 of 256: red 253 over blue.
   EXPECT_EQ(Doc.Canvas().GetPixel(500, 250), 0xFFFD0002u);
   EXPECT_EQ(AlphaOf(Doc.Canvas().GetPixel(0, 200)), 255) << "a canvas stays opaque";
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
+  EXPECT_EQ(Undo.UndoName(), "Перспектива");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_EQ(Doc.Canvas().Width(), 1000);
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), Red);
@@ -244,7 +244,7 @@ TEST_F(TPerspectiveDocTest, LayerGetsTransparentSurroundAndKeepsItsScale) {
   EXPECT_EQ(Doc.Selected(), L);
   EXPECT_EQ(Doc.Canvas().Width(), 400) << "the canvas is not touched";
 
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukGeom);
+  EXPECT_EQ(Undo.UndoName(), "Перспектива");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_EQ(L->Bitmap()->Width(), 200);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 110, 70}));

@@ -14,6 +14,7 @@
 #include "card_document.h"
 #include "picture_codecs.h"
 #include "undo.h"
+#include "undo_probe.h"
 
 namespace fs = std::filesystem;
 
@@ -75,7 +76,7 @@ TEST_F(TReadyCardFixture, CardTakesOverTheCanvasAtItsOwnSize) {
   EXPECT_EQ(Photo->Location().Left, Where.Left);
   EXPECT_TRUE(Doc.Modified);
   // One canvas step brings the old canvas back, size and all.
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
+  EXPECT_EQ(Undo.UndoName(), "Готовая открытка");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_EQ(Doc.Canvas().Width(), 40);
   EXPECT_EQ(Doc.Canvas().Height(), 30);
@@ -114,7 +115,7 @@ TEST_F(TReadyCardFixture, EmptyCanvasTakesTheCardsSizeEvenWhenFitting) {
 TEST_F(TReadyCardFixture, CardThatCannotBeReadChangesNothing) {
   Start(40, 30);
   Doc.Canvas().FillRectS({0, 0, 40, 30}, Blue);
-  Undo.RecordCanvasStep();  // an earlier step that must survive
+  Undo.Record(usBackground);  // an earlier step that must survive
   Doc.Canvas().FillRectS({0, 0, 40, 30}, Red);
   {
     std::FILE* F = std::fopen((Dir / "broken.png").c_str(), "wb");
@@ -140,8 +141,9 @@ TEST_F(TReadyCardFixture, CardThatCannotBeReadChangesNothing) {
       }
       EXPECT_EQ(Doc.Canvas().Width(), 40);
       EXPECT_EQ(Doc.Canvas().GetPixel(5, 5), Red);
-      EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
-      EXPECT_EQ(Undo.UndoRecord().Bitmap.GetPixel(5, 5), Blue);
+      EXPECT_EQ(Undo.UndoName(), "Фон");
+      EXPECT_EQ(Undo.Count(), 1);
+      EXPECT_EQ(RecordedCanvas(Undo).GetPixel(5, 5), Blue);
     }
   }
 }

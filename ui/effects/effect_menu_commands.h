@@ -30,7 +30,7 @@ class TWaves;
 class TBitmap32;
 
 // What the commands need of the main window besides running calls: the target, the undo
-// recorder "effect" (RecordLayerStep), repainting and the change of the card come from the host.
+// step of an effect (RecordLayerStep), repainting and the change of the card come from the host.
 class TEffectContext : public TCommandHost {
  public:
   // The opacity gauge of the selected layer (LayerOpacity), 0 .. 255.

@@ -289,7 +289,6 @@ void TCompositionPanel::ChooseTextureMode() {
   // The last texture again, with the dialog's current size.
   if (!Textur->HasSelectedFile())
     return;
-  FModel.RecordCanvasStep();
   Textur->Button1Click();
 }
 

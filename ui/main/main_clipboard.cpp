@@ -131,6 +131,7 @@ void TMainForm::N47Click() {
   FSaveName.clear();
   FSaveItAllowed = true;
   FClipCommands->PasteAsNewCanvas(Picture);
+  FUndo->Reset();
   pnlImage->setVisible(!FDoc->IsEmpty());
   Start->setVisible(FDoc->IsEmpty());
   FitIfLarge();

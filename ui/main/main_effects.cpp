@@ -17,7 +17,8 @@ class TMainEffectContext : public TEffectContext {
   explicit TMainEffectContext(TMainForm& Form) : FForm(Form) {}
 
   TEffectTarget Target() override { return EffectTarget(FForm.Document()); }
-  void RecordLayerStep() override { FForm.Undo().RecordLayerStep(); }
+  void RecordLayerStep() override { FForm.Undo().Record(usEffect); }
+  void DropUnchangedStep() override { FForm.Undo().DropIfUnchanged(); }
   // The view reports every bitmap change as a change of the card: work that is only shown
   // keeps the mark as it was.
   void ShowOnly(const std::function<void()>& Work) override {

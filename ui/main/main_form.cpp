@@ -134,6 +134,16 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
                             TCustomLayer* Layer) {
     Run([&] { ImgViewMouseDown(Button, Shift, X, Y, Layer); });
   };
+  View.OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    if (!FDragStep)
+      return;
+    FDragStep = false;
+    // A press released where it began changed nothing and leaves no step.
+    Run([this] {
+      FUndo->DropIfUnchanged();
+      UpdateActions();
+    });
+  };
   FImgView->OnKeyDown = [this](int Key, TShiftState) {
     if (Key != Qt::Key_Delete)
       return false;
@@ -248,8 +258,16 @@ void TMainForm::UpdateActions() {
   // Borders and the button effect work on a bitmap layer or the canvas, not on an area.
   N61->setEnabled(HasCanvas && OnBitmap);
   N121->setEnabled(HasCanvas && OnBitmap);
+  // "Отменить: Маска", "Повторить: Перемещение слоя": the items name the step they walk.
   N17->setEnabled(FUndo->CanUndo());
   N18->setEnabled(FUndo->CanRedo());
+  const auto Named = [](const char* Item, const std::string& Step) {
+    return Step.empty()
+               ? QString::fromUtf8(Item)
+               : QString::fromUtf8(Item) + QStringLiteral(": ") + QString::fromStdString(Step);
+  };
+  N17->setText(Named("Отменить", FUndo->UndoName()));
+  N18->setText(Named("Повторить", FUndo->RedoName()));
   const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
     for (size_t I = 0; I < Items.size(); ++I)
       if (Items[I] != nullptr && !Items[I]->isSeparator())
@@ -338,10 +356,17 @@ void ReadingFile(const std::string& FileName, F&& Read) {
 void TMainForm::AddPhotoFromFile(const QString& FileName) {
   const std::string Name = FileName.toStdString();
   const TBusyCursor Busy;
-  ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
+  FUndo->Record(usAddPhoto);
+  try {
+    ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
+  } catch (...) {
+    FUndo->DropIfUnchanged();
+    throw;
+  }
 }
 
 void TMainForm::mnFlattenClick() {
+  FUndo->Record(usFlatten);
   FDoc->Flatten();
 }
 
@@ -380,7 +405,10 @@ void TMainForm::N33Click() {
   };
   const int32_t High = InSight(FDoc->Canvas().Height(), FImgView->height());
   const int32_t Wide = InSight(FDoc->Canvas().Width(), FImgView->width());
+  // The dialog's visit is one step, however often it applies its caption.
+  FUndo->Record(usCaption);
   FTexter->Execute(FDoc->Layers().Count(), SuggestedCaptionSize(High, Wide));
+  FUndo->DropIfUnchanged();
   FImgView->View().Invalidate();
 }
 
@@ -509,7 +537,9 @@ void TMainForm::Save1Click() {
     const TBusyCursor Busy;
     Saved = SaveDocument(*FDoc, Name);
   }
-  if (!Saved)
+  if (Saved)
+    FUndo->MarkSaved();
+  else
     SaveAs(TSaveFormat::Project);
   FImgView->View().Invalidate();
 }
@@ -520,6 +550,7 @@ void TMainForm::SaveAs(TSaveFormat Format) {
     return;
   if (!SaveAsTo(Format, Typed))
     return;
+  FUndo->MarkSaved();
   const std::string Path = SaveAsFileName(Typed, Format);
   FOpenName.clear();
   FSaveName = Path;
@@ -675,6 +706,14 @@ void TMainForm::N109Click() {
 void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int X, int Y, TCustomLayer* Layer) {
   if (PickModeMouseDown(X, Y))
     return;
+  // A drag of the frame around a bitmap layer is one undo step from press to release; the
+  // frame has taken the press already, and nothing has moved yet.
+  TRubberbandLayer* RB = FDoc->RBLayer();
+  if (Layer != nullptr && Layer == RB && RB->IsDragging() &&
+      FDoc->SelectedBitmapLayer() != nullptr) {
+    FUndo->Record(RB->DragState() == DragMove ? usMoveLayer : usResizeLayer);
+    FDragStep = true;
+  }
   FCommands->ViewMouseDown(Layer);
   if (Layer == nullptr)
     FImgView->SetMouseCapture(false);

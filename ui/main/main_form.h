@@ -382,6 +382,8 @@ class TMainForm : public QMainWindow {
   ImgViewWidget* FImgView;
   std::unique_ptr<TCardDocument> FDoc;
   std::unique_ptr<TUndoStack> FUndo;
+  // A drag of the selection frame recorded its undo step at the press.
+  bool FDragStep = false;
   // Holds a reference to the document: declared after it, so it is destroyed first.
   std::unique_ptr<TAutosaveController> FAutosave;
   TTexter* FTexter = nullptr;

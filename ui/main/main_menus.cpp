@@ -72,6 +72,8 @@ void TMainForm::BuildMenus() {
                    QKeySequence(Qt::CTRL | Qt::Key_Z));
   N18 = AddCommand(mnEdit, QStringLiteral("Повторить"), &TMainForm::N18Click,
                    QKeySequence(Qt::CTRL | Qt::Key_Y));
+  N18->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   BuildClipboardItems(mnEdit);
   connect(mnEdit, &QMenu::aboutToShow, this, [this] { Run([this] { N16Click(); }); });
 
@@ -220,8 +222,12 @@ void TMainForm::BuildSidePanel() {
     pnlImage->Body()->addLayout(Row);
     ImageInterpolate = new QCheckBox(QStringLiteral("Интерполяция слоёв"), pnlImage);
     ImageInterpolate->setChecked(true);
-    connect(ImageInterpolate, &QCheckBox::clicked, this,
-            [this](bool On) { Run([this, On] { FDoc->SetImageInterpolate(On); }); });
+    connect(ImageInterpolate, &QCheckBox::clicked, this, [this](bool On) {
+      Run([this, On] {
+        FUndo->Record(usInterpolation);
+        FDoc->SetImageInterpolate(On);
+      });
+    });
     pnlImage->Body()->addWidget(ImageInterpolate);
     auto* Button5 = new QPushButton(QStringLiteral("Добавить фотографию"), pnlImage);
     connect(Button5, &QPushButton::clicked, this,
@@ -265,12 +271,34 @@ void TMainForm::BuildSidePanel() {
     LayerOpacity->setValue(255);
     connect(LayerOpacity, &QSlider::valueChanged, this,
             [this](int V) { Run([this, V] { FDoc->SetLayerOpacity(static_cast<uint32_t>(V)); }); });
+    // What the user does to the gauge is an undo step: a drag from press to release, or one
+    // click, key or wheel turn. The value the window sets itself (a selection, a live dialog)
+    // is none.
+    connect(LayerOpacity, &QSlider::sliderPressed, this, [this] {
+      Run([this] {
+        if (FDoc->SelectedBitmapLayer() != nullptr)
+          FUndo->Record(usOpacity);
+      });
+    });
+    connect(LayerOpacity, &QSlider::sliderReleased, this,
+            [this] { Run([this] { FUndo->DropIfUnchanged(); }); });
+    connect(LayerOpacity, &QSlider::actionTriggered, this, [this](int Action) {
+      Run([this, Action] {
+        if (Action != QAbstractSlider::SliderMove && FDoc->SelectedBitmapLayer() != nullptr)
+          FUndo->Record(usOpacity);
+      });
+    });
     pnlBitmapLayer->Body()->addWidget(LayerOpacity);
     auto* Row = new QHBoxLayout;
     LayerInterpolate = new QCheckBox(QStringLiteral("Интерполяция"), pnlBitmapLayer);
     LayerInterpolate->setChecked(true);
-    connect(LayerInterpolate, &QCheckBox::clicked, this,
-            [this](bool On) { Run([this, On] { FDoc->SetLayerInterpolate(On); }); });
+    connect(LayerInterpolate, &QCheckBox::clicked, this, [this](bool On) {
+      Run([this, On] {
+        if (FDoc->SelectedBitmapLayer() != nullptr)
+          FUndo->Record(usInterpolation);
+        FDoc->SetLayerInterpolate(On);
+      });
+    });
     Propos = new QCheckBox(QStringLiteral("Соблюдать пропорции"), pnlBitmapLayer);
     Propos->setChecked(true);
     connect(Propos, &QCheckBox::clicked, this, [this] { Run([this] { FDoc->Modified = true; }); });

@@ -39,6 +39,7 @@ bool TMainForm::OfferRecovery() {
     FitIfLarge();
     // Not saved anywhere yet: closing asks to save, and the copy is kept until then.
     FDoc->Modified = true;
+    FUndo->ForgetSavedPoint();
     Restored = true;
   });
   return Restored;

@@ -15,6 +15,7 @@ void TMainForm::ReadSettings() {
   const TViewSettings V = ReadViewSettings(SettingsFile("View.kvp").toStdString());
   BufColor = V.Color;
   N103->setChecked(V.Chess);
+  FUndo->SetBudget(ReadUndoBudget(SettingsFile("Undo.kvp").toStdString()));
   if (const auto F = ReadFormSettings(SettingsFile("CForm.kvp").toStdString())) {
     const QRect Stored(F->Left, F->Top, F->Width, F->Height);
     const QScreen* Screen = QGuiApplication::screenAt(Stored.center());

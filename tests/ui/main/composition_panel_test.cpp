@@ -190,14 +190,17 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
   EXPECT_EQ(Form->PageControl1->Button13->text(), QStringLiteral("Добавить поздравление"));
   EXPECT_EQ(D->Bitmap()->GetPixel(0, 0) >> 24, 0u);  // the key colour is gone
   EXPECT_EQ(D->Bitmap()->GetPixel(60, 40), 0xFFFF0000u);
-  Form->N17->trigger();  // the key colour comes back
-  EXPECT_EQ(D->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
+  const int32_t WithDecoration = Form->Document().Layers().Count();
+  EXPECT_EQ(Form->N17->text(), "Отменить: Украшение");
+  Form->N17->trigger();  // the decoration and its key colour were one step
+  EXPECT_EQ(Form->Document().Layers().Count(), WithDecoration - 1);
+  EXPECT_EQ(Form->Document().SelectedBitmapLayer(), nullptr);
 
   Form->PageControl1->CPVIS->SetSelected(0);
   Form->PageControl1->Button13->click();
   TBitmapLayer* G = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(G, nullptr);
-  EXPECT_NE(G, D);
+  EXPECT_EQ(Form->Document().Layers().Count(), WithDecoration) << "the greeting in its place";
   EXPECT_EQ(G->Bitmap()->Width(), 200);
   EXPECT_EQ(G->Bitmap()->GetPixel(0, 0) >> 24, 0u);  // lettering on a plain key lands bare
   EXPECT_EQ(G->Bitmap()->GetPixel(100, 30), 0xFF000080u);
@@ -219,7 +222,8 @@ TEST_F(TPanelFixture, TextureDialogOnTheBackgroundAndTheUnderlay) {
   ConfirmTextureDialogSoon(0);
   Form->PageControl1->Button3->click();
   EXPECT_EQ(CanvasAt(799, 599), 0xFF808040u);
-  EXPECT_EQ(Form->Undo().UndoRecord().Kind, ukHolst);
+  EXPECT_EQ(Form->Undo().UndoName(), "Текстура");
+  EXPECT_EQ(Form->N17->text(), "Отменить: Текстура");
   Form->N17->trigger();
   EXPECT_EQ(CanvasAt(799, 599), 0xFFFFFFFFu);
 

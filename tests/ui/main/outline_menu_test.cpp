@@ -20,6 +20,7 @@
 #include "main_form_fixture.h"
 #include "relief_dialog.h"
 #include "transparent_colour_window.h"
+#include "undo_probe.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ TEST_F(TOutlineMenuFixture, BorderDialogPreviewsAndOkIsOneUndoStep) {
   EXPECT_EQ(L->Bitmap()->GetPixel(1, 1), 0xFF00AA00u);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 10, 150, 130}));
   EXPECT_EQ(Form->Document().Selected(), L);
-  ASSERT_EQ(Form->Undo().UndoRecord().Kind, ukGeom);
+  ASSERT_EQ(Form->Undo().UndoName(), "Контур");
   Form->Run([&] { Form->N17Click(); });
   EXPECT_EQ(L->Bitmap()->Width(), 100);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 10, 110, 90}));
@@ -173,7 +174,7 @@ TEST_F(TOutlineMenuFixture, ButtonCancelPutsTheCanvasBackAndOkUndoes) {
   WithDialog([&] { D.OkButton->click(); }, [&] { Form->N121Click(); });
   EXPECT_NE(Form->Document().Canvas().GetPixel(0, 50), Photo);
   EXPECT_EQ(Form->StatusPanel2->text(), "200x100");
-  EXPECT_EQ(Form->Undo().UndoRecord().Kind, ukEffect);
+  EXPECT_EQ(Form->Undo().UndoName(), "Контур");
   Form->Run([&] { Form->N17Click(); });
   EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 50), Photo);
 }
@@ -194,8 +195,8 @@ TEST_F(TOutlineMenuFixture, ReliefWithAnOuterFrameOnTheSelectedLayer) {
       [&] { Form->N7Click(); });
   EXPECT_EQ(L->Bitmap()->Width(), 212);
   EXPECT_EQ(L->Location(), (TSingleRect{0, 0, 200, 100}));
-  EXPECT_EQ(Form->Undo().UndoRecord().Kind, ukGeom);
-  EXPECT_EQ(Form->Undo().UndoRecord().Bitmap.Width(), 200);
+  EXPECT_EQ(Form->Undo().UndoName(), "Контур");
+  EXPECT_EQ(RecordedLayer(Form->Undo(), L)->Pixels->Width(), 200);
   D.CheckBox1->click();
   EXPECT_FALSE(D.Gran->isEnabled());
 }
@@ -220,7 +221,7 @@ TEST_F(TOutlineMenuFixture, PickModeShowsTheColourAndAPressMakesItTransparent) {
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), Photo);
   EXPECT_FALSE(Form->InPickMode());
   EXPECT_FALSE(Form->FSTC->isVisible());
-  EXPECT_EQ(Form->Undo().UndoRecord().Kind, ukEffect);
+  EXPECT_EQ(Form->Undo().UndoName(), "Прозрачный цвет");
   EXPECT_EQ(Form->Document().Selected(), L) << "the press did not fall through to the view";
 
   // "Закрыть" ends the mode without picking.

@@ -17,6 +17,7 @@
 #include "thumbview.h"
 #include "ui_driving.h"
 #include "undo.h"
+#include "undo_probe.h"
 
 namespace fs = std::filesystem;
 
@@ -86,8 +87,8 @@ TEST_F(TAlbumTest, ChosenCardBecomesTheCanvasAtItsOwnSize) {
   EXPECT_EQ(Placed, 1);
   EXPECT_EQ(CanvasSize(), QSize(30, 50));
   EXPECT_EQ(Doc.Canvas().GetPixel(10, 10), 0xFF3060C0u);
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
-  EXPECT_EQ(Undo.UndoRecord().Bitmap.Width(), 80);
+  EXPECT_EQ(Undo.UndoName(), "Готовая открытка");
+  EXPECT_EQ(RecordedCanvas(Undo).Width(), 80);
 }
 
 TEST_F(TAlbumTest, FittedCardKeepsTheProjectsSize) {
@@ -109,7 +110,7 @@ TEST_F(TAlbumTest, CloseChangesNothing) {
   Dialog->Button2->click();
   EXPECT_EQ(Dialog->result(), QDialog::Rejected);
   EXPECT_EQ(CanvasSize(), QSize(80, 60));
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukNone);
+  EXPECT_FALSE(Undo.CanUndo());
   EXPECT_EQ(Placed, 0);
 }
 
@@ -120,7 +121,7 @@ TEST_F(TAlbumTest, MissingCardIsReportedAndTheDialogStays) {
   EXPECT_TRUE(Errors[0].startsWith("Не удалось открыть файл")) << Errors[0].toStdString();
   EXPECT_TRUE(Dialog->isVisible());
   EXPECT_EQ(CanvasSize(), QSize(80, 60));
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukNone);
+  EXPECT_FALSE(Undo.CanUndo());
   // Nothing selected: the same, with its own message.
   Dialog->ALView->SetSelected(-1);
   Dialog->Button1->click();

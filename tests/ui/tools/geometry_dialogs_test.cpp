@@ -115,7 +115,7 @@ TEST_F(TDialogFixture, DraggedCropFrameCutsTheLayerOnOk) {
   EXPECT_EQ(L->Bitmap()->Height(), 60);
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0xFF0000FFu);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 60, 50}));
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukGeom);
+  EXPECT_EQ(Undo.UndoName(), "Обрезка слоя");
 }
 
 TEST_F(TDialogFixture, CropCancelAfterResizingChangesNothing) {
@@ -201,7 +201,7 @@ TEST_F(TDialogFixture, GeometryOkOnTheCanvasUsesTheBackgroundColour) {
   EXPECT_EQ(Doc.Canvas().Width(), 998);
   EXPECT_EQ(Doc.Canvas().Height(), 498);
   EXPECT_EQ(Doc.Canvas().GetPixel(990, 20), 0xFF0000FFu) << "the uncovered wedge";
-  EXPECT_EQ(Undo.UndoRecord().Kind, ukHolst);
+  EXPECT_EQ(Undo.UndoName(), "Перспектива");
   ASSERT_TRUE(Undo.Undo());
   EXPECT_EQ(Doc.Canvas().Width(), 1000);
 }
