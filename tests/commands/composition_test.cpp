@@ -110,12 +110,24 @@ TEST_F(TCompositionFixture, DecorationLosesItsKeyColour) {
 
 TEST_F(TCompositionFixture, GreetingLosesOnlyAPlainBackground) {
   // Lettering on a plain key colour lands as bare lettering.
+  auto Pictures = [this] {
+    int32_t N = 0;
+    for (int32_t I = 0; I < Doc.Layers().Count(); ++I)
+      N += dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(I)) != nullptr;
+    return N;
+  };
+  const int32_t Before = Pictures();
   TBitmapLayer* G = Comp.AddGalleryItem(Decoration("g.png", 50, 30), false, true);
   EXPECT_EQ(G->Bitmap()->GetPixel(0, 0), 0x00FFFFFFu);
   EXPECT_EQ(G->Bitmap()->GetPixel(49, 29), 0x00FFFFFFu);
   EXPECT_EQ(G->Bitmap()->GetPixel(25, 15), 0xFFFF0000u);
-  ASSERT_TRUE(Undo.Undo());  // the key comes back as one step
-  EXPECT_EQ(G->Bitmap()->GetPixel(0, 0), 0xFFFFFFFFu);
+  // Adding it and taking the key away are one step.
+  ASSERT_TRUE(Undo.Undo());
+  EXPECT_EQ(Pictures(), Before);
+  ASSERT_TRUE(Undo.Redo());
+  G = Doc.SelectedBitmapLayer();
+  ASSERT_NE(G, nullptr);
+  EXPECT_EQ(G->Bitmap()->GetPixel(0, 0), 0x00FFFFFFu);
 
   // A picture whose border is not one colour (a photo of a greeting) stays as it is.
   TBitmap32 B;
