@@ -17,6 +17,7 @@
 #include "exif_orientation.h"
 #include "file_io.h"
 #include "jpeg_support.h"
+#include "picture_readers.h"
 
 using namespace codec_detail;
 using namespace jpeg_detail;
@@ -101,6 +102,30 @@ TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
     FailJpeg(D);
   ApplyExifOrientation(P, Orientation);
   return P;
+}
+
+void LoadJpegImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
+  TBitmap32 Fresh;
+  {
+    TJpegDecoder D;
+    std::memset(&D, 0, sizeof(D));
+    SetUpErrors(D.Error, D.Info.err);
+    TDecoderGuard Guard(D);
+    ReadCheckedHeader(D, Data, Size, MaxPixels);
+    const int Orientation = FindExifOrientation(D.Info);
+    if (!StartDecompress(D))
+      FailJpeg(D);
+    // libjpeg writes every pixel (alpha 255 included), so the rows are not cleared first: a
+    // damaged file costs only the rows decoded before it failed.
+    Fresh.SetSizeForOverwrite(int32_t(D.Info.output_width), int32_t(D.Info.output_height));
+    std::vector<uint8_t> CmykRow;
+    if (D.Info.out_color_space == JCS_CMYK)
+      CmykRow.resize(size_t(D.Info.output_width) * 4);
+    if (!DecodeRows(D, Fresh.Bits(), CmykRow.empty() ? nullptr : CmykRow.data()))
+      FailJpeg(D);
+    ApplyExifOrientation(Fresh, Orientation);
+  }
+  TakeLoadedPixels(Fresh, Target);
 }
 
 std::vector<uint8_t> EncodeJpeg(const TBitmap32& Bitmap, int Quality) {

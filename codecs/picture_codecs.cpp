@@ -1,6 +1,7 @@
 #include "picture_codecs.h"
 
 #include <mutex>
+#include <utility>
 
 #include "bitmap24.h"
 #include "bitmap32.h"
@@ -22,21 +23,32 @@
 namespace {
 
 using TDecoder = TPicture (*)(const uint8_t*, size_t, int64_t);
+using TLoader = void (*)(const uint8_t*, size_t, TBitmap32&, int64_t);
 
-void Register(const char* Extension, TDecoder Decoder) {
-  RegisterPictureReader(Extension, [Decoder](const std::string& FileName) {
-    const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
-    return Decoder(Data.data(), Data.size(), MaxPicturePixels);
-  });
+void Register(const char* Extension, TDecoder Decoder, TLoader Loader) {
+  TBitmapLoader BitmapLoader;
+  if (Loader != nullptr)
+    BitmapLoader = [Loader](const std::string& FileName, TBitmap32& Target) {
+      const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
+      Loader(Data.data(), Data.size(), Target, MaxPicturePixels);
+    };
+  RegisterPictureReader(
+      Extension,
+      [Decoder](const std::string& FileName) {
+        const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
+        return Decoder(Data.data(), Data.size(), MaxPicturePixels);
+      },
+      std::move(BitmapLoader));
 }
 
-// The readers by format; BMP is the registry's own.
+// The readers by format; BMP is the registry's own. A loader decodes straight into a bitmap.
 struct TFormatReader {
   TPictureFormat Format;
   TDecoder Decoder;
+  TLoader Loader = nullptr;
 };
 constexpr TFormatReader FormatReaders[] = {
-    {TPictureFormat::Jpeg, ReadJpegImage},
+    {TPictureFormat::Jpeg, ReadJpegImage, LoadJpegImage},
     {TPictureFormat::Png, ReadPngImage},
     {TPictureFormat::Gif, ReadGifImage},
     {TPictureFormat::Tiff, ReadTiffImage},
@@ -55,7 +67,7 @@ void RegisterAll() {
   for (const TPictureExtension& E : PictureExtensions)
     for (const TFormatReader& R : FormatReaders)
       if (R.Format == E.Format)
-        Register(E.Extension, R.Decoder);
+        Register(E.Extension, R.Decoder, R.Loader);
 }
 
 }  // namespace
@@ -88,10 +100,8 @@ constexpr TFormatWriter FormatWriters[] = {
          throw Exception("Пустую картинку нельзя сохранить как BMP");
        B.SaveToFile(FileName);
      }},
-    {TPictureFormat::Jpeg,
-     [](const TBitmap32& B, const std::string& FileName, const TSaveOptions& O) {
-       SaveJpeg(TBitmap24(B), FileName, O.JpegQuality);
-     }},
+    {TPictureFormat::Jpeg, [](const TBitmap32& B, const std::string& FileName,
+                              const TSaveOptions& O) { SaveJpeg(B, FileName, O.JpegQuality); }},
     {TPictureFormat::Png, [](const TBitmap32& B, const std::string& FileName,
                              const TSaveOptions&) { SavePng(B, FileName); }},
     {TPictureFormat::Tiff, [](const TBitmap32& B, const std::string& FileName,

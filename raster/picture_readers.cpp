@@ -14,9 +14,6 @@ namespace {
 // Large enough for the biggest picture a reader accepts (2^28 pixels of 32 bits) plus headers.
 constexpr size_t MaxPictureFileSize = (size_t{1} << 30) + (size_t{1} << 20);
 
-// Reads a file straight into a bitmap, as Assign(reader's picture) would.
-using TBitmapLoader = void (*)(const std::string& FileName, TBitmap32& Target);
-
 struct TEntry {
   TPictureReader Reader;
   TBitmapLoader Loader = nullptr;
@@ -69,10 +66,11 @@ std::string LowerExtension(const std::string& FileName) {
   return Ext;
 }
 
-void RegisterPictureReader(const std::string& Extension, TPictureReader Reader) {
+void RegisterPictureReader(const std::string& Extension, TPictureReader Reader,
+                           TBitmapLoader Loader) {
   TRegistry& R = Registry();
   const std::lock_guard<std::mutex> G(R.Mutex);
-  R.Readers[LowerExtension("x" + Extension)] = TEntry{std::move(Reader), nullptr};
+  R.Readers[LowerExtension("x" + Extension)] = TEntry{std::move(Reader), std::move(Loader)};
 }
 
 bool HasPictureReader(const std::string& FileName) {
@@ -87,10 +85,18 @@ TPicture ReadPictureFile(const std::string& FileName) {
 
 void LoadPictureFile(const std::string& FileName, TBitmap32& Target) {
   const TEntry E = Registry().Find(FileName);
-  if (E.Loader != nullptr) {
+  if (E.Loader) {
     E.Loader(FileName, Target);
     return;
   }
   const TPicture Picture = E.Reader(FileName);
   Target.Assign(Picture);
+}
+
+void TakeLoadedPixels(TBitmap32& Fresh, TBitmap32& Target) {
+  const bool Resized = Target.Width() != Fresh.Width() || Target.Height() != Fresh.Height();
+  Target.SwapContents(Fresh);
+  if (Resized)
+    Target.NotifyResize();
+  Target.Changed();
 }
