@@ -151,6 +151,37 @@ std::unique_ptr<TBitmap32> TCardDocument::RenderFlatImage() {
   return Flat;
 }
 
+bool TCardDocument::FlatImageIsCanvas() {
+  const TBitmap32& C = Canvas();
+  if (C.IsEmpty() || Layers().Count() != 0 || C.DrawMode() != dmOpaque ||
+      C.StretchFilter() != sfNearest)
+    return false;
+  TPaintStages& Stages = FView.PaintStages();
+  for (int32_t I = 0; I < Stages.Count(); ++I) {
+    const TPaintStage& S = Stages.Items(I);
+    if (!S.RTVisible)
+      continue;
+    switch (S.Stage) {
+      case PST_CLEAR_BACKGND:  // an opaque canvas covering the flat image clears nothing
+      case PST_DRAW_BITMAP:
+      case PST_DRAW_LAYERS:
+      case PST_CUSTOM:
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+const TBitmap32& TCardDocument::FlatImage(std::unique_ptr<TBitmap32>& Holder) {
+  SetSelection(nullptr);
+  if (FlatImageIsCanvas())
+    return Canvas();
+  Holder = RenderFlatImage();
+  return *Holder;
+}
+
 TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   // Read first, so that a picture that cannot be read leaves the card untouched.
   TBitmap32 Picture;
