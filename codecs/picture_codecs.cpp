@@ -49,10 +49,10 @@ struct TFormatReader {
 };
 constexpr TFormatReader FormatReaders[] = {
     {TPictureFormat::Jpeg, ReadJpegImage, LoadJpegImage},
-    {TPictureFormat::Png, ReadPngImage},
+    {TPictureFormat::Png, ReadPngImage, LoadPngImage},
     {TPictureFormat::Gif, ReadGifImage},
-    {TPictureFormat::Tiff, ReadTiffImage},
-    {TPictureFormat::Webp, ReadWebpImage},
+    {TPictureFormat::Tiff, ReadTiffImage, LoadTiffImage},
+    {TPictureFormat::Webp, ReadWebpImage, LoadWebpImage},
     {TPictureFormat::Pcx, ReadPcxImage},
     {TPictureFormat::Tga, ReadTgaImage},
     {TPictureFormat::Ico, ReadIcoImage},

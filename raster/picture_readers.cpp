@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "bitmap32.h"
+#include "blend.h"
 #include "bmp_format.h"
 #include "exceptions.h"
 #include "file_io.h"
@@ -91,6 +92,27 @@ void LoadPictureFile(const std::string& FileName, TBitmap32& Target) {
   }
   const TPicture Picture = E.Reader(FileName);
   Target.Assign(Picture);
+}
+
+void TakeLoadedGraphic(TBitmap32& Fresh, TBitmap32& Target) {
+  const size_t N = size_t(Fresh.Width()) * size_t(Fresh.Height());
+  TColor32* const F = Fresh.Bits();
+  if (Target.Width() == Fresh.Width() && Target.Height() == Fresh.Height() && N != 0) {
+    TColor32* const B = Target.Bits();
+    for (size_t I = 0; I < N; ++I) BlendOnto(F[I], B[I]);
+    Target.MakeOpaque();
+    Target.Changed();
+    return;
+  }
+  // Over transparent black an opaque pixel stays as it is.
+  for (size_t I = 0; I < N; ++I)
+    if (F[I] < 0xFF000000u) {
+      TColor32 B = 0;
+      BlendOnto(F[I], B);
+      F[I] = B;
+    }
+  Fresh.MakeOpaque();
+  TakeLoadedPixels(Fresh, Target);
 }
 
 void TakeLoadedPixels(TBitmap32& Fresh, TBitmap32& Target) {

@@ -25,6 +25,11 @@ TPicture ReadPictureFile(const std::string& FileName);
 // loader (BMP, JPEG, ...) goes straight into Target's pixels. Target is unchanged on failure.
 void LoadPictureFile(const std::string& FileName, TBitmap32& Target);
 
+// Gives Target a freshly decoded graphic (straight alpha, cleared where the decoder wrote
+// nothing) as Assign(pkGraphic picture) would: painted by its alpha over Target's pixels when the
+// size is the same, over transparent black otherwise, then made opaque. Fresh is left undefined.
+void TakeLoadedGraphic(TBitmap32& Fresh, TBitmap32& Target);
+
 // Gives Target the pixels of a freshly decoded bitmap (Fresh gets Target's old ones) as Assign
 // would bring them: a resize notice when the size changed, then a change.
 void TakeLoadedPixels(TBitmap32& Fresh, TBitmap32& Target);
