@@ -6,6 +6,7 @@
 #include "exceptions.h"
 #include "geometry.h"
 #include "picture.h"
+#include "picture_readers.h"
 #include "transformation.h"
 
 bool IsAreaLayer(const TCustomLayer* L) {
@@ -190,14 +191,16 @@ TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   RemoveAreaLayer();
   TNewLayerGuard Guard(Layers().Add<TBitmapLayer>());
   TBitmapLayer* L = Guard.Get();
-  L->Bitmap()->Assign(&Picture);
+  // The new layer's bitmap has a fresh bitmap's settings, as Picture has: its pixels move over.
+  TakeLoadedPixels(Picture, *L->Bitmap());
+  const TBitmap32& Photo = *L->Bitmap();
   L->Bitmap()->SetDrawMode(dmBlend);
   L->Bitmap()->SetStretchFilter(sfLinear);
   const TPoint P = ViewCentre();
-  double W = Picture.Width(), H = Picture.Height();
-  if (Picture.Height() > Canvas().Height()) {
+  double W = Photo.Width(), H = Photo.Height();
+  if (Photo.Height() > Canvas().Height()) {
     const int32_t NewH = Round(0.9 * Canvas().Height());
-    W = Round(static_cast<double>(Picture.Width()) / Picture.Height() * NewH);
+    W = Round(static_cast<double>(Photo.Width()) / Photo.Height() * NewH);
     H = NewH;
   }
   L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),
