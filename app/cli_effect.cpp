@@ -85,10 +85,11 @@ int RunEffectVerb(const std::vector<std::string>& Args) {
   if (Project) {
     WriteProject(Doc, Output);
   } else {
-    const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+    std::unique_ptr<TBitmap32> Holder;
+    const TBitmap32& Flat = Doc.FlatImage(Holder);
     TSaveOptions Options;
     Options.JpegQuality = 100;
-    SavePictureByExtension(*Flat, Output, Options);
+    SavePictureByExtension(Flat, Output, Options);
   }
   return 0;
 }

@@ -66,11 +66,12 @@ int Render(const std::string& Input, const std::string& Output) {
     throw ECliError("неизвестный формат вывода \"" + LowerExtension(Output) + "\" (" + Output +
                     "): нужен .bmp, .png, .jpg, .gif, .tif или .webp");
   TOpenCard Card(Input);
-  const std::unique_ptr<TBitmap32> Flat = Card.Doc.RenderFlatImage();
+  std::unique_ptr<TBitmap32> Holder;
+  const TBitmap32& Flat = Card.Doc.FlatImage(Holder);
   TSaveOptions Options;
   Options.JpegQuality = 100;
   Options.WebpQuality = 100;
-  SaveFlatImage(*Format, Options, *Flat, Output);
+  SaveFlatImage(*Format, Options, Flat, Output);
   return 0;
 }
 

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
+
+#include "bitmap32.h"
 
 namespace {
 
@@ -40,50 +43,68 @@ int ReadExifOrientation(const uint8_t* Data, size_t Size) {
   return Value >= 1 && Value <= 8 ? Value : 1;
 }
 
+namespace {
+
+// Orientations 2..4 in place.
+void FlipPixels(TColor32* Px, int32_t W, int32_t H, int Orientation) {
+  if (Orientation == 2 || Orientation == 3) {
+    for (int32_t Y = 0; Y < H; ++Y) std::reverse(Px + ptrdiff_t(Y) * W, Px + ptrdiff_t(Y + 1) * W);
+  }
+  if (Orientation == 3 || Orientation == 4) {
+    for (int32_t Y = 0; Y < H / 2; ++Y)
+      std::swap_ranges(Px + ptrdiff_t(Y) * W, Px + ptrdiff_t(Y + 1) * W,
+                       Px + ptrdiff_t(H - 1 - Y) * W);
+  }
+}
+
+// Orientations 5..8, which swap the sides: the upright picture (Out) is H wide and W high; its
+// pixel (DX, DY) comes from the stored pixel (SX, SY). Walked in tiles, so that both pictures
+// are read and written a few cache lines at a time.
+void TurnPixels(const TColor32* Px, int32_t W, int32_t H, int Orientation, TColor32* Out) {
+  constexpr int32_t Tile = 64;
+  for (int32_t TY = 0; TY < W; TY += Tile) {
+    const int32_t EY = std::min(W, TY + Tile);
+    for (int32_t TX = 0; TX < H; TX += Tile) {
+      const int32_t EX = std::min(H, TX + Tile);
+      for (int32_t DY = TY; DY < EY; ++DY) {
+        TColor32* Row = Out + size_t(DY) * size_t(H);
+        const int32_t SX = Orientation == 5 || Orientation == 6 ? DY : W - 1 - DY;
+        const bool Up = Orientation == 5 || Orientation == 8;  // SY = DX, else H - 1 - DX
+        for (int32_t DX = TX; DX < EX; ++DX) {
+          const int32_t SY = Up ? DX : H - 1 - DX;
+          Row[DX] = Px[size_t(SY) * size_t(W) + size_t(SX)];
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
 void ApplyExifOrientation(TPicture& Picture, int Orientation) {
   if (Orientation < 2 || Orientation > 8 || Picture.IsEmpty())
     return;
   const int32_t W = Picture.Width, H = Picture.Height;
-  std::vector<TColor32>& Px = Picture.Pixels;
-  if (Orientation == 2 || Orientation == 3) {
-    for (int32_t Y = 0; Y < H; ++Y)
-      std::reverse(Px.begin() + ptrdiff_t(Y) * W, Px.begin() + ptrdiff_t(Y + 1) * W);
-  }
-  if (Orientation == 3 || Orientation == 4) {
-    for (int32_t Y = 0; Y < H / 2; ++Y)
-      std::swap_ranges(Px.begin() + ptrdiff_t(Y) * W, Px.begin() + ptrdiff_t(Y + 1) * W,
-                       Px.begin() + ptrdiff_t(H - 1 - Y) * W);
-  }
-  if (Orientation <= 4)
+  if (Orientation <= 4) {
+    FlipPixels(Picture.Pixels.data(), W, H, Orientation);
     return;
-  // 5..8 swap the sides. The upright picture is H wide and W high; its pixel (DX, DY) comes
-  // from the stored pixel (SX, SY).
-  std::vector<TColor32> Out(Px.size());
-  for (int32_t DY = 0; DY < W; ++DY) {
-    TColor32* Row = Out.data() + size_t(DY) * size_t(H);
-    for (int32_t DX = 0; DX < H; ++DX) {
-      int32_t SX = 0, SY = 0;
-      switch (Orientation) {
-        case 5:
-          SX = DY;
-          SY = DX;
-          break;
-        case 6:
-          SX = DY;
-          SY = H - 1 - DX;
-          break;
-        case 7:
-          SX = W - 1 - DY;
-          SY = H - 1 - DX;
-          break;
-        default:
-          SX = W - 1 - DY;
-          SY = DX;
-          break;
-      }
-      Row[DX] = Px[size_t(SY) * size_t(W) + size_t(SX)];
-    }
   }
-  Px = std::move(Out);
+  std::vector<TColor32> Out(Picture.Pixels.size());
+  TurnPixels(Picture.Pixels.data(), W, H, Orientation, Out.data());
+  Picture.Pixels = std::move(Out);
   std::swap(Picture.Width, Picture.Height);
+}
+
+void ApplyExifOrientation(TBitmap32& Bitmap, int Orientation) {
+  if (Orientation < 2 || Orientation > 8 || Bitmap.IsEmpty())
+    return;
+  const int32_t W = Bitmap.Width(), H = Bitmap.Height();
+  if (Orientation <= 4) {
+    FlipPixels(Bitmap.Bits(), W, H, Orientation);
+    return;
+  }
+  TBitmap32 Out;
+  Out.SetSizeForOverwrite(H, W);
+  TurnPixels(Bitmap.Bits(), W, H, Orientation, Out.Bits());
+  Bitmap.SwapContents(Out);
 }

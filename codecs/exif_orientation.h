@@ -5,6 +5,8 @@
 
 #include "picture.h"
 
+class TBitmap32;
+
 // The Orientation tag (1..8) of an EXIF block as a JPEG APP1 segment holds it, starting with
 // "Exif\0\0". 1 (upright) when the block has no valid orientation.
 int ReadExifOrientation(const uint8_t* Data, size_t Size);
@@ -13,3 +15,6 @@ int ReadExifOrientation(const uint8_t* Data, size_t Size);
 // by 180 degrees, 4 mirrors top-bottom, 5 transposes, 6 turns it 90 degrees clockwise, 7
 // transposes across the other diagonal, 8 turns it 90 degrees anticlockwise. Others do nothing.
 void ApplyExifOrientation(TPicture& Picture, int Orientation);
+// The same for a bitmap: 2..4 in place, 5..8 through one new buffer that replaces the old one
+// (swapped in without a notice: the caller owns a bitmap nobody watches yet).
+void ApplyExifOrientation(TBitmap32& Bitmap, int Orientation);

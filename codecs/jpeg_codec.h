@@ -15,6 +15,10 @@ class TBitmap24;
 // orientation. A damaged or truncated file (also one libjpeg would only warn about as
 // "Premature end of JPEG file"), or one larger than MaxPixels, raises EInvalidGraphic.
 TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels = MaxPicturePixels);
+// The same picture decoded straight into Target's pixels, as Target.Assign(ReadJpegImage(...))
+// leaves them (every pixel opaque); Target is unchanged on failure.
+void LoadJpegImage(const uint8_t* Data, size_t Size, TBitmap32& Target,
+                   int64_t MaxPixels = MaxPicturePixels);
 
 // A baseline JPEG file image at Quality 1..100 (4:4:4 chroma from quality 90 up, 4:2:0 below;
 // optimised Huffman tables). Alpha is ignored. Raises Exception for an empty bitmap, a quality

@@ -1,6 +1,7 @@
 #include "picture_codecs.h"
 
 #include <mutex>
+#include <utility>
 
 #include "bitmap24.h"
 #include "bitmap32.h"
@@ -23,28 +24,53 @@
 namespace {
 
 using TDecoder = TPicture (*)(const uint8_t*, size_t, int64_t);
+using TLoader = void (*)(const uint8_t*, size_t, TBitmap32&, int64_t);
 
 // Every picture read from a file comes out in sRGB: a file's own colour profile is applied.
-void Register(const char* Extension, TPictureFormat Format, TDecoder Decoder) {
-  RegisterPictureReader(Extension, [Format, Decoder](const std::string& FileName) {
-    const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
-    TPicture P = Decoder(Data.data(), Data.size(), MaxPicturePixels);
-    ApplyColourProfile(Format, Data.data(), Data.size(), P);
-    return P;
-  });
+// A loader decodes straight into the bitmap; a file with a profile does so too when it is a
+// JPEG (always opaque, so converting the loaded pixels is converting the picture), and goes
+// through the picture otherwise, so that translucent pixels are converted before they are laid
+// over the bitmap.
+void Register(const char* Extension, TPictureFormat Format, TDecoder Decoder, TLoader Loader) {
+  TBitmapLoader BitmapLoader;
+  if (Loader != nullptr)
+    BitmapLoader = [Format, Decoder, Loader](const std::string& FileName, TBitmap32& Target) {
+      const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
+      const TColourProfile Profile = ColourProfileOf(Format, Data.data(), Data.size());
+      if (Profile.IsUntagged() || Format == TPictureFormat::Jpeg) {
+        Loader(Data.data(), Data.size(), Target, MaxPicturePixels);
+        if (!Profile.IsUntagged() &&
+            ConvertToSrgb(Target.Bits(), Target.Width(), Target.Height(), Target.Width(), Profile))
+          Target.Changed();
+        return;
+      }
+      TPicture P = Decoder(Data.data(), Data.size(), MaxPicturePixels);
+      ConvertToSrgb(P, Profile);
+      Target.Assign(P);
+    };
+  RegisterPictureReader(
+      Extension,
+      [Format, Decoder](const std::string& FileName) {
+        const std::vector<uint8_t> Data = codec_detail::ReadPictureBytes(FileName);
+        TPicture P = Decoder(Data.data(), Data.size(), MaxPicturePixels);
+        ApplyColourProfile(Format, Data.data(), Data.size(), P);
+        return P;
+      },
+      std::move(BitmapLoader));
 }
 
-// The readers by format; BMP is the registry's own.
+// The readers by format; BMP is the registry's own. A loader decodes straight into a bitmap.
 struct TFormatReader {
   TPictureFormat Format;
   TDecoder Decoder;
+  TLoader Loader = nullptr;
 };
 constexpr TFormatReader FormatReaders[] = {
-    {TPictureFormat::Jpeg, ReadJpegImage},
-    {TPictureFormat::Png, ReadPngImage},
+    {TPictureFormat::Jpeg, ReadJpegImage, LoadJpegImage},
+    {TPictureFormat::Png, ReadPngImage, LoadPngImage},
     {TPictureFormat::Gif, ReadGifImage},
-    {TPictureFormat::Tiff, ReadTiffImage},
-    {TPictureFormat::Webp, ReadWebpImage},
+    {TPictureFormat::Tiff, ReadTiffImage, LoadTiffImage},
+    {TPictureFormat::Webp, ReadWebpImage, LoadWebpImage},
     {TPictureFormat::Pcx, ReadPcxImage},
     {TPictureFormat::Tga, ReadTgaImage},
     {TPictureFormat::Ico, ReadIcoImage},
@@ -59,7 +85,7 @@ void RegisterAll() {
   for (const TPictureExtension& E : PictureExtensions)
     for (const TFormatReader& R : FormatReaders)
       if (R.Format == E.Format)
-        Register(E.Extension, R.Format, R.Decoder);
+        Register(E.Extension, R.Format, R.Decoder, R.Loader);
 }
 
 }  // namespace
@@ -92,10 +118,8 @@ constexpr TFormatWriter FormatWriters[] = {
          throw Exception("Пустую картинку нельзя сохранить как BMP");
        B.SaveToFile(FileName);
      }},
-    {TPictureFormat::Jpeg,
-     [](const TBitmap32& B, const std::string& FileName, const TSaveOptions& O) {
-       SaveJpeg(TBitmap24(B), FileName, O.JpegQuality);
-     }},
+    {TPictureFormat::Jpeg, [](const TBitmap32& B, const std::string& FileName,
+                              const TSaveOptions& O) { SaveJpeg(B, FileName, O.JpegQuality); }},
     {TPictureFormat::Png, [](const TBitmap32& B, const std::string& FileName,
                              const TSaveOptions&) { SavePng(B, FileName); }},
     {TPictureFormat::Tiff, [](const TBitmap32& B, const std::string& FileName,

@@ -20,9 +20,9 @@ struct TSaveOptions {
 };
 
 // Writes the bitmap in the format its extension names (any case): .bmp (the bitmap's own
-// 32-bit writer), .jpg/.jpeg/.jpe/.jfif, .png, .tif/.tiff, .gif, .webp; JPEG, TIFF and GIF go
-// through the 24-bit platform bitmap. Raises Exception for an unknown extension or a failed write;
-// the write is atomic.
+// 32-bit writer), .jpg/.jpeg/.jpe/.jfif, .png, .tif/.tiff, .gif, .webp; JPEG reads the 32-bit
+// rows and ignores alpha, TIFF and GIF go through the 24-bit platform bitmap. Raises Exception
+// for an unknown extension or a failed write; the write is atomic.
 void SavePictureByExtension(const TBitmap32& Bitmap, const std::string& FileName,
                             const TSaveOptions& Options = {});
 // The same writers chosen by the format, whatever the name's extension: BMP, JPEG, PNG, TIFF, GIF

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bitmap32.h"
 #include "codec_support.h"
 #include "exceptions.h"
+#include "picture_readers.h"
 
 using namespace codec_detail;
 
@@ -96,9 +98,9 @@ class TReadGuard {
   TPngState& FS;
 };
 
-}  // namespace
-
-TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+// Decodes the file into the cleared W x H buffer that Pixels(W, H) gives.
+template <class TPixels>
+void DecodePng(const uint8_t* Data, size_t Size, int64_t MaxPixels, TPixels&& Pixels) {
   static const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (Size < 8 || std::memcmp(Data, Signature, 8) != 0)
     throw EInvalidGraphic("Картинка PNG повреждена: нет подписи PNG");
@@ -121,11 +123,31 @@ TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   const int32_t H = int32_t(png_get_image_height(S.Png, S.Info));
   if (png_get_rowbytes(S.Png, S.Info) != size_t(W) * 4)
     FailPicture("PNG", "unsupported pixel layout");
-  TPicture P = MakeGraphic(W, H);
+  TColor32* const Out = Pixels(W, H);
   std::vector<png_bytep> Rows(static_cast<size_t>(H));
   for (int32_t Y = 0; Y < H; ++Y)
-    Rows[size_t(Y)] = reinterpret_cast<png_bytep>(P.Pixels.data() + size_t(Y) * size_t(W));
+    Rows[size_t(Y)] = reinterpret_cast<png_bytep>(Out + size_t(Y) * size_t(W));
   if (!ReadRows(S, Rows.data()))
     FailPicture("PNG", S.Message);
+}
+
+}  // namespace
+
+TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+  TPicture P;
+  DecodePng(Data, Size, MaxPixels, [&P](int32_t W, int32_t H) {
+    P = MakeGraphic(W, H);
+    return P.Pixels.data();
+  });
   return P;
+}
+
+void LoadPngImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
+  TBitmap32 Fresh;
+  DecodePng(Data, Size, MaxPixels, [&Fresh](int32_t W, int32_t H) {
+    // Cleared without writing a byte: fresh pages are zero, only the decoded rows are touched.
+    Fresh.SetSize(W, H);
+    return Fresh.Bits();
+  });
+  TakeLoadedGraphic(Fresh, Target);
 }

@@ -15,6 +15,10 @@ class TBitmap32;
 // ignored, the samples are taken as they are stored. A damaged or truncated file (a missing
 // IEND included), or one larger than MaxPixels, raises EInvalidGraphic.
 TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels = MaxPicturePixels);
+// The same picture decoded straight into Target, as Target.Assign(ReadPngImage(...)) leaves
+// it; Target is unchanged on failure.
+void LoadPngImage(const uint8_t* Data, size_t Size, TBitmap32& Target,
+                  int64_t MaxPixels = MaxPicturePixels);
 
 // The filter a PNG scan line is stored with; pngAdaptive picks, row by row, the one whose
 // output has the least sum of bytes taken as signed (libpng's choice).

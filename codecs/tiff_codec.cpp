@@ -14,6 +14,7 @@
 #include "colour_profile.h"
 #include "exceptions.h"
 #include "file_io.h"
+#include "picture_readers.h"
 
 using namespace codec_detail;
 
@@ -136,15 +137,17 @@ std::unique_ptr<TIFF, TTiffCloser> OpenStream(TTiffStream& S, const char* Mode, 
 // libtiff's R, G, B, A bytes (premultiplied) to TColor32 (straight alpha). The first pass
 // only swaps red and blue, which is all an opaque picture needs; pixels with alpha below 255
 // are divided out in a second pass.
-void ToStraightColor32(std::vector<TColor32>& Pixels) {
+void ToStraightColor32(TColor32* Pixels, size_t N) {
   uint32_t AllAlpha = 0xFF000000u;
-  for (TColor32& P : Pixels) {
+  for (size_t I = 0; I < N; ++I) {
+    TColor32& P = Pixels[I];
     AllAlpha &= P;
     P = (P & 0xFF00FF00u) | ((P & 0xFFu) << 16) | ((P >> 16) & 0xFFu);
   }
   if (AllAlpha == 0xFF000000u)
     return;
-  for (TColor32& P : Pixels) {
+  for (size_t I = 0; I < N; ++I) {
+    TColor32& P = Pixels[I];
     const uint32_t A = P >> 24;
     if (A == 255)
       continue;
@@ -157,9 +160,9 @@ void ToStraightColor32(std::vector<TColor32>& Pixels) {
   }
 }
 
-}  // namespace
-
-TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+// Decodes the file into the cleared W x H buffer that Pixels(W, H) gives.
+template <class TPixels>
+void DecodeTiff(const uint8_t* Data, size_t Size, int64_t MaxPixels, TPixels&& Pixels) {
   if (Size < 8)
     FailPicture("TIFF", "the file is too short");
   TTiffStream S;
@@ -178,13 +181,33 @@ TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   char Problem[1024] = {};
   if (!TIFFRGBAImageOK(Tiff.get(), Problem))
     FailPicture("TIFF", Problem);
-  TPicture P = MakeGraphic(int32_t(W), int32_t(H));
-  if (!TIFFReadRGBAImageOriented(Tiff.get(), W, H, P.Pixels.data(), ORIENTATION_TOPLEFT, 1))
+  TColor32* const Out = Pixels(int32_t(W), int32_t(H));
+  if (!TIFFReadRGBAImageOriented(Tiff.get(), W, H, Out, ORIENTATION_TOPLEFT, 1))
     FailTiff(S, "the picture data cannot be decoded");
   if (S.Message[0])
     FailTiff(S, "");
-  ToStraightColor32(P.Pixels);
+  ToStraightColor32(Out, size_t(W) * size_t(H));
+}
+
+}  // namespace
+
+TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+  TPicture P;
+  DecodeTiff(Data, Size, MaxPixels, [&P](int32_t W, int32_t H) {
+    P = MakeGraphic(W, H);
+    return P.Pixels.data();
+  });
   return P;
+}
+
+void LoadTiffImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
+  TBitmap32 Fresh;
+  DecodeTiff(Data, Size, MaxPixels, [&Fresh](int32_t W, int32_t H) {
+    // Cleared without writing a byte: fresh pages are zero, only the decoded rows are touched.
+    Fresh.SetSize(W, H);
+    return Fresh.Bits();
+  });
+  TakeLoadedGraphic(Fresh, Target);
 }
 
 TColourProfile TiffColourProfile(const uint8_t* Data, size_t Size) {

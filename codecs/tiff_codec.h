@@ -16,6 +16,10 @@ class TBitmap32;
 // file, a layout libtiff cannot turn into RGBA, or a page larger than MaxPixels raises
 // EInvalidGraphic.
 TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels = MaxPicturePixels);
+// The same picture decoded straight into Target, as Target.Assign(ReadTiffImage(...)) leaves
+// it; Target is unchanged on failure.
+void LoadTiffImage(const uint8_t* Data, size_t Size, TBitmap32& Target,
+                   int64_t MaxPixels = MaxPicturePixels);
 
 // A TIFF file image of 8-bit RGB in LZW-compressed strips with the horizontal predictor; alpha
 // is dropped. Raises Exception for an empty bitmap or an encoder failure.

@@ -14,6 +14,7 @@
 #include "exceptions.h"
 #include "exif_orientation.h"
 #include "file_io.h"
+#include "picture_readers.h"
 
 using namespace codec_detail;
 
@@ -51,7 +52,8 @@ int ExifOrientationOf(const WebPDemuxer* Demux) {
 }
 
 // The first frame of an animation, composed on its canvas.
-void DecodeFirstFrame(const uint8_t* Data, size_t Size, TPicture& P) {
+void DecodeFirstFrame(const uint8_t* Data, size_t Size, int64_t Width, int64_t Height,
+                      TColor32* Pixels) {
   WebPAnimDecoderOptions Options;
   if (!WebPAnimDecoderOptionsInit(&Options))
     FailPicture("WebP", "the decoder could not start");
@@ -62,19 +64,20 @@ void DecodeFirstFrame(const uint8_t* Data, size_t Size, TPicture& P) {
   if (!Dec)
     FailPicture("WebP", "the animation is damaged");
   WebPAnimInfo Info;
-  if (!WebPAnimDecoderGetInfo(Dec.get(), &Info) || int64_t(Info.canvas_width) != P.Width ||
-      int64_t(Info.canvas_height) != P.Height)
+  if (!WebPAnimDecoderGetInfo(Dec.get(), &Info) || int64_t(Info.canvas_width) != Width ||
+      int64_t(Info.canvas_height) != Height)
     FailPicture("WebP", "the animation is damaged");
   uint8_t* Frame = nullptr;
   int Timestamp = 0;
   if (!WebPAnimDecoderGetNext(Dec.get(), &Frame, &Timestamp) || !Frame)
     FailPicture("WebP", "the first frame is damaged");
-  std::memcpy(P.Pixels.data(), Frame, size_t(P.Width) * size_t(P.Height) * 4);
+  std::memcpy(Pixels, Frame, size_t(Width) * size_t(Height) * 4);
 }
 
-}  // namespace
-
-TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+// Decodes the file into the cleared W x H buffer that Pixels(W, H) gives; returns the EXIF
+// orientation the picture is stored with.
+template <class TPixels>
+int DecodeWebp(const uint8_t* Data, size_t Size, int64_t MaxPixels, TPixels&& Pixels) {
   if (Size == 0)
     FailPicture("WebP", "the file is empty");
   WebPBitstreamFeatures Features;
@@ -91,18 +94,40 @@ TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   const int64_t Height = WebPDemuxGetI(Demux.get(), WEBP_FF_CANVAS_HEIGHT);
   CheckPictureSize("WebP", Width, Height, MaxPixels);
 
-  TPicture P = MakeGraphic(int32_t(Width), int32_t(Height));
+  TColor32* const Out = Pixels(int32_t(Width), int32_t(Height));
   if (Features.has_animation) {
-    DecodeFirstFrame(Data, Size, P);
+    DecodeFirstFrame(Data, Size, Width, Height, Out);
   } else {
     const size_t Stride = size_t(Width) * 4;
     // TColor32 is stored as the bytes blue, green, red, alpha.
-    if (!WebPDecodeBGRAInto(Data, Size, reinterpret_cast<uint8_t*>(P.Pixels.data()),
-                            Stride * size_t(Height), int(Stride)))
+    if (!WebPDecodeBGRAInto(Data, Size, reinterpret_cast<uint8_t*>(Out), Stride * size_t(Height),
+                            int(Stride)))
       FailPicture("WebP", "the picture data is damaged");
   }
-  ApplyExifOrientation(P, ExifOrientationOf(Demux.get()));
+  return ExifOrientationOf(Demux.get());
+}
+
+}  // namespace
+
+TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+  TPicture P;
+  const int Orientation = DecodeWebp(Data, Size, MaxPixels, [&P](int32_t W, int32_t H) {
+    P = MakeGraphic(W, H);
+    return P.Pixels.data();
+  });
+  ApplyExifOrientation(P, Orientation);
   return P;
+}
+
+void LoadWebpImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
+  TBitmap32 Fresh;
+  const int Orientation = DecodeWebp(Data, Size, MaxPixels, [&Fresh](int32_t W, int32_t H) {
+    // Cleared without writing a byte: fresh pages are zero, only the decoded rows are touched.
+    Fresh.SetSize(W, H);
+    return Fresh.Bits();
+  });
+  ApplyExifOrientation(Fresh, Orientation);
+  TakeLoadedGraphic(Fresh, Target);
 }
 
 namespace {

@@ -14,6 +14,10 @@ class TBitmap32;
 // EXIF orientation the file carries. A damaged file, or one larger than MaxPixels, raises
 // EInvalidGraphic.
 TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels = MaxPicturePixels);
+// The same picture decoded straight into Target, as Target.Assign(ReadWebpImage(...)) leaves
+// it; Target is unchanged on failure.
+void LoadWebpImage(const uint8_t* Data, size_t Size, TBitmap32& Target,
+                   int64_t MaxPixels = MaxPicturePixels);
 
 // A WebP file image of the bitmap. Quality 1..99 is lossy, 100 lossless. Raises Exception for an
 // empty bitmap, a side over 16383 (the format's limit), a quality out of range or an encoder

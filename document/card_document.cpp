@@ -6,6 +6,7 @@
 #include "exceptions.h"
 #include "geometry.h"
 #include "picture.h"
+#include "picture_readers.h"
 #include "transformation.h"
 
 bool IsAreaLayer(const TCustomLayer* L) {
@@ -151,6 +152,37 @@ std::unique_ptr<TBitmap32> TCardDocument::RenderFlatImage() {
   return Flat;
 }
 
+bool TCardDocument::FlatImageIsCanvas() {
+  const TBitmap32& C = Canvas();
+  if (C.IsEmpty() || Layers().Count() != 0 || C.DrawMode() != dmOpaque ||
+      C.StretchFilter() != sfNearest)
+    return false;
+  TPaintStages& Stages = FView.PaintStages();
+  for (int32_t I = 0; I < Stages.Count(); ++I) {
+    const TPaintStage& S = Stages.Items(I);
+    if (!S.RTVisible)
+      continue;
+    switch (S.Stage) {
+      case PST_CLEAR_BACKGND:  // an opaque canvas covering the flat image clears nothing
+      case PST_DRAW_BITMAP:
+      case PST_DRAW_LAYERS:
+      case PST_CUSTOM:
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+const TBitmap32& TCardDocument::FlatImage(std::unique_ptr<TBitmap32>& Holder) {
+  SetSelection(nullptr);
+  if (FlatImageIsCanvas())
+    return Canvas();
+  Holder = RenderFlatImage();
+  return *Holder;
+}
+
 TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   // Read first, so that a picture that cannot be read leaves the card untouched.
   TBitmap32 Picture;
@@ -159,14 +191,16 @@ TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   RemoveAreaLayer();
   TNewLayerGuard Guard(Layers().Add<TBitmapLayer>());
   TBitmapLayer* L = Guard.Get();
-  L->Bitmap()->Assign(&Picture);
+  // The new layer's bitmap has a fresh bitmap's settings, as Picture has: its pixels move over.
+  TakeLoadedPixels(Picture, *L->Bitmap());
+  const TBitmap32& Photo = *L->Bitmap();
   L->Bitmap()->SetDrawMode(dmBlend);
   L->Bitmap()->SetStretchFilter(sfLinear);
   const TPoint P = ViewCentre();
-  double W = Picture.Width(), H = Picture.Height();
-  if (Picture.Height() > Canvas().Height()) {
+  double W = Photo.Width(), H = Photo.Height();
+  if (Photo.Height() > Canvas().Height()) {
     const int32_t NewH = Round(0.9 * Canvas().Height());
-    W = Round(static_cast<double>(Picture.Width()) / Picture.Height() * NewH);
+    W = Round(static_cast<double>(Photo.Width()) / Photo.Height() * NewH);
     H = NewH;
   }
   L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),

@@ -89,6 +89,14 @@ class TCardDocument {
 
   // The canvas and the visible layers at 1:1, as the card looks; clears the selection first.
   std::unique_ptr<TBitmap32> RenderFlatImage();
+  // The same pixels for a writer that only reads them: the canvas itself when the flat image
+  // would be its exact copy (FlatImageIsCanvas), else RenderFlatImage's bitmap kept in Holder.
+  // Clears the selection first. Valid while the card and Holder are unchanged.
+  const TBitmap32& FlatImage(std::unique_ptr<TBitmap32>& Holder);
+  // No layers, and the view paints the canvas unchanged: opaque draw mode, nearest filter, and
+  // only the stages that leave a full-size flat image a copy (the background, the bitmap, the
+  // layers, and custom stages, which draw only on the view's own buffer).
+  bool FlatImageIsCanvas();
   // Adds a photograph read from the file as a new selected layer, no taller than 0.9 of the
   // canvas; on failure nothing changes and the reader's error propagates.
   TBitmapLayer* AddPhoto(const std::string& FileName);

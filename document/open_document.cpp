@@ -102,10 +102,11 @@ bool SaveDocument(TCardDocument& Doc, const std::string& FileName) {
   if (*Format == TSaveFormat::Project) {
     WriteProject(Doc, FileName);
   } else {
-    const std::unique_ptr<TBitmap32> Flat = Doc.RenderFlatImage();
+    std::unique_ptr<TBitmap32> Holder;
+    const TBitmap32& Flat = Doc.FlatImage(Holder);
     TSaveOptions Options;
     Options.JpegQuality = 100;
-    SaveFlatImage(*Format, Options, *Flat, FileName);
+    SaveFlatImage(*Format, Options, Flat, FileName);
   }
   Doc.Modified = false;
   return true;

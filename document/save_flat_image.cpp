@@ -60,7 +60,7 @@ void SaveFlatImage(TSaveFormat Format, const TSaveOptions& Options, const TBitma
       Flat.SaveToFile(FileName);
       return;
     case TSaveFormat::Jpeg:
-      SaveJpeg(TBitmap24(Flat), FileName, Options.JpegQuality);
+      SaveJpeg(Flat, FileName, Options.JpegQuality);
       return;
     case TSaveFormat::Gif:
       SaveGif(ReducePixelFormat(TBitmap24(Flat), Options.GifFormat), FileName);

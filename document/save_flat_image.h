@@ -20,8 +20,9 @@ const char* SaveFormatExtension(TSaveFormat Format);
 std::optional<TSaveFormat> PictureFormatForFile(const std::string& FileName);
 
 // Writes the flat image in a picture format: BMP keeps the 32-bit pixels with their alpha,
-// PNG and WebP (Options.WebpQuality) keep the alpha, JPEG (Options.JpegQuality), TIFF and GIF
-// (reduced to Options.GifFormat) take the 24-bit platform bitmap. The write is atomic; a failure
+// PNG and WebP (Options.WebpQuality) keep the alpha, JPEG (Options.JpegQuality) drops it while
+// it reads the 32-bit rows, TIFF and GIF (reduced to Options.GifFormat) take the 24-bit platform
+// bitmap. The write is atomic; a failure
 // raises the writer's error and leaves an existing file as it was. An empty image or the project
 // format is refused.
 void SaveFlatImage(TSaveFormat Format, const TSaveOptions& Options, const TBitmap32& Flat,

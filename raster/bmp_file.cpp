@@ -19,6 +19,7 @@
 #include "exceptions.h"
 #include "file_io.h"
 #include "little_endian.h"
+#include "picture_readers.h"
 #include "system_error_text.h"
 
 namespace {
@@ -155,9 +156,5 @@ void LoadBmpFile(const std::string& FileName, TBitmap32& Target, size_t ChunkByt
   }
 
   // The pixels move into Target as Assign would bring them: a resize, then a change.
-  const bool Resized = Target.Width() != W || Target.Height() != H;
-  Target.SwapContents(Fresh);
-  if (Resized)
-    Target.NotifyResize();
-  Target.Changed();
+  TakeLoadedPixels(Fresh, Target);
 }

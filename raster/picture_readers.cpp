@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "bitmap32.h"
+#include "blend.h"
 #include "bmp_format.h"
 #include "exceptions.h"
 #include "file_io.h"
@@ -13,9 +14,6 @@ namespace {
 
 // Large enough for the biggest picture a reader accepts (2^28 pixels of 32 bits) plus headers.
 constexpr size_t MaxPictureFileSize = (size_t{1} << 30) + (size_t{1} << 20);
-
-// Reads a file straight into a bitmap, as Assign(reader's picture) would.
-using TBitmapLoader = void (*)(const std::string& FileName, TBitmap32& Target);
 
 struct TEntry {
   TPictureReader Reader;
@@ -69,10 +67,11 @@ std::string LowerExtension(const std::string& FileName) {
   return Ext;
 }
 
-void RegisterPictureReader(const std::string& Extension, TPictureReader Reader) {
+void RegisterPictureReader(const std::string& Extension, TPictureReader Reader,
+                           TBitmapLoader Loader) {
   TRegistry& R = Registry();
   const std::lock_guard<std::mutex> G(R.Mutex);
-  R.Readers[LowerExtension("x" + Extension)] = TEntry{std::move(Reader), nullptr};
+  R.Readers[LowerExtension("x" + Extension)] = TEntry{std::move(Reader), std::move(Loader)};
 }
 
 bool HasPictureReader(const std::string& FileName) {
@@ -87,10 +86,39 @@ TPicture ReadPictureFile(const std::string& FileName) {
 
 void LoadPictureFile(const std::string& FileName, TBitmap32& Target) {
   const TEntry E = Registry().Find(FileName);
-  if (E.Loader != nullptr) {
+  if (E.Loader) {
     E.Loader(FileName, Target);
     return;
   }
   const TPicture Picture = E.Reader(FileName);
   Target.Assign(Picture);
+}
+
+void TakeLoadedGraphic(TBitmap32& Fresh, TBitmap32& Target) {
+  const size_t N = size_t(Fresh.Width()) * size_t(Fresh.Height());
+  TColor32* const F = Fresh.Bits();
+  if (Target.Width() == Fresh.Width() && Target.Height() == Fresh.Height() && N != 0) {
+    TColor32* const B = Target.Bits();
+    for (size_t I = 0; I < N; ++I) BlendOnto(F[I], B[I]);
+    Target.MakeOpaque();
+    Target.Changed();
+    return;
+  }
+  // Over transparent black an opaque pixel stays as it is.
+  for (size_t I = 0; I < N; ++I)
+    if (F[I] < 0xFF000000u) {
+      TColor32 B = 0;
+      BlendOnto(F[I], B);
+      F[I] = B;
+    }
+  Fresh.MakeOpaque();
+  TakeLoadedPixels(Fresh, Target);
+}
+
+void TakeLoadedPixels(TBitmap32& Fresh, TBitmap32& Target) {
+  const bool Resized = Target.Width() != Fresh.Width() || Target.Height() != Fresh.Height();
+  Target.SwapContents(Fresh);
+  if (Resized)
+    Target.NotifyResize();
+  Target.Changed();
 }

@@ -202,6 +202,8 @@ TEST_F(TColourFiles, ExportsSayTheyAreSrgb) {
   EXPECT_EQ(TiffColourProfile(Tiff.data(), Tiff.size()).Icc, SrgbIccProfile());
   const std::vector<uint8_t> Webp = EncodeWebp(Photo, 90);
   EXPECT_EQ(WebpColourProfile(Webp.data(), Webp.size()).Icc, SrgbIccProfile());
+  const std::vector<uint8_t> Jpeg = EncodeJpeg(Photo, 90);
+  EXPECT_EQ(JpegColourProfile(Jpeg.data(), Jpeg.size()).Icc, SrgbIccProfile());
   // And they read back as they were written: the tag changes nothing.
   for (const auto& [Name, Bytes] : {std::pair{"e.png", Png}, std::pair{"e.tif", Tiff}}) {
     TBitmap32 Back;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "blend.h"
 #include "color32.h"
@@ -147,6 +148,50 @@ TEST_F(TDocumentFixture, FlatImageIsCanvasPlusVisibleLayersAtOneToOne) {
     EXPECT_EQ(Flat->GetPixel(14, 14), 0xFFFF0000u) << Zoom;
     EXPECT_EQ(Flat->GetPixel(15, 15), 0xFF0000FFu) << Zoom;
     EXPECT_EQ(Flat->GetPixel(35, 10), 0xFF0000FFu) << Zoom;
+  }
+}
+
+// A writer reads the canvas itself where the flat image would be its copy, and otherwise the
+// rendered flat image; either way it gets the pixels RenderFlatImage gives.
+TEST_F(TDocumentFixture, FlatImageIsTheCanvasOnlyWhereItWouldBeItsCopy) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TCardDocument&)> Change;
+    bool IsCanvas;
+  };
+  TBitmap32 Red;
+  Red.SetSize(10, 10);
+  Red.Clear(0xFFFF0000);
+  const TCase Cases[] = {
+      {"plain", [](TCardDocument&) {}, true},
+      {"the editor's background stage",
+       [](TCardDocument& D) {
+         D.View().PaintStages().Items(0).Stage = PST_CUSTOM;
+         D.View().OnPaintStage = [&D](TObject*, TBitmap32* B, uint32_t) {
+           if (B == &D.View().Buffer())
+             B->Clear(0xFF808080);
+         };
+       },
+       true},
+      {"a blended canvas", [](TCardDocument& D) { D.Canvas().SetDrawMode(dmBlend); }, false},
+      {"a smoothed canvas", [](TCardDocument& D) { D.Canvas().SetStretchFilter(sfLinear); }, false},
+      {"a layer", [&Red](TCardDocument& D) { D.AddPictureLayer(Red, 255); }, false},
+      {"a frame stage", [](TCardDocument& D) { D.View().PaintStages().Items(1).RTVisible = true; },
+       false},
+  };
+  for (const TCase& C : Cases) {
+    TImgView32 V;
+    V.SetBounds(300, 200);
+    TCardDocument D(V);
+    D.NewCanvas(60, 40, 0xFF0000FF);
+    for (int X = 0; X < 60; ++X) D.Canvas().SetPixel(X, 7, uint32_t(X * 4) << 24 | 0x00336699);
+    C.Change(D);
+    const std::unique_ptr<TBitmap32> Rendered = D.RenderFlatImage();
+    std::unique_ptr<TBitmap32> Holder;
+    const TBitmap32& Flat = D.FlatImage(Holder);
+    EXPECT_EQ(&Flat == &D.Canvas(), C.IsCanvas) << C.Name;
+    EXPECT_EQ(Holder == nullptr, C.IsCanvas) << C.Name;
+    EXPECT_EQ(Flat.SaveToBytes(), Rendered->SaveToBytes()) << C.Name;
   }
 }
 

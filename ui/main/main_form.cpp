@@ -588,7 +588,9 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
     FDoc->Modified = false;
     return true;
   }
-  const std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
+  // The dialogs are modal: the card cannot change while they are open.
+  std::unique_ptr<TBitmap32> Holder;
+  const TBitmap32& Flat = FDoc->FlatImage(Holder);
   TSaveOptions Options;
   const bool Asks = Format == TSaveFormat::Jpeg || Format == TSaveFormat::Gif;
   if (Format == TSaveFormat::Jpeg)
@@ -596,11 +598,11 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
   for (;;) {
     if (Format == TSaveFormat::Jpeg && !FCompress->Execute(Options))
       return false;
-    if (Format == TSaveFormat::Gif && !FGifType->Execute(*Flat, Options))
+    if (Format == TSaveFormat::Gif && !FGifType->Execute(Flat, Options))
       return false;
     try {
       const TBusyCursor Busy;
-      SaveFlatImage(Format, Options, *Flat, Path);
+      SaveFlatImage(Format, Options, Flat, Path);
       break;
     } catch (const std::exception& E) {
       // A write that fails is reported, and the JPEG or GIF dialog stays for another try.

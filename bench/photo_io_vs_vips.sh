@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Whole commands on one 8.7-megapixel JPEG photo (3608 x 2412, quality 90): reading it, and
+# writing it again as JPEG at quality 100 (pelmora-cli render writes JPEG at 100), BMP and PNG,
+# `pelmora-cli` against `vips copy`, timed with hyperfine in the same run, then the peak memory
+# of each command measured with /usr/bin/time -v. Needs hyperfine, libvips-tools, ImageMagick
+# (for the photo) and GNU time (installed when missing). Set PELMORA_CLI to use a built tool
+# instead of building build/bench; extra arguments go to hyperfine (e.g. --runs 3). A markdown
+# table is written to $OUT_DIR/photo_io_vs_vips.md (OUT_DIR defaults to a temporary folder, kept;
+# use a tmpfs so that the disk does not count).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps hyperfine libvips-tools imagemagick time
+if [ -z "${PELMORA_CLI:-}" ]; then
+  BUILD=${PELMORA_BENCH_BUILD:-build/bench}
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF -DPELMORA_GUI=OFF \
+    >/dev/null
+  cmake --build "$BUILD" -j "$(nproc)" --target pelmora-cli
+  PELMORA_CLI=$PWD/$BUILD/bin/pelmora-cli
+fi
+MAGICK=${MAGICK:-$(command -v convert-im6.q16 || command -v magick || command -v convert)}
+VIPS=${VIPS:-$(command -v vips)}
+OUT_DIR=${OUT_DIR:-$(mktemp -d)}
+mkdir -p "$OUT_DIR"
+PIC=$OUT_DIR/photo.jpg
+if [ ! -f "$PIC" ]; then
+  # A photo-like picture: fractal plasma, softened, with a fine grain as a sensor leaves it.
+  "$MAGICK" -seed 7 -size 3608x2412 plasma:fractal -blur 0x1.5 -attenuate 0.4 +noise Gaussian \
+    -quality 90 -sampling-factor 2x2 "$PIC"
+fi
+echo "picture: $PIC ($(stat -c %s "$PIC") bytes); pelmora-cli: $PELMORA_CLI; vips: $VIPS"
+grep -m1 'model name' /proc/cpuinfo || true
+
+# name | pelmora-cli command | vips command ("-" for none)
+PAIRS=(
+  "read|info $PIC|copy $PIC $OUT_DIR/theirs.v"
+  "JPEG to JPEG Q100|render $PIC $OUT_DIR/ours.jpg|copy $PIC $OUT_DIR/theirs.jpg[Q=100]"
+  "JPEG to BMP|render $PIC $OUT_DIR/ours.bmp|-"
+  "JPEG to PNG|render $PIC $OUT_DIR/ours.png|copy $PIC $OUT_DIR/theirs.png"
+)
+TABLE=$OUT_DIR/photo_io_vs_vips.md
+MEMORY=$OUT_DIR/photo_io_memory.md
+: >"$TABLE"
+echo "| Command | Peak memory [MB] |" >"$MEMORY"
+echo "|:---|---:|" >>"$MEMORY"
+peak() {
+  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk '/Maximum resident/ { printf "%.1f", $6 / 1024 }'
+}
+for P in "${PAIRS[@]}"; do
+  IFS='|' read -r NAME OURS THEIRS <<<"$P"
+  ARGS=(-n "pelmora $NAME" "$PELMORA_CLI $OURS")
+  [ "$THEIRS" = "-" ] || ARGS+=(-n "vips $NAME" "$VIPS $THEIRS")
+  hyperfine --warmup 1 --runs "${RUNS:-10}" --style basic "$@" \
+    --export-markdown "$OUT_DIR/part.md" "${ARGS[@]}"
+  tail -n +3 "$OUT_DIR/part.md" >>"$TABLE"
+  # shellcheck disable=SC2086
+  echo "| pelmora $NAME | $(peak $PELMORA_CLI $OURS) |" >>"$MEMORY"
+  # shellcheck disable=SC2086
+  [ "$THEIRS" = "-" ] || echo "| vips $NAME | $(peak $VIPS $THEIRS) |" >>"$MEMORY"
+done
+rm -f "$OUT_DIR/part.md" "$OUT_DIR"/ours.* "$OUT_DIR"/theirs.*
+echo
+echo "| Command | Mean [ms] | Min [ms] | Max [ms] | Relative |"
+echo "|:---|---:|---:|---:|---:|"
+cat "$TABLE"
+echo
+cat "$MEMORY"
