@@ -246,6 +246,38 @@ bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t St
   return true;
 }
 
+std::unique_ptr<TCmykToSrgb> TCmykToSrgb::Make(const TColourProfile& Profile, bool Inverted) {
+  if (Profile.Icc.empty())
+    return nullptr;
+  TProfileHandle From = OpenProfile(Profile);
+  if (!From || static_cast<uint32_t>(cmsGetColorSpace(From.get())) != uint32_t{cmsSigCmykData})
+    return nullptr;
+  const auto Class = static_cast<uint32_t>(cmsGetDeviceClass(From.get()));
+  if (Class == uint32_t{cmsSigLinkClass} || Class == uint32_t{cmsSigAbstractClass} ||
+      Class == uint32_t{cmsSigNamedColorClass})
+    return nullptr;
+  TProfileHandle To(cmsCreate_sRGBProfile());
+  if (!To)
+    return nullptr;
+  cmsHTRANSFORM T = cmsCreateTransform(From.get(), Inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
+                                       To.get(), BgraFormat, INTENT_RELATIVE_COLORIMETRIC,
+                                       cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
+  if (T == nullptr)
+    return nullptr;
+  return std::unique_ptr<TCmykToSrgb>(new TCmykToSrgb(T));
+}
+
+TCmykToSrgb::~TCmykToSrgb() {
+  cmsDeleteTransform(FTransform);
+}
+
+void TCmykToSrgb::Row(const uint8_t* Cmyk, TColor32* Out, int32_t Width) const {
+  if (Width <= 0)
+    return;
+  cmsDoTransform(FTransform, Cmyk, Out, static_cast<cmsUInt32Number>(Width));
+  for (int32_t X = 0; X < Width; ++X) Out[X] |= 0xFF000000u;
+}
+
 bool ConvertToSrgb(TPicture& Picture, const TColourProfile& Profile) {
   if (Picture.IsEmpty() || Picture.Pixels.size() != size_t(Picture.Width) * size_t(Picture.Height))
     return false;
@@ -255,6 +287,8 @@ bool ConvertToSrgb(TPicture& Picture, const TColourProfile& Profile) {
 
 namespace {
 
+// The profile's bytes, the same on every run: Little CMS stamps a new profile with the time it
+// was made, which would make every export and every cached transform differ.
 std::vector<uint8_t> SaveProfile(cmsHPROFILE P) {
   std::vector<uint8_t> B;
   cmsUInt32Number Size = 0;
@@ -262,6 +296,12 @@ std::vector<uint8_t> SaveProfile(cmsHPROFILE P) {
     B.resize(Size);
     if (!cmsSaveProfileToMem(P, B.data(), &Size))
       B.clear();
+  }
+  if (B.size() >= 128) {
+    // The creation date (bytes 24 to 35): 2026-01-01 00:00:00, as six 16-bit big-endian numbers.
+    static constexpr uint8_t Date[12] = {0x07, 0xEA, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    std::copy(Date, Date + 12, B.begin() + 24);
+    std::fill(B.begin() + 84, B.begin() + 100, uint8_t{0});  // no profile ID to keep true
   }
   return B;
 }

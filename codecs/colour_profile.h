@@ -6,6 +6,7 @@
 // alpha untouched). A picture that says nothing is sRGB and is left as it is, at no cost.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "picture.h"
@@ -43,6 +44,23 @@ bool ConvertToSrgb(TPicture& Picture, const TColourProfile& Profile);
 // empty when Little CMS refuses them. For pictures that describe their colours by numbers.
 std::vector<uint8_t> RgbProfileBytes(const double Chromaticities[8], int CurveType,
                                      const double* CurveParameters);
+
+// Rows of CMYK samples (a CMYK JPEG's) converted to opaque sRGB pixels through the file's CMYK
+// profile. Inverted samples store 255 for no ink, as Adobe's files do.
+class TCmykToSrgb {
+ public:
+  // Null when the profile is missing, damaged or not a CMYK one: the caller then converts by
+  // its plain formula.
+  static std::unique_ptr<TCmykToSrgb> Make(const TColourProfile& Profile, bool Inverted);
+  ~TCmykToSrgb();
+  TCmykToSrgb(const TCmykToSrgb&) = delete;
+  TCmykToSrgb& operator=(const TCmykToSrgb&) = delete;
+  void Row(const uint8_t* Cmyk, TColor32* Out, int32_t Width) const;
+
+ private:
+  explicit TCmykToSrgb(void* Transform) : FTransform(Transform) {}
+  void* FTransform;
+};
 
 // The sRGB ICC profile that flat exports embed (made once by Little CMS).
 const std::vector<uint8_t>& SrgbIccProfile();

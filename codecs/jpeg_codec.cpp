@@ -204,7 +204,8 @@ TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   std::vector<uint8_t> CmykRow;
   if (D.Info.out_color_space == JCS_CMYK)
     CmykRow.resize(size_t(D.Info.output_width) * 4);
-  if (!DecodeRows(D, P.Pixels.data(), CmykRow.empty() ? nullptr : CmykRow.data()))
+  const auto Cmyk = CmykConverterOf(D, Data, Size);
+  if (!DecodeRows(D, P.Pixels.data(), CmykRow.empty() ? nullptr : CmykRow.data(), Cmyk.get()))
     FailJpeg(D);
   ApplyExifOrientation(P, Orientation);
   return P;
@@ -227,7 +228,8 @@ void LoadJpegImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t 
     std::vector<uint8_t> CmykRow;
     if (D.Info.out_color_space == JCS_CMYK)
       CmykRow.resize(size_t(D.Info.output_width) * 4);
-    if (!DecodeRows(D, Fresh.Bits(), CmykRow.empty() ? nullptr : CmykRow.data()))
+    const auto Cmyk = CmykConverterOf(D, Data, Size);
+    if (!DecodeRows(D, Fresh.Bits(), CmykRow.empty() ? nullptr : CmykRow.data(), Cmyk.get()))
       FailJpeg(D);
     ApplyExifOrientation(Fresh, Orientation);
   }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "codec_support.h"
+#include "colour_chunks.h"
 #include "exif_orientation.h"
 
 namespace jpeg_detail {
@@ -97,7 +98,14 @@ bool StartDecompress(TJpegDecoder& D) {
   return true;
 }
 
-bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow) {
+std::unique_ptr<TCmykToSrgb> CmykConverterOf(const TJpegDecoder& D, const uint8_t* Data,
+                                             size_t Size) {
+  if (D.Info.out_color_space != JCS_CMYK)
+    return nullptr;
+  return TCmykToSrgb::Make(JpegColourProfile(Data, Size), D.Info.saw_Adobe_marker);
+}
+
+bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow, const TCmykToSrgb* Cmyk) {
   if (setjmp(D.Error.Jump))
     return false;
   const JDIMENSION W = D.Info.output_width;
@@ -108,7 +116,10 @@ bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow) {
       JSAMPROW Row = CmykRow;
       if (jpeg_read_scanlines(&D.Info, &Row, 1) != 1)
         return false;
-      CmykRowToColor32(CmykRow, Dst, W, Inverted);
+      if (Cmyk != nullptr)
+        Cmyk->Row(CmykRow, Dst, int32_t(W));
+      else
+        CmykRowToColor32(CmykRow, Dst, W, Inverted);
     } else {
       JSAMPROW Rows[4];
       const JDIMENSION Left = D.Info.output_height - D.Info.output_scanline;

@@ -12,7 +12,9 @@
 // clang-format on
 
 #include <csetjmp>
+#include <memory>
 
+#include "colour_profile.h"
 #include "types.h"
 
 namespace jpeg_detail {
@@ -44,8 +46,15 @@ bool SetOutputScale(TJpegDecoder& D, unsigned Denom);
 bool StartDecompress(TJpegDecoder& D);
 
 // Decoding phase: every scan line straight into Pixels (BGRA) or through CmykRow (4 bytes per
-// pixel of one output row) when the output is CMYK.
-bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow);
+// pixel of one output row) when the output is CMYK; a CMYK row goes through the file's CMYK
+// profile when Cmyk is given, else through the plain formula.
+bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow,
+                const TCmykToSrgb* Cmyk = nullptr);
+
+// The converter of a CMYK file's rows when its header says CMYK and it carries a usable CMYK
+// profile (Data, Size: the whole file); null otherwise.
+std::unique_ptr<TCmykToSrgb> CmykConverterOf(const TJpegDecoder& D, const uint8_t* Data,
+                                             size_t Size);
 
 // Destroys the decompressor when the reading function is left, also by an exception.
 class TDecoderGuard {

@@ -49,7 +49,9 @@ TJpegThumbnail ReadJpegThumbnail(const uint8_t* Data, size_t Size, int32_t BoxWi
   std::vector<uint8_t> CmykRow;
   if (D.Info.out_color_space == JCS_CMYK)
     CmykRow.resize(size_t(D.Info.output_width) * 4);
-  if (!DecodeRows(D, T.Picture.Pixels.data(), CmykRow.empty() ? nullptr : CmykRow.data()))
+  const auto Cmyk = CmykConverterOf(D, Data, Size);
+  if (!DecodeRows(D, T.Picture.Pixels.data(), CmykRow.empty() ? nullptr : CmykRow.data(),
+                  Cmyk.get()))
     FailJpeg(D);
   ApplyExifOrientation(T.Picture, Orientation);
   return T;

@@ -1,5 +1,6 @@
 #include "codec_test_support.h"
 
+#include <lcms2.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -174,4 +175,22 @@ TTempDir::TTempDir() {
 TTempDir::~TTempDir() {
   std::error_code Ec;
   std::filesystem::remove_all(FPath, Ec);
+}
+
+TPicture LcmsReference(const TPicture& In, const std::vector<uint8_t>& Icc, bool Grey) {
+  cmsHPROFILE From = cmsOpenProfileFromMem(Icc.data(), cmsUInt32Number(Icc.size()));
+  cmsHPROFILE To = cmsCreate_sRGBProfile();
+  const cmsUInt32Number InFormat =
+      Grey ? (COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(3)) : TYPE_BGRA_8;
+  cmsHTRANSFORM T =
+      cmsCreateTransform(From, InFormat, To, TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
+                         cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE);
+  TPicture Out = In;
+  cmsDoTransform(T, In.Pixels.data(), Out.Pixels.data(), cmsUInt32Number(In.Pixels.size()));
+  for (size_t I = 0; I < In.Pixels.size(); ++I)
+    Out.Pixels[I] = (Out.Pixels[I] & 0x00FFFFFFu) | (In.Pixels[I] & 0xFF000000u);
+  cmsDeleteTransform(T);
+  cmsCloseProfile(From);
+  cmsCloseProfile(To);
+  return Out;
 }

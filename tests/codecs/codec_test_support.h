@@ -25,6 +25,11 @@ struct TPictureDiff {
 // Colours of pixels that are transparent in both pictures do not count.
 TPictureDiff ComparePictures(const TPicture& A, const TPicture& B);
 
+// The picture converted from the ICC profile's colours to sRGB by Little CMS itself at full
+// precision (relative colorimetric, black-point compensation), alpha kept: the reference of
+// the colour-management tests. Grey reads one byte of each pixel.
+TPicture LcmsReference(const TPicture& In, const std::vector<uint8_t>& Icc, bool Grey = false);
+
 // A picture of the given size from a function of the pixel position.
 template <typename F>
 TPicture MakePicture(int32_t W, int32_t H, F Pixel) {

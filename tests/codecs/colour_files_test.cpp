@@ -1,6 +1,10 @@
 // Pictures whose files carry a real colour profile (Adobe RGB, ProPhoto from Debian's
 // colord-data) come out of the readers in sRGB, as Little CMS converts the same samples; the
 // profile is put into files that the codecs wrote, in each format's own place for it.
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
 #include <gtest/gtest.h>
 #include <lcms2.h>
 #include <tiffio.h>
@@ -130,22 +134,6 @@ std::vector<uint8_t> TiffWithProfile(const TBitmap32& B, const std::vector<uint8
   return ReadBytes(Path);
 }
 
-TPicture Reference(const TPicture& In, const std::vector<uint8_t>& Icc) {
-  cmsHPROFILE From = cmsOpenProfileFromMem(Icc.data(), cmsUInt32Number(Icc.size()));
-  cmsHPROFILE To = cmsCreate_sRGBProfile();
-  cmsHTRANSFORM T =
-      cmsCreateTransform(From, TYPE_BGRA_8, To, TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
-                         cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE);
-  TPicture Out = In;
-  cmsDoTransform(T, In.Pixels.data(), Out.Pixels.data(), cmsUInt32Number(In.Pixels.size()));
-  for (size_t I = 0; I < In.Pixels.size(); ++I)
-    Out.Pixels[I] = (Out.Pixels[I] & 0x00FFFFFFu) | (In.Pixels[I] & 0xFF000000u);
-  cmsDeleteTransform(T);
-  cmsCloseProfile(From);
-  cmsCloseProfile(To);
-  return Out;
-}
-
 struct TColourFiles : ::testing::Test {
   fs::path Dir = fs::temp_directory_path() / ("pelmora_colour_" + std::to_string(::getpid()));
   TBitmap32 Photo;
@@ -187,7 +175,7 @@ TEST_F(TColourFiles, EveryFormatsProfileConvertsToSrgb) {
       // The samples as stored, without the profile applied, and what the profile makes of them.
       const TPicture Stored = C.Decode(C.Bytes.data(), C.Bytes.size(), MaxPicturePixels);
       const TPicture Read = ReadPictureFile(File.string());
-      const TPictureDiff D = ComparePictures(Read, Reference(Stored, Icc));
+      const TPictureDiff D = ComparePictures(Read, LcmsReference(Stored, Icc));
       EXPECT_TRUE(D.SameSize);
       EXPECT_LE(D.MaxColor, 1) << D.Where;
       EXPECT_GT(ComparePictures(Read, Stored).MaxColor, 10);
@@ -208,6 +196,94 @@ TEST_F(TColourFiles, UntaggedAndDamagedProfilesReadAsToday) {
   const std::vector<uint8_t> Png = EncodePng(Photo);
   EXPECT_EQ(ReadPictureFile(Write("cut.png", PngWithProfile(Png, Cut)).string()).Pixels,
             ReadPngImage(Png.data(), Png.size()).Pixels);
+}
+
+// A CMYK JPEG as libjpeg writes it (with Adobe's marker, so 255 stands for no ink), from the
+// photo: C, M, Y from red, green, blue and no black ink. And its samples read back raw.
+std::vector<uint8_t> CmykJpeg(const TBitmap32& B) {
+  jpeg_compress_struct C{};
+  jpeg_error_mgr Err{};
+  C.err = jpeg_std_error(&Err);
+  jpeg_create_compress(&C);
+  unsigned char* Out = nullptr;
+  unsigned long Size = 0;
+  jpeg_mem_dest(&C, &Out, &Size);
+  C.image_width = JDIMENSION(B.Width());
+  C.image_height = JDIMENSION(B.Height());
+  C.input_components = 4;
+  C.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&C);
+  jpeg_set_quality(&C, 95, TRUE);
+  jpeg_start_compress(&C, TRUE);
+  std::vector<uint8_t> Row(size_t(B.Width()) * 4);
+  while (C.next_scanline < C.image_height) {
+    for (int32_t X = 0; X < B.Width(); ++X) {
+      const TColor32 P = B.GetPixel(X, int32_t(C.next_scanline));
+      Row[size_t(X) * 4] = uint8_t(P >> 16), Row[size_t(X) * 4 + 1] = uint8_t(P >> 8);
+      Row[size_t(X) * 4 + 2] = uint8_t(P), Row[size_t(X) * 4 + 3] = 255;
+    }
+    JSAMPROW R = Row.data();
+    jpeg_write_scanlines(&C, &R, 1);
+  }
+  jpeg_finish_compress(&C);
+  jpeg_destroy_compress(&C);
+  std::vector<uint8_t> J(Out, Out + Size);
+  free(Out);
+  return J;
+}
+
+std::vector<uint8_t> RawCmyk(const std::vector<uint8_t>& J, int32_t& W, int32_t& H) {
+  jpeg_decompress_struct D{};
+  jpeg_error_mgr Err{};
+  D.err = jpeg_std_error(&Err);
+  jpeg_create_decompress(&D);
+  jpeg_mem_src(&D, J.data(), static_cast<unsigned long>(J.size()));
+  jpeg_read_header(&D, TRUE);
+  D.out_color_space = JCS_CMYK;
+  jpeg_start_decompress(&D);
+  W = int32_t(D.output_width), H = int32_t(D.output_height);
+  std::vector<uint8_t> Samples(size_t(W) * size_t(H) * 4);
+  while (D.output_scanline < D.output_height) {
+    JSAMPROW R = Samples.data() + size_t(D.output_scanline) * size_t(W) * 4;
+    jpeg_read_scanlines(&D, &R, 1);
+  }
+  jpeg_finish_decompress(&D);
+  jpeg_destroy_decompress(&D);
+  return Samples;
+}
+
+TEST_F(TColourFiles, CmykJpegGoesThroughItsCmykProfile) {
+  const fs::path Cmyk = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+  if (!fs::exists(Cmyk))
+    GTEST_SKIP() << "libgs-common is not installed";
+  const std::vector<uint8_t> Icc = ReadBytes(Cmyk);
+  const std::vector<uint8_t> Plain = CmykJpeg(Photo);
+  const std::vector<uint8_t> Tagged = JpegWithProfile(Plain, Icc);
+  const TPicture Read = ReadPictureFile(Write("cmyk.jpg", Tagged).string());
+  // The reference: Little CMS on the raw samples, 255 meaning no ink.
+  int32_t W = 0, H = 0;
+  const std::vector<uint8_t> Samples = RawCmyk(Tagged, W, H);
+  cmsHPROFILE From = cmsOpenProfileFromMem(Icc.data(), cmsUInt32Number(Icc.size()));
+  cmsHPROFILE To = cmsCreate_sRGBProfile();
+  cmsHTRANSFORM T =
+      cmsCreateTransform(From, TYPE_CMYK_8_REV, To, TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
+                         cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE);
+  TPicture Want;
+  Want.Width = W, Want.Height = H;
+  Want.Pixels.resize(size_t(W) * size_t(H));
+  cmsDoTransform(T, Samples.data(), Want.Pixels.data(), cmsUInt32Number(Want.Pixels.size()));
+  for (TColor32& C : Want.Pixels) C |= 0xFF000000u;
+  cmsDeleteTransform(T);
+  cmsCloseProfile(From);
+  cmsCloseProfile(To);
+  const TPictureDiff D = ComparePictures(Read, Want);
+  EXPECT_TRUE(D.SameSize);
+  EXPECT_LE(D.MaxColor, 2) << D.Where;
+  // Without the profile the plain formula stays, as before.
+  const std::vector<uint8_t> Untagged = WithoutApp2(Plain);
+  EXPECT_EQ(ReadPictureFile(Write("plain_cmyk.jpg", Untagged).string()).Pixels,
+            ReadJpegImage(Untagged.data(), Untagged.size()).Pixels);
+  EXPECT_GT(ComparePictures(Read, ReadJpegImage(Untagged.data(), Untagged.size())).MaxColor, 10);
 }
 
 TEST_F(TColourFiles, ExportsSayTheyAreSrgb) {
