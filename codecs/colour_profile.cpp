@@ -131,6 +131,14 @@ bool IsIdentity(cmsHTRANSFORM T, TSampleKind Kind) {
   return true;
 }
 
+// True for a profile of a device's colours (an input, display, output or colour-space
+// profile); links, abstract and named-colour profiles cannot describe a picture.
+bool DescribesADevice(cmsHPROFILE P) {
+  const auto Class = static_cast<uint32_t>(cmsGetDeviceClass(P));
+  return Class != uint32_t{cmsSigLinkClass} && Class != uint32_t{cmsSigAbstractClass} &&
+         Class != uint32_t{cmsSigNamedColorClass};
+}
+
 TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind& Kind) {
   TProfileHandle From = OpenProfile(P);
   if (!From)
@@ -141,9 +149,7 @@ TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind& Kind) {
   if (Space != uint32_t{cmsSigGrayData} && Space != uint32_t{cmsSigRgbData})
     return nullptr;
   Kind = Space == uint32_t{cmsSigGrayData} ? skGrey : skRgb;
-  const auto Class = static_cast<uint32_t>(cmsGetDeviceClass(From.get()));
-  if (Class == uint32_t{cmsSigLinkClass} || Class == uint32_t{cmsSigAbstractClass} ||
-      Class == uint32_t{cmsSigNamedColorClass})
+  if (!DescribesADevice(From.get()))
     return nullptr;
   TProfileHandle To(cmsCreate_sRGBProfile());
   if (!To)
@@ -250,11 +256,8 @@ std::unique_ptr<TCmykToSrgb> TCmykToSrgb::Make(const TColourProfile& Profile, bo
   if (Profile.Icc.empty())
     return nullptr;
   TProfileHandle From = OpenProfile(Profile);
-  if (!From || static_cast<uint32_t>(cmsGetColorSpace(From.get())) != uint32_t{cmsSigCmykData})
-    return nullptr;
-  const auto Class = static_cast<uint32_t>(cmsGetDeviceClass(From.get()));
-  if (Class == uint32_t{cmsSigLinkClass} || Class == uint32_t{cmsSigAbstractClass} ||
-      Class == uint32_t{cmsSigNamedColorClass})
+  if (!From || static_cast<uint32_t>(cmsGetColorSpace(From.get())) != uint32_t{cmsSigCmykData} ||
+      !DescribesADevice(From.get()))
     return nullptr;
   TProfileHandle To(cmsCreate_sRGBProfile());
   if (!To)
