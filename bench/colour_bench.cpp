@@ -45,8 +45,21 @@ const TBitmap32& Photo() {
   return B;
 }
 
+// The photo as JPEG without any profile (the writer's own sRGB one taken out).
 const std::vector<uint8_t>& PlainJpeg() {
-  static const std::vector<uint8_t> J = EncodeJpeg(Photo(), 90);
+  static const std::vector<uint8_t> J = [] {
+    const std::vector<uint8_t> In = EncodeJpeg(Photo(), 90);
+    std::vector<uint8_t> Out(In.begin(), In.begin() + 2);
+    size_t P = 2;
+    while (P + 4 <= In.size() && In[P] == 0xFF && In[P + 1] != 0xDA) {
+      const size_t Length = size_t(In[P + 2]) << 8 | In[P + 3];
+      if (In[P + 1] != 0xE2)
+        Out.insert(Out.end(), In.begin() + long(P), In.begin() + long(P + 2 + Length));
+      P += 2 + Length;
+    }
+    Out.insert(Out.end(), In.begin() + long(P), In.end());
+    return Out;
+  }();
   return J;
 }
 
