@@ -1,5 +1,7 @@
 #include "bitmap32.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,20 @@
 #include "transfers.h"
 
 namespace {
+
+// A card-sized bitmap is touched first in 2-MB pages where the system offers them: far fewer
+// page faults than 4-KB pages when the pixels are first written (a copy of an A4 card at 300 dpi
+// is 35 MB). Only whole large pages inside the block are affected; nothing changes otherwise.
+void AskForLargePages(void* Block, size_t Bytes) {
+  constexpr size_t Large = size_t{2} << 20;
+  if (Block == nullptr || Bytes < 4 * Large)
+    return;
+  const auto Start = (reinterpret_cast<uintptr_t>(Block) + Large - 1) & ~(Large - 1);
+  const auto End = (reinterpret_cast<uintptr_t>(Block) + Bytes) & ~(Large - 1);
+  if (End > Start)
+    madvise(reinterpret_cast<void*>(Start), End - Start, MADV_HUGEPAGE);
+}
+
 std::atomic<uint64_t> GenerationCounter{0};
 }  // namespace
 
@@ -71,6 +87,7 @@ bool TBitmap32::Resize(int32_t W, int32_t H, bool Clear) {
       const auto N = static_cast<size_t>(Pixels);
       FBits = static_cast<TColor32*>(Clear ? std::calloc(N, sizeof(TColor32))
                                            : std::malloc(N * sizeof(TColor32)));
+      AskForLargePages(FBits, N * sizeof(TColor32));
     }
     if (FBits == nullptr) {
       Changed();
