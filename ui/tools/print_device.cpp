@@ -31,6 +31,9 @@ std::unique_ptr<QPrinter> MakePrinter(const QString& Name, int PdfDpi) {
   auto Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   if (Name == PdfPrinterName()) {
     Printer->setOutputFormat(QPrinter::PdfFormat);
+    // PDF/A-1b: the file carries the sRGB profile as its output intent, so a print shop's
+    // software takes the card's colours for the sRGB they are.
+    Printer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     Printer->setResolution(PdfDpi);
     Printer->setPageSize(QPageSize(QPageSize::A4));
     Printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);

@@ -390,6 +390,12 @@ TEST_F(PrintWindowTest, RebuildingThePageAtTheSameSizeKeepsTheCard) {
   Window.Button1->click();
   EXPECT_TRUE(QFile::exists(Dir.filePath("card.pdf")));
   EXPECT_EQ(Window.result(), QDialog::Accepted);
+  // The PDF says its colours are sRGB: an output intent with the sRGB profile.
+  QFile Pdf(Dir.filePath("card.pdf"));
+  ASSERT_TRUE(Pdf.open(QIODevice::ReadOnly));
+  const QByteArray Bytes = Pdf.readAll();
+  EXPECT_TRUE(Bytes.contains("/OutputIntents"));
+  EXPECT_TRUE(Bytes.contains("sRGB"));
 }
 
 TEST_F(PrintWindowTest, ThePrinterKeepsItsSetUpFromOneOpeningToTheNext) {
