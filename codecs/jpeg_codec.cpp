@@ -201,12 +201,7 @@ TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   if (!StartDecompress(D))
     FailJpeg(D);
   TPicture P = MakeGraphic(int32_t(D.Info.output_width), int32_t(D.Info.output_height));
-  std::vector<uint8_t> CmykRow;
-  if (D.Info.out_color_space == JCS_CMYK)
-    CmykRow.resize(size_t(D.Info.output_width) * 4);
-  const auto Cmyk = CmykConverterOf(D, Data, Size);
-  if (!DecodeRows(D, P.Pixels.data(), CmykRow.empty() ? nullptr : CmykRow.data(), Cmyk.get()))
-    FailJpeg(D);
+  DecodeAllRows(D, P.Pixels.data(), Data, Size);
   ApplyExifOrientation(P, Orientation);
   return P;
 }
@@ -225,12 +220,7 @@ void LoadJpegImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t 
     // libjpeg writes every pixel (alpha 255 included), so the rows are not cleared first: a
     // damaged file costs only the rows decoded before it failed.
     Fresh.SetSizeForOverwrite(int32_t(D.Info.output_width), int32_t(D.Info.output_height));
-    std::vector<uint8_t> CmykRow;
-    if (D.Info.out_color_space == JCS_CMYK)
-      CmykRow.resize(size_t(D.Info.output_width) * 4);
-    const auto Cmyk = CmykConverterOf(D, Data, Size);
-    if (!DecodeRows(D, Fresh.Bits(), CmykRow.empty() ? nullptr : CmykRow.data(), Cmyk.get()))
-      FailJpeg(D);
+    DecodeAllRows(D, Fresh.Bits(), Data, Size);
     ApplyExifOrientation(Fresh, Orientation);
   }
   TakeLoadedPixels(Fresh, Target);

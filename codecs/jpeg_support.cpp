@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 #include "codec_support.h"
 #include "colour_chunks.h"
@@ -103,6 +104,15 @@ std::unique_ptr<TCmykToSrgb> CmykConverterOf(const TJpegDecoder& D, const uint8_
   if (D.Info.out_color_space != JCS_CMYK)
     return nullptr;
   return TCmykToSrgb::Make(JpegColourProfile(Data, Size), D.Info.saw_Adobe_marker);
+}
+
+void DecodeAllRows(TJpegDecoder& D, TColor32* Pixels, const uint8_t* Data, size_t Size) {
+  std::vector<uint8_t> CmykRow;
+  if (D.Info.out_color_space == JCS_CMYK)
+    CmykRow.resize(size_t(D.Info.output_width) * 4);
+  const auto Cmyk = CmykConverterOf(D, Data, Size);
+  if (!DecodeRows(D, Pixels, CmykRow.empty() ? nullptr : CmykRow.data(), Cmyk.get()))
+    FailJpeg(D);
 }
 
 bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow, const TCmykToSrgb* Cmyk) {

@@ -51,6 +51,10 @@ bool StartDecompress(TJpegDecoder& D);
 bool DecodeRows(TJpegDecoder& D, TColor32* Pixels, uint8_t* CmykRow,
                 const TCmykToSrgb* Cmyk = nullptr);
 
+// DecodeRows with what a CMYK file needs (a row buffer, its profile's converter), raising the
+// decoder's error when it stops. Data, Size: the whole file.
+void DecodeAllRows(TJpegDecoder& D, TColor32* Pixels, const uint8_t* Data, size_t Size);
+
 // The converter of a CMYK file's rows when its header says CMYK and it carries a usable CMYK
 // profile (Data, Size: the whole file); null otherwise.
 std::unique_ptr<TCmykToSrgb> CmykConverterOf(const TJpegDecoder& D, const uint8_t* Data,

@@ -46,13 +46,7 @@ TJpegThumbnail ReadJpegThumbnail(const uint8_t* Data, size_t Size, int32_t BoxWi
   if (!StartDecompress(D))
     FailJpeg(D);
   T.Picture = MakeGraphic(int32_t(D.Info.output_width), int32_t(D.Info.output_height));
-  std::vector<uint8_t> CmykRow;
-  if (D.Info.out_color_space == JCS_CMYK)
-    CmykRow.resize(size_t(D.Info.output_width) * 4);
-  const auto Cmyk = CmykConverterOf(D, Data, Size);
-  if (!DecodeRows(D, T.Picture.Pixels.data(), CmykRow.empty() ? nullptr : CmykRow.data(),
-                  Cmyk.get()))
-    FailJpeg(D);
+  DecodeAllRows(D, T.Picture.Pixels.data(), Data, Size);
   ApplyExifOrientation(T.Picture, Orientation);
   return T;
 }

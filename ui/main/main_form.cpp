@@ -20,22 +20,18 @@
 #include <exception>
 
 #include "about_dialog.h"
-#include "busy_cursor.h"
 #include "caption_dialog.h"
 #include "caption_render.h"
 #include "composition.h"
 #include "composition_panel.h"
-#include "dialog_folder.h"
 #include "effect_menu_commands.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
-#include "open_document.h"
 #include "outline_commands.h"
 #include "print_settings.h"
 #include "print_window.h"
-#include "project_file.h"
 #include "status_progress.h"
 #include "toolbar_icons.h"
 #include "user_error_text.h"
@@ -44,12 +40,6 @@ namespace {
 
 // How long the status bar names what was printed.
 constexpr int PrintMessageMs = 15000;
-
-QString SizeText(const TBitmap32& B) {
-  if (B.IsEmpty())
-    return {};
-  return QStringLiteral("%1x%2").arg(B.Width()).arg(B.Height());
-}
 
 }  // namespace
 
@@ -324,7 +314,7 @@ void TMainForm::mnFileNewClick() {
   N35Click();
   Panel1->setVisible(!FDoc->IsEmpty());
   StatusPanel1->setText(QStringLiteral("Новый проект"));
-  StatusPanel2->setText(SizeText(FDoc->Canvas()));
+  ShowCanvasSize();
   Start->hide();
   UpdatePanels();
 }
@@ -336,33 +326,6 @@ void TMainForm::mnNewBitmapLayerClick() {
     return;
   RememberFolder(Name);
   AddPhotoFromFile(Name);
-}
-
-namespace {
-
-// Runs a read of FileName; a failure is reported with the file's name in front of the reader's
-// own explanation.
-template <class F>
-void ReadingFile(const std::string& FileName, F&& Read) {
-  try {
-    Read();
-  } catch (const std::exception& E) {
-    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + UserErrorText(E));
-  }
-}
-
-}  // namespace
-
-void TMainForm::AddPhotoFromFile(const QString& FileName) {
-  const std::string Name = FileName.toStdString();
-  const TBusyCursor Busy;
-  FUndo->Record(usAddPhoto);
-  try {
-    ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
-  } catch (...) {
-    FUndo->DropIfUnchanged();
-    throw;
-  }
 }
 
 void TMainForm::mnFlattenClick() {
@@ -419,202 +382,6 @@ void TMainForm::N5Click() {
 
 // --- Files ---------------------------------------------------------------------------------------
 
-bool TMainForm::AskToSave() {
-  if (!FDoc->Modified)
-    return true;
-  switch (AskSaveQuestion()) {
-    case QMessageBox::Yes:
-      Save1Click();
-      // A save that did not happen (cancelled dialog, failed write) keeps the card open.
-      return !FDoc->Modified;
-    case QMessageBox::No:
-      return true;
-    default:
-      return false;
-  }
-}
-
-void TMainForm::OpenFile(const std::string& FileName) {
-  OpenFileAs(FileName, true);
-}
-
-void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
-  {
-    const TBusyCursor Busy;
-    ReadingFile(FileName, [&] { OpenDocument(FileName, *FDoc); });
-  }
-  FSaveName.clear();
-  pnlImage->setVisible(!FDoc->IsEmpty());
-  FSaveItAllowed = SaveEnabledAfterOpen(FileName);
-  if (Remember && !FRecent.IsRecent(FileName))
-    FRecent.AddRecent(FileName);
-  StatusPanel1->setText(QString::fromStdString(FileName));
-  StatusPanel2->setText(SizeText(FDoc->Canvas()));
-  Start->hide();
-  FUndo->Reset();
-  ShowZoom();
-  UpdatePanels();
-}
-
-void TMainForm::FitIfLarge() {
-  if (FDoc->Canvas().Width() > FImgView->width() - 20 ||
-      FDoc->Canvas().Height() > FImgView->height() - 20)
-    N35Click();
-}
-
-void TMainForm::mnFileOpenClick() {
-  if (!FDoc->IsEmpty() && !AskToSave())
-    return;
-  const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), DialogFolder(),
-                                                    OpenDocumentFilter());
-  if (Name.isEmpty())
-    return;
-  RememberFolder(Name);
-  OpenAsCard(Name.toStdString());
-}
-
-QString TMainForm::DialogFolder() const {
-  const std::string& Card = !FOpenName.empty() ? FOpenName : FSaveName;
-  return DialogStartFolder(QString::fromStdString(Card), FLastFolder);
-}
-
-void TMainForm::RememberFolder(const QString& FileName) {
-  FLastFolder = QFileInfo(FileName).absolutePath();
-  WriteLastFolder(SettingsFile("Folder.kvp"), FLastFolder);
-}
-
-void TMainForm::OpenAsCard(const std::string& FileName) {
-  OpenFile(FileName);
-  FOpenName = FileName;
-  FitIfLarge();
-  FImgView->View().Invalidate();
-  FDoc->Modified = false;
-}
-
-void TMainForm::OpenRecent(int Index) {
-  if (Index < 0 || Index >= static_cast<int>(FRecent.Paths().size()))
-    return;
-  if (!FDoc->IsEmpty() && !AskToSave())
-    return;
-  const std::string Path = FRecent.Paths()[static_cast<size_t>(Index)];
-  OpenFile(Path);
-  FRecent.Mark(Index);
-  FOpenName = Path;
-  FDoc->Modified = false;
-  FitIfLarge();
-}
-
-void TMainForm::OpenLink(int Index) {
-  const std::string Path = FRecent.LinkPath(Index);
-  if (Path.empty())
-    return;
-  if (!FDoc->IsEmpty() && !AskToSave())
-    return;
-  OpenFile(Path);
-  FOpenName = Path;
-  FDoc->Modified = false;
-  FitIfLarge();
-}
-
-void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
-  if (Arguments.isEmpty())
-    return;
-  // Opened as "Открыть" opens a card: fitted and not modified. The window may still be
-  // resized by the window system once it is shown, so the fit is made again when it has settled.
-  OpenAsCard(Arguments.join(' ').toStdString());
-  QTimer::singleShot(0, this, [this] { Run([this] { FitIfLarge(); }); });
-}
-
-void TMainForm::Save1Click() {
-  if (FOpenName.empty() && FSaveName.empty()) {
-    SaveAs(TSaveFormat::Project);
-    return;
-  }
-  const std::string Name = !FOpenName.empty() ? FOpenName : FSaveName;
-  // A name in a format "Сохранить" cannot write asks for a name instead of losing the changes.
-  bool Saved = false;
-  {
-    const TBusyCursor Busy;
-    Saved = SaveDocument(*FDoc, Name);
-  }
-  if (Saved)
-    FUndo->MarkSaved();
-  else
-    SaveAs(TSaveFormat::Project);
-  FImgView->View().Invalidate();
-}
-
-void TMainForm::SaveAs(TSaveFormat Format) {
-  std::string Typed;
-  if (!AskSaveName(Typed, Format))
-    return;
-  if (!SaveAsTo(Format, Typed))
-    return;
-  FUndo->MarkSaved();
-  const std::string Path = SaveAsFileName(Typed, Format);
-  FOpenName.clear();
-  FSaveName = Path;
-  if (Format == TSaveFormat::Project && !FRecent.IsRecent(Path))
-    FRecent.AddRecent(Path);
-  FSaveItAllowed = true;
-  StatusPanel1->setText(QString::fromStdString(Path));
-  FImgView->View().Invalidate();
-}
-
-void TMainForm::ExportCard(TSaveFormat Format) {
-  std::string Typed;
-  if (!AskSaveName(Typed, Format))
-    return;
-  // A copy: the card keeps its own file, its title, its modified mark and its selection (the
-  // flat render hides the selection frame).
-  bool Written = false;
-  {
-    const TKeepModified Keep(*FDoc);
-    TCustomLayer* const Selected = FDoc->Selected();
-    Written = SaveAsTo(Format, Typed);
-    FDoc->SetSelection(Selected);
-  }
-  if (Written)
-    StatusPanel1->setText(QStringLiteral("Открытка сохранена в файл %1")
-                              .arg(QString::fromStdString(SaveAsFileName(Typed, Format))));
-  FImgView->View().Invalidate();
-}
-
-bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
-  const std::string Path = SaveAsFileName(Typed, Format);
-  if (Format == TSaveFormat::Project) {
-    const TBusyCursor Busy;
-    WriteProject(*FDoc, Path);
-    FDoc->Modified = false;
-    return true;
-  }
-  // The dialogs are modal: the card cannot change while they are open.
-  std::unique_ptr<TBitmap32> Holder;
-  const TBitmap32& Flat = FDoc->FlatImage(Holder);
-  TSaveOptions Options;
-  const bool Asks = Format == TSaveFormat::Jpeg || Format == TSaveFormat::Gif;
-  if (Format == TSaveFormat::Jpeg)
-    FImgView->View().Invalidate();
-  for (;;) {
-    if (Format == TSaveFormat::Jpeg && !FCompress->Execute(Options))
-      return false;
-    if (Format == TSaveFormat::Gif && !FGifType->Execute(Flat, Options))
-      return false;
-    try {
-      const TBusyCursor Busy;
-      SaveFlatImage(Format, Options, Flat, Path);
-      break;
-    } catch (const std::exception& E) {
-      // A write that fails is reported, and the JPEG or GIF dialog stays for another try.
-      if (!Asks)
-        throw;
-      ShowError(QString::fromStdString(UserErrorText(E)));
-    }
-  }
-  FDoc->Modified = false;
-  return true;
-}
-
 void TMainForm::N26Click() {
   OpenUrl(QUrl::fromLocalFile(ProgramFile("Help.html")));
 }
@@ -636,7 +403,7 @@ void TMainForm::N30Click() {
 
 void TMainForm::ImgViewChange() {
   UpdateActions();
-  StatusPanel2->setText(SizeText(FDoc->Canvas()));
+  ShowCanvasSize();
   UpdatePanels();
 }
 
@@ -730,4 +497,10 @@ void TMainForm::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState 
   const std::string Status = FCommands->RBResizing(Old, New, State, Shift, Options);
   if (!Status.empty())
     StatusPanel2->setText(QString::fromStdString(Status));
+}
+
+void TMainForm::ShowCanvasSize() {
+  const TBitmap32& B = FDoc->Canvas();
+  StatusPanel2->setText(B.IsEmpty() ? QString()
+                                    : QStringLiteral("%1x%2").arg(B.Width()).arg(B.Height()));
 }

@@ -360,6 +360,8 @@ class TMainForm : public QMainWindow {
   void N14Click();
   void UpdateLinks();
   void FitIfLarge();
+  // The second status panel: the canvas size as "800x600", empty without a card.
+  void ShowCanvasSize();
   void SaveRecentList();
   void BuildToolBar();
   void BuildSidePanel();
