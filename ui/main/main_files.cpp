@@ -42,7 +42,6 @@ void TMainForm::AddPhotoFromFile(const QString& FileName) {
   }
 }
 
-
 bool TMainForm::AskToSave() {
   if (!FDoc->Modified)
     return true;
@@ -238,4 +237,3 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
   FDoc->Modified = false;
   return true;
 }
-
