@@ -31,9 +31,6 @@ std::unique_ptr<QPrinter> MakePrinter(const QString& Name, int PdfDpi) {
   auto Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   if (Name == PdfPrinterName()) {
     Printer->setOutputFormat(QPrinter::PdfFormat);
-    // PDF/A-1b: the file carries the sRGB profile as its output intent, so a print shop's
-    // software takes the card's colours for the sRGB they are.
-    Printer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     Printer->setResolution(PdfDpi);
     Printer->setPageSize(QPageSize(QPageSize::A4));
     Printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
@@ -76,6 +73,21 @@ QImage CardImage(const TBitmap32& Card) {
   return Image;
 }
 
+TPdfPlacement PdfPlacement(const QPrinter& Printer, const TPrintRect& Where) {
+  const QPageLayout Layout = Printer.pageLayout();
+  const QRectF Page = Layout.fullRect(QPageLayout::Point);
+  const QRectF Printable = Layout.paintRect(QPageLayout::Point);
+  const double Pt = 72.0 / Printer.resolution();
+  TPdfPlacement P;
+  P.PageWidth = Page.width();
+  P.PageHeight = Page.height();
+  P.Left = Printable.left() + Where.X * Pt;
+  P.Top = Printable.top() + Where.Y * Pt;
+  P.Width = Where.Width * Pt;
+  P.Height = Where.Height * Pt;
+  return P;
+}
+
 void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where) {
   if (Card.IsEmpty())
     throw Exception("Нет изображения для печати");
@@ -90,6 +102,18 @@ void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where
     ~TEnd() { TStatusProgress::Instance().End(Source); }
   } End{&Printer};
   Progress.Report(&Printer, Step, 0, 3);
+  if (Printer.outputFormat() == QPrinter::PdfFormat && !Printer.outputFileName().isEmpty()) {
+    // The file is written by the program's own PDF writer: its picture is declared in the sRGB
+    // ICC colour space, which Qt's PDF engine cannot say of an image.
+    TBitmap32 Paper;
+    Paper.Assign(&Card);
+    PutOnPaper(Paper);
+    Progress.Report(&Printer, Step, 1, 3);
+    const TPdfPlacement Placement = PdfPlacement(Printer, Where);
+    Progress.Report(&Printer, Step, 2, 3);
+    WritePdfPage(Paper, Placement, Printer.outputFileName().toStdString());
+    return;
+  }
   const QImage Image = CardImage(Card);
   QPainter Painter;
   if (!Painter.begin(&Printer))

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "pdf_page.h"
 #include "print_layout.h"
 
 class QPrinter;
@@ -40,7 +41,13 @@ double PrinterDpi(const QPrinter& Printer);
 // The card as a Qt image as the paper shows it: opaque, each pixel laid over white (OnPaper).
 QImage CardImage(const TBitmap32& Card);
 
+// Where the card lies on a PDF printer's page, in points: Where (device pixels from the
+// top-left corner of the printable page) moved by the page's margins.
+TPdfPlacement PdfPlacement(const QPrinter& Printer, const TPrintRect& Where);
+
 // Prints one page: the card stretched into Where (printer device pixels from the top-left
-// corner of the printable page), smoothed unless the card's stretch filter is nearest. Raises
-// Exception (Russian text) when the job cannot be started or fails.
+// corner of the printable page), smoothed unless the card's stretch filter is nearest. A PDF
+// printer's file is written by WritePdfPage (the picture lossless, in the sRGB ICC colour space,
+// the old file kept when writing fails). Raises Exception (Russian text) when the job cannot
+// be started or fails.
 void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where);
