@@ -425,3 +425,32 @@ TEST(Bitmap32, GenerationMovesWithEveryChange) {
   (void)B.GetPixel(1, 1);
   EXPECT_EQ(B.Generation(), Still);
 }
+
+// Card-sized buffers live in mappings of their own: they start zeroed (SetSize), keep what is
+// written, change hands with SwapContents and are given back at any size, small or large.
+TEST(TBitmap32Test, LargeBuffersAcrossSizesAndSwaps) {
+  TBitmap32 A, B;
+  A.SetSize(2480, 3508);  // A4 at 300 dpi
+  ASSERT_FALSE(A.IsEmpty());
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(A.Bits()) % (2u << 20), 0u)
+      << "starts on a large-page boundary";
+  const size_t N = size_t(A.Width()) * size_t(A.Height());
+  EXPECT_TRUE(std::all_of(A.Bits(), A.Bits() + N, [](TColor32 C) { return C == 0; }));
+  A.SetPixel(2479, 3507, 0xFF010203);
+  B.SetSize(3, 2);
+  B.SetPixel(2, 1, 0xFF0A0B0C);
+  A.SwapContents(B);
+  EXPECT_EQ(A.Width(), 3);
+  EXPECT_EQ(A.GetPixel(2, 1), 0xFF0A0B0Cu);
+  EXPECT_EQ(B.GetPixel(2479, 3507), 0xFF010203u);
+  // Just under and just over the size that gets a mapping, then back to small, then empty.
+  for (const auto& [W, H] : {std::pair{1024, 1023}, std::pair{1024, 1025}, std::pair{5, 5},
+                             std::pair{4096, 4096}, std::pair{0, 0}}) {
+    B.SetSizeForOverwrite(W, H);
+    if (W > 0) {
+      B.SetPixel(W - 1, H - 1, 0xFF445566);
+      EXPECT_EQ(B.GetPixel(W - 1, H - 1), 0xFF445566u);
+    }
+  }
+  EXPECT_TRUE(B.IsEmpty());
+}
