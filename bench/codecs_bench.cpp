@@ -102,7 +102,6 @@ std::vector<uint8_t> RefJpegEncodeOnce(int Quality) {
   Info.in_color_space = JCS_EXT_BGRX;
   jpeg_set_defaults(&Info);
   jpeg_set_quality(&Info, Quality, TRUE);
-  Info.optimize_coding = TRUE;
   if (Quality >= 90)
     Info.comp_info[0].h_samp_factor = Info.comp_info[0].v_samp_factor = 1;
   jpeg_start_compress(&Info, TRUE);

@@ -133,7 +133,10 @@ bool EncodeRows(TJpegEncoder& E, const uint8_t* Bits, size_t Stride, int32_t Wid
   E.Info.in_color_space = Space;
   jpeg_set_defaults(&E.Info);
   jpeg_set_quality(&E.Info, Quality, TRUE);
-  E.Info.optimize_coding = TRUE;
+  // The standard Huffman tables, as libjpeg and the photo tools write by default: tables
+  // optimised for the picture make a file at quality 100 about a seventh smaller but take a
+  // second pass over every coefficient, 2.7 times the time of the whole encoding, and a buffer
+  // of all coefficients (1.5 times the bitmap). The pixels a reader gets are the same.
   if (Quality >= 90) {
     // Full-resolution chroma: at high quality, halving it would be the largest error left.
     E.Info.comp_info[0].h_samp_factor = 1;
