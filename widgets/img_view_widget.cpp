@@ -225,6 +225,8 @@ void Image32Widget::paintEvent(QPaintEvent*) {
                     Shown->Width() * 4, QImage::Format_RGB32);
   QPainter P(this);
   P.drawImage(QPoint(V.Left, V.Top), View, QRect(0, 0, W, H));
+  if (OnPainted)
+    OnPainted();
 }
 
 void Image32Widget::resizeEvent(QResizeEvent* Event) {

@@ -27,6 +27,9 @@ class Image32Widget : public QWidget, public TViewHost {
   // window points it at its error report). Without one the text goes to Qt's warning log.
   // An error while painting is reported once the paint is over.
   std::function<void(const QString& Text)> OnError;
+  // Told after each paint that put the picture on the screen (a benchmark times opening a card
+  // to its first painted frame).
+  std::function<void()> OnPainted;
   // Runs F; an exception it raises goes to OnError.
   void Guard(const std::function<void()>& F);
 
