@@ -69,7 +69,8 @@ int RunPrintVerb(const std::vector<std::string>& Args) {
   const TPrintRequest Request = ParseOptions({Args.begin() + 2, Args.end()});
 
   TOpenCard Card(Input);
-  const std::unique_ptr<TBitmap32> Flat = Card.Doc.RenderFlatImage();
-  PrintToPdf(*Flat, Request, Output);
+  // A card without layers is printed from its canvas, not from a copy of it.
+  std::unique_ptr<TBitmap32> Holder;
+  PrintToPdf(Card.Doc.FlatImage(Holder), Request, Output);
   return 0;
 }

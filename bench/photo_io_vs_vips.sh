@@ -6,7 +6,8 @@
 # (for the photo) and GNU time (installed when missing). Set PELMORA_CLI to use a built tool
 # instead of building build/bench; extra arguments go to hyperfine (e.g. --runs 3). A markdown
 # table is written to $OUT_DIR/photo_io_vs_vips.md (OUT_DIR defaults to a temporary folder, kept;
-# use a tmpfs so that the disk does not count).
+# use a tmpfs so that the disk does not count). Last, the peak memory of info, render and print
+# of a valid 16384 x 16384 PNG at the size limit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps hyperfine libvips-tools imagemagick time
@@ -64,3 +65,31 @@ echo "|:---|---:|---:|---:|---:|"
 cat "$TABLE"
 echo
 cat "$MEMORY"
+
+# At the size limit: a valid 16384 x 16384 PNG of one colour (about 800 KB), read, rendered to
+# JPEG and printed to PDF; the peak memory and time of each. The pixels alone take 1 GiB.
+BIG=$OUT_DIR/limit.png
+if [ ! -f "$BIG" ]; then
+  python3 - "$BIG" <<'PY'
+import struct, sys, zlib
+W = H = 16384
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+z = zlib.compressobj(9)
+row = b'\0' + bytes([200, 120, 40]) * W
+body = b''.join(z.compress(row) for _ in range(H)) + z.flush()
+with open(sys.argv[1], 'wb') as f:
+    f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', W, H, 8, 2, 0, 0, 0))
+            + chunk(b'IDAT', body) + chunk(b'IEND', b''))
+PY
+fi
+echo
+echo "| At the size limit (16384 x 16384 PNG) | Peak memory [MB] | Time [s] |"
+echo "|:---|---:|---:|"
+for CMD in "info $BIG" "render $BIG $OUT_DIR/limit.jpg" "print $BIG $OUT_DIR/limit.pdf"; do
+  # shellcheck disable=SC2086
+  /usr/bin/time -v "$PELMORA_CLI" $CMD 2>&1 >/dev/null |
+    awk -v name="${CMD%% *}" '/Maximum resident/ { m = $6 / 1024 } /Elapsed/ { split($NF, t, ":"); s = t[1] * 60 + t[2] }
+      END { printf "| %s | %.0f | %.1f |\n", name, m, s }'
+done
+rm -f "$OUT_DIR"/limit.jpg "$OUT_DIR"/limit.pdf

@@ -22,16 +22,6 @@ bool SameName(const std::string& A, const char* B) {
 
 }  // namespace
 
-TColor32 OnPaper(TColor32 C) {
-  const uint32_t A = C >> 24;
-  if (A == 255)
-    return C;
-  // C x a + white x (1 - a) for each colour channel, rounded.
-  auto Channel = [A](uint32_t V) { return (V * A + 255 * (255 - A) + 127) / 255; };
-  return 0xFF000000u | Channel((C >> 16) & 0xFF) << 16 | Channel((C >> 8) & 0xFF) << 8 |
-         Channel(C & 0xFF);
-}
-
 void PutOnPaper(TBitmap32& Card) {
   TColor32* P = Card.Bits();
   const size_t Count = size_t(Card.Width()) * size_t(Card.Height());
@@ -86,8 +76,5 @@ TPdfPlacement PlanPrint(int32_t CardW, int32_t CardH, const TPrintRequest& R) {
 
 void PrintToPdf(const TBitmap32& Card, const TPrintRequest& Request, const std::string& FileName) {
   const TPdfPlacement Placement = PlanPrint(Card.Width(), Card.Height(), Request);
-  TBitmap32 Paper;
-  Paper.Assign(&Card);
-  PutOnPaper(Paper);
-  WritePdfPage(Paper, Placement, FileName);
+  WritePdfPage(Card, Placement, FileName, true);
 }

@@ -10,11 +10,8 @@
 
 class TBitmap32;
 
-// A pixel of the card as the paper shows it: its colour laid over white by its alpha, opaque.
 // Paper has no transparency, so a print carries none: where the card (or the canvas under it)
-// is transparent, the page's white shows.
-TColor32 OnPaper(TColor32 C);
-// Every pixel of the card OnPaper.
+// is transparent, the page's white shows (OnPaper). Every pixel of the card OnPaper.
 void PutOnPaper(TBitmap32& Card);
 
 // The resolution of the PDF "printer": a card pixel is 1/300 inch when printed at its own size,
@@ -40,6 +37,6 @@ struct TPrintRequest {
 // The page in points and the card's rectangle on it.
 TPdfPlacement PlanPrint(int32_t CardW, int32_t CardH, const TPrintRequest& Request);
 
-// Writes the card as PlanPrint places it, opaque (PutOnPaper); atomic. Raises Exception for an
+// Writes the card as PlanPrint places it, opaque (OnPaper); atomic. Raises Exception for an
 // empty card or a size that is not positive.
 void PrintToPdf(const TBitmap32& Card, const TPrintRequest& Request, const std::string& FileName);

@@ -11,6 +11,7 @@
 
 #include "bitmap32.h"
 #include "exceptions.h"
+#include "file_io.h"
 #include "print_job.h"
 #include "status_progress.h"
 
@@ -105,13 +106,11 @@ void PrintCard(QPrinter& Printer, const TBitmap32& Card, const TPrintRect& Where
   if (Printer.outputFormat() == QPrinter::PdfFormat && !Printer.outputFileName().isEmpty()) {
     // The file is written by the program's own PDF writer: its picture is declared in the sRGB
     // ICC colour space, which Qt's PDF engine cannot say of an image.
-    TBitmap32 Paper;
-    Paper.Assign(&Card);
-    PutOnPaper(Paper);
-    Progress.Report(&Printer, Step, 1, 3);
     const TPdfPlacement Placement = PdfPlacement(Printer, Where);
+    Progress.Report(&Printer, Step, 1, 3);
+    const std::vector<uint8_t> Page = BuildPdfPage(Card, Placement, true);
     Progress.Report(&Printer, Step, 2, 3);
-    WritePdfPage(Paper, Placement, Printer.outputFileName().toStdString());
+    WriteFileAtomically(Printer.outputFileName().toStdString(), Page.data(), Page.size());
     return;
   }
   const QImage Image = CardImage(Card);
