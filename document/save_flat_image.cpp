@@ -69,7 +69,7 @@ void SaveFlatImage(TSaveFormat Format, const TSaveOptions& Options, const TBitma
       SavePng(Flat, FileName);
       return;
     case TSaveFormat::Tiff:
-      SaveTiff(TBitmap24(Flat), FileName);
+      SaveTiff(Flat, FileName);
       return;
     case TSaveFormat::Webp:
       SaveWebp(Flat, FileName, Options.WebpQuality);
