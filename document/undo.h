@@ -6,6 +6,7 @@
 // are shared between the steps (see TPixelStore), so a step costs what it changed; the oldest
 // steps are dropped when the history outgrows its memory budget.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -72,6 +73,7 @@ class TUndoStack {
   // TUndoGroup).
   void BeginGroup() { ++FGroupDepth; }
   void EndGroup() { --FGroupDepth; }
+  bool InGroup() const { return FGroupDepth > 0; }
   // Ends a step whose change may have come to nothing (a press released where it began, a
   // dialog closed without a change): the last step is dropped when the card is as it recorded.
   void DropIfUnchanged();
@@ -131,17 +133,28 @@ class TUndoStack {
 };
 
 // One step for a command made of others that take steps of their own: the step is taken when
-// the scope opens, and the steps asked for inside it are part of it.
+// the scope opens, and the steps asked for inside it are part of it. A command that fails
+// before it changed anything (a file that cannot be read) leaves no step behind.
 class TUndoGroup {
  public:
-  TUndoGroup(TUndoStack& Undo, TUndoStep Step) : FUndo(Undo) {
+  TUndoGroup(TUndoStack& Undo, TUndoStep Step)
+      : FUndo(Undo), FExceptions(std::uncaught_exceptions()) {
     FUndo.Record(Step);
     FUndo.BeginGroup();
   }
-  ~TUndoGroup() { FUndo.EndGroup(); }
+  ~TUndoGroup() {
+    FUndo.EndGroup();
+    if (std::uncaught_exceptions() > FExceptions && !FUndo.InGroup()) {
+      try {
+        FUndo.DropIfUnchanged();
+      } catch (...) {  // the step stays; the command's own error is the one to report
+      }
+    }
+  }
   TUndoGroup(const TUndoGroup&) = delete;
   TUndoGroup& operator=(const TUndoGroup&) = delete;
 
  private:
   TUndoStack& FUndo;
+  int FExceptions;
 };

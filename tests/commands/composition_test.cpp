@@ -147,8 +147,11 @@ TEST_F(TCompositionFixture, UnreadablePicturesChangeNothing) {
   EXPECT_THROW(Comp.AddGalleryItem(Dir.File("missing.png"), false), Exception);
   EXPECT_EQ(Doc.Layers().Count(), Count);
   EXPECT_THROW(Comp.LoadBackground(Broken()), Exception);
+  EXPECT_THROW(Comp.ApplyTexture(Broken(), 2, false, {}), Exception);
   EXPECT_EQ(Doc.Canvas().Width(), 800);
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFFFFFFFFu);
+  // Nothing changed, so nothing is left to undo.
+  EXPECT_FALSE(Undo.CanUndo()) << Undo.UndoName();
 }
 
 TEST_F(TCompositionFixture, SolidColourUndoesOneStep) {

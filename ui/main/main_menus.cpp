@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -284,8 +285,15 @@ void TMainForm::BuildSidePanel() {
             [this] { Run([this] { FUndo->DropIfUnchanged(); }); });
     connect(LayerOpacity, &QSlider::actionTriggered, this, [this](int Action) {
       Run([this, Action] {
-        if (Action != QAbstractSlider::SliderMove && FDoc->SelectedBitmapLayer() != nullptr)
+        if (Action != QAbstractSlider::SliderMove && FDoc->SelectedBitmapLayer() != nullptr) {
           FUndo->Record(usOpacity);
+          // The value changes after this signal; a click at the end of the track changes
+          // nothing and leaves no step.
+          QTimer::singleShot(0, this, [this] {
+            if (!LayerOpacity->isSliderDown())
+              Run([this] { FUndo->DropIfUnchanged(); });
+          });
+        }
       });
     });
     pnlBitmapLayer->Body()->addWidget(LayerOpacity);

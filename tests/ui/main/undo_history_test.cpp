@@ -156,6 +156,20 @@ TEST_F(TUndoHistoryFixture, DragsAndLayerCommandsAreNamedStepsWalkedByTheKeys) {
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
 }
 
+// A click at the end of the gauge's track, where the opacity cannot go further, is no step.
+TEST_F(TUndoHistoryFixture, AGaugeClickThatChangesNothingIsNoStep) {
+  ASSERT_EQ(Form->LayerOpacity->value(), 255);
+  Form->LayerOpacity->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  QApplication::processEvents();
+  Form->UpdateActions();
+  EXPECT_FALSE(Form->Undo().CanUndo()) << Form->Undo().UndoName();
+  // One that does change it is still one.
+  Form->LayerOpacity->triggerAction(QAbstractSlider::SliderPageStepSub);
+  QApplication::processEvents();
+  EXPECT_EQ(Form->Undo().Count(), 1);
+  EXPECT_EQ(Form->Undo().UndoName(), "Непрозрачность слоя");
+}
+
 // Saving marks the step: undoing back to it takes the "*" away and closing does not ask.
 TEST_F(TUndoHistoryFixture, TheSavedPointClearsTheMark) {
   const std::string Path = QDir(Dir.path()).filePath("card").toStdString();
