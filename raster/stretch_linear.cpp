@@ -347,6 +347,34 @@ AVX2_TARGET void BilinearRowBlendAVX2(const TColor32* Up, const TColor32* Low, c
   }
 }
 
+// Rows first straight from the two source rows, for reductions where no two destination rows
+// share a source row (so a sampled row would be used once): each pixel's upper and lower pair
+// mixed horizontally, the two mixed vertically and blended with the master alpha; the same
+// arithmetic as sampling the rows into a buffer and VerticalSpanBlendAVX2.
+AVX2_TARGET void RowsFirstBlendAVX2(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                    const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32 M,
+                                    TColor32* D, const TEdgeRows& E) {
+  const __m256i Z = _mm256_setzero_si256(), Bias = _mm256_set1_epi16(128);
+  const __m256i WY = _mm256_set1_epi16(static_cast<int16_t>(Wy));
+  const __m256i Master = _mm256_set1_epi16(static_cast<int16_t>(M));
+  int32_t K = 0;
+  for (; K + 4 <= Count; K += 4) {
+    if ((K & 15) == 0)
+      Prefetch(D + K);
+    const __m256i Top = SpanFour(Up, Idx, W4, K, Z, Bias);
+    const __m256i Bottom = SpanFour(Low, Idx, W4, K, Z, Bias);
+    BlendFour<true>(D + K, Mix16x2(Top, Bottom, WY, Bias), Master, Bias, E, K);
+  }
+  if (K < Count) {
+    TColor32 Top[4], Bottom[4], Tail[4];
+    HorizontalSpanSSE2(Up, Idx + K, W4 + K, Count - K, Top);
+    HorizontalSpanSSE2(Low, Idx + K, W4 + K, Count - K, Bottom);
+    VerticalSpanSSE2(Top, Bottom, Count - K, Wy, Tail);
+    MendEdges(E, K, Count - K, Tail);
+    BlendRowMaster(Tail, D + K, Count - K, M);
+  }
+}
+
 // Rows first: the two sampled rows mixed vertically, then blended with the master alpha.
 AVX2_TARGET void VerticalSpanBlendAVX2(const TColor32* U, const TColor32* L, int32_t Count,
                                        TColor32 Wy, TColor32 M, TColor32* D, const TEdgeRows& E) {
@@ -380,6 +408,9 @@ using TBilinearRowBlend = void (*)(const TColor32* Up, const TColor32* Low, cons
                                    const TEdgeRows& E);
 using TVerticalSpanBlend = void (*)(const TColor32* U, const TColor32* L, int32_t Count,
                                     TColor32 Wy, TColor32 M, TColor32* D, const TEdgeRows& E);
+using TRowsFirstBlend = void (*)(const TColor32* Up, const TColor32* Low, const int32_t* Idx,
+                                 const uint64_t* W4, int32_t Count, TColor32 Wy, TColor32 M,
+                                 TColor32* D, const TEdgeRows& E);
 
 // The fused steps exist in the AVX2 form only; the other forms sample into a row buffer and
 // blend it with BlendRow or BlendRowMaster.
@@ -390,14 +421,15 @@ struct TBilinearForms {
   THorizontalSpanBlend HorizontalBlend = nullptr;
   TBilinearRowBlend RowBlend = nullptr;
   TVerticalSpanBlend VerticalBlend = nullptr;
+  TRowsFirstBlend RowsFirstBlend = nullptr;
 };
 
 TBilinearForms ChooseBilinear() {
   TBilinearForms F;
 #if defined(PELMORA_X86) && defined(__SSE2__)
   if (TransferForms() == TBlendForms::AVX2)
-    F = {VerticalSpanAVX2,        HorizontalSpanAVX2,   BilinearRowAVX2,
-         HorizontalSpanBlendAVX2, BilinearRowBlendAVX2, VerticalSpanBlendAVX2};
+    F = {VerticalSpanAVX2,     HorizontalSpanAVX2,    BilinearRowAVX2,   HorizontalSpanBlendAVX2,
+         BilinearRowBlendAVX2, VerticalSpanBlendAVX2, RowsFirstBlendAVX2};
   else if (TransferForms() == TBlendForms::SSE2)
     F = {VerticalSpanSSE2, HorizontalSpanSSE2, BilinearRowSSE2};
 #endif
@@ -492,6 +524,11 @@ void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
     TColor32* Out = Op == dmOpaque ? D : Row.get();
     switch (Plan) {
       case RowCache: {
+        // Below half size no source row serves two destination rows: nothing to keep.
+        if (Fused && DY >= (int64_t{2} << 16)) {
+          Forms.RowsFirstBlend(Up, Low, Idx.get(), W4.get(), A.CW, Wy, A.Master, D, E);
+          continue;
+        }
         const TColor32* Top = Sampled(Sy);
         const TColor32* Bottom = Sy1 == Sy ? Top : Sampled(Sy1);
         if (Fused) {

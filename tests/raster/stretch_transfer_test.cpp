@@ -290,12 +290,13 @@ TEST(StretchTransfer, InstructionFormsAgreeOnLongRows) {
 // dmBlend's bilinear rows blended straight onto the destination, against the reference: every
 // visible width from 1 to 21 (the four-pixel loop and each tail), clipped on all sides, in the
 // three row plans (a mild change of size samples a vertically mixed span, a strong reduction
-// samples the source rows directly, master alpha below 255 mixes sampled rows), over a source
-// with transparent and opaque areas wider than a vector and every alpha in between.
+// samples the source rows directly, master alpha below 255 mixes sampled rows, straight from
+// the source rows when no two destination rows share one), over a source with transparent and
+// opaque areas wider than a vector and every alpha in between.
 TEST(StretchTransfer, BilinearBlendRowsOverWidthsAndMasters) {
   TFormsGuard Guard;
   TRandom Rng{77};
-  auto Src = Sized(61, 23);
+  auto Src = Sized(61, 47);
   Rng.Fill(Src);
   for (int32_t Y = 0; Y < Src->Height(); ++Y)
     for (int32_t X = 0; X < Src->Width(); ++X) {
@@ -316,6 +317,7 @@ TEST(StretchTransfer, BilinearBlendRowsOverWidthsAndMasters) {
         {"enlarged", {14, 1, 14 + std::max(2, Width / 2 + 1), 20}},
         {"reduced a little", {0, 0, std::min(61, Width + 9), 23}},
         {"strong reduction", {0, 0, 61, 23}},
+        {"to less than half the height", {0, 0, 61, 47}},
     };
     for (const auto& Plan : Plans)
       for (uint32_t Master : {0u, 1u, 128u, 254u, 255u}) {
