@@ -9,13 +9,9 @@
 #include "bitmap32.h"
 #include "cli_fixture.h"
 #include "codec_test_support.h"
-#include "jpeg_codec.h"
 #include "picture_codecs.h"
 #include "picture_readers.h"
-#include "png_codec.h"
 #include "tagged_files.h"
-#include "tiff_codec.h"
-#include "webp_codec.h"
 
 namespace fs = std::filesystem;
 
@@ -55,19 +51,7 @@ TEST_F(CliColourTest, RenderGivesTheColoursOfTheEmbeddedProfile) {
   };
   for (const auto& [Name, Icc] : Profiles) {
     ASSERT_FALSE(Icc.empty()) << Name;
-    struct TCase {
-      std::string File;
-      std::vector<uint8_t> Bytes;
-      TPicture (*Decode)(const uint8_t*, size_t, int64_t);
-    };
-    const std::vector<TCase> Cases = {
-        {"p.jpg", JpegWithProfile(EncodeJpeg(Photo, 95), Icc), ReadJpegImage},
-        {"p.png", PngWithProfile(EncodePng(Photo), Icc), ReadPngImage},
-        {"p.webp", WebpWithProfile(EncodeWebp(Photo, 90), Icc, Photo.Width(), Photo.Height()),
-         ReadWebpImage},
-        {"p.tif", TiffWithProfile(Photo, Icc, Path("t.tif")), ReadTiffImage},
-    };
-    for (const TCase& C : Cases) {
+    for (const TTaggedFile& C : TaggedFiles(Photo, Icc, Path("t.tif"))) {
       SCOPED_TRACE(Name + " in " + C.File);
       Write(C.File, C.Bytes);
       const TCliRun R = RunCli({"render", Path(C.File), Path("out.png")});

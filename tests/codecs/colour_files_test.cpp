@@ -56,19 +56,7 @@ TEST_F(TColourFiles, EveryFormatsProfileConvertsToSrgb) {
     if (!Made && !fs::exists(Colord / Name))
       GTEST_SKIP() << "colord-data is not installed";
     const std::vector<uint8_t> Icc = Made ? DisplayP3Profile() : ReadBytes(Colord / Name);
-    struct TCase {
-      const char* File;
-      std::vector<uint8_t> Bytes;
-      TPicture (*Decode)(const uint8_t*, size_t, int64_t);
-    };
-    const std::vector<TCase> Cases = {
-        {"p.jpg", JpegWithProfile(EncodeJpeg(Photo, 95), Icc), ReadJpegImage},
-        {"p.png", PngWithProfile(EncodePng(Photo), Icc), ReadPngImage},
-        {"p.webp", WebpWithProfile(EncodeWebp(Photo, 90), Icc, Photo.Width(), Photo.Height()),
-         ReadWebpImage},
-        {"p.tif", TiffWithProfile(Photo, Icc, Dir / "t.tif"), ReadTiffImage},
-    };
-    for (const TCase& C : Cases) {
+    for (const TTaggedFile& C : TaggedFiles(Photo, Icc, Dir / "t.tif")) {
       SCOPED_TRACE(std::string(Name) + " in " + C.File);
       const fs::path File = Write(C.File, C.Bytes);
       // The samples as stored, without the profile applied, and what the profile makes of them.

@@ -10,6 +10,10 @@
 #include "bitmap32.h"
 #include "codec_test_support.h"
 #include "colour_profile.h"
+#include "jpeg_codec.h"
+#include "png_codec.h"
+#include "tiff_codec.h"
+#include "webp_codec.h"
 
 namespace {
 
@@ -119,4 +123,15 @@ std::vector<uint8_t> DisplayP3Profile() {
   const double Chromaticities[8] = {0.3127, 0.3290, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
   const double Srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
   return RgbProfileBytes(Chromaticities, 4, Srgb);
+}
+
+std::vector<TTaggedFile> TaggedFiles(const TBitmap32& Photo, const std::vector<uint8_t>& Icc,
+                                     const std::filesystem::path& Scratch) {
+  return {
+      {"p.jpg", JpegWithProfile(EncodeJpeg(Photo, 95), Icc), ReadJpegImage},
+      {"p.png", PngWithProfile(EncodePng(Photo), Icc), ReadPngImage},
+      {"p.webp", WebpWithProfile(EncodeWebp(Photo, 90), Icc, Photo.Width(), Photo.Height()),
+       ReadWebpImage},
+      {"p.tif", TiffWithProfile(Photo, Icc, Scratch), ReadTiffImage},
+  };
 }

@@ -3,7 +3,10 @@
 // colour tests put real profiles into files that the codecs wrote.
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
+
+#include "picture.h"
 
 class TBitmap32;
 
@@ -21,3 +24,14 @@ std::vector<uint8_t> TiffWithProfile(const TBitmap32& B, const std::vector<uint8
                                      const std::filesystem::path& Path);
 // Display P3 as phones write it: the P3 primaries, D65 and the sRGB curve, made by Little CMS.
 std::vector<uint8_t> DisplayP3Profile();
+
+// The photo in each format that carries a profile (JPEG, PNG, WebP, TIFF) with Icc embedded: the
+// file's name ("p.jpg" ...), its bytes and the format's decoder, which gives the samples as
+// stored, without the profile applied. The TIFF is written through Scratch.
+struct TTaggedFile {
+  std::string File;
+  std::vector<uint8_t> Bytes;
+  TPicture (*Decode)(const uint8_t*, size_t, int64_t);
+};
+std::vector<TTaggedFile> TaggedFiles(const TBitmap32& Photo, const std::vector<uint8_t>& Icc,
+                                     const std::filesystem::path& Scratch);
