@@ -1,6 +1,7 @@
 #include "caption_layer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "caption_settings.h"
 #include "color32.h"
@@ -15,7 +16,13 @@ std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapL
   const std::shared_ptr<const TLayerCaption> C = Doc.Captions.Editable(Layer);
   if (C == nullptr)
     return std::nullopt;
-  return DecodeCaption(C->Settings);
+  std::optional<TCaption> Caption = DecodeCaption(C->Settings);
+  // The opacity the user gave the layer since (the opacity gauge) is the caption's now.
+  const uint32_t Alpha = Layer.Bitmap()->MasterAlpha();
+  if (Caption && CaptionMasterAlpha(Caption->Transparency) != Alpha)
+    Caption->Transparency =
+        std::clamp(static_cast<int32_t>(std::lround((255.0 - Alpha) * 100.0 / 255.0)), 0, 80);
+  return Caption;
 }
 
 void RememberCaption(TCardDocument& Doc, const TBitmapLayer& Layer, const TCaption& Caption) {

@@ -20,8 +20,8 @@ enum class TCaptionKind {
 };
 
 TCaptionKind CaptionKind(const TCardDocument& Doc, const TBitmapLayer& Layer);
-// The caption the layer was rendered from while it is still editable; nothing otherwise (also
-// when its settings cannot be read).
+// The caption the layer was rendered from while it is still editable, its transparency the
+// layer's opacity now; nothing otherwise (also when its settings cannot be read).
 std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapLayer& Layer);
 
 // Remembers that Layer was just rendered from Caption.

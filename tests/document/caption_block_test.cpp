@@ -3,14 +3,18 @@
 #include "caption_block.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "bitmap_layer.h"
 #include "card_document.h"
 #include "img_view32.h"
 #include "layer_captions.h"
+#include "layer_commands.h"
 #include "project_file.h"
+#include "recovery.h"
 #include "undo.h"
 
 namespace {
@@ -202,6 +206,38 @@ TEST_F(TCaptionFixture, UndoAndRedoCarryTheCaption) {
   ASSERT_NE(LayerAt(Doc, 0), nullptr);
   ASSERT_NE(Doc.Captions.Editable(*LayerAt(Doc, 0)), nullptr);
   EXPECT_EQ(Doc.Captions.Editable(*LayerAt(Doc, 0))->Settings, SettingsB);
+}
+
+// A clone of a caption is a caption; the recovery copy keeps the captions.
+TEST_F(TCaptionFixture, ClonesAndRecoveryCopiesKeepTheCaption) {
+  TUndoStack Undo(Doc);
+  TLayerCommands Commands(Doc, Undo);
+  TBitmapLayer* Caption = AddLayer(6, 3, 0xFFFF0000, {10, 10, 22, 16});
+  Doc.Captions.Set(*Caption, SettingsA);
+  Doc.SetSelection(Caption);
+  Commands.CloneSelected();
+  TBitmapLayer* Clone = LayerAt(Doc, 1);
+  ASSERT_NE(Clone, nullptr);
+  ASSERT_NE(Clone->Id(), Caption->Id());
+  ASSERT_NE(Doc.Captions.Editable(*Clone), nullptr);
+  EXPECT_EQ(Doc.Captions.Editable(*Clone)->Settings, SettingsA);
+
+  const std::filesystem::path Dir = std::filesystem::temp_directory_path() /
+                                    ("pelmora_caption_recovery_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(Dir);
+  {
+    TAutosaver Saver(RecoveryFileName(Dir.string(), 77));
+    ASSERT_TRUE(Saver.Start(SnapshotProject(Doc.Canvas(), Doc.Layers(), &Doc.Captions)));
+    Saver.Wait();
+    ASSERT_EQ(Saver.LastError(), "");
+    TImgView32 View2;
+    TCardDocument Doc2{View2};
+    ReadProject(Saver.FileName(), Doc2);
+    ASSERT_NE(LayerAt(Doc2, 1), nullptr);
+    ASSERT_NE(Doc2.Captions.Editable(*LayerAt(Doc2, 1)), nullptr);
+    EXPECT_EQ(Doc2.Captions.Editable(*LayerAt(Doc2, 0))->Settings, SettingsA);
+  }
+  std::filesystem::remove_all(Dir);
 }
 
 TEST(CaptionBlock, BuildsAndParsesEntries) {

@@ -85,6 +85,10 @@ TEST_F(TEditableCaption, APlacedCaptionIsEditableUntilItsPixelsChange) {
   EXPECT_EQ(CaptionKind(Doc, *L), TCaptionKind::Editable);
   ASSERT_TRUE(EditableCaption(Doc, *L).has_value());
   EXPECT_EQ(EditableCaption(Doc, *L)->Lines.at(0).Text, "Привет");
+  // The opacity gauge changes the master alpha only: still a caption, of that transparency.
+  L->Bitmap()->SetMasterAlpha(128);
+  ASSERT_TRUE(EditableCaption(Doc, *L).has_value());
+  EXPECT_EQ(EditableCaption(Doc, *L)->Transparency, 50);
   L->Bitmap()->FillRect(0, 0, 2, 2, 0xFF00FF00);
   L->Bitmap()->Changed();
   EXPECT_EQ(CaptionKind(Doc, *L), TCaptionKind::Changed);
