@@ -6,6 +6,18 @@
 #include "caption_settings.h"
 #include "color32.h"
 
+namespace {
+
+// The selection frame goes around the layer's new shape.
+void ReframeSelected(TCardDocument& Doc, TBitmapLayer& Layer) {
+  if (Doc.Selected() != &Layer)
+    return;
+  Doc.SetSelection(nullptr);
+  Doc.SetSelection(&Layer);
+}
+
+}  // namespace
+
 TCaptionKind CaptionKind(const TCardDocument& Doc, const TBitmapLayer& Layer) {
   if (!Doc.Captions.WasCaption(Layer))
     return TCaptionKind::Picture;
@@ -75,6 +87,7 @@ void ReplaceCaption(TCardDocument& Doc, TBitmapLayer& Layer, const TCaption& Cap
   const float W = B.Width() * Sx, H = B.Height() * Sy;
   Layer.SetLocation({Cx - W / 2, Cy - H / 2, Cx + W / 2, Cy + H / 2});
   RememberCaption(Doc, Layer, Caption);
+  ReframeSelected(Doc, Layer);
 }
 
 TCaptionEditBackup::TCaptionEditBackup(const TCardDocument& Doc, const TBitmapLayer& Layer)
@@ -92,4 +105,5 @@ void TCaptionEditBackup::Restore(TCardDocument& Doc, TBitmapLayer& Layer) const 
   if (!(Layer.Location() == FLocation))
     Layer.SetLocation(FLocation);
   Doc.Captions.Put(Layer.Id(), FCaption);
+  ReframeSelected(Doc, Layer);
 }

@@ -163,6 +163,9 @@ TEST_F(TCaptionEditFixture, DoubleClickEditsTheTextInPlaceAsOneStep) {
   EXPECT_FLOAT_EQ(Centre(After).X, Centre(Before).X);
   EXPECT_FLOAT_EQ(Centre(After).Y, Centre(Before).Y);
   EXPECT_FLOAT_EQ((After.Right - After.Left) / static_cast<float>(L->Bitmap()->Width()), Scale);
+  // The selection frame goes around the new shape.
+  ASSERT_NE(Doc.RBLayer(), nullptr);
+  EXPECT_TRUE(Doc.RBLayer()->Location() == After);
   EXPECT_EQ(Form->Undo().Count(), 1);
   EXPECT_EQ(Form->N17->text(), "Отменить: Изменение надписи");
   int Layers = 0;
@@ -207,6 +210,7 @@ TEST_F(TCaptionEditFixture, CancelPutsThePreviewedLayerBack) {
   EXPECT_EQ(PixelFingerprint(*L->Bitmap()), Pixels);
   EXPECT_EQ(L->Bitmap()->MasterAlpha(), Alpha);
   EXPECT_TRUE(L->Location() == Before);
+  EXPECT_TRUE(Form->Document().RBLayer()->Location() == Before);
   EXPECT_EQ(TextOf(L), "С праздником|мама!");
   EXPECT_FALSE(Form->Undo().CanUndo());
 }
