@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap_layer.h"
+#include "caption_layer.h"
 #include "card_document.h"
 #include "cli_effect.h"
 #include "cli_open_card.h"
@@ -28,7 +29,8 @@ constexpr char Usage[] =
     "  pelmora-cli render ВХОД ВЫХОД   плоское изображение открытки или картинки; формат\n"
     "                                  выбирается по расширению ВЫХОДА: .bmp (с альфа-каналом),\n"
     "                                  .png, .jpg (качество 100), .gif, .tif, .webp (без потерь)\n"
-    "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON\n"
+    "  pelmora-cli info ВХОД           размер холста и записи слоёв одним объектом JSON;\n"
+    "                                  у слоя-надписи её текст (\"caption\")\n"
     "  pelmora-cli effect ИМЯ ВХОД ВЫХОД [layer=N] [ключ=значение ...]\n"
     "                                  одна команда эффекта, как в редакторе: без layer= на\n"
     "                                  холсте, с layer=N на N-м слое-картинке (номер из info);\n"
@@ -58,6 +60,46 @@ std::string FloatText(float V) {
   char Buf[32];
   const auto R = std::to_chars(Buf, Buf + sizeof(Buf), V);
   return std::string(Buf, R.ptr);
+}
+
+// Text as a JSON string, quotes included.
+std::string JsonString(const std::string& Text) {
+  std::string Out = "\"";
+  for (const char Ch : Text) {
+    const auto U = static_cast<unsigned char>(Ch);
+    if (Ch == '"' || Ch == '\\') {
+      Out += '\\';
+      Out += Ch;
+    } else if (Ch == '\n') {
+      Out += "\\n";
+    } else if (U < 0x20) {
+      char Buf[8];
+      std::snprintf(Buf, sizeof(Buf), "\\u%04x", U);
+      Out += Buf;
+    } else {
+      Out += Ch;
+    }
+  }
+  return Out + "\"";
+}
+
+// What info says of a caption layer: its text (lines joined by newlines) while it is editable,
+// or that it was changed into a picture.
+std::string CaptionJson(const TCardDocument& Doc, const TBitmapLayer& L) {
+  switch (CaptionKind(Doc, L)) {
+    case TCaptionKind::Picture:
+      return "";
+    case TCaptionKind::Changed:
+      return ", \"captionChanged\": true";
+    case TCaptionKind::Editable:
+      break;
+  }
+  const std::optional<TCaption> C = EditableCaption(Doc, L);
+  if (!C)
+    return "";
+  std::string Text;
+  for (size_t I = 0; I < C->Lines.size(); ++I) Text += (I > 0 ? "\n" : "") + C->Lines[I].Text;
+  return ", \"caption\": " + JsonString(Text);
 }
 
 int Render(const std::string& Input, const std::string& Output) {
@@ -98,7 +140,8 @@ int Info(const std::string& Input) {
             ", \"masterAlpha\": " + std::to_string(B.MasterAlpha()) +
             ", \"scaled\": " + (L->Scaled() ? "true" : "false") +
             ", \"cropped\": " + (L->Cropped() ? "true" : "false") +
-            ", \"interpolated\": " + (B.StretchFilter() != sfNearest ? "true" : "false") + "}";
+            ", \"interpolated\": " + (B.StretchFilter() != sfNearest ? "true" : "false") +
+            CaptionJson(Card.Doc, *L) + "}";
     ++Index;
   }
   Json += "]}\n";

@@ -1,6 +1,7 @@
 #include "card_commands.h"
 
 #include "canvas_crop_commands.h"
+#include "caption_commands.h"
 #include "composition_commands.h"
 #include "frame_mask_commands.h"
 #include "geometry_commands.h"
@@ -18,6 +19,7 @@ const std::vector<TCardCommand>& CardCommands() {
     for (const TCardCommand& C : GeometryCommands()) All.push_back(C);
     for (const TCardCommand& C : CompositionCommands()) All.push_back(C);
     for (const TCardCommand& C : CanvasCropCommands()) All.push_back(C);
+    for (const TCardCommand& C : CaptionCommands()) All.push_back(C);
     return All;
   }();
   return Commands;

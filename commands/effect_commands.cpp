@@ -229,6 +229,8 @@ std::string EffectListText(const std::vector<TCardCommand>& Commands) {
       const std::string Item = std::string(K.Name) + "=" + KeyRange(K);
       Text += " " + (K.Optional ? "[" + Item + "]" : Item);
     }
+    if (C.Note != nullptr)
+      Text += std::string(" (") + C.Note + ")";
     Text += "\n";
   }
   return Text;

@@ -63,6 +63,8 @@ struct TCardCommand {
   TImageRoutine OnImage = nullptr;    // efShell24
   // efShell24 routines that treat each pixel on its own: run straight on the target's pixels.
   TSpanRoutine OnPixels = nullptr;
+  // Printed after the keys in the list, in brackets (how a value is written).
+  const char* Note = nullptr;
 };
 
 // The effect commands, in the order "effect --list" prints them.

@@ -114,6 +114,7 @@ void TCardDocument::ClearLayers() {
   SetSelection(nullptr);
   FRBLayer = nullptr;  // the stack's clear destroys it
   Layers().Clear();
+  Captions.Clear();
 }
 
 void TCardDocument::NewCanvas(int32_t Width, int32_t Height, TColor32 Colour) {

@@ -10,6 +10,7 @@
 #include "bitmap32.h"
 #include "bitmap_layer.h"
 #include "img_view32.h"
+#include "layer_captions.h"
 #include "rubberband_layer.h"
 
 // Tags that mark the plain positioned layers of the document.
@@ -133,6 +134,9 @@ class TCardDocument {
   void PaintArea(TObject* Sender, TBitmap32* Buffer);
   // Opacity of the area painter's grey copy.
   uint32_t AreaOpacity = 255;
+
+  // The caption settings of the layers made as captions (forgotten when the stack is cleared).
+  TLayerCaptions Captions;
 
   // Set by every change the view reports (canvas, layers, zoom); the zoom commands restore it.
   bool Modified = false;

@@ -115,6 +115,7 @@ TDocumentState CaptureState(TCardDocument& Doc, TPixelStore& Store) {
     LS.AlphaHit = L->AlphaHit;
     LS.Look = LookOf(*L->Bitmap());
     LS.Pixels = Store.Take(LS.Id, *L->Bitmap());
+    LS.Caption = Doc.Captions.Find(LS.Id);
     Ids.push_back(LS.Id);
     S.Layers.push_back(std::move(LS));
   }
@@ -167,6 +168,7 @@ void RestoreState(TCardDocument& Doc, const TDocumentState& State, TPixelStore& 
     L->SetLayerOptions(LS.Options);
     L->SetCropped(LS.Cropped);
     L->AlphaHit = LS.AlphaHit;
+    Doc.Captions.Put(LS.Id, LS.Caption);
     if (!(L->Location() == LS.Location))
       L->SetLocation(LS.Location);
     if (L->Index() != static_cast<int32_t>(K))

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bitmap32.h"
+#include "layer_captions.h"
 #include "types.h"
 
 class TCardDocument;
@@ -35,6 +36,8 @@ struct TLayerState {
   bool AlphaHit = false;
   TBitmapLook Look;
   std::shared_ptr<const TBitmap32> Pixels;
+  // The caption settings the layer was made from, null for a picture.
+  std::shared_ptr<const TLayerCaption> Caption;
   bool operator==(const TLayerState&) const = default;
 };
 

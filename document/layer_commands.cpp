@@ -127,6 +127,8 @@ void TLayerCommands::CloneSelected() {
     L.Get()->Bitmap()->Assign(B->Bitmap());
     FDoc.AdoptContentLayer(L.Get());
     L.Get()->SetLocation(R);
+    // A copy of a caption is a caption with the same text.
+    FDoc.Captions.Put(L.Get()->Id(), FDoc.Captions.Editable(*B));
     FDoc.SetSelection(L.Release());
     return;
   }

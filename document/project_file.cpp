@@ -14,6 +14,7 @@
 
 #include "bitmap_layer.h"
 #include "bmp_format.h"
+#include "caption_block.h"
 #include "card_document.h"
 #include "custom_layer.h"
 #include "exceptions.h"
@@ -54,7 +55,8 @@ using TPiece = TFilePiece;
 // reaches the file.
 class TProjectImage {
  public:
-  TProjectImage(const TBitmap32& Canvas, const TLayerCollection& Layers) {
+  TProjectImage(const TBitmap32& Canvas, const TLayerCollection& Layers,
+                const TLayerCaptions* Captions) {
     std::vector<const TCustomLayer*> Stored;
     for (int32_t I = 0; I < Layers.Count(); ++I) {
       const TCustomLayer* L = Layers.Items(I);
@@ -68,9 +70,19 @@ class TProjectImage {
     Streams.push_back(&Canvas);
 
     FRecords.assign(Stored.size() * ProjectRecordSize, 0);
+    std::vector<TStoredCaption> Editable;
     for (size_t I = 0; I < Stored.size(); ++I)
-      if (const auto* B = dynamic_cast<const TBitmapLayer*>(Stored[I]))
+      if (const auto* B = dynamic_cast<const TBitmapLayer*>(Stored[I])) {
         WriteRecord(*B, FRecords.data() + I * ProjectRecordSize);
+        if (Captions != nullptr)
+          if (const auto C = Captions->Editable(*B))
+            Editable.push_back({static_cast<uint32_t>(I), *C});
+      }
+    // No editable caption, no block: such a project is byte for byte what it always was.
+    if (!Editable.empty()) {
+      FCaptionBlock = BuildCaptionBlock(Editable);
+      Add(FCaptionBlock.data(), FCaptionBlock.size());
+    }
 
     // Header storage is sized before any piece points into it.
     FHeaders.resize(Streams.size() * BmpHeaderSize);
@@ -118,6 +130,7 @@ class TProjectImage {
     FSize += Size;
   }
 
+  std::vector<uint8_t> FCaptionBlock;
   std::vector<uint8_t> FHeaders;
   std::vector<uint8_t> FRecords;
   std::string FSizeList;
@@ -229,6 +242,7 @@ class TFileSource : public TSource {
 };
 
 struct TRecord {
+  size_t Entry = 0;  // the record's number
   bool IsBitmap = false;
   uint32_t MasterAlpha = 255;
   TSingleRect Location;
@@ -343,13 +357,29 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
   for (const uint64_t S : Sizes)
     if ((Sum += S) > DataEnd)  // each is at most DataEnd, so the sum cannot wrap first
       break;
-  if (Sum != DataEnd)
+  if (Sum > DataEnd)
     FailDamaged(Name, "длины частей не сходятся с размером файла");
+  // Bytes in front of the streams: only a caption block may stand there.
+  const uint64_t Lead = DataEnd - Sum;
+  std::vector<TStoredCaption> Captions;
+  if (Lead > 0) {
+    uint8_t Magic[CaptionBlockMagicSize];
+    if (Lead < CaptionBlockMagicSize)
+      FailDamaged(Name, "длины частей не сходятся с размером файла");
+    Src.Read(0, Magic, CaptionBlockMagicSize);
+    if (!StartsWithCaptionBlock(Magic, CaptionBlockMagicSize))
+      FailDamaged(Name, "длины частей не сходятся с размером файла");
+    if (Lead <= MaxCaptionBlockSize) {
+      std::vector<uint8_t> Buffer;
+      Captions = ParseCaptionBlock(Src.Bytes(0, static_cast<size_t>(Lead), Buffer),
+                                   static_cast<size_t>(Lead));
+    }
+  }
 
   auto Content = std::make_unique<TProjectContent>();
   const size_t K = Sizes.size();
   if (K == 1) {
-    LoadStream(Src, 0, Sizes[0], Content->Canvas, "холст");
+    LoadStream(Src, Lead, Sizes[0], Content->Canvas, "холст");
     return Content;
   }
 
@@ -360,7 +390,8 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
   Src.Read(DataEnd - RecordBytes, Block.data(), Block.size());
   std::vector<TRecord> Layers;
   for (size_t I = 0; I < Block.size(); I += ProjectRecordSize) {
-    const TRecord R = ParseRecord(Block.data() + I);
+    TRecord R = ParseRecord(Block.data() + I);
+    R.Entry = I / ProjectRecordSize;
     if (!R.IsBitmap)
       continue;  // an area layer: not read back
     const std::string Which = "запись " + std::to_string(I / ProjectRecordSize + 1);
@@ -374,13 +405,19 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
   if (Layers.size() != K - 2)
     FailDamaged(Name, "число слоёв не совпадает с числом потоков");
 
-  uint64_t Offset = 0;
+  uint64_t Offset = Lead;
   for (size_t J = 0; J < Layers.size(); ++J) {
     const TRecord& R = Layers[J];
     auto* L = Content->Layers.Add<TBitmapLayer>();
     TBitmap32& B = *L->Bitmap();
     LoadStream(Src, Offset, Sizes[J], B, "слой " + std::to_string(J + 1));
     Offset += Sizes[J];
+    // A caption whose pixels were changed since it was rendered is a picture.
+    std::shared_ptr<const TLayerCaption> Caption;
+    for (const TStoredCaption& C : Captions)
+      if (C.Entry == R.Entry && C.Caption.Fingerprint == PixelFingerprint(B))
+        Caption = std::make_shared<TLayerCaption>(C.Caption);
+    Content->Captions.push_back(std::move(Caption));
     B.SetDrawMode(dmBlend);
     B.SetMasterAlpha(R.MasterAlpha);
     B.SetStretchFilter(R.Interpolated ? sfLinear : sfNearest);
@@ -394,8 +431,9 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollection& Layers) {
-  const TProjectImage Image(Canvas, Layers);
+std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
+                                  const TLayerCaptions* Captions) {
+  const TProjectImage Image(Canvas, Layers, Captions);
   std::vector<uint8_t> Out(Image.Size());
   uint8_t* P = Out.data();
   for (const TPiece& Piece : Image.Pieces()) {
@@ -406,12 +444,12 @@ std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollectio
 }
 
 std::vector<uint8_t> BuildProject(const TCardDocument& Doc) {
-  return BuildProject(Doc.Canvas(), Doc.Layers());
+  return BuildProject(Doc.Canvas(), Doc.Layers(), &Doc.Captions);
 }
 
 void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
-                  const std::string& FileName) {
-  const TProjectImage Image(Canvas, Layers);
+                  const std::string& FileName, const TLayerCaptions* Captions) {
+  const TProjectImage Image(Canvas, Layers, Captions);
   try {
     WriteFileAtomically(FileName, Image.Pieces());
   } catch (const EFileError& E) {
@@ -420,7 +458,7 @@ void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
 }
 
 void WriteProject(const TCardDocument& Doc, const std::string& FileName) {
-  WriteProject(Doc.Canvas(), Doc.Layers(), FileName);
+  WriteProject(Doc.Canvas(), Doc.Layers(), FileName, &Doc.Captions);
 }
 
 std::unique_ptr<TProjectContent> ReadProjectBytes(const uint8_t* Data, size_t Size,
@@ -455,14 +493,17 @@ void InstallProject(TProjectContent& Content, TCardDocument& Doc) {
     Canvas.NotifyResize();
 
   TBitmapLayer* Top = nullptr;
-  while (Content.Layers.Count() > 0) {
+  for (size_t J = 0; Content.Layers.Count() > 0; ++J) {
     auto* L = static_cast<TBitmapLayer*>(Content.Layers.Items(0));
     L->SetLayerCollection(&Doc.Layers());
     const bool Scaled = L->Scaled();
     Doc.AdoptContentLayer(L);
     L->SetScaled(Scaled);
+    if (J < Content.Captions.size())
+      Doc.Captions.Put(L->Id(), Content.Captions[J]);
     Top = L;
   }
+  Content.Captions.clear();
   Doc.SetSelection(nullptr);
   if (Top != nullptr)
     Doc.SetSelection(Top);

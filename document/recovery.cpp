@@ -88,12 +88,15 @@ std::string AdoptRecoveryFile(const TRecoveryFile& File, const std::string& Dir,
 }
 
 std::unique_ptr<TProjectContent> SnapshotProject(const TBitmap32& Canvas,
-                                                 const TLayerCollection& Layers) {
+                                                 const TLayerCollection& Layers,
+                                                 const TLayerCaptions* Captions) {
   auto Copy = std::make_unique<TProjectContent>();
   Copy->Canvas.Assign(&Canvas);
   for (int32_t I = 0; I < Layers.Count(); ++I)
-    if (const auto* L = dynamic_cast<const TBitmapLayer*>(Layers.Items(I)))
+    if (const auto* L = dynamic_cast<const TBitmapLayer*>(Layers.Items(I))) {
       L->Clone(&Copy->Layers);
+      Copy->Captions.push_back(Captions != nullptr ? Captions->Editable(*L) : nullptr);
+    }
   return Copy;
 }
 
@@ -161,7 +164,12 @@ void TAutosaver::Run() {
       const std::string Dir = FFileName.substr(0, FFileName.find_last_of('/'));
       if (!Dir.empty() && Dir != FFileName)
         MakeFolders(Dir);
-      WriteProject(Job->Canvas, Job->Layers, FFileName);
+      // The copies' captions, found by the copies' own identities.
+      TLayerCaptions Captions;
+      for (int32_t I = 0; I < Job->Layers.Count(); ++I)
+        if (size_t(I) < Job->Captions.size())
+          Captions.Put(Job->Layers.Items(I)->Id(), Job->Captions[size_t(I)]);
+      WriteProject(Job->Canvas, Job->Layers, FFileName, &Captions);
     } catch (const std::exception& E) {
       Error = UserErrorText(E);
     }

@@ -34,8 +34,10 @@ std::string AdoptRecoveryFile(const TRecoveryFile& File, const std::string& Dir,
 
 // An independent copy of the canvas and the bitmap layers, as a project stores them, that a
 // worker thread can write while the card goes on changing.
+// The editable captions among Captions (when given) go with their layers.
 std::unique_ptr<TProjectContent> SnapshotProject(const TBitmap32& Canvas,
-                                                 const TLayerCollection& Layers);
+                                                 const TLayerCollection& Layers,
+                                                 const TLayerCaptions* Captions = nullptr);
 
 // Writes snapshots to one recovery file on a worker thread, one at a time.
 class TAutosaver {

@@ -75,6 +75,8 @@ const char* UndoStepName(TUndoStep Step) {
       return "Интерполяция";
     case usLayerScale:
       return "Масштаб слоя";
+    case usEditCaption:
+      return "Изменение надписи";
   }
   return "";
 }

@@ -48,6 +48,7 @@ enum TUndoStep : uint8_t {
   usOpacity,
   usInterpolation,
   usLayerScale,
+  usEditCaption,
 };
 
 // The step's name in Russian, as the menu shows it.

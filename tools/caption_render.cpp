@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "caption_layer.h"
 #include "color32.h"
 #include "geometry.h"
 #include "picture.h"
@@ -160,7 +161,10 @@ TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap3
   }
   Source.TransparencyPercent = std::clamp(Caption.Transparency, 0, 80);
   Source.RememberedCount = RememberedCount;
-  return Doc.InsertTextLayer(Source);
+  TBitmapLayer* L = Doc.InsertTextLayer(Source);
+  if (L != nullptr)
+    RememberCaption(Doc, *L, Caption);
+  return L;
 }
 
 bool DropCaptionPreview(TCardDocument& Doc, int32_t RememberedCount) {

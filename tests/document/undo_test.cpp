@@ -423,7 +423,7 @@ TEST_F(TUndoFixture, StepsAreNamed) {
   Undo.Undo();
   EXPECT_EQ(Undo.UndoName(), "Маска");
   EXPECT_EQ(Undo.RedoName(), "Перемещение слоя");
-  for (int S = usEffect; S <= usLayerScale; ++S)
+  for (int S = usEffect; S <= usEditCaption; ++S)
     EXPECT_STRNE(UndoStepName(static_cast<TUndoStep>(S)), "") << S;
 }
 

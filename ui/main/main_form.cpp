@@ -18,9 +18,11 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
+#include <optional>
 
 #include "about_dialog.h"
 #include "caption_dialog.h"
+#include "caption_layer.h"
 #include "caption_render.h"
 #include "composition.h"
 #include "composition_panel.h"
@@ -265,6 +267,9 @@ void TMainForm::UpdateActions() {
   };
   Apply(ArrangeItems, FCommands->ArrangeMenuEnabled());
   Apply(PopupItems, FCommands->LayerPopupEnabled());
+  // A layer made as a caption; one changed since says why its text cannot be edited.
+  const TBitmapLayer* Caption = FDoc->SelectedBitmapLayer();
+  EditCaptionPopup->setEnabled(Caption != nullptr && FDoc->Captions.WasCaption(*Caption));
   // "Произвольный угол" turns a bitmap layer.
   for (QAction* A : {N13, N13Popup}) A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
   // The composition panel: the controls of the checked background and underlay modes.
@@ -375,6 +380,32 @@ void TMainForm::N33Click() {
   FImgView->View().Invalidate();
 }
 
+void TMainForm::EditCaptionClick() {
+  TBitmapLayer* L = FDoc->SelectedBitmapLayer();
+  if (L == nullptr)
+    return;
+  switch (CaptionKind(*FDoc, *L)) {
+    case TCaptionKind::Picture:
+      return;
+    case TCaptionKind::Changed:
+      ShowMessage(QString::fromUtf8(CaptionChangedText));
+      return;
+    case TCaptionKind::Editable:
+      break;
+  }
+  const std::optional<TCaption> Caption = EditableCaption(*FDoc, *L);
+  if (!Caption) {
+    ShowMessage(QString::fromUtf8(CaptionChangedText));
+    return;
+  }
+  // The visit is one step, however often "Просмотр" renders the caption again.
+  FUndo->Record(usEditCaption);
+  FTexter->ExecuteEdit(*L, *Caption);
+  FUndo->DropIfUnchanged();
+  FImgView->View().Invalidate();
+  UpdateActions();
+}
+
 void TMainForm::N5Click() {
   SaveRecentList();
   close();
@@ -472,9 +503,28 @@ void TMainForm::N109Click() {
   FCommands->RemoveMask();
 }
 
-void TMainForm::ImgViewMouseDown(TMouseButton, TShiftState, int X, int Y, TCustomLayer* Layer) {
+void TMainForm::ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y,
+                                 TCustomLayer* Layer) {
   if (PickModeMouseDown(X, Y))
     return;
+  // A double click on a caption layer (or its frame) edits its text. The press that came before
+  // started a drag of the frame: it ends here, and its step goes when nothing moved.
+  TRubberbandLayer* Frame = FDoc->RBLayer();
+  TBitmapLayer* Chosen = FDoc->SelectedBitmapLayer();
+  if ((Shift & ssDouble) != 0 && Button == mbLeft && Chosen != nullptr &&
+      (Layer == Chosen || (Layer != nullptr && Layer == Frame)) &&
+      FDoc->Captions.WasCaption(*Chosen)) {
+    if (Frame != nullptr && Frame->IsDragging())
+      Frame->MouseUp(Button, Shift, X, Y);
+    FImgView->SetMouseCapture(false);
+    if (FDragStep) {
+      FDragStep = false;
+      FUndo->DropIfUnchanged();
+    }
+    // After the mouse's own events: the dialog is modal.
+    QTimer::singleShot(0, this, [this] { Run([this] { EditCaptionClick(); }); });
+    return;
+  }
   // A drag of the frame around a bitmap layer is one undo step from press to release; the
   // frame has taken the press already, and nothing has moved yet.
   TRubberbandLayer* RB = FDoc->RBLayer();

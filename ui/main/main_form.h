@@ -111,7 +111,10 @@ class TMainForm : public QMainWindow {
   void mnNewBitmapLayerClick();
   void AddPhotoFromFile(const QString& FileName);
   void mnFlattenClick();
-  void N33Click();    // "Добавить надпись"
+  void N33Click();  // "Добавить надпись"
+  // "Изменить надпись" (the layer menu, a double click on a caption layer): the caption dialog
+  // with the selected caption layer's settings, its "OK" one step "Изменение надписи".
+  void EditCaptionClick();
   void N62Click();    // "Параметры печати"
   void N70Click();    // "Печать"
   void N5Click();     // "Выход"
@@ -279,6 +282,7 @@ class TMainForm : public QMainWindow {
   QAction* N17 = nullptr;         // "Отменить"
   QAction* N18 = nullptr;         // "Повторить"
   QMenu* LayerPopup = nullptr;
+  QAction* EditCaptionPopup = nullptr;  // "Изменить надпись" in LayerPopup
   // The sixteen entries of "Выделение" and of the context menu; none for the commands that
   // are not part of the program yet.
   std::array<QAction*, 16> ArrangeItems{};

@@ -121,6 +121,11 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup) {
+  if (Popup) {
+    EditCaptionPopup =
+        AddCommand(Menu, QStringLiteral("Изменить надпись"), &TMainForm::EditCaptionClick);
+    Menu->addSeparator();
+  }
   const auto Reorder = [this, Menu](const QString& Caption, int Tag) {
     QAction* A = Menu->addAction(Caption);
     connect(A, &QAction::triggered, this, [this, Tag] { Run([this, Tag] { mnReorder(Tag); }); });

@@ -81,6 +81,20 @@ TCaptionAlign FromQt(Qt::Alignment A) {
   return TCaptionAlign::Left;
 }
 
+Qt::Alignment ToQt(TCaptionAlign A) {
+  switch (A) {
+    case TCaptionAlign::Centre:
+      return Qt::AlignHCenter;
+    case TCaptionAlign::Right:
+      return Qt::AlignRight;
+    case TCaptionAlign::Justify:
+      return Qt::AlignJustify;
+    case TCaptionAlign::Left:
+      break;
+  }
+  return Qt::AlignLeft;
+}
+
 }  // namespace
 
 TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
@@ -304,6 +318,7 @@ int TTexter::Execute(int32_t RememberedCount, int32_t SuggestedSize) {
 }
 
 void TTexter::BeginVisit(int32_t RememberedCount, int32_t SuggestedSize) {
+  EndEdit();
   FRemembered = RememberedCount;
   if (SuggestedSize > 0 && !FSizeChosen) {
     FSize = std::min(SuggestedSize, MaxPointSize);
@@ -452,12 +467,23 @@ void TTexter::Place() {
   const TCaption C = CurrentCaption();
   if (OnBeforeChange)
     OnBeforeChange();
-  PlaceCaption(FDoc, C, FWork, FMask, FRemembered);
+  if (FEditing != nullptr)
+    ReplaceCaption(FDoc, *FEditing, C, FWork, FMask);
+  else
+    PlaceCaption(FDoc, C, FWork, FMask, FRemembered);
   if (OnCardChanged)
     OnCardChanged();
 }
 
 void TTexter::DropPreview() {
+  if (FEditing != nullptr) {
+    if (OnBeforeChange)
+      OnBeforeChange();
+    FBackup->Restore(FDoc, *FEditing);
+    if (OnCardChanged)
+      OnCardChanged();
+    return;
+  }
   if (FDoc.Layers().Count() <= FRemembered)
     return;
   if (OnBeforeChange)
@@ -475,6 +501,7 @@ void TTexter::Button1Click() {
   Place();
   // The layer placed last stays; the dialog's visit is over.
   FRemembered = FDoc.Layers().Count();
+  EndEdit();
   accept();
 }
 
@@ -485,10 +512,69 @@ void TTexter::Button2Click() {
 void TTexter::reject() {
   // Closing the window in any way (Esc, the title bar) is "Отмена": the preview goes.
   Run([this] { DropPreview(); });
+  EndEdit();
   QDialog::reject();
 }
 
 void TTexter::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   Run([this] { RenderIt(FWork, CurrentCaption(), NormalRender); });
+}
+
+int TTexter::ExecuteEdit(TBitmapLayer& Layer, const TCaption& Caption) {
+  BeginEdit(Layer, Caption);
+  return exec();
+}
+
+void TTexter::BeginEdit(TBitmapLayer& Layer, const TCaption& Caption) {
+  FBackup = std::make_unique<TCaptionEditBackup>(FDoc, Layer);
+  FEditing = &Layer;
+  FRemembered = FDoc.Layers().Count();
+  SetCaption(Caption);
+}
+
+void TTexter::EndEdit() {
+  FEditing = nullptr;
+  FBackup.reset();
+}
+
+void TTexter::SetCaption(const TCaption& C) {
+  const QString Family = QString::fromStdString(C.FontName);
+  int I = Fontos->findText(Family, Qt::MatchFixedString);
+  if (I < 0) {
+    // A font not installed here: the name stays, fontconfig draws it with its stand-in.
+    Fontos->addItem(Family);
+    I = Fontos->count() - 1;
+  }
+  Fontos->setCurrentIndex(I);
+  FSize = std::clamp(C.Size, 1, MaxPointSize);
+  FSizeChosen = true;
+  FoSize->setCurrentText(QString::number(FSize));
+  FStyle = C.Style;
+  SetTextColor(C.TextColor);
+  SetBackColor(C.BackColor);
+  Alpha->setChecked(C.TransparentBackground);
+  TexOp->setValue(C.Transparency);
+  OutlineOn->setChecked(C.Outline.On);
+  FOutlineColour = C.Outline.Colour;
+  OutlineColour->setIcon(Swatch(FOutlineColour));
+  OutlineWidth->setValue(C.Outline.Width);
+  ShadowOn->setChecked(C.Shadow.On);
+  FShadowColour = C.Shadow.Colour;
+  ShadowColour->setIcon(Swatch(FShadowColour));
+  ShadowOffset->setValue(C.Shadow.Offset);
+  ShadowSoftness->setValue(C.Shadow.Softness);
+  QStringList Lines;
+  for (const TCaptionLine& L : C.Lines) Lines << QString::fromStdString(L.Text);
+  Rtf->setPlainText(Lines.join(QLatin1Char('\n')));
+  QTextBlock B = Rtf->document()->begin();
+  for (size_t K = 0; K < C.Lines.size() && B.isValid(); ++K, B = B.next()) {
+    QTextCursor Cursor(B);
+    QTextBlockFormat F = B.blockFormat();
+    F.setAlignment(ToQt(C.Lines[K].Align));
+    Cursor.setBlockFormat(F);
+  }
+  Rtf->moveCursor(QTextCursor::Start);
+  ApplyFont();
+  ShowCaretAlignment();
 }

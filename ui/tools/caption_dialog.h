@@ -5,8 +5,10 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "bitmap32.h"
+#include "caption_layer.h"
 #include "caption_render.h"
 
 class QCheckBox;
@@ -16,6 +18,7 @@ class QSpinBox;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
+class TBitmapLayer;
 class TCardDocument;
 
 class TTexter : public QDialog {
@@ -31,6 +34,17 @@ class TTexter : public QDialog {
   int Execute(int32_t RememberedCount, int32_t SuggestedSize = 0);
   // The first half of Execute: starts a visit without showing the dialog.
   void BeginVisit(int32_t RememberedCount, int32_t SuggestedSize = 0);
+
+  // Shows the dialog modally for editing the caption of Layer, the controls filled with
+  // Caption: "Просмотр" and "OK" render it again into the layer in place (keeping its centre and
+  // scale), "Отмена" puts the layer back as it was.
+  int ExecuteEdit(TBitmapLayer& Layer, const TCaption& Caption);
+  // The first half of ExecuteEdit: starts the edit without showing the dialog.
+  void BeginEdit(TBitmapLayer& Layer, const TCaption& Caption);
+  // The layer being edited; null on a visit that adds a caption.
+  TBitmapLayer* EditedLayer() const { return FEditing; }
+  // The controls take the caption's settings.
+  void SetCaption(const TCaption& Caption);
 
   // Called just before each change of the card (placing or removing the preview layer).
   std::function<void()> OnBeforeChange;
@@ -106,6 +120,7 @@ class TTexter : public QDialog {
   // Renders the caption and puts it on the card (replacing an earlier preview).
   void Place();
   void DropPreview();
+  void EndEdit();
 
   TCardDocument& FDoc;
   QString FDataDir;
@@ -119,4 +134,7 @@ class TTexter : public QDialog {
   TColor32 FBackColor = 0xFFFFFFFF;
   TColor32 FOutlineColour = 0xFFFFFFFF;
   TColor32 FShadowColour = 0xFF000000;
+  // The caption layer an edit visit works on, and the layer as it was before.
+  TBitmapLayer* FEditing = nullptr;
+  std::unique_ptr<TCaptionEditBackup> FBackup;
 };
