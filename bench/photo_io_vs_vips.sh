@@ -11,13 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps hyperfine libvips-tools imagemagick time
-if [ -z "${PELMORA_CLI:-}" ]; then
-  BUILD=${PELMORA_BENCH_BUILD:-build/bench}
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF -DPELMORA_GUI=OFF \
-    >/dev/null
-  cmake --build "$BUILD" -j "$(nproc)" --target pelmora-cli
-  PELMORA_CLI=$PWD/$BUILD/bin/pelmora-cli
-fi
+# shellcheck source=bench/bench_cli.sh
+source bench/bench_cli.sh
 MAGICK=${MAGICK:-$(command -v convert-im6.q16 || command -v magick || command -v convert)}
 VIPS=${VIPS:-$(command -v vips)}
 OUT_DIR=${OUT_DIR:-$(mktemp -d)}

@@ -7,19 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "big_endian.h"
+#include "little_endian.h"
 #include "tiff_codec.h"
 
 namespace {
-
-uint32_t Be16(const uint8_t* P) {
-  return uint32_t{P[0]} << 8 | P[1];
-}
-uint32_t Be32(const uint8_t* P) {
-  return uint32_t{P[0]} << 24 | uint32_t{P[1]} << 16 | uint32_t{P[2]} << 8 | P[3];
-}
-uint32_t Le32(const uint8_t* P) {
-  return uint32_t{P[3]} << 24 | uint32_t{P[2]} << 16 | uint32_t{P[1]} << 8 | P[0];
-}
 
 // A zlib stream inflated, no larger than MaxIccProfileSize; empty when damaged or too large.
 std::vector<uint8_t> Inflate(const uint8_t* Data, size_t Size) {
@@ -74,7 +66,7 @@ TColourProfile JpegColourProfile(const uint8_t* Data, size_t Size) {
       P += 2;
       continue;
     }
-    const uint32_t Length = Be16(Data + P + 2);
+    const uint32_t Length = GetBE16(Data + P + 2);
     if (Length < 2 || P + 2 + Length > Size)
       break;
     const uint8_t* Seg = Data + P + 4;
@@ -115,7 +107,7 @@ TColourProfile PngColourProfile(const uint8_t* Data, size_t Size) {
   bool Gamma = false;
   size_t P = 8;
   while (P + 12 <= Size) {
-    const uint32_t Length = Be32(Data + P);
+    const uint32_t Length = GetBE32(Data + P);
     const uint8_t* Type = Data + P + 4;
     const uint8_t* Body = Data + P + 8;
     if (Length > Size - P - 12)
@@ -133,13 +125,13 @@ TColourProfile PngColourProfile(const uint8_t* Data, size_t Size) {
       }
     } else if (Is("sRGB") && Length == 1) {
       Result.Srgb = true;
-    } else if (Is("gAMA") && Length == 4 && Be32(Body) > 0) {
-      Result.Gamma = Be32(Body) / 100000.0;
+    } else if (Is("gAMA") && Length == 4 && GetBE32(Body) > 0) {
+      Result.Gamma = GetBE32(Body) / 100000.0;
       Gamma = true;
     } else if (Is("cHRM") && Length == 32) {
       double* Values[8] = {&Result.WhiteX, &Result.WhiteY, &Result.RedX,  &Result.RedY,
                            &Result.GreenX, &Result.GreenY, &Result.BlueX, &Result.BlueY};
-      for (int I = 0; I < 8; ++I) *Values[I] = Be32(Body + 4 * I) / 100000.0;
+      for (int I = 0; I < 8; ++I) *Values[I] = GetBE32(Body + 4 * I) / 100000.0;
       Result.HasChromaticities = true;
     }
     P += 12 + size_t{Length};
@@ -159,7 +151,7 @@ TColourProfile WebpColourProfile(const uint8_t* Data, size_t Size) {
     return Result;
   size_t P = 12;
   while (P + 8 <= Size) {
-    const uint32_t Length = Le32(Data + P + 4);
+    const uint32_t Length = GetLE32(Data + P + 4);
     if (Length > Size - P - 8)
       break;
     if (std::memcmp(Data + P, "ICCP", 4) == 0) {

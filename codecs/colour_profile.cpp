@@ -7,8 +7,9 @@
 #include <list>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
+
+#include "big_endian.h"
+#include "parallel_bands.h"
 
 namespace {
 
@@ -31,29 +32,38 @@ struct TTransformDeleter {
 };
 using TTransformHandle = std::unique_ptr<void, TTransformDeleter>;
 
-uint32_t Be32(const uint8_t* P) {
-  return uint32_t{P[0]} << 24 | uint32_t{P[1]} << 16 | uint32_t{P[2]} << 8 | P[3];
-}
-
 // True when the profile is whole: the size its header declares is there, and every tag of its
 // table lies inside it. Little CMS reads tags only when asked, so a cut profile could otherwise
 // pass for a good one and give wrong colours.
 bool IsWholeProfile(const std::vector<uint8_t>& Icc) {
   if (Icc.size() < 132 || Icc.size() > MaxIccProfileSize)
     return false;
-  const uint32_t Declared = Be32(Icc.data());
+  const uint32_t Declared = GetBE32(Icc.data());
   if (Declared < 132 || Declared > Icc.size())
     return false;
-  const uint32_t Count = Be32(Icc.data() + 128);
+  const uint32_t Count = GetBE32(Icc.data() + 128);
   if (Count == 0 || Count > (Declared - 132) / 12)
     return false;
   for (uint32_t I = 0; I < Count; ++I) {
     const uint8_t* Entry = Icc.data() + 132 + 12 * size_t{I};
-    const uint64_t Offset = Be32(Entry + 4), Size = Be32(Entry + 8);
+    const uint64_t Offset = GetBE32(Entry + 4), Size = GetBE32(Entry + 8);
     if (Offset < 132 || Offset + Size > Declared)
       return false;
   }
   return true;
+}
+
+// An RGB profile of the white point and primaries (x, y of white, red, green, blue) with one
+// tone curve for the three channels; the curve is freed. Null when Little CMS refuses them.
+TProfileHandle RgbProfile(const double C[8], cmsToneCurve* Curve) {
+  if (Curve == nullptr)
+    return nullptr;
+  const cmsCIExyY White = {C[0], C[1], 1.0};
+  const cmsCIExyYTRIPLE Primaries = {{C[2], C[3], 1.0}, {C[4], C[5], 1.0}, {C[6], C[7], 1.0}};
+  cmsToneCurve* Curves[3] = {Curve, Curve, Curve};
+  TProfileHandle Result(cmsCreateRGBProfile(&White, &Primaries, Curves));
+  cmsFreeToneCurve(Curve);
+  return Result;
 }
 
 TProfileHandle OpenProfile(const TColourProfile& P) {
@@ -69,19 +79,11 @@ TProfileHandle OpenProfile(const TColourProfile& P) {
   const double Decode = 1.0 / P.Gamma;
   if (!(Decode > 0.1 && Decode < 10))
     return nullptr;
-  const cmsCIExyY White = {P.WhiteX, P.WhiteY, 1.0};
-  const cmsCIExyYTRIPLE Primaries = {
-      {P.RedX, P.RedY, 1.0}, {P.GreenX, P.GreenY, 1.0}, {P.BlueX, P.BlueY, 1.0}};
   for (double V : {P.WhiteY, P.RedY, P.GreenY, P.BlueY})
     if (!(V > 0 && V <= 1))
       return nullptr;
-  cmsToneCurve* Curve = cmsBuildGamma(nullptr, Decode);
-  if (Curve == nullptr)
-    return nullptr;
-  cmsToneCurve* Curves[3] = {Curve, Curve, Curve};
-  TProfileHandle Result(cmsCreateRGBProfile(&White, &Primaries, Curves));
-  cmsFreeToneCurve(Curve);
-  return Result;
+  const double C[8] = {P.WhiteX, P.WhiteY, P.RedX, P.RedY, P.GreenX, P.GreenY, P.BlueX, P.BlueY};
+  return RgbProfile(C, cmsBuildGamma(nullptr, Decode));
 }
 
 // One transform from a picture's profile to sRGB, with the bytes it was made from.
@@ -139,6 +141,17 @@ bool DescribesADevice(cmsHPROFILE P) {
          Class != uint32_t{cmsSigNamedColorClass};
 }
 
+// From samples of the given format in From's colours to the bitmaps' BGRA in sRGB: relative
+// colorimetric with black-point compensation. Null when Little CMS cannot make it.
+TTransformHandle ToSrgb(cmsHPROFILE From, cmsUInt32Number InFormat) {
+  TProfileHandle To(cmsCreate_sRGBProfile());
+  if (!To)
+    return nullptr;
+  return TTransformHandle(cmsCreateTransform(From, InFormat, To.get(), BgraFormat,
+                                             INTENT_RELATIVE_COLORIMETRIC,
+                                             cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE));
+}
+
 TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind& Kind) {
   TProfileHandle From = OpenProfile(P);
   if (!From)
@@ -151,12 +164,7 @@ TTransformHandle MakeTransform(const TColourProfile& P, TSampleKind& Kind) {
   Kind = Space == uint32_t{cmsSigGrayData} ? skGrey : skRgb;
   if (!DescribesADevice(From.get()))
     return nullptr;
-  TProfileHandle To(cmsCreate_sRGBProfile());
-  if (!To)
-    return nullptr;
-  TTransformHandle T(cmsCreateTransform(From.get(), Kind == skGrey ? GreyFormat : BgraFormat,
-                                        To.get(), BgraFormat, INTENT_RELATIVE_COLORIMETRIC,
-                                        cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE));
+  TTransformHandle T = ToSrgb(From.get(), Kind == skGrey ? GreyFormat : BgraFormat);
   if (T && IsIdentity(T.get(), Kind))
     return nullptr;
   return T;
@@ -226,29 +234,13 @@ bool ConvertToSrgb(TColor32* Pixels, int32_t Width, int32_t Height, ptrdiff_t St
   if (E->Kind == skGrey && !AllGrey(Pixels, Width, Height, Stride))
     return false;
   cmsHTRANSFORM T = E->Transform.get();
-  // Bands of rows on the other cores; small pictures are not worth a thread.
-  const int64_t Pixels64 = int64_t{Width} * Height;
-  const unsigned Cores = std::max(1u, std::thread::hardware_concurrency());
-  const int32_t Bands =
-      static_cast<int32_t>(std::min<int64_t>({Cores, Height, Pixels64 / 262144 + 1, 16}));
-  if (Bands <= 1) {
-    Run(T, Pixels, Width, Height, Stride);
-    return true;
-  }
-  std::vector<std::thread> Threads;
-  const int32_t Step = (Height + Bands - 1) / Bands;
-  for (int32_t B = 1; B < Bands; ++B) {
-    const int32_t Y0 = B * Step, Y1 = std::min(Height, Y0 + Step);
-    if (Y0 >= Y1)
-      continue;
-    try {
-      Threads.emplace_back(Run, T, Pixels + Y0 * Stride, Width, Y1 - Y0, Stride);
-    } catch (const std::system_error&) {
-      Run(T, Pixels + Y0 * Stride, Width, Y1 - Y0, Stride);  // no thread to be had: do it here
-    }
-  }
-  Run(T, Pixels, Width, std::min(Step, Height), Stride);
-  for (std::thread& Th : Threads) Th.join();
+  // Two bands of rows on two cores; pictures under a quarter megapixel stay on this thread.
+  ForEachBand(
+      size_t(Height),
+      [&](size_t Y0, size_t Y1) {
+        Run(T, Pixels + ptrdiff_t(Y0) * Stride, Width, int32_t(Y1 - Y0), Stride);
+      },
+      std::max<size_t>(1, size_t{131072} / size_t(Width)));
   return true;
 }
 
@@ -259,15 +251,10 @@ std::unique_ptr<TCmykToSrgb> TCmykToSrgb::Make(const TColourProfile& Profile, bo
   if (!From || static_cast<uint32_t>(cmsGetColorSpace(From.get())) != uint32_t{cmsSigCmykData} ||
       !DescribesADevice(From.get()))
     return nullptr;
-  TProfileHandle To(cmsCreate_sRGBProfile());
-  if (!To)
+  TTransformHandle T = ToSrgb(From.get(), Inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8);
+  if (!T)
     return nullptr;
-  cmsHTRANSFORM T = cmsCreateTransform(From.get(), Inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
-                                       To.get(), BgraFormat, INTENT_RELATIVE_COLORIMETRIC,
-                                       cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
-  if (T == nullptr)
-    return nullptr;
-  return std::unique_ptr<TCmykToSrgb>(new TCmykToSrgb(T));
+  return std::unique_ptr<TCmykToSrgb>(new TCmykToSrgb(T.release()));
 }
 
 TCmykToSrgb::~TCmykToSrgb() {
@@ -315,15 +302,9 @@ std::vector<uint8_t> RgbProfileBytes(const double C[8], int CurveType, const dou
   for (int I = 1; I < 8; I += 2)
     if (!(C[I] > 0 && C[I] <= 1 && C[I - 1] >= 0 && C[I - 1] <= 1))
       return {};
-  const cmsCIExyY White = {C[0], C[1], 1.0};
-  const cmsCIExyYTRIPLE Primaries = {{C[2], C[3], 1.0}, {C[4], C[5], 1.0}, {C[6], C[7], 1.0}};
-  cmsToneCurve* Curve = cmsBuildParametricToneCurve(nullptr, CurveType, Parameters);
-  if (Curve == nullptr)
-    return {};
-  cmsToneCurve* Curves[3] = {Curve, Curve, Curve};
-  TProfileHandle P(cmsCreateRGBProfile(&White, &Primaries, Curves));
-  cmsFreeToneCurve(Curve);
-  return SaveProfile(P.get());
+  const TProfileHandle P =
+      RgbProfile(C, cmsBuildParametricToneCurve(nullptr, CurveType, Parameters));
+  return P ? SaveProfile(P.get()) : std::vector<uint8_t>();
 }
 
 const std::vector<uint8_t>& SrgbIccProfile() {

@@ -236,6 +236,19 @@ void TCardDocument::DeleteSelected() {
   L->Free();
 }
 
+void TCardDocument::TextLayerPixels(const TTextLayerSource& Source, TBitmap32& B) {
+  B.Assign(Source.Preview);
+  B.SetDrawMode(dmBlend);
+  if (Source.Mask != nullptr && Source.Mask->Width() == B.Width() &&
+      Source.Mask->Height() == B.Height()) {
+    const TColor32* M = Source.Mask->Bits();
+    TColor32* P = B.Bits();
+    for (int32_t I = 0, N = B.Width() * B.Height(); I < N; ++I)
+      P[I] = WithAlpha(P[I], Intensity(M[I]));
+  }
+  B.SetMasterAlpha(static_cast<uint32_t>(255 - Round(Source.TransparencyPercent / 100.0 * 255)));
+}
+
 TBitmapLayer* TCardDocument::InsertTextLayer(const TTextLayerSource& Source) {
   if (Source.Preview == nullptr || Source.Preview->IsEmpty())
     return nullptr;
@@ -245,16 +258,7 @@ TBitmapLayer* TCardDocument::InsertTextLayer(const TTextLayerSource& Source) {
   TBitmapLayer* L = Guard.Get();
   {
     TBitmap32& B = *L->Bitmap();
-    B.Assign(Source.Preview);
-    B.SetDrawMode(dmBlend);
-    if (Source.Mask != nullptr && Source.Mask->Width() == B.Width() &&
-        Source.Mask->Height() == B.Height()) {
-      const TColor32* M = Source.Mask->Bits();
-      TColor32* P = B.Bits();
-      for (int32_t I = 0, N = B.Width() * B.Height(); I < N; ++I)
-        P[I] = WithAlpha(P[I], Intensity(M[I]));
-    }
-    B.SetMasterAlpha(static_cast<uint32_t>(255 - Round(Source.TransparencyPercent / 100.0 * 255)));
+    TextLayerPixels(Source, B);
     const TPoint P = ViewCentre();
     const float W = static_cast<float>(B.Width()), H = static_cast<float>(B.Height());
     const float Left = P.X - W / 2, Top = P.Y - H / 2;

@@ -117,6 +117,10 @@ class TCardDocument {
   };
   // Adds (or replaces) the caption layer made by the caption dialog and selects it.
   TBitmapLayer* InsertTextLayer(const TTextLayerSource& Source);
+  // The pixels and drawing properties of a caption layer made from Source (the preview, its
+  // alpha from the mask, draw mode blend, the master alpha of the transparency); the stretch
+  // filter is Source.Preview's.
+  static void TextLayerPixels(const TTextLayerSource& Source, TBitmap32& B);
   // Deletes the selected layer.
   void DeleteSelected();
   // Called with a layer's index just before it is deleted.

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "big_endian.h"
 #include "bmp_format.h"
 #include "colour_chunks.h"
 #include "gif_codec.h"
 #include "jpeg_codec.h"
+#include "little_endian.h"
 #include "picture.h"
 #include "picture_readers.h"
 #include "png_codec.h"
@@ -45,13 +47,8 @@ TEncoded EncodedKind(const std::string& MimeType) {
   return enNone;
 }
 
-uint32_t BigEndian32(const uint8_t* P) {
-  return uint32_t(P[0]) << 24 | uint32_t(P[1]) << 16 | uint32_t(P[2]) << 8 | P[3];
-}
-
 int32_t LittleEndian32(const uint8_t* P) {
-  return static_cast<int32_t>(uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 |
-                              uint32_t(P[3]) << 24);
+  return static_cast<int32_t>(GetLE32(P));
 }
 
 std::string SizeText(int64_t Width, int64_t Height) {
@@ -86,7 +83,7 @@ std::optional<std::pair<int64_t, int64_t>> DeclaredPictureSize(const std::string
       // Signature, then the IHDR chunk: length, "IHDR", width and height big-endian.
       if (Size >= 24 && std::memcmp(Data, PngSignature, 8) == 0 &&
           std::memcmp(Data + 12, "IHDR", 4) == 0)
-        return std::pair<int64_t, int64_t>{BigEndian32(Data + 16), BigEndian32(Data + 20)};
+        return std::pair<int64_t, int64_t>{GetBE32(Data + 16), GetBE32(Data + 20)};
       break;
     case enBmp:
       // File header (14 bytes), then an info header of 40 bytes or more: width, height (a

@@ -5,6 +5,7 @@
 
 #include "exceptions.h"
 #include "file_io.h"
+#include "utf8.h"
 
 namespace {
 
@@ -21,37 +22,7 @@ constexpr char16_t Cp1251High[64] = {
 constexpr size_t MaxListFileSize = 1 << 20;
 
 bool IsValidUtf8(const std::string& S) {
-  size_t I = 0;
-  while (I < S.size()) {
-    const auto C = static_cast<unsigned char>(S[I]);
-    size_t N = 0;
-    uint32_t Min = 0, V = 0;
-    if (C < 0x80) {
-      ++I;
-      continue;
-    }
-    if ((C & 0xE0) == 0xC0) {
-      N = 1, Min = 0x80, V = C & 0x1F;
-    } else if ((C & 0xF0) == 0xE0) {
-      N = 2, Min = 0x800, V = C & 0x0F;
-    } else if ((C & 0xF8) == 0xF0) {
-      N = 3, Min = 0x10000, V = C & 0x07;
-    } else {
-      return false;
-    }
-    if (S.size() - I <= N)
-      return false;
-    for (size_t K = 1; K <= N; ++K) {
-      const auto D = static_cast<unsigned char>(S[I + K]);
-      if ((D & 0xC0) != 0x80)
-        return false;
-      V = (V << 6) | (D & 0x3F);
-    }
-    if (V < Min || V > 0x10FFFF || (V >= 0xD800 && V <= 0xDFFF))
-      return false;
-    I += N + 1;
-  }
-  return true;
+  return IsUtf8Where(S, [](char32_t) { return true; });
 }
 
 void AppendUtf8(std::string& Out, char32_t C) {

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "utf8.h"
+
 namespace {
 
 std::string_view Trim(std::string_view S) {
@@ -22,39 +24,9 @@ bool Forbidden(uint32_t C) {
          (C >= 0x202A && C <= 0x202E) || (C >= 0x2066 && C <= 0x2069) || C == 0xFEFF;
 }
 
-// True when S is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
-// without forbidden code points.
+// True when S is well-formed UTF-8 without forbidden code points.
 bool CleanUtf8(std::string_view S) {
-  size_t I = 0;
-  while (I < S.size()) {
-    const auto B0 = static_cast<unsigned char>(S[I]);
-    uint32_t C;
-    size_t Extra;
-    uint32_t Min;
-    if (B0 < 0x80) {
-      C = B0, Extra = 0, Min = 0;
-    } else if (B0 >= 0xC2 && B0 <= 0xDF) {
-      C = B0 & 0x1F, Extra = 1, Min = 0x80;
-    } else if (B0 >= 0xE0 && B0 <= 0xEF) {
-      C = B0 & 0x0F, Extra = 2, Min = 0x800;
-    } else if (B0 >= 0xF0 && B0 <= 0xF4) {
-      C = B0 & 0x07, Extra = 3, Min = 0x10000;
-    } else {
-      return false;
-    }
-    if (S.size() - I <= Extra)
-      return false;
-    for (size_t K = 1; K <= Extra; ++K) {
-      const auto B = static_cast<unsigned char>(S[I + K]);
-      if ((B & 0xC0) != 0x80)
-        return false;
-      C = (C << 6) | (B & 0x3F);
-    }
-    if (C < Min || C > 0x10FFFF || (C >= 0xD800 && C <= 0xDFFF) || Forbidden(C))
-      return false;
-    I += Extra + 1;
-  }
-  return true;
+  return IsUtf8Where(S, [](char32_t C) { return !Forbidden(C); });
 }
 
 bool IsFileKey(std::string_view Name) {

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "utf8.h"
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define PELMORA_LEAK_CHECKED 1
@@ -200,48 +202,7 @@ std::pair<int64_t, int64_t> VerticalUnits(FT_Face Face) {
 
 // Next code point of UTF-8 text; malformed bytes read as U+FFFD one byte at a time.
 char32_t NextCodePoint(const std::string& S, size_t& I) {
-  const auto B0 = static_cast<unsigned char>(S[I]);
-  if (B0 < 0x80) {
-    ++I;
-    return B0;
-  }
-  int Extra = 0;
-  char32_t Cp = 0;
-  char32_t Min = 0;
-  if ((B0 & 0xE0) == 0xC0) {
-    Extra = 1;
-    Cp = B0 & 0x1F;
-    Min = 0x80;
-  } else if ((B0 & 0xF0) == 0xE0) {
-    Extra = 2;
-    Cp = B0 & 0x0F;
-    Min = 0x800;
-  } else if ((B0 & 0xF8) == 0xF0) {
-    Extra = 3;
-    Cp = B0 & 0x07;
-    Min = 0x10000;
-  } else {
-    ++I;
-    return 0xFFFD;
-  }
-  if (I + Extra >= S.size()) {
-    ++I;
-    return 0xFFFD;
-  }
-  for (int K = 1; K <= Extra; ++K) {
-    const auto B = static_cast<unsigned char>(S[I + K]);
-    if ((B & 0xC0) != 0x80) {
-      ++I;
-      return 0xFFFD;
-    }
-    Cp = (Cp << 6) | (B & 0x3F);
-  }
-  if (Cp < Min || Cp > 0x10FFFF || (Cp >= 0xD800 && Cp <= 0xDFFF)) {
-    ++I;
-    return 0xFFFD;
-  }
-  I += Extra + 1;
-  return Cp;
+  return NextUtf8(S, I).value_or(char32_t{0xFFFD});
 }
 
 // One glyph's coverage, placed relative to the string's origin (the cell's top-left corner).

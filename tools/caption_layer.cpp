@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "caption_settings.h"
-#include "color32.h"
 
 namespace {
 
@@ -43,18 +42,8 @@ void RememberCaption(TCardDocument& Doc, const TBitmapLayer& Layer, const TCapti
 
 void ReplaceCaption(TCardDocument& Doc, TBitmapLayer& Layer, const TCaption& Caption,
                     TBitmap32& Work, TBitmap32& Mask) {
-  // The pixels as a new caption layer gets them (see PlaceCaption and InsertTextLayer).
-  const TBitmap32* UseMask = nullptr;
-  if (Caption.Outline.On || Caption.Shadow.On) {
-    RenderCaptionWithEffects(Caption, Work, Mask);
-    UseMask = &Mask;
-  } else {
-    RenderIt(Work, Caption, NormalRender);
-    if (Caption.TransparentBackground) {
-      RenderIt(Mask, Caption, MaskRender);
-      UseMask = &Mask;
-    }
-  }
+  // The pixels as a new caption layer gets them.
+  const TCardDocument::TTextLayerSource Source = RenderCaptionSource(Caption, Work, Mask);
   if (Work.IsEmpty())
     return;
   TBitmap32& B = *Layer.Bitmap();
@@ -63,16 +52,8 @@ void ReplaceCaption(TCardDocument& Doc, TBitmapLayer& Layer, const TCaption& Cap
   const TStretchFilter Filter = B.StretchFilter();
   B.BeginUpdate();
   try {
-    B.Assign(&Work);
-    if (UseMask != nullptr && UseMask->Width() == B.Width() && UseMask->Height() == B.Height()) {
-      const TColor32* M = UseMask->Bits();
-      TColor32* P = B.Bits();
-      for (int32_t I = 0, N = B.Width() * B.Height(); I < N; ++I)
-        P[I] = WithAlpha(P[I], Intensity(M[I]));
-    }
-    B.SetDrawMode(dmBlend);
+    TCardDocument::TextLayerPixels(Source, B);
     B.SetStretchFilter(Filter);
-    B.SetMasterAlpha(CaptionMasterAlpha(std::clamp(Caption.Transparency, 0, 80)));
   } catch (...) {
     B.EndUpdate();
     B.Changed();

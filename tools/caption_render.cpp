@@ -145,8 +145,8 @@ void RenderCaptionWithEffects(const TCaption& Caption, TBitmap32& Work, TBitmap3
                         Caption.Shadow, Work, Mask);
 }
 
-TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap32& Work,
-                           TBitmap32& Mask, int32_t RememberedCount) {
+TCardDocument::TTextLayerSource RenderCaptionSource(const TCaption& Caption, TBitmap32& Work,
+                                                    TBitmap32& Mask) {
   TCardDocument::TTextLayerSource Source;
   Source.Preview = &Work;
   if (Caption.Outline.On || Caption.Shadow.On) {
@@ -160,6 +160,12 @@ TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap3
     }
   }
   Source.TransparencyPercent = std::clamp(Caption.Transparency, 0, 80);
+  return Source;
+}
+
+TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap32& Work,
+                           TBitmap32& Mask, int32_t RememberedCount) {
+  TCardDocument::TTextLayerSource Source = RenderCaptionSource(Caption, Work, Mask);
   Source.RememberedCount = RememberedCount;
   TBitmapLayer* L = Doc.InsertTextLayer(Source);
   if (L != nullptr)

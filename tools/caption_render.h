@@ -87,8 +87,13 @@ void RenderCaptionWithEffects(const TCaption& Caption, TBitmap32& Work, TBitmap3
 // The master alpha of a caption layer: 255 - round(Transparency / 100 * 255).
 uint32_t CaptionMasterAlpha(int32_t TransparencyPercent);
 
-// Renders the caption (and its mask when the background is transparent) into Work and Mask and
-// hands both to the document's InsertTextLayer; returns the new, selected layer.
+// Renders the caption (and its mask when the background is transparent or there is an outline
+// or a shadow) into Work and Mask: what a caption layer is made from (RememberedCount left 0).
+TCardDocument::TTextLayerSource RenderCaptionSource(const TCaption& Caption, TBitmap32& Work,
+                                                    TBitmap32& Mask);
+
+// Renders the caption (RenderCaptionSource) and hands it to the document's InsertTextLayer;
+// returns the new, selected layer.
 TBitmapLayer* PlaceCaption(TCardDocument& Doc, const TCaption& Caption, TBitmap32& Work,
                            TBitmap32& Mask, int32_t RememberedCount);
 

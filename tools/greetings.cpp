@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "utf8.h"
+
 const std::vector<TOccasion>& Occasions() {
   static const std::vector<TOccasion> List = {
       {"Новый Год", "NewYear.txt"},
@@ -16,43 +18,9 @@ const std::vector<TOccasion>& Occasions() {
 }
 
 bool IsCleanUtf8Text(const std::string& Bytes) {
-  const size_t N = Bytes.size();
-  size_t I = 0;
-  while (I < N) {
-    const auto B0 = static_cast<unsigned char>(Bytes[I]);
-    if (B0 < 0x80) {
-      if (B0 < 0x20 && B0 != '\t' && B0 != '\n' && B0 != '\r')
-        return false;
-      if (B0 == 0x7F)
-        return false;
-      ++I;
-      continue;
-    }
-    int Extra;
-    char32_t Cp;
-    char32_t Min;
-    if ((B0 & 0xE0) == 0xC0) {
-      Extra = 1, Cp = B0 & 0x1F, Min = 0x80;
-    } else if ((B0 & 0xF0) == 0xE0) {
-      Extra = 2, Cp = B0 & 0x0F, Min = 0x800;
-    } else if ((B0 & 0xF8) == 0xF0) {
-      Extra = 3, Cp = B0 & 0x07, Min = 0x10000;
-    } else {
-      return false;
-    }
-    if (N - I <= static_cast<size_t>(Extra))
-      return false;
-    for (int K = 1; K <= Extra; ++K) {
-      const auto B = static_cast<unsigned char>(Bytes[I + K]);
-      if ((B & 0xC0) != 0x80)
-        return false;
-      Cp = (Cp << 6) | (B & 0x3F);
-    }
-    if (Cp < Min || Cp > 0x10FFFF || (Cp >= 0xD800 && Cp <= 0xDFFF))
-      return false;
-    I += Extra + 1;
-  }
-  return true;
+  return IsUtf8Where(Bytes, [](char32_t C) {
+    return (C >= 0x20 || C == '\t' || C == '\n' || C == '\r') && C != 0x7F;
+  });
 }
 
 namespace {
