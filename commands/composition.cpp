@@ -42,11 +42,16 @@ TComposition::TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands&
 void TComposition::FillSolid(TPlatformColor Colour) {
   FUndo.Record(usBackground);
   FDoc.Canvas().Clear(ColorFromSystem(Colour));
+  FDoc.Background = {.Mode = bmSolid, .Colour = uint32_t(Colour)};
 }
 
 void TComposition::FillGradient(const TBackgroundGradient& G) {
   FUndo.Record(usBackground);
   PaintBackgroundGradient(G, FDoc.Canvas());
+  FDoc.Background = {.Mode = bmGradient,
+                     .GradientLeft = uint32_t(G.GC2),
+                     .GradientRight = uint32_t(G.GC1),
+                     .Down = G.Down};
 }
 
 void TComposition::LoadBackground(const std::string& FileName) {
@@ -54,6 +59,7 @@ void TComposition::LoadBackground(const std::string& FileName) {
   Picture.LoadFromFile(FileName);
   FUndo.Record(usBackground);
   FDoc.Canvas().Assign(&Picture);
+  FDoc.Background = {.Mode = bmFile};
 }
 
 TBitmapLayer* TComposition::AddUnderlay(const TUnderlaySettings& S) {
@@ -93,6 +99,8 @@ void TComposition::ApplyTexture(const std::string& FileName, int32_t ScaleIndex,
   Filled.Assign(Target);
   FillWithTexture(FileName, ScaleIndex, FDoc.Canvas().Width(), Filled);
   Target->Assign(&Filled);
+  if (!OnUnderlayPage)
+    FDoc.Background = {.Mode = bmTexture};
 }
 
 namespace {

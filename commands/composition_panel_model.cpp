@@ -19,6 +19,19 @@ TCompositionEnabling TCompositionPanelModel::Enabling() const {
   return E;
 }
 
+void TCompositionPanelModel::FollowCard() {
+  const TBackgroundNote& N = FDoc.Background;
+  // A canvas the panel did not fill (a new card, an opened picture) shows the first mode, as
+  // the panel does at start.
+  FBackground = N.Mode == bmNone ? bmCard : N.Mode;
+  if (FBackground == bmSolid)
+    FSolid = TPlatformColor(N.Colour);
+  if (FBackground == bmGradient)
+    FGradient = {.Down = N.Down,
+                 .GC2 = TPlatformColor(N.GradientLeft),
+                 .GC1 = TPlatformColor(N.GradientRight)};
+}
+
 void TCompositionPanelModel::ChooseBackground(TBackgroundMode Mode) {
   FBackground = Mode;
   if (Mode == bmSolid)

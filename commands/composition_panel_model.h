@@ -9,9 +9,6 @@
 
 #include "composition.h"
 
-// The modes of the tab "Фон": "Открытка", "Файл", "Текстура", "Однотонный", "Градиент".
-enum TBackgroundMode { bmCard, bmFile, bmTexture, bmSolid, bmGradient };
-
 // Which controls of the tabs "Фон" and "Подложка" can be used.
 struct TCompositionEnabling {
   bool ChooseCard = false;     // "Выбрать открытку"
@@ -41,6 +38,8 @@ class TCompositionPanelModel {
   const TBackgroundGradient& Gradient() const { return FGradient; }
   const TUnderlaySettings& Underlay() const { return FUnderlay; }
   TCompositionEnabling Enabling() const;
+  // Takes the mode and colours of the fill that made the card's canvas (after undo or redo).
+  void FollowCard();
   // The galleries and the underlay add layers only to a card.
   bool HasCard() const { return !FDoc.IsEmpty(); }
 

@@ -113,6 +113,9 @@ void TFreeRotation::Ok(int32_t Angle, bool Bilinear) {
   if (FLayer == nullptr)
     return;
   Restore();
+  // A whole turn leaves the layer as it is: no resampling and no step.
+  if (Angle % 360 == 0)
+    return;
   FUndo.Record(usRotation);
   Turn(Angle, Bilinear);
 }

@@ -15,8 +15,8 @@
 // The message of "ОК" when the crop area lies wholly off the canvas.
 extern const char* const CropOutsideMessage;
 
-// A 64 x 64 crop area around the view centre, selected. Nothing, and nullptr, while a crop area
-// is selected already.
+// A crop area over the card less a tenth at each side, selected. Nothing, and nullptr, while a
+// crop area is selected already.
 TPositionedLayer* StartCanvasCrop(TCardDocument& Doc);
 // With a crop area selected and a proportion other than "Свободные" (item 0): the area's
 // height follows its width, height = round(|width| / proportion), and the frame follows.

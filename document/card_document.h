@@ -48,6 +48,21 @@ class TNewLayerGuard {
   TLayer* FLayer;
 };
 
+// The modes of the composition panel's tab "Фон": "Открытка", "Файл", "Текстура",
+// "Однотонный", "Градиент"; bmNone for a canvas none of them made (a new card, a picture).
+enum TBackgroundMode : int32_t { bmNone = -1, bmCard, bmFile, bmTexture, bmSolid, bmGradient };
+
+// The fill that made the canvas: its mode, with the colour of a solid fill or the two colours
+// and the direction of a gradient.
+struct TBackgroundNote {
+  TBackgroundMode Mode = bmNone;
+  uint32_t Colour = 0;
+  uint32_t GradientLeft = 0;
+  uint32_t GradientRight = 0;
+  bool Down = false;
+  bool operator==(const TBackgroundNote&) const = default;
+};
+
 class TCardDocument {
  public:
   // The view shows the card; the document keeps its canvas and layers there.
@@ -141,6 +156,9 @@ class TCardDocument {
 
   // The caption settings of the layers made as captions (forgotten when the stack is cleared).
   TLayerCaptions Captions;
+  // How the canvas was last filled by the composition panel, kept with the card so that undo
+  // and redo bring the panel's choice back with the canvas it made.
+  TBackgroundNote Background;
 
   // Set by every change the view reports (canvas, layers, zoom); the zoom commands restore it.
   bool Modified = false;

@@ -122,6 +122,7 @@ TDocumentState CaptureState(TCardDocument& Doc, TPixelStore& Store) {
   Store.KeepOnly(Ids);
   if (auto* L = Doc.SelectedBitmapLayer())
     S.SelectedId = L->Id();
+  S.Background = Doc.Background;
   return S;
 }
 
@@ -132,7 +133,8 @@ void RestoreState(TCardDocument& Doc, const TDocumentState& State, TPixelStore& 
     ReleaseCapture();
   TLayerCollection& Layers = Doc.Layers();
 
-  // The canvas.
+  // The canvas, with the fill that made it.
+  Doc.Background = State.Background;
   TBitmap32& Canvas = Doc.Canvas();
   RestoreBitmap(Canvas, CanvasId, State.CanvasLook, State.Canvas, Store);
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bitmap32.h"
+#include "card_document.h"
 #include "layer_captions.h"
 #include "types.h"
 
@@ -48,6 +49,7 @@ struct TDocumentState {
   std::vector<TLayerState> Layers;
   // 0: none, or a layer that is not a content layer.
   uint64_t SelectedId = 0;
+  TBackgroundNote Background;
   bool operator==(const TDocumentState&) const = default;
 };
 

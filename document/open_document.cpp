@@ -1,5 +1,6 @@
 #include "open_document.h"
 
+#include <cctype>
 #include <memory>
 
 #include "bitmap32.h"
@@ -54,11 +55,6 @@ TOpenKind OpenKindFor(const std::string& FileName) {
   return okPicture;
 }
 
-bool SaveEnabledAfterOpen(const std::string& FileName) {
-  return OneOf(FileExtension(FileName),
-               {".gif", ".GIF", ".JPG", ".jpg", ".JPEG", ".jpeg", ".BMP", ".bmp", ".kvt", ".KVT"});
-}
-
 void OpenDocument(const std::string& FileName, TCardDocument& Doc) {
   switch (OpenKindFor(FileName)) {
     case okProject:
@@ -110,6 +106,28 @@ bool SaveDocument(TCardDocument& Doc, const std::string& FileName) {
   }
   Doc.Modified = false;
   return true;
+}
+
+std::string NameWithoutExtension(const std::string& FileName) {
+  const std::string Ext = FileExtension(FileName);
+  return FileName.substr(0, FileName.size() - Ext.size());
+}
+
+std::string ProjectNameFor(const std::string& Current) {
+  if (Current.empty() || OpenKindFor(Current) == okProject)
+    return Current;
+  return NameWithoutExtension(Current) + SaveFormatExtension(TSaveFormat::Project);
+}
+
+std::string TypedSaveName(const std::string& Chosen, TSaveFormat Format) {
+  const std::string Ext = SaveFormatExtension(Format);
+  if (Chosen.size() <= Ext.size())
+    return Chosen;
+  const std::string Tail = Chosen.substr(Chosen.size() - Ext.size());
+  for (size_t I = 0; I < Ext.size(); ++I)
+    if (std::tolower(static_cast<unsigned char>(Tail[I])) != Ext[I])
+      return Chosen;
+  return Chosen.substr(0, Chosen.size() - Ext.size());
 }
 
 std::string SaveAsFileName(const std::string& Typed, TSaveFormat Format) {

@@ -17,8 +17,6 @@ enum TOpenKind { okProject, okGif, okPicture };
 // ".kvt" and ".KVT" are projects, ".gif" and ".GIF" go through the GIF reader, anything else
 // through the picture reader registered for the extension in any letter case.
 TOpenKind OpenKindFor(const std::string& FileName);
-// Whether "Сохранить" is enabled after opening a file of this name.
-bool SaveEnabledAfterOpen(const std::string& FileName);
 
 // Reads the whole file first, then replaces the document: selection and stack cleared, zoom
 // 1, the canvas (and a project's layers, the topmost selected); Modified is false afterwards.
@@ -36,6 +34,19 @@ std::optional<TSaveFormat> SaveFormatFor(const std::string& FileName);
 // has no format. A failed write raises the writer's error. Writing a project keeps the
 // selection; the picture formats render the flat image, which clears it.
 bool SaveDocument(TCardDocument& Doc, const std::string& FileName);
+
+// The project "Сохранить" writes for the card's current file: the file itself when it is a
+// project; a picture's folder and name with ".kvt" in place of its extension (so a photo that was
+// opened is never written over by "Сохранить"); "" when the card has no file yet.
+std::string ProjectNameFor(const std::string& Current);
+
+// The name a save dialog offers for a file: its folder and name without the extension ("" stays
+// "").
+std::string NameWithoutExtension(const std::string& FileName);
+
+// A name chosen in a save dialog as SaveAsFileName takes it: the format's own extension, typed
+// in any letter case, is taken off, so "card.kvt" and "card" both write "card.kvt".
+std::string TypedSaveName(const std::string& Chosen, TSaveFormat Format);
 
 // The file name "Сохранить как..." writes: the typed name with the format's extension always
 // appended, also when the typed name ends with it already.

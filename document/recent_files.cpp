@@ -103,6 +103,19 @@ void TRecentFiles::Clear() {
   FMarked = -1;
 }
 
+void TRecentFiles::Remove(const std::string& Path) {
+  const auto It = std::find(FPaths.begin(), FPaths.end(), Path);
+  if (It != FPaths.end()) {
+    const int Index = static_cast<int>(It - FPaths.begin());
+    FPaths.erase(It);
+    if (FMarked == Index)
+      FMarked = -1;
+    else if (FMarked > Index)
+      --FMarked;
+  }
+  FLinks.erase(std::remove(FLinks.begin(), FLinks.end(), Path), FLinks.end());
+}
+
 std::string TRecentFiles::LinkCaption(int Index) const {
   const std::string Path = LinkPath(Index);
   if (Path.empty())

@@ -29,6 +29,9 @@ class TRecentFiles {
   // Opening item Index marks it and leaves the order as it is; the placeholder opens nothing.
   void Mark(int Index);
   void Clear();
+  // Takes Path out of the list and the links (a file that is gone); the mark stays on its
+  // entry.
+  void Remove(const std::string& Path);
 
   // The links show the file-name part of entries 1 to 4 as the list was loaded; they change
   // only when the list is loaded again (the next start). An unused link shows the placeholder

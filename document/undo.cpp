@@ -83,11 +83,12 @@ const char* UndoStepName(TUndoStep Step) {
 
 TUndoStack::TUndoStack(TCardDocument& Doc, bool Keeps) : FDoc(Doc), FKeeps(Keeps) {}
 
-void TUndoStack::Record(TUndoStep Step) {
+void TUndoStack::Record(TUndoStep Step, const std::string& Name) {
   if (!FKeeps || FGroupDepth > 0)
     return;
   TStep S;
   S.Kind = Step;
+  S.Name = Name;
   S.Before = CaptureState(FDoc, FStore);
   FSteps.resize(size_t(FPos));
   if (FSaved > FPos)
@@ -168,12 +169,16 @@ bool TUndoStack::Redo() {
   return true;
 }
 
+std::string TUndoStack::NameOf(const TStep& S) {
+  return S.Name.empty() ? UndoStepName(S.Kind) : S.Name;
+}
+
 std::string TUndoStack::UndoName() const {
-  return CanUndo() ? UndoStepName(FSteps[size_t(FPos - 1)].Kind) : "";
+  return CanUndo() ? NameOf(FSteps[size_t(FPos - 1)]) : "";
 }
 
 std::string TUndoStack::RedoName() const {
-  return CanRedo() ? UndoStepName(FSteps[size_t(FPos)].Kind) : "";
+  return CanRedo() ? NameOf(FSteps[size_t(FPos)]) : "";
 }
 
 void TUndoStack::Reset() {

@@ -69,7 +69,9 @@ class TUndoStack {
   // history is over its budget (never the step just taken). The step before is dropped when the
   // card is still as that step recorded it. Inside a group nothing is taken:
   // the group's step covers the change.
-  void Record(TUndoStep Step);
+  // Name, when given, is what the menu shows for the step instead of Step's own name (an
+  // effect named as its menu item is).
+  void Record(TUndoStep Step, const std::string& Name = {});
   // Steps asked for between BeginGroup and EndGroup are part of the step before (see
   // TUndoGroup).
   void BeginGroup() { ++FGroupDepth; }
@@ -115,11 +117,13 @@ class TUndoStack {
  private:
   struct TStep {
     TUndoStep Kind = usEffect;
+    std::string Name;
     TDocumentState Before;
     // Filled when the step is undone: the card as it was after the step.
     TDocumentState After;
   };
   void Trim();
+  static std::string NameOf(const TStep& S);
 
   TCardDocument& FDoc;
   TPixelStore FStore;

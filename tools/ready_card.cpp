@@ -23,6 +23,7 @@ void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileN
 
   TBitmap32& Canvas = Doc.Canvas();
   Undo.Record(usReadyCard);
+  Doc.Background = {.Mode = bmCard};
   if (FitToProject && !Canvas.IsEmpty()) {
     Card.DrawOnto(Canvas, Canvas.BoundsRect(), Card.BoundsRect());
     return;

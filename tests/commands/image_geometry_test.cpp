@@ -156,6 +156,18 @@ TEST_F(TGeometryFixture, ScaledLayerIsResampledToItsShownSizeFirst) {
   ExpectLocation(L->Location(), 10, 10, 110, 110);
 }
 
+TEST_F(TGeometryFixture, AWholeTurnLeavesTheLayerAndTakesNoStep) {
+  // Shown at twice its size: a turn would resample it; a whole turn must not.
+  TBitmapLayer* L = AddLayer(50, 50, {10, 10, 110, 110}, 0xFF0000FF);
+  Doc.SetSelection(L);
+  for (const int32_t Angle : {0, 360, -360}) {
+    RotateSelectedLayer(Doc, Undo, Angle, true);
+    EXPECT_EQ(L->Bitmap()->Width(), 50) << Angle;
+    ExpectLocation(L->Location(), 10, 10, 110, 110);
+    EXPECT_FALSE(Undo.CanUndo()) << Angle;
+  }
+}
+
 TEST_F(TGeometryFixture, LayerShownWithoutWidthKeepsItsPixels) {
   TBitmapLayer* L = AddLayer(30, 20, {40, 40, 40.2f, 60}, 0xFF0000FF);
   Doc.SetSelection(L);

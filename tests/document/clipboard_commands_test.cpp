@@ -222,7 +222,9 @@ TEST_F(TClipboardFixture, CropProportionsShapeTheArea) {
   MakeCard();
   TPositionedLayer* A = StartCanvasCrop(Doc);
   ASSERT_NE(A, nullptr);
-  EXPECT_EQ(A->Location().Bottom - A->Location().Top, 64.0f) << "64 x 64 whatever is chosen";
+  // The card less a tenth at each side, whatever proportion is chosen.
+  EXPECT_EQ(A->Location(), (TSingleRect{80, 60, 720, 540}));
+  EXPECT_EQ(Doc.RBLayer()->Location(), A->Location()) << "the frame is around it";
   A->SetLocation({100, 100, 400, 300});
   ApplyCropProportion(Doc, 4, false);  // "Фото 10 x 15"
   EXPECT_EQ(A->Location().Bottom, 300.0f);

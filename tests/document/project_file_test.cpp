@@ -504,28 +504,26 @@ TEST_F(TProjectFixture, ExtensionRules) {
   struct Case {
     const char* Name;
     TOpenKind Open;
-    bool SaveEnabled;
     std::optional<TSaveFormat> Save;
   };
   const Case Cases[] = {
-      {"card.kvt", okProject, true, TSaveFormat::Project},
-      {"card.KVT", okProject, true, TSaveFormat::Project},
-      {"card.Kvt", okPicture, false, std::nullopt},
-      {"card.kvt.kvt", okProject, true, TSaveFormat::Project},
-      {"a.gif", okGif, true, TSaveFormat::Gif},
-      {"a.GIF", okGif, true, TSaveFormat::Gif},
-      {"a.Gif", okPicture, false, std::nullopt},
-      {"a.jpg", okPicture, true, TSaveFormat::Jpeg},
-      {"a.JPEG", okPicture, true, TSaveFormat::Jpeg},
-      {"a.Jpg", okPicture, false, std::nullopt},
-      {"a.BMP", okPicture, true, TSaveFormat::Bmp},
-      {"a.png", okPicture, false, std::nullopt},
-      {"dir.kvt/card", okPicture, false, std::nullopt},
-      {"noext", okPicture, false, std::nullopt},
+      {"card.kvt", okProject, TSaveFormat::Project},
+      {"card.KVT", okProject, TSaveFormat::Project},
+      {"card.Kvt", okPicture, std::nullopt},
+      {"card.kvt.kvt", okProject, TSaveFormat::Project},
+      {"a.gif", okGif, TSaveFormat::Gif},
+      {"a.GIF", okGif, TSaveFormat::Gif},
+      {"a.Gif", okPicture, std::nullopt},
+      {"a.jpg", okPicture, TSaveFormat::Jpeg},
+      {"a.JPEG", okPicture, TSaveFormat::Jpeg},
+      {"a.Jpg", okPicture, std::nullopt},
+      {"a.BMP", okPicture, TSaveFormat::Bmp},
+      {"a.png", okPicture, std::nullopt},
+      {"dir.kvt/card", okPicture, std::nullopt},
+      {"noext", okPicture, std::nullopt},
   };
   for (const Case& C : Cases) {
     EXPECT_EQ(OpenKindFor(C.Name), C.Open) << C.Name;
-    EXPECT_EQ(SaveEnabledAfterOpen(C.Name), C.SaveEnabled) << C.Name;
     EXPECT_EQ(SaveFormatFor(C.Name), C.Save) << C.Name;
   }
   EXPECT_EQ(SaveAsFileName("card.kvt", TSaveFormat::Project), "card.kvt.kvt");

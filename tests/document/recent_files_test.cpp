@@ -125,3 +125,20 @@ TEST(RecentFiles, StartPanelLinksShowTheListAsLoaded) {
   EXPECT_EQ(R.LinkCaption(1), "Пусто");
   EXPECT_EQ(R.LinkPath(1), "");
 }
+
+TEST(RecentFiles, AFileThatIsGoneLeavesTheListAndTheLinks) {
+  TRecentFiles R;
+  R.LoadFromText("/p/one.kvt\r\n/p/two.kvt\r\n/p/three.kvt\r\n");
+  R.Mark(2);
+  R.Remove("/p/two.kvt");
+  EXPECT_EQ(R.Paths(), (TList{"/p/one.kvt", "/p/three.kvt"}));
+  EXPECT_EQ(R.Marked(), 1) << "the mark stays on its entry";
+  EXPECT_EQ(R.LinkCaption(1), "three.kvt");
+  EXPECT_EQ(R.LinkCaption(2), "Пусто");
+  R.Remove("/p/three.kvt");
+  EXPECT_EQ(R.Marked(), -1);
+  R.Remove("/p/one.kvt");
+  EXPECT_EQ(R.Captions(), (TList{"Пусто"}));
+  R.Remove("/p/never.kvt");  // nothing to take out
+  EXPECT_TRUE(R.IsEmpty());
+}

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -280,6 +281,18 @@ void TCompositionPanel::UpdateControls() {
     W->setEnabled(E.UnderlayGradient);
   Button4->setEnabled(E.UnderlayTexture);
   Button11->setEnabled(true);
+}
+
+void TCompositionPanel::FollowCard() {
+  FModel.FollowCard();
+  QRadioButton* const Modes[] = {GCard, OTH, TK, SK, GK};
+  Modes[FModel.Background()]->setChecked(true);
+  {
+    const QSignalBlocker Block(GradType);
+    GradType->setCurrentIndex(FModel.Gradient().Down ? 1 : 0);
+  }
+  ShowSwatches();
+  UpdateControls();
 }
 
 // --- Commands ------------------------------------------------------------------------------------

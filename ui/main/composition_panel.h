@@ -47,6 +47,9 @@ class TCompositionPanel : public QTabWidget {
   TCompositionPanelModel& Model() { return FModel; }
   // Enables exactly the controls of the checked background and underlay modes.
   void UpdateControls();
+  // After undo and redo: the tab "Фон" shows the mode and colours of the fill that made the
+  // card's canvas.
+  void FollowCard();
   // Fills the galleries from the folders "Decor" and "Captions" of the data folder.
   void LoadGalleries();
 

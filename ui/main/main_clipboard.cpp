@@ -15,6 +15,15 @@
 #include "toolbar_icons.h"
 #include "user_error_text.h"
 
+namespace {
+
+// What to do with the crop area, in the first status panel while it is there.
+constexpr char CanvasCropHint[] =
+    "Перетащите рамку или её углы на часть открытки, которую нужно оставить, и нажмите «ОК» на "
+    "панели «Обрезка холста»";
+
+}  // namespace
+
 void TMainForm::BuildClipboardCommands() {
   FClipboard = new TQtPictureClipboard(this);
   // A picture put on or taken off the clipboard by any program enables or disables pasting.
@@ -129,7 +138,6 @@ void TMainForm::N47Click() {
     return;
   FOpenName.clear();
   FSaveName.clear();
-  FSaveItAllowed = true;
   FClipCommands->PasteAsNewCanvas(Picture);
   FUndo->Reset();
   pnlImage->setVisible(!FDoc->IsEmpty());
@@ -148,7 +156,8 @@ void TMainForm::N98Click() {
 }
 
 void TMainForm::N114Click() {
-  StartCanvasCrop(*FDoc);
+  if (StartCanvasCrop(*FDoc) != nullptr)
+    StatusPanel1->setText(QString::fromUtf8(CanvasCropHint));
 }
 
 void TMainForm::CropsPChange() {
@@ -158,12 +167,14 @@ void TMainForm::CropsPChange() {
 void TMainForm::Button1Click() {
   const TBusyCursor Busy;
   CropCanvas(*FDoc, FUndo.get());
+  StatusPanel1->setText(QString::fromStdString(CurrentFileName()));
   StatusPanel2->setText(
       QStringLiteral("%1x%2").arg(FDoc->Canvas().Width()).arg(FDoc->Canvas().Height()));
 }
 
 void TMainForm::Button2Click() {
   FDoc->RemoveAreaLayer();
+  StatusPanel1->setText(QString::fromStdString(CurrentFileName()));
   StatusPanel2->setText(
       QStringLiteral("%1x%2").arg(FDoc->Canvas().Width()).arg(FDoc->Canvas().Height()));
 }

@@ -17,7 +17,8 @@ class TMainEffectContext : public TEffectContext {
   explicit TMainEffectContext(TMainForm& Form) : FForm(Form) {}
 
   TEffectTarget Target() override { return EffectTarget(FForm.Document()); }
-  void RecordLayerStep() override { FForm.Undo().Record(usEffect); }
+  // The step is named as the menu item that runs the effect ("Сепия (старое фото)").
+  void RecordLayerStep() override { FForm.Undo().Record(usEffect, FForm.EffectStepName()); }
   void DropUnchangedStep() override { FForm.Undo().DropIfUnchanged(); }
   // The view reports every bitmap change as a change of the card: work that is only shown
   // keeps the mark as it was.
@@ -75,9 +76,21 @@ void TMainForm::BuildEffectCommands() {
 }
 
 QAction* TMainForm::AddEffectItem(QMenu* Menu, const QString& Caption,
-                                  const std::function<void(TEffectCommands&)>& Handler) {
+                                  const std::function<void(TEffectCommands&)>& Handler,
+                                  const QString& Group) {
   QAction* A = Menu->addAction(Caption);
-  connect(A, &QAction::triggered, this, [this, Handler] { Run([&] { Handler(*FEffects); }); });
+  // "Яркость/ контраст ..." is named without its dots; an item of "Жалюзи" or "Добавить шум"
+  // with its group: "Жалюзи: широкие".
+  QString Name = Caption;
+  Name.remove(QStringLiteral("...")).replace(QStringLiteral("/ "), QStringLiteral("/"));
+  Name = Name.trimmed();
+  if (!Group.isEmpty())
+    Name = Group + QStringLiteral(": ") + Name.toLower();
+  connect(A, &QAction::triggered, this, [this, Handler, Name = Name.toStdString()] {
+    FEffectName = Name;
+    Run([&] { Handler(*FEffects); });
+    FEffectName.clear();
+  });
   return A;
 }
 
@@ -105,12 +118,22 @@ void TMainForm::BuildFilterEffectItems(QMenu* Menu) {
   AddEffectItem(Effects, QStringLiteral("Рельеф"), [](TEffectCommands& C) { C.N87Click(); });
   AddEffectItem(Effects, QStringLiteral("Капли дождя"), [](TEffectCommands& C) { C.N113Click(); });
   QMenu* Blinds = Effects->addMenu(QStringLiteral("Жалюзи"));
-  AddEffectItem(Blinds, QStringLiteral("Широкие"), [](TEffectCommands& C) { C.N91Click(); });
-  AddEffectItem(Blinds, QStringLiteral("Средние"), [](TEffectCommands& C) { C.N92Click(); });
-  AddEffectItem(Blinds, QStringLiteral("Узкие"), [](TEffectCommands& C) { C.N93Click(); });
+  AddEffectItem(
+      Blinds, QStringLiteral("Широкие"), [](TEffectCommands& C) { C.N91Click(); },
+      QStringLiteral("Жалюзи"));
+  AddEffectItem(
+      Blinds, QStringLiteral("Средние"), [](TEffectCommands& C) { C.N92Click(); },
+      QStringLiteral("Жалюзи"));
+  AddEffectItem(
+      Blinds, QStringLiteral("Узкие"), [](TEffectCommands& C) { C.N93Click(); },
+      QStringLiteral("Жалюзи"));
   QMenu* Noise = Menu->addMenu(QStringLiteral("Добавить шум"));
-  AddEffectItem(Noise, QStringLiteral("Цветной"), [](TEffectCommands& C) { C.N81Click(); });
-  AddEffectItem(Noise, QStringLiteral("Чёрный"), [](TEffectCommands& C) { C.N82Click(); });
+  AddEffectItem(
+      Noise, QStringLiteral("Цветной"), [](TEffectCommands& C) { C.N81Click(); },
+      QStringLiteral("Шум"));
+  AddEffectItem(
+      Noise, QStringLiteral("Чёрный"), [](TEffectCommands& C) { C.N82Click(); },
+      QStringLiteral("Шум"));
   AddEffectItem(Menu, QStringLiteral("Сделать монохромным"),
                 [](TEffectCommands& C) { C.N77Click(); });
   AddEffectItem(Menu, QStringLiteral("Инвертировать цвета (негатив)"),

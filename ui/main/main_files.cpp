@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <exception>
+#include <filesystem>
 
 #include "busy_cursor.h"
 #include "dialog_folder.h"
@@ -68,7 +69,6 @@ void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
   }
   FSaveName.clear();
   pnlImage->setVisible(!FDoc->IsEmpty());
-  FSaveItAllowed = SaveEnabledAfterOpen(FileName);
   if (Remember && !FRecent.IsRecent(FileName))
     FRecent.AddRecent(FileName);
   StatusPanel1->setText(QString::fromStdString(FileName));
@@ -120,7 +120,7 @@ void TMainForm::OpenRecent(int Index) {
   if (!FDoc->IsEmpty() && !AskToSave())
     return;
   const std::string Path = FRecent.Paths()[static_cast<size_t>(Index)];
-  OpenFile(Path);
+  OpenRecentPath(Path);
   FRecent.Mark(Index);
   FOpenName = Path;
   FDoc->Modified = false;
@@ -133,10 +133,24 @@ void TMainForm::OpenLink(int Index) {
     return;
   if (!FDoc->IsEmpty() && !AskToSave())
     return;
-  OpenFile(Path);
+  OpenRecentPath(Path);
   FOpenName = Path;
   FDoc->Modified = false;
   FitIfLarge();
+}
+
+void TMainForm::OpenRecentPath(const std::string& Path) {
+  try {
+    OpenFile(Path);
+  } catch (...) {
+    // A file that is gone leaves the list with the error that says so.
+    std::error_code Ec;
+    if (!std::filesystem::exists(Path, Ec) && !Ec) {
+      FRecent.Remove(Path);
+      UpdateLinks();
+    }
+    throw;
+  }
 }
 
 void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
@@ -149,26 +163,32 @@ void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
 }
 
 void TMainForm::Save1Click() {
-  if (FOpenName.empty() && FSaveName.empty()) {
+  // "Сохранить" writes projects only: a card opened from a picture, or saved as one, asks for a
+  // project's name beside it, so the picture is never written over without being named.
+  const std::string& Current = CurrentFileName();
+  if (Current.empty() || OpenKindFor(Current) != okProject) {
     SaveAs(TSaveFormat::Project);
     return;
   }
-  const std::string Name = !FOpenName.empty() ? FOpenName : FSaveName;
-  // A name in a format "Сохранить" cannot write asks for a name instead of losing the changes.
-  bool Saved = false;
   {
     const TBusyCursor Busy;
-    Saved = SaveDocument(*FDoc, Name);
+    SaveDocument(*FDoc, Current);
   }
-  if (Saved)
-    FUndo->MarkSaved();
-  else
-    SaveAs(TSaveFormat::Project);
+  FUndo->MarkSaved();
   FImgView->View().Invalidate();
 }
 
+QString TMainForm::SaveQuestionText() const {
+  const std::string Project = ProjectNameFor(CurrentFileName());
+  const QString Name = Project.empty() ? QStringLiteral("Без имени")
+                                       : QFileInfo(QString::fromStdString(Project)).fileName();
+  return QStringLiteral("Сохранить изменения в проекте «%1»?").arg(Name);
+}
+
 void TMainForm::SaveAs(TSaveFormat Format) {
-  std::string Typed;
+  // Offered: the card's own name, a project beside the picture it was opened from.
+  std::string Typed = NameWithoutExtension(
+      Format == TSaveFormat::Project ? ProjectNameFor(CurrentFileName()) : CurrentFileName());
   if (!AskSaveName(Typed, Format))
     return;
   if (!SaveAsTo(Format, Typed))
@@ -179,13 +199,17 @@ void TMainForm::SaveAs(TSaveFormat Format) {
   FSaveName = Path;
   if (Format == TSaveFormat::Project && !FRecent.IsRecent(Path))
     FRecent.AddRecent(Path);
-  FSaveItAllowed = true;
   StatusPanel1->setText(QString::fromStdString(Path));
   FImgView->View().Invalidate();
 }
 
 void TMainForm::ExportCard(TSaveFormat Format) {
-  std::string Typed;
+  if (FDoc->IsEmpty())
+    return;
+  // Offered: the card's name, in its folder.
+  std::string Typed = NameWithoutExtension(CurrentFileName());
+  if (Typed.empty())
+    Typed = "Открытка";
   if (!AskSaveName(Typed, Format))
     return;
   // A copy: the card keeps its own file, its title, its modified mark and its selection (the
@@ -197,10 +221,12 @@ void TMainForm::ExportCard(TSaveFormat Format) {
     Written = SaveAsTo(Format, Typed);
     FDoc->SetSelection(Selected);
   }
-  if (Written)
+  FImgView->View().Invalidate();
+  if (Written) {
     StatusPanel1->setText(QStringLiteral("Открытка сохранена в файл %1")
                               .arg(QString::fromStdString(SaveAsFileName(Typed, Format))));
-  FImgView->View().Invalidate();
+    FStatusSaysExported = true;
+  }
 }
 
 bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
@@ -214,6 +240,9 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
   // The dialogs are modal: the card cannot change while they are open.
   std::unique_ptr<TBitmap32> Holder;
   const TBitmap32& Flat = FDoc->FlatImage(Holder);
+  // Nothing to write is said once, not after every try of the quality dialog.
+  if (Flat.IsEmpty())
+    throw Exception("Нечего сохранять: открытка пустая");
   TSaveOptions Options;
   const bool Asks = Format == TSaveFormat::Jpeg || Format == TSaveFormat::Gif;
   if (Format == TSaveFormat::Jpeg)

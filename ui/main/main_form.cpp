@@ -29,8 +29,10 @@
 #include "effect_menu_commands.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
+#include "file_dialogs.h"
 #include "file_filters.h"
 #include "full_preview.h"
+#include "help_window.h"
 #include "outline_commands.h"
 #include "print_settings.h"
 #include "print_window.h"
@@ -52,6 +54,11 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FDoc = std::make_unique<TCardDocument>(FImgView->View());
   FAutosave = std::make_unique<TAutosaveController>(*FDoc, FPaths.RecoveryDir, int(getpid()));
   setAcceptDrops(true);
+  FLinks.Site = QString::fromUtf8(PELMORA_SITE_URL);
+  if (!FLinks.Site.isEmpty())
+    FLinks.Examples = FLinks.Site + (FLinks.Site.endsWith('/') ? "" : "/") + "examples/";
+  if (const QString Mail = QString::fromUtf8(PELMORA_SUPPORT_MAIL); !Mail.isEmpty())
+    FLinks.SupportMail = QStringLiteral("mailto:") + Mail;
   FUndo = std::make_unique<TUndoStack>(*FDoc);
   FCommands = std::make_unique<TLayerCommands>(*FDoc, *FUndo);
   FUndo->OnReleaseCapture = [this] { FImgView->SetMouseCapture(false); };
@@ -60,22 +67,15 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   };
   OpenUrl = [](const QUrl& Url) { QDesktopServices::openUrl(Url); };
   AskSaveQuestion = [this] {
-    return QMessageBox::question(this, QStringLiteral("Pelmora"),
-                                 QStringLiteral("Сохранить изображение?"),
+    return QMessageBox::question(this, QStringLiteral("Pelmora"), SaveQuestionText(),
                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   };
   AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
-    QFileDialog Dialog(this, QStringLiteral("Сохранить как"));
-    Dialog.setAcceptMode(QFileDialog::AcceptSave);
-    Dialog.setNameFilters(SaveFilters());
-    Dialog.selectNameFilter(SaveFilter(Format));
-    Dialog.setDirectory(DialogFolder());
-    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+    if (!AskSaveFileName(this, QStringLiteral("Сохранить как"), DialogFolder(), Typed, Format,
+                         [this](const QString& Path) { return AskReplaceFile(this, Path); }))
       return false;
-    RememberFolder(Dialog.selectedFiles().first());
-    Typed = Dialog.selectedFiles().first().toStdString();
-    Format = SaveFormatOfFilter(Dialog.selectedNameFilter()).value_or(Format);
-    return !Typed.empty();
+    RememberFolder(QString::fromStdString(Typed));
+    return true;
   };
   AskRestore = [this](const QString& Text) {
     QMessageBox Box(QMessageBox::Question, QStringLiteral("Pelmora"), Text, QMessageBox::NoButton,
@@ -100,7 +100,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   Row->setContentsMargins(0, 0, 0, 0);
   Row->setSpacing(0);
   Row->addWidget(FImgView, 1);
-  Row->addWidget(SidePanel);
+  Row->addWidget(FSideScroll);
   setCentralWidget(Central);
 
   // The editor background replaces the view's own background clearing.
@@ -172,6 +172,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   BuildLayerGeometryDialogs();
   BuildOutlineCommands();
   BuildDialogPlacement();
+  ShowLinkItems();
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
@@ -226,7 +227,9 @@ void TMainForm::UpdateActions() {
   const bool OnBitmap = FDoc->Selected() == nullptr || FDoc->SelectedBitmapLayer() != nullptr;
   Save1->setEnabled(HasCanvas);
   N3->setEnabled(HasCanvas);
-  SaveIt->setEnabled(HasCanvas && FSaveItAllowed);
+  SaveIt->setEnabled(HasCanvas);
+  mnExport->menuAction()->setEnabled(HasCanvas);
+  for (QAction* A : mnExport->actions()) A->setEnabled(HasCanvas);
   N70->setEnabled(HasCanvas);
   PrintIt->setEnabled(HasCanvas);
   N34->setEnabled(HasCanvas);
@@ -278,7 +281,7 @@ void TMainForm::UpdateActions() {
   // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
   QString Title = QStringLiteral("Pelmora");
   if (HasCanvas) {
-    const std::string& Name = !FOpenName.empty() ? FOpenName : FSaveName;
+    const std::string& Name = CurrentFileName();
     const QString Shown = Name.empty() ? QStringLiteral("Без имени")
                                        : QFileInfo(QString::fromStdString(Name)).fileName();
     Title =
@@ -315,7 +318,6 @@ void TMainForm::mnFileNewClick() {
     FSaveName.clear();
     FUndo->Reset();
   }
-  FSaveItAllowed = true;
   N35Click();
   Panel1->setVisible(!FDoc->IsEmpty());
   StatusPanel1->setText(QStringLiteral("Новый проект"));
@@ -325,8 +327,8 @@ void TMainForm::mnFileNewClick() {
 }
 
 void TMainForm::mnNewBitmapLayerClick() {
-  const QString Name = QFileDialog::getOpenFileName(this, QStringLiteral("Добавить фотографию"),
-                                                    DialogFolder(), OpenLayerFilter());
+  const QString Name = AskPictureFileName(this, QStringLiteral("Добавить фотографию"),
+                                          DialogFolder(), OpenLayerFilter());
   if (Name.isEmpty())
     return;
   RememberFolder(Name);
@@ -414,7 +416,11 @@ void TMainForm::N5Click() {
 // --- Files ---------------------------------------------------------------------------------------
 
 void TMainForm::N26Click() {
-  OpenUrl(QUrl::fromLocalFile(ProgramFile("Help.html")));
+  if (FHelp == nullptr)
+    FHelp = new THelpWindow(this);
+  const QString Page = ProgramFile("Help.html");
+  if (!FHelp->ShowPage(Page))
+    throw Exception("Не найден файл справки: " + Page.toStdString());
 }
 
 void TMainForm::N28Click() {
@@ -433,6 +439,10 @@ void TMainForm::N30Click() {
 // --- Notifications ------------------------------------------------------------------------------
 
 void TMainForm::ImgViewChange() {
+  if (FStatusSaysExported && FDoc->Modified) {
+    FStatusSaysExported = false;
+    StatusPanel1->setText(QString::fromStdString(CurrentFileName()));
+  }
   UpdateActions();
   ShowCanvasSize();
   UpdatePanels();
@@ -462,11 +472,13 @@ void TMainForm::UpdatePanels() {
 
 void TMainForm::N17Click() {
   FUndo->Undo();
+  PageControl1->FollowCard();
   UpdateActions();
 }
 
 void TMainForm::N18Click() {
   FUndo->Redo();
+  PageControl1->FollowCard();
   UpdateActions();
 }
 

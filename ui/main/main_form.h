@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -58,12 +59,14 @@ class TEButos;
 class TSTC;
 class TOutlineSession;
 
-// Addresses opened by the help menu.
+// Addresses opened by the help menu and the tool button "Сайт", set when the program is built
+// (PELMORA_SITE_URL, PELMORA_SUPPORT_MAIL); the items of an address that is not set are hidden.
 struct TProductLinks {
-  QString Site = QStringLiteral("https://pelmora.example.org/");
-  QString Examples = QStringLiteral("https://pelmora.example.org/examples/");
-  QString SupportMail = QStringLiteral("mailto:support@pelmora.example.org");
+  QString Site;
+  QString Examples;
+  QString SupportMail;
 };
+class THelpWindow;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -150,11 +153,16 @@ class TMainForm : public QMainWindow {
   bool AskToSave();
   // The file named on the command line: all arguments joined by single spaces.
   void OpenFromCommandLine(const QStringList& Arguments);
-  // The question "Сохранить изображение?" (replaceable in tests): Yes, No or Cancel.
+  // The question of SaveQuestionText (replaceable in tests): Yes, No or Cancel.
   std::function<QMessageBox::StandardButton()> AskSaveQuestion;
+  // "Сохранить изменения в проекте «открытка.kvt»?": the project "Сохранить" writes.
+  QString SaveQuestionText() const;
+  // The card's file: the one opened or last saved as; "" for a card not saved yet.
+  const std::string& CurrentFileName() const { return !FOpenName.empty() ? FOpenName : FSaveName; }
   // "Восстановить" (true) or "Удалить" (false) for the found recovery copy described by Text.
   std::function<bool(const QString& Text)> AskRestore;
-  // The save dialog (replaceable in tests): the typed name and the chosen format.
+  // The save dialog (replaceable in tests): Typed comes in as the name offered (without its
+  // extension) and goes out as the chosen one; Format is the chosen filter's.
   std::function<bool(std::string& Typed, TSaveFormat& Format)> AskSaveName;
   // The new-project dialog of "Новый" (replaceable in tests): false when cancelled.
   std::function<bool(int& Width, int& Height)> AskNewSize;
@@ -176,6 +184,8 @@ class TMainForm : public QMainWindow {
   void N16Click() { UpdateActions(); }  // the menu "Правка" opens
   TUndoStack& Undo() { return *FUndo; }
   TLayerCommands& Commands() { return *FCommands; }
+  // The undo step name of the effect being run from a menu ("Эффект" when "").
+  const std::string& EffectStepName() const { return FEffectName; }
 
   // Layer editing.
   void mnReorder(int Tag);
@@ -331,6 +341,8 @@ class TMainForm : public QMainWindow {
   void OpenAsCard(const std::string& FileName);
   // Opens the file as the card; Remember adds it to the recent list.
   void OpenFileAs(const std::string& FileName, bool Remember);
+  // Opens a file of the recent list or the start panel; one that no longer exists leaves both.
+  void OpenRecentPath(const std::string& Path);
   void closeEvent(QCloseEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
@@ -344,7 +356,10 @@ class TMainForm : public QMainWindow {
   void BuildEffectCommands();
   void BuildImageEffectItems(QMenu* Menu);
   QAction* AddEffectItem(QMenu* Menu, const QString& Caption,
-                         const std::function<void(TEffectCommands&)>& Handler);
+                         const std::function<void(TEffectCommands&)>& Handler,
+                         const QString& Group = {});
+  // The effect a menu item is running, named for its undo step; "" between commands.
+  std::string FEffectName;
   void BuildFilterEffectItems(QMenu* Menu);
   void BuildLayerMenu(QMenu* Menu, std::array<QAction*, 16>& Items, bool Popup);
   void BuildLayerGeometryDialogs();  // main_layer_geometry.cpp
@@ -408,6 +423,10 @@ class TMainForm : public QMainWindow {
   TQtPictureClipboard* FClipboard = nullptr;  // owned by the window (Qt parent)
   std::unique_ptr<TClipboardCommands> FClipCommands;
   TProductLinks FLinks;
+  // Shows the link items whose address is set.
+  void ShowLinkItems();
+  QAction* FSiteButton = nullptr;  // the tool button "Сайт"
+  THelpWindow* FHelp = nullptr;    // "Справка", made when first asked for
   // Starting a card (main_newcard.cpp).
   void BuildNewCardDialogs();
   TTemplates* FTemplates = nullptr;
@@ -421,12 +440,13 @@ class TMainForm : public QMainWindow {
   TMaski* FMaski = nullptr;
   TFrama* FFrama = nullptr;
   TRecentFiles FRecent;
-  std::string FOpenName;  // the open dialog's remembered name
-  std::string FSaveName;  // the save dialog's remembered name
-  QString FLastFolder;    // the folder of the file last chosen in a file dialog
-  // Whether the tool button "  Сохранить  " may save in place: after a new card, a save as, or
-  // opening a file of a format it writes.
-  bool FSaveItAllowed = false;
+  std::string FOpenName;               // the open dialog's remembered name
+  std::string FSaveName;               // the save dialog's remembered name
+  QString FLastFolder;                 // the folder of the file last chosen in a file dialog
+  QMenu* mnExport = nullptr;           // "Экспорт открытки"
+  QScrollArea* FSideScroll = nullptr;  // holds SidePanel
+  // The first status panel names the exported file until the card changes again.
+  bool FStatusSaysExported = false;
   QTimer* Timer1 = nullptr;
   bool FPanelOnLeft = false;
   bool FClosed = false;

@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -51,12 +53,12 @@ void TMainForm::BuildMenus() {
   N3 = AddCommand(mnFile, QStringLiteral("Сохранить как..."), &TMainForm::N3Click);
   N14 = mnFile->addMenu(QStringLiteral("Недавние открытки"));
   connect(N14, &QMenu::aboutToShow, this, [this] { Run([this] { N14Click(); }); });
-  QMenu* Export = mnFile->addMenu(QStringLiteral("Экспорт открытки"));
+  mnExport = mnFile->addMenu(QStringLiteral("Экспорт открытки"));
   const char* const Formats[] = {"В формат BMP", "В формат JPEG", "В формат GIF", "В формат PNG",
                                  "В формат TIFF"};
   // BMP1Click: the item's position + 2 is the save dialog's filter, so BMP .. TIFF.
   for (int I = 0; I < 5; ++I) {
-    QAction* A = Export->addAction(QString::fromUtf8(Formats[I]));
+    QAction* A = mnExport->addAction(QString::fromUtf8(Formats[I]));
     const auto Format = static_cast<TSaveFormat>(I + static_cast<int>(TSaveFormat::Bmp));
     connect(A, &QAction::triggered, this,
             [this, Format] { Run([this, Format] { ExportCard(Format); }); });
@@ -102,8 +104,10 @@ void TMainForm::BuildMenus() {
   BuildLayerMenu(LayerPopup, PopupItems, true);
 
   mnView = Bar->addMenu(QStringLiteral("Вид"));
+  // Ctrl+0 as in other editors; Ctrl+A as well until "Выделение" can select every layer.
   AddCommand(mnView, QStringLiteral("Масштаб 100%"), &TMainForm::N1002Click,
-             QKeySequence(Qt::CTRL | Qt::Key_A));
+             QKeySequence(Qt::CTRL | Qt::Key_A))
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_A), QKeySequence(Qt::CTRL | Qt::Key_0)});
   AddCommand(mnView, QStringLiteral("Уместить в окне"), &TMainForm::N35Click,
              QKeySequence(Qt::CTRL | Qt::Key_F));
   N34 = AddCommand(mnView, QStringLiteral("Полноэкранный просмотр"), &TMainForm::N34Click);
@@ -180,7 +184,8 @@ void TMainForm::BuildToolBar() {
 
   PreviewIt = ToolBar1->addAction(MakeToolIcon(TToolIcon::Preview), QStringLiteral("  Просмотр  "));
   connect(PreviewIt, &QAction::triggered, this, [this] { Run([this] { N34Click(); }); });
-  QAction* Site = ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
+  QAction* Site = FSiteButton =
+      ToolBar1->addAction(MakeToolIcon(TToolIcon::Site), QStringLiteral("Сайт"));
   connect(Site, &QAction::triggered, this, [this] { Run([this] { N28Click(); }); });
   auto* SiteMenu = new QMenu(this);
   SiteMenu->addAction(QStringLiteral("Техническая поддержка"), this,
@@ -197,13 +202,21 @@ void TMainForm::BuildToolBar() {
 }
 
 void TMainForm::BuildSidePanel() {
-  SidePanel = new QWidget(this);
+  // The panel scrolls where its sections do not fit the window's height (a small screen): no
+  // section is ever squeezed under another, and the sections that appear for a card never
+  // make the window taller.
+  FSideScroll = new QScrollArea(this);
+  FSideScroll->setObjectName(QStringLiteral("SideScroll"));
+  FSideScroll->setFrameShape(QFrame::NoFrame);
+  FSideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  FSideScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  FSideScroll->setWidgetResizable(true);
+  FSideScroll->setFixedWidth(336 + FSideScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  FSideScroll->setMinimumHeight(1);
+  SidePanel = new QWidget(FSideScroll);
   SidePanel->setObjectName(QStringLiteral("SidePanel"));
   SidePanel->setFixedWidth(336);
-  // The sections shown for a card never stretch the window: without a height of its own the
-  // panel's minimum is the sum of its visible sections, and each section that appears while
-  // another is still shown (on opening a card) would make the window taller.
-  SidePanel->setMinimumHeight(1);
+  FSideScroll->setWidget(SidePanel);
   auto* Stack = new QVBoxLayout(SidePanel);
   Stack->setContentsMargins(2, 2, 2, 2);
   Stack->setSpacing(2);
@@ -358,6 +371,7 @@ void TMainForm::BuildSidePanel() {
   BuildCropPanel();
   Stack->addWidget(Crops);
   Stack->addStretch(1);
+  for (TSidePanelSection* S : {pnlImage, Panel1, pnlBitmapLayer}) S->FitContents();
 }
 
 void TMainForm::BuildStatusBar() {
@@ -401,6 +415,22 @@ void TMainForm::N14Click() {
     const int Index = static_cast<int>(I);
     connect(A, &QAction::triggered, this,
             [this, Index] { Run([this, Index] { OpenRecent(Index); }); });
+  }
+}
+
+void TMainForm::ShowLinkItems() {
+  const bool HasSite = !FLinks.Site.isEmpty();
+  const bool HasMail = !FLinks.SupportMail.isEmpty();
+  FSiteButton->setVisible(HasSite || HasMail);
+  const auto Show = [](const QList<QAction*>& Items, const QString& Caption, bool On) {
+    for (QAction* A : Items)
+      if (A->text() == Caption)
+        A->setVisible(On);
+  };
+  for (const QList<QAction*>& Items : {mnHelp->actions(), FSiteButton->menu()->actions()}) {
+    Show(Items, QStringLiteral("Сайт программы"), HasSite);
+    Show(Items, QStringLiteral("Примеры открыток"), HasSite);
+    Show(Items, QStringLiteral("Техническая поддержка"), HasMail);
   }
 }
 

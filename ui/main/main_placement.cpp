@@ -25,7 +25,7 @@ void TMainForm::BuildDialogPlacement() {
   const auto Scene = [this] {
     TPlacementScene S;
     S.Window = frameGeometry();
-    S.Panel = QRect(SidePanel->mapToGlobal(QPoint(0, 0)), SidePanel->size());
+    S.Panel = QRect(FSideScroll->mapToGlobal(QPoint(0, 0)), FSideScroll->size());
     S.PanelOnLeft = FPanelOnLeft;
     if (const auto* L = dynamic_cast<const TPositionedLayer*>(FDoc->Selected())) {
       const TSingleRect R = L->GetAdjustedLocation();

@@ -34,7 +34,6 @@ bool TMainForm::OfferRecovery() {
     OpenFileAs(Path, false);
     FOpenName.clear();
     FSaveName.clear();
-    FSaveItAllowed = false;
     StatusPanel1->setText(QStringLiteral("Восстановленная открытка"));
     FitIfLarge();
     // Not saved anywhere yet: closing asks to save, and the copy is kept until then.

@@ -31,8 +31,8 @@ void TMainForm::ReadSettings() {
     if (F->PanelSide == 1) {
       FPanelOnLeft = true;
       auto* Row = static_cast<QHBoxLayout*>(centralWidget()->layout());
-      Row->removeWidget(SidePanel);
-      Row->insertWidget(0, SidePanel);
+      Row->removeWidget(FSideScroll);
+      Row->insertWidget(0, FSideScroll);
     }
   } else {
     PlaceOnFirstStart();

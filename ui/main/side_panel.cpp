@@ -1,6 +1,7 @@
 #include "side_panel.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
 
 TSidePanelSection::TSidePanelSection(const QString& Caption, int ExpandedHeight, QWidget* Parent)
     : QFrame(Parent), FExpandedHeight(ExpandedHeight) {
@@ -55,6 +56,12 @@ void TSidePanelSection::Collapse() {
 void TSidePanelSection::Expand() {
   FCollapsed = false;
   FContents->show();
-  if (FExpandedHeight > 0)
-    setFixedHeight(FExpandedHeight);
+  FitContents();
+}
+
+void TSidePanelSection::FitContents() {
+  if (FExpandedHeight <= 0 || FCollapsed)
+    return;
+  const int Needed = HeaderHeight + FContents->minimumSizeHint().height();
+  setFixedHeight(std::max(FExpandedHeight, Needed));
 }

@@ -17,6 +17,9 @@ class TSidePanelSection : public QFrame {
   QToolButton* ExpandButton() const { return FExpand; }
   void Collapse();
   void Expand();
+  // The expanded height: the one given, or taller when the contents need more (larger fonts),
+  // so that no control is cut or covered. Called once the contents are in place.
+  void FitContents();
   bool Collapsed() const { return FCollapsed; }
 
   static constexpr int HeaderHeight = 21;

@@ -51,7 +51,10 @@ TEST_F(TEffectsMenuFixture, NegativeOnTheCanvasAndOnALayerUndoesInOneStep) {
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
   EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFFEFDFCFu);
   EXPECT_TRUE(Form->Document().Modified);
+  // The step is named as the effect's item, not "Эффект".
+  EXPECT_EQ(Form->N17->text(), "Отменить: Инвертировать цвета (негатив)");
   Form->Run([&] { Form->N17Click(); });
+  EXPECT_EQ(Form->N18->text(), "Повторить: Инвертировать цвета (негатив)");
   EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFF102030u);
 
   // On a translucent layer the negative keeps the layer's alpha.
@@ -65,6 +68,26 @@ TEST_F(TEffectsMenuFixture, NegativeOnTheCanvasAndOnALayerUndoesInOneStep) {
   Invert->trigger();
   EXPECT_EQ(L->Bitmap()->GetPixel(1, 1), 0x8000FFFFu);
   EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFF102030u) << "the canvas is not touched";
+}
+
+TEST_F(TEffectsMenuFixture, EffectStepsAreNamedAsTheirItems) {
+  Form->Run([&] { Form->Document().NewCanvas(8, 6, 0xFF102030); });
+  const struct {
+    const char* Item;
+    const char* Step;
+  } Cases[] = {{"Сепия (старое фото)", "Сепия (старое фото)"},
+               {"Сделать монохромным", "Сделать монохромным"},
+               {"Широкие", "Жалюзи: широкие"},
+               {"Чёрный", "Шум: чёрный"}};
+  for (const auto& C : Cases) {
+    QAction* Item = FindMenuItem(Form->mnFilter, QString::fromUtf8(C.Item));
+    ASSERT_NE(Item, nullptr) << C.Item;
+    Form->UpdateActions();
+    Item->trigger();
+    EXPECT_EQ(Form->N17->text(), QStringLiteral("Отменить: ") + QString::fromUtf8(C.Step))
+        << C.Item;
+  }
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
 
 }  // namespace
