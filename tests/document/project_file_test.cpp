@@ -623,3 +623,22 @@ TEST_F(TProjectFixture, OpeningAPictureReplacesTheWholeCard) {
   EXPECT_EQ(Doc.Canvas().Width(), 3);
   EXPECT_TRUE(Doc.Modified);
 }
+
+TEST(SaveNames, ProjectBesideAPictureAndTheTypedExtension) {
+  struct TCase {
+    const char* Current;
+    const char* Project;
+  };
+  for (const TCase& C : {TCase{"/photos/Цветок.jpg", "/photos/Цветок.kvt"},
+                         TCase{"/photos/card.kvt", "/photos/card.kvt"},
+                         TCase{"/photos/card.KVT", "/photos/card.KVT"},
+                         TCase{"/my.photos/IMG_1", "/my.photos/IMG_1.kvt"}, TCase{"", ""}})
+    EXPECT_EQ(ProjectNameFor(C.Current), C.Project) << C.Current;
+  EXPECT_EQ(TypedSaveName("/a/card.kvt", TSaveFormat::Project), "/a/card");
+  EXPECT_EQ(TypedSaveName("/a/card.JPG", TSaveFormat::Jpeg), "/a/card");
+  EXPECT_EQ(TypedSaveName("/a/card.jpg", TSaveFormat::Png), "/a/card.jpg");
+  EXPECT_EQ(TypedSaveName("/a/card", TSaveFormat::Png), "/a/card");
+  EXPECT_EQ(
+      SaveAsFileName(TypedSaveName("/a/card.kvt", TSaveFormat::Project), TSaveFormat::Project),
+      "/a/card.kvt");
+}

@@ -62,6 +62,6 @@ void TSidePanelSection::Expand() {
 void TSidePanelSection::FitContents() {
   if (FExpandedHeight <= 0 || FCollapsed)
     return;
-  const int Needed = HeaderHeight + FContents->minimumSizeHint().height();
-  setFixedHeight(std::max(FExpandedHeight, Needed));
+  // The layout's own minimum: the header, the contents and the frame around them.
+  setFixedHeight(std::max(FExpandedHeight, layout()->totalMinimumSize().height()));
 }

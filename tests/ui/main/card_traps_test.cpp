@@ -43,7 +43,7 @@ TEST_F(TMainFormFixture, SavingAnOpenedPhotoAsksForAProjectBesideIt) {
   const QString Photo = WritePhoto(Dir.path());
   const QByteArray PhotoBytes = FileBytes(Photo);
   Make();
-  Form->Run([&] { Form->OpenFile(Photo.toStdString()); });
+  Form->Run([&] { Form->OpenFromCommandLine({Photo}); });
   ASSERT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   TCardDocument& Doc = Form->Document();
   TBitmap32 Pic;
@@ -102,7 +102,7 @@ TEST_F(TMainFormFixture, ExportOffersTheCardsNameAndIsOffWithoutACard) {
   EXPECT_FALSE(Bmp->isEnabled()) << "nothing to export";
 
   const QString Photo = WritePhoto(Dir.path());
-  Form->Run([&] { Form->OpenFile(Photo.toStdString()); });
+  Form->Run([&] { Form->OpenFromCommandLine({Photo}); });
   Form->UpdateActions();
   ASSERT_TRUE(Bmp->isEnabled());
   std::string Offered;
@@ -120,25 +120,6 @@ TEST_F(TMainFormFixture, ExportOffersTheCardsNameAndIsOffWithoutACard) {
   Form->Run([&] { Form->Document().Canvas().Clear(0xFF000000); });
   EXPECT_FALSE(Form->StatusPanel1->text().contains(QStringLiteral("Открытка сохранена")))
       << Form->StatusPanel1->text().toStdString();
-}
-
-TEST(SaveNames, ProjectBesideAPictureAndTheTypedExtension) {
-  struct TCase {
-    const char* Current;
-    const char* Project;
-  };
-  for (const TCase& C : {TCase{"/photos/Цветок.jpg", "/photos/Цветок.kvt"},
-                         TCase{"/photos/card.kvt", "/photos/card.kvt"},
-                         TCase{"/photos/card.KVT", "/photos/card.KVT"},
-                         TCase{"/my.photos/IMG_1", "/my.photos/IMG_1.kvt"}, TCase{"", ""}})
-    EXPECT_EQ(ProjectNameFor(C.Current), C.Project) << C.Current;
-  EXPECT_EQ(TypedSaveName("/a/card.kvt", TSaveFormat::Project), "/a/card");
-  EXPECT_EQ(TypedSaveName("/a/card.JPG", TSaveFormat::Jpeg), "/a/card");
-  EXPECT_EQ(TypedSaveName("/a/card.jpg", TSaveFormat::Png), "/a/card.jpg");
-  EXPECT_EQ(TypedSaveName("/a/card", TSaveFormat::Png), "/a/card");
-  EXPECT_EQ(
-      SaveAsFileName(TypedSaveName("/a/card.kvt", TSaveFormat::Project), TSaveFormat::Project),
-      "/a/card.kvt");
 }
 
 TEST_F(TMainFormFixture, ARecentFileThatIsGoneLeavesTheList) {
@@ -219,8 +200,9 @@ TEST_F(TMainFormFixture, SidePanelSectionsNeverCoverEachOtherOnASmallScreen) {
   auto* Scroll = Form->findChild<QScrollArea*>(QStringLiteral("SideScroll"));
   ASSERT_NE(Scroll, nullptr);
   EXPECT_LE(Scroll->height(), Form->height());
-  if (Form->SidePanel->height() > Scroll->viewport()->height())
+  if (Form->SidePanel->height() > Scroll->viewport()->height()) {
     EXPECT_GT(Scroll->verticalScrollBar()->maximum(), 0);
+  }
   Form->PageControl1->setCurrentIndex(2);  // "Украшения"
   QApplication::processEvents();
   QWidget* AddDecoration = Form->PageControl1->Button9;
