@@ -22,6 +22,7 @@
 #include "little_endian.h"
 #include "picture.h"
 #include "rubberband_layer.h"
+#include "system_error_text.h"
 #include "user_error_text.h"
 
 namespace {
@@ -236,7 +237,7 @@ class TFileSource : public TSource {
     // Zero bytes where data was promised: the file was cut short while we read it.
     if (Err == 0)
       FailDamaged(Name(), "файл укоротился во время чтения");
-    throw EProjectError("Не удаётся прочитать файл \"" + Name() + "\": " + std::strerror(Err));
+    throw EProjectError(FileErrorText("прочитать", Name(), Err));
   }
   int FFd;
 };
@@ -453,7 +454,7 @@ void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
   try {
     WriteFileAtomically(FileName, Image.Pieces());
   } catch (const EFileError& E) {
-    throw EProjectError("Не удаётся записать файл \"" + FileName + "\": " + E.Reason());
+    throw EProjectError(E.what());
   }
 }
 
@@ -470,10 +471,11 @@ std::unique_ptr<TProjectContent> ReadProjectBytes(const uint8_t* Data, size_t Si
 std::unique_ptr<TProjectContent> ReadProjectFile(const std::string& FileName) {
   TFd Fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat St {};
+  // Worded as every other file the program reads (ReadFileBytes).
   if (Fd.Get() < 0 || ::fstat(Fd.Get(), &St) != 0)
-    throw EProjectError("Не удаётся открыть файл \"" + FileName + "\": " + std::strerror(errno));
+    throw EProjectError(FileErrorText("открыть", FileName, errno));
   if (!S_ISREG(St.st_mode))
-    throw EProjectError("Не удаётся открыть файл \"" + FileName + "\": это не файл");
+    throw EProjectError(FileErrorText("открыть", FileName, EISDIR));
   ::posix_fadvise(Fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   TFileSource Src(Fd.Get(), static_cast<uint64_t>(St.st_size), FileName);
   return ReadProjectFrom(Src);
