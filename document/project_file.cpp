@@ -89,6 +89,14 @@ class TProjectImage {
     FHeaders.resize(Streams.size() * BmpHeaderSize);
     for (size_t I = 0; I < Streams.size(); ++I) {
       const TBitmap32& B = *Streams[I];
+      // What the reader would refuse is not written.
+      if (!PictureWithinLimits(B.Width(), B.Height()))
+        throw EProjectError(
+            std::string(I + 1 < Streams.size() ? "Слой " + std::to_string(I + 1) : "Холст") +
+            " слишком велик для проекта: " + std::to_string(B.Width()) + " × " +
+            std::to_string(B.Height()) + " точек, а можно не больше " +
+            std::to_string(MaxPictureSide) + " точек по стороне и " +
+            std::to_string(MaxPicturePixels) + " точек всего");
       FSizeList += std::to_string(BmpStreamSize(B)) + "\r\n";
       if (B.IsEmpty())
         continue;
@@ -311,8 +319,7 @@ void LoadStream(TSource& Src, uint64_t Offset, uint64_t Len, TBitmap32& B,
       Src.Read(Offset, H, BmpHeaderSize);
       const auto W = static_cast<int32_t>(GetLE32(H + 18)),
                  Ht = static_cast<int32_t>(GetLE32(H + 22));
-      if (W > 0 && Ht > 0 && W <= MaxPictureSide && Ht <= MaxPictureSide &&
-          int64_t{W} * Ht <= MaxPicturePixels &&
+      if (W > 0 && Ht > 0 && PictureWithinLimits(W, Ht) &&
           BmpHeaderSize + uint64_t(W) * uint64_t(Ht) * 4 == Len) {
         WriteBmpHeader(Own, W, Ht);
         if (std::memcmp(H, Own, BmpHeaderSize) == 0) {
