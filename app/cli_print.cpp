@@ -1,5 +1,6 @@
 #include "cli_print.h"
 
+#include <charconv>
 #include <memory>
 #include <stdexcept>
 
@@ -12,6 +13,13 @@
 #include "print_job.h"
 
 namespace {
+
+// The shortest decimal form that reads back as V.
+std::string NumberText(double V) {
+  char Buf[32];
+  const auto R = std::to_chars(Buf, Buf + sizeof(Buf), V);
+  return std::string(Buf, R.ptr);
+}
 
 std::runtime_error Bad(const std::string& Message) {
   return std::runtime_error("print: " + Message);
@@ -47,11 +55,18 @@ TPrintRequest ParseOptions(const std::vector<std::string>& Words) {
     R.Place = Call.Values[Place] == 0   ? TPrintPlace::Original
               : Call.Values[Place] == 1 ? TPrintPlace::Fit
                                         : TPrintPlace::Fill;
+  R.Unit = Call.Values[Unit] == 0 ? TPrintUnit::Cm : TPrintUnit::Inch;
+  // Nothing under a millimetre is printed: such a card is a speck on the page.
+  const double MinimumSize = R.Unit == TPrintUnit::Cm ? 0.1 : 0.1 / 2.54;
+  const char* UnitName = R.Unit == TPrintUnit::Cm ? " см" : " дюйма";
+  for (const int Key : {Width, Height})
+    if (Call.Given[Key] && Call.Numbers[Key] < MinimumSize)
+      throw Bad(std::string(Key == Width ? "width=" : "height=") + NumberText(Call.Numbers[Key]) +
+                UnitName + " — меньше 1 мм: на бумаге открытка должна быть не меньше 1 мм");
   if (Call.Given[Width])
     R.Width = Call.Numbers[Width];
   if (Call.Given[Height])
     R.Height = Call.Numbers[Height];
-  R.Unit = Call.Values[Unit] == 0 ? TPrintUnit::Cm : TPrintUnit::Inch;
   if (Call.Given[Place] && (R.Width || R.Height))
     throw Bad("place= и точный размер (width=, height=) нельзя задать вместе");
   return R;

@@ -3,6 +3,7 @@
 #include "caption_fonts.h"
 #include "caption_layer.h"
 #include "card_document.h"
+#include "utf8.h"
 
 namespace {
 
@@ -14,11 +15,23 @@ constexpr int32_t MaxCoordinate = 100000;
 
 const char* const TextNote = "в тексте \\n — новая строка, \\\\ — обратная косая черта";
 
-// Font, size and colour from the call where given.
-void ApplyKeys(const TCardCall& Call, TCaption& C) {
+// Font, size and colour from the call where given. The text must be UTF-8, and a font named in
+// the call must be installed: a stand-in face would be drawn without a word.
+void ApplyKeys(const char* Command, const TCardCall& Call, TCaption& C) {
+  const std::string Name(Command);
+  if (!IsWellFormedUtf8(Call.Texts[KeyText]))
+    throw EEffectCommandError(Name + ": text= не в кодировке UTF-8 (в тексте недопустимые байты)");
   C.Lines = CaptionLinesFromText(Call.Texts[KeyText]);
-  if (Call.Given[KeyFont])
-    C.FontName = Call.Texts[KeyFont];
+  if (Call.Given[KeyFont]) {
+    const std::string& Font = Call.Texts[KeyFont];
+    if (Font.empty())
+      throw EEffectCommandError(Name + ": font= не может быть пустым");
+    if (!IsWellFormedUtf8(Font))
+      throw EEffectCommandError(Name + ": font= не в кодировке UTF-8");
+    if (!IsFontInstalled(Font))
+      throw EEffectCommandError(Name + ": шрифт \"" + Font + "\" не установлен");
+    C.FontName = Font;
+  }
   if (Call.Given[KeySize])
     C.Size = Call.Values[KeySize];
   if (Call.Given[KeyColor])
@@ -28,9 +41,7 @@ void ApplyKeys(const TCardCall& Call, TCaption& C) {
 void RunCaption(TCardDocument& Doc, const TCardCall& Call) {
   TCaption C;
   C.FontName = DefaultCaptionFamily(InstalledFontFamilies());
-  ApplyKeys(Call, C);
-  if (C.FontName.empty())
-    throw EEffectCommandError("Caption: font= не может быть пустым");
+  ApplyKeys("Caption", Call, C);
   TBitmap32 Work, Mask;
   TBitmapLayer* L = PlaceCaption(Doc, C, Work, Mask, Doc.Layers().Count());
   if (L == nullptr)
@@ -59,9 +70,9 @@ void RunEditCaption(TCardDocument& Doc, const TCardCall& Call) {
   std::optional<TCaption> C = EditableCaption(Doc, *L);
   if (!C)
     throw EEffectCommandError("EditCaption: настройки надписи не читаются");
-  ApplyKeys(Call, *C);
+  ApplyKeys("EditCaption", Call, *C);
   if (C->FontName.empty())
-    throw EEffectCommandError("EditCaption: font= не может быть пустым");
+    throw EEffectCommandError("EditCaption: у надписи нет шрифта, нужен font=");
   TBitmap32 Work, Mask;
   ReplaceCaption(Doc, *L, *C, Work, Mask);
 }

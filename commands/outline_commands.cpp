@@ -166,8 +166,17 @@ void RunBorder(TCardDocument& Doc, const TCardCall& Call) {
   P.BorderColour = Opaque(V[2]);
   P.ContourColour = Opaque(V[3]);
   TBitmap32 Pattern;
+  const std::string Folder = Call.Texts[5];
+  if (Call.Given[5]) {
+    std::error_code Ec;
+    if (Folder.empty())
+      throw EEffectCommandError("Border: patterns= не может быть пустым");
+    if (!std::filesystem::exists(Folder, Ec))
+      throw EEffectCommandError("Border: patterns=" + Folder + ": папка не найдена");
+    if (!std::filesystem::is_directory(Folder, Ec))
+      throw EEffectCommandError("Border: patterns=" + Folder + ": это не папка");
+  }
   if (V[4] > 0) {
-    const std::string Folder = Call.Texts[5];
     const std::string File =
         Folder.empty() ? PatternFileName(ResolveProgramPaths(ExecutableDir()).DataDir, V[4])
                        : Folder + "/pat" + std::to_string(V[4]) + ".bmp";

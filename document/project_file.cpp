@@ -22,6 +22,7 @@
 #include "little_endian.h"
 #include "picture.h"
 #include "rubberband_layer.h"
+#include "system_error_text.h"
 #include "user_error_text.h"
 
 namespace {
@@ -88,6 +89,14 @@ class TProjectImage {
     FHeaders.resize(Streams.size() * BmpHeaderSize);
     for (size_t I = 0; I < Streams.size(); ++I) {
       const TBitmap32& B = *Streams[I];
+      // What the reader would refuse is not written.
+      if (!PictureWithinLimits(B.Width(), B.Height()))
+        throw EProjectError(
+            std::string(I + 1 < Streams.size() ? "Слой " + std::to_string(I + 1) : "Холст") +
+            " слишком велик для проекта: " + std::to_string(B.Width()) + " × " +
+            std::to_string(B.Height()) + " точек, а можно не больше " +
+            std::to_string(MaxPictureSide) + " точек по стороне и " +
+            std::to_string(MaxPicturePixels) + " точек всего");
       FSizeList += std::to_string(BmpStreamSize(B)) + "\r\n";
       if (B.IsEmpty())
         continue;
@@ -236,7 +245,7 @@ class TFileSource : public TSource {
     // Zero bytes where data was promised: the file was cut short while we read it.
     if (Err == 0)
       FailDamaged(Name(), "файл укоротился во время чтения");
-    throw EProjectError("Не удаётся прочитать файл \"" + Name() + "\": " + std::strerror(Err));
+    throw EProjectError(FileErrorText("прочитать", Name(), Err));
   }
   int FFd;
 };
@@ -310,8 +319,7 @@ void LoadStream(TSource& Src, uint64_t Offset, uint64_t Len, TBitmap32& B,
       Src.Read(Offset, H, BmpHeaderSize);
       const auto W = static_cast<int32_t>(GetLE32(H + 18)),
                  Ht = static_cast<int32_t>(GetLE32(H + 22));
-      if (W > 0 && Ht > 0 && W <= MaxPictureSide && Ht <= MaxPictureSide &&
-          int64_t{W} * Ht <= MaxPicturePixels &&
+      if (W > 0 && Ht > 0 && PictureWithinLimits(W, Ht) &&
           BmpHeaderSize + uint64_t(W) * uint64_t(Ht) * 4 == Len) {
         WriteBmpHeader(Own, W, Ht);
         if (std::memcmp(H, Own, BmpHeaderSize) == 0) {
@@ -453,7 +461,7 @@ void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
   try {
     WriteFileAtomically(FileName, Image.Pieces());
   } catch (const EFileError& E) {
-    throw EProjectError("Не удаётся записать файл \"" + FileName + "\": " + E.Reason());
+    throw EProjectError(E.what());
   }
 }
 
@@ -470,10 +478,11 @@ std::unique_ptr<TProjectContent> ReadProjectBytes(const uint8_t* Data, size_t Si
 std::unique_ptr<TProjectContent> ReadProjectFile(const std::string& FileName) {
   TFd Fd(::open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat St {};
+  // Worded as every other file the program reads (ReadFileBytes).
   if (Fd.Get() < 0 || ::fstat(Fd.Get(), &St) != 0)
-    throw EProjectError("Не удаётся открыть файл \"" + FileName + "\": " + std::strerror(errno));
+    throw EProjectError(FileErrorText("открыть", FileName, errno));
   if (!S_ISREG(St.st_mode))
-    throw EProjectError("Не удаётся открыть файл \"" + FileName + "\": это не файл");
+    throw EProjectError(FileErrorText("открыть", FileName, EISDIR));
   ::posix_fadvise(Fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   TFileSource Src(Fd.Get(), static_cast<uint64_t>(St.st_size), FileName);
   return ReadProjectFrom(Src);

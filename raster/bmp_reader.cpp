@@ -307,10 +307,10 @@ TBmpDecoder::TBmpDecoder(const uint8_t* Data, size_t HeadSize, size_t Size)
     Fail("the image has no pixels");
   const bool TopDown = Height < 0;
   Height = TopDown ? -Height : Height;
-  if (Width > MaxPictureSide || Height > MaxPictureSide)
-    Fail("the image is larger than " + std::to_string(MaxPictureSide) + " pixels on a side");
-  if (Width * Height > MaxPicturePixels)
-    Fail("the image has too many pixels");
+  if (!PictureWithinLimits(Width, Height))
+    Fail(Width > MaxPictureSide || Height > MaxPictureSide
+             ? "the image is larger than " + std::to_string(MaxPictureSide) + " pixels on a side"
+             : std::string("the image has too many pixels"));
   const bool RunLength = Compression == BI_RLE8 || Compression == BI_RLE4;
   if (TopDown && RunLength)
     Fail("a run-length compressed image cannot be stored top-down");

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <optional>
 
 #include "exceptions.h"
 #include "system_error_text.h"
@@ -124,27 +127,110 @@ std::string ResolveWriteTarget(const std::string& FileName) {
   Fail("записать", FileName, ELOOP);
 }
 
-void WriteFileAtomically(const std::string& LinkOrFile, const std::vector<TFilePiece>& Pieces) {
-  const std::string FileName = ResolveWriteTarget(LinkOrFile);
+namespace {
+
+// The folder a file is made in: the part of FileName before its last slash.
+std::string FolderOf(const std::string& FileName) {
+  const size_t Slash = FileName.rfind('/');
+  if (Slash == std::string::npos)
+    return ".";
+  return Slash == 0 ? "/" : FileName.substr(0, Slash);
+}
+
+// FileName with a dot and six random letters or digits after it: a name for the moment between
+// the link and the rename.
+std::string TemporaryName(const std::string& FileName) {
+  static constexpr char Letters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  uint8_t Random[6] = {};
+  if (::getrandom(Random, sizeof(Random), 0) != ssize_t(sizeof(Random))) {
+    // Without random bytes: the time and the process, which only a retry after EEXIST needs.
+    const uint64_t Seed = uint64_t(::time(nullptr)) * 2654435761u ^ uint64_t(::getpid());
+    for (size_t I = 0; I < sizeof(Random); ++I) Random[I] = uint8_t(Seed >> (8 * I));
+  }
+  std::string Name = FileName + ".";
+  for (const uint8_t R : Random) Name += Letters[R % (sizeof(Letters) - 1)];
+  return Name;
+}
+
+// Writes the pieces to Fd, gives it Mode and flushes it to disk; returns 0 or the error.
+int FillFile(int Fd, const std::vector<TFilePiece>& Pieces, mode_t Mode) {
+  int Err = 0;
+  if (!WriteAllPieces(Fd, Pieces, Err))
+    return Err;
+  ::fchmod(Fd, Mode);
+  // On disk before the rename, so that a crash leaves either the old file or the new one.
+  if (::fsync(Fd) != 0)
+    return errno;
+  return 0;
+}
+
+// Gives the unnamed file Fd a temporary name beside FileName (through /proc, or by the
+// descriptor itself where /proc is absent); the name, or nothing when it cannot be linked.
+std::optional<std::string> LinkUnnamed(int Fd, const std::string& FileName) {
+  const std::string Proc = "/proc/self/fd/" + std::to_string(Fd);
+  for (int Try = 0; Try < 100; ++Try) {
+    std::string Temp = TemporaryName(FileName);
+    if (::linkat(AT_FDCWD, Proc.c_str(), AT_FDCWD, Temp.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+        ::linkat(Fd, "", AT_FDCWD, Temp.c_str(), AT_EMPTY_PATH) == 0)
+      return Temp;
+    if (errno != EEXIST)
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// The write into an unnamed file in the target's folder (O_TMPFILE): a write killed midway
+// leaves nothing behind, as the file has no name until it is whole. False when the file system
+// has no unnamed files, or the file cannot be named, and nothing was left.
+bool WriteThroughUnnamedFile(const std::string& FileName, const std::vector<TFilePiece>& Pieces,
+                             mode_t Mode) {
+#ifdef O_TMPFILE
+  TFd Fd(::open(FolderOf(FileName).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, Mode));
+  if (Fd.Get() < 0)
+    return false;
+  if (const int Err = FillFile(Fd.Get(), Pieces, Mode))
+    Fail("записать", FileName, Err);
+  const std::optional<std::string> Temp = LinkUnnamed(Fd.Get(), FileName);
+  if (!Temp)
+    return false;
+  if (::close(Fd.Release()) != 0 || ::rename(Temp->c_str(), FileName.c_str()) != 0) {
+    const int Err = errno;
+    ::unlink(Temp->c_str());
+    Fail("записать", FileName, Err);
+  }
+  return true;
+#else
+  (void)FileName, (void)Pieces, (void)Mode;
+  return false;
+#endif
+}
+
+// The same through a named temporary file, for file systems without unnamed files.
+void WriteThroughNamedFile(const std::string& FileName, const std::vector<TFilePiece>& Pieces,
+                           mode_t Mode) {
   std::string Temp = FileName + ".XXXXXX";
   TFd Fd(::mkstemp(Temp.data()));
   if (Fd.Get() < 0)
     Fail("создать", FileName, errno);
-  const auto Abandon = [&](int Err) {
+  int Err = FillFile(Fd.Get(), Pieces, Mode);
+  if (Err == 0 && ::close(Fd.Release()) != 0)
+    Err = errno;
+  if (Err == 0 && ::rename(Temp.c_str(), FileName.c_str()) != 0)
+    Err = errno;
+  if (Err != 0) {
     if (Fd.Get() >= 0)
       ::close(Fd.Release());
     ::unlink(Temp.c_str());
     Fail("записать", FileName, Err);
-  };
-  int Err = 0;
-  if (!WriteAllPieces(Fd.Get(), Pieces, Err))
-    Abandon(Err);
-  ::fchmod(Fd.Get(), NewFileMode(FileName));
-  // On disk before the rename, so that a crash leaves either the old file or the new one.
-  if (::fsync(Fd.Get()) != 0)
-    Abandon(errno);
-  if (::close(Fd.Release()) != 0)
-    Abandon(errno);
-  if (::rename(Temp.c_str(), FileName.c_str()) != 0)
-    Abandon(errno);
+  }
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& LinkOrFile, const std::vector<TFilePiece>& Pieces) {
+  const std::string FileName = ResolveWriteTarget(LinkOrFile);
+  const mode_t Mode = NewFileMode(FileName);
+  if (!WriteThroughUnnamedFile(FileName, Pieces, Mode))
+    WriteThroughNamedFile(FileName, Pieces, Mode);
 }

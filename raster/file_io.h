@@ -36,9 +36,11 @@ struct TFilePiece {
   size_t Size;
 };
 
-// Writes to a temporary file in the same folder, flushes it to disk and renames it over
-// FileName only when all of it was written; on failure the old file is intact and EFileError is
-// raised. A replaced file's permissions are kept; a new file gets those of a new document.
+// Writes to an unnamed file in the same folder (a named temporary file where the file system has
+// no unnamed ones), flushes it to disk and gives it FileName only when all of it was written, so
+// that a write that fails or is killed midway leaves no file behind; on failure the old file is
+// intact and EFileError is raised. A replaced file's permissions are kept; a new file gets those
+// of a new document (0666 less the umask).
 // A FileName that is a symbolic link (or a chain of them) is followed: the file it points to is
 // replaced, beside itself, and the link stays as it was.
 void WriteFileAtomically(const std::string& FileName, const uint8_t* Data, size_t Size);

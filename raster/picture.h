@@ -24,3 +24,9 @@ struct TPicture {
 // Readers refuse pictures larger than this before allocating anything.
 constexpr int64_t MaxPictureSide = 65535;
 constexpr int64_t MaxPicturePixels = int64_t{1} << 28;
+
+// Whether a picture of Width x Height pixels (both at least 0) is within both limits: what the
+// readers take, and so the most that a writer of the program's own files may write.
+constexpr bool PictureWithinLimits(int64_t Width, int64_t Height) {
+  return Width <= MaxPictureSide && Height <= MaxPictureSide && Width * Height <= MaxPicturePixels;
+}

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "edge_mix.h"
 #include "exceptions.h"
 #include "stretch_common.h"
 
@@ -442,13 +443,13 @@ class TRowCache {
 };
 
 // The colour of destination pixel (X, Y) with every source colour weighted by its alpha as well,
-// where some source pixel with a weight is not wholly opaque; otherwise Mixed, the plain sum.
-// The alpha stays Mixed's.
+// where the mix came out partly transparent and some source pixel with a weight is not wholly
+// opaque; otherwise Mixed, the plain sum. The alpha stays Mixed's.
 TColor32 MendKernel(const TBitmap32* Src, const TWeightTable& HT, const TWeightTable& VT, int32_t X,
                     int32_t Y, TColor32 Mixed) {
-  // A pixel that shows nothing is left; so is one whose sources are all opaque, looked at first
-  // without the sums.
-  if ((Mixed >> 24) == 0)
+  // A pixel that shows nothing or came out opaque is left, as every resampler leaves it; so is
+  // one whose sources are all opaque, looked at first without the sums.
+  if (!PartlyTransparent(Mixed))
     return Mixed;
   bool Edge = false;
   for (int32_t J = 0; J < VT.Count[Y] && !Edge; ++J) {

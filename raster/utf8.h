@@ -54,3 +54,8 @@ bool IsUtf8Where(std::string_view S, F Allowed) {
   }
   return true;
 }
+
+// True when S is well-formed UTF-8.
+inline bool IsWellFormedUtf8(std::string_view S) {
+  return IsUtf8Where(S, [](char32_t) { return true; });
+}

@@ -20,7 +20,11 @@ void ReframeSelected(TCardDocument& Doc, TBitmapLayer& Layer) {
 TCaptionKind CaptionKind(const TCardDocument& Doc, const TBitmapLayer& Layer) {
   if (!Doc.Captions.WasCaption(Layer))
     return TCaptionKind::Picture;
-  return Doc.Captions.Editable(Layer) != nullptr ? TCaptionKind::Editable : TCaptionKind::Changed;
+  const std::shared_ptr<const TLayerCaption> C = Doc.Captions.Editable(Layer);
+  if (C == nullptr)
+    return TCaptionKind::Changed;
+  // Settings that cannot be read (damaged in the file) leave the picture alone.
+  return DecodeCaption(C->Settings) ? TCaptionKind::Editable : TCaptionKind::Picture;
 }
 
 std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapLayer& Layer) {

@@ -14,7 +14,7 @@
 constexpr char CaptionChangedText[] = "Надпись изменена как картинка: текст больше нельзя править";
 
 enum class TCaptionKind {
-  Picture,   // never made as a caption
+  Picture,   // never made as a caption, or its settings cannot be read
   Editable,  // a caption whose pixels are as rendered
   Changed,   // made as a caption, its pixels changed since: a picture now
 };

@@ -7,6 +7,7 @@
 #include "color32.h"
 #include "geometry.h"
 #include "picture.h"
+#include "utf8.h"
 
 namespace {
 
@@ -37,12 +38,13 @@ TLineText SplitIndent(const std::string& Line) {
 
 }  // namespace
 
-TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptionLine>& Lines) {
+TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptionLine>& Lines,
+                             int32_t Margin) {
   TCaptionLayout L;
   // The height is known before any line is measured: a caption far too tall is refused at once.
   L.LineHeight = Lines.empty() ? Measure.TextHeight("") : Measure.TextHeight(Lines[0].Text);
   const int64_t Height = int64_t{L.LineHeight} * int64_t(Lines.size()) + 10;
-  if (Height > MaxPicturePixels)
+  if (!PictureWithinLimits(0, Height + 2 * int64_t{Margin}))
     TooLarge();
   std::vector<TLineText> Texts;
   Texts.reserve(Lines.size());
@@ -78,7 +80,7 @@ TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptio
     // An indented line may reach beyond the widest line: the bitmap grows to hold it.
     if (T > 0)
       Width = std::max(Width, X + Space + Wl + Space);
-    if (X > MaxPicturePixels)
+    if (X > MaxPictureSide)
       TooLarge();
     TCaptionLinePlace P;
     P.X = static_cast<int32_t>(X);
@@ -87,7 +89,9 @@ TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptio
     L.Places.push_back(std::move(P));
     Y += L.LineHeight;
   }
-  if (Width > MaxPicturePixels || Width * Height > MaxPicturePixels)
+  // The bitmap, with the room the outline and the shadow take, must be one the project reader
+  // takes back.
+  if (!PictureWithinLimits(Width + 2 * int64_t{Margin}, Height + 2 * int64_t{Margin}))
     TooLarge();
   L.Width = static_cast<int32_t>(Width);
   L.Height = static_cast<int32_t>(Height);
@@ -105,9 +109,21 @@ void ApplyCaptionFont(TFont& Font, const TCaption& Caption) {
     Font.Assign(F);
 }
 
+void CheckCaptionText(const TCaption& Caption) {
+  for (const TCaptionLine& Line : Caption.Lines)
+    if (!IsWellFormedUtf8(Line.Text))
+      throw ECaptionError("Текст надписи не в кодировке UTF-8: в нём есть недопустимые байты.");
+  if (!IsWellFormedUtf8(Caption.FontName))
+    throw ECaptionError("Имя шрифта надписи не в кодировке UTF-8.");
+}
+
 void RenderIt(TBitmap32& Work, const TCaption& Caption, int32_t Mode) {
+  CheckCaptionText(Caption);
   ApplyCaptionFont(Work.Font(), Caption);
-  const TCaptionLayout L = LayOutCaption(Work, Caption.Lines);
+  const int32_t Margin = Caption.Outline.On || Caption.Shadow.On
+                             ? CaptionEffectMargin(Caption.Outline, Caption.Shadow)
+                             : 0;
+  const TCaptionLayout L = LayOutCaption(Work, Caption.Lines, Margin);
   Work.SetSize(L.Width, L.Height);
   TColor32 TextColor;
   if (Mode == MaskRender) {

@@ -63,19 +63,27 @@ struct TCaptionLinePlace {
 };
 
 // The layout of a caption in its font: line height h, widest line w, the bitmap size and
-// every line's place. Throws ECaptionError when the bitmap would exceed the picture limit.
+// every line's place. Throws ECaptionError when the bitmap, with Margin pixels more on every
+// side (the room of an outline or a shadow), would exceed the limits a picture is read back
+// within (PictureWithinLimits).
 struct TCaptionLayout {
   int32_t LineHeight = 0;
   int32_t MaxWidth = 0;
   int32_t Width = 0, Height = 0;
   std::vector<TCaptionLinePlace> Places;
 };
-TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptionLine>& Lines);
+TCaptionLayout LayOutCaption(const TBitmap32& Measure, const std::vector<TCaptionLine>& Lines,
+                             int32_t Margin = 0);
+
+// Throws ECaptionError (Russian) when a line's text or the font name is not UTF-8: every
+// caption is checked so before it is rendered or stored.
+void CheckCaptionText(const TCaption& Caption);
 
 // The caption's font as a font object (the colour becomes the text colour).
 void ApplyCaptionFont(TFont& Font, const TCaption& Caption);
 
-// Renders the caption into Work, which takes the caption font and the caption's size.
+// Renders the caption into Work, which takes the caption font and the caption's size; refuses
+// text that is not UTF-8 (CheckCaptionText) and a caption too large (LayOutCaption).
 // Mask mode: white text on 0. Normal mode: the text colour on the background colour, opaque;
 // with a transparent background only a plane of the text colour.
 void RenderIt(TBitmap32& Work, const TCaption& Caption, int32_t Mode);

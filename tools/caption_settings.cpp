@@ -3,6 +3,7 @@
 #include <string>
 
 #include "little_endian.h"
+#include "utf8.h"
 
 namespace {
 
@@ -61,12 +62,15 @@ class TReader {
       FOk = false;
     return V;
   }
+  // A text that is not UTF-8 is damage like any other.
   std::string Text() {
     const uint32_t N = U32();
     if (N > MaxTextBytes || !Need(N))
       return {};
     std::string S(reinterpret_cast<const char*>(FIn.data() + FPos), N);
     FPos += N;
+    if (!IsWellFormedUtf8(S))
+      FOk = false;
     return S;
   }
 

@@ -16,5 +16,5 @@
 
 std::vector<uint8_t> EncodeCaption(const TCaption& Caption);
 // The caption the bytes describe, or nothing when they are damaged: a wrong version, lengths
-// beyond the bytes, values out of their ranges.
+// beyond the bytes, values out of their ranges, a text or font name that is not UTF-8.
 std::optional<TCaption> DecodeCaption(const std::vector<uint8_t>& Bytes);

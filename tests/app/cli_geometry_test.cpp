@@ -55,6 +55,25 @@ const TBitmap32& BitmapOf(TProjectContent& P, int32_t I) {
   return *dynamic_cast<TBitmapLayer*>(P.Layers.Items(I))->Bitmap();
 }
 
+// A mix that comes out opaque keeps its plain colour, though one of its sources is a little
+// transparent: (0, 0) mixes black with the white pixel (2, 0) of alpha 250.
+TEST_F(TGeometryCli, ImageSizeLeavesOpaqueMixesUnmended) {
+  TImgView32 View2;
+  TCardDocument Card{View2};
+  Card.NewCanvas(10, 2, 0xFF000000);
+  Card.Canvas().SetPixel(2, 0, 0xFAFFFFFF);
+  WriteProject(Card, Path("edge.kvt"));
+  std::string Err;
+  ASSERT_EQ(Run({"effect", "ImageSize", Path("edge.kvt"), Path("small.kvt"), "width=5", "height=2",
+                 "method=bilinear"},
+                &Err),
+            0)
+      << Err;
+  const auto P = ReadProjectFile(Path("small.kvt"));
+  ASSERT_EQ(P->Canvas.Width(), 5);
+  EXPECT_EQ(P->Canvas.GetPixel(0, 0), 0xFF0C0C0Cu);
+}
+
 TEST_F(TGeometryCli, ImageSizeResamplesTheCanvasAndMovesTheLayers) {
   std::string Err;
   ASSERT_EQ(Run({"effect", "ImageSize", Path("card.kvt"), Path("half.kvt"), "width=20", "height=15",

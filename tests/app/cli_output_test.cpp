@@ -1,6 +1,11 @@
 // Where the batch tool's results land and what it says when they cannot: standard output that
 // refuses the text, a project saved through a symbolic link, and the words of its errors.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "card_document.h"
@@ -87,6 +92,52 @@ TEST_F(TCliOutput, ErrorsAreToldInRussian) {
     for (const char* English : {"Cannot", "No such", "Unknown", "damaged", "No space"})
       EXPECT_EQ(R.Err.find(English), std::string::npos) << R.Err;
   }
+}
+
+// Every reader words a file it cannot open alike, pictures and projects, whatever the verb: one
+// line, the reason in the program's own words and none of the system's English.
+TEST_F(TCliOutput, FilesThatCannotBeOpenedAreWordedAlike) {
+  WriteCard("card.kvt");
+  fs::create_directories(Path("folder.kvt"));
+  fs::create_directories(Path("folder.png"));
+  WriteCard("locked.kvt");
+  fs::copy_file(Path("card.kvt"), Path("locked.png"));
+  ::chmod(Path("locked.kvt").c_str(), 0);
+  ::chmod(Path("locked.png").c_str(), 0);
+  struct TCase {
+    const char* File;
+    const char* Reason;
+  };
+  std::vector<TCase> Cases = {{"none.kvt", "файл не найден"},
+                              {"none.png", "файл не найден"},
+                              {"no/card.kvt", "файл не найден"},
+                              {"folder.kvt", "это папка, а не файл"},
+                              {"folder.png", "это папка, а не файл"}};
+  // Permissions do not hold for root.
+  if (::geteuid() != 0) {
+    Cases.push_back({"locked.kvt", "нет доступа"});
+    Cases.push_back({"locked.png", "нет доступа"});
+  }
+  for (const TCase& C : Cases) {
+    const std::string In = Path(C.File);
+    const std::string Line =
+        "pelmora-cli: Не удалось открыть файл \"" + In + "\": " + C.Reason + "\n";
+    for (const std::vector<std::string>& Args :
+         std::vector<std::vector<std::string>>{{"info", In},
+                                               {"render", In, Path("out.png")},
+                                               {"effect", "InvertChannels", In, Path("out.kvt")},
+                                               {"print", In, Path("out.pdf")}}) {
+      SCOPED_TRACE(Args[0] + " " + C.File);
+      const TCliRun R = RunCli(Args);
+      EXPECT_EQ(R.Status, 1);
+      EXPECT_EQ(R.Err, Line);
+      for (const int Err : {ENOENT, EISDIR, EACCES, ENOTDIR})
+        EXPECT_EQ(R.Err.find(std::strerror(Err)), std::string::npos) << R.Err;
+    }
+  }
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+  EXPECT_FALSE(fs::exists(Path("out.kvt")));
+  EXPECT_FALSE(fs::exists(Path("out.pdf")));
 }
 
 }  // namespace

@@ -186,12 +186,25 @@ TEST_F(TPrintCli, BadValuesWriteNothing) {
                          {{"paper=A5", "paper=A4"}},
                          {{"width=0x10"}},
                          {{"width=inf"}},
-                         {{"width= 5"}}};
+                         {{"width= 5"}},
+                         {{"width=0.0001"}},
+                         {{"height=0.09"}},
+                         {{"width=0.03", "unit=in"}},
+                         {{"height=0.039", "unit=in"}}};
   for (const TCase& C : Cases) {
     std::string Err;
     EXPECT_EQ(Print(C.Options, &Err), 1) << C.Options[0];
     EXPECT_FALSE(fs::exists(Path("out.pdf"))) << C.Options[0];
     EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << Err;
+  }
+  // A millimetre is the least size printed, in either unit.
+  for (const std::vector<std::string>& Least :
+       {std::vector<std::string>{"width=0.1"},
+        std::vector<std::string>{"height=0.04", "unit=in"}}) {
+    std::string Err;
+    EXPECT_EQ(Print(Least, &Err), 0) << Err;
+    EXPECT_TRUE(fs::exists(Path("out.pdf"))) << Least[0];
+    fs::remove(Path("out.pdf"));
   }
   std::string Err;
   EXPECT_EQ(

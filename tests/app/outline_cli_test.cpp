@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -125,6 +126,32 @@ TEST_F(TOutlineCli, BorderWithAnOrnamentFromAFolder) {
       << Err;
   Got.LoadFromFile(Path("none.bmp"));
   EXPECT_EQ(Got.GetPixel(0, 0), 0u);
+}
+
+// patterns= names a folder: an empty value, a path that does not exist or a file is refused.
+TEST_F(TOutlineCli, BorderRefusesAPatternsFolderThatIsNotOne) {
+  TBitmap32 Pic;
+  Pic.SetSize(4, 4);
+  Pic.Clear(Photo);
+  Pic.SaveToFile(Path("in.bmp"));
+  const struct {
+    std::string Value;
+    const char* Says;
+  } Cases[] = {{"", "patterns= не может быть пустым"},
+               {Path("missing"), "папка не найдена"},
+               {Path("in.bmp"), "это не папка"}};
+  for (const auto& C : Cases)
+    for (const char* Pattern : {"pattern=3", "pattern=0"}) {
+      SCOPED_TRACE(C.Value + " " + Pattern);
+      std::string Err;
+      EXPECT_EQ(Run({"effect", "Border", Path("in.bmp"), Path("out.bmp"), "width=3", "contour=0",
+                     Pattern, "patterns=" + C.Value},
+                    &Err),
+                1);
+      EXPECT_NE(Err.find(C.Says), std::string::npos) << Err;
+      EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << Err;
+      EXPECT_FALSE(fs::exists(Path("out.bmp")));
+    }
 }
 
 TEST_F(TOutlineCli, ReliefButtonAndTransparentColourMatchTheRoutines) {

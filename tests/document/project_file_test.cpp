@@ -486,6 +486,46 @@ TEST_F(TProjectFixture, FailedWriteLeavesNoFileBehind) {
   EXPECT_EQ(Entries, 1u);
 }
 
+// What the reader would refuse is not written: a layer or canvas past a side of 65535 pixels is
+// refused before the file is touched; one at the limit is written and read back.
+TEST_F(TProjectFixture, OnlyWhatReadsBackIsWritten) {
+  const std::string Name = Path("card.kvt");
+  WriteBytes(Name, {1, 2, 3});
+  struct TCase {
+    int32_t LayerW, LayerH, CanvasW, CanvasH;
+    bool Written;
+  };
+  const TCase Cases[] = {
+      {65535, 2, 4, 4, true},  {2, 65535, 4, 4, true},  {65536, 2, 4, 4, false},
+      {2, 65536, 4, 4, false}, {4, 4, 65536, 1, false}, {4, 4, 1, 65535, true},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(testing::Message()
+                 << C.LayerW << " x " << C.LayerH << " on " << C.CanvasW << " x " << C.CanvasH);
+    Doc.NewCanvas(C.CanvasW, C.CanvasH, 0xFF123456);
+    TBitmap32 Layer;
+    Layer.SetSize(C.LayerW, C.LayerH);
+    Layer.Clear(0x80FF0000);
+    AddLayer(Layer, {0, 0, 4, 4});
+    if (!C.Written) {
+      try {
+        WriteProject(Doc, Name);
+        ADD_FAILURE() << "written";
+      } catch (const EProjectError& E) {
+        EXPECT_NE(std::string(E.what()).find("слишком велик"), std::string::npos) << E.what();
+      }
+      EXPECT_EQ(ReadBytes(Name), (TBytes{1, 2, 3}));
+      continue;
+    }
+    WriteProject(Doc, Name);
+    const auto Back = ReadProjectFile(Name);
+    ASSERT_EQ(Back->Layers.Count(), 1);
+    EXPECT_TRUE(SamePixels(*dynamic_cast<TBitmapLayer*>(Back->Layers.Items(0))->Bitmap(), Layer));
+    EXPECT_EQ(Back->Canvas.Width(), C.CanvasW);
+    WriteBytes(Name, {1, 2, 3});
+  }
+}
+
 TEST_F(TProjectFixture, OverwriteKeepsThePermissionsOfTheOldFile) {
   Doc.NewCanvas(4, 4, 0xFFFFFFFF);
   const std::string Name = Path("card.kvt");

@@ -200,6 +200,37 @@ TEST(EdgeResampling, TransparentColoursDoNotLeak) {
   }
 }
 
+// A mix that comes out opaque keeps the plain sums even where a source pixel is not quite opaque:
+// its colour is the one the same picture gives with that pixel opaque, in every filter and form.
+TEST(EdgeResampling, OpaqueMixesKeepThePlainSums) {
+  TFormsGuard Guard;
+  auto Src = Filled(10, 2, 0xFF000000);
+  *Src->PixelAddress(2, 0) = 0xFAFFFFFF;
+  auto Plain = Copy(Src);
+  *Plain->PixelAddress(2, 0) = 0xFFFFFFFF;
+  const TRect Targets[] = {{0, 0, 5, 2}, {0, 0, 3, 1}, {0, 0, 23, 5}};
+  for (TBlendForms Forms : SupportedForms()) {
+    SetTransferForms(Forms);
+    for (const TRect& To : Targets)
+      for (TStretchFilter Filter : {sfLinear, sfLinear2, sfSpline}) {
+        SCOPED_TRACE(testing::Message() << FormsName(Forms) << ", filter " << Filter << ", "
+                                        << To.Right << " x " << To.Bottom);
+        auto Got = Filled(To.Right, To.Bottom, 0);
+        auto Want = Filled(To.Right, To.Bottom, 0);
+        StretchTransfer(Got.get(), To, Src.get(), Src->BoundsRect(), Filter, dmOpaque);
+        StretchTransfer(Want.get(), To, Plain.get(), Plain->BoundsRect(), Filter, dmOpaque);
+        for (int32_t I = 0; I < To.Right * To.Bottom; ++I) {
+          if (AlphaOf(Got->Bits()[I]) == 255) {
+            EXPECT_EQ(Got->Bits()[I] & 0x00FFFFFF, Want->Bits()[I] & 0x00FFFFFF) << "pixel " << I;
+          }
+        }
+        if (Filter == sfLinear2 && To.Right == 5) {
+          EXPECT_EQ(Got->GetPixel(0, 0), 0xFF0C0C0Cu);
+        }
+      }
+  }
+}
+
 // A white disk turned and put in perspective over white keeps a white rim.
 TEST(EdgeResampling, TurnedDiskOverWhiteStaysWhite) {
   TFormsGuard Guard;

@@ -61,6 +61,19 @@ TEST(CaptionSettings, EveryFieldSurvivesAndDamageIsRefused) {
   }
 }
 
+// A font name or a line that is not UTF-8 is damage: the settings do not read.
+TEST(CaptionSettings, TextThatIsNotUtf8IsDamage) {
+  for (const std::string& Bad :
+       {std::string("\xff"), std::string("Ж\xd0"), std::string("\xc0\xaf")}) {
+    TCaption C = FullCaption();
+    C.Lines[2].Text = Bad;
+    EXPECT_FALSE(DecodeCaption(EncodeCaption(C))) << testing::PrintToString(Bad);
+    C = FullCaption();
+    C.FontName += Bad;
+    EXPECT_FALSE(DecodeCaption(EncodeCaption(C))) << testing::PrintToString(Bad);
+  }
+}
+
 struct TEditableCaption : ::testing::Test {
   TImgView32 View;
   TCardDocument Doc{View};

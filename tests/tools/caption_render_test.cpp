@@ -173,6 +173,44 @@ TEST(CaptionRender, HugeCaptionIsRefusedWithAMessage) {
   EXPECT_TRUE(Work.IsEmpty());
 }
 
+// A caption is refused before rendering when its picture, with the room of its outline, would be
+// one the project reader does not take back: a side past 65535 pixels.
+TEST(CaptionRender, CaptionsPastASideOfTheReadersLimitAreRefused) {
+  TCaption C = OneFontCaption({});
+  auto M = Measurer(C);
+  const int32_t LineHeight = M->TextHeight("Я");
+  const auto Lines = [](int32_t N) {
+    return std::vector<TCaptionLine>(size_t(N), {"Я", TCaptionAlign::Left});
+  };
+  const int32_t Most = (65535 - 10) / LineHeight;
+  EXPECT_EQ(LayOutCaption(*M, Lines(Most)).Height, Most * LineHeight + 10);
+  EXPECT_THROW(LayOutCaption(*M, Lines(Most + 1)), ECaptionError);
+  const int32_t Spare = 65535 - (Most * LineHeight + 10);
+  EXPECT_THROW(LayOutCaption(*M, Lines(Most), Spare / 2 + 1), ECaptionError);
+  EXPECT_NO_THROW(LayOutCaption(*M, Lines(Most), Spare / 2));
+  // Wide: one long line.
+  C.Lines = {{std::string(6000, 'W'), TCaptionAlign::Left}};
+  TBitmap32 Work;
+  EXPECT_THROW(RenderIt(Work, C, NormalRender), ECaptionError);
+}
+
+TEST(CaptionRender, TextThatIsNotUtf8IsRefused) {
+  TBitmap32 Work;
+  for (const std::string& Bad : {std::string("\xff\xd0\x96"), std::string("Ж\xd0")}) {
+    TCaption C = OneFontCaption({{"Хорошо", TCaptionAlign::Left}, {Bad, TCaptionAlign::Left}});
+    try {
+      RenderIt(Work, C, NormalRender);
+      ADD_FAILURE() << "rendered";
+    } catch (const ECaptionError& E) {
+      EXPECT_NE(std::string(E.what()).find("UTF-8"), std::string::npos) << E.what();
+    }
+    C = OneFontCaption({{"Хорошо", TCaptionAlign::Left}});
+    C.FontName = "DejaVu" + Bad;
+    EXPECT_THROW(RenderIt(Work, C, MaskRender), ECaptionError);
+  }
+  EXPECT_TRUE(Work.IsEmpty());
+}
+
 TEST(CaptionRender, MasterAlphaFromTransparency) {
   EXPECT_EQ(CaptionMasterAlpha(0), 255u);
   EXPECT_EQ(CaptionMasterAlpha(80), 51u);
