@@ -53,3 +53,10 @@ std::string UserErrorText(const std::exception& E) {
     return PictureText(Message);
   return Message;
 }
+
+std::string OpenFileErrorText(const std::string& FileName, const std::exception& E) {
+  const std::string Reason = UserErrorText(E);
+  if (Reason.find("\"" + FileName + "\"") != std::string::npos)
+    return Reason;
+  return "Не удалось открыть файл \"" + FileName + "\".\n" + Reason;
+}

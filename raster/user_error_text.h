@@ -6,3 +6,8 @@
 #include <string>
 
 std::string UserErrorText(const std::exception& E);
+
+// The error of a failed open of FileName: "Не удалось открыть файл "name"." with the reader's
+// reason on the next line, or the reader's own message alone when it names the file already
+// (the file routines' "Не удалось открыть файл "name": файл не найден"), so nothing is said twice.
+std::string OpenFileErrorText(const std::string& FileName, const std::exception& E);

@@ -16,7 +16,7 @@ void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileN
   try {
     Card.LoadFromFile(FileName);
   } catch (const std::exception& E) {
-    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + UserErrorText(E));
+    throw Exception(OpenFileErrorText(FileName, E));
   }
   // A freshly read picture draws opaque; the filter smooths the stretch.
   Card.SetStretchFilter(sfLinear2);

@@ -64,7 +64,11 @@ TEST(UserErrorText, FileErrorsGiveTheSystemsReasonInRussian) {
   } catch (const EFileError& E) {
     EXPECT_EQ(std::string(E.what()), "Не удалось открыть файл \"" + Missing + "\": файл не найден");
     EXPECT_EQ(E.Reason(), "файл не найден");
+    // Opening it says so once, not the file's name twice.
+    EXPECT_EQ(OpenFileErrorText(Missing, E), E.what());
   }
+  EXPECT_EQ(OpenFileErrorText("/a/b.jpg", Exception("Картинка JPEG повреждена")),
+            "Не удалось открыть файл \"/a/b.jpg\".\nКартинка JPEG повреждена");
 }
 
 }  // namespace

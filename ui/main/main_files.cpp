@@ -25,7 +25,7 @@ void ReadingFile(const std::string& FileName, F&& Read) {
   try {
     Read();
   } catch (const std::exception& E) {
-    throw Exception("Не удалось открыть файл \"" + FileName + "\".\n" + UserErrorText(E));
+    throw Exception(OpenFileErrorText(FileName, E));
   }
 }
 
