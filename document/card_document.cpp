@@ -1,5 +1,6 @@
 #include "card_document.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "color32.h"
@@ -184,6 +185,15 @@ const TBitmap32& TCardDocument::FlatImage(std::unique_ptr<TBitmap32>& Holder) {
   return *Holder;
 }
 
+TSingleRect FitPhoto(int32_t W, int32_t H, int32_t CardW, int32_t CardH, double Cx, double Cy) {
+  double Scale = 1;
+  if (W > 0 && H > 0 && CardW > 0 && CardH > 0)
+    Scale = std::min({1.0, 0.8 * CardW / W, 0.8 * CardH / H});
+  const double Fw = std::max(1, Round(W * Scale)), Fh = std::max(1, Round(H * Scale));
+  return {static_cast<float>(Cx - Fw / 2), static_cast<float>(Cy - Fh / 2),
+          static_cast<float>(Cx + Fw / 2), static_cast<float>(Cy + Fh / 2)};
+}
+
 TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   // Read first, so that a picture that cannot be read leaves the card untouched.
   TBitmap32 Picture;
@@ -197,15 +207,8 @@ TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   const TBitmap32& Photo = *L->Bitmap();
   L->Bitmap()->SetDrawMode(dmBlend);
   L->Bitmap()->SetStretchFilter(sfLinear);
-  const TPoint P = ViewCentre();
-  double W = Photo.Width(), H = Photo.Height();
-  if (Photo.Height() > Canvas().Height()) {
-    const int32_t NewH = Round(0.9 * Canvas().Height());
-    W = Round(static_cast<double>(Photo.Width()) / Photo.Height() * NewH);
-    H = NewH;
-  }
-  L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),
-                  static_cast<float>(P.X + W / 2), static_cast<float>(P.Y + H / 2)});
+  L->SetLocation(FitPhoto(Photo.Width(), Photo.Height(), Canvas().Width(), Canvas().Height(),
+                          Canvas().Width() / 2.0, Canvas().Height() / 2.0));
   AdoptContentLayer(L);
   SetSelection(Guard.Release());
   return L;

@@ -48,6 +48,10 @@ class TNewLayerGuard {
   TLayer* FLayer;
 };
 
+// Where a new W x H photo is shown on a CardW x CardH card, centred on (Cx, Cy): at most 80 %
+// of the card's width and height, its proportions kept, never enlarged, in whole pixels.
+TSingleRect FitPhoto(int32_t W, int32_t H, int32_t CardW, int32_t CardH, double Cx, double Cy);
+
 class TCardDocument {
  public:
   // The view shows the card; the document keeps its canvas and layers there.
@@ -98,8 +102,8 @@ class TCardDocument {
   // only the stages that leave a full-size flat image a copy (the background, the bitmap, the
   // layers, and custom stages, which draw only on the view's own buffer).
   bool FlatImageIsCanvas();
-  // Adds a photograph read from the file as a new selected layer, no taller than 0.9 of the
-  // canvas; on failure nothing changes and the reader's error propagates.
+  // Adds a photograph read from the file as a new selected layer, fitted and centred on the
+  // card (FitPhoto); on failure nothing changes and the reader's error propagates.
   TBitmapLayer* AddPhoto(const std::string& FileName);
   // Adds a ready picture as a new selected layer at its own size around the view centre.
   TBitmapLayer* AddPictureLayer(const TBitmap32& Picture, uint32_t MasterAlpha);
