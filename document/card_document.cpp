@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "color32.h"
 #include "exceptions.h"
@@ -61,6 +62,15 @@ void TCardDocument::SetSelection(TCustomLayer* Layer) {
         if (OnResizing)
           OnResizing(Sender, Old, New, State, Shift);
       };
+      // A photo dragged or resized takes its frame along; a frame dragged on its own takes a
+      // new place in its photo.
+      FRBLayer->OnUserChange = [this](TObject*) {
+        if (Frames.Empty())
+          return;
+        if (const TBitmapLayer* L = SelectedBitmapLayer(); L != nullptr && PhotoOf(*L) != nullptr)
+          FrameMoved(*L);
+        FollowFrames();
+      };
     }
   }
   if (OnSelectionChanged)
@@ -116,6 +126,7 @@ void TCardDocument::ClearLayers() {
   FRBLayer = nullptr;  // the stack's clear destroys it
   Layers().Clear();
   Captions.Clear();
+  Frames.Clear();
 }
 
 void TCardDocument::NewCanvas(int32_t Width, int32_t Height, TColor32 Colour) {
@@ -233,10 +244,85 @@ void TCardDocument::DeleteSelected() {
   TCustomLayer* L = FSelected;
   if (L == nullptr)
     return;
+  TBitmapLayer* Frame = nullptr;
+  if (const auto* B = dynamic_cast<const TBitmapLayer*>(L))
+    Frame = FrameOf(*B);
   if (OnLayerDeleting)
     OnLayerDeleting(L->Index());
   SetSelection(nullptr);
+  Frames.Forget(L->Id());
   L->Free();
+  if (Frame != nullptr) {
+    if (OnLayerDeleting)
+      OnLayerDeleting(Frame->Index());
+    Frames.Forget(Frame->Id());
+    Frame->Free();
+  }
+}
+
+TBitmapLayer* TCardDocument::FindLayer(uint64_t Id) const {
+  const TLayerCollection& L = FView.Layers();
+  for (int32_t I = 0; I < L.Count(); ++I)
+    if (L.Items(I)->Id() == Id)
+      return dynamic_cast<TBitmapLayer*>(L.Items(I));
+  return nullptr;
+}
+
+TBitmapLayer* TCardDocument::FrameOf(const TBitmapLayer& Photo) const {
+  if (Frames.Empty())
+    return nullptr;
+  const uint64_t Id = Frames.FrameOf(Photo.Id());
+  return Id != 0 ? FindLayer(Id) : nullptr;
+}
+
+TBitmapLayer* TCardDocument::PhotoOf(const TBitmapLayer& Frame) const {
+  const auto F = Frames.Find(Frame.Id());
+  return F != nullptr ? FindLayer(F->Photo) : nullptr;
+}
+
+void TCardDocument::LinkFrame(TBitmapLayer& Frame, TBitmapLayer& Photo) {
+  Frames.Link(Frame.Id(), Photo.Id(), FrameBox(Photo.Location(), Frame.Location()));
+  Frame.AlphaHit = true;
+  FollowFrames();
+}
+
+void TCardDocument::FrameMoved(const TBitmapLayer& Frame) {
+  if (const TBitmapLayer* Photo = PhotoOf(Frame))
+    Frames.Link(Frame.Id(), Photo->Id(), FrameBox(Photo->Location(), Frame.Location()));
+}
+
+void TCardDocument::FollowFrames() {
+  if (Frames.Empty())
+    return;
+  std::vector<uint64_t> Live;
+  for (int32_t I = 0; I < Layers().Count(); ++I) Live.push_back(Layers().Items(I)->Id());
+  Frames.KeepOnly(Live);
+  // The photos bottom up: putting a frame above its photo never parts a pair placed before.
+  struct TPair {
+    TBitmapLayer *Photo, *Frame;
+    TSingleRect Box;
+  };
+  std::vector<TPair> Pairs;
+  for (const auto& [Id, Link] : Frames.All()) {
+    TBitmapLayer* Frame = FindLayer(Id);
+    TBitmapLayer* Photo = FindLayer(Link->Photo);
+    if (Frame != nullptr && Photo != nullptr)
+      Pairs.push_back({Photo, Frame, Link->Box});
+  }
+  std::sort(Pairs.begin(), Pairs.end(),
+            [](const TPair& A, const TPair& B) { return A.Photo->Index() < B.Photo->Index(); });
+  for (const TPair& Pair : Pairs) {
+    const TSingleRect R = FrameLocation(Pair.Photo->Location(), Pair.Box);
+    if (!(Pair.Frame->Location() == R))
+      Pair.Frame->SetLocation(R);
+    if (Pair.Frame->Scaled() != Pair.Photo->Scaled())
+      Pair.Frame->SetScaled(Pair.Photo->Scaled());
+    const int32_t F = Pair.Frame->Index(), P = Pair.Photo->Index();
+    if (F < P)
+      Pair.Frame->SetIndex(P);
+    else if (F > P + 1)
+      Pair.Frame->SetIndex(P + 1);
+  }
 }
 
 void TCardDocument::TextLayerPixels(const TTextLayerSource& Source, TBitmap32& B) {

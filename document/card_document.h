@@ -11,6 +11,7 @@
 #include "bitmap_layer.h"
 #include "img_view32.h"
 #include "layer_captions.h"
+#include "layer_frames.h"
 #include "rubberband_layer.h"
 
 // Tags that mark the plain positioned layers of the document.
@@ -125,7 +126,7 @@ class TCardDocument {
   // alpha from the mask, draw mode blend, the master alpha of the transparency); the stretch
   // filter is Source.Preview's.
   static void TextLayerPixels(const TTextLayerSource& Source, TBitmap32& B);
-  // Deletes the selected layer.
+  // Deletes the selected layer; a photo's frame goes with it.
   void DeleteSelected();
   // Called with a layer's index just before it is deleted.
   std::function<void(int32_t Index)> OnLayerDeleting;
@@ -145,6 +146,22 @@ class TCardDocument {
 
   // The caption settings of the layers made as captions (forgotten when the stack is cleared).
   TLayerCaptions Captions;
+  // Which layers are frames of which photos (forgotten when the stack is cleared).
+  TLayerFrames Frames;
+
+  // The content layer with the identity, none when it is not on the card.
+  TBitmapLayer* FindLayer(uint64_t Id) const;
+  // The frame layer of a photo, and the photo of a frame layer; none when there is none.
+  TBitmapLayer* FrameOf(const TBitmapLayer& Photo) const;
+  TBitmapLayer* PhotoOf(const TBitmapLayer& Frame) const;
+  // Frame becomes the frame of Photo where it now lies: clicks through its transparent inside
+  // reach the photo, and it is put directly above the photo.
+  void LinkFrame(TBitmapLayer& Frame, TBitmapLayer& Photo);
+  // Every frame at its place in its photo's location and directly above its photo; the
+  // records of frames or photos no longer on the card are forgotten.
+  void FollowFrames();
+  // A frame moved or resized on its own: its place in its photo is where it now lies.
+  void FrameMoved(const TBitmapLayer& Frame);
 
   // Set by every change the view reports (canvas, layers, zoom); the zoom commands restore it.
   bool Modified = false;
