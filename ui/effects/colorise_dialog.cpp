@@ -33,8 +33,8 @@ TColorise::TColorise(QWidget* Parent) : QDialog(Parent) {
   connect(FOk, &QPushButton::clicked, this, &QDialog::accept);
   connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(FPick, &QPushButton::clicked, this, [this] {
-    const QColor C = QColorDialog::getColor(PlatformToQColor(Colour()), this,
-                                            QStringLiteral("Цвет оттенков"));
+    const QColor C =
+        QColorDialog::getColor(PlatformToQColor(Colour()), this, QStringLiteral("Цвет оттенков"));
     if (C.isValid())
       ChooseColour(static_cast<uint32_t>(PlatformFromQColor(C)));
   });
