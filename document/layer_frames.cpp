@@ -4,7 +4,8 @@
 
 TSingleRect FrameLocation(const TSingleRect& Photo, const TSingleRect& Box) {
   const double W = double{Photo.Right} - Photo.Left, H = double{Photo.Bottom} - Photo.Top;
-  return {static_cast<float>(Photo.Left + Box.Left * W), static_cast<float>(Photo.Top + Box.Top * H),
+  return {static_cast<float>(Photo.Left + Box.Left * W),
+          static_cast<float>(Photo.Top + Box.Top * H),
           static_cast<float>(Photo.Left + Box.Right * W),
           static_cast<float>(Photo.Top + Box.Bottom * H)};
 }

@@ -554,6 +554,10 @@ void InstallProject(TProjectContent& Content, TCardDocument& Doc) {
     if (F.Frame < Installed.size() && F.Photo < Installed.size())
       Doc.LinkFrame(*Installed[F.Frame], *Installed[F.Photo]);
   Content.Frames.clear();
+  // A frame on top stands for its photo, which its selection frame would otherwise cover.
+  if (Top != nullptr)
+    if (TBitmapLayer* Photo = Doc.PhotoOf(*Top))
+      Top = Photo;
   Doc.SetSelection(nullptr);
   if (Top != nullptr)
     Doc.SetSelection(Top);

@@ -80,7 +80,7 @@ std::unique_ptr<TProjectContent> ReadProjectFile(const std::string& FileName);
 // Replaces the document's contents by the project: selection and stack cleared, zoom 1, the
 // canvas pixels (the canvas keeps its own drawing properties), the layers in stored order as
 // content layers with their caption settings and frames, the selection frame on top and the topmost
-// layer selected. Content is left empty.
+// layer selected (a frame's photo when that layer is a frame). Content is left empty.
 void InstallProject(TProjectContent& Content, TCardDocument& Doc);
 
 // ReadProjectFile, then InstallProject: a file that cannot be read leaves the document as it

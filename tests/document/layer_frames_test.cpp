@@ -39,8 +39,9 @@ struct TFramedFixture : ::testing::Test {
   TBitmapLayer* AddFramedPhoto(const TSingleRect& Location, const TSingleRect& Box,
                                TBitmapLayer** FrameOut) {
     TBitmap32 P;
-    Fill(P, 4, 2, {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004, 0xFF000005, 0xFF000006,
-                   0xFF000007, 0xFF000008});
+    Fill(P, 4, 2,
+         {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004, 0xFF000005, 0xFF000006, 0xFF000007,
+          0xFF000008});
     TBitmapLayer* L = Doc.AddPictureLayer(P, 255);
     L->SetLocation(Location);
     TBitmap32 F;
@@ -119,14 +120,22 @@ TEST_F(TFramedFixture, TurnsAndMirrorImagesTakeTheFrameAlong) {
   // The frame A . / B C: turned right B A / C ., left . C / A B; mirrored . A / C B and
   // B C / A . .
   const TCase Cases[] = {
-      {"right", &TLayerCommands::RotateRight,
-       {0xFFBB0000, 0xFFAA0000, 0xFFCC0000, 0}, {20, 30, 70, 130}},
-      {"left", &TLayerCommands::RotateLeft,
-       {0, 0xFFCC0000, 0xFFAA0000, 0xFFBB0000}, {20, 30, 70, 130}},
-      {"mirror", &TLayerCommands::FlipLeftToRight,
-       {0, 0xFFAA0000, 0xFFCC0000, 0xFFBB0000}, {20, 30, 120, 80}},
-      {"upside down", &TLayerCommands::FlipTopToBottom,
-       {0xFFBB0000, 0xFFCC0000, 0xFFAA0000, 0}, {20, 30, 120, 80}},
+      {"right",
+       &TLayerCommands::RotateRight,
+       {0xFFBB0000, 0xFFAA0000, 0xFFCC0000, 0},
+       {20, 30, 70, 130}},
+      {"left",
+       &TLayerCommands::RotateLeft,
+       {0, 0xFFCC0000, 0xFFAA0000, 0xFFBB0000},
+       {20, 30, 70, 130}},
+      {"mirror",
+       &TLayerCommands::FlipLeftToRight,
+       {0, 0xFFAA0000, 0xFFCC0000, 0xFFBB0000},
+       {20, 30, 120, 80}},
+      {"upside down",
+       &TLayerCommands::FlipTopToBottom,
+       {0xFFBB0000, 0xFFCC0000, 0xFFAA0000, 0},
+       {20, 30, 120, 80}},
   };
   for (const TCase& C : Cases) {
     Doc.SetSelection(Photo);
@@ -215,6 +224,7 @@ TEST_F(TFramedFixture, ProjectsKeepTheLinkAndAPlainReaderSeesTwoLayers) {
   ASSERT_NE(P, nullptr);
   ASSERT_EQ(Doc.FrameOf(*P), F);
   EXPECT_TRUE(F->AlphaHit);
+  EXPECT_EQ(Doc.Selected(), P) << "the photo, not the frame that would cover it";
   EXPECT_EQ(Doc.Frames.Find(F->Id())->Box, (TSingleRect{0, 0, 1, 1}));
   // Without a frame the project is what it always was.
   Doc.SetSelection(F);
@@ -228,8 +238,8 @@ TEST_F(TFramedFixture, RecoveryCopiesKeepTheLink) {
                                .string();
   {
     TAutosaver Saver(Name);
-    ASSERT_TRUE(Saver.Start(
-        SnapshotProject(Doc.Canvas(), Doc.Layers(), &Doc.Captions, &Doc.Frames)));
+    ASSERT_TRUE(
+        Saver.Start(SnapshotProject(Doc.Canvas(), Doc.Layers(), &Doc.Captions, &Doc.Frames)));
     Saver.Wait();
     EXPECT_EQ(Saver.LastError(), "");
   }
@@ -242,8 +252,7 @@ TEST_F(TFramedFixture, RecoveryCopiesKeepTheLink) {
 
 TEST(FrameBlock, DamagedBlocksGiveNoFrames) {
   const std::vector<uint8_t> Good = BuildFrameBlock({{1, 0}, {3, 2}});
-  EXPECT_EQ(ParseFrameBlock(Good.data(), Good.size()),
-            (std::vector<TStoredFrame>{{1, 0}, {3, 2}}));
+  EXPECT_EQ(ParseFrameBlock(Good.data(), Good.size()), (std::vector<TStoredFrame>{{1, 0}, {3, 2}}));
   EXPECT_EQ(LeadBlockLength(Good.data(), Good.size()), Good.size());
   struct TCase {
     const char* Name;

@@ -11,6 +11,7 @@
 
 TColorise::TColorise(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Оттенки одного цвета"));
+  setMinimumWidth(340);
   auto* Outer = new QVBoxLayout(this);
   auto* Group = new QGroupBox(QStringLiteral("Цвет оттенков"), this);
   auto* Row = new QHBoxLayout(Group);
