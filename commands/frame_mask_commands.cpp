@@ -6,7 +6,8 @@
 
 namespace {
 
-// The frame as the frame dialog's "OK" builds it, without the window's fitting.
+// The frame as the frame dialog's "OK" builds it, without the window's fitting: a frame layer of
+// its own over a selected photo, or the card inside its frame.
 void RunFrame(TCardDocument& Doc, const TCardCall& Call) {
   TBitmap32 Tile;
   LoadFrameTile(Call.Texts[0], Tile);

@@ -1,6 +1,8 @@
 #include "card_document.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "color32.h"
 #include "exceptions.h"
@@ -60,6 +62,15 @@ void TCardDocument::SetSelection(TCustomLayer* Layer) {
         if (OnResizing)
           OnResizing(Sender, Old, New, State, Shift);
       };
+      // A photo dragged or resized takes its frame along; a frame dragged on its own takes a
+      // new place in its photo.
+      FRBLayer->OnUserChange = [this](TObject*) {
+        if (Frames.Empty())
+          return;
+        if (const TBitmapLayer* L = SelectedBitmapLayer(); L != nullptr && PhotoOf(*L) != nullptr)
+          FrameMoved(*L);
+        FollowFrames();
+      };
     }
   }
   if (OnSelectionChanged)
@@ -115,6 +126,7 @@ void TCardDocument::ClearLayers() {
   FRBLayer = nullptr;  // the stack's clear destroys it
   Layers().Clear();
   Captions.Clear();
+  Frames.Clear();
 }
 
 void TCardDocument::NewCanvas(int32_t Width, int32_t Height, TColor32 Colour) {
@@ -184,6 +196,15 @@ const TBitmap32& TCardDocument::FlatImage(std::unique_ptr<TBitmap32>& Holder) {
   return *Holder;
 }
 
+TSingleRect FitPhoto(int32_t W, int32_t H, int32_t CardW, int32_t CardH, double Cx, double Cy) {
+  double Scale = 1;
+  if (W > 0 && H > 0 && CardW > 0 && CardH > 0)
+    Scale = std::min({1.0, 0.8 * CardW / W, 0.8 * CardH / H});
+  const double Fw = std::max(1, Round(W * Scale)), Fh = std::max(1, Round(H * Scale));
+  return {static_cast<float>(Cx - Fw / 2), static_cast<float>(Cy - Fh / 2),
+          static_cast<float>(Cx + Fw / 2), static_cast<float>(Cy + Fh / 2)};
+}
+
 TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   // Read first, so that a picture that cannot be read leaves the card untouched.
   TBitmap32 Picture;
@@ -197,15 +218,8 @@ TBitmapLayer* TCardDocument::AddPhoto(const std::string& FileName) {
   const TBitmap32& Photo = *L->Bitmap();
   L->Bitmap()->SetDrawMode(dmBlend);
   L->Bitmap()->SetStretchFilter(sfLinear);
-  const TPoint P = ViewCentre();
-  double W = Photo.Width(), H = Photo.Height();
-  if (Photo.Height() > Canvas().Height()) {
-    const int32_t NewH = Round(0.9 * Canvas().Height());
-    W = Round(static_cast<double>(Photo.Width()) / Photo.Height() * NewH);
-    H = NewH;
-  }
-  L->SetLocation({static_cast<float>(P.X - W / 2), static_cast<float>(P.Y - H / 2),
-                  static_cast<float>(P.X + W / 2), static_cast<float>(P.Y + H / 2)});
+  L->SetLocation(FitPhoto(Photo.Width(), Photo.Height(), Canvas().Width(), Canvas().Height(),
+                          Canvas().Width() / 2.0, Canvas().Height() / 2.0));
   AdoptContentLayer(L);
   SetSelection(Guard.Release());
   return L;
@@ -230,10 +244,85 @@ void TCardDocument::DeleteSelected() {
   TCustomLayer* L = FSelected;
   if (L == nullptr)
     return;
+  TBitmapLayer* Frame = nullptr;
+  if (const auto* B = dynamic_cast<const TBitmapLayer*>(L))
+    Frame = FrameOf(*B);
   if (OnLayerDeleting)
     OnLayerDeleting(L->Index());
   SetSelection(nullptr);
+  Frames.Forget(L->Id());
   L->Free();
+  if (Frame != nullptr) {
+    if (OnLayerDeleting)
+      OnLayerDeleting(Frame->Index());
+    Frames.Forget(Frame->Id());
+    Frame->Free();
+  }
+}
+
+TBitmapLayer* TCardDocument::FindLayer(uint64_t Id) const {
+  const TLayerCollection& L = FView.Layers();
+  for (int32_t I = 0; I < L.Count(); ++I)
+    if (L.Items(I)->Id() == Id)
+      return dynamic_cast<TBitmapLayer*>(L.Items(I));
+  return nullptr;
+}
+
+TBitmapLayer* TCardDocument::FrameOf(const TBitmapLayer& Photo) const {
+  if (Frames.Empty())
+    return nullptr;
+  const uint64_t Id = Frames.FrameOf(Photo.Id());
+  return Id != 0 ? FindLayer(Id) : nullptr;
+}
+
+TBitmapLayer* TCardDocument::PhotoOf(const TBitmapLayer& Frame) const {
+  const auto F = Frames.Find(Frame.Id());
+  return F != nullptr ? FindLayer(F->Photo) : nullptr;
+}
+
+void TCardDocument::LinkFrame(TBitmapLayer& Frame, TBitmapLayer& Photo) {
+  Frames.Link(Frame.Id(), Photo.Id(), FrameBox(Photo.Location(), Frame.Location()));
+  Frame.AlphaHit = true;
+  FollowFrames();
+}
+
+void TCardDocument::FrameMoved(const TBitmapLayer& Frame) {
+  if (const TBitmapLayer* Photo = PhotoOf(Frame))
+    Frames.Link(Frame.Id(), Photo->Id(), FrameBox(Photo->Location(), Frame.Location()));
+}
+
+void TCardDocument::FollowFrames() {
+  if (Frames.Empty())
+    return;
+  std::vector<uint64_t> Live;
+  for (int32_t I = 0; I < Layers().Count(); ++I) Live.push_back(Layers().Items(I)->Id());
+  Frames.KeepOnly(Live);
+  // The photos bottom up: putting a frame above its photo never parts a pair placed before.
+  struct TPair {
+    TBitmapLayer *Photo, *Frame;
+    TSingleRect Box;
+  };
+  std::vector<TPair> Pairs;
+  for (const auto& [Id, Link] : Frames.All()) {
+    TBitmapLayer* Frame = FindLayer(Id);
+    TBitmapLayer* Photo = FindLayer(Link->Photo);
+    if (Frame != nullptr && Photo != nullptr)
+      Pairs.push_back({Photo, Frame, Link->Box});
+  }
+  std::sort(Pairs.begin(), Pairs.end(),
+            [](const TPair& A, const TPair& B) { return A.Photo->Index() < B.Photo->Index(); });
+  for (const TPair& Pair : Pairs) {
+    const TSingleRect R = FrameLocation(Pair.Photo->Location(), Pair.Box);
+    if (!(Pair.Frame->Location() == R))
+      Pair.Frame->SetLocation(R);
+    if (Pair.Frame->Scaled() != Pair.Photo->Scaled())
+      Pair.Frame->SetScaled(Pair.Photo->Scaled());
+    const int32_t F = Pair.Frame->Index(), P = Pair.Photo->Index();
+    if (F < P)
+      Pair.Frame->SetIndex(P);
+    else if (F > P + 1)
+      Pair.Frame->SetIndex(P + 1);
+  }
 }
 
 void TCardDocument::TextLayerPixels(const TTextLayerSource& Source, TBitmap32& B) {

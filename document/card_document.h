@@ -11,6 +11,7 @@
 #include "bitmap_layer.h"
 #include "img_view32.h"
 #include "layer_captions.h"
+#include "layer_frames.h"
 #include "rubberband_layer.h"
 
 // Tags that mark the plain positioned layers of the document.
@@ -63,6 +64,10 @@ struct TBackgroundNote {
   bool operator==(const TBackgroundNote&) const = default;
 };
 
+// Where a new W x H photo is shown on a CardW x CardH card, centred on (Cx, Cy): at most 80 %
+// of the card's width and height, its proportions kept, never enlarged, in whole pixels.
+TSingleRect FitPhoto(int32_t W, int32_t H, int32_t CardW, int32_t CardH, double Cx, double Cy);
+
 class TCardDocument {
  public:
   // The view shows the card; the document keeps its canvas and layers there.
@@ -113,8 +118,8 @@ class TCardDocument {
   // only the stages that leave a full-size flat image a copy (the background, the bitmap, the
   // layers, and custom stages, which draw only on the view's own buffer).
   bool FlatImageIsCanvas();
-  // Adds a photograph read from the file as a new selected layer, no taller than 0.9 of the
-  // canvas; on failure nothing changes and the reader's error propagates.
+  // Adds a photograph read from the file as a new selected layer, fitted and centred on the
+  // card (FitPhoto); on failure nothing changes and the reader's error propagates.
   TBitmapLayer* AddPhoto(const std::string& FileName);
   // Adds a ready picture as a new selected layer at its own size around the view centre.
   TBitmapLayer* AddPictureLayer(const TBitmap32& Picture, uint32_t MasterAlpha);
@@ -136,7 +141,7 @@ class TCardDocument {
   // alpha from the mask, draw mode blend, the master alpha of the transparency); the stretch
   // filter is Source.Preview's.
   static void TextLayerPixels(const TTextLayerSource& Source, TBitmap32& B);
-  // Deletes the selected layer.
+  // Deletes the selected layer; a photo's frame goes with it.
   void DeleteSelected();
   // Called with a layer's index just before it is deleted.
   std::function<void(int32_t Index)> OnLayerDeleting;
@@ -159,6 +164,23 @@ class TCardDocument {
   // How the canvas was last filled by the composition panel, kept with the card so that undo
   // and redo bring the panel's choice back with the canvas it made.
   TBackgroundNote Background;
+
+  // Which layers are frames of which photos (forgotten when the stack is cleared).
+  TLayerFrames Frames;
+
+  // The content layer with the identity, none when it is not on the card.
+  TBitmapLayer* FindLayer(uint64_t Id) const;
+  // The frame layer of a photo, and the photo of a frame layer; none when there is none.
+  TBitmapLayer* FrameOf(const TBitmapLayer& Photo) const;
+  TBitmapLayer* PhotoOf(const TBitmapLayer& Frame) const;
+  // Frame becomes the frame of Photo where it now lies: clicks through its transparent inside
+  // reach the photo, and it is put directly above the photo.
+  void LinkFrame(TBitmapLayer& Frame, TBitmapLayer& Photo);
+  // Every frame at its place in its photo's location and directly above its photo; the
+  // records of frames or photos no longer on the card are forgotten.
+  void FollowFrames();
+  // A frame moved or resized on its own: its place in its photo is where it now lies.
+  void FrameMoved(const TBitmapLayer& Frame);
 
   // Set by every change the view reports (canvas, layers, zoom); the zoom commands restore it.
   bool Modified = false;

@@ -116,6 +116,7 @@ TDocumentState CaptureState(TCardDocument& Doc, TPixelStore& Store) {
     LS.Look = LookOf(*L->Bitmap());
     LS.Pixels = Store.Take(LS.Id, *L->Bitmap());
     LS.Caption = Doc.Captions.Find(LS.Id);
+    LS.Frame = Doc.Frames.Find(LS.Id);
     Ids.push_back(LS.Id);
     S.Layers.push_back(std::move(LS));
   }
@@ -146,10 +147,12 @@ void RestoreState(TCardDocument& Doc, const TDocumentState& State, TPixelStore& 
     auto* L = dynamic_cast<TBitmapLayer*>(Layers.Items(I));
     if (L == nullptr)
       continue;
-    if (Wanted.contains(L->Id()))
+    if (Wanted.contains(L->Id())) {
       Live[L->Id()] = L;
-    else
+    } else {
+      Doc.Frames.Forget(L->Id());
       L->Free();
+    }
   }
 
   TBitmapLayer* Selected = nullptr;
@@ -171,6 +174,7 @@ void RestoreState(TCardDocument& Doc, const TDocumentState& State, TPixelStore& 
     L->SetCropped(LS.Cropped);
     L->AlphaHit = LS.AlphaHit;
     Doc.Captions.Put(LS.Id, LS.Caption);
+    Doc.Frames.Put(LS.Id, LS.Frame);
     if (!(L->Location() == LS.Location))
       L->SetLocation(LS.Location);
     if (L->Index() != static_cast<int32_t>(K))

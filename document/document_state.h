@@ -13,6 +13,7 @@
 #include "bitmap32.h"
 #include "card_document.h"
 #include "layer_captions.h"
+#include "layer_frames.h"
 #include "types.h"
 
 class TCardDocument;
@@ -39,6 +40,8 @@ struct TLayerState {
   std::shared_ptr<const TBitmap32> Pixels;
   // The caption settings the layer was made from, null for a picture.
   std::shared_ptr<const TLayerCaption> Caption;
+  // For a frame layer, the photo it belongs to and its place there; null for any other layer.
+  std::shared_ptr<const TLayerFrame> Frame;
   bool operator==(const TLayerState&) const = default;
 };
 

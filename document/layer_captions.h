@@ -1,7 +1,7 @@
 #pragma once
 // What made a caption layer: the caption's settings, kept beside the layer so that its text can
 // be edited again, and a fingerprint of the pixels as they were rendered. Once something else
-// changes the layer's pixels (an effect, a mask, a frame, a rotation), the fingerprint no
+// changes the layer's pixels (an effect, a mask, a rotation), the fingerprint no
 // longer matches and the layer is an ordinary picture; moving and resizing it change only its
 // location and keep it a caption. The settings are bytes here: the caption tool defines them
 // (see caption_settings.h), the document only keeps, copies and stores them.

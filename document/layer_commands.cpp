@@ -34,6 +34,34 @@ void TurnPixels(const TBitmap32& Src, TBitmap32& Dst, bool Right) {
   }
 }
 
+// The bitmap's quarter turn in place (right: clockwise); on failure it is left as it was.
+void TurnBitmap(TBitmap32& Dst, bool Right) {
+  // The old pixels move aside without a copy and serve as the source.
+  TBitmap32 Src;
+  Src.SwapContents(Dst);
+  try {
+    Dst.SetSize(Src.Height(), Src.Width());
+  } catch (...) {
+    Dst.SwapContents(Src);
+    Dst.Changed();
+    throw;
+  }
+  if (!Dst.IsEmpty())
+    TurnPixels(Src, Dst, Right);
+  Dst.Changed();
+}
+
+void FlipBitmap(TBitmap32& B, bool Vertical) {
+  if (Vertical) {
+    for (int32_t Y = 0, Z = B.Height() - 1; Y < Z; ++Y, --Z)
+      std::swap_ranges(B.RowAddress(Y), B.RowAddress(Y) + B.Width(), B.RowAddress(Z));
+  } else {
+    for (int32_t Y = 0; Y < B.Height(); ++Y)
+      std::reverse(B.RowAddress(Y), B.RowAddress(Y) + B.Width());
+  }
+  B.Changed();
+}
+
 // A rounded value that is not a usable coordinate becomes -1 (outside every bitmap).
 int32_t RoundCoordinate(double V) {
   if (!(std::fabs(V) < 2147483647.0))
@@ -81,31 +109,55 @@ void TLayerCommands::Reorder(int32_t Tag) {
   TCustomLayer* S = FDoc.Selected();
   if (S == nullptr)
     return;
-  const int32_t N = FDoc.Layers().Count(), I = S->Index();
+  // A photo and its frame move as one, whichever of them is selected.
+  if (auto* B = dynamic_cast<TBitmapLayer*>(S))
+    if (TBitmapLayer* Photo = FDoc.PhotoOf(*B))
+      S = Photo;
+  const auto* Photo = dynamic_cast<const TBitmapLayer*>(S);
+  const TBitmapLayer* Frame = Photo != nullptr ? FDoc.FrameOf(*Photo) : nullptr;
+  TLayerCollection& Layers = FDoc.Layers();
+  const int32_t N = Layers.Count(), I = S->Index();
+  const int32_t Top = Frame != nullptr ? Frame->Index() : I;
   int32_t To = I;
   switch (Tag) {
     case 1:
+      if (Top >= N - 2)
+        return;
       To = N - 2;
       break;
     case 2:
       To = 0;
       break;
-    case 3:
-      To = std::min(I + 1, N - 2);
+    case 3: {
+      // Over the layer above, or over a photo with its frame as a whole.
+      int32_t Next = Top + 1;
+      if (const auto* B = dynamic_cast<const TBitmapLayer*>(Layers.Items(Next)))
+        if (const TBitmapLayer* F = FDoc.FrameOf(*B))
+          Next = std::max(Next, F->Index());
+      To = std::min(Next, N - 2);
+      if (To <= Top)
+        return;
       break;
-    case 4:
+    }
+    case 4: {
       if (I == 0)
         return;
-      To = I - 1;
+      int32_t Below = I - 1;
+      if (const auto* B = dynamic_cast<const TBitmapLayer*>(Layers.Items(Below)))
+        if (const TBitmapLayer* P = FDoc.PhotoOf(*B))
+          Below = std::min(Below, P->Index());
+      To = Below;
       break;
+    }
     default:
       return;
   }
   if (To < 0 || To == I)
     return;
-  if (dynamic_cast<TBitmapLayer*>(S) != nullptr)
+  if (Photo != nullptr)
     FUndo.Record(usLayerOrder);
   S->SetIndex(To);
+  FDoc.FollowFrames();
 }
 
 void TLayerCommands::DeleteSelected() {
@@ -129,6 +181,16 @@ void TLayerCommands::CloneSelected() {
     L.Get()->SetLocation(R);
     // A copy of a caption is a caption with the same text.
     FDoc.Captions.Put(L.Get()->Id(), FDoc.Captions.Editable(*B));
+    // A copy of a framed photo has a copy of the frame.
+    if (const TBitmapLayer* Frame = FDoc.FrameOf(*B)) {
+      TNewLayerGuard F(FDoc.Layers().Add<TBitmapLayer>());
+      F.Get()->Bitmap()->Assign(Frame->Bitmap());
+      FDoc.AdoptContentLayer(F.Get());
+      F.Get()->SetScaled(Frame->Scaled());
+      const TSingleRect Q = Frame->Location();
+      F.Get()->SetLocation({Q.Left + 30, Q.Top + 30, Q.Right + 30, Q.Bottom + 30});
+      FDoc.LinkFrame(*F.Release(), *L.Get());
+    }
     FDoc.SetSelection(L.Release());
     return;
   }
@@ -152,47 +214,46 @@ void TLayerCommands::Rotate90(bool Right) {
   if (L == nullptr)
     return;
   FUndo.Record(usRotation);
-  const int32_t Index = L->Index();
-  // The old pixels move aside without a copy and serve as the source.
-  TBitmap32& Dst = *L->Bitmap();
-  TBitmap32 Src;
-  Src.SwapContents(Dst);
-  try {
-    Dst.SetSize(Src.Height(), Src.Width());
-  } catch (...) {
-    Dst.SwapContents(Src);
-    Dst.Changed();
-    throw;
+  TurnBitmap(*L->Bitmap(), Right);
+  // A photo's frame turns with it.
+  if (TBitmapLayer* Frame = FDoc.FrameOf(*L)) {
+    TurnBitmap(*Frame->Bitmap(), Right);
+    FDoc.Frames.Link(Frame->Id(), L->Id(), TurnedBox(FDoc.Frames.Find(Frame->Id())->Box, Right));
   }
-  if (!Dst.IsEmpty())
-    TurnPixels(Src, Dst, Right);
-  Dst.Changed();
   const TSingleRect R = L->Location();
   L->SetLocation({R.Left, R.Top, R.Left + (R.Bottom - R.Top), R.Top + (R.Right - R.Left)});
+  Follow(*L);
   FDoc.SetSelection(nullptr);
-  FDoc.SetSelection(FDoc.Layers().Items(Index));
+  FDoc.SetSelection(L);
+}
+
+void TLayerCommands::Flip(bool Vertical) {
+  TBitmapLayer* L = FDoc.SelectedBitmapLayer();
+  if (L == nullptr)
+    return;
+  FUndo.Record(usFlip);
+  FlipBitmap(*L->Bitmap(), Vertical);
+  if (TBitmapLayer* Frame = FDoc.FrameOf(*L)) {
+    FlipBitmap(*Frame->Bitmap(), Vertical);
+    FDoc.Frames.Link(Frame->Id(), L->Id(),
+                     FlippedBox(FDoc.Frames.Find(Frame->Id())->Box, Vertical));
+    FDoc.FollowFrames();
+  }
+}
+
+void TLayerCommands::Follow(const TBitmapLayer& L) {
+  if (FDoc.Frames.Empty())
+    return;
+  FDoc.FrameMoved(L);
+  FDoc.FollowFrames();
 }
 
 void TLayerCommands::FlipTopToBottom() {
-  TBitmapLayer* L = FDoc.SelectedBitmapLayer();
-  if (L == nullptr)
-    return;
-  FUndo.Record(usFlip);
-  TBitmap32& B = *L->Bitmap();
-  for (int32_t Y = 0, Z = B.Height() - 1; Y < Z; ++Y, --Z)
-    std::swap_ranges(B.RowAddress(Y), B.RowAddress(Y) + B.Width(), B.RowAddress(Z));
-  B.Changed();
+  Flip(true);
 }
 
 void TLayerCommands::FlipLeftToRight() {
-  TBitmapLayer* L = FDoc.SelectedBitmapLayer();
-  if (L == nullptr)
-    return;
-  FUndo.Record(usFlip);
-  TBitmap32& B = *L->Bitmap();
-  for (int32_t Y = 0; Y < B.Height(); ++Y)
-    std::reverse(B.RowAddress(Y), B.RowAddress(Y) + B.Width());
-  B.Changed();
+  Flip(false);
 }
 
 void TLayerCommands::RemoveMask() {
@@ -289,6 +350,7 @@ void TLayerCommands::ResetScale() {
     R.Bottom = R.Top + L->Bitmap()->Height();
     FDoc.RBLayer()->SetLocation(R);
     L->Bitmap()->Changed();
+    Follow(*L);
   }
   FDoc.Modified = true;
 }

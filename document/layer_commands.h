@@ -60,7 +60,8 @@ class TLayerCommands {
 
   // Tag 1 "Поместить вперёд" (index n - 2, below the frame), 2 "Поместить назад" (index 0),
   // 3 "Вверх на один уровень", 4 "Вниз на один уровень". Nothing without a selection; a bitmap
-  // layer's move is an undo step.
+  // layer's move is an undo step. A photo and its frame move as one, over or under another
+  // photo with its frame as a whole.
   void Reorder(int32_t Tag);
   // The document's DeleteSelected: the selection is cleared and the layer destroyed; a bitmap
   // layer's deletion is an undo step.
@@ -69,7 +70,8 @@ class TLayerCommands {
   // layer's copy (an undo step), or for an area layer an empty positioned layer with Tag 2.
   void CloneSelected();
   // Quarter turns of the selected bitmap layer (an undo step): the top-left corner of the
-  // location stays, width and height swap, and the layer is selected anew.
+  // location stays, width and height swap, and the layer is selected anew. A photo's frame turns
+  // with it; the mirror images below take it along too.
   void RotateRight();
   void RotateLeft();
   // Mirror images of the selected bitmap layer (undo steps).
@@ -118,7 +120,11 @@ class TLayerCommands {
 
  private:
   void Rotate90(bool Right);
+  void Flip(bool Vertical);
   void ResetScale();
+  // After the layer's location changed: a frame takes its new place in its photo, a photo's
+  // frame follows it.
+  void Follow(const TBitmapLayer& L);
 
   TCardDocument& FDoc;
   TUndoStack& FUndo;

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "bitmap_layer.h"
 #include "bmp_format.h"
@@ -19,6 +20,7 @@
 #include "custom_layer.h"
 #include "exceptions.h"
 #include "file_io.h"
+#include "frame_block.h"
 #include "little_endian.h"
 #include "picture.h"
 #include "rubberband_layer.h"
@@ -57,7 +59,7 @@ using TPiece = TFilePiece;
 class TProjectImage {
  public:
   TProjectImage(const TBitmap32& Canvas, const TLayerCollection& Layers,
-                const TLayerCaptions* Captions) {
+                const TLayerCaptions* Captions, const TLayerFrames* Frames) {
     std::vector<const TCustomLayer*> Stored;
     for (int32_t I = 0; I < Layers.Count(); ++I) {
       const TCustomLayer* L = Layers.Items(I);
@@ -83,6 +85,23 @@ class TProjectImage {
     if (!Editable.empty()) {
       FCaptionBlock = BuildCaptionBlock(Editable);
       Add(FCaptionBlock.data(), FCaptionBlock.size());
+    }
+    // The same for the frames: a block only when a stored frame belongs to a stored photo.
+    if (Frames != nullptr && !Frames->Empty()) {
+      std::unordered_map<uint64_t, uint32_t> EntryOf;
+      for (size_t I = 0; I < Stored.size(); ++I)
+        if (dynamic_cast<const TBitmapLayer*>(Stored[I]) != nullptr)
+          EntryOf[Stored[I]->Id()] = static_cast<uint32_t>(I);
+      std::vector<TStoredFrame> Links;
+      for (size_t I = 0; I < Stored.size(); ++I)
+        if (dynamic_cast<const TBitmapLayer*>(Stored[I]) != nullptr)
+          if (const auto F = Frames->Find(Stored[I]->Id()))
+            if (const auto It = EntryOf.find(F->Photo); It != EntryOf.end())
+              Links.push_back({static_cast<uint32_t>(I), It->second});
+      if (!Links.empty()) {
+        FFrameBlock = BuildFrameBlock(Links);
+        Add(FFrameBlock.data(), FFrameBlock.size());
+      }
     }
 
     // Header storage is sized before any piece points into it.
@@ -140,6 +159,7 @@ class TProjectImage {
   }
 
   std::vector<uint8_t> FCaptionBlock;
+  std::vector<uint8_t> FFrameBlock;
   std::vector<uint8_t> FHeaders;
   std::vector<uint8_t> FRecords;
   std::string FSizeList;
@@ -367,20 +387,34 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
       break;
   if (Sum > DataEnd)
     FailDamaged(Name, "длины частей не сходятся с размером файла");
-  // Bytes in front of the streams: only a caption block may stand there.
+  // Bytes in front of the streams: only a caption block and a frame block may stand there,
+  // one after the other.
   const uint64_t Lead = DataEnd - Sum;
   std::vector<TStoredCaption> Captions;
+  std::vector<TStoredFrame> FrameLinks;
   if (Lead > 0) {
     uint8_t Magic[CaptionBlockMagicSize];
     if (Lead < CaptionBlockMagicSize)
       FailDamaged(Name, "длины частей не сходятся с размером файла");
     Src.Read(0, Magic, CaptionBlockMagicSize);
-    if (!StartsWithCaptionBlock(Magic, CaptionBlockMagicSize))
+    if (!StartsWithCaptionBlock(Magic, CaptionBlockMagicSize) &&
+        !StartsWithFrameBlock(Magic, CaptionBlockMagicSize))
       FailDamaged(Name, "длины частей не сходятся с размером файла");
     if (Lead <= MaxCaptionBlockSize) {
       std::vector<uint8_t> Buffer;
-      Captions = ParseCaptionBlock(Src.Bytes(0, static_cast<size_t>(Lead), Buffer),
-                                   static_cast<size_t>(Lead));
+      const uint8_t* P = Src.Bytes(0, static_cast<size_t>(Lead), Buffer);
+      // A block whose length does not fit ends the walk: what follows is lost, not the layers.
+      for (size_t Left = static_cast<size_t>(Lead); Left > 0;) {
+        const size_t N = LeadBlockLength(P, Left);
+        if (N == 0 || N > Left)
+          break;
+        if (StartsWithCaptionBlock(P, N))
+          Captions = ParseCaptionBlock(P, N);
+        else
+          FrameLinks = ParseFrameBlock(P, N);
+        P += N;
+        Left -= N;
+      }
     }
   }
 
@@ -413,6 +447,15 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
   if (Layers.size() != K - 2)
     FailDamaged(Name, "число слоёв не совпадает с числом потоков");
 
+  // The frames, from stored entries to positions among the layers read.
+  std::unordered_map<size_t, size_t> Position;
+  for (size_t J = 0; J < Layers.size(); ++J) Position[Layers[J].Entry] = J;
+  for (const TStoredFrame& F : FrameLinks) {
+    const auto Frame = Position.find(F.Frame), Photo = Position.find(F.Photo);
+    if (Frame != Position.end() && Photo != Position.end())
+      Content->Frames.push_back({Frame->second, Photo->second});
+  }
+
   uint64_t Offset = Lead;
   for (size_t J = 0; J < Layers.size(); ++J) {
     const TRecord& R = Layers[J];
@@ -440,8 +483,8 @@ std::unique_ptr<TProjectContent> ReadProjectFrom(TSource& Src) {
 }  // namespace
 
 std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
-                                  const TLayerCaptions* Captions) {
-  const TProjectImage Image(Canvas, Layers, Captions);
+                                  const TLayerCaptions* Captions, const TLayerFrames* Frames) {
+  const TProjectImage Image(Canvas, Layers, Captions, Frames);
   std::vector<uint8_t> Out(Image.Size());
   uint8_t* P = Out.data();
   for (const TPiece& Piece : Image.Pieces()) {
@@ -452,12 +495,13 @@ std::vector<uint8_t> BuildProject(const TBitmap32& Canvas, const TLayerCollectio
 }
 
 std::vector<uint8_t> BuildProject(const TCardDocument& Doc) {
-  return BuildProject(Doc.Canvas(), Doc.Layers(), &Doc.Captions);
+  return BuildProject(Doc.Canvas(), Doc.Layers(), &Doc.Captions, &Doc.Frames);
 }
 
 void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
-                  const std::string& FileName, const TLayerCaptions* Captions) {
-  const TProjectImage Image(Canvas, Layers, Captions);
+                  const std::string& FileName, const TLayerCaptions* Captions,
+                  const TLayerFrames* Frames) {
+  const TProjectImage Image(Canvas, Layers, Captions, Frames);
   try {
     WriteFileAtomically(FileName, Image.Pieces());
   } catch (const EFileError& E) {
@@ -466,7 +510,7 @@ void WriteProject(const TBitmap32& Canvas, const TLayerCollection& Layers,
 }
 
 void WriteProject(const TCardDocument& Doc, const std::string& FileName) {
-  WriteProject(Doc.Canvas(), Doc.Layers(), FileName, &Doc.Captions);
+  WriteProject(Doc.Canvas(), Doc.Layers(), FileName, &Doc.Captions, &Doc.Frames);
 }
 
 std::unique_ptr<TProjectContent> ReadProjectBytes(const uint8_t* Data, size_t Size,
@@ -502,6 +546,7 @@ void InstallProject(TProjectContent& Content, TCardDocument& Doc) {
     Canvas.NotifyResize();
 
   TBitmapLayer* Top = nullptr;
+  std::vector<TBitmapLayer*> Installed;
   for (size_t J = 0; Content.Layers.Count() > 0; ++J) {
     auto* L = static_cast<TBitmapLayer*>(Content.Layers.Items(0));
     L->SetLayerCollection(&Doc.Layers());
@@ -510,9 +555,18 @@ void InstallProject(TProjectContent& Content, TCardDocument& Doc) {
     L->SetScaled(Scaled);
     if (J < Content.Captions.size())
       Doc.Captions.Put(L->Id(), Content.Captions[J]);
+    Installed.push_back(L);
     Top = L;
   }
   Content.Captions.clear();
+  for (const TProjectContent::TFramePair& F : Content.Frames)
+    if (F.Frame < Installed.size() && F.Photo < Installed.size())
+      Doc.LinkFrame(*Installed[F.Frame], *Installed[F.Photo]);
+  Content.Frames.clear();
+  // A frame on top stands for its photo, which its selection frame would otherwise cover.
+  if (Top != nullptr)
+    if (TBitmapLayer* Photo = Doc.PhotoOf(*Top))
+      Top = Photo;
   Doc.SetSelection(nullptr);
   if (Top != nullptr)
     Doc.SetSelection(Top);

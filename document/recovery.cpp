@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <unordered_map>
 
 #include "bitmap_layer.h"
 #include "program_paths.h"
@@ -89,13 +90,22 @@ std::string AdoptRecoveryFile(const TRecoveryFile& File, const std::string& Dir,
 
 std::unique_ptr<TProjectContent> SnapshotProject(const TBitmap32& Canvas,
                                                  const TLayerCollection& Layers,
-                                                 const TLayerCaptions* Captions) {
+                                                 const TLayerCaptions* Captions,
+                                                 const TLayerFrames* Frames) {
   auto Copy = std::make_unique<TProjectContent>();
   Copy->Canvas.Assign(&Canvas);
+  std::unordered_map<uint64_t, size_t> Position;
   for (int32_t I = 0; I < Layers.Count(); ++I)
     if (const auto* L = dynamic_cast<const TBitmapLayer*>(Layers.Items(I))) {
+      Position[L->Id()] = Copy->Captions.size();
       L->Clone(&Copy->Layers);
       Copy->Captions.push_back(Captions != nullptr ? Captions->Editable(*L) : nullptr);
+    }
+  if (Frames != nullptr)
+    for (const auto& [Frame, Link] : Frames->All()) {
+      const auto F = Position.find(Frame), P = Position.find(Link->Photo);
+      if (F != Position.end() && P != Position.end())
+        Copy->Frames.push_back({F->second, P->second});
     }
   return Copy;
 }
@@ -164,12 +174,18 @@ void TAutosaver::Run() {
       const std::string Dir = FFileName.substr(0, FFileName.find_last_of('/'));
       if (!Dir.empty() && Dir != FFileName)
         MakeFolders(Dir);
-      // The copies' captions, found by the copies' own identities.
+      // The copies' captions and frames, found by the copies' own identities.
       TLayerCaptions Captions;
       for (int32_t I = 0; I < Job->Layers.Count(); ++I)
         if (size_t(I) < Job->Captions.size())
           Captions.Put(Job->Layers.Items(I)->Id(), Job->Captions[size_t(I)]);
-      WriteProject(Job->Canvas, Job->Layers, FFileName, &Captions);
+      TLayerFrames Frames;
+      const auto Count = static_cast<size_t>(Job->Layers.Count());
+      for (const TProjectContent::TFramePair& F : Job->Frames)
+        if (F.Frame < Count && F.Photo < Count)
+          Frames.Link(Job->Layers.Items(int32_t(F.Frame))->Id(),
+                      Job->Layers.Items(int32_t(F.Photo))->Id(), TSingleRect{0, 0, 1, 1});
+      WriteProject(Job->Canvas, Job->Layers, FFileName, &Captions, &Frames);
     } catch (const std::exception& E) {
       Error = UserErrorText(E);
     }

@@ -34,10 +34,12 @@ std::string AdoptRecoveryFile(const TRecoveryFile& File, const std::string& Dir,
 
 // An independent copy of the canvas and the bitmap layers, as a project stores them, that a
 // worker thread can write while the card goes on changing.
-// The editable captions among Captions (when given) go with their layers.
+// The editable captions among Captions and the frames of Frames (when given) go with their
+// layers.
 std::unique_ptr<TProjectContent> SnapshotProject(const TBitmap32& Canvas,
                                                  const TLayerCollection& Layers,
-                                                 const TLayerCaptions* Captions = nullptr);
+                                                 const TLayerCaptions* Captions = nullptr,
+                                                 const TLayerFrames* Frames = nullptr);
 
 // Writes snapshots to one recovery file on a worker thread, one at a time.
 class TAutosaver {

@@ -28,5 +28,6 @@ void ApplyNamedEffect(const std::string& Name, const TEffectTarget& Target,
 // with Colour, red in the lowest byte); another name runs the shell alone.
 void ApplyNoiseOrTint(const std::string& Name, const TEffectTarget& Target, uint32_t Colour);
 
-// The colour "Сепия (старое фото)" tints with: red 200, green 191, blue 119.
-constexpr uint32_t SepiaColour = 7847880;
+// The colour "Сепия (старое фото)" tints with: red 201, green 153, blue 113. With the
+// brightening that follows, a mid-grey comes out a warm brown (160, 122, 90).
+constexpr uint32_t SepiaColour = 201 | 153 << 8 | 113 << 16;

@@ -201,17 +201,20 @@ class TFrameStretch {
 
 }  // namespace
 
-TFrameSizes FrameSizes(int32_t Tw, int32_t Th, int32_t Percent, int32_t S) {
-  if (Tw < 1 || Th < 1)
-    throw EFrameError("Рамку не к чему добавить: изображение пустое");
-  if (S < 1)
-    throw EFrameError("Рамка пустая");
-  TFrameSizes Z;
-  Z.S = S;
-  const double G = RoundEven(Percent / 100.0 * Tw);
+namespace {
+
+// The thickness of a frame at Percent of the width W; 0 raises EFrameError.
+double FrameThickness(int32_t W, int32_t Percent) {
+  const double G = RoundEven(Percent / 100.0 * W);
   if (G < 1)
     throw EFrameError("Рамка слишком тонкая: при " + std::to_string(Percent) + " % от ширины " +
-                      std::to_string(Tw) + " пикселей её толщина 0 пикселей");
+                      std::to_string(W) + " пикселей её толщина 0 пикселей");
+  return G;
+}
+
+TFrameSizes SizesAround(int32_t Tw, int32_t Th, double G, int32_t S) {
+  TFrameSizes Z;
+  Z.S = S;
   const double Ow = Tw + 2 * G, Oh = Th + 2 * G;
   if (Ow * Oh > static_cast<double>(MaxPicturePixels))
     throw EFrameError("Изображение с рамкой слишком велико: " + std::to_string(int64_t(Ow)) +
@@ -233,6 +236,28 @@ TFrameSizes FrameSizes(int32_t Tw, int32_t Th, int32_t Percent, int32_t S) {
   Z.Nw = static_cast<int32_t>(RoundEven(static_cast<double>(Z.Fw) / S));
   Z.Nh = static_cast<int32_t>(RoundEven(static_cast<double>(Z.Fh) / S));
   return Z;
+}
+
+}  // namespace
+
+TFrameSizes FrameSizes(int32_t Tw, int32_t Th, int32_t Percent, int32_t S) {
+  if (Tw < 1 || Th < 1)
+    throw EFrameError("Рамку не к чему добавить: изображение пустое");
+  if (S < 1)
+    throw EFrameError("Рамка пустая");
+  return SizesAround(Tw, Th, FrameThickness(Tw, Percent), S);
+}
+
+TFrameSizes FrameSizesWithin(int32_t W, int32_t H, int32_t Percent, int32_t S) {
+  if (W < 1 || H < 1)
+    throw EFrameError("Рамку не к чему добавить: изображение пустое");
+  if (S < 1)
+    throw EFrameError("Рамка пустая");
+  const double G = FrameThickness(W, Percent);
+  if (W - 2 * G < 1 || H - 2 * G < 1)
+    throw EFrameError("Рамка слишком широкая: изображение " + std::to_string(W) + " x " +
+                      std::to_string(H) + " пикселей она закрыла бы целиком");
+  return SizesAround(static_cast<int32_t>(W - 2 * G), static_cast<int32_t>(H - 2 * G), G, S);
 }
 
 void MakeFrameTiles(const TBitmap32& Tile, TFrameTiles& T) {
@@ -315,16 +340,45 @@ void FrameWorkRow(const TFrameTiles& T, const TFrameSizes& Z, int32_t Y, const i
   }
 }
 
-void BuildFrame(const TBitmap32& Target, const TBitmap32& Tile, int32_t Percent, TBitmap32& Out) {
+namespace {
+
+// The tile's top-left square when it is not square (kept in Cut), else the tile itself.
+const TBitmap32& SquareOf(const TBitmap32& Tile, TBitmap32& Cut) {
   if (Tile.IsEmpty())
     throw EFrameError("Рамка пустая");
-  const TBitmap32* Square = &Tile;
+  if (Tile.Width() == Tile.Height())
+    return Tile;
+  Cut.Assign(&Tile);
+  SquareFrameTile(Cut);
+  return Cut;
+}
+
+}  // namespace
+
+void BuildFrameAlone(int32_t W, int32_t H, const TBitmap32& Tile, int32_t Percent, TBitmap32& Out) {
   TBitmap32 Cut;
-  if (Tile.Width() != Tile.Height()) {
-    Cut.Assign(&Tile);
-    SquareFrameTile(Cut);
-    Square = &Cut;
+  const TBitmap32& Square = SquareOf(Tile, Cut);
+  const TFrameSizes Z = FrameSizesWithin(W, H, Percent, Square.Width());
+  TFrameTiles Tiles;
+  MakeFrameTiles(Square, Tiles);
+  Out.SetSize(0, 0);
+  Out.SetSize(Z.Ow, Z.Oh);
+  Out.BeginUpdate();
+  try {
+    TFrameStretch(Tiles, Z).Run(Out);
+  } catch (...) {
+    Out.EndUpdate();
+    Out.SetSize(0, 0);
+    throw;
   }
+  Out.SetDrawMode(dmBlend);
+  Out.EndUpdate();
+  Out.Changed();
+}
+
+void BuildFrame(const TBitmap32& Target, const TBitmap32& Tile, int32_t Percent, TBitmap32& Out) {
+  TBitmap32 Cut;
+  const TBitmap32* Square = &SquareOf(Tile, Cut);
   const TFrameSizes Z = FrameSizes(Target.Width(), Target.Height(), Percent, Square->Width());
   TFrameTiles Tiles;
   MakeFrameTiles(*Square, Tiles);

@@ -1,7 +1,8 @@
 #pragma once
 // The frame builder: a square frame tile repeated along the four edges of a picture, turned to
-// face each edge, with mitred corners. The framed picture grows by the frame's thickness G on
-// every side; G is a percentage of the picture's width.
+// face each edge, with mitred corners. Around the card's canvas the framed picture grows by the
+// frame's thickness G on every side; on a photo the frame is a picture of its own, of the
+// photo's size, that lies over the photo's edges. G is a percentage of the picture's width.
 //
 // The frame is designed at the tile's scale in a work picture F (Fw x Fh: corner squares of
 // the tile's side S, edge strips of Nw or Nh tile copies squeezed into the gaps between them,
@@ -34,6 +35,11 @@ struct TFrameSizes {
 // 0 or sizes beyond the picture limit raise EFrameError.
 TFrameSizes FrameSizes(int32_t Tw, int32_t Th, int32_t Percent, int32_t S);
 
+// The sizes of a frame that fits inside a W x H picture: G is Percent of W, the output W x H,
+// the transparent inside (W - 2G) x (H - 2G). A frame that would leave no inside raises
+// EFrameError, as FrameSizes' errors do.
+TFrameSizes FrameSizesWithin(int32_t W, int32_t H, int32_t Percent, int32_t S);
+
 // The four edge tiles, each S x S, turned from the tile as it lies along the top edge (its top
 // row the outer edge): bottom upside down, right a quarter turn clockwise, left a quarter turn
 // counter-clockwise.
@@ -59,3 +65,6 @@ void FrameWorkRow(const TFrameTiles& Tiles, const TFrameSizes& Sizes, int32_t Y,
 // its coverage, a + b * (1 - a). Out gets (Tw + 2G) x (Th + 2G); Target and Tile are not changed.
 // On failure Out is left empty or unchanged and the error propagates.
 void BuildFrame(const TBitmap32& Target, const TBitmap32& Tile, int32_t Percent, TBitmap32& Out);
+// Out := the frame alone for a W x H picture (FrameSizesWithin): W x H, F stretched over it as
+// BuildFrame does, transparent inside, draw mode blend. It lies over the picture's edges.
+void BuildFrameAlone(int32_t W, int32_t H, const TBitmap32& Tile, int32_t Percent, TBitmap32& Out);

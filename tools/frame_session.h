@@ -1,31 +1,37 @@
 #pragma once
-// The frame dialog's work on the card: its target (the selected bitmap layer, else the
-// canvas), the state saved when the dialog opens, "Просмотр", "OK" with its undo step and
-// "Cancel". Qt-free; the dialog only collects the tile, the percentage and the check box.
+// The frame dialog's work on the card: its target (the selected photo, else the canvas), the
+// state saved when the dialog opens, "Просмотр", "OK" with its undo step and "Cancel". Qt-free;
+// the dialog only collects the tile, the percentage and the check box.
 #include <cstdint>
 #include <string>
 
 #include "bitmap32.h"
 #include "card_document.h"
-#include "target_snapshot.h"
+#include "document_state.h"
 #include "undo.h"
 
 // A frame built for the card's target and not yet put on it.
 struct TBuiltFrame {
-  TBitmap32 Picture;                    // the framed picture: (Tw + 2G) x (Th + 2G)
-  TBitmapLayer* Layer = nullptr;        // the framed layer, none for the canvas
-  uint32_t MasterAlpha = 255;           // the layer's master alpha, given back to it
-  TSingleRect Location = {0, 0, 0, 0};  // the layer's new location
+  // The canvas inside its frame ((Tw + 2G) x (Th + 2G)), or for a photo the frame alone, of the
+  // size of the photo's visible part.
+  TBitmap32 Picture;
+  TBitmapLayer* Photo = nullptr;  // the framed photo, none for the canvas
+  // The frame's place in the photo's location (see TLayerFrame).
+  TSingleRect Box = {0, 0, 1, 1};
 };
 
-// Frames the card's target in a new picture without touching the card: the selected bitmap
-// layer is framed at master alpha 255 and blended over the frame, the canvas replaces the
-// frame under it. A layer's new location keeps its left and top and grows to the right and
-// down at the layer's display scale.
+// The bounds of the bitmap's pixels that are not fully transparent; the whole bitmap when there
+// are none.
+TRect VisibleBounds(const TBitmap32& B);
+
+// Frames the card's target in a new picture without touching the card. A selected photo (or
+// the photo of a selected frame) gets a frame of its own that lies over the edges of its
+// visible pixels (a masked photo's mask bounds); the canvas is replaced by the canvas inside
+// the frame, which grows it.
 void BuildFrameFor(TCardDocument& Doc, const TBitmap32& Tile, int32_t Percent, TBuiltFrame& F);
-// Puts a built frame on the card: the canvas, or the layer's bitmap (drawn blended, with its
-// master alpha) and location, the layer then deselected and selected again so that the
-// selection frame follows.
+// Puts a built frame on the card: the canvas; or the photo's frame layer, made anew directly
+// above the photo or, when the photo has one, replacing its pixels. The photo is then selected
+// anew, so that the selection frame stays on top.
 void PutFrame(TCardDocument& Doc, TBuiltFrame& Frame);
 // Reads a frame tile; a non-square picture gives its top-left square. The reader's error
 // propagates; no file at all is an error too.
@@ -35,12 +41,10 @@ class TFrameSession {
  public:
   TFrameSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}
 
-  // The dialog opens: saves a copy of the target's bitmap and, for a layer, its index and
-  // location.
+  // The dialog opens: saves the card as it is.
   void Begin();
-  bool Active() const { return FSnapshot.Taken(); }
-  // Puts the saved state back: the layer at the saved index gets its bitmap and location back
-  // and is selected anew; or the canvas gets its bitmap back.
+  bool Active() const { return FActive; }
+  // Puts the saved card back, the selection included.
   void Restore();
   // "Просмотр": the saved state, then the frame of TileFile at Percent on it. A tile that
   // cannot be read or a frame that cannot be built leaves the card as restored.
@@ -54,8 +58,11 @@ class TFrameSession {
 
  private:
   void Build(const std::string& TileFile, int32_t Percent, TBuiltFrame& F);
+  void End();
 
   TCardDocument& FDoc;
   TUndoStack& FUndo;
-  TTargetSnapshot FSnapshot;
+  TPixelStore FStore;
+  TDocumentState FSaved;
+  bool FActive = false;
 };

@@ -48,6 +48,7 @@ struct TFrameCliFixture : TCliTest {
   }
 
   TRun Run(const std::vector<std::string>& Args) const { return RunCli(Args); }
+  TBitmapLayer* Layer0() const { return dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(0)); }
 
   static TBitmapLayer* Layer(TProjectContent& P, int32_t I) {
     return dynamic_cast<TBitmapLayer*>(P.Layers.Items(I));
@@ -78,12 +79,28 @@ TEST_F(TFrameCliFixture, FrameAroundTheCardAndAroundALayer) {
   ASSERT_EQ(R.Status, 0) << R.Err;
   P = ReadProjectFile(Path("layer_framed.kvt"));
   EXPECT_TRUE(SamePixels(P->Canvas, Doc.Canvas())) << "the card is not touched";
-  TBitmapLayer* L = Layer(*P, 0);
-  EXPECT_EQ(L->Bitmap()->Width(), 72);
-  EXPECT_EQ(L->Bitmap()->Height(), 52);
-  EXPECT_FLOAT_EQ(L->Location().Left, 10);
-  EXPECT_FLOAT_EQ(L->Location().Right, 82);
-  EXPECT_FLOAT_EQ(L->Location().Bottom, 72);
+  // The photo as it was, and its frame as a layer of its own right above it, in its place.
+  ASSERT_EQ(P->Layers.Count(), 2);
+  TBitmapLayer* Photo = Layer(*P, 0);
+  TBitmapLayer* Frame = Layer(*P, 1);
+  TBitmapLayer* Was = Layer0();
+  EXPECT_TRUE(SamePixels(*Photo->Bitmap(), *Was->Bitmap()));
+  EXPECT_EQ(Photo->Location(), (TSingleRect{10, 20, 70, 60}));
+  EXPECT_EQ(Frame->Location(), (TSingleRect{10, 20, 70, 60}));
+  BuildFrameAlone(60, 40, Tile, 10, Want);
+  EXPECT_TRUE(SamePixels(*Frame->Bitmap(), Want));
+  ASSERT_EQ(P->Frames.size(), 1u);
+  EXPECT_EQ(P->Frames[0].Frame, 1u);
+  EXPECT_EQ(P->Frames[0].Photo, 0u);
+
+  // An effect on the framed photo leaves its frame as it is.
+  R = Run({"effect", "InvertChannels", Path("layer_framed.kvt"), Path("inverted.kvt"), "layer=0"});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  P = ReadProjectFile(Path("inverted.kvt"));
+  ASSERT_EQ(P->Layers.Count(), 2);
+  EXPECT_FALSE(SamePixels(*Layer(*P, 0)->Bitmap(), *Was->Bitmap()));
+  EXPECT_TRUE(SamePixels(*Layer(*P, 1)->Bitmap(), Want));
+  EXPECT_EQ(P->Frames.size(), 1u);
 }
 
 TEST_F(TFrameCliFixture, MaskOnTheSelectedLayer) {

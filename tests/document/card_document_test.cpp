@@ -55,20 +55,24 @@ TEST_F(TDocumentFixture, NewCanvas) {
 }
 
 TEST_F(TDocumentFixture, PhotoPlacement) {
+  // A new photo fits inside 80 % of the card's width and height, keeps its proportions, is
+  // never enlarged, and sits in the middle of the card wherever the view is scrolled.
   Doc.NewCanvas(800, 600, 0xFFFFFFFF);
-  const TPoint P = Doc.ViewCentre();
+  View.SetScale(2);
+  View.Scroll(300, 200);
   struct Case {
     int W, H;
     float WantW, WantH;
   };
-  const Case Cases[] = {{600, 2000, 162, 540}, {2000, 500, 2000, 500}, {100, 50, 100, 50}};
+  const Case Cases[] = {{600, 2000, 144, 480},  {2000, 500, 640, 160}, {100, 50, 100, 50},
+                        {3000, 3000, 480, 480}, {640, 480, 640, 480},  {1000, 10, 640, 6}};
   for (const Case& C : Cases) {
     TBitmapLayer* L = Doc.AddPhoto(WritePicture("p.bmp", C.W, C.H, 0x80102030));
     const TSingleRect R = L->Location();
     EXPECT_FLOAT_EQ(R.Right - R.Left, C.WantW) << C.W << "x" << C.H;
     EXPECT_FLOAT_EQ(R.Bottom - R.Top, C.WantH);
-    EXPECT_FLOAT_EQ((R.Left + R.Right) / 2, static_cast<float>(P.X));
-    EXPECT_FLOAT_EQ((R.Top + R.Bottom) / 2, static_cast<float>(P.Y));
+    EXPECT_FLOAT_EQ((R.Left + R.Right) / 2, 400.0f);
+    EXPECT_FLOAT_EQ((R.Top + R.Bottom) / 2, 300.0f);
     EXPECT_TRUE(L->Scaled());
     EXPECT_EQ(L->Bitmap()->DrawMode(), dmBlend);
     EXPECT_EQ(L->Bitmap()->StretchFilter(), sfLinear);
@@ -106,7 +110,9 @@ TEST_F(TDocumentFixture, SelectionFrameStaysOnTop) {
   EXPECT_EQ(Doc.RBLayer()->ChildLayer(), nullptr);
   EXPECT_EQ(Doc.RBLayer()->LayerOptions(), LayerNoUpdate);
 
-  // A click on a layer selects it through its mouse handler.
+  // A click on a layer selects it through its mouse handler. The view's map of the new card is
+  // brought up to date first, as the window's first paint does.
+  Doc.ViewCentre();
   A->SetLocation({0, 0, 50, 50});
   Doc.SetSelection(B);
   const TRect R = RectFromSingle(A->GetAdjustedLocation());

@@ -109,57 +109,108 @@ TEST_F(TFrameFixture, PreviewsNeverPileUpAndCancelGivesTheCardBack) {
   EXPECT_FALSE(Undo.CanUndo()) << "previews and Cancel record nothing";
 }
 
-TEST_F(TFrameFixture, ALayerGrowsRightAndDownAtItsDisplayScale) {
+TEST_F(TFrameFixture, APhotosFrameIsALayerOfItsOwnOverThePhotosEdges) {
   NewCard(400, 300);
   // Shown at twice its pixel size.
   TBitmapLayer* L = AddLayer(100, 50, {30, 40, 230, 140});
-  L->Bitmap()->SetDrawMode(dmOpaque);
   TBitmap32 Old;
   Old.Assign(L->Bitmap());
   TBitmap32 Canvas;
   Canvas.Assign(&Doc.Canvas());
+  const int32_t Count = Doc.Layers().Count();
   Session.Begin();
   Session.Ok(TileFile, 10);
-  EXPECT_EQ(L->Bitmap()->Width(), 120);
-  EXPECT_EQ(L->Bitmap()->Height(), 70);
-  const TSingleRect R = L->Location();
-  EXPECT_FLOAT_EQ(R.Left, 30);
-  EXPECT_FLOAT_EQ(R.Top, 40);
-  EXPECT_FLOAT_EQ(R.Right, 270);
-  EXPECT_FLOAT_EQ(R.Bottom, 180);
-  EXPECT_EQ(L->Bitmap()->DrawMode(), dmBlend);
-  EXPECT_EQ(L->Bitmap()->MasterAlpha(), 200u) << "the master alpha comes back";
+  // The photo keeps its pixels, place and master alpha; the frame lies right above it.
+  EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
+  EXPECT_EQ(L->Location(), (TSingleRect{30, 40, 230, 140}));
+  EXPECT_EQ(L->Bitmap()->MasterAlpha(), 200u);
+  ASSERT_EQ(Doc.Layers().Count(), Count + 1);
+  auto* Frame = dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(L->Index() + 1));
+  ASSERT_NE(Frame, nullptr);
+  EXPECT_EQ(Doc.FrameOf(*L), Frame);
+  EXPECT_EQ(Doc.PhotoOf(*Frame), L);
+  EXPECT_EQ(Frame->Location(), L->Location()) << "not outward past the photo";
+  TBitmap32 Tile, Want;
+  LoadFrameTile(TileFile, Tile);
+  BuildFrameAlone(100, 50, Tile, 10, Want);
+  EXPECT_TRUE(SamePixels(*Frame->Bitmap(), Want));
+  EXPECT_EQ(Frame->Bitmap()->GetPixel(50, 25) >> 24, 0u) << "transparent inside";
+  EXPECT_EQ(Frame->Bitmap()->GetPixel(2, 25) >> 24, 255u);
+  EXPECT_TRUE(Frame->AlphaHit) << "a click inside reaches the photo";
   EXPECT_EQ(Doc.Selected(), L);
-  EXPECT_EQ(Doc.RBLayer()->Location().Right, 270) << "the selection frame follows";
+  EXPECT_EQ(Doc.RBLayer()->Location(), L->Location()) << "the selection frame stays";
+  EXPECT_EQ(Doc.Layers().Items(Doc.Layers().Count() - 1), Doc.RBLayer());
   EXPECT_TRUE(SamePixels(Doc.Canvas(), Canvas)) << "the card is not touched";
   EXPECT_EQ(Undo.UndoName(), "Рамка");
 
   ASSERT_TRUE(Undo.Undo());
-  EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
-  EXPECT_FLOAT_EQ(L->Location().Right, 230);
+  EXPECT_EQ(Doc.Layers().Count(), Count);
+  EXPECT_EQ(Doc.FrameOf(*L), nullptr);
   ASSERT_TRUE(Undo.Redo());
-  EXPECT_EQ(L->Bitmap()->Width(), 120);
-  EXPECT_FLOAT_EQ(L->Location().Right, 270);
+  ASSERT_NE(Doc.FrameOf(*L), nullptr);
+  EXPECT_TRUE(SamePixels(*Doc.FrameOf(*L)->Bitmap(), Want));
 }
 
-TEST_F(TFrameFixture, CancelAfterPreviewGivesBackALayersBitmapAndLocation) {
+TEST_F(TFrameFixture, AFrameAgainReplacesThePhotosFrameAndAFrameSelectedStandsForItsPhoto) {
+  NewCard(400, 300);
+  TBitmapLayer* L = AddLayer(100, 50, {30, 40, 130, 90});
+  const int32_t Count = Doc.Layers().Count();
+  TBitmap32 Tile, Want;
+  LoadFrameTile(TileFile, Tile);
+  BuildFrameAlone(100, 50, Tile, 20, Want);
+  for (const bool FrameSelected : {false, true}) {
+    Session.Begin();
+    Session.Ok(TileFile, FrameSelected ? 20 : 10);
+    ASSERT_EQ(Doc.Layers().Count(), Count + 1) << FrameSelected;
+    if (!FrameSelected)
+      Doc.SetSelection(Doc.FrameOf(*L));
+  }
+  EXPECT_TRUE(SamePixels(*Doc.FrameOf(*L)->Bitmap(), Want));
+  EXPECT_EQ(Doc.Selected(), L);
+}
+
+TEST_F(TFrameFixture, AMaskedPhotosFrameFollowsTheMasksBounds) {
+  NewCard(400, 300);
+  TBitmapLayer* L = AddLayer(100, 80, {0, 0, 200, 160});
+  // Visible only in columns 20..69 and rows 10..49.
+  TBitmap32& B = *L->Bitmap();
+  for (int32_t Y = 0; Y < 80; ++Y)
+    for (int32_t X = 0; X < 100; ++X)
+      if (X < 20 || X >= 70 || Y < 10 || Y >= 50)
+        B.SetPixel(X, Y, B.GetPixel(X, Y) & 0x00FFFFFF);
+  EXPECT_EQ(VisibleBounds(B), (TRect{20, 10, 70, 50}));
+  Session.Begin();
+  Session.Ok(TileFile, 10);
+  const TBitmapLayer* Frame = Doc.FrameOf(*L);
+  ASSERT_NE(Frame, nullptr);
+  EXPECT_EQ(Frame->Bitmap()->Width(), 50);
+  EXPECT_EQ(Frame->Bitmap()->Height(), 40);
+  EXPECT_EQ(Frame->Location(), (TSingleRect{40, 20, 140, 100}));
+  // An empty bitmap's bounds are the whole of it.
+  TBitmap32 Clear;
+  Clear.SetSize(7, 5);
+  Clear.Clear(0);
+  EXPECT_EQ(VisibleBounds(Clear), (TRect{0, 0, 7, 5}));
+}
+
+TEST_F(TFrameFixture, CancelAfterPreviewTakesThePreviewedFrameAway) {
   NewCard(400, 300);
   TBitmapLayer* L = AddLayer(60, 40, {10, 20, 70, 60});
   TBitmap32 Old;
   Old.Assign(L->Bitmap());
+  const int32_t Count = Doc.Layers().Count();
   Session.Begin();
   Session.Preview(TileFile, 20);
-  EXPECT_EQ(L->Bitmap()->Width(), 84);
-  EXPECT_FLOAT_EQ(L->Location().Right, 94);
+  Session.Preview(TileFile, 10);
+  EXPECT_EQ(Doc.Layers().Count(), Count + 1) << "one previewed frame, not two";
   Session.Cancel();
+  EXPECT_EQ(Doc.Layers().Count(), Count);
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
   EXPECT_EQ(L->Bitmap()->DrawMode(), Old.DrawMode());
-  const TSingleRect R = L->Location();
-  EXPECT_EQ(R.Left, 10);
-  EXPECT_EQ(R.Top, 20);
-  EXPECT_EQ(R.Right, 70);
-  EXPECT_EQ(R.Bottom, 60);
+  EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 70, 60}));
   EXPECT_EQ(Doc.Selected(), L);
+  EXPECT_TRUE(Doc.Frames.Empty());
+  EXPECT_FALSE(Undo.CanUndo());
 }
 
 TEST_F(TFrameFixture, FailuresLeaveTheCardAsRestored) {

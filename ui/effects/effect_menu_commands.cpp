@@ -7,6 +7,7 @@
 #include "busy_cursor.h"
 #include "color_adjust.h"
 #include "color_effects.h"
+#include "colorise_dialog.h"
 #include "effect_dialogs.h"
 #include "effects_browser.h"
 #include "effects_catalogue.h"
@@ -42,13 +43,14 @@ TEffectCommands::TEffectCommands(TEffectContext& Context, QWidget* Parent)
       FPosta(new TPosta(Parent)),
       FWaves(new TWaves(Parent)),
       FMarb(new TMarb(Parent)),
-      FBrowser(new TBrowser(Parent)) {}
+      FBrowser(new TBrowser(Parent)),
+      FColorise(new TColorise(Parent)) {}
 
 TEffectCommands::~TEffectCommands() {
   // Without a parent window the dialogs are ours to free.
   if (parent() == nullptr)
     for (QObject* D : std::initializer_list<QObject*>{FBrid, FGamma, FEffect, FDeFoc, FSprayWin,
-                                                      FPosta, FWaves, FMarb, FBrowser})
+                                                      FPosta, FWaves, FMarb, FBrowser, FColorise})
       delete D;
 }
 
@@ -197,13 +199,25 @@ void TEffectCommands::N77Click() {
 }
 
 void TEffectCommands::N49Click() {
-  // The brightening follows even when no colour is picked.
-  TCalls Calls;
-  if (FContext.ExecuteAllColor())
-    Calls.push_back(TintCall(FContext.AllColor()));
-  Calls.push_back(EffectCall("BrightnessScale", {{"amount", 70}}));
-  TBusyCursor Busy;
-  FRunner.Apply(Calls);
+  TColorise& D = *FColorise;
+  // The card shows the tint of the dialog's colour from the moment it opens, and again after
+  // every colour chosen.
+  const auto Show = [this, &D] {
+    try {
+      TBusyCursor Busy;
+      FRunner.ShowLive({TintCall(D.Colour()), EffectCall("BrightnessScale", {{"amount", 70}})});
+    } catch (const std::exception& E) {
+      FContext.ReportError(QString::fromStdString(UserErrorText(E)));
+    }
+  };
+  D.SetColour(FContext.AllColor());
+  D.OnActivate = Show;
+  D.OnChange = Show;
+  RunLive(D);
+  D.OnActivate = nullptr;
+  D.OnChange = nullptr;
+  if (D.result() == QDialog::Accepted)
+    FContext.SetAllColor(D.Colour());
 }
 
 void TEffectCommands::N111Click() {

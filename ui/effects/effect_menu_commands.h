@@ -19,6 +19,7 @@ class QDialog;
 class QWidget;
 class TBrid;
 class TBrowser;
+class TColorise;
 class TDeFoc;
 class TEffect;
 class TEffectDialog;
@@ -37,7 +38,8 @@ class TEffectContext : public TCommandHost {
   virtual int LayerOpacity() = 0;
   virtual void SetLayerOpacity(int Value) = 0;
   // The main window's colour dialog AllColor: its current colour (red in the lowest byte),
-  // setting it, and showing it (true when a colour was picked; the pick becomes current).
+  // setting it, and showing it (true when a colour was picked; the pick becomes current). The
+  // colourisation starts from the current colour and makes its choice current.
   virtual uint32_t AllColor() = 0;
   virtual void SetAllColor(uint32_t Colour) = 0;
   virtual bool ExecuteAllColor() = 0;
@@ -71,7 +73,7 @@ class TEffectCommands : public QObject {
   void N82Click();   // Добавить шум / "Чёрный"
   void N77Click();   // "Сделать монохромным"
   void N84Click();   // "Инвертировать цвета (негатив)"
-  void N49Click();   // "Оттенки одного цвета (колоризация)"
+  void N49Click();  // "Оттенки одного цвета (колоризация)": TColorise, shown live
   void N111Click();  // "Сепия (старое фото)"
   void N72Click();   // "Каталог эффектов"
 
@@ -84,6 +86,7 @@ class TEffectCommands : public QObject {
   TWaves& Waves() { return *FWaves; }
   TMarb& Marb() { return *FMarb; }
   TBrowser& Browser() { return *FBrowser; }
+  TColorise& Colorise() { return *FColorise; }
 
   // The dialogs' values as the named effects read them.
   TEffectSettings Settings() const;
@@ -112,4 +115,5 @@ class TEffectCommands : public QObject {
   TWaves* FWaves;
   TMarb* FMarb;
   TBrowser* FBrowser;
+  TColorise* FColorise;
 };

@@ -28,7 +28,7 @@ bool TAutosaveController::SaveNow() {
   if (!FDoc.Modified || FDoc.IsEmpty() || FSaver.Busy())
     return false;
   // Copying the pixels is the only work done on this thread; encoding and writing are not.
-  return FSaver.Start(SnapshotProject(FDoc.Canvas(), FDoc.Layers(), &FDoc.Captions));
+  return FSaver.Start(SnapshotProject(FDoc.Canvas(), FDoc.Layers(), &FDoc.Captions, &FDoc.Frames));
 }
 
 void TAutosaveController::CommandFinished(std::chrono::milliseconds Elapsed) {

@@ -6,6 +6,7 @@
 #include "border_dialog.h"
 #include "button_dialog.h"
 #include "caption_dialog.h"
+#include "colorise_dialog.h"
 #include "composition_panel.h"
 #include "custom_layer.h"
 #include "dialog_placement.h"
@@ -45,6 +46,7 @@ void TMainForm::BuildDialogPlacement() {
   Placer->WatchSize(PageControl1->Textur, QSize(560, 480));
   for (QDialog* D : std::initializer_list<QDialog*>{
            FTexter, FProGeomo, FPovor, FSbor, FRaiser, FEButos, &E.Brid(), &E.Gamma(), &E.Effect(),
-           &E.DeFoc(), &E.SprayWin(), &E.Posta(), &E.Waves(), &E.Marb(), &E.Browser()})
+           &E.DeFoc(), &E.SprayWin(), &E.Posta(), &E.Waves(), &E.Marb(), &E.Browser(),
+           &E.Colorise()})
     Placer->Watch(D);
 }

@@ -14,6 +14,7 @@
 #include "color32.h"
 #include "color_adjust.h"
 #include "color_effects.h"
+#include "colorise_dialog.h"
 #include "effect_dialogs.h"
 #include "effect_error.h"
 #include "effect_menu_commands.h"
@@ -264,14 +265,44 @@ TEST_F(TCommandsFixture, TheCloseBoxActsAsCancelAndWavesStartLow) {
   EXPECT_EQ(Window.Records, 0);
 }
 
-TEST_F(TCommandsFixture, ColorizeWithoutAColourStillBrightens) {
+TEST_F(TCommandsFixture, ColorizeShowsEachColourOnTheCardWhileItsDialogIsOpen) {
+  const auto Tinted = [this](uint32_t Colour) {
+    TBitmap32 B;
+    B.Assign(&Original);
+    ApplyNoiseOrTint("mod", {&B, true}, Colour);
+    BrightnessScale(B, 70);
+    EmptyPreviewBackup();
+    return Same(Window.Bitmap, B);
+  };
+  TColorise& D = Commands.Colorise();
+  EXPECT_EQ(D.windowTitle(), "Оттенки одного цвета");
+  // It opens on the current colour, already shown; a chosen colour replaces it on the card;
+  // "Отмена" puts every pixel back and the current colour stays.
+  Window.Colour = 0x2040C0;
+  WhenShown([&] {
+    EXPECT_EQ(D.Colour(), 0x2040C0u);
+    EXPECT_TRUE(Tinted(0x2040C0));
+    D.ChooseColour(0x10A030);
+    EXPECT_TRUE(Tinted(0x10A030));
+    D.CancelButton()->click();
+  });
   Commands.N49Click();
+  EXPECT_TRUE(Same(Window.Bitmap, Original));
+  EXPECT_EQ(Window.Colour, 0x2040C0u);
   EXPECT_EQ(Window.Records, 1);
-  TBitmap32 Want;
-  Want.Assign(&Original);
-  BrightnessScale(Want, 70);
-  EXPECT_TRUE(Same(Window.Bitmap, Want));
+  // "ОК" keeps what is shown and makes the colour current.
+  WhenShown([&] {
+    D.ChooseColour(0x10A030);
+    D.OkButton()->click();
+  });
+  Commands.N49Click();
+  EXPECT_TRUE(Tinted(0x10A030));
+  EXPECT_EQ(Window.Colour, 0x10A030u);
+  EXPECT_EQ(Window.Records, 2);
+}
 
+TEST_F(TCommandsFixture, SepiaSetsTheColourAndTints) {
+  TBitmap32 Want;
   Window.Bitmap.Assign(&Original);
   Commands.N111Click();
   EXPECT_EQ(Window.Colour, SepiaColour);
@@ -280,6 +311,22 @@ TEST_F(TCommandsFixture, ColorizeWithoutAColourStillBrightens) {
   BrightnessScale(Want, 150);
   EmptyPreviewBackup();
   EXPECT_TRUE(Same(Window.Bitmap, Want));
+}
+
+TEST_F(TCommandsFixture, SepiaTurnsGreysWarmBrown) {
+  // Grey in, brown out: red above green above blue, the mid-grey near (160, 122, 90).
+  struct TCase {
+    uint8_t Grey, R, G, B;
+  };
+  for (const TCase C : {TCase{128, 160, 122, 90}, TCase{64, 79, 60, 44}}) {
+    Window.Bitmap.Clear(ColorFromRGBA(C.Grey, C.Grey, C.Grey, 255));
+    Commands.N111Click();
+    EmptyPreviewBackup();
+    const TColor32 P = Window.Bitmap.GetPixel(5, 5);
+    EXPECT_NEAR(RedOf(P), C.R, 3) << int(C.Grey);
+    EXPECT_NEAR(GreenOf(P), C.G, 3) << int(C.Grey);
+    EXPECT_NEAR(BlueOf(P), C.B, 3) << int(C.Grey);
+  }
 }
 
 TEST_F(TCommandsFixture, ColourBalanceRestoresOpacityAndCancelRestoresEveryPixel) {
