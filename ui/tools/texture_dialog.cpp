@@ -13,9 +13,11 @@
 #include "report_errors.h"
 #include "texture_fill.h"
 #include "thumbview.h"
+#include "window_fit.h"
 
 TTextur::TTextur(const QString& DataDir, QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Выбор текстуры"));
+  KeepTitleWhole(*this);
   resize(560, 420);
   auto* Column = new QVBoxLayout(this);
   View = new TTHumbview(this);
