@@ -29,6 +29,7 @@
 #include "greetings.h"
 #include "qt_colours.h"
 #include "report_errors.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ Qt::Alignment ToQt(TCaptionAlign A) {
 TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
     : QDialog(Parent), FDoc(Doc), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Надпись"));
+  KeepTitleWhole(*this);
   OnError = [this](const QString& Text) {
     QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
   };
@@ -402,8 +404,18 @@ void TTexter::StyleButtonClick(uint32_t Style) {
 }
 
 void TTexter::AlignButtonClick(Qt::Alignment A) {
-  Rtf->setAlignment(A);
+  AlignCaption(A);
   ShowCaretAlignment();
+}
+
+void TTexter::AlignCaption(Qt::Alignment A) {
+  // The alignment is the caption's, as its font and colours are: every line takes it.
+  FAlign = A;
+  QTextCursor Cursor(Rtf->document());
+  Cursor.select(QTextCursor::Document);
+  QTextBlockFormat F;
+  F.setAlignment(A);
+  Cursor.mergeBlockFormat(F);
 }
 
 void TTexter::ShowCaretAlignment() {
@@ -448,6 +460,7 @@ void TTexter::Button5Click() {
   S.replace(QChar::LineSeparator, QLatin1Char('\n'));
   while (S.endsWith(QLatin1Char('\n'))) S.chop(1);
   Rtf->setPlainText(S);
+  AlignCaption(FAlign);
   ShowCaretAlignment();
   Pages->setCurrentIndex(0);
 }
@@ -547,6 +560,8 @@ void TTexter::SetCaption(const TCaption& C) {
     I = Fontos->count() - 1;
   }
   Fontos->setCurrentIndex(I);
+  // A caption in one of the special fonts names it in their list.
+  Spec->setCurrentIndex(SpecialFontIndex(C.FontName));
   FSize = std::clamp(C.Size, 1, MaxPointSize);
   FSizeChosen = true;
   FoSize->setCurrentText(QString::number(FSize));
@@ -574,6 +589,7 @@ void TTexter::SetCaption(const TCaption& C) {
     F.setAlignment(ToQt(C.Lines[K].Align));
     Cursor.setBlockFormat(F);
   }
+  FAlign = C.Lines.empty() ? Qt::AlignLeft : ToQt(C.Lines.front().Align);
   Rtf->moveCursor(QTextCursor::Start);
   ApplyFont();
   ShowCaretAlignment();

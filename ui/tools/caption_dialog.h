@@ -116,6 +116,8 @@ class TTexter : public QDialog {
   void Run(const std::function<void()>& Handler);
   void ApplyFont();
   void ShowCaretAlignment();
+  // Every line of the caption takes the alignment A.
+  void AlignCaption(Qt::Alignment A);
   void ChooseColor(bool Text);
   // Renders the caption and puts it on the card (replacing an earlier preview).
   void Place();
@@ -130,6 +132,7 @@ class TTexter : public QDialog {
   int32_t FSize = 30;
   bool FSizeChosen = false;  // the user set the size: suggestions no longer apply
   TFontStyles FStyle = 0;
+  Qt::Alignment FAlign = Qt::AlignLeft;  // the last alignment chosen for the whole caption
   TColor32 FTextColor = 0xFF000000;
   TColor32 FBackColor = 0xFFFFFFFF;
   TColor32 FOutlineColour = 0xFFFFFFFF;
