@@ -112,7 +112,7 @@ TEST_F(TCommandsFixture, DialogsStartWithTheirCaptionsRangesAndPositions) {
       {"TWaves", &Commands.Waves(), "Эффект волны", Commands.Waves().Interf, 1, 15, 1},
       {"TMarb", &Commands.Marb(), "Капли дождя", Commands.Marb().Scal, 1, 50, 10},
       {"TMarb", &Commands.Marb(), "Капли дождя", Commands.Marb().Freq, 1, 300, 210},
-      {"TBrid", &Commands.Brid(), "Яркость/конраст", Commands.Brid().GaugeBar1, -200, 200, 0},
+      {"TBrid", &Commands.Brid(), "Яркость/контраст", Commands.Brid().GaugeBar1, -200, 200, 0},
       {"TGamma", &Commands.Gamma(), "Цветовой баланс", Commands.Gamma().GaugeBar3, -50, 50, 0},
   };
   for (const Gauge& G : Gauges) {
