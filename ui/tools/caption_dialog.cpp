@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -24,6 +25,7 @@
 #include <exception>
 
 #include "caption_fonts.h"
+#include "caption_placement.h"
 #include "card_document.h"
 #include "color32.h"
 #include "greetings.h"
@@ -508,6 +510,18 @@ void TTexter::DropPreview() {
 
 void TTexter::Button3Click() {
   Place();
+  KeepCaptionInSight();
+}
+
+void TTexter::KeepCaptionInSight() {
+  if (!CaptionOnScreen || !isVisible())
+    return;
+  const QRect Caption = CaptionOnScreen();
+  const QScreen* S = screen();
+  const QRect Area = S != nullptr ? S->availableGeometry() : QRect();
+  const QPoint At = MoveOffCaption(frameGeometry(), Caption, Area);
+  if (At != frameGeometry().topLeft())
+    move(At);
 }
 
 void TTexter::Button1Click() {
@@ -532,6 +546,9 @@ void TTexter::reject() {
 void TTexter::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   Run([this] { RenderIt(FWork, CurrentCaption(), NormalRender); });
+  // A caption being edited is on the card already.
+  if (FEditing != nullptr)
+    KeepCaptionInSight();
 }
 
 int TTexter::ExecuteEdit(TBitmapLayer& Layer, const TCaption& Caption) {

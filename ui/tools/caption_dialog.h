@@ -2,6 +2,7 @@
 // The caption dialog "Надпись" (TTexter): text, font, colours, line alignment, greetings by
 // occasion and transparency; "Просмотр" and "ОК" put the rendered caption on the card.
 #include <QDialog>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -52,6 +53,9 @@ class TTexter : public QDialog {
   std::function<void()> OnCardChanged;
   // Shows an error; by default a message box.
   std::function<void(const QString&)> OnError;
+  // The caption on the card (the selected layer after "Просмотр") in screen coordinates; empty
+  // when unknown. The dialog steps aside when it would cover it, so the preview stays in sight.
+  std::function<QRect()> CaptionOnScreen;
 
   // The caption as the controls describe it.
   TCaption CurrentCaption() const;
@@ -121,6 +125,8 @@ class TTexter : public QDialog {
   void ChooseColor(bool Text);
   // Renders the caption and puts it on the card (replacing an earlier preview).
   void Place();
+  // Moves the dialog off the caption (CaptionOnScreen) when it covers it.
+  void KeepCaptionInSight();
   void DropPreview();
   void EndEdit();
 

@@ -110,9 +110,9 @@ TTemplates::TTemplates(QWidget* Parent) : QDialog(Parent) {
 
   auto* Note = new QLabel(Page);
   Note->setText(
-      QStringLiteral("Если в дальнейшем Вы выберите в качестве фона готовую\n"
-                     "открытку или  загрузите фон  из своего файла,  то  размер \n"
-                     "изображения будет  изменён по размеру фона."));
+      QStringLiteral("Готовая открытка или фон из файла, выбранные потом, задают размер\n"
+                     "изображения. Чтобы сохранить размер проекта, в каталоге открыток\n"
+                     "отметьте «Подстроить пропорции открытки к пропорциям проекта»."));
   Note->setGeometry(8, PreviewTop + PreviewHeight + 6, PreviewLeft + PreviewWidth - 8, 52);
 
   Button1 = new QPushButton(QStringLiteral("Создать проект"), this);

@@ -26,7 +26,8 @@ TTextur::TTextur(const QString& DataDir, QWidget* Parent) : QDialog(Parent) {
   M.SetMaxWidth(200);
   M.SetMaxHeight(200);
   M.SetSize(50);
-  M.SetScrollMode(SMHorizontal);
+  // Rows of whole cells across the dialog's width; the rest scrolls down.
+  M.SetScrollMode(SMVertical);
   M.SetMinMemory(false);
   M.SetAsButtons(true);
   M.SetTitlePlacement(T_Down);

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "caption_fonts.h"
+#include "caption_placement.h"
 #include "card_document.h"
 #include "greetings.h"
 #include "test_support.h"
@@ -431,6 +432,49 @@ TEST_F(TTexterTest, Screenshots) {
     }
   }
   ASSERT_TRUE(Sheet.save(QString::fromUtf8(Out) + QStringLiteral("/special_fonts.png")));
+}
+
+TEST(CaptionPlacement, TheDialogStepsAsideFromTheCaption) {
+  const QRect Screen(0, 0, 1366, 768);
+  struct TCase {
+    const char* What;
+    QRect Dialog, Caption;
+    QPoint Want;
+  };
+  const TCase Cases[] = {
+      {"covers nothing: stays", {800, 100, 500, 400}, {300, 300, 200, 60}, {800, 100}},
+      {"no caption: stays", {400, 100, 500, 400}, {}, {400, 100}},
+      // Over the caption's right part: the shortest way out is to the right of it.
+      {"right", {450, 100, 500, 400}, {300, 300, 200, 60}, {508, 100}},
+      // Over its left part: to its left, as far as the screen's edge.
+      {"left", {100, 250, 300, 200}, {300, 300, 200, 60}, {0, 250}},
+      // No room beside it: above or below.
+      {"below", {100, 100, 1200, 300}, {200, 200, 900, 60}, {100, 268}},
+      // Nowhere free: the least covered place inside the screen.
+      {"least", {0, 0, 1366, 700}, {0, 300, 1366, 100}, {0, 0}},
+  };
+  for (const TCase& C : Cases) {
+    const QPoint At = MoveOffCaption(C.Dialog, C.Caption, Screen);
+    EXPECT_EQ(At, C.Want) << C.What;
+    EXPECT_TRUE(Screen.contains(QRect(At, C.Dialog.size()))) << C.What;
+  }
+}
+
+TEST_F(TTexterTest, PreviewMovesTheDialogOffTheCaption) {
+  TTexter& T = *Dialog;
+  T.show();
+  QApplication::processEvents();
+  T.move(100, 100);
+  QApplication::processEvents();
+  // The caption lands under the dialog's middle.
+  const QRect Under(T.frameGeometry().center() - QPoint(60, 20), QSize(120, 40));
+  T.CaptionOnScreen = [&] { return Under; };
+  T.BeginVisit(Doc.Layers().Count());
+  T.Button3->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(T.frameGeometry().intersects(Under)) << "the preview is in sight";
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  T.reject();
 }
 
 int main(int argc, char** argv) {

@@ -1,6 +1,8 @@
 // Every dialog of the program fits a small screen with room left for a panel and a title bar,
 // and is wide enough for its title. The screen is given as PELMORA_TEST_SCREEN ("1024x600",
 // "1366x768"); the run makes Qt's offscreen platform a screen of that size.
+#include "window_fit.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,7 +17,6 @@
 
 #include "main_form.h"
 #include "ui_driving.h"
-#include "window_fit.h"
 
 namespace {
 
@@ -40,10 +41,10 @@ std::string Text(const QSize& S) {
 
 // Every dialog class of the program: ui/effects, ui/tools and the main window's own.
 const std::set<QString> DialogClasses = {
-    "TEffect",   "TDeFoc", "TSprayWin", "TPosta",   "TWaves",     "TMarb",     "TSbor",
-    "TRaiser",   "TRasm",  "TBrid",     "TGamma",   "TBrowser",   "TPovor",    "TEButos",
-    "TSTC",      "TTextur", "TProGeomo", "TKVTPrint", "TTexter",   "TCropLa",   "TTemplates",
-    "TMaski",    "TAlbum", "TFrama",    "TCompress", "TGifType",  "TAboutKVT", "TFull"};
+    "TEffect", "TDeFoc",  "TSprayWin", "TPosta",    "TWaves",   "TMarb",     "TSbor",
+    "TRaiser", "TRasm",   "TBrid",     "TGamma",    "TBrowser", "TPovor",    "TEButos",
+    "TSTC",    "TTextur", "TProGeomo", "TKVTPrint", "TTexter",  "TCropLa",   "TTemplates",
+    "TMaski",  "TAlbum",  "TFrama",    "TCompress", "TGifType", "TAboutKVT", "TFull"};
 
 TEST(WindowFit, TheOffscreenScreenHasTheTestedSize) {
   ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
@@ -84,8 +85,8 @@ TEST(WindowFit, EveryDialogFitsTheScreenAndItsTitle) {
     EXPECT_TRUE(Frame.width() <= TestScreen().width() && Frame.height() <= TestScreen().height())
         << "frame " << Text(Frame);
     EXPECT_GE(W->width(), std::min(TitleFitWidth(*W), DialogLimit().width()))
-        << "«" << ShownTitle(*W).toStdString() << "» is "
-        << TitleFitWidth(*W) - TitleButtonsWidth << " pixels wide";
+        << "«" << ShownTitle(*W).toStdString() << "» is " << TitleFitWidth(*W) - TitleButtonsWidth
+        << " pixels wide";
     if (D != nullptr)
       D->reject();
     else
