@@ -29,7 +29,7 @@ TEST(EffectsBrowser, TransparentPartsOfAPreviewShowACheckerboard) {
   Previews.push_back({"Blur.bmp", "Размытие", std::make_unique<TBitmap32>()});
   TBitmap32& P = *Previews.back().Picture;
   P.SetSize(32, 32);
-  P.Clear(0x00000000);                      // transparent
+  P.Clear(0x00000000);                       // transparent
   P.FillRectS({16, 0, 32, 32}, 0xFF2040C0);  // the right half opaque blue
   TBrowser B;
   B.SetPreviews(Previews);
