@@ -260,7 +260,8 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   }
   Button1->setAutoDefault(true);
   Main->addLayout(Buttons);
-  resize(620, 420);
+  // Low enough to open above or below a caption in the middle of the card on a small screen.
+  resize(600, 340);
 
   // Start-up state: the greetings of "Новый Год", no special font, "Arial" (or its stand-in).
   std::vector<std::string> Families;
