@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(TextureDialog, NoColumnIsCutAtTheRightEdge) {
-  const fs::path Dir = fs::temp_directory_path() /
-                       ("pelmora-textures-" + std::to_string(::getpid()));
+  const fs::path Dir =
+      fs::temp_directory_path() / ("pelmora-textures-" + std::to_string(::getpid()));
   fs::remove_all(Dir);
   fs::create_directories(Dir / "Textures");
   RegisterPictureCodecs();
@@ -29,15 +29,15 @@ TEST(TextureDialog, NoColumnIsCutAtTheRightEdge) {
     TBitmap32 B;
     B.SetSize(64, 64);
     B.Clear(0xFF000000u | uint32_t(I * 12) << 8);
-    SavePictureByExtension(B, (Dir / "Textures" / ("t" + std::to_string(10 + I) + ".png")).string());
+    SavePictureByExtension(B,
+                           (Dir / "Textures" / ("t" + std::to_string(10 + I) + ".png")).string());
   }
   TTextur Dialog(QString::fromStdString(Dir.string()));
   for (const int Width : {560, 700, 433}) {
     Dialog.resize(Width, 480);
     Dialog.show();
-    ASSERT_TRUE(RunEventsUntil([&] {
-      return Dialog.View->Count() == Count && !Dialog.View->Model().Scanning();
-    }));
+    ASSERT_TRUE(RunEventsUntil(
+        [&] { return Dialog.View->Count() == Count && !Dialog.View->Model().Scanning(); }));
     RunEvents(20);
     const TThumbviewModel& M = Dialog.View->Model();
     for (int I = 0; I < Count; ++I) {
