@@ -376,6 +376,8 @@ TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) 
 }
 
 int main(int argc, char** argv) {
+  // Listing the tests starts the application too, without the tests' environment.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication App(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
