@@ -179,3 +179,14 @@ std::string SpecialFontFamily(int32_t Index) {
       return Stand;
   return Match(GenericFamily(F.Character), true);
 }
+
+int32_t SpecialFontIndex(const std::string& Family) {
+  if (Family.empty())
+    return 0;
+  const auto& List = SpecialFonts();
+  for (size_t I = 1; I < List.size(); ++I)
+    if (strcasecmp(List[I].Family, Family.c_str()) == 0 ||
+        strcasecmp(SpecialFontFamily(int32_t(I)).c_str(), Family.c_str()) == 0)
+      return int32_t(I);
+  return 0;
+}

@@ -37,3 +37,8 @@ const std::vector<TSpecialFont>& SpecialFonts();
 // family (cursive, fantasy, serif, sans-serif) when that has Cyrillic. Empty for "Не выбран",
 // an index outside the list, or when nothing fits.
 std::string SpecialFontFamily(int32_t Index);
+
+// The entry of the special fonts that draws Family (the named font or the family that stands
+// in for it here; the first such entry when several share a stand-in); 0 ("Не выбран") for any
+// other family.
+int32_t SpecialFontIndex(const std::string& Family);

@@ -17,9 +17,16 @@ double CropFitScale(int32_t PicW, int32_t PicH, int32_t ClientW, int32_t ClientH
   return Scale / 1.1;
 }
 
-TSingleRect CropStartFrame(TPoint Centre) {
-  const float X = float(Centre.X), Y = float(Centre.Y), Half = CropStartSize / 2.0f;
-  return {X - Half, Y - Half, X + Half, Y + Half};
+TSingleRect CropStartFrame(int32_t W, int32_t H) {
+  if (W <= 0 || H <= 0)
+    return {};
+  // The margin on each side: half of what the frame leaves out.
+  const auto Margin = [](int32_t Side) {
+    return std::min<int32_t>(int32_t(std::lround(Side * (100 - CropStartPercent) / 200.0)),
+                             (Side - 1) / 2);
+  };
+  const int32_t X = Margin(W), Y = Margin(H);
+  return {float(X), float(Y), float(W - X), float(H - Y)};
 }
 
 void BrightenArea(TBitmap32& B, const TRect& R, int32_t Amount) {

@@ -14,15 +14,16 @@ class TUndoStack;
 // Darkening of the picture in the crop window, and the brightening of the frame's inside.
 constexpr int32_t CropDarken = -130;
 constexpr int32_t CropBrighten = 200;
-// Side of the frame a visit starts with, in bitmap pixels.
-constexpr int32_t CropStartSize = 64;
+// The part of the layer the frame of a visit starts on, in percent of each side.
+constexpr int32_t CropStartPercent = 80;
 
 // The view scale that fits a PicW x PicH picture into a ClientW x ClientH view with a margin:
 // the fitting scale (by width when the picture is relatively wider, else by height) / 1.1.
 // 1 for an empty picture or view.
 double CropFitScale(int32_t PicW, int32_t PicH, int32_t ClientW, int32_t ClientH);
-// The frame a visit starts with: 64 x 64 bitmap pixels centred on Centre.
-TSingleRect CropStartFrame(TPoint Centre);
+// The frame a visit starts with: the middle CropStartPercent of a W x H layer bitmap, whole
+// pixels, at least one pixel each way (an empty bitmap gives an empty frame).
+TSingleRect CropStartFrame(int32_t W, int32_t H);
 
 // Every colour channel c of the pixels of R (clipped to B) becomes c + Amount * c div 255,
 // clamped to 0..255; alpha stays. No change notification.

@@ -54,6 +54,8 @@ const std::array<TPageFormat, PageFormatCount>& PageFormats() {
       {"720 x 576 (DV)", K::pkScreen, 720, 576, false},
       {"1024 x 768", K::pkScreen, 1024, 768, false},
       {"Квадрат 12 x 12 см", K::pkPaper, 120, 120, true},
+      {"Лист A5 (148 x 210 мм)", K::pkPaper, 148, 210, true},
+      {"Лист A6 (105 x 148 мм)", K::pkPaper, 105, 148, true},
   }};
   return Table;
 }
@@ -82,6 +84,7 @@ void TPageSetup::SetShownHeight(int32_t V) {
 
 void TPageSetup::SetResolution(int32_t Dpi) {
   FResolution = std::clamp(Dpi, ResolutionMin, ResolutionMax);
+  FResolutionChosen = true;
   Tick();
 }
 
@@ -105,6 +108,8 @@ void TPageSetup::ChooseFormat(int32_t Index) {
   FFormat = Index;
   const TPageFormat& F = PageFormats()[static_cast<size_t>(Index)];
   if (F.Kind == TPageFormat::pkPaper) {
+    if (!FResolutionChosen)
+      FResolution = PaperDpi;
     FResultWidth = MmToPixels(F.Width, FResolution);
     FResultHeight = MmToPixels(F.Height, FResolution);
   } else if (F.Kind == TPageFormat::pkScreen) {

@@ -14,6 +14,8 @@ constexpr int32_t PageSideMin = 1;
 constexpr int32_t PageSideMax = 32000;
 constexpr int32_t ResolutionMin = 1;
 constexpr int32_t ResolutionMax = 1600;
+// The resolution a paper format is made at: a photo prints well at 300 dots per inch.
+constexpr int32_t PaperDpi = 300;
 
 enum TPageUnit : uint8_t { puPoints = 0, puMillimetres = 1 };
 enum TPageOrientation : uint8_t { poPortrait, poLandscape };
@@ -39,9 +41,11 @@ struct TPageFormat {
   // The unit becomes "Миллиметров" after choosing the entry.
   bool ToMillimetres;
 };
-constexpr int32_t PageFormatCount = 12;
-// The twelve entries in list order; every paper entry is landscape (the larger side is the
-// width). "Квадрат 12 x 12 см" is a paper entry of 120 x 120 mm.
+constexpr int32_t PageFormatCount = 14;
+// The entries in list order. The paper entries of the first twelve are landscape (the larger
+// side is the width); the A5 and A6 sheets, added last so that the older entries keep their
+// places, are portrait as their names read. "Квадрат 12 x 12 см" is 120 x 120 mm.
+// Paper entries are made at PaperDpi unless the resolution was typed (SetResolution).
 const std::array<TPageFormat, PageFormatCount>& PageFormats();
 
 // The white page rectangle of the preview, in the dialog's pixels (inside the grey area at
@@ -68,7 +72,8 @@ class TPageSetup {
   void SetShownHeight(int32_t V);
 
   int32_t Resolution() const { return FResolution; }
-  // "Разрешение" (clamped to ResolutionMin..ResolutionMax); recomputes at once (Tick).
+  // "Разрешение" (clamped to ResolutionMin..ResolutionMax); recomputes at once (Tick). A
+  // resolution set here is the user's: paper entries keep it from then on.
   void SetResolution(int32_t Dpi);
 
   TPageUnit Unit() const { return FUnit; }
@@ -76,9 +81,9 @@ class TPageSetup {
   void SetUnit(TPageUnit Unit);
 
   int32_t Format() const { return FFormat; }
-  // An entry of the format list: sets the result from the table (paper entries at the
-  // current resolution), switches to millimetres where the entry says so and shows the result
-  // in the current unit. An index outside the list changes nothing.
+  // An entry of the format list: sets the result from the table (paper entries at PaperDpi,
+  // or at the resolution the user set), switches to millimetres where the entry says so and
+  // shows the result in the current unit. An index outside the list changes nothing.
   void ChooseFormat(int32_t Index);
 
   // The timer's work (Perev and the orientation): the result from the shown numbers; a
@@ -107,6 +112,7 @@ class TPageSetup {
   int32_t FShownWidth = 800;
   int32_t FShownHeight = 600;
   int32_t FResolution = 72;
+  bool FResolutionChosen = false;  // the user set the resolution
   TPageUnit FUnit = puPoints;
   int32_t FFormat = 0;
   TPageOrientation FOrientation = poLandscape;

@@ -64,6 +64,12 @@ TSingleRect SizedLocation(const TSingleRect& L, double Width, double Height, dou
   return {L.Left, L.Top, float(L.Left + Width * Ppu), float(L.Top + Height * Ppu)};
 }
 
+TSingleRect CentredSizedLocation(const TSingleRect& L, double Width, double Height, double Ppu) {
+  const double Cx = (double(L.Left) + L.Right) / 2, Cy = (double(L.Top) + L.Bottom) / 2;
+  const double HalfW = Width * Ppu / 2, HalfH = Height * Ppu / 2;
+  return {float(Cx - HalfW), float(Cy - HalfH), float(Cx + HalfW), float(Cy + HalfH)};
+}
+
 double HeightForWidth(double Width, int32_t CardW, int32_t CardH) {
   return Width / (double(CardW) / CardH);
 }

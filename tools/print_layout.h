@@ -39,6 +39,10 @@ double PrintedHeight(const TSingleRect& Location, double PixelsPerUnit);
 // height x k.
 TSingleRect SizedLocation(const TSingleRect& Location, double Width, double Height,
                           double PixelsPerUnit);
+// The location with a size typed in the print window: Width x Height units about the centre
+// of Location, so the card grows or shrinks where it lies instead of from its top-left corner.
+TSingleRect CentredSizedLocation(const TSingleRect& Location, double Width, double Height,
+                                 double PixelsPerUnit);
 
 // "Соблюдать пропорции": the other side for a card of CardW x CardH.
 double HeightForWidth(double Width, int32_t CardW, int32_t CardH);

@@ -36,3 +36,29 @@ void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileN
   if (Resized)
     Canvas.NotifyResize();
 }
+
+namespace {
+
+std::string SizeText(int32_t W, int32_t H) {
+  return std::to_string(W) + " × " + std::to_string(H) + " точек";
+}
+
+}  // namespace
+
+std::string ReadyCardSizeNote(int32_t CardW, int32_t CardH, int32_t ProjectW, int32_t ProjectH,
+                              bool FitToProject) {
+  const bool Card = CardW > 0 && CardH > 0, Project = ProjectW > 0 && ProjectH > 0;
+  if (!Project)
+    return Card ? "Проект примет размер открытки: " + SizeText(CardW, CardH) + "."
+                : "Проект примет размер выбранной открытки.";
+  if (FitToProject) {
+    const std::string What = Card ? "Открытка " + SizeText(CardW, CardH) : "Открытка";
+    return What + " будет растянута до размера проекта: " + SizeText(ProjectW, ProjectH) + ".";
+  }
+  if (!Card)
+    return "Проект примет размер выбранной открытки вместо " + SizeText(ProjectW, ProjectH) + ".";
+  if (CardW == ProjectW && CardH == ProjectH)
+    return "Открытка " + SizeText(CardW, CardH) + " — того же размера, что и проект.";
+  return "Открытка " + SizeText(CardW, CardH) + ": проект примет её размер вместо " +
+         SizeText(ProjectW, ProjectH) + ".";
+}

@@ -1,6 +1,7 @@
 #pragma once
 // A ready card of the catalogue ("Cards") as the card's background: "Выбрать" of TAlbum
 // without its window.
+#include <cstdint>
 #include <string>
 
 class TCardDocument;
@@ -15,3 +16,9 @@ class TUndoStack;
 // empty canvas takes the card's size either way.
 void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileName,
                   bool FitToProject);
+
+// The line the catalogue shows under its cards, saying what "Выбрать" will do to the card's
+// size: CardW x CardH is the selected ready card (0 x 0 when none is selected or it cannot be
+// read), ProjectW x ProjectH the canvas (0 x 0 when empty), FitToProject the check box.
+std::string ReadyCardSizeNote(int32_t CardW, int32_t CardH, int32_t ProjectW, int32_t ProjectH,
+                              bool FitToProject);

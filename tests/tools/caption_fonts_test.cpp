@@ -53,6 +53,22 @@ TEST(CaptionFonts, AbsentSpecialFontsFindAnInstalledCyrillicStandIn) {
   }
 }
 
+TEST(CaptionFonts, ACaptionsFamilyNamesItsSpecialFont) {
+  for (int32_t I = 1; I < 6; ++I) {
+    const std::string Family = SpecialFontFamily(I);
+    const int32_t Found = SpecialFontIndex(Family);
+    SCOPED_TRACE(Family);
+    // Entries that share a stand-in name the first of them.
+    ASSERT_GE(Found, 1);
+    EXPECT_LE(Found, I);
+    EXPECT_EQ(SpecialFontFamily(Found), Family);
+    EXPECT_GE(SpecialFontIndex(SpecialFonts()[size_t(I)].Family), 1);
+  }
+  EXPECT_EQ(SpecialFontIndex("Invest"), 4);
+  EXPECT_EQ(SpecialFontIndex("No Such Font Pelmora"), 0);
+  EXPECT_EQ(SpecialFontIndex(""), 0);
+}
+
 TEST(CaptionFonts, DefaultFamily) {
   EXPECT_EQ(DefaultCaptionFamily({"Arial", "Zeta"}), "Arial");
   EXPECT_EQ(DefaultCaptionFamily({"A", "B", "C", "D", "E", "F", "G"}), "F");

@@ -48,7 +48,17 @@ TEST(LayerCrop, FitScaleAndStartFrame) {
   // 300 x 600: fitted by height.
   EXPECT_DOUBLE_EQ(CropFitScale(300, 600, 577, 401), 401.0 / 600 / 1.1);
   EXPECT_DOUBLE_EQ(CropFitScale(0, 600, 577, 401), 1.0);
-  EXPECT_EQ(CropStartFrame({100, 50}), (TSingleRect{68, 18, 132, 82}));
+}
+
+TEST(LayerCrop, TheFrameStartsOnTheMiddleOfTheLayer) {
+  struct TCase {
+    int32_t W, H;
+    TSingleRect Want;
+  };
+  for (const TCase& C : {TCase{800, 400, {80, 40, 720, 360}}, TCase{1000, 3, {100, 0, 900, 3}},
+                         TCase{15, 7, {2, 1, 13, 6}}, TCase{1, 1, {0, 0, 1, 1}}, TCase{0, 5, {}}}) {
+    EXPECT_EQ(CropStartFrame(C.W, C.H), C.Want) << C.W << " x " << C.H;
+  }
 }
 
 TEST(LayerCrop, DarkenedViewAndLighterFrame) {

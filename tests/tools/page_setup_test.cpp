@@ -69,11 +69,55 @@ TEST(PageSetup, FormatListIsInOrderAndItsPaperIsLandscape) {
   EXPECT_STREQ(F[3].Caption, "Фото 9 x 13 см ");  // the trailing space belongs to the entry
   EXPECT_STREQ(F[9].Caption, "720 x 576 (DV)");
   EXPECT_STREQ(F[11].Caption, "Квадрат 12 x 12 см");
-  for (const TPageFormat& P : F)
-    if (P.Kind == TPageFormat::pkPaper) {
-      EXPECT_GE(P.Width, P.Height) << P.Caption;
-      EXPECT_TRUE(P.ToMillimetres) << P.Caption;
+  for (int32_t I = 0; I < 12; ++I)
+    if (F[size_t(I)].Kind == TPageFormat::pkPaper) {
+      EXPECT_GE(F[size_t(I)].Width, F[size_t(I)].Height) << F[size_t(I)].Caption;
+      EXPECT_TRUE(F[size_t(I)].ToMillimetres) << F[size_t(I)].Caption;
     }
+}
+
+TEST(PageSetup, A5AndA6SheetsArePortraitAt300Dpi) {
+  struct TCase {
+    int32_t Index;
+    const char* Caption;
+    TSize Mm, Pixels;
+  };
+  for (const TCase& C : {TCase{12, "Лист A5 (148 x 210 мм)", {148, 210}, {1748, 2480}},
+                         TCase{13, "Лист A6 (105 x 148 мм)", {105, 148}, {1240, 1748}}}) {
+    EXPECT_STREQ(PageFormats()[size_t(C.Index)].Caption, C.Caption);
+    TPageSetup S;
+    S.ChooseFormat(C.Index);
+    EXPECT_EQ(S.Resolution(), 300) << C.Caption;
+    EXPECT_EQ(S.Unit(), puMillimetres) << C.Caption;
+    EXPECT_EQ(Shown(S), C.Mm) << C.Caption;
+    EXPECT_EQ(Result(S), C.Pixels) << C.Caption;
+    S.Tick();
+    EXPECT_EQ(Result(S), C.Pixels) << C.Caption;
+    EXPECT_EQ(S.Orientation(), poPortrait) << C.Caption;
+  }
+}
+
+TEST(PageSetup, PaperFormatsAreMadeAt300DpiUnlessTheResolutionWasTyped) {
+  struct TCase {
+    int32_t Index;
+    TSize Pixels;
+  };
+  for (const TCase& C : {TCase{1, {3508, 2480}}, TCase{3, {1535, 1063}}, TCase{4, {1772, 1181}},
+                         TCase{5, {2480, 1772}}, TCase{6, {3543, 2362}}, TCase{11, {1417, 1417}}}) {
+    TPageSetup S;
+    S.ChooseFormat(C.Index);
+    EXPECT_EQ(S.Resolution(), PaperDpi) << PageFormats()[size_t(C.Index)].Caption;
+    EXPECT_EQ(Result(S), C.Pixels) << PageFormats()[size_t(C.Index)].Caption;
+  }
+  // A typed resolution stays, and screen entries leave the resolution alone.
+  TPageSetup Typed;
+  Typed.SetResolution(150);
+  Typed.ChooseFormat(4);
+  EXPECT_EQ(Typed.Resolution(), 150);
+  EXPECT_EQ(Result(Typed), (TSize{886, 591}));
+  TPageSetup Screen;
+  Screen.ChooseFormat(8);
+  EXPECT_EQ(Screen.Resolution(), 72);
 }
 
 TEST(PageSetup, PreviewFollowsTheShownProportions) {
@@ -106,6 +150,7 @@ TEST(PageSetup, StartsAt800By600PointsLandscape) {
 
 TEST(PageSetup, A4At72DpiIs842By595) {
   TPageSetup S;
+  S.SetResolution(72);
   S.ChooseFormat(1);
   EXPECT_EQ(S.Unit(), puMillimetres);
   EXPECT_EQ(Shown(S), (TSize{297, 210}));
@@ -178,6 +223,7 @@ TEST(PageSetup, OrientationSwapsTheShownSidesAndTheTickFollows) {
 
   // In millimetres the swapped sides come from the pixels.
   TPageSetup M;
+  M.SetResolution(72);
   M.ChooseFormat(1);
   EXPECT_TRUE(M.ClickPortrait());
   EXPECT_EQ(Shown(M), (TSize{210, 297}));
@@ -201,6 +247,7 @@ TEST(PageSetup, OrientationSwapsTheShownSidesAndTheTickFollows) {
 
 TEST(PageSetup, SquareEntryIs120MillimetresASide) {
   TPageSetup S;
+  S.SetResolution(72);
   S.ChooseFormat(11);
   EXPECT_EQ(S.Unit(), puMillimetres);
   EXPECT_EQ(Shown(S), (TSize{120, 120}));

@@ -34,6 +34,22 @@ TEST(PrintLayout, SizesInCentimetresAndInchesFollowTheResolution) {
   EXPECT_NEAR(Sized.Bottom - Sized.Top, 1700.0, 0.05);
 }
 
+TEST(PrintLayout, ATypedSizeKeepsTheCardsCentre) {
+  struct TCase {
+    TSingleRect Old;
+    double Width, Height;
+  };
+  const double Ppu = PixelsPerUnit(TPrintUnit::Cm, 300);
+  for (const TCase& C : {TCase{{840, 874, 1640, 1474}, 19, 14.25},
+                         TCase{{100, 100, 2380, 1648}, 5, 2.5}, TCase{{0, 0, 10, 10}, 0, 0}}) {
+    const TSingleRect R = CentredSizedLocation(C.Old, C.Width, C.Height, Ppu);
+    EXPECT_NEAR(R.Right - R.Left, C.Width * Ppu, 0.01) << C.Width;
+    EXPECT_NEAR(R.Bottom - R.Top, C.Height * Ppu, 0.01) << C.Width;
+    EXPECT_NEAR((R.Left + R.Right) / 2, (C.Old.Left + C.Old.Right) / 2, 0.01) << C.Width;
+    EXPECT_NEAR((R.Top + R.Bottom) / 2, (C.Old.Top + C.Old.Bottom) / 2, 0.01) << C.Width;
+  }
+}
+
 TEST(PrintLayout, AutomaticPlacements) {
   // Fill stretches into the margin; Fit keeps the proportions there and is centred.
   EXPECT_EQ(PlaceCard(TPrintPlace::Fill, 2480, 3508, 800, 600, 0, 0),

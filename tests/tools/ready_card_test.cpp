@@ -147,3 +147,24 @@ TEST_F(TReadyCardFixture, CardThatCannotBeReadChangesNothing) {
     }
   }
 }
+
+TEST(ReadyCardNote, SaysWhatChoosingACardDoesToTheSize) {
+  struct TCase {
+    int32_t CardW, CardH, ProjectW, ProjectH;
+    bool Fit;
+    const char* Want;
+  };
+  const TCase Cases[] = {
+      {1200, 900, 1748, 2480, false,
+       "Открытка 1200 × 900 точек: проект примет её размер вместо 1748 × 2480 точек."},
+      {1200, 900, 1748, 2480, true,
+       "Открытка 1200 × 900 точек будет растянута до размера проекта: 1748 × 2480 точек."},
+      {0, 0, 640, 480, false, "Проект примет размер выбранной открытки вместо 640 × 480 точек."},
+      {0, 0, 640, 480, true, "Открытка будет растянута до размера проекта: 640 × 480 точек."},
+      {640, 480, 640, 480, false, "Открытка 640 × 480 точек — того же размера, что и проект."},
+      {120, 90, 0, 0, true, "Проект примет размер открытки: 120 × 90 точек."},
+      {0, 0, 0, 0, false, "Проект примет размер выбранной открытки."},
+  };
+  for (const TCase& C : Cases)
+    EXPECT_EQ(ReadyCardSizeNote(C.CardW, C.CardH, C.ProjectW, C.ProjectH, C.Fit), C.Want);
+}

@@ -17,6 +17,7 @@
 #include "preview_buttons.h"
 #include "thumb_files.h"
 #include "thumb_titles.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ QImage PatternIcon(const TBitmap32& Pattern) {
 
 TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Добавить границы"));
+  KeepTitleWhole(*this);
   setModal(true);
   auto* Outer = new QVBoxLayout(this);
 

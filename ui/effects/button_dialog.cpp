@@ -8,9 +8,11 @@
 #include <QVBoxLayout>
 
 #include "preview_buttons.h"
+#include "window_fit.h"
 
 TEButos::TEButos(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Эффект кнопки"));
+  KeepTitleWhole(*this);
   setModal(true);
   auto* Outer = new QVBoxLayout(this);
   auto* Form = new QFormLayout;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "effect_commands.h"
+#include "window_fit.h"
 
 QSlider* MakeGauge(QWidget* Parent, const TEffectKey& Range, int Position) {
   auto* G = new QSlider(Qt::Horizontal, Parent);
@@ -24,6 +25,7 @@ TEffectDialog::TEffectDialog(const QString& Caption, const QString& Heading, boo
                              QWidget* Parent)
     : QDialog(Parent) {
   setWindowTitle(Caption);
+  KeepTitleWhole(*this);
   setModal(true);
   auto* Outer = new QVBoxLayout(this);
   FForm = new QFormLayout;

@@ -7,12 +7,27 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "checkerboard.h"
+#include "window_fit.h"
+
 namespace {
 
-// TColor32 is 0xAARRGGBB with straight alpha, QImage's ARGB32 layout.
+// The checkerboard under a preview's transparent parts, as the editor shows them.
+constexpr int32_t CheckerSize = 8;
+constexpr TColor32 CheckerGrey = 0xFFC8C8C8;
+
+// The preview laid over a checkerboard, so that its transparent parts read as transparent.
+// TColor32 is 0xAARRGGBB, QImage's ARGB32 layout; the result is opaque.
 QPixmap ToPixmap(const TBitmap32& B) {
-  const QImage Image(reinterpret_cast<const uchar*>(B.Bits()), B.Width(), B.Height(), B.Width() * 4,
-                     QImage::Format_ARGB32);
+  TBitmap32 Board;
+  Board.SetSize(B.Width(), B.Height());
+  FillCheckerboard(Board, CheckerSize, CheckerGrey, clWhite32);
+  TBitmap32 Picture;
+  Picture.Assign(&B);
+  Picture.SetDrawMode(dmBlend);
+  Picture.DrawOnto(Board);
+  const QImage Image(reinterpret_cast<const uchar*>(Board.Bits()), Board.Width(), Board.Height(),
+                     Board.Width() * 4, QImage::Format_ARGB32);
   return QPixmap::fromImage(Image.copy());
 }
 
@@ -20,6 +35,7 @@ QPixmap ToPixmap(const TBitmap32& B) {
 
 TBrowser::TBrowser(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Каталог эффектов"));
+  KeepTitleWhole(*this);
   auto* Outer = new QVBoxLayout(this);
   FView = new QListWidget(this);
   FView->setObjectName(QStringLiteral("FView"));

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "window_fit.h"
+
 namespace {
 
 QSpinBox* MakeField(QWidget* Parent, const char* Name, int Max) {
@@ -33,6 +35,7 @@ void ShowValue(QSpinBox* Field, int32_t Value, int32_t Max) {
 
 TRasm::TRasm(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Размер изображения"));
+  KeepTitleWhole(*this);
   setModal(true);
   auto* Outer = new QVBoxLayout(this);
   auto* Group = new QGroupBox(QStringLiteral("Размеры"), this);
@@ -91,7 +94,8 @@ TRasm::TRasm(QWidget* Parent) : QDialog(Parent) {
 
 void TRasm::Open(int32_t CanvasWidth, int32_t CanvasHeight) {
   FModel.Open(CanvasWidth, CanvasHeight);
-  Resample->setCurrentIndex(rmNearest);
+  // A photograph keeps its detail best with the smoothest of the methods.
+  Resample->setCurrentIndex(rmSpline);
   ShowFields();
 }
 

@@ -14,7 +14,7 @@ class TRasm : public QDialog {
   explicit TRasm(QWidget* Parent = nullptr);
 
   // Activation: the fields show the canvas's own size and weight, the method goes back to
-  // "Ближайший сосед"; "Соблюдать пропорции" keeps its state.
+  // "Сплайн"; "Соблюдать пропорции" keeps its state.
   void Open(int32_t CanvasWidth, int32_t CanvasHeight);
 
   int32_t ChosenWidth() const { return FModel.Fields().Width; }

@@ -13,6 +13,7 @@
 #include "effect_dialog.h"
 #include "effect_runner.h"
 #include "user_error_text.h"
+#include "window_fit.h"
 
 void TLiveDialog::showEvent(QShowEvent* E) {
   for (QSlider* G : FGauges) G->setValue(0);
@@ -63,7 +64,8 @@ bool TLiveDialog::eventFilter(QObject* Watched, QEvent* E) {
 }
 
 TBrid::TBrid(QWidget* Parent) : TLiveDialog(Parent) {
-  setWindowTitle(QStringLiteral("Яркость/конраст"));
+  setWindowTitle(QStringLiteral("Яркость/контраст"));
+  KeepTitleWhole(*this);
   auto* Outer = new QVBoxLayout(this);
   auto* Group = new QGroupBox(QStringLiteral("Настройка яркости и контраста"), this);
   auto* Grid = new QGridLayout(Group);
@@ -82,6 +84,7 @@ TBrid::TBrid(QWidget* Parent) : TLiveDialog(Parent) {
 
 TGamma::TGamma(QWidget* Parent) : TLiveDialog(Parent) {
   setWindowTitle(QStringLiteral("Цветовой баланс"));
+  KeepTitleWhole(*this);
   auto* Outer = new QVBoxLayout(this);
   auto* Group = new QGroupBox(QStringLiteral("Настройка цветового баланса"), this);
   auto* Grid = new QGridLayout(Group);

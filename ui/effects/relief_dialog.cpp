@@ -11,6 +11,7 @@
 
 #include "colour_panel.h"
 #include "preview_buttons.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ constexpr TPlatformColor Silver = 0xC0C0C0;
 
 TRaiser::TRaiser(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Рельефный контур"));
+  KeepTitleWhole(*this);
   setModal(true);
   auto* Outer = new QVBoxLayout(this);
   auto* Group = new QGroupBox(QStringLiteral("Параметры"), this);

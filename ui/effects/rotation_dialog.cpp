@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "window_fit.h"
+
 const char* const AngleRangeMessage = "Значения могут лежать в диапазоне от -180 до 180 градусов.";
 
 namespace {
@@ -38,6 +40,7 @@ QString InvalidNumberMessage(const QString& Text) {
 
 TPovor::TPovor(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Поворот"));
+  KeepTitleWhole(*this);
   setModal(true);
   ShowMessage = [this](const QString& Text) {
     QMessageBox::information(this, QStringLiteral("Pelmora"), Text);

@@ -7,9 +7,11 @@
 #include <QVBoxLayout>
 
 #include "colour_panel.h"
+#include "window_fit.h"
 
 TSTC::TSTC(QWidget* Parent) : QWidget(Parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
   setWindowTitle(QStringLiteral("Прозрачный цвет"));
+  KeepTitleWhole(*this);
   auto* Outer = new QVBoxLayout(this);
   Outer->addWidget(new QLabel(QStringLiteral("Укажите цвет, который будет принят за прозрачный.\n"
                                              "Для применения - кликните левой кнопкой мыши."),

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "window_fit.h"
+
 namespace {
 
 // The top-left corner that keeps a Size box inside Area; the area's corner when it cannot.
@@ -67,8 +69,7 @@ void TDialogPlacer::Size(QDialog& D) {
   const QSettings Store(FStoreFile, QSettings::IniFormat);
   const QVariant Chosen = Store.value(KeyOf(D, "size"));
   QSize Want = Chosen.isValid() ? Chosen.toSize() : Default.toSize().expandedTo(D.sizeHint());
-  if (const QScreen* Screen = D.screen())
-    Want = Want.boundedTo(Screen->availableGeometry().size());
+  Want = Want.boundedTo(AvailableWindowSize(D));  // the title bar and buttons stay on screen
   D.resize(Want.expandedTo(D.minimumSizeHint()));
   FSized[KeyOf(D, "size")] = D.size();
 }

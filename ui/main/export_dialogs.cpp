@@ -8,6 +8,7 @@
 
 #include "bitmap24.h"
 #include "color_reduction.h"
+#include "window_fit.h"
 
 TCompress::TCompress(QWidget* Parent)
     : QDialog(Parent), UpDown1(new QSpinBox(this)), TrackBar1(new QSlider(Qt::Horizontal, this)) {
@@ -54,6 +55,7 @@ TGifType::TGifType(QWidget* Parent)
       RadioButton2(new QRadioButton(QStringLiteral("256"))),
       RadioButton4(new QRadioButton(QStringLiteral("Авто"))) {
   setWindowTitle(QStringLiteral("Параметры сохранения GIF-файла"));
+  KeepTitleWhole(*this);
   auto* Layout = new QVBoxLayout(this);
   Panel1->setFrameShape(QFrame::StyledPanel);
   Layout->addWidget(Panel1);

@@ -158,7 +158,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FCompress = new TCompress(this);
   FFull = new TFull(this);
   FAboutKVT = new TAboutKVT(this);
-  FPrintSettings = std::make_unique<TPrintSettings>();
+  FPrintSettings = std::make_unique<TPrintSettings>(SettingsFile(QStringLiteral("Print.kvp")));
   FPrint = new TKVTPrint(this, FPrintSettings.get());
   AskPageSetup = [this](QPrinter& Printer) {
     QPageSetupDialog Dialog(&Printer, this);

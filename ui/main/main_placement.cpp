@@ -37,6 +37,7 @@ void TMainForm::BuildDialogPlacement() {
     return S;
   };
   auto* Placer = new TDialogPlacer(Scene, SettingsFile(QStringLiteral("Dialogs.ini")), this);
+  FTexter->CaptionOnScreen = [Scene] { return Scene().Focus; };  // the selected caption
   TEffectCommands& E = *FEffects;
   // The pickers open showing at least three rows of cells and keep the size the user gives
   // them.

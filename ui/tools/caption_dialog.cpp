@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -24,11 +25,13 @@
 #include <exception>
 
 #include "caption_fonts.h"
+#include "caption_placement.h"
 #include "card_document.h"
 #include "color32.h"
 #include "greetings.h"
 #include "qt_colours.h"
 #include "report_errors.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -100,6 +103,7 @@ Qt::Alignment ToQt(TCaptionAlign A) {
 TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
     : QDialog(Parent), FDoc(Doc), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Надпись"));
+  KeepTitleWhole(*this);
   OnError = [this](const QString& Text) {
     QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
   };
@@ -256,7 +260,8 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   }
   Button1->setAutoDefault(true);
   Main->addLayout(Buttons);
-  resize(620, 420);
+  // Low enough to open above or below a caption in the middle of the card on a small screen.
+  resize(600, 340);
 
   // Start-up state: the greetings of "Новый Год", no special font, "Arial" (or its stand-in).
   std::vector<std::string> Families;
@@ -402,8 +407,18 @@ void TTexter::StyleButtonClick(uint32_t Style) {
 }
 
 void TTexter::AlignButtonClick(Qt::Alignment A) {
-  Rtf->setAlignment(A);
+  AlignCaption(A);
   ShowCaretAlignment();
+}
+
+void TTexter::AlignCaption(Qt::Alignment A) {
+  // The alignment is the caption's, as its font and colours are: every line takes it.
+  FAlign = A;
+  QTextCursor Cursor(Rtf->document());
+  Cursor.select(QTextCursor::Document);
+  QTextBlockFormat F;
+  F.setAlignment(A);
+  Cursor.mergeBlockFormat(F);
 }
 
 void TTexter::ShowCaretAlignment() {
@@ -448,6 +463,7 @@ void TTexter::Button5Click() {
   S.replace(QChar::LineSeparator, QLatin1Char('\n'));
   while (S.endsWith(QLatin1Char('\n'))) S.chop(1);
   Rtf->setPlainText(S);
+  AlignCaption(FAlign);
   ShowCaretAlignment();
   Pages->setCurrentIndex(0);
 }
@@ -495,6 +511,18 @@ void TTexter::DropPreview() {
 
 void TTexter::Button3Click() {
   Place();
+  KeepCaptionInSight();
+}
+
+void TTexter::KeepCaptionInSight() {
+  if (!CaptionOnScreen || !isVisible())
+    return;
+  const QRect Caption = CaptionOnScreen();
+  const QScreen* S = screen();
+  const QRect Area = S != nullptr ? S->availableGeometry() : QRect();
+  const QPoint At = MoveOffCaption(frameGeometry(), Caption, Area);
+  if (At != frameGeometry().topLeft())
+    move(At);
 }
 
 void TTexter::Button1Click() {
@@ -519,6 +547,9 @@ void TTexter::reject() {
 void TTexter::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   Run([this] { RenderIt(FWork, CurrentCaption(), NormalRender); });
+  // A caption being edited is on the card already.
+  if (FEditing != nullptr)
+    KeepCaptionInSight();
 }
 
 int TTexter::ExecuteEdit(TBitmapLayer& Layer, const TCaption& Caption) {
@@ -547,6 +578,8 @@ void TTexter::SetCaption(const TCaption& C) {
     I = Fontos->count() - 1;
   }
   Fontos->setCurrentIndex(I);
+  // A caption in one of the special fonts names it in their list.
+  Spec->setCurrentIndex(SpecialFontIndex(C.FontName));
   FSize = std::clamp(C.Size, 1, MaxPointSize);
   FSizeChosen = true;
   FoSize->setCurrentText(QString::number(FSize));
@@ -574,6 +607,7 @@ void TTexter::SetCaption(const TCaption& C) {
     F.setAlignment(ToQt(C.Lines[K].Align));
     Cursor.setBlockFormat(F);
   }
+  FAlign = C.Lines.empty() ? Qt::AlignLeft : ToQt(C.Lines.front().Align);
   Rtf->moveCursor(QTextCursor::Start);
   ApplyFont();
   ShowCaretAlignment();

@@ -2,6 +2,7 @@
 // The caption dialog "Надпись" (TTexter): text, font, colours, line alignment, greetings by
 // occasion and transparency; "Просмотр" and "ОК" put the rendered caption on the card.
 #include <QDialog>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -52,6 +53,9 @@ class TTexter : public QDialog {
   std::function<void()> OnCardChanged;
   // Shows an error; by default a message box.
   std::function<void(const QString&)> OnError;
+  // The caption on the card (the selected layer after "Просмотр") in screen coordinates; empty
+  // when unknown. The dialog steps aside when it would cover it, so the preview stays in sight.
+  std::function<QRect()> CaptionOnScreen;
 
   // The caption as the controls describe it.
   TCaption CurrentCaption() const;
@@ -116,9 +120,13 @@ class TTexter : public QDialog {
   void Run(const std::function<void()>& Handler);
   void ApplyFont();
   void ShowCaretAlignment();
+  // Every line of the caption takes the alignment A.
+  void AlignCaption(Qt::Alignment A);
   void ChooseColor(bool Text);
   // Renders the caption and puts it on the card (replacing an earlier preview).
   void Place();
+  // Moves the dialog off the caption (CaptionOnScreen) when it covers it.
+  void KeepCaptionInSight();
   void DropPreview();
   void EndEdit();
 
@@ -130,6 +138,7 @@ class TTexter : public QDialog {
   int32_t FSize = 30;
   bool FSizeChosen = false;  // the user set the size: suggestions no longer apply
   TFontStyles FStyle = 0;
+  Qt::Alignment FAlign = Qt::AlignLeft;  // the last alignment chosen for the whole caption
   TColor32 FTextColor = 0xFF000000;
   TColor32 FBackColor = 0xFFFFFFFF;
   TColor32 FOutlineColour = 0xFFFFFFFF;

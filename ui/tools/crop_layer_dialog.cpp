@@ -1,6 +1,7 @@
 #include "crop_layer_dialog.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "layer_crop.h"
 #include "rubberband_layer.h"
 #include "user_error_text.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -25,6 +27,7 @@ constexpr int CroposHeight = 401;
 TCropLa::TCropLa(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
     : QDialog(Parent), FDoc(Doc), FUndo(Undo) {
   setWindowTitle(QStringLiteral("Визуальная обрезка слоя"));
+  KeepTitleWhole(*this);
   Cropos = new ImgViewWidget(this);
   Cropos->setObjectName(QStringLiteral("Cropos"));
   Cropos->setFixedSize(CroposWidth, CroposHeight);
@@ -38,7 +41,13 @@ TCropLa::TCropLa(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
   Buttons->addStretch(1);
   Buttons->addWidget(Button2);
   Buttons->addWidget(Button4);
+  Hint = new QLabel(QStringLiteral("Перетащите углы рамки, чтобы выбрать часть слоя, которая "
+                                   "останется. Рамку можно и передвинуть."),
+                    this);
+  Hint->setObjectName(QStringLiteral("Hint"));
+  Hint->setWordWrap(true);
   auto* Column = new QVBoxLayout(this);
+  Column->addWidget(Hint);
   Column->addWidget(Cropos);
   Column->addLayout(Buttons);
   setFixedSize(sizeHint());
@@ -76,13 +85,10 @@ bool TCropLa::FormActivate() {
   const TRect Client = View.GetViewportRect();
   View.SetScale(
       float(CropFitScale(Picture.Width(), Picture.Height(), Client.Width(), Client.Height())));
-  const TRect Visible = View.GetViewportRect();
-  const TPoint Centre = View.ControlToBitmap(
-      {(Visible.Left + Visible.Right) / 2, (Visible.Top + Visible.Bottom) / 2});
 
   FCropFrame = View.Layers().Add<TPositionedLayer>();
   FCropFrame->SetScaled(true);
-  FCropFrame->SetLocation(CropStartFrame(Centre));
+  FCropFrame->SetLocation(CropStartFrame(Picture.Width(), Picture.Height()));
   FCropFrame->SetLayerOptions(LayerVisible | LayerMouseEvents);
   FCropFrame->OnPaint = [this](TObject* Sender, TBitmap32* Buffer) {
     PaintCropFrame(Sender, Buffer);

@@ -8,6 +8,7 @@
 
 #include "types.h"
 
+class QLabel;
 class QPushButton;
 class TBitmap32;
 class TObject;
@@ -28,8 +29,8 @@ class TCropLa : public QDialog {
   bool Execute();
 
   // The steps of a visit, public so that tests drive them as the window does.
-  // Opening: the darkened copy of the layer, fitted into the view, and a new 64 x 64 frame
-  // around the picture point under the middle of the view. False without a bitmap layer.
+  // Opening: the darkened copy of the layer, fitted into the view, and a new frame over the
+  // middle of the layer (CropStartFrame). False without a bitmap layer.
   bool FormActivate();
   // "ОК": crops the layer to the frame (one undo step) and closes the window.
   void Button2Click();
@@ -45,6 +46,7 @@ class TCropLa : public QDialog {
   // Shows an error raised by "ОК"; by default a message box.
   std::function<void(const QString&)> OnError;
 
+  QLabel* Hint;  // what to do with the frame
   ImgViewWidget* Cropos;
   QPushButton* Button2;  // "ОК"
   QPushButton* Button4;  // "Отмена"

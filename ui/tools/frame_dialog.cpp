@@ -12,10 +12,12 @@
 #include "busy_cursor.h"
 #include "report_errors.h"
 #include "thumbview.h"
+#include "window_fit.h"
 
 TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
     : QDialog(Parent), FSession(Doc, Undo), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Добавить рамки"));
+  KeepTitleWhole(*this);
   auto* Page = new QVBoxLayout(this);
 
   FView = new TTHumbview(this);

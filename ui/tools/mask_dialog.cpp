@@ -10,10 +10,12 @@
 #include "busy_cursor.h"
 #include "report_errors.h"
 #include "thumbview.h"
+#include "window_fit.h"
 
 TMaski::TMaski(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
     : QDialog(Parent), FSession(Doc, Undo), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Выбрать маску"));
+  KeepTitleWhole(*this);
   auto* Page = new QVBoxLayout(this);
 
   View = new TTHumbview(this);

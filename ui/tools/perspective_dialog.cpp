@@ -18,6 +18,7 @@
 #include "img_view_widget.h"
 #include "qt_colours.h"
 #include "user_error_text.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ constexpr int DashIntervalMs = 40;
 TProGeomo::TProGeomo(TCardDocument& Doc, TUndoStack& Undo, QWidget* Parent)
     : QDialog(Parent), FDoc(Doc), FUndo(Undo) {
   setWindowTitle(QStringLiteral("Геометрия - передвигайте углы слоя при нажатой кнопке мыши"));
+  KeepTitleWhole(*this);
   Dst = new Image32Widget(this);
   Dst->setObjectName(QStringLiteral("Dst"));
   Dst->setFixedSize(DstWidth, DstHeight);

@@ -30,6 +30,7 @@
 #include "report_errors.h"
 #include "rubberband_layer.h"
 #include "user_error_text.h"
+#include "window_fit.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ TKVTPrint::TKVTPrint(QWidget* Parent, TPrintSettings* Settings)
       FOwnSettings(Settings ? nullptr : std::make_unique<TPrintSettings>()),
       FSettings(Settings ? Settings : FOwnSettings.get()) {
   setWindowTitle(QStringLiteral("Печать"));
+  KeepTitleWhole(*this);
   BuildControls();
   ConnectControls();
   AskPrinterSetup = [this](QPrinter& Printer) {
@@ -370,8 +372,10 @@ void TKVTPrint::TransMera() {
 void TKVTPrint::CorrectSize() {
   if (FCardLayer == nullptr)
     return;
-  FCardLayer->SetLocation(SizedLocation(FCardLayer->Location(), ImageWidth->value(),
-                                        ImageHeight->value(), UnitPixels()));
+  // A typed size is the exact-size placement: the card keeps its centre on the page.
+  FCardLayer->SetLocation(CentredSizedLocation(FCardLayer->Location(), ImageWidth->value(),
+                                               ImageHeight->value(), UnitPixels()));
+  Custom->setChecked(true);
   SetSelection(nullptr);
   SetSelection(FCardLayer);
 }
@@ -428,6 +432,8 @@ void TKVTPrint::showEvent(QShowEvent* Event) {
 }
 
 void TKVTPrint::done(int Result) {
+  // The page set-up chosen here is there at the next start.
+  FSettings->Save();
   Run([this] {
     SetSelection(nullptr);
     FCardLayer = nullptr;

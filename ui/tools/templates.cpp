@@ -8,10 +8,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include "window_fit.h"
 
 namespace {
 
@@ -38,6 +41,7 @@ QSpinBox* MakeSpin(QWidget* Parent, const char* Name, int Min, int Max, int Valu
 
 TTemplates::TTemplates(QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Новый проект"));
+  KeepTitleWhole(*this);
   auto* Pages = new QTabWidget(this);
   auto* Page = new QWidget(Pages);
   Page->setFixedSize(PreviewLeft + PreviewWidth + 8, PreviewTop + PreviewHeight + 62);
@@ -106,9 +110,9 @@ TTemplates::TTemplates(QWidget* Parent) : QDialog(Parent) {
 
   auto* Note = new QLabel(Page);
   Note->setText(
-      QStringLiteral("Если в дальнейшем Вы выберите в качестве фона готовую\n"
-                     "открытку или  загрузите фон  из своего файла,  то  размер \n"
-                     "изображения будет  изменён по размеру фона."));
+      QStringLiteral("Готовая открытка или фон из файла, выбранные потом, задают размер\n"
+                     "изображения. Чтобы сохранить размер проекта, в каталоге открыток\n"
+                     "отметьте «Подстроить пропорции открытки к пропорциям проекта»."));
   Note->setGeometry(8, PreviewTop + PreviewHeight + 6, PreviewLeft + PreviewWidth - 8, 52);
 
   Button1 = new QPushButton(QStringLiteral("Создать проект"), this);
@@ -170,6 +174,11 @@ void TTemplates::ViewPage() {
 
 void TTemplates::ShablChange() {
   FSetup.ChooseFormat(Shabl->currentIndex());
+  {
+    // A paper entry's resolution is shown, not typed: it must not count as the user's.
+    const QSignalBlocker Quiet(Resol);
+    Resol->setValue(FSetup.Resolution());
+  }
   ShowUnit();
   ShowNumbers();
   ViewPage();

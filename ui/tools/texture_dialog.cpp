@@ -13,9 +13,11 @@
 #include "report_errors.h"
 #include "texture_fill.h"
 #include "thumbview.h"
+#include "window_fit.h"
 
 TTextur::TTextur(const QString& DataDir, QWidget* Parent) : QDialog(Parent) {
   setWindowTitle(QStringLiteral("Выбор текстуры"));
+  KeepTitleWhole(*this);
   resize(560, 420);
   auto* Column = new QVBoxLayout(this);
   View = new TTHumbview(this);
@@ -24,7 +26,8 @@ TTextur::TTextur(const QString& DataDir, QWidget* Parent) : QDialog(Parent) {
   M.SetMaxWidth(200);
   M.SetMaxHeight(200);
   M.SetSize(50);
-  M.SetScrollMode(SMHorizontal);
+  // Rows of whole cells across the dialog's width; the rest scrolls down.
+  M.SetScrollMode(SMVertical);
   M.SetMinMemory(false);
   M.SetAsButtons(true);
   M.SetTitlePlacement(T_Down);

@@ -113,7 +113,7 @@ TEST_F(TCommandsFixture, DialogsStartWithTheirCaptionsRangesAndPositions) {
       {"TWaves", &Commands.Waves(), "Эффект волны", Commands.Waves().Interf, 1, 15, 1},
       {"TMarb", &Commands.Marb(), "Капли дождя", Commands.Marb().Scal, 1, 50, 10},
       {"TMarb", &Commands.Marb(), "Капли дождя", Commands.Marb().Freq, 1, 300, 210},
-      {"TBrid", &Commands.Brid(), "Яркость/конраст", Commands.Brid().GaugeBar1, -200, 200, 0},
+      {"TBrid", &Commands.Brid(), "Яркость/контраст", Commands.Brid().GaugeBar1, -200, 200, 0},
       {"TGamma", &Commands.Gamma(), "Цветовой баланс", Commands.Gamma().GaugeBar3, -50, 50, 0},
   };
   for (const Gauge& G : Gauges) {
@@ -423,6 +423,8 @@ TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) 
 }
 
 int main(int argc, char** argv) {
+  // Listing the tests starts the application too, without the tests' environment.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication App(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -99,11 +99,10 @@ TEST_F(TGeometryMenuFixture, ImageSizeDialogResizesTheCardAndUndoBringsItBack) {
   EXPECT_FLOAT_EQ(L->Location().Bottom, 125);
   EXPECT_TRUE(Form->N17->isEnabled());
 
-  // Opened again: the canvas's own size, the method back at "Ближайший сосед"; Cancel changes
-  // nothing.
+  // Opened again: the canvas's own size, the method back at "Сплайн"; Cancel changes nothing.
   QTimer::singleShot(0, [&] {
     Opened = Rasm()->Model().Fields();
-    EXPECT_EQ(Rasm()->Resample->currentIndex(), 0);
+    EXPECT_EQ(Rasm()->Resample->currentIndex(), 2);
     Rasm()->Edit3->setValue(100);
     Rasm()->reject();
   });

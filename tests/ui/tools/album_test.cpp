@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <filesystem>
 #include <memory>
@@ -128,4 +129,17 @@ TEST_F(TAlbumTest, MissingCardIsReportedAndTheDialogStays) {
   ASSERT_EQ(Errors.size(), 2);
   EXPECT_EQ(Errors[1], "Открытка не выбрана.");
   EXPECT_EQ(Placed, 0);
+}
+
+TEST_F(TAlbumTest, ALineSaysWhichSizeTheCardWillHave) {
+  // The first card is selected once the folder is read, and the line follows.
+  ASSERT_TRUE(RunEventsUntil([this] { return Dialog->SizeNote->text().contains("50 × 30"); }));
+  EXPECT_EQ(Dialog->SizeNote->text(),
+            "Открытка 50 × 30 точек: проект примет её размер вместо 80 × 60 точек.");
+  Dialog->ALView->SetSelected(1);
+  ASSERT_TRUE(RunEventsUntil([this] { return Dialog->SizeNote->text().contains("30 × 50"); }));
+  Dialog->SetProp->click();
+  EXPECT_EQ(Dialog->SizeNote->text(),
+            "Открытка 30 × 50 точек будет растянута до размера проекта: 80 × 60 точек.");
+  EXPECT_TRUE(Dialog->SizeNote->isVisible());
 }

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "caption_fonts.h"
+#include "caption_placement.h"
 #include "card_document.h"
 #include "greetings.h"
 #include "test_support.h"
@@ -142,29 +143,63 @@ TEST_F(TTexterTest, StyleButtonsToggleTheirOwnStyle) {
   EXPECT_EQ(T.CurrentCaption().Style, fsItalic | fsUnderline);
 }
 
-TEST_F(TTexterTest, EachParagraphKeepsItsAlignment) {
+TEST_F(TTexterTest, AlignmentAppliesToTheWholeCaption) {
   TTexter& T = *Dialog;
   T.Rtf->setPlainText(QStringLiteral("Первая строка\nвторая\n\tтретья"));
-  QTextCursor C(T.Rtf->document()->findBlockByNumber(1));
-  T.Rtf->setTextCursor(C);
+  struct TCase {
+    QToolButton* Button;
+    TCaptionAlign Align;
+  };
+  for (const TCase& C :
+       {TCase{T.ToolButton13, TCaptionAlign::Centre}, TCase{T.ToolButton14, TCaptionAlign::Right},
+        TCase{T.ToolButton12, TCaptionAlign::Left}}) {
+    // The caret on the middle line: the button still aligns every line.
+    T.Rtf->setTextCursor(QTextCursor(T.Rtf->document()->findBlockByNumber(1)));
+    C.Button->click();
+    EXPECT_TRUE(C.Button->isChecked());
+    const TCaption Caption = T.CurrentCaption();
+    ASSERT_EQ(Caption.Lines.size(), 3u);
+    for (const TCaptionLine& L : Caption.Lines)
+      EXPECT_EQ(L.Align, C.Align) << C.Button->toolTip().toStdString() << ": " << L.Text;
+    // The caret on another line shows the same alignment.
+    T.Rtf->setTextCursor(QTextCursor(T.Rtf->document()->findBlockByNumber(2)));
+    EXPECT_TRUE(C.Button->isChecked());
+  }
+  EXPECT_EQ(T.CurrentCaption().Lines[2].Text, "\tтретья");
+  // A line typed after the choice, and a greeting copied in, take it too.
   T.ToolButton13->click();
-  C = QTextCursor(T.Rtf->document()->findBlockByNumber(2));
-  T.Rtf->setTextCursor(C);
-  T.ToolButton14->click();
-  EXPECT_TRUE(T.ToolButton14->isChecked());
-  EXPECT_FALSE(T.ToolButton12->isChecked());
-  const TCaption Caption = T.CurrentCaption();
-  ASSERT_EQ(Caption.Lines.size(), 3u);
-  EXPECT_EQ(Caption.Lines[0].Align, TCaptionAlign::Left);
-  EXPECT_EQ(Caption.Lines[1].Align, TCaptionAlign::Centre);
-  EXPECT_EQ(Caption.Lines[2].Align, TCaptionAlign::Right);
-  EXPECT_EQ(Caption.Lines[2].Text, "\tтретья");
-  // The caret on the first line shows its alignment.
-  T.Rtf->setTextCursor(QTextCursor(T.Rtf->document()->findBlockByNumber(0)));
-  EXPECT_TRUE(T.ToolButton12->isChecked());
+  QTextCursor End(T.Rtf->document());
+  End.movePosition(QTextCursor::End);
+  End.insertText(QStringLiteral("\nчетвёртая"));
+  T.Choice->setPlainText(QStringLiteral("С праздником!\nУра"));
+  T.Choice->selectAll();
+  T.Button5Click();
+  const TCaption Copied = T.CurrentCaption();
+  ASSERT_EQ(Copied.Lines.size(), 2u);
+  EXPECT_EQ(Copied.Lines[0].Align, TCaptionAlign::Centre);
+  EXPECT_EQ(Copied.Lines[1].Align, TCaptionAlign::Centre);
   // An empty editor is an empty caption.
   T.Rtf->clear();
   EXPECT_TRUE(T.CurrentCaption().Lines.empty());
+}
+
+TEST_F(TTexterTest, ACaptionInASpecialFontShowsItsName) {
+  TTexter& T = *Dialog;
+  TCaption C;
+  C.Lines = {{"С днём рождения!", TCaptionAlign::Centre}};
+  for (int32_t I = 1; I < int32_t(SpecialFonts().size()); ++I) {
+    C.FontName = SpecialFontFamily(I);
+    T.SetCaption(C);
+    // Entries sharing a stand-in here show the first of them.
+    EXPECT_NE(T.Spec->currentIndex(), 0) << C.FontName;
+    EXPECT_EQ(SpecialFontFamily(T.Spec->currentIndex()), C.FontName);
+  }
+  C.FontName = "Invest";
+  T.SetCaption(C);
+  EXPECT_EQ(T.Spec->currentText(), QStringLiteral("Заглавный"));
+  C.FontName = "No Such Font Pelmora";
+  T.SetCaption(C);
+  EXPECT_EQ(T.Spec->currentText(), QStringLiteral("Не выбран"));
 }
 
 TEST_F(TTexterTest, CopyingAGreetingReplacesTheCaption) {
@@ -397,6 +432,49 @@ TEST_F(TTexterTest, Screenshots) {
     }
   }
   ASSERT_TRUE(Sheet.save(QString::fromUtf8(Out) + QStringLiteral("/special_fonts.png")));
+}
+
+TEST(CaptionPlacement, TheDialogStepsAsideFromTheCaption) {
+  const QRect Screen(0, 0, 1366, 768);
+  struct TCase {
+    const char* What;
+    QRect Dialog, Caption;
+    QPoint Want;
+  };
+  const TCase Cases[] = {
+      {"covers nothing: stays", {800, 100, 500, 400}, {300, 300, 200, 60}, {800, 100}},
+      {"no caption: stays", {400, 100, 500, 400}, {}, {400, 100}},
+      // Over the caption's right part: the shortest way out is to the right of it.
+      {"right", {450, 100, 500, 400}, {300, 300, 200, 60}, {508, 100}},
+      // Over its left part: to its left, as far as the screen's edge.
+      {"left", {100, 250, 300, 200}, {300, 300, 200, 60}, {0, 250}},
+      // No room beside it: above or below.
+      {"below", {100, 100, 1200, 300}, {200, 200, 900, 60}, {100, 268}},
+      // Nowhere free: the least covered place inside the screen.
+      {"least", {0, 0, 1366, 700}, {0, 300, 1366, 100}, {0, 0}},
+  };
+  for (const TCase& C : Cases) {
+    const QPoint At = MoveOffCaption(C.Dialog, C.Caption, Screen);
+    EXPECT_EQ(At, C.Want) << C.What;
+    EXPECT_TRUE(Screen.contains(QRect(At, C.Dialog.size()))) << C.What;
+  }
+}
+
+TEST_F(TTexterTest, PreviewMovesTheDialogOffTheCaption) {
+  TTexter& T = *Dialog;
+  T.show();
+  QApplication::processEvents();
+  T.move(100, 100);
+  QApplication::processEvents();
+  // The caption lands under the dialog's middle.
+  const QRect Under(T.frameGeometry().center() - QPoint(60, 20), QSize(120, 40));
+  T.CaptionOnScreen = [&] { return Under; };
+  T.BeginVisit(Doc.Layers().Count());
+  T.Button3->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(T.frameGeometry().intersects(Under)) << "the preview is in sight";
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  T.reject();
 }
 
 int main(int argc, char** argv) {

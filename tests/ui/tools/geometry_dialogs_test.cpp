@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -73,11 +74,11 @@ TEST_F(TDialogFixture, CropWindowShowsTheLayerDarkWithALighterFrame) {
   EXPECT_EQ(V.Bitmap().GetPixel(10, 10), 0xFF7D7D7Du) << "white shows 125 when darkened";
   const TRect Client = Crop.Cropos->View().GetViewportRect();
   EXPECT_FLOAT_EQ(V.Scale(), float(CropFitScale(400, 300, Client.Width(), Client.Height())));
-  const TSingleRect F = Crop.CropRect();
-  EXPECT_FLOAT_EQ(F.Right - F.Left, 64);
-  EXPECT_FLOAT_EQ(F.Bottom - F.Top, 64);
-  EXPECT_NEAR((F.Left + F.Right) / 2, 200, 2) << "around the picture's middle";
-  EXPECT_NEAR((F.Top + F.Bottom) / 2, 150, 2);
+  // The frame starts on the middle 80 % of the layer, and a line says what to do with it.
+  EXPECT_EQ(Crop.CropRect(), (TSingleRect{40, 30, 360, 270}));
+  EXPECT_TRUE(Crop.Hint->text().startsWith("Перетащите углы рамки, чтобы выбрать часть слоя"))
+      << Crop.Hint->text().toStdString();
+  EXPECT_TRUE(Crop.Hint->isVisible());
   EXPECT_EQ(Crop.SelectionFrame()->ChildLayer(), Crop.CropFrame());
 
   const QImage Shot = Crop.Cropos->grab().toImage();

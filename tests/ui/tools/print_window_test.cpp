@@ -155,6 +155,38 @@ TEST_F(PrintWindowTest, TypedWidthKeepsProportionsAndSizesTheCard) {
   EXPECT_NEAR(Location().Bottom - Location().Top, 3 * Window.Dpi(), 0.01);
 }
 
+TEST_F(PrintWindowTest, ATypedSizeKeepsTheCentreAndIsTheExactSizePlacement) {
+  Open(Card(800, 600));
+  Window.AskPrinterSetup = [](QPrinter& Printer) {
+    Printer.setPageSize(QPageSize(QPageSize::A5));
+    Printer.setPageOrientation(QPageLayout::Landscape);
+    return true;
+  };
+  Window.Button3->click();
+  ASSERT_TRUE(Window.Album->isChecked());
+  ASSERT_TRUE(Window.Orig->isChecked());
+  const double Cx = (Location().Left + Location().Right) / 2;
+  const double Cy = (Location().Top + Location().Bottom) / 2;
+  Window.ImageWidth->setValue(19);
+  EXPECT_TRUE(Window.Custom->isChecked());
+  EXPECT_FALSE(Window.Orig->isChecked());
+  EXPECT_NEAR(Location().Right - Location().Left, 19 * CmPixels(), 0.01);
+  EXPECT_NEAR((Location().Left + Location().Right) / 2, Cx, 0.01);
+  EXPECT_NEAR((Location().Top + Location().Bottom) / 2, Cy, 0.01);
+  // 19 x 14.25 cm lies on the 21 x 14.8 cm page.
+  EXPECT_GE(Location().Left, 0);
+  EXPECT_GE(Location().Top, 0);
+  EXPECT_LE(Location().Right, Window.PageWidth());
+  EXPECT_LE(Location().Bottom, Window.PageHeight());
+  // A fitted card typed smaller stays centred where "Уместить на странице" put it.
+  Window.Fit->click();
+  const double FitCx = (Location().Left + Location().Right) / 2;
+  Window.ImageHeight->setValue(6);
+  EXPECT_TRUE(Window.Custom->isChecked());
+  EXPECT_NEAR((Location().Left + Location().Right) / 2, FitCx, 0.01);
+  EXPECT_NEAR(Location().Right - Location().Left, 8 * CmPixels(), 0.01);
+}
+
 TEST_F(PrintWindowTest, ScaleBoxTakesPercentages) {
   Open(Card(80, 60));
   struct Case {
@@ -432,6 +464,53 @@ TEST_F(PrintWindowTest, ThePrinterKeepsItsSetUpFromOneOpeningToTheNext) {
   EXPECT_EQ(Shared.PageHeight(), H);
   EXPECT_TRUE(Shared.Printer()->pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
   Shared.reject();
+}
+
+TEST_F(PrintWindowTest, ThePageSetUpIsKeptBetweenRuns) {
+  QTemporaryDir Dir;
+  ASSERT_TRUE(Dir.isValid());
+  const QString File = Dir.filePath("Print.kvp");
+  int32_t W = 0, H = 0;
+  {
+    TPrintSettings Settings(File);
+    TKVTPrint First(nullptr, &Settings);
+    First.ShowError = [this](const QString& Text) { Errors << Text; };
+    First.AskPrinterSetup = [](QPrinter& Printer) {
+      Printer.setPageSize(QPageSize(QPageSize::A5));
+      Printer.setPageOrientation(QPageLayout::Landscape);
+      return true;
+    };
+    First.SetFlatImage(*Card(800, 600));
+    First.show();
+    QApplication::processEvents();
+    First.Button3->click();
+    W = First.PageWidth();
+    H = First.PageHeight();
+    First.reject();
+    EXPECT_TRUE(QFile::exists(File));
+  }
+  // The next run: "Параметры печати" and the print window start on A5 landscape.
+  TPrintSettings Settings(File);
+  EXPECT_EQ(Settings.Name(), PdfPrinterName());
+  EXPECT_TRUE(Settings.Current().pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
+  TKVTPrint Next(nullptr, &Settings);
+  Next.ShowError = [this](const QString& Text) { Errors << Text; };
+  Next.SetFlatImage(*Card(800, 600));
+  Next.show();
+  QApplication::processEvents();
+  EXPECT_TRUE(Next.Album->isChecked());
+  EXPECT_EQ(Next.PageWidth(), W);
+  EXPECT_EQ(Next.PageHeight(), H);
+  Next.reject();
+
+  // A damaged file is ignored: the PDF entry's A4 portrait.
+  QFile Damaged(File);
+  ASSERT_TRUE(Damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  Damaged.write("printer=\npaper=abc\n");
+  Damaged.close();
+  TPrintSettings Fresh(File);
+  EXPECT_TRUE(Fresh.Current().pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A4)));
+  EXPECT_EQ(Fresh.Current().pageLayout().orientation(), QPageLayout::Portrait);
 }
 
 // The bounding box of the card's red pixels in a picture.

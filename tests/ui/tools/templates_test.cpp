@@ -40,7 +40,9 @@ struct TTemplatesTest : ::testing::Test {
 
 TEST_F(TTemplatesTest, StartsAt800By600PointsLandscape) {
   EXPECT_EQ(Dialog.windowTitle(), "Новый проект");
-  EXPECT_EQ(Dialog.Shabl->count(), 12);
+  EXPECT_EQ(Dialog.Shabl->count(), 14);
+  EXPECT_EQ(Dialog.Shabl->itemText(12), "Лист A5 (148 x 210 мм)");
+  EXPECT_EQ(Dialog.Shabl->itemText(13), "Лист A6 (105 x 148 мм)");
   EXPECT_EQ(Dialog.Shabl->currentText(), "Вариант пользователя");
   EXPECT_EQ(Dialog.WI->value(), 800);
   EXPECT_EQ(Dialog.HE->value(), 600);
@@ -59,21 +61,26 @@ TEST_F(TTemplatesTest, StartsAt800By600PointsLandscape) {
   EXPECT_FALSE(Dialog.Timer1->isActive());
 }
 
-TEST_F(TTemplatesTest, A4At72DpiShowsMillimetresAndMakes842By595) {
+TEST_F(TTemplatesTest, A4ShowsMillimetresAndIsMadeAt300Dpi) {
   Choose(Dialog.Shabl, 1);
   EXPECT_EQ(Dialog.WI->value(), 297);
   EXPECT_EQ(Dialog.HE->value(), 210);
+  EXPECT_EQ(Dialog.Resol->value(), 300);
   EXPECT_EQ(Dialog.CEP->currentText(), "Миллиметров");
   EXPECT_EQ(Dialog.Label3->text(), "Миллиметров");
-  EXPECT_EQ(Dialog.Label7->text(), "1957");
-  WaitForTick();
-  EXPECT_EQ(Result(), QSize(842, 595));
-  EXPECT_TRUE(Dialog.Alba->isChecked());
-  EXPECT_EQ(Dialog.Label7->text(), "1957");
-  // A new resolution recomputes at once.
-  Type(Dialog.Resol, "300");
-  EXPECT_EQ(Result(), QSize(3508, 2480));
   EXPECT_EQ(Dialog.Label7->text(), QString::number((3508 * 2480 * 4 + 512) / 1024));
+  WaitForTick();
+  EXPECT_EQ(Result(), QSize(3508, 2480));
+  EXPECT_TRUE(Dialog.Alba->isChecked());
+  // A new resolution recomputes at once, and the next paper entry keeps it.
+  Type(Dialog.Resol, "72");
+  EXPECT_EQ(Result(), QSize(842, 595));
+  EXPECT_EQ(Dialog.Label7->text(), "1957");
+  Choose(Dialog.Shabl, 12);  // "Лист A5 (148 x 210 мм)"
+  EXPECT_EQ(Dialog.Resol->value(), 72);
+  WaitForTick();
+  EXPECT_EQ(Result(), QSize(420, 595));
+  EXPECT_TRUE(Dialog.Book->isChecked());
 }
 
 TEST_F(TTemplatesTest, ScreenFormatInMillimetresComesBackFromWholeMillimetres) {
@@ -154,6 +161,6 @@ TEST_F(TTemplatesTest, SquareEntryIs12CentimetresASide) {
   EXPECT_EQ(Dialog.HE->value(), 120);
   EXPECT_EQ(Dialog.Label3->text(), "Миллиметров");
   WaitForTick();
-  EXPECT_EQ(Result(), QSize(340, 340));
+  EXPECT_EQ(Result(), QSize(1417, 1417));
   EXPECT_EQ(Page(), QRect(360, 32, 257, 257));
 }
