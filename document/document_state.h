@@ -52,8 +52,13 @@ struct TDocumentState {
   std::vector<TLayerState> Layers;
   // 0: none, or a layer that is not a content layer.
   uint64_t SelectedId = 0;
+  // Carried along, but no change of its own: a state that differs only in how the panel last
+  // filled the canvas looks the same, and a fill that changed no pixel is no step.
   TBackgroundNote Background;
-  bool operator==(const TDocumentState&) const = default;
+  bool operator==(const TDocumentState& O) const {
+    return CanvasLook == O.CanvasLook && Canvas == O.Canvas && Layers == O.Layers &&
+           SelectedId == O.SelectedId;
+  }
 };
 
 // The last copy taken of each bitmap (the canvas under identity 0, each layer under its own),

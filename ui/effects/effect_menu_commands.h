@@ -37,12 +37,10 @@ class TEffectContext : public TCommandHost {
   // The opacity gauge of the selected layer (LayerOpacity), 0 .. 255.
   virtual int LayerOpacity() = 0;
   virtual void SetLayerOpacity(int Value) = 0;
-  // The main window's colour dialog AllColor: its current colour (red in the lowest byte),
-  // setting it, and showing it (true when a colour was picked; the pick becomes current). The
+  // The main window's colour AllColor (red in the lowest byte), and setting it. The
   // colourisation starts from the current colour and makes its choice current.
   virtual uint32_t AllColor() = 0;
   virtual void SetAllColor(uint32_t Colour) = 0;
-  virtual bool ExecuteAllColor() = 0;
   // An error inside a dialog's event loop ("Просмотр"), shown like any command error.
   virtual void ReportError(const QString& Text) = 0;
 };

@@ -1,13 +1,11 @@
 // The photo effects in the main window: the context the effect commands work through, and
 // their items in the menus "Изображение" and "Обработка".
-#include <QColorDialog>
 #include <QMenu>
 
 #include "card_document.h"
 #include "effect_commands.h"
 #include "effect_menu_commands.h"
 #include "main_form.h"
-#include "qt_colours.h"
 
 namespace {
 
@@ -45,15 +43,6 @@ class TMainEffectContext : public TEffectContext {
   }
   uint32_t AllColor() override { return FColour; }
   void SetAllColor(uint32_t Colour) override { FColour = Colour; }
-  bool ExecuteAllColor() override {
-    // The colour is kept with red in the lowest byte, as the platform's colour values are.
-    const QColor C =
-        QColorDialog::getColor(PlatformToQColor(FColour), &FForm, QStringLiteral("Цвет"));
-    if (!C.isValid())
-      return false;
-    FColour = uint32_t(PlatformFromQColor(C));
-    return true;
-  }
   void ReportError(const QString& Text) override { FForm.ShowError(Text); }
 
  private:

@@ -38,8 +38,6 @@ struct TFakeWindow : TEffectContext {
   bool IsLayer = true;
   int Records = 0, Changes = 0, Repaints = 0, Opacity = 255;
   uint32_t Colour = 0;
-  bool PickColour = false;
-  uint32_t Picked = 0;
   QStringList Errors;
   std::vector<int> OpacityHistory;
 
@@ -57,11 +55,6 @@ struct TFakeWindow : TEffectContext {
   }
   uint32_t AllColor() override { return Colour; }
   void SetAllColor(uint32_t C) override { Colour = C; }
-  bool ExecuteAllColor() override {
-    if (PickColour)
-      Colour = Picked;
-    return PickColour;
-  }
   void ReportError(const QString& T) override { Errors << T; }
 };
 

@@ -214,7 +214,8 @@ TEST_F(TMainFormFixture, SidePanelSectionsNeverCoverEachOtherOnASmallScreen) {
 
 TEST_F(TMainFormFixture, BackgroundTabFollowsUndoAndRedo) {
   Make();
-  Form->Run([&] { Form->Document().NewCanvas(40, 30, 0xFFFFFFFF); });
+  // A card that is not white, so that the first fill is a step of its own.
+  Form->Run([&] { Form->Document().NewCanvas(40, 30, 0xFF336699); });
   TCompositionPanel* Panel = Form->PageControl1;
   Panel->AskColour = [](TPlatformColor& C) {
     C = 0x0000FF;  // red
@@ -232,8 +233,8 @@ TEST_F(TMainFormFixture, BackgroundTabFollowsUndoAndRedo) {
   EXPECT_TRUE(Panel->Col->isEnabled());
   EXPECT_FALSE(Panel->GradType->isEnabled());
   while (Form->Undo().CanUndo()) Form->Run([this] { Form->N17Click(); });
-  EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 0), 0xFFFFFFFFu);
-  EXPECT_TRUE(Panel->GCard->isChecked()) << "the new card's white is no fill of the panel's";
+  EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 0), 0xFF336699u);
+  EXPECT_TRUE(Panel->GCard->isChecked()) << "the new card is no fill of the panel's";
   while (Form->Undo().CanRedo()) Form->Run([this] { Form->N18Click(); });
   EXPECT_TRUE(Panel->GK->isChecked());
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();

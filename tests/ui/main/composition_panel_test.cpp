@@ -132,9 +132,14 @@ TEST_F(TPanelFixture, SolidColourThenUndo) {
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFFFFFFu);
   EXPECT_FALSE(Form->N17->isEnabled());
   EXPECT_TRUE(Form->N18->isEnabled());
-  // A cancelled colour dialog repaints with the colour it had.
+  // The swatch follows the card back to white, and forward to red.
+  EXPECT_EQ(Form->PageControl1->Model().SolidColour(), 0xFFFFFF);
+  Form->N18->trigger();
+  EXPECT_EQ(Form->PageControl1->Model().SolidColour(), 0x0000FF);
+  Form->N17->trigger();
+  // A cancelled colour dialog repaints with the swatch's colour.
   Form->PageControl1->Col->click();
-  EXPECT_EQ(CanvasAt(400, 300), 0xFFFF0000u);
+  EXPECT_EQ(CanvasAt(400, 300), 0xFFFFFFFFu);
 }
 
 TEST_F(TPanelFixture, GradientFollowsItsDirectionAndSwatches) {
