@@ -70,3 +70,11 @@ QSize AvailableWindowSize(const QWidget& Window) {
     return {1024, 768};
   return (Screen->availableGeometry().size() - WindowFrameAllowance).expandedTo(QSize(200, 150));
 }
+
+QPoint KeepInside(QPoint At, const QSize& Size, const QRect& Area) {
+  if (Area.isEmpty())
+    return At;
+  At.setX(std::max(Area.left(), std::min(At.x(), Area.right() + 1 - Size.width())));
+  At.setY(std::max(Area.top(), std::min(At.y(), Area.bottom() + 1 - Size.height())));
+  return At;
+}

@@ -1,6 +1,8 @@
 #pragma once
 // Keeping the program's windows usable on small screens and under a window manager: a title
 // bar wide enough for the window's title, and the room a window may take on its screen.
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -25,3 +27,7 @@ void KeepTitleWhole(QWidget& Window);
 // The largest size Window's own area may take on its screen (the primary screen before it has
 // one), leaving WindowFrameAllowance for the frame; a generous 1024 x 768 without a screen.
 QSize AvailableWindowSize(const QWidget& Window);
+
+// The top-left corner nearest to At that keeps a box of Size inside Area; Area's own corner
+// where the box is larger, At itself for an empty Area.
+QPoint KeepInside(QPoint At, const QSize& Size, const QRect& Area);

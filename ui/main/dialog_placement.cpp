@@ -12,15 +12,6 @@
 
 namespace {
 
-// The top-left corner that keeps a Size box inside Area; the area's corner when it cannot.
-QPoint Inside(QPoint At, const QSize& Size, const QRect& Area) {
-  if (Area.isEmpty())
-    return At;
-  At.setX(std::max(Area.left(), std::min(At.x(), Area.right() + 1 - Size.width())));
-  At.setY(std::max(Area.top(), std::min(At.y(), Area.bottom() + 1 - Size.height())));
-  return At;
-}
-
 QString KeyOf(const QDialog& D, const char* What = "pos") {
   return QString::fromLatin1(D.metaObject()->className()) + QLatin1Char('/') +
          QString::fromLatin1(What);
@@ -34,16 +25,16 @@ QPoint PlaceBesideCard(const QRect& Window, const QRect& Panel, bool PanelOnLeft
                        const QRect& Focus, const QSize& Dialog, const QRect& Screen) {
   // Over the side panel, flush with its outer edge.
   QPoint At(PanelOnLeft ? Panel.left() : Panel.right() + 1 - Dialog.width(), Panel.top());
-  At = Inside(At, Dialog, Screen);
+  At = KeepInside(At, Dialog, Screen);
   if (!Focus.isEmpty() && QRect(At, Dialog).intersects(Focus)) {
     // The window's edge farthest from the selected layer.
     const bool FocusLeft = Focus.center().x() < Window.center().x();
     At.setX(FocusLeft ? Window.right() + 1 - Dialog.width() : Window.left());
-    if (QRect(Inside(At, Dialog, Screen), Dialog).intersects(Focus)) {
+    if (QRect(KeepInside(At, Dialog, Screen), Dialog).intersects(Focus)) {
       const bool FocusHigh = Focus.center().y() < Window.center().y();
       At.setY(FocusHigh ? Window.bottom() + 1 - Dialog.height() : Window.top());
     }
-    At = Inside(At, Dialog, Screen);
+    At = KeepInside(At, Dialog, Screen);
   }
   return At;
 }
@@ -93,7 +84,7 @@ void TDialogPlacer::Place(QDialog& D) {
   const QVariant Chosen = Store.value(KeyOf(D));
   QPoint At;
   if (Chosen.canConvert<QPoint>() && Chosen.isValid()) {
-    At = Inside(Chosen.toPoint(), Size, Area);
+    At = KeepInside(Chosen.toPoint(), Size, Area);
   } else {
     const TPlacementScene S = FScene();
     At = PlaceBesideCard(S.Window, S.Panel, S.PanelOnLeft, S.Focus, Size, Area);

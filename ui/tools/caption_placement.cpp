@@ -4,16 +4,9 @@
 #include <cstdlib>
 #include <limits>
 
-namespace {
+#include "window_fit.h"
 
-// The top-left corner that keeps a box of Size inside Area where it fits.
-QPoint Inside(QPoint At, const QSize& Size, const QRect& Area) {
-  if (Area.isEmpty())
-    return At;
-  At.setX(std::max(Area.left(), std::min(At.x(), Area.right() + 1 - Size.width())));
-  At.setY(std::max(Area.top(), std::min(At.y(), Area.bottom() + 1 - Size.height())));
-  return At;
-}
+namespace {
 
 long long CoveredArea(const QRect& A, const QRect& B) {
   const QRect C = A.intersected(B);
@@ -36,7 +29,7 @@ QPoint MoveOffCaption(const QRect& Dialog, const QRect& Caption, const QRect& Sc
   long long BestCovered = CoveredArea(Dialog, Caption);
   int BestMove = std::numeric_limits<int>::max();
   for (const QPoint& C : Candidates) {
-    const QPoint At = Inside(C, Size, Screen);
+    const QPoint At = KeepInside(C, Size, Screen);
     const long long Covered = CoveredArea(QRect(At, Size), Caption);
     const int Move = (At - Dialog.topLeft()).manhattanLength();
     if (Covered < BestCovered || (Covered == BestCovered && Move < BestMove)) {
