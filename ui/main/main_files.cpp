@@ -107,7 +107,17 @@ void TMainForm::RememberFolder(const QString& FileName) {
 }
 
 void TMainForm::OpenAsCard(const std::string& FileName) {
-  OpenFile(FileName);
+  try {
+    OpenFile(FileName);
+  } catch (...) {
+    // A file of the recent list that is gone leaves the list with the error that says so.
+    std::error_code Ec;
+    if (FRecent.IsRecent(FileName) && !std::filesystem::exists(FileName, Ec) && !Ec) {
+      FRecent.Remove(FileName);
+      UpdateLinks();
+    }
+    throw;
+  }
   FOpenName = FileName;
   FitIfLarge();
   FImgView->View().Invalidate();
@@ -119,12 +129,10 @@ void TMainForm::OpenRecent(int Index) {
     return;
   if (!FDoc->IsEmpty() && !AskToSave())
     return;
+  // A copy: the list may lose the entry while it opens.
   const std::string Path = FRecent.Paths()[static_cast<size_t>(Index)];
-  OpenRecentPath(Path);
+  OpenAsCard(Path);
   FRecent.Mark(Index);
-  FOpenName = Path;
-  FDoc->Modified = false;
-  FitIfLarge();
 }
 
 void TMainForm::OpenLink(int Index) {
@@ -133,24 +141,7 @@ void TMainForm::OpenLink(int Index) {
     return;
   if (!FDoc->IsEmpty() && !AskToSave())
     return;
-  OpenRecentPath(Path);
-  FOpenName = Path;
-  FDoc->Modified = false;
-  FitIfLarge();
-}
-
-void TMainForm::OpenRecentPath(const std::string& Path) {
-  try {
-    OpenFile(Path);
-  } catch (...) {
-    // A file that is gone leaves the list with the error that says so.
-    std::error_code Ec;
-    if (!std::filesystem::exists(Path, Ec) && !Ec) {
-      FRecent.Remove(Path);
-      UpdateLinks();
-    }
-    throw;
-  }
+  OpenAsCard(Path);
 }
 
 void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {

@@ -337,12 +337,12 @@ class TMainForm : public QMainWindow {
   TSTC* FSTC = nullptr;
 
  protected:
-  // "Открыть" once the name is known: the file becomes the card, fitted, not modified.
+  // The steps of every open once the name is known ("Открыть", the recent list, the start
+  // panel, the command line): the file becomes the card, remembered as its file, fitted, not
+  // modified. A recent file that is gone leaves the list.
   void OpenAsCard(const std::string& FileName);
   // Opens the file as the card; Remember adds it to the recent list.
   void OpenFileAs(const std::string& FileName, bool Remember);
-  // Opens a file of the recent list or the start panel; one that no longer exists leaves both.
-  void OpenRecentPath(const std::string& Path);
   void closeEvent(QCloseEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
