@@ -10,8 +10,11 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QTimer>
+#include <functional>
 
 #include "composition_panel.h"
+#include "export_dialogs.h"
 #include "help_window.h"
 #include "main_form_fixture.h"
 #include "picture_codecs.h"
@@ -238,4 +241,33 @@ TEST_F(TMainFormFixture, BackgroundTabFollowsUndoAndRedo) {
   while (Form->Undo().CanRedo()) Form->Run([this] { Form->N18Click(); });
   EXPECT_TRUE(Panel->GK->isChecked());
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
+}
+
+TEST_F(TMainFormFixture, NothingToSaveIsSaidOnceWithoutTheQualityDialog) {
+  Make();
+  ASSERT_TRUE(Form->Document().IsEmpty());
+  int Shown = 0;
+  bool Done = false;
+  // Answers the quality dialog "Сохранить" once, then "Отмена", so that a loop ends; the
+  // answers stop with the command (and with the window, their context).
+  std::function<void()> Answer = [&] {
+    if (Done)
+      return;
+    auto* Dialog = Form->findChild<TCompress*>();
+    if (Dialog != nullptr && Dialog->isVisible()) {
+      if (++Shown == 1)
+        Dialog->accept();
+      else
+        Dialog->reject();
+    }
+    QTimer::singleShot(20, Form.get(), Answer);
+  };
+  QTimer::singleShot(20, Form.get(), Answer);
+  Form->Run(
+      [&] { Form->SaveAsTo(TSaveFormat::Jpeg, QDir(Dir.path()).filePath("empty").toStdString()); });
+  Done = true;
+  EXPECT_EQ(Shown, 0) << "the dialog is not offered for a card that is not there";
+  ASSERT_EQ(Errors.size(), 1);
+  EXPECT_TRUE(Errors.front().startsWith(QStringLiteral("Нечего сохранять")))
+      << Errors.front().toStdString();
 }
