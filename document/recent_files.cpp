@@ -5,6 +5,7 @@
 
 #include "exceptions.h"
 #include "file_io.h"
+#include "text_lines.h"
 #include "utf8.h"
 
 namespace {
@@ -51,22 +52,6 @@ std::string Cp1251ToUtf8(const std::string& S) {
       AppendUtf8(Out, 0x0410 + (C - 0xC0));  // А..я in alphabetical order
   }
   return Out;
-}
-
-std::vector<std::string> SplitLines(const std::string& Text) {
-  std::vector<std::string> Lines;
-  size_t Pos = 0;
-  while (Pos < Text.size()) {
-    size_t End = Text.find('\n', Pos);
-    if (End == std::string::npos)
-      End = Text.size();
-    std::string Line = Text.substr(Pos, End - Pos);
-    if (!Line.empty() && Line.back() == '\r')
-      Line.pop_back();
-    Lines.push_back(std::move(Line));
-    Pos = End + 1;
-  }
-  return Lines;
 }
 
 bool IsBlank(const std::string& S) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "text_lines.h"
 
 namespace {
 
@@ -43,15 +44,7 @@ std::optional<TPrintPage> ReadPrintPage(const std::string& FileName) {
   }
   TPrintPage Page;
   bool HasPrinter = false, HasPaper = false, HasOrientation = false;
-  size_t Start = 0;
-  while (Start < Text.size()) {
-    size_t End = Text.find('\n', Start);
-    if (End == std::string::npos)
-      End = Text.size();
-    std::string Line = Text.substr(Start, End - Start);
-    Start = End + 1;
-    if (!Line.empty() && Line.back() == '\r')
-      Line.pop_back();
+  for (const std::string& Line : SplitLines(Text)) {
     if (Line.empty())
       continue;
     const size_t Eq = Line.find('=');
