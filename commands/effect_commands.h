@@ -87,8 +87,7 @@ TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string
                           const std::vector<TCardCommand>& Commands = EffectCommands());
 
 // Runs the call on the target: 32-bit routines in place, 24-bit ones through the shell (a
-// canvas ends opaque, a layer keeps its alpha), then empties PreviewBackup as every effect
-// command does. A routine's error propagates after PreviewBackup is emptied.
+// canvas ends opaque, a layer keeps its alpha). A routine's error propagates.
 void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target);
 // Runs any call on the card: a document command through its routine, an effect on the
 // document's effect target.
