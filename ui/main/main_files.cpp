@@ -122,7 +122,6 @@ void TMainForm::OpenAsCard(const std::string& FileName) {
   FOpenName = FileName;
   FitIfLarge();
   FImgView->View().Invalidate();
-  FDoc->Modified = false;
 }
 
 void TMainForm::OpenRecent(int Index) {

@@ -199,8 +199,9 @@ class TMainForm : public QMainWindow {
 
  protected:
   // The steps of every open once the name is known ("Открыть", the recent list, the start
-  // panel, the command line): the file becomes the card, remembered as its file, fitted, not
-  // modified. A recent file that is gone leaves the list.
+  // panel, the command line, a dropped file): the file becomes the card (not modified, as
+  // OpenDocument leaves it), remembered as its file and fitted. A recent file that is gone
+  // leaves the list.
   void OpenAsCard(const std::string& FileName);
   void closeEvent(QCloseEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;

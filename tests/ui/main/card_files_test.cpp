@@ -226,3 +226,31 @@ TEST_F(TMainFormFixture, LastDialogFolderIsKeptBetweenRuns) {
   F.close();
   EXPECT_TRUE(ReadLastFolder(F.fileName()).size() <= 4096);
 }
+
+// The recent list, the command line and a drop all end in the same steps: the card is the file,
+// fitted into the window, and not modified.
+TEST_F(TMainFormFixture, EveryWayOfOpeningEndsFittedAndUnmodified) {
+  TBitmap32 Big;  // larger than the view, so the open fits it
+  Big.SetSize(3000, 2000);
+  Big.Clear(0xFF808080);
+  const QString Path = QDir(Dir.path()).filePath("big.bmp");
+  Big.SaveToFile(Path.toStdString());
+  const std::pair<const char*, std::function<void()>> Ways[] = {
+      {"recent list",
+       [&] {
+         Form->Recent().AddRecent(Path.toStdString());
+         Form->OpenRecent(0);
+       }},
+      {"command line", [&] { Form->OpenFromCommandLine({Path}); }},
+      {"drop", [&] { Form->DropFiles({Path}, QPoint(-1, -1)); }},
+  };
+  for (const auto& [Way, Open] : Ways) {
+    Make();
+    Form->Run(Open);
+    ASSERT_TRUE(Errors.isEmpty()) << Way << ": " << Errors.join("\n").toStdString();
+    EXPECT_FALSE(Form->Document().Modified) << Way;
+    EXPECT_EQ(Form->CurrentFileName(), Path.toStdString()) << Way;
+    EXPECT_LT(Form->ImgView()->View().Scale(), 1.0f) << Way;
+    EXPECT_EQ(Form->windowTitle(), "big.bmp — Pelmora") << Way;
+  }
+}
