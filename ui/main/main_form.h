@@ -101,7 +101,7 @@ class TMainForm : public QMainWindow {
   void SetBufColor(TPlatformColor Colour) { FBufColor = Colour; }
 
   // At start: when an editor that did not end cleanly left a recovery file, asks whether to
-  // restore it (AskRestore) and does so, or removes it. True when a card was restored.
+  // restore it (Dialogs.AskRestore) and does so, or removes it. True when a card was restored.
   bool OfferRecovery();
   // Files dropped on the window: pictures become photo layers around the drop point (ViewPos,
   // in the view's pixels; outside the view, its centre); a project opens (after asking to save).
