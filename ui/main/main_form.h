@@ -218,7 +218,7 @@ class TMainForm : public QMainWindow {
   void RunAction(const TMainActionRow& Row);
   // Shows the link items whose address is set.
   void ShowLinkItems();
-  // The side panel and the status bar (main_menus.cpp).
+  // The side panel and the status bar (main_side_panel.cpp).
   void BuildSidePanel();
   void BuildCropPanel();  // main_clipboard.cpp
   void BuildStatusBar();
