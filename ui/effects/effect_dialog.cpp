@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "effect_commands.h"
+#include "preview_buttons.h"
 #include "window_fit.h"
 
 QSlider* MakeGauge(QWidget* Parent, const TEffectKey& Range, int Position) {
@@ -37,22 +38,11 @@ TEffectDialog::TEffectDialog(const QString& Caption, const QString& Heading, boo
     Outer->addWidget(new QLabel(Heading, this));
     Outer->addLayout(FForm);
   }
-  auto* Buttons = new QHBoxLayout;
-  FPreview = new QPushButton(QStringLiteral("Просмотр"), this);
-  FOk = new QPushButton(QStringLiteral("ОК"), this);
-  FCancel = new QPushButton(QStringLiteral("Отмена"), this);
-  FOk->setDefault(true);
-  Buttons->addWidget(FPreview);
-  Buttons->addStretch();
-  Buttons->addWidget(FOk);
-  Buttons->addWidget(FCancel);
-  Outer->addLayout(Buttons);
-  connect(FPreview, &QPushButton::clicked, this, [this] {
-    if (OnPreview)
-      OnPreview();
-  });
-  connect(FOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
+  const TPreviewButtons Buttons =
+      AddPreviewButtons(this, Outer, QStringLiteral("Просмотр"), &OnPreview);
+  FPreview = Buttons.Preview;
+  FOk = Buttons.Ok;
+  FCancel = Buttons.Cancel;
 }
 
 QSlider* TEffectDialog::AddGauge(const char* Name, const QString& Label, const TEffectKey& Range,
