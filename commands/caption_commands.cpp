@@ -38,10 +38,11 @@ void ApplyKeys(const char* Command, const TCardCall& Call, TCaption& C) {
     C.TextColor = static_cast<TColor32>(Call.Values[KeyColor]) | 0xFF000000u;
 }
 
-void RunCaption(TCardDocument& Doc, const TCardCall& Call) {
+void RunCaption(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TCaption C;
   C.FontName = DefaultCaptionFamily(InstalledFontFamilies());
   ApplyKeys("Caption", Call, C);
+  StartChange(Start);
   TBitmap32 Work, Mask;
   TBitmapLayer* L = PlaceCaption(Doc, C, Work, Mask, Doc.Layers().Count());
   if (L == nullptr)
@@ -55,7 +56,7 @@ void RunCaption(TCardDocument& Doc, const TCardCall& Call) {
   L->SetLocation({Cx - W / 2, Cy - H / 2, Cx + W / 2, Cy + H / 2});
 }
 
-void RunEditCaption(TCardDocument& Doc, const TCardCall& Call) {
+void RunEditCaption(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TBitmapLayer* L = Doc.SelectedBitmapLayer();
   if (L == nullptr)
     throw EEffectCommandError("EditCaption: нужен layer=N — номер слоя-надписи");
@@ -73,6 +74,7 @@ void RunEditCaption(TCardDocument& Doc, const TCardCall& Call) {
   ApplyKeys("EditCaption", Call, *C);
   if (C->FontName.empty())
     throw EEffectCommandError("EditCaption: у надписи нет шрифта, нужен font=");
+  StartChange(Start);
   TBitmap32 Work, Mask;
   ReplaceCaption(Doc, *L, *C, Work, Mask);
 }
@@ -107,9 +109,18 @@ std::vector<TCardCommand> CaptionCommands() {
   std::vector<TEffectKey> Place = Common;
   Place.push_back({"x", -MaxCoordinate, MaxCoordinate, ekInteger, {}, true, 0});
   Place.push_back({"y", -MaxCoordinate, MaxCoordinate, ekInteger, {}, true, 0});
-  TCardCommand Caption{"Caption", efDocument, Place, &RunCaption};
-  Caption.Note = TextNote;
-  TCardCommand Edit{"EditCaption", efDocument, Common, &RunEditCaption};
-  Edit.Note = TextNote;
-  return {Caption, Edit};
+  return {
+      {.Name = "Caption",
+       .Format = efDocument,
+       .Keys = Place,
+       .Run = &RunCaption,
+       .Note = TextNote,
+       .Step = usCaption},
+      {.Name = "EditCaption",
+       .Format = efDocument,
+       .Keys = Common,
+       .Run = &RunEditCaption,
+       .Note = TextNote,
+       .Step = usEditCaption},
+  };
 }

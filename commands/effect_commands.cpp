@@ -302,14 +302,3 @@ void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target) {
   }
   EmptyPreviewBackup();
 }
-
-void RunCardCall(const TCardCall& Call, TCardDocument& Doc) {
-  if (Call.Command == nullptr)
-    return;
-  if (Call.Command->Format == efDocument) {
-    if (Call.Command->Run != nullptr)
-      Call.Command->Run(Doc, Call);
-    return;
-  }
-  RunEffectCall(Call, EffectTarget(Doc));
-}

@@ -8,6 +8,7 @@
 
 #include "effect_shell.h"
 #include "exceptions.h"
+#include "undo.h"
 
 class TCardDocument;
 
@@ -47,7 +48,9 @@ enum TEffectFormat {
 };
 
 struct TCardCall;
-using TDocumentRoutine = void (*)(TCardDocument& Doc, const TCardCall& Call);
+// A document command's routine calls Start just before it changes the card (see TChangeStart).
+using TDocumentRoutine = void (*)(TCardDocument& Doc, const TCardCall& Call,
+                                  const TChangeStart& Start);
 // The routines of the effect rows, given the call's values in the table's key order.
 using TEffectValues = std::vector<int32_t>;
 using TBitmapRoutine = void (*)(TBitmap32& B, const TEffectValues& V);
@@ -65,6 +68,9 @@ struct TCardCommand {
   TSpanRoutine OnPixels = nullptr;
   // Printed after the keys in the list, in brackets (how a value is written).
   const char* Note = nullptr;
+  // The undo step the card runner records for the command (an effect's step is named by the
+  // runner's caller, as the menu item that runs it).
+  TUndoStep Step = usEffect;
 };
 
 // The effect commands, in the order "effect --list" prints them.
@@ -90,6 +96,3 @@ TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string
 // canvas ends opaque, a layer keeps its alpha), then empties PreviewBackup as every effect
 // command does. A routine's error propagates after PreviewBackup is emptied.
 void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target);
-// Runs any call on the card: a document command through its routine, an effect on the
-// document's effect target.
-void RunCardCall(const TCardCall& Call, TCardDocument& Doc);

@@ -16,6 +16,9 @@ class TUndoStack;
 class TLayerCommands;
 class TCustomLayer;
 
+// The undo step of the three outline commands, from their dialogs and from the batch tool.
+constexpr TUndoStep OutlineStep = usOutline;
+
 // The number of ornament files in the "Patterns" folder.
 constexpr int32_t PatternCount = 38;
 
@@ -57,7 +60,8 @@ class TOutlineCopy {
 };
 
 // The protocol of the three dialogs: activation takes the copy; a preview puts it back and
-// runs the step; "OK" puts it back, records one undo step and runs the step; "Cancel" puts it back.
+// runs the step; "OK" puts it back and runs the step through the card runner (one undo step);
+// "Cancel" puts it back.
 class TOutlineSession {
  public:
   TOutlineSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}

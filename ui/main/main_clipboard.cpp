@@ -8,6 +8,7 @@
 
 #include "busy_cursor.h"
 #include "canvas_crop.h"
+#include "card_runner.h"
 #include "clipboard_commands.h"
 #include "effect_shell.h"
 #include "main_form.h"
@@ -166,7 +167,9 @@ void TMainForm::CropsPChange() {
 
 void TMainForm::Button1Click() {
   const TBusyCursor Busy;
-  CropCanvas(*FDoc, FUndo.get());
+  TCardRunner(*FDoc, FUndo.get()).Run("CanvasCrop", [this](const TChangeStart& Start) {
+    CropCanvas(*FDoc, Start);
+  });
   StatusPanel1->setText(QString::fromStdString(CurrentFileName()));
   StatusPanel2->setText(
       QStringLiteral("%1x%2").arg(FDoc->Canvas().Width()).arg(FDoc->Canvas().Height()));

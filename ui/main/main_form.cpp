@@ -24,6 +24,7 @@
 #include "caption_dialog.h"
 #include "caption_layer.h"
 #include "caption_render.h"
+#include "card_runner.h"
 #include "composition.h"
 #include "composition_panel.h"
 #include "effect_menu_commands.h"
@@ -336,8 +337,7 @@ void TMainForm::mnNewBitmapLayerClick() {
 }
 
 void TMainForm::mnFlattenClick() {
-  FUndo->Record(usFlatten);
-  FDoc->Flatten();
+  TCardRunner(*FDoc, FUndo.get()).Run(usFlatten, [this] { FDoc->Flatten(); });
 }
 
 void TMainForm::N70Click() {
@@ -376,7 +376,7 @@ void TMainForm::N33Click() {
   const int32_t High = InSight(FDoc->Canvas().Height(), FImgView->height());
   const int32_t Wide = InSight(FDoc->Canvas().Width(), FImgView->width());
   // The dialog's visit is one step, however often it applies its caption.
-  FUndo->Record(usCaption);
+  TCardRunner(*FDoc, FUndo.get()).Begin("Caption");
   FTexter->Execute(FDoc->Layers().Count(), SuggestedCaptionSize(High, Wide));
   FUndo->DropIfUnchanged();
   FImgView->View().Invalidate();
@@ -401,7 +401,7 @@ void TMainForm::EditCaptionClick() {
     return;
   }
   // The visit is one step, however often "Просмотр" renders the caption again.
-  FUndo->Record(usEditCaption);
+  TCardRunner(*FDoc, FUndo.get()).Begin("EditCaption");
   FTexter->ExecuteEdit(*L, *Caption);
   FUndo->DropIfUnchanged();
   FImgView->View().Invalidate();
@@ -542,7 +542,8 @@ void TMainForm::ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, 
   TRubberbandLayer* RB = FDoc->RBLayer();
   if (Layer != nullptr && Layer == RB && RB->IsDragging() &&
       FDoc->SelectedBitmapLayer() != nullptr) {
-    FUndo->Record(RB->DragState() == DragMove ? usMoveLayer : usResizeLayer);
+    TCardRunner(*FDoc, FUndo.get())
+        .Begin(RB->DragState() == DragMove ? usMoveLayer : usResizeLayer);
     FDragStep = true;
   }
   FCommands->ViewMouseDown(Layer);

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "card_runner.h"
 #include "composition.h"
 #include "composition_panel.h"
 #include "main_form.h"
@@ -243,8 +244,9 @@ void TMainForm::BuildSidePanel() {
     ImageInterpolate->setChecked(true);
     connect(ImageInterpolate, &QCheckBox::clicked, this, [this](bool On) {
       Run([this, On] {
-        FUndo->Record(usInterpolation);
-        FDoc->SetImageInterpolate(On);
+        TCardRunner(*FDoc, FUndo.get()).Run(usInterpolation, [&] {
+          FDoc->SetImageInterpolate(On);
+        });
       });
     });
     pnlImage->Body()->addWidget(ImageInterpolate);
@@ -296,7 +298,7 @@ void TMainForm::BuildSidePanel() {
     connect(LayerOpacity, &QSlider::sliderPressed, this, [this] {
       Run([this] {
         if (FDoc->SelectedBitmapLayer() != nullptr)
-          FUndo->Record(usOpacity);
+          TCardRunner(*FDoc, FUndo.get()).Begin(usOpacity);
       });
     });
     connect(LayerOpacity, &QSlider::sliderReleased, this,
@@ -304,7 +306,7 @@ void TMainForm::BuildSidePanel() {
     connect(LayerOpacity, &QSlider::actionTriggered, this, [this](int Action) {
       Run([this, Action] {
         if (Action != QAbstractSlider::SliderMove && FDoc->SelectedBitmapLayer() != nullptr) {
-          FUndo->Record(usOpacity);
+          TCardRunner(*FDoc, FUndo.get()).Begin(usOpacity);
           // The value changes after this signal; a click at the end of the track changes
           // nothing and leaves no step.
           QTimer::singleShot(0, this, [this] {
@@ -321,7 +323,7 @@ void TMainForm::BuildSidePanel() {
     connect(LayerInterpolate, &QCheckBox::clicked, this, [this](bool On) {
       Run([this, On] {
         if (FDoc->SelectedBitmapLayer() != nullptr)
-          FUndo->Record(usInterpolation);
+          TCardRunner(*FDoc, FUndo.get()).Begin(usInterpolation);
         FDoc->SetLayerInterpolate(On);
       });
     });

@@ -15,7 +15,7 @@
 #include "window_fit.h"
 
 TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
-    : QDialog(Parent), FSession(Doc, Undo), FDataDir(DataDir) {
+    : QDialog(Parent), FSession(Doc), FRunner(Doc, &Undo), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Добавить рамки"));
   KeepTitleWhole(*this);
   auto* Page = new QVBoxLayout(this);
@@ -94,7 +94,9 @@ void TFrama::Button4Click() {
   // A frame that cannot be built leaves the card as it was opened and the dialog open.
   if (Run([this] {
         const TBusyCursor Busy;
-        FSession.Ok(SelectedTile().toStdString(), Dal->value());
+        FRunner.Run("Frame", [this](const TChangeStart& Start) {
+          FSession.Ok(SelectedTile().toStdString(), Dal->value(), Start);
+        });
         Fit();
       }))
     accept();
