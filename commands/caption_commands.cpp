@@ -10,7 +10,6 @@ namespace {
 // Slots of the keys both commands share, in table order.
 enum : size_t { KeyText, KeyFont, KeySize, KeyColor, KeyX, KeyY };
 
-constexpr int32_t MaxCliPointSize = 1000;
 constexpr int32_t MaxCoordinate = 100000;
 
 const char* const TextNote = "в тексте \\n — новая строка, \\\\ — обратная косая черта";
@@ -103,7 +102,7 @@ std::vector<TCardCommand> CaptionCommands() {
   const std::vector<TEffectKey> Common = {
       {"text", 0, 0, ekText},
       {"font", 0, 0, ekText, {}, true},
-      {"size", 1, MaxCliPointSize, ekInteger, {}, true, 30},
+      {"size", 1, MaxCaptionPointSize, ekInteger, {}, true, 30},
       {"color", 0, 0, ekColor, {}, true, 0},
   };
   std::vector<TEffectKey> Place = Common;

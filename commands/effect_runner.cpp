@@ -10,15 +10,6 @@ TCardCall EffectCall(const std::string& Name,
   return ParseEffectCall(Name, Arguments);
 }
 
-const TEffectKey& EffectKeyOf(const std::string& Name, const std::string& Key) {
-  for (const TCardCommand& C : EffectCommands())
-    if (Name == C.Name)
-      for (const TEffectKey& K : C.Keys)
-        if (Key == K.Name)
-          return K;
-  throw EEffectCommandError("в таблице эффектов нет параметра " + Name + " " + Key);
-}
-
 namespace {
 
 bool IsShellCall(const TCardCall& Call) {

@@ -36,7 +36,8 @@ std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapL
   const uint32_t Alpha = Layer.Bitmap()->MasterAlpha();
   if (Caption && CaptionMasterAlpha(Caption->Transparency) != Alpha)
     Caption->Transparency =
-        std::clamp(static_cast<int32_t>(std::lround((255.0 - Alpha) * 100.0 / 255.0)), 0, 80);
+        std::clamp(static_cast<int32_t>(std::lround((255.0 - Alpha) * 100.0 / 255.0)), 0,
+                   MaxCaptionTransparency);
   return Caption;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "bitmap32.h"
+#include "card_commands.h"
 #include "color32.h"
 
 namespace {
@@ -42,8 +43,8 @@ TEST(EffectRunner, CallsAreParsedAsTheBatchToolParsesThem) {
   EXPECT_EQ(C.Values, (std::vector<int32_t>{7, 2, 1}));
   EXPECT_THROW(EffectCall("QuantizeLevels", {{"level", 101}}), EEffectCommandError);
   EXPECT_THROW(EffectCall("NoSuchEffect"), EEffectCommandError);
-  EXPECT_EQ(EffectKeyOf("DropDisplace", "turbulence").Max, 300);
-  EXPECT_THROW(EffectKeyOf("DropDisplace", "speed"), EEffectCommandError);
+  EXPECT_EQ(CardKeyOf("DropDisplace", "turbulence").Max, 300);
+  EXPECT_THROW(CardKeyOf("DropDisplace", "speed"), EEffectCommandError);
 }
 
 // A sequence runs its 24-bit routines on one working image, routines that answer in the second

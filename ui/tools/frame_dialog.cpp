@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "busy_cursor.h"
+#include "card_commands.h"
 #include "report_errors.h"
 #include "thumbview.h"
 #include "window_fit.h"
@@ -37,8 +38,9 @@ TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
   Row->addWidget(new QLabel(QStringLiteral("Размер рамки (в %)"), this));
   Dal = new QSpinBox(this);
   Dal->setObjectName(QStringLiteral("Dal"));
-  Dal->setRange(1, 35);
-  Dal->setValue(10);
+  const TEffectKey& Width = CardKeyOf("Frame", "width");
+  Dal->setRange(Width.Min, Width.Max);
+  Dal->setValue(Width.Default);
   Row->addWidget(Dal);
   Row->addStretch(1);
   Page->addLayout(Row);
