@@ -4,6 +4,7 @@
 // way the editor runs the routine. Qt-free, shared by the batch tool and the editor.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effect_shell.h"
@@ -91,6 +92,12 @@ struct TCardCall {
 // Arguments are "key=value"; every key that is not optional must be given, none twice.
 TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
                           const std::vector<TCardCommand>& Commands = EffectCommands());
+// The call of the command Name with the given values of its integer keys, checked as
+// ParseEffectCall checks "Name key=value ...": a value outside its key's range is refused with
+// the same text.
+TCardCall EffectCall(const std::string& Name,
+                     const std::vector<std::pair<std::string, int32_t>>& Values = {},
+                     const std::vector<TCardCommand>& Commands = EffectCommands());
 
 // Runs the call on the target: 32-bit routines in place, 24-bit ones through the shell (a
 // canvas ends opaque, a layer keeps its alpha), then empties PreviewBackup as every effect

@@ -2,14 +2,6 @@
 
 #include <utility>
 
-TCardCall EffectCall(const std::string& Name,
-                     const std::vector<std::pair<std::string, int32_t>>& Values) {
-  std::vector<std::string> Arguments;
-  Arguments.reserve(Values.size());
-  for (const auto& [Key, Value] : Values) Arguments.push_back(Key + "=" + std::to_string(Value));
-  return ParseEffectCall(Name, Arguments);
-}
-
 namespace {
 
 bool IsShellCall(const TCardCall& Call) {
