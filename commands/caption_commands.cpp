@@ -59,7 +59,8 @@ void RunEditCaption(TCardDocument& Doc, const TCardCall& Call, const TChangeStar
   TBitmapLayer* L = Doc.SelectedBitmapLayer();
   if (L == nullptr)
     throw EEffectCommandError("EditCaption: нужен layer=N — номер слоя-надписи");
-  switch (CaptionKind(Doc, *L)) {
+  TCaption C;
+  switch (CaptionToEdit(Doc, *L, C)) {
     case TCaptionKind::Picture:
       throw EEffectCommandError("EditCaption: слой — картинка, а не надпись");
     case TCaptionKind::Changed:
@@ -67,15 +68,12 @@ void RunEditCaption(TCardDocument& Doc, const TCardCall& Call, const TChangeStar
     case TCaptionKind::Editable:
       break;
   }
-  std::optional<TCaption> C = EditableCaption(Doc, *L);
-  if (!C)
-    throw EEffectCommandError("EditCaption: настройки надписи не читаются");
-  ApplyKeys("EditCaption", Call, *C);
-  if (C->FontName.empty())
+  ApplyKeys("EditCaption", Call, C);
+  if (C.FontName.empty())
     throw EEffectCommandError("EditCaption: у надписи нет шрифта, нужен font=");
   StartChange(Start);
   TBitmap32 Work, Mask;
-  ReplaceCaption(Doc, *L, *C, Work, Mask);
+  ReplaceCaption(Doc, *L, C, Work, Mask);
 }
 
 }  // namespace

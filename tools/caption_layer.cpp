@@ -27,6 +27,18 @@ TCaptionKind CaptionKind(const TCardDocument& Doc, const TBitmapLayer& Layer) {
   return DecodeCaption(C->Settings) ? TCaptionKind::Editable : TCaptionKind::Picture;
 }
 
+TCaptionKind CaptionToEdit(const TCardDocument& Doc, const TBitmapLayer& Layer, TCaption& Caption) {
+  const TCaptionKind Kind = CaptionKind(Doc, Layer);
+  if (Kind != TCaptionKind::Editable)
+    return Kind;
+  std::optional<TCaption> C = EditableCaption(Doc, Layer);
+  // Settings that cannot be read now are a caption changed as a picture.
+  if (!C)
+    return TCaptionKind::Changed;
+  Caption = std::move(*C);
+  return TCaptionKind::Editable;
+}
+
 std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapLayer& Layer) {
   const std::shared_ptr<const TLayerCaption> C = Doc.Captions.Editable(Layer);
   if (C == nullptr)

@@ -386,7 +386,8 @@ void TMainForm::EditCaptionClick() {
   TBitmapLayer* L = FDoc->SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  switch (CaptionKind(*FDoc, *L)) {
+  TCaption Caption;
+  switch (CaptionToEdit(*FDoc, *L, Caption)) {
     case TCaptionKind::Picture:
       return;
     case TCaptionKind::Changed:
@@ -395,14 +396,9 @@ void TMainForm::EditCaptionClick() {
     case TCaptionKind::Editable:
       break;
   }
-  const std::optional<TCaption> Caption = EditableCaption(*FDoc, *L);
-  if (!Caption) {
-    ShowMessage(QString::fromUtf8(CaptionChangedText));
-    return;
-  }
   // The visit is one step, however often "Просмотр" renders the caption again.
   TCardRunner(*FDoc, FUndo.get()).Begin("EditCaption");
-  FTexter->ExecuteEdit(*L, *Caption);
+  FTexter->ExecuteEdit(*L, Caption);
   FUndo->DropIfUnchanged();
   FImgView->View().Invalidate();
   UpdateActions();
