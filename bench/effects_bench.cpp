@@ -156,13 +156,12 @@ void BM_SawtoothBlinds(benchmark::State& S) {
   InPlace24(S, [](RgbImage& I) { SawtoothBlinds(I, 515); });
 }
 
-// The shell around no routine: conversion to 24 bits, the preview copy, the way back.
+// The shell around no routine: conversion to 24 bits and the way back.
 void BM_ShellCanvas(benchmark::State& S) {
   TBitmap32 B;
   B.Assign(&PhotoBitmap());
   for (auto _ : S) {
     RunRgbShell({&B, false}, nullptr);
-    EmptyPreviewBackup();
   }
   SetPixels(S);
 }
@@ -171,7 +170,6 @@ void BM_ShellLayer(benchmark::State& S) {
   B.Assign(&PhotoBitmap());
   for (auto _ : S) {
     RunRgbShell({&B, true}, nullptr);
-    EmptyPreviewBackup();
   }
   SetPixels(S);
 }

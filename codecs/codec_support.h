@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap32.h"
 #include "little_endian.h"
 #include "picture.h"
 
@@ -17,6 +18,25 @@ void CheckPictureSize(const char* Format, int64_t Width, int64_t Height, int64_t
 
 // A pkGraphic picture of the given size, every pixel transparent black. Check the size first.
 TPicture MakeGraphic(int32_t Width, int32_t Height);
+
+// Where a decoder that learns the size from the file puts its W x H rows, given as the decoders'
+// Pixels(W, H) argument: a picture's pixels (ReadXxxImage), or a fresh bitmap's (LoadXxxImage),
+// which is cleared without writing a byte: its fresh pages are zero and only the decoded rows
+// are touched.
+struct TPictureRows {
+  TPicture& Picture;
+  TColor32* operator()(int32_t W, int32_t H) const {
+    Picture = MakeGraphic(W, H);
+    return Picture.Pixels.data();
+  }
+};
+struct TFreshBitmapRows {
+  TBitmap32& Fresh;
+  TColor32* operator()(int32_t W, int32_t H) const {
+    Fresh.SetSize(W, H);
+    return Fresh.Bits();
+  }
+};
 
 [[noreturn]] void FailPicture(const char* Format, const std::string& Problem);
 

@@ -195,36 +195,28 @@ std::unique_ptr<TJpegOutput> EncodeJpegOutput(const TBitmap24& Bitmap, int Quali
 }  // namespace
 
 TPicture ReadJpegImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
-  TJpegDecoder D;
-  std::memset(&D, 0, sizeof(D));
-  SetUpErrors(D.Error, D.Info.err);
-  TDecoderGuard Guard(D);
-  ReadCheckedHeader(D, Data, Size, MaxPixels);
-  const int Orientation = FindExifOrientation(D.Info);
+  TOpenedJpeg File(Data, Size, MaxPixels);
+  TJpegDecoder& D = File.D;
   if (!StartDecompress(D))
     FailJpeg(D);
   TPicture P = MakeGraphic(int32_t(D.Info.output_width), int32_t(D.Info.output_height));
   DecodeAllRows(D, P.Pixels.data(), Data, Size);
-  ApplyExifOrientation(P, Orientation);
+  ApplyExifOrientation(P, File.Orientation);
   return P;
 }
 
 void LoadJpegImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
   TBitmap32 Fresh;
   {
-    TJpegDecoder D;
-    std::memset(&D, 0, sizeof(D));
-    SetUpErrors(D.Error, D.Info.err);
-    TDecoderGuard Guard(D);
-    ReadCheckedHeader(D, Data, Size, MaxPixels);
-    const int Orientation = FindExifOrientation(D.Info);
+    TOpenedJpeg File(Data, Size, MaxPixels);
+    TJpegDecoder& D = File.D;
     if (!StartDecompress(D))
       FailJpeg(D);
     // libjpeg writes every pixel (alpha 255 included), so the rows are not cleared first: a
     // damaged file costs only the rows decoded before it failed.
     Fresh.SetSizeForOverwrite(int32_t(D.Info.output_width), int32_t(D.Info.output_height));
     DecodeAllRows(D, Fresh.Bits(), Data, Size);
-    ApplyExifOrientation(Fresh, Orientation);
+    ApplyExifOrientation(Fresh, File.Orientation);
   }
   TakeLoadedPixels(Fresh, Target);
 }

@@ -60,18 +60,6 @@ void DecodeAllRows(TJpegDecoder& D, TColor32* Pixels, const uint8_t* Data, size_
 std::unique_ptr<TCmykToSrgb> CmykConverterOf(const TJpegDecoder& D, const uint8_t* Data,
                                              size_t Size);
 
-// Destroys the decompressor when the reading function is left, also by an exception.
-class TDecoderGuard {
- public:
-  explicit TDecoderGuard(TJpegDecoder& D) : FD(D) {}
-  ~TDecoderGuard() { jpeg_destroy_decompress(&FD.Info); }
-  TDecoderGuard(const TDecoderGuard&) = delete;
-  TDecoderGuard& operator=(const TDecoderGuard&) = delete;
-
- private:
-  TJpegDecoder& FD;
-};
-
 // Raises EInvalidGraphic "JPEG picture is damaged: <libjpeg's message>".
 [[noreturn]] void FailJpeg(const TJpegDecoder& D);
 
@@ -82,6 +70,30 @@ void ReadCheckedHeader(TJpegDecoder& D, const uint8_t* Data, size_t Size, int64_
 
 // The first EXIF orientation other than 1 among the saved APP1 markers; 1 when there is none.
 int FindExifOrientation(const jpeg_decompress_struct& Info);
+
+// A file being read: the decompressor with our error handlers, the header read and checked
+// (ReadCheckedHeader, which raises) and the EXIF orientation found. The decompressor is
+// destroyed when the reading function is left, also by an exception.
+class TOpenedJpeg {
+ public:
+  TOpenedJpeg(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
+    SetUpErrors(D.Error, D.Info.err);
+    ReadCheckedHeader(D, Data, Size, MaxPixels);
+    Orientation = FindExifOrientation(D.Info);
+  }
+  TOpenedJpeg(const TOpenedJpeg&) = delete;
+  TOpenedJpeg& operator=(const TOpenedJpeg&) = delete;
+
+  TJpegDecoder D{};
+  int Orientation = 1;
+
+ private:
+  // Declared after D: built when D is zeroed, so a header that fails destroys the decompressor.
+  struct TGuard {
+    TJpegDecoder& D;
+    ~TGuard() { jpeg_destroy_decompress(&D.Info); }
+  } FGuard{D};
+};
 
 // libjpeg's own allowance for a picture of MaxPixels pixels: the whole-picture coefficient
 // buffer of a progressive file is the largest allocation it makes.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "codec_support.h"
@@ -30,12 +29,9 @@ int32_t JpegThumbnailScale(int32_t FullWidth, int32_t FullHeight, int32_t BoxWid
 
 TJpegThumbnail ReadJpegThumbnail(const uint8_t* Data, size_t Size, int32_t BoxWidth,
                                  int32_t BoxHeight, int64_t MaxPixels) {
-  TJpegDecoder D;
-  std::memset(&D, 0, sizeof(D));
-  SetUpErrors(D.Error, D.Info.err);
-  TDecoderGuard Guard(D);
-  ReadCheckedHeader(D, Data, Size, MaxPixels);
-  const int Orientation = FindExifOrientation(D.Info);
+  TOpenedJpeg File(Data, Size, MaxPixels);
+  TJpegDecoder& D = File.D;
+  const int Orientation = File.Orientation;
   const bool Turned = Orientation >= 5 && Orientation <= 8;
   TJpegThumbnail T;
   T.FullWidth = int32_t(Turned ? D.Info.output_height : D.Info.output_width);

@@ -135,19 +135,12 @@ void DecodePng(const uint8_t* Data, size_t Size, int64_t MaxPixels, TPixels&& Pi
 
 TPicture ReadPngImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   TPicture P;
-  DecodePng(Data, Size, MaxPixels, [&P](int32_t W, int32_t H) {
-    P = MakeGraphic(W, H);
-    return P.Pixels.data();
-  });
+  DecodePng(Data, Size, MaxPixels, TPictureRows{P});
   return P;
 }
 
 void LoadPngImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
   TBitmap32 Fresh;
-  DecodePng(Data, Size, MaxPixels, [&Fresh](int32_t W, int32_t H) {
-    // Cleared without writing a byte: fresh pages are zero, only the decoded rows are touched.
-    Fresh.SetSize(W, H);
-    return Fresh.Bits();
-  });
+  DecodePng(Data, Size, MaxPixels, TFreshBitmapRows{Fresh});
   TakeLoadedGraphic(Fresh, Target);
 }

@@ -193,20 +193,13 @@ void DecodeTiff(const uint8_t* Data, size_t Size, int64_t MaxPixels, TPixels&& P
 
 TPicture ReadTiffImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   TPicture P;
-  DecodeTiff(Data, Size, MaxPixels, [&P](int32_t W, int32_t H) {
-    P = MakeGraphic(W, H);
-    return P.Pixels.data();
-  });
+  DecodeTiff(Data, Size, MaxPixels, TPictureRows{P});
   return P;
 }
 
 void LoadTiffImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
   TBitmap32 Fresh;
-  DecodeTiff(Data, Size, MaxPixels, [&Fresh](int32_t W, int32_t H) {
-    // Cleared without writing a byte: fresh pages are zero, only the decoded rows are touched.
-    Fresh.SetSize(W, H);
-    return Fresh.Bits();
-  });
+  DecodeTiff(Data, Size, MaxPixels, TFreshBitmapRows{Fresh});
   TakeLoadedGraphic(Fresh, Target);
 }
 

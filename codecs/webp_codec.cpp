@@ -111,21 +111,14 @@ int DecodeWebp(const uint8_t* Data, size_t Size, int64_t MaxPixels, TPixels&& Pi
 
 TPicture ReadWebpImage(const uint8_t* Data, size_t Size, int64_t MaxPixels) {
   TPicture P;
-  const int Orientation = DecodeWebp(Data, Size, MaxPixels, [&P](int32_t W, int32_t H) {
-    P = MakeGraphic(W, H);
-    return P.Pixels.data();
-  });
+  const int Orientation = DecodeWebp(Data, Size, MaxPixels, TPictureRows{P});
   ApplyExifOrientation(P, Orientation);
   return P;
 }
 
 void LoadWebpImage(const uint8_t* Data, size_t Size, TBitmap32& Target, int64_t MaxPixels) {
   TBitmap32 Fresh;
-  const int Orientation = DecodeWebp(Data, Size, MaxPixels, [&Fresh](int32_t W, int32_t H) {
-    // Cleared without writing a byte: fresh pages are zero, only the decoded rows are touched.
-    Fresh.SetSize(W, H);
-    return Fresh.Bits();
-  });
+  const int Orientation = DecodeWebp(Data, Size, MaxPixels, TFreshBitmapRows{Fresh});
   ApplyExifOrientation(Fresh, Orientation);
   TakeLoadedGraphic(Fresh, Target);
 }

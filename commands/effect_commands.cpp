@@ -320,7 +320,6 @@ void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target) {
   if (C.Format == efInPlace32) {
     if (C.OnBitmap != nullptr)
       C.OnBitmap(*Target.Bitmap, Call.Values);
-    EmptyPreviewBackup();
     return;
   }
   // The colour routines treat each pixel on its own; they run in the target's memory.
@@ -328,16 +327,7 @@ void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target) {
     RunPixelShell(Target, [&](const TPixelSpan& S) { C.OnPixels(S, Call.Values); });
     return;
   }
-  try {
-    RunRgbShell(
-        Target,
-        [&](RgbImage& A, RgbImage& B) {
-          return C.OnImage != nullptr ? C.OnImage(A, B, Call.Values) : srFirst;
-        },
-        false);
-  } catch (...) {
-    EmptyPreviewBackup();
-    throw;
-  }
-  EmptyPreviewBackup();
+  RunRgbShell(Target, [&](RgbImage& A, RgbImage& B) {
+    return C.OnImage != nullptr ? C.OnImage(A, B, Call.Values) : srFirst;
+  });
 }

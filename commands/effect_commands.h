@@ -100,6 +100,5 @@ TCardCall EffectCall(const std::string& Name,
                      const std::vector<TCardCommand>& Commands = EffectCommands());
 
 // Runs the call on the target: 32-bit routines in place, 24-bit ones through the shell (a
-// canvas ends opaque, a layer keeps its alpha), then empties PreviewBackup as every effect
-// command does. A routine's error propagates after PreviewBackup is emptied.
+// canvas ends opaque, a layer keeps its alpha). A routine's error propagates.
 void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target);

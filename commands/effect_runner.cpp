@@ -18,26 +18,17 @@ void RunEffectCalls(const std::vector<TCardCall>& Calls, const TEffectTarget& Ta
     if (End - I == 1) {
       RunEffectCall(Calls[I], Target);
     } else {
-      try {
-        RunRgbShell(
-            Target,
-            [&](RgbImage& A, RgbImage& B) {
-              for (size_t K = I; K < End; ++K) {
-                const TCardCommand& C = *Calls[K].Command;
-                if (C.OnImage != nullptr && C.OnImage(A, B, Calls[K].Values) == srSecond)
-                  std::swap(A, B);
-              }
-              return srFirst;
-            },
-            false);
-      } catch (...) {
-        EmptyPreviewBackup();
-        throw;
-      }
+      RunRgbShell(Target, [&](RgbImage& A, RgbImage& B) {
+        for (size_t K = I; K < End; ++K) {
+          const TCardCommand& C = *Calls[K].Command;
+          if (C.OnImage != nullptr && C.OnImage(A, B, Calls[K].Values) == srSecond)
+            std::swap(A, B);
+        }
+        return srFirst;
+      });
     }
     I = End;
   }
-  EmptyPreviewBackup();
 }
 
 void TEffectRunner::Apply(const std::vector<TCardCall>& Calls) {
@@ -51,33 +42,30 @@ void TEffectRunner::Preview(const std::vector<TCardCall>& Calls) {
   if (T.Bitmap == nullptr)
     return;
   FHost.ShowOnly([&] {
-    RestorePreview(T);
-    TBitmap32 Before;
-    Before.Assign(T.Bitmap);
-    try {
-      RunEffectCalls(Calls, T);
-    } catch (...) {
-      PreviewBackup().SwapContents(Before);
-      throw;
-    }
-    PreviewBackup().SwapContents(Before);
+    // Every preview starts from the target as the first one found it.
+    if (FPreview.Taken())
+      FPreview.PutBack(*T.Bitmap);
+    else
+      FPreview.Take(*T.Bitmap);
+    RunEffectCalls(Calls, T);
   });
 }
 
 void TEffectRunner::EndPreview() {
-  if (PreviewBackup().IsEmpty())
+  if (!FPreview.Taken())
     return;
   FHost.ShowOnly([&] {
-    RestorePreview(FHost.Target());
-    EmptyPreviewBackup();
+    if (TBitmap32* B = FHost.Target().Bitmap)
+      FPreview.PutBack(*B);
+    FPreview.Drop();
   });
 }
 
 void TEffectRunner::BeginLive() {
   FHost.RecordLayerStep();
-  FWorkingCopy = std::make_unique<TBitmap32>();
+  FWorkingCopy.Drop();
   if (TBitmap32* B = FHost.Target().Bitmap)
-    FWorkingCopy->Assign(B);
+    FWorkingCopy.Take(*B);
 }
 
 void TEffectRunner::ShowLive(const std::vector<TCardCall>& Calls) {
@@ -85,13 +73,16 @@ void TEffectRunner::ShowLive(const std::vector<TCardCall>& Calls) {
   if (T.Bitmap == nullptr)
     return;
   FHost.ShowOnly([&] {
-    RestoreWorkingCopy();
+    FWorkingCopy.PutBack(*T.Bitmap);
     RunEffectCalls(Calls, T);
   });
 }
 
 void TEffectRunner::ResetLive() {
-  FHost.ShowOnly([&] { RestoreWorkingCopy(); });
+  FHost.ShowOnly([&] {
+    if (TBitmap32* B = FHost.Target().Bitmap)
+      FWorkingCopy.PutBack(*B);
+  });
 }
 
 void TEffectRunner::EndLive(bool Accepted) {
@@ -101,11 +92,5 @@ void TEffectRunner::EndLive(bool Accepted) {
     ResetLive();
     FHost.DropUnchangedStep();
   }
-  FWorkingCopy.reset();
-}
-
-void TEffectRunner::RestoreWorkingCopy() {
-  TBitmap32* B = FHost.Target().Bitmap;
-  if (B != nullptr && FWorkingCopy && !FWorkingCopy->IsEmpty())
-    B->Assign(FWorkingCopy.get());
+  FWorkingCopy.Drop();
 }

@@ -4,13 +4,13 @@
 // the ones the batch tool parses and runs, so a menu item and the batch tool do the same work.
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "bitmap32.h"
 #include "effect_commands.h"
+#include "preview_snapshot.h"
 
 // What running an effect needs of the window that shows the card.
 class TCommandHost {
@@ -31,7 +31,7 @@ class TCommandHost {
 };
 
 // Runs Calls in order on Target. Consecutive 24-bit routines share one pass of the working
-// image, the way a routine repeated inside one command runs; PreviewBackup ends empty.
+// image, the way a routine repeated inside one command runs.
 void RunEffectCalls(const std::vector<TCardCall>& Calls, const TEffectTarget& Target);
 
 class TEffectRunner {
@@ -43,9 +43,10 @@ class TEffectRunner {
   void Apply(const std::vector<TCardCall>& Calls);
 
   // "Просмотр" of a dialog: the target as before the first preview, then the calls on it. The
-  // state before is kept until EndPreview.
+  // state before is kept in the runner's snapshot until EndPreview.
   void Preview(const std::vector<TCardCall>& Calls);
-  // The dialog closed: the target as before any preview, shown; nothing is recorded.
+  // The dialog closed: the target as before any preview, shown; nothing is recorded, and the
+  // snapshot is dropped.
   void EndPreview();
 
   // A dialog that shows its effect as its controls move: the record and a working copy of the
@@ -57,8 +58,9 @@ class TEffectRunner {
   void EndLive(bool Accepted);
 
  private:
-  void RestoreWorkingCopy();
-
   TCommandHost& FHost;
-  std::unique_ptr<TBitmap32> FWorkingCopy;
+  // The target before the first "Просмотр" of the open dialog; empty between commands.
+  TPreviewSnapshot FPreview;
+  // The target as a live dialog found it.
+  TPreviewSnapshot FWorkingCopy;
 };

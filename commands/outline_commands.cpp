@@ -65,35 +65,13 @@ void ButtonStep(TCardDocument& Doc, const TButtonParams& P) {
     ButtonBevel(*B, P);
 }
 
-// ==== the dialogs' copy ====
+// ==== the dialogs' session ====
 
-void TOutlineCopy::Take(TCardDocument& Doc) {
-  TBitmapLayer* L = Doc.SelectedBitmapLayer();
-  FIsLayer = L != nullptr;
-  FBitmap.Assign(FIsLayer ? L->Bitmap() : &Doc.Canvas());
-  FLocation = FIsLayer ? L->Location() : TSingleRect{0, 0, 0, 0};
-  FTaken = true;
-}
-
-void TOutlineCopy::Restore(TCardDocument& Doc, const TReleaseCapture& Release) const {
-  if (!FTaken)
+void TOutlineSession::Restore() {
+  if (FCopy.IsLayer() && FDoc.SelectedBitmapLayer() == nullptr)
     return;
-  if (!FIsLayer) {
-    Doc.Canvas().Assign(&FBitmap);
-    return;
-  }
-  TBitmapLayer* L = Doc.SelectedBitmapLayer();
-  if (L == nullptr)
-    return;
-  L->Bitmap()->Assign(&FBitmap);
-  L->SetLocation(FLocation);
-  Reselect(Doc, L, Release);
-}
-
-void TOutlineCopy::Clear() {
-  FBitmap.SetSize(0, 0);
-  FTaken = false;
-  FIsLayer = false;
+  if (TBitmapLayer* L = FCopy.PutBack(FDoc))
+    Reselect(FDoc, L, OnReleaseCapture);
 }
 
 void TOutlineSession::Preview(const std::function<void()>& Step) {

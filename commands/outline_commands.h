@@ -10,6 +10,7 @@
 #include "bitmap32.h"
 #include "effect_commands.h"
 #include "outline_effects.h"
+#include "target_snapshot.h"
 
 class TCardDocument;
 class TUndoStack;
@@ -40,25 +41,6 @@ void ReliefStep(TCardDocument& Doc, const TReliefParams& P);
 // The button bevel on the card's effect target.
 void ButtonStep(TCardDocument& Doc, const TButtonParams& P);
 
-// The target as an outline dialog found it on activation: a copy of the bitmap and, for a
-// layer, its location. Putting it back restores the selected layer (or the canvas) and selects
-// the layer anew.
-class TOutlineCopy {
- public:
-  void Take(TCardDocument& Doc);
-  // Nothing when empty, or when it was taken from a layer and no bitmap layer is selected.
-  void Restore(TCardDocument& Doc, const TReleaseCapture& Release = {}) const;
-  void Clear();
-  bool IsEmpty() const { return !FTaken; }
-  bool IsLayer() const { return FIsLayer; }
-
- private:
-  TBitmap32 FBitmap;
-  TSingleRect FLocation = {0, 0, 0, 0};
-  bool FIsLayer = false;
-  bool FTaken = false;
-};
-
 // The protocol of the three dialogs: activation takes the copy; a preview puts it back and
 // runs the step; "OK" puts it back and runs the step through the card runner (one undo step);
 // "Cancel" puts it back.
@@ -67,20 +49,23 @@ class TOutlineSession {
   TOutlineSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}
   TReleaseCapture OnReleaseCapture;
 
+  // The target as the dialog found it on activation.
   void Activate() { FCopy.Take(FDoc); }
   void Preview(const std::function<void()>& Step);
   void Ok(const std::function<void()>& Step);
   void Cancel();
   // The dialog closed: the copy is dropped.
-  void Close() { FCopy.Clear(); }
-  const TOutlineCopy& Copy() const { return FCopy; }
+  void Close() { FCopy.Drop(); }
+  const TTargetSnapshot& Copy() const { return FCopy; }
 
  private:
-  void Restore() { FCopy.Restore(FDoc, OnReleaseCapture); }
+  // The copy back on its target, a layer selected anew; a layer's copy only while a bitmap
+  // layer is selected.
+  void Restore();
 
   TCardDocument& FDoc;
   TUndoStack& FUndo;
-  TOutlineCopy FCopy;
+  TTargetSnapshot FCopy;
 };
 
 // A press on the view in the transparent-colour pick mode at canvas point P: the selected

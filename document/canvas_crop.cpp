@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "clipboard_commands.h"
-#include "effect_shell.h"
 #include "exceptions.h"
 #include "geometry.h"
 #include "layer_commands.h"
@@ -88,5 +87,4 @@ void CropCanvasTo(TCardDocument& Doc, const TChangeStart& Start, TSingleRect Are
     if (auto* Bl = dynamic_cast<TBitmapLayer*>(P))
       Bl->SetCropped(true);
   }
-  EmptyPreviewBackup();
 }

@@ -6,16 +6,7 @@
 #include "color32.h"
 #include "color_effects.h"
 #include "parallel_bands.h"
-
-TBitmap32& PreviewBackup() {
-  static TBitmap32 Backup;
-  return Backup;
-}
-
-TBitmap32& AlphaStore() {
-  static TBitmap32 Store;
-  return Store;
-}
+#include "preview_snapshot.h"
 
 void SaveAlphaAsGrey(const TBitmap32& Layer, TBitmap32& Store) {
   // Every pixel is written below, so a store of the right size is reused as it is.
@@ -42,18 +33,18 @@ void RestoreAlphaFromGrey(const TBitmap32& Store, TBitmap32& Layer) {
   });
 }
 
-void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool KeepBackup) {
+void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine,
+                 TPreviewSnapshot* Before) {
   if (Target.Bitmap == nullptr)
     return;
   TBitmap32& Bmp = *Target.Bitmap;
   RgbImage A;
   BitmapToRgb(Bmp, A);
+  TBitmap32 Alpha;
   if (Target.IsLayer)
-    SaveAlphaAsGrey(Bmp, AlphaStore());
-  if (KeepBackup)
-    PreviewBackup().Assign(&Bmp);
-  else
-    EmptyPreviewBackup();
+    SaveAlphaAsGrey(Bmp, Alpha);
+  if (Before != nullptr)
+    Before->Take(Bmp);
   RgbImage B;
   TShellResult Which = srFirst;
   if (Routine) {
@@ -64,7 +55,7 @@ void RunRgbShell(const TEffectTarget& Target, const TRgbRoutine& Routine, bool K
   if (Target.IsLayer) {
     Bmp.BeginUpdate();
     RgbToBitmap(Result, Bmp);
-    RestoreAlphaFromGrey(AlphaStore(), Bmp);
+    RestoreAlphaFromGrey(Alpha, Bmp);
     Bmp.EndUpdate();
     Bmp.Changed();
   } else {
@@ -76,24 +67,11 @@ void RunPixelShell(const TEffectTarget& Target, const TPixelRoutine& Routine) {
   if (Target.Bitmap == nullptr)
     return;
   TBitmap32& Bmp = *Target.Bitmap;
-  EmptyPreviewBackup();
-  // The result equals the working-image shell's; AlphaStore holds the layer's alpha as after it.
-  if (Target.IsLayer && !Bmp.IsEmpty())
-    SaveAlphaAsGrey(Bmp, AlphaStore());
+  // The result equals the working-image shell's.
   if (!Bmp.IsEmpty() && Routine)
     Routine(TPixelSpan{reinterpret_cast<uint8_t*>(Bmp.Bits()),
                        size_t(Bmp.Width()) * size_t(Bmp.Height()), 4, !Target.IsLayer});
   else if (!Target.IsLayer)
     Bmp.MakeOpaque();
   Bmp.Changed();
-}
-
-void RestorePreview(const TEffectTarget& Target) {
-  if (Target.Bitmap == nullptr || PreviewBackup().IsEmpty())
-    return;
-  Target.Bitmap->Assign(&PreviewBackup());
-}
-
-void EmptyPreviewBackup() {
-  PreviewBackup().SetSize(0, 0);
 }

@@ -22,8 +22,9 @@ int32_t RoundedQuotient(int32_t X, int32_t D);
 
 // Runs the shell around the routine of Name: "spray", "textur", "invert", "mosa", "emboss",
 // "ripple_7", "ripple_12", "ripple_24", "wave", "post"; any other name runs the shell alone.
+// Before, when given, takes the target as it was (a preview's snapshot).
 void ApplyNamedEffect(const std::string& Name, const TEffectTarget& Target,
-                      const TEffectSettings& Settings);
+                      const TEffectSettings& Settings, TPreviewSnapshot* Before = nullptr);
 // The shell around "color" (ChannelNoise 50), "mona" (GreyNoise 60) or "mod" (TintByIntensity
 // with Colour, red in the lowest byte); another name runs the shell alone.
 void ApplyNoiseOrTint(const std::string& Name, const TEffectTarget& Target, uint32_t Colour);

@@ -208,13 +208,31 @@ void TBitmap32::DrawFrom(int32_t X, int32_t Y, const TBitmap32* Src) {
     Src->DrawOnto(*this, X, Y);
 }
 
+namespace {
+
+// Runs Work inside BeginUpdate/EndUpdate of B and reports the change once, also when Work throws.
+template <class TWork>
+void ChangeAtOnce(TBitmap32& B, TWork&& Work) {
+  B.BeginUpdate();
+  try {
+    Work();
+  } catch (...) {
+    B.EndUpdate();
+    B.Changed();
+    throw;
+  }
+  B.EndUpdate();
+  B.Changed();
+}
+
+}  // namespace
+
 void TBitmap32::Assign(const TBitmap32* Source) {
   if (Source == this) {
     Changed();
     return;
   }
-  BeginUpdate();
-  try {
+  ChangeAtOnce(*this, [&] {
     if (Source == nullptr) {
       SetSize(0, 0);
     } else {
@@ -227,18 +245,11 @@ void TBitmap32::Assign(const TBitmap32* Source) {
         FStretchFilter = Source->FStretchFilter;
       }
     }
-  } catch (...) {
-    EndUpdate();
-    Changed();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  });
 }
 
 void TBitmap32::Assign(const TPicture& Source) {
-  BeginUpdate();
-  try {
+  ChangeAtOnce(*this, [&] {
     const bool Fits = Source.Width > 0 && Source.Height > 0 &&
                       Source.Pixels.size() >= size_t(Source.Width) * size_t(Source.Height);
     SetSize(Fits ? Source.Width : 0, Fits ? Source.Height : 0);
@@ -254,13 +265,7 @@ void TBitmap32::Assign(const TPicture& Source) {
         MakeOpaque();
       }
     }
-  } catch (...) {
-    EndUpdate();
-    Changed();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  });
 }
 
 void TBitmap32::AssignTo(TPicture& Target) const {

@@ -42,7 +42,11 @@ TSingleRect SingleRect(const TRect& R) {
           static_cast<float>(R.Bottom)};
 }
 
-bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2) {
+namespace {
+
+// The overlap of two rectangles of either kind; an empty one when they do not meet.
+template <class TAnyRect>
+bool Intersect(TAnyRect& Dst, const TAnyRect& R1, const TAnyRect& R2) {
   Dst = {std::max(R1.Left, R2.Left), std::max(R1.Top, R2.Top), std::min(R1.Right, R2.Right),
          std::min(R1.Bottom, R2.Bottom)};
   if (Dst.Right < Dst.Left || Dst.Bottom < Dst.Top) {
@@ -52,14 +56,14 @@ bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2) {
   return true;
 }
 
+}  // namespace
+
+bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2) {
+  return Intersect(Dst, R1, R2);
+}
+
 bool IntersectRect(TSingleRect& Dst, const TSingleRect& R1, const TSingleRect& R2) {
-  Dst = {std::max(R1.Left, R2.Left), std::max(R1.Top, R2.Top), std::min(R1.Right, R2.Right),
-         std::min(R1.Bottom, R2.Bottom)};
-  if (Dst.Right < Dst.Left || Dst.Bottom < Dst.Top) {
-    Dst = {};
-    return false;
-  }
-  return true;
+  return Intersect(Dst, R1, R2);
 }
 
 void OffsetRect(TRect& R, int32_t DX, int32_t DY) {

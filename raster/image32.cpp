@@ -55,6 +55,16 @@ void TCustomImage32::SetBitmap(const TBitmap32* Value) {
   FBitmap->Assign(Value);
 }
 
+template <class TValue>
+void TCustomImage32::SetViewSetting(TValue& Setting, TValue V) {
+  const TViewOnlyScope ViewOnly(*this);
+  if (V == Setting)
+    return;
+  InvalidateCache();
+  Setting = V;
+  Changed();
+}
+
 void TCustomImage32::SetBitmapAlign(TBitmapAlign V) {
   const TViewOnlyScope ViewOnly(*this);
   InvalidateCache();
@@ -63,21 +73,11 @@ void TCustomImage32::SetBitmapAlign(TBitmapAlign V) {
 }
 
 void TCustomImage32::SetOffsetHorz(float V) {
-  const TViewOnlyScope ViewOnly(*this);
-  if (V == FOffsetHorz)
-    return;
-  InvalidateCache();
-  FOffsetHorz = V;
-  Changed();
+  SetViewSetting(FOffsetHorz, V);
 }
 
 void TCustomImage32::SetOffsetVert(float V) {
-  const TViewOnlyScope ViewOnly(*this);
-  if (V == FOffsetVert)
-    return;
-  InvalidateCache();
-  FOffsetVert = V;
-  Changed();
+  SetViewSetting(FOffsetVert, V);
 }
 
 void TCustomImage32::SetScale(float V) {
@@ -93,12 +93,7 @@ void TCustomImage32::SetScale(float V) {
 }
 
 void TCustomImage32::SetScaleMode(TScaleMode V) {
-  const TViewOnlyScope ViewOnly(*this);
-  if (V == FScaleMode)
-    return;
-  InvalidateCache();
-  FScaleMode = V;
-  Changed();
+  SetViewSetting(FScaleMode, V);
 }
 
 void TCustomImage32::BeginUpdate() {

@@ -166,6 +166,10 @@ class TCustomImage32 : public TCustomPaintBox32, protected TLayerOwner {
     ~TViewOnlyScope() { --Image.FViewOnlyDepth; }
     TCustomImage32& Image;
   };
+  // A setting of the view (not of the picture) to V: the cache goes and the control repaints,
+  // nothing when it holds V already.
+  template <class TValue>
+  void SetViewSetting(TValue& Setting, TValue V);
 };
 
 using TImage32 = TCustomImage32;

@@ -36,6 +36,11 @@ struct TStretchArea {
 
 bool PrepareStretch(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
                     const TRect& SrcRect, TStretchArea& A);
+// PrepareStretch for a stretch drawn with Op: false also when the source's master alpha is 0,
+// and when the sizes are the same, which is then drawn here as a block transfer.
+bool PrepareScaledDraw(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
+                       const TRect& SrcRect, TDrawMode Op, const TPixelCombineEvent& Event,
+                       TStretchArea& A);
 
 template <typename T>
 std::unique_ptr<T[]> MakeBuffer(int64_t Count) {

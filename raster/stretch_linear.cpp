@@ -441,14 +441,8 @@ TBilinearForms ChooseBilinear() {
 void StretchBilinear(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
                      const TRect& SrcRect, TDrawMode Op, const TPixelCombineEvent& Event) {
   TStretchArea A;
-  if (!PrepareStretch(Dst, DstRect, Src, SrcRect, A))
+  if (!PrepareScaledDraw(Dst, DstRect, Src, SrcRect, Op, Event, A))
     return;
-  if (A.Master == 0)
-    return;
-  if (A.SameSize) {
-    BlockTransfer(Dst, DstRect.Left, DstRect.Top, Src, SrcRect, Op, Event);
-    return;
-  }
   // The last source column and row are reached only in the limit, so i + 1 and the lower row
   // stay inside SrcRect.
   const int64_t X0 = MulDivRound64(A.OffX * (A.SW - 1), 65535, A.DW);

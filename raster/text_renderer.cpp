@@ -374,22 +374,19 @@ void TResolvedFont::Draw(TColor32* Bits, int32_t Width, int32_t Height, int32_t 
     const std::lock_guard<std::mutex> Guard(C.Mutex);
     Advance = LayOut(FPrimary, FFallback, FPixelsPerEm, FAscent, Text, &Images);
   }
-  if (FUnderline && Advance > 0) {
+  // The underline and the strike-out: solid bars as long as the text.
+  const auto AddBar = [&](int32_t Top, int32_t Height) {
     TGlyphImage Line;
-    Line.Top = FUnderlineTop;
+    Line.Top = Top;
     Line.Width = Advance;
-    Line.Height = FUnderlineHeight;
-    Line.Coverage.assign(size_t(Advance) * size_t(FUnderlineHeight), 255);
+    Line.Height = Height;
+    Line.Coverage.assign(size_t(Advance) * size_t(Height), 255);
     Images.push_back(std::move(Line));
-  }
-  if (FStrikeOut && Advance > 0) {
-    TGlyphImage Line;
-    Line.Top = FStrikeOutTop;
-    Line.Width = Advance;
-    Line.Height = FStrikeOutHeight;
-    Line.Coverage.assign(size_t(Advance) * size_t(FStrikeOutHeight), 255);
-    Images.push_back(std::move(Line));
-  }
+  };
+  if (FUnderline && Advance > 0)
+    AddBar(FUnderlineTop, FUnderlineHeight);
+  if (FStrikeOut && Advance > 0)
+    AddBar(FStrikeOutTop, FStrikeOutHeight);
   if (Images.empty())
     return;
 

@@ -61,6 +61,18 @@ bool PrepareStretch(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
   return true;
 }
 
+bool PrepareScaledDraw(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
+                       const TRect& SrcRect, TDrawMode Op, const TPixelCombineEvent& Event,
+                       TStretchArea& A) {
+  if (!PrepareStretch(Dst, DstRect, Src, SrcRect, A) || A.Master == 0)
+    return false;
+  if (A.SameSize) {
+    BlockTransfer(Dst, DstRect.Left, DstRect.Top, Src, SrcRect, Op, Event);
+    return false;
+  }
+  return true;
+}
+
 // Gives each pixel of Row to the combine step of a non-opaque mode; BlendRow and BlendRowMaster
 // are the row forms of BlendOnto and BlendOntoMaster.
 void CombineRow(const TColor32* Row, TColor32* D, int32_t Count, TDrawMode Op, TColor32 Master,
@@ -145,14 +157,8 @@ void StretchNearestOpaque(TBitmap32* Dst, const TRect& DstRect, const TBitmap32*
 void StretchNearestCombine(TBitmap32* Dst, const TRect& DstRect, const TBitmap32* Src,
                            const TRect& SrcRect, TDrawMode Op, const TPixelCombineEvent& Event) {
   TStretchArea A;
-  if (!PrepareStretch(Dst, DstRect, Src, SrcRect, A))
+  if (!PrepareScaledDraw(Dst, DstRect, Src, SrcRect, Op, Event, A))
     return;
-  if (A.Master == 0)
-    return;
-  if (A.SameSize) {
-    BlockTransfer(Dst, DstRect.Left, DstRect.Top, Src, SrcRect, Op, Event);
-    return;
-  }
   const int64_t X0 = MulDivRound64(A.SW * A.OffX, 65535, A.DW);
   const int64_t Y0 = MulDivRound64(A.SH * A.OffY, 65535, A.DH);
   const int64_t DX = (A.SW << 16) / A.DW, DY = (A.SH << 16) / A.DH;

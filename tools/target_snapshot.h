@@ -12,6 +12,7 @@ class TTargetSnapshot {
   // Copies the target's bitmap and, for a layer, its index and location.
   void Take(TCardDocument& Doc);
   bool Taken() const { return FTaken; }
+  bool IsLayer() const { return FTaken && FLayerIndex >= 0; }
   // The saved bitmap back on its target, a layer's location too. Returns the layer, or nullptr
   // for the canvas (and when nothing was taken or the layer is gone).
   TBitmapLayer* PutBack(TCardDocument& Doc) const;

@@ -11,6 +11,7 @@
 #include "effect_error.h"
 #include "named_effects.h"
 #include "next_random.h"
+#include "preview_snapshot.h"
 #include "sharpen_blur.h"
 
 namespace {
@@ -37,9 +38,6 @@ TEST(EffectShell, CanvasEndsOpaqueLayerKeepsItsAlpha) {
   EXPECT_EQ(Layer.GetPixel(0, 0), ColorFromRGBA(245, 235, 225, 0));
   EXPECT_EQ(Layer.GetPixel(1, 0), ColorFromRGBA(55, 155, 205, 128));
   EXPECT_EQ(Layer.GetPixel(2, 0), ColorFromRGBA(0, 0, 0, 255));
-  // The alpha was kept as grey.
-  EXPECT_EQ(AlphaStore().GetPixel(1, 0), 0xFF808080u);
-  EmptyPreviewBackup();
 }
 
 TEST(EffectShell, UnknownNameOnlyConverts) {
@@ -55,29 +53,31 @@ TEST(EffectShell, UnknownNameOnlyConverts) {
     EXPECT_EQ(Canvas.GetPixel(X, 0), Want.GetPixel(X, 0) | 0xFF000000u);
     EXPECT_EQ(Layer.GetPixel(X, 0), Want.GetPixel(X, 0));
   }
-  EmptyPreviewBackup();
 }
 
-TEST(EffectShell, PreviewBackupRestoresAndRepeatedPreviewsDoNotCompound) {
+TEST(EffectShell, ASnapshotRestoresAndRepeatedPreviewsDoNotCompound) {
   TBitmap32 Layer;
   MakeTranslucent(Layer);
   TBitmap32 Original;
   Original.Assign(&Layer);
   const TEffectTarget T{&Layer, true};
   TEffectSettings S;
+  TPreviewSnapshot Snapshot;
+  Snapshot.PutBack(Layer);  // nothing taken yet: nothing changes
+  for (int32_t X = 0; X < 3; ++X) EXPECT_EQ(Layer.GetPixel(X, 0), Original.GetPixel(X, 0));
   for (int32_t Level : {100, 50, 2}) {
-    RestorePreview(T);  // "Просмотр" restores first
+    Snapshot.PutBack(Layer);  // "Просмотр" restores first
     S.PostaValue = Level;
-    ApplyNamedEffect("post", T, S);
+    ApplyNamedEffect("post", T, S, &Snapshot);
   }
   // Level 2 from the original: 200 -> 200, 100 -> 100, 50 -> 50, 10 -> 10 (all even), 255 -> 255.
   EXPECT_EQ(Layer.GetPixel(0, 0), ColorFromRGBA(10, 20, 30, 0));
-  RestorePreview(T);  // "Cancel"
+  Snapshot.PutBack(Layer);  // "Cancel"
   for (int32_t X = 0; X < 3; ++X) EXPECT_EQ(Layer.GetPixel(X, 0), Original.GetPixel(X, 0));
-  EmptyPreviewBackup();
-  EXPECT_TRUE(PreviewBackup().IsEmpty());
+  Snapshot.Drop();
+  EXPECT_FALSE(Snapshot.Taken());
   Layer.Clear(0);
-  RestorePreview(T);  // nothing to restore outside a command
+  Snapshot.PutBack(Layer);  // nothing to restore once dropped
   EXPECT_EQ(Layer.GetPixel(0, 0), 0u);
 }
 
@@ -92,8 +92,6 @@ TEST(EffectShell, FailingRoutineLeavesTheTargetUnchanged) {
                            }),
                EEffectError);
   EXPECT_EQ(Canvas.GetPixel(1, 4), 0x80102030u);
-  EXPECT_FALSE(PreviewBackup().IsEmpty());
-  EmptyPreviewBackup();
 }
 
 TEST(EffectShell, NamedKeysUseTheirParameters) {
@@ -106,7 +104,6 @@ TEST(EffectShell, NamedKeysUseTheirParameters) {
   EXPECT_EQ(Canvas.GetPixel(3, 2), ColorFromRGBA(2, 100, 0, 255));
   ApplyNoiseOrTint("mod", {&Canvas, false}, SepiaColour);
   EXPECT_EQ(Canvas.GetPixel(0, 0), ColorFromRGBA(0, 0, 0, 255));
-  EmptyPreviewBackup();
 }
 
 namespace {
@@ -162,7 +159,6 @@ TEST(EffectShell, PixelShellEqualsTheWorkingImageShell) {
         });
         RunPixelShell({&B, IsLayer}, C.OnPixels);
         EXPECT_TRUE(SameBitmap(A, B)) << C.Name << " " << W << "x" << H << " layer " << IsLayer;
-        EXPECT_TRUE(PreviewBackup().IsEmpty());
       }
 }
 

@@ -17,11 +17,6 @@
 
 namespace {
 
-// Empties PreviewBackup when the command ends, by any way.
-struct TEndOfCommand {
-  ~TEndOfCommand() { EmptyPreviewBackup(); }
-};
-
 // The tint of a colour kept with red in the lowest byte.
 TCardCall TintCall(uint32_t Colour) {
   return EffectCall("TintByIntensity", {{"red", int32_t(Colour & 0xFF)},
@@ -72,7 +67,6 @@ int32_t TEffectCommands::TargetWidth() {
 }
 
 void TEffectCommands::RunWithDialog(TEffectDialog& Dialog, const std::function<TCalls()>& Calls) {
-  TEndOfCommand End;
   // "Просмотр" runs inside the dialog's event loop: its errors are reported there.
   Dialog.OnPreview = [&] {
     try {

@@ -10,7 +10,6 @@
 #include "canvas_crop.h"
 #include "card_runner.h"
 #include "clipboard_commands.h"
-#include "effect_shell.h"
 #include "main_form.h"
 #include "qt_picture_clipboard.h"
 #include "toolbar_icons.h"
@@ -122,7 +121,6 @@ void TMainForm::N22Click() {
 }
 
 void TMainForm::N47Click() {
-  EmptyPreviewBackup();
   // The picture is read first: a clipboard without one, or with one that cannot be read,
   // leaves the card and its file names as they are.
   TBitmap32 Picture;

@@ -84,7 +84,6 @@ struct TCommandsFixture : ::testing::Test {
     MakeTarget(Window.Bitmap, 40, 30);
     Original.Assign(&Window.Bitmap);
   }
-  void TearDown() override { EXPECT_TRUE(PreviewBackup().IsEmpty()); }
 };
 
 }  // namespace
@@ -181,7 +180,6 @@ TEST_F(TCommandsFixture, MenuItemsGiveTheBytesOfTheNamedEffects) {
       TBitmap32 Want;
       Want.Assign(&Original);
       Item.Reference({&Want, IsLayer});
-      EmptyPreviewBackup();
       EXPECT_TRUE(Same(Window.Bitmap, Want)) << Item.Name << (IsLayer ? " on a layer" : "");
     }
   }
@@ -202,7 +200,6 @@ TEST_F(TCommandsFixture, BlurWithoutDefocusRepeatsTheShortBlur) {
     for (int I = 0; I <= 3; ++I) DiagonalAverageBlur(A, 3);
     return srFirst;
   });
-  EmptyPreviewBackup();
   EXPECT_TRUE(Same(Window.Bitmap, Want));
   EXPECT_EQ(Window.Records, 1);
 }
@@ -240,7 +237,6 @@ TEST_F(TCommandsFixture, PreviewThenOkAppliesOnceFromTheStateBefore) {
   TEffectSettings S;
   S.PostaValue = 100;
   ApplyNamedEffect("post", {&Want, true}, S);
-  EmptyPreviewBackup();
   EXPECT_TRUE(Same(Window.Bitmap, Want));
 }
 
@@ -264,7 +260,6 @@ TEST_F(TCommandsFixture, ColorizeShowsEachColourOnTheCardWhileItsDialogIsOpen) {
     B.Assign(&Original);
     ApplyNoiseOrTint("mod", {&B, true}, Colour);
     BrightnessScale(B, 70);
-    EmptyPreviewBackup();
     return Same(Window.Bitmap, B);
   };
   TColorise& D = Commands.Colorise();
@@ -302,7 +297,6 @@ TEST_F(TCommandsFixture, SepiaSetsTheColourAndTints) {
   Want.Assign(&Original);
   ApplyNoiseOrTint("mod", {&Want, true}, SepiaColour);
   BrightnessScale(Want, 150);
-  EmptyPreviewBackup();
   EXPECT_TRUE(Same(Window.Bitmap, Want));
 }
 
@@ -314,7 +308,6 @@ TEST_F(TCommandsFixture, SepiaTurnsGreysWarmBrown) {
   for (const TCase C : {TCase{128, 160, 122, 90}, TCase{64, 79, 60, 44}}) {
     Window.Bitmap.Clear(ColorFromRGBA(C.Grey, C.Grey, C.Grey, 255));
     Commands.N111Click();
-    EmptyPreviewBackup();
     const TColor32 P = Window.Bitmap.GetPixel(5, 5);
     EXPECT_NEAR(RedOf(P), C.R, 3) << int(C.Grey);
     EXPECT_NEAR(GreenOf(P), C.G, 3) << int(C.Grey);
