@@ -64,7 +64,9 @@ void OpenToFirstPaint(benchmark::State& State) {
   }
   State.counters["FileMB"] = double(QFileInfo(QString::fromStdString(File)).size()) / 1e6;
   TBenchForm Form(Dir.path());
-  Form.ShowError = [&](const QString& Text) { State.SkipWithError(Text.toStdString().c_str()); };
+  Form.Dialogs.ShowError = [&](const QString& Text) {
+    State.SkipWithError(Text.toStdString().c_str());
+  };
   Form.resize(1400, 900);
   Form.show();
   QApplication::processEvents();

@@ -2,6 +2,7 @@
 // panel's links, the command line), adding a photo from a file, saving, saving as and exporting.
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <exception>
 #include <filesystem>
@@ -43,9 +44,9 @@ void TMainForm::AddPhotoFromFile(const QString& FileName) {
 bool TMainForm::AskToSave() {
   if (!FDoc->Modified)
     return true;
-  switch (AskSaveQuestion()) {
+  switch (Dialogs.AskSaveQuestion()) {
     case QMessageBox::Yes:
-      Save1Click();
+      SaveClick();
       // A save that did not happen (cancelled dialog, failed write) keeps the card open.
       return !FDoc->Modified;
     case QMessageBox::No:
@@ -65,12 +66,12 @@ void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
     ReadingFile(FileName, [&] { OpenDocument(FileName, *FDoc); });
   }
   FSaveName.clear();
-  pnlImage->setVisible(!FDoc->IsEmpty());
+  FImageSection->setVisible(!FDoc->IsEmpty());
   if (Remember && !FRecent.IsRecent(FileName))
     FRecent.AddRecent(FileName);
-  StatusPanel1->setText(QString::fromStdString(FileName));
+  FStatusText->setText(QString::fromStdString(FileName));
   ShowCanvasSize();
-  Start->hide();
+  FStartSection->hide();
   FUndo->Reset();
   ShowZoom();
   UpdatePanels();
@@ -79,7 +80,7 @@ void TMainForm::OpenFileAs(const std::string& FileName, bool Remember) {
 void TMainForm::FitIfLarge() {
   if (FDoc->Canvas().Width() > FImgView->width() - 20 ||
       FDoc->Canvas().Height() > FImgView->height() - 20)
-    N35Click();
+    FitInWindowClick();
 }
 
 void TMainForm::mnFileOpenClick() {
@@ -118,7 +119,6 @@ void TMainForm::OpenAsCard(const std::string& FileName) {
   FOpenName = FileName;
   FitIfLarge();
   FImgView->View().Invalidate();
-  FDoc->Modified = false;
 }
 
 void TMainForm::OpenRecent(int Index) {
@@ -150,7 +150,7 @@ void TMainForm::OpenFromCommandLine(const QStringList& Arguments) {
   QTimer::singleShot(0, this, [this] { Run([this] { FitIfLarge(); }); });
 }
 
-void TMainForm::Save1Click() {
+void TMainForm::SaveClick() {
   // "Сохранить" writes projects only: a card opened from a picture, or saved as one, asks for a
   // project's name beside it, so the picture is never written over without being named.
   const std::string& Current = CurrentFileName();
@@ -177,7 +177,7 @@ void TMainForm::SaveAs(TSaveFormat Format) {
   // Offered: the card's own name, a project beside the picture it was opened from.
   std::string Typed = NameWithoutExtension(
       Format == TSaveFormat::Project ? ProjectNameFor(CurrentFileName()) : CurrentFileName());
-  if (!AskSaveName(Typed, Format))
+  if (!Dialogs.AskSaveName(Typed, Format))
     return;
   if (!SaveAsTo(Format, Typed))
     return;
@@ -187,7 +187,7 @@ void TMainForm::SaveAs(TSaveFormat Format) {
   FSaveName = Path;
   if (Format == TSaveFormat::Project && !FRecent.IsRecent(Path))
     FRecent.AddRecent(Path);
-  StatusPanel1->setText(QString::fromStdString(Path));
+  FStatusText->setText(QString::fromStdString(Path));
   FImgView->View().Invalidate();
 }
 
@@ -198,7 +198,7 @@ void TMainForm::ExportCard(TSaveFormat Format) {
   std::string Typed = NameWithoutExtension(CurrentFileName());
   if (Typed.empty())
     Typed = "Открытка";
-  if (!AskSaveName(Typed, Format))
+  if (!Dialogs.AskSaveName(Typed, Format))
     return;
   // A copy: the card keeps its own file, its title, its modified mark and its selection (the
   // flat render hides the selection frame).
@@ -211,8 +211,8 @@ void TMainForm::ExportCard(TSaveFormat Format) {
   }
   FImgView->View().Invalidate();
   if (Written) {
-    StatusPanel1->setText(QStringLiteral("Открытка сохранена в файл %1")
-                              .arg(QString::fromStdString(SaveAsFileName(Typed, Format))));
+    FStatusText->setText(QStringLiteral("Открытка сохранена в файл %1")
+                             .arg(QString::fromStdString(SaveAsFileName(Typed, Format))));
     FStatusSaysExported = true;
   }
 }
@@ -248,7 +248,7 @@ bool TMainForm::SaveAsTo(TSaveFormat Format, const std::string& Typed) {
       // A write that fails is reported, and the JPEG or GIF dialog stays for another try.
       if (!Asks)
         throw;
-      ShowError(QString::fromStdString(UserErrorText(E)));
+      Dialogs.ShowError(QString::fromStdString(UserErrorText(E)));
     }
   }
   FDoc->Modified = false;

@@ -3,16 +3,24 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <chrono>
@@ -63,22 +71,22 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FUndo = std::make_unique<TUndoStack>(*FDoc);
   FCommands = std::make_unique<TLayerCommands>(*FDoc, *FUndo);
   FUndo->OnReleaseCapture = [this] { FImgView->SetMouseCapture(false); };
-  ShowError = [this](const QString& Text) {
+  Dialogs.ShowError = [this](const QString& Text) {
     QMessageBox::critical(this, QStringLiteral("Pelmora"), Text);
   };
-  OpenUrl = [](const QUrl& Url) { QDesktopServices::openUrl(Url); };
-  AskSaveQuestion = [this] {
+  Dialogs.OpenUrl = [](const QUrl& Url) { QDesktopServices::openUrl(Url); };
+  Dialogs.AskSaveQuestion = [this] {
     return QMessageBox::question(this, QStringLiteral("Pelmora"), SaveQuestionText(),
                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   };
-  AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
+  Dialogs.AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
     if (!AskSaveFileName(this, QStringLiteral("Сохранить как"), DialogFolder(), Typed, Format,
                          [this](const QString& Path) { return AskReplaceFile(this, Path); }))
       return false;
     RememberFolder(QString::fromStdString(Typed));
     return true;
   };
-  AskRestore = [this](const QString& Text) {
+  Dialogs.AskRestore = [this](const QString& Text) {
     QMessageBox Box(QMessageBox::Question, QStringLiteral("Pelmora"), Text, QMessageBox::NoButton,
                     this);
     QPushButton* Restore = Box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
@@ -90,9 +98,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
 
   BuildEffectCommands();
   BuildClipboardCommands();
-  BuildMenus();
+  BuildActions();
   BuildGeometryDialogs();
-  BuildToolBar();
   BuildSidePanel();
   BuildStatusBar();
 
@@ -111,7 +118,7 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   View.OnPaintStage = [this](TObject*, TBitmap32* Buffer, uint32_t) { ImgViewPaintStage(Buffer); };
   View.SetAutoHideScrollBars(true);
   // Whatever a handler of the view's events raises reaches the general error report.
-  FImgView->OnError = [this](const QString& Text) { ShowError(Text); };
+  FImgView->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
   FImgView->OnMouseWheel = [this](int Delta, TShiftState, QPoint) {
     bool Handled = true;
     Run([&] { Handled = ImgViewMouseWheel(Delta); });
@@ -148,8 +155,8 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
     Run([&] {
       if (!FCommands->UsesLayerPopup())
         return;
-      LayerPopupPopup();
-      LayerPopup->popup(FImgView->mapToGlobal(P));
+      UpdateActions();
+      Menu(TMainAction::LayerPopup)->popup(FImgView->mapToGlobal(P));
     });
   });
 
@@ -161,12 +168,12 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   FAboutKVT = new TAboutKVT(this);
   FPrintSettings = std::make_unique<TPrintSettings>(SettingsFile(QStringLiteral("Print.kvp")));
   FPrint = new TKVTPrint(this, FPrintSettings.get());
-  AskPageSetup = [this](QPrinter& Printer) {
+  Dialogs.AskPageSetup = [this](QPrinter& Printer) {
     QPageSetupDialog Dialog(&Printer, this);
     return Dialog.exec() == QDialog::Accepted;
   };
   FTexter = new TTexter(*FDoc, QString::fromStdString(FPaths.DataDir), this);
-  FTexter->OnError = [this](const QString& Text) { ShowError(Text); };
+  FTexter->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
   FTexter->OnCardChanged = [this] { FImgView->View().Invalidate(); };
   BuildFrameDialogs();
   BuildNewCardDialogs();
@@ -175,12 +182,12 @@ TMainForm::TMainForm(const QString& ProgramDir, QWidget* Parent)
   BuildDialogPlacement();
   ShowLinkItems();
 
-  Timer1 = new QTimer(this);
-  Timer1->setSingleShot(true);
-  Timer1->setInterval(100);
-  connect(Timer1, &QTimer::timeout, this,
-          [this] { Run([this] { PageControl1->LoadGalleries(); }); });
-  Timer1->start();
+  FGalleryTimer = new QTimer(this);
+  FGalleryTimer->setSingleShot(true);
+  FGalleryTimer->setInterval(100);
+  connect(FGalleryTimer, &QTimer::timeout, this,
+          [this] { Run([this] { FCompositionPanel->LoadGalleries(); }); });
+  FGalleryTimer->start();
   UpdatePanels();
   UpdateActions();
 }
@@ -206,9 +213,9 @@ void TMainForm::Run(const std::function<void()>& Command) {
   try {
     Command();
   } catch (const std::exception& E) {
-    ShowError(QString::fromStdString(UserErrorText(E)));
+    Dialogs.ShowError(QString::fromStdString(UserErrorText(E)));
   } catch (...) {
-    ShowError(QStringLiteral("Неизвестная ошибка"));
+    Dialogs.ShowError(QStringLiteral("Неизвестная ошибка"));
   }
   try {
     UpdateActions();
@@ -216,80 +223,8 @@ void TMainForm::Run(const std::function<void()>& Command) {
     FAutosave->CommandFinished(std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - Started));
   } catch (const std::exception& E) {
-    ShowError(QString::fromStdString(UserErrorText(E)));
+    Dialogs.ShowError(QString::fromStdString(UserErrorText(E)));
   }
-}
-
-void TMainForm::UpdateActions() {
-  // A card that is saved (or was never changed) needs no recovery copy.
-  if (!FDoc->Modified)
-    FAutosave->Discard();
-  const bool HasCanvas = !FDoc->IsEmpty();
-  const bool OnBitmap = FDoc->Selected() == nullptr || FDoc->SelectedBitmapLayer() != nullptr;
-  Save1->setEnabled(HasCanvas);
-  N3->setEnabled(HasCanvas);
-  SaveIt->setEnabled(HasCanvas);
-  mnExport->menuAction()->setEnabled(HasCanvas);
-  for (QAction* A : mnExport->actions()) A->setEnabled(HasCanvas);
-  N70->setEnabled(HasCanvas);
-  PrintIt->setEnabled(HasCanvas);
-  N34->setEnabled(HasCanvas);
-  PreviewIt->setEnabled(HasCanvas);
-  for (QAction* A : mnImage->actions()) A->setEnabled(HasCanvas);
-  // Brightness and colour balance need a bitmap layer, or nothing selected.
-  N38->setEnabled(HasCanvas && OnBitmap);
-  N39->setEnabled(HasCanvas && OnBitmap);
-  // Effects work on a bitmap layer or, with nothing selected, on the canvas.
-  for (QAction* A : mnFilter->actions()) A->setEnabled(HasCanvas && OnBitmap);
-  // Clipboard, selection areas, canvas crop ("Обрезать холст" only while no crop is going on).
-  N20->setEnabled(FClipCommands->CanCut());
-  N21->setEnabled(FClipCommands->CanCopy());
-  CopyIt->setEnabled(FClipCommands->CanCopy());
-  N22->setEnabled(FClipCommands->CanPaste());
-  PasteIt->setEnabled(FClipCommands->CanPaste());
-  N47->setEnabled(FClipCommands->CanPasteAsNew());
-  N71->setEnabled(FClipCommands->CanSelect());
-  N98->setEnabled(FClipCommands->CanSelect());
-  N114->setEnabled(HasCanvas && !IsCropArea(FDoc->Selected()));
-  // Borders and the button effect work on a bitmap layer or the canvas, not on an area.
-  N61->setEnabled(HasCanvas && OnBitmap);
-  N121->setEnabled(HasCanvas && OnBitmap);
-  // "Отменить: Маска", "Повторить: Перемещение слоя": the items name the step they walk.
-  N17->setEnabled(FUndo->CanUndo());
-  N18->setEnabled(FUndo->CanRedo());
-  const auto Named = [](const char* Item, const std::string& Step) {
-    return Step.empty()
-               ? QString::fromUtf8(Item)
-               : QString::fromUtf8(Item) + QStringLiteral(": ") + QString::fromStdString(Step);
-  };
-  N17->setText(Named("Отменить", FUndo->UndoName()));
-  N18->setText(Named("Повторить", FUndo->RedoName()));
-  const auto Apply = [](const std::array<QAction*, 16>& Items, const TLayerMenuEnabling& On) {
-    for (size_t I = 0; I < Items.size(); ++I)
-      if (Items[I] != nullptr && !Items[I]->isSeparator())
-        Items[I]->setEnabled(On[I]);
-  };
-  Apply(ArrangeItems, FCommands->ArrangeMenuEnabled());
-  Apply(PopupItems, FCommands->LayerPopupEnabled());
-  // A layer made as a caption; one changed since says why its text cannot be edited.
-  const TBitmapLayer* Caption = FDoc->SelectedBitmapLayer();
-  EditCaptionPopup->setEnabled(Caption != nullptr && FDoc->Captions.WasCaption(*Caption));
-  // "Произвольный угол" turns a bitmap layer.
-  for (QAction* A : {N13, N13Popup}) A->setEnabled(FDoc->SelectedBitmapLayer() != nullptr);
-  // The composition panel: the controls of the checked background and underlay modes.
-  PageControl1->UpdateControls();
-
-  // "открытка.kvt* — Pelmora"; the bare product name while there is no card.
-  QString Title = QStringLiteral("Pelmora");
-  if (HasCanvas) {
-    const std::string& Name = CurrentFileName();
-    const QString Shown = Name.empty() ? QStringLiteral("Без имени")
-                                       : QFileInfo(QString::fromStdString(Name)).fileName();
-    Title =
-        Shown + (FDoc->Modified ? QStringLiteral("*") : QString()) + QStringLiteral(" — Pelmora");
-  }
-  if (windowTitle() != Title)
-    setWindowTitle(Title);
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
@@ -312,18 +247,18 @@ void TMainForm::mnFileNewClick() {
   if (!FDoc->IsEmpty() && !AskToSave())
     return;
   int Width = 0, Height = 0;
-  if (AskNewSize(Width, Height)) {
+  if (Dialogs.AskNewSize(Width, Height)) {
     // A size that cannot be made is refused before anything of the card changes.
     FDoc->NewCanvas(Width, Height, 0xFFFFFFFF);
     FOpenName.clear();
     FSaveName.clear();
     FUndo->Reset();
   }
-  N35Click();
-  Panel1->setVisible(!FDoc->IsEmpty());
-  StatusPanel1->setText(QStringLiteral("Новый проект"));
+  FitInWindowClick();
+  FCompositionSection->setVisible(!FDoc->IsEmpty());
+  FStatusText->setText(QStringLiteral("Новый проект"));
   ShowCanvasSize();
-  Start->hide();
+  FStartSection->hide();
   UpdatePanels();
 }
 
@@ -340,7 +275,7 @@ void TMainForm::mnFlattenClick() {
   TCardRunner(*FDoc, FUndo.get()).Run(usFlatten, [this] { FDoc->Flatten(); });
 }
 
-void TMainForm::N70Click() {
+void TMainForm::PrintClick() {
   if (FDoc->IsEmpty())
     return;
   // Rendering hides the selection frame; the layer stays selected.
@@ -359,12 +294,12 @@ void TMainForm::N70Click() {
       PrintMessageMs);
 }
 
-void TMainForm::N62Click() {
+void TMainForm::PrintSetupClick() {
   // The printer the print window prints on: what is set here is what the next print uses.
-  AskPageSetup(FPrintSettings->Current());
+  Dialogs.AskPageSetup(FPrintSettings->Current());
 }
 
-void TMainForm::N33Click() {
+void TMainForm::AddCaptionClick() {
   if (FDoc->IsEmpty())
     return;
   // The dialog replaces a caption it added during this visit, counted from here.
@@ -391,7 +326,7 @@ void TMainForm::EditCaptionClick() {
     case TCaptionKind::Picture:
       return;
     case TCaptionKind::Changed:
-      ShowMessage(QString::fromUtf8(CaptionChangedText));
+      Dialogs.ShowMessage(QString::fromUtf8(CaptionChangedText));
       return;
     case TCaptionKind::Editable:
       break;
@@ -404,14 +339,14 @@ void TMainForm::EditCaptionClick() {
   UpdateActions();
 }
 
-void TMainForm::N5Click() {
+void TMainForm::ExitClick() {
   SaveRecentList();
   close();
 }
 
 // --- Files ---------------------------------------------------------------------------------------
 
-void TMainForm::N26Click() {
+void TMainForm::HelpClick() {
   if (FHelp == nullptr)
     FHelp = new THelpWindow(this);
   const QString Page = ProgramFile("Help.html");
@@ -419,16 +354,16 @@ void TMainForm::N26Click() {
     throw Exception("Не найден файл справки: " + Page.toStdString());
 }
 
-void TMainForm::N28Click() {
-  OpenUrl(QUrl(FLinks.Site));
+void TMainForm::SiteClick() {
+  Dialogs.OpenUrl(QUrl(FLinks.Site));
 }
-void TMainForm::N42Click() {
-  OpenUrl(QUrl(FLinks.Examples));
+void TMainForm::ExamplesClick() {
+  Dialogs.OpenUrl(QUrl(FLinks.Examples));
 }
-void TMainForm::N97Click() {
-  OpenUrl(QUrl(FLinks.SupportMail));
+void TMainForm::SupportClick() {
+  Dialogs.OpenUrl(QUrl(FLinks.SupportMail));
 }
-void TMainForm::N30Click() {
+void TMainForm::AboutClick() {
   FAboutKVT->exec();
 }
 
@@ -437,7 +372,7 @@ void TMainForm::N30Click() {
 void TMainForm::ImgViewChange() {
   if (FStatusSaysExported && FDoc->Modified) {
     FStatusSaysExported = false;
-    StatusPanel1->setText(QString::fromStdString(CurrentFileName()));
+    FStatusText->setText(QString::fromStdString(CurrentFileName()));
   }
   UpdateActions();
   ShowCanvasSize();
@@ -451,34 +386,34 @@ void TMainForm::SelectionChanged(TCustomLayer*) {
 
 void TMainForm::UpdatePanels() {
   const bool HasCanvas = !FDoc->IsEmpty();
-  pnlImage->setVisible(HasCanvas);
-  Panel1->setVisible(HasCanvas);
+  FImageSection->setVisible(HasCanvas);
+  FCompositionSection->setVisible(HasCanvas);
   TBitmapLayer* L = FDoc->SelectedBitmapLayer();
-  pnlBitmapLayer->setVisible(L != nullptr);
+  FLayerSection->setVisible(L != nullptr);
   if (L != nullptr) {
-    const QSignalBlocker Block(LayerOpacity);
-    LayerOpacity->setValue(static_cast<int>(L->Bitmap()->MasterAlpha()));
-    LayerInterpolate->setChecked(L->Bitmap()->StretchFilter() == sfLinear);
+    const QSignalBlocker Block(FLayerOpacity);
+    FLayerOpacity->setValue(static_cast<int>(L->Bitmap()->MasterAlpha()));
+    FLayerInterpolate->setChecked(L->Bitmap()->StretchFilter() == sfLinear);
   }
   TCustomLayer* S = FDoc->Selected();
-  Crops->setVisible(IsCropArea(S));
+  FCropSection->setVisible(IsCropArea(S));
 }
 
 // --- Undo and layer editing ----------------------------------------------------------------------
 
-void TMainForm::N17Click() {
+void TMainForm::UndoClick() {
   FUndo->Undo();
-  PageControl1->FollowCard();
+  FCompositionPanel->FollowCard();
   UpdateActions();
 }
 
-void TMainForm::N18Click() {
+void TMainForm::RedoClick() {
   FUndo->Redo();
-  PageControl1->FollowCard();
+  FCompositionPanel->FollowCard();
   UpdateActions();
 }
 
-void TMainForm::mnReorder(int Tag) {
+void TMainForm::ReorderClick(int Tag) {
   FCommands->Reorder(Tag);
 }
 
@@ -487,27 +422,27 @@ void TMainForm::mnDeleteClick() {
   UpdateActions();
 }
 
-void TMainForm::Button8Click() {
+void TMainForm::DeleteLayerButtonClick() {
   mnDeleteClick();
   FDoc->Modified = true;
 }
 
-void TMainForm::N88Click() {
+void TMainForm::CloneClick() {
   FCommands->CloneSelected();
 }
-void TMainForm::N901Click() {
+void TMainForm::RotateRightClick() {
   FCommands->RotateRight();
 }
-void TMainForm::N902Click() {
+void TMainForm::RotateLeftClick() {
   FCommands->RotateLeft();
 }
-void TMainForm::N24Click() {
+void TMainForm::FlipTopToBottomClick() {
   FCommands->FlipTopToBottom();
 }
-void TMainForm::N53Click() {
+void TMainForm::FlipLeftToRightClick() {
   FCommands->FlipLeftToRight();
 }
-void TMainForm::N109Click() {
+void TMainForm::RemoveMaskClick() {
   FCommands->RemoveMask();
 }
 
@@ -550,16 +485,16 @@ void TMainForm::ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, 
 void TMainForm::RBResizing(const TSingleRect& Old, TSingleRect& New, TDragState State,
                            TShiftState Shift) {
   TResizeOptions Options;
-  Options.Propos = Propos->isChecked();
-  Options.CropsP = CropsP->currentIndex();
-  Options.Obrat = Obrat->isChecked();
+  Options.Propos = FKeepProportions->isChecked();
+  Options.CropsP = FCropProportion->currentIndex();
+  Options.Obrat = FCropPortrait->isChecked();
   const std::string Status = FCommands->RBResizing(Old, New, State, Shift, Options);
   if (!Status.empty())
-    StatusPanel2->setText(QString::fromStdString(Status));
+    FStatusSize->setText(QString::fromStdString(Status));
 }
 
 void TMainForm::ShowCanvasSize() {
   const TBitmap32& B = FDoc->Canvas();
-  StatusPanel2->setText(B.IsEmpty() ? QString()
-                                    : QStringLiteral("%1x%2").arg(B.Width()).arg(B.Height()));
+  FStatusSize->setText(B.IsEmpty() ? QString()
+                                   : QStringLiteral("%1x%2").arg(B.Width()).arg(B.Height()));
 }

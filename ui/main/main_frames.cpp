@@ -7,10 +7,10 @@
 void TMainForm::BuildFrameDialogs() {
   const QString DataDir = QString::fromStdString(FPaths.DataDir);
   FMaski = new TMaski(*FDoc, *FUndo, DataDir, this);
-  FMaski->OnError = [this](const QString& Text) { ShowError(Text); };
+  FMaski->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
   FFrama = new TFrama(*FDoc, *FUndo, DataDir, this);
-  FFrama->OnError = [this](const QString& Text) { ShowError(Text); };
-  FFrama->OnFit = [this] { N35Click(); };
+  FFrama->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
+  FFrama->OnFit = [this] { FitInWindowClick(); };
 }
 
 void TMainForm::AddFrameClick() {
@@ -27,6 +27,6 @@ void TMainForm::LayerMaskClick() {
   FImgView->View().Invalidate();
 }
 
-void TMainForm::Button12Click() {
+void TMainForm::MaskButtonClick() {
   LayerMaskClick();
 }

@@ -1,5 +1,7 @@
 // "Размер изображения" and "Произвольный угол" in the main window: the two dialogs and their
 // commands. The work is done by ResizeImage and TFreeRotation.
+#include <QLabel>
+
 #include "busy_cursor.h"
 #include "image_geometry.h"
 #include "image_size_dialog.h"
@@ -11,7 +13,7 @@ void TMainForm::BuildGeometryDialogs() {
   FRasm = new TRasm(this);
 }
 
-void TMainForm::N37Click() {
+void TMainForm::ImageSizeClick() {
   if (FDoc->IsEmpty())
     return;
   const TBitmap32& Canvas = FDoc->Canvas();
@@ -23,11 +25,11 @@ void TMainForm::N37Click() {
   ResizeImage(*FDoc, FUndo.get(), FRasm->ChosenWidth(), FRasm->ChosenHeight(), FRasm->Method());
   // A card of a new size is fitted into the window, as after every change of the card's size.
   if (Canvas.Width() != OldW || Canvas.Height() != OldH)
-    N35Click();
-  StatusPanel2->setText(QStringLiteral("%1x%2").arg(Canvas.Width()).arg(Canvas.Height()));
+    FitInWindowClick();
+  FStatusSize->setText(QStringLiteral("%1x%2").arg(Canvas.Width()).arg(Canvas.Height()));
 }
 
-void TMainForm::N13Click() {
+void TMainForm::FreeRotationClick() {
   TFreeRotation Session(*FDoc, *FUndo);
   if (!Session.Begin())
     return;

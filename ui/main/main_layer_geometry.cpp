@@ -5,9 +5,9 @@
 
 void TMainForm::BuildLayerGeometryDialogs() {
   FCropLa = new TCropLa(*FDoc, *FUndo, this);
-  FCropLa->OnError = [this](const QString& Text) { ShowError(Text); };
+  FCropLa->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
   FProGeomo = new TProGeomo(*FDoc, *FUndo, this);
-  FProGeomo->OnError = [this](const QString& Text) { ShowError(Text); };
+  FProGeomo->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
 }
 
 void TMainForm::mnCropLayerClick() {

@@ -1,6 +1,7 @@
 // Starting a card: the new-project dialog behind "Новый" and the card catalogue behind
 // "Выбрать открытку".
 #include <QDialog>
+#include <QLabel>
 
 #include "album.h"
 #include "main_form.h"
@@ -8,7 +9,7 @@
 
 void TMainForm::BuildNewCardDialogs() {
   FTemplates = new TTemplates(this);
-  AskNewSize = [this](int& Width, int& Height) {
+  Dialogs.AskNewSize = [this](int& Width, int& Height) {
     if (FTemplates->exec() != QDialog::Accepted)
       return false;
     Width = FTemplates->ResultWidth();
@@ -17,14 +18,14 @@ void TMainForm::BuildNewCardDialogs() {
   };
 
   FAlbum = new TAlbum(*FDoc, *FUndo, QString::fromStdString(FPaths.DataDir), this);
-  FAlbum->OnError = [this](const QString& Text) { ShowError(Text); };
+  FAlbum->OnError = [this](const QString& Text) { Dialogs.ShowError(Text); };
   FAlbum->OnCardPlaced = [this] {
     const TBitmap32& C = FDoc->Canvas();
-    StatusPanel2->setText(QStringLiteral("%1x%2").arg(C.Width()).arg(C.Height()));
-    N35Click();
+    FStatusSize->setText(QStringLiteral("%1x%2").arg(C.Width()).arg(C.Height()));
+    FitInWindowClick();
   };
 }
 
-void TMainForm::Button10Click() {
+void TMainForm::ChooseCardClick() {
   FAlbum->exec();
 }

@@ -1,5 +1,6 @@
 // The layer outline effects in the main window: borders, the relief contour, the button effect
 // and the transparent-colour window with the view's pick mode.
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QSpinBox>
@@ -36,19 +37,6 @@ void TMainForm::BuildOutlineCommands() {
   };
 }
 
-void TMainForm::BuildOutlineImageItems(QMenu* Menu) {
-  N121 = AddCommand(Menu, QStringLiteral("Эффект кнопки"), &TMainForm::N121Click);
-  N61 = AddCommand(Menu, QStringLiteral("Границы"), &TMainForm::N61Click);
-}
-
-void TMainForm::BuildOutlineLayerItems(QMenu* Menu, std::array<QAction*, 16>& Items) {
-  QMenu* Borders = Menu->addMenu(QStringLiteral("Границы и контур"));
-  AddCommand(Borders, QStringLiteral("Добавить границы"), &TMainForm::N107Click);
-  AddCommand(Borders, QStringLiteral("Рельефный контур"), &TMainForm::N7Click);
-  Items[8] = Borders->menuAction();
-  Items[9] = AddCommand(Menu, QStringLiteral("Прозрачный цвет"), &TMainForm::N23Click);
-}
-
 // Runs Step for a preview inside a dialog's event loop; its errors are reported there.
 void TMainForm::OutlinePreview(const std::function<void()>& Step) {
   Run([&] {
@@ -70,7 +58,7 @@ void TMainForm::OutlineFinish(bool Accepted, const std::function<void()>& Step) 
   FImgView->View().Invalidate();
 }
 
-void TMainForm::N107Click() {
+void TMainForm::AddBordersClick() {
   if (FDoc->IsEmpty())
     return;
   TCloseSession End{*FOutline};
@@ -91,11 +79,11 @@ void TMainForm::N107Click() {
   OutlineFinish(Result == QDialog::Accepted, Step);
 }
 
-void TMainForm::N61Click() {
-  N107Click();
+void TMainForm::BordersClick() {
+  AddBordersClick();
 }
 
-void TMainForm::N7Click() {
+void TMainForm::ReliefClick() {
   if (FDoc->SelectedBitmapLayer() == nullptr)
     return;
   TCloseSession End{*FOutline};
@@ -103,7 +91,7 @@ void TMainForm::N7Click() {
   const auto Step = [this] {
     FOutline->Cancel();
     ReliefStep(*FDoc, FRaiser->Params());
-    N35Click();
+    FitInWindowClick();
   };
   FRaiser->OnActivate = [this] { Run([this] { FOutline->Activate(); }); };
   FRaiser->OnPreview = [&] { OutlinePreview(Step); };
@@ -113,7 +101,7 @@ void TMainForm::N7Click() {
   OutlineFinish(Result == QDialog::Accepted, Step);
 }
 
-void TMainForm::N121Click() {
+void TMainForm::ButtonEffectClick() {
   if (FDoc->IsEmpty())
     return;
   TCloseSession End{*FOutline};
@@ -131,7 +119,7 @@ void TMainForm::N121Click() {
   FEButos->OnPreview = nullptr;
   OutlineFinish(Result == QDialog::Accepted, Step);
   if (Result == QDialog::Accepted)
-    StatusPanel2->setText(
+    FStatusSize->setText(
         QStringLiteral("%1x%2").arg(FDoc->Canvas().Width()).arg(FDoc->Canvas().Height()));
 }
 
@@ -146,7 +134,7 @@ void TMainForm::SetPickMode(bool On) {
   FImgView->SetScreenCursor(FImgView->View().Cursor);
 }
 
-void TMainForm::N23Click() {
+void TMainForm::TransparentColourClick() {
   SetPickMode(true);
   FSTC->adjustSize();
   const QRect Main = frameGeometry();

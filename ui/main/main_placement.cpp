@@ -1,6 +1,7 @@
 // Where the main window's previewing dialogs open: beside the card, away from the selected
 // layer, or where the user last put each one ("Dialogs.ini" in the settings folder).
 #include <QDialog>
+#include <QScrollArea>
 
 #include "album.h"
 #include "border_dialog.h"
@@ -44,7 +45,7 @@ void TMainForm::BuildDialogPlacement() {
   Placer->WatchSize(FAlbum, QSize(4 * 204 + 48, 3 * 230 + 70));
   Placer->WatchSize(FMaski, QSize(3 * 134 + 48, 3 * 134 + 100));
   Placer->WatchSize(FFrama, QSize(5 * 84 + 48, 4 * 84 + 100));
-  Placer->WatchSize(PageControl1->Textur, QSize(560, 480));
+  Placer->WatchSize(FCompositionPanel->Textur, QSize(560, 480));
   for (QDialog* D : std::initializer_list<QDialog*>{
            FTexter, FProGeomo, FPovor, FSbor, FRaiser, FEButos, &E.Brid(), &E.Gamma(), &E.Effect(),
            &E.DeFoc(), &E.SprayWin(), &E.Posta(), &E.Waves(), &E.Marb(), &E.Browser(),

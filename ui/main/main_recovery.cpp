@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 
@@ -23,7 +24,7 @@ bool TMainForm::OfferRecovery() {
                              "Pelmora в прошлый раз закрылась, не сохранив открытку.\n"
                              "Найдена её копия от %1.\n\nВосстановить открытку?")
                              .arg(When);
-    if (!AskRestore(Text)) {
+    if (!Dialogs.AskRestore(Text)) {
       FAutosave->RemoveOrphans();
       return;
     }
@@ -34,7 +35,7 @@ bool TMainForm::OfferRecovery() {
     OpenFileAs(Path, false);
     FOpenName.clear();
     FSaveName.clear();
-    StatusPanel1->setText(QStringLiteral("Восстановленная открытка"));
+    FStatusText->setText(QStringLiteral("Восстановленная открытка"));
     FitIfLarge();
     // Not saved anywhere yet: closing asks to save, and the copy is kept until then.
     FDoc->Modified = true;

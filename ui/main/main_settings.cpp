@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScreen>
+#include <QScrollArea>
 
 #include "dialog_folder.h"
 #include "exceptions.h"
@@ -13,8 +14,8 @@ void TMainForm::ReadSettings() {
   FLastFolder = ReadLastFolder(SettingsFile("Folder.kvp"));
   UpdateLinks();
   const TViewSettings V = ReadViewSettings(SettingsFile("View.kvp").toStdString());
-  BufColor = V.Color;
-  N103->setChecked(V.Chess);
+  FBufColor = V.Color;
+  Action(TMainAction::Checkerboard)->setChecked(V.Chess);
   FUndo->SetBudget(ReadUndoBudget(SettingsFile("Undo.kvp").toStdString()));
   if (const auto F = ReadFormSettings(SettingsFile("CForm.kvp").toStdString())) {
     const QRect Stored(F->Left, F->Top, F->Width, F->Height);
@@ -58,8 +59,8 @@ void TMainForm::FormClose() {
   FClosed = true;
   SaveRecentList();
   TViewSettings V;
-  V.Chess = N103->isChecked();
-  V.Color = BufColor;
+  V.Chess = Action(TMainAction::Checkerboard)->isChecked();
+  V.Color = FBufColor;
   WriteViewSettings(SettingsFile("View.kvp").toStdString(), V);
   TFormSettings F;
   F.WindowState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);

@@ -1,6 +1,8 @@
 // The view commands of the main window: the zoom list, the wheel, "Масштаб 100%",
 // "Уместить в окне", the full-screen preview and the editor background.
+#include <QAction>
 #include <QColorDialog>
+#include <QComboBox>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -19,15 +21,15 @@ void TMainForm::SetZoom(float Zoom) {
 }
 
 void TMainForm::ShowZoom() {
-  ScaleCombo->setCurrentText(
+  FScaleCombo->setCurrentText(
       QStringLiteral("%1%").arg(static_cast<int>(std::nearbyint(FImgView->View().Scale() * 100))));
 }
 
-void TMainForm::N1002Click() {
+void TMainForm::ActualSizeClick() {
   SetZoom(1);
 }
 
-void TMainForm::N34Click() {
+void TMainForm::FullPreviewClick() {
   if (FDoc->IsEmpty())
     return;
   std::unique_ptr<TBitmap32> Flat = FDoc->RenderFlatImage();
@@ -35,7 +37,7 @@ void TMainForm::N34Click() {
   FImgView->View().Invalidate();
 }
 
-void TMainForm::N35Click() {
+void TMainForm::FitInWindowClick() {
   if (FDoc->IsEmpty())
     return;
   const double W = FDoc->Canvas().Width(), H = FDoc->Canvas().Height();
@@ -45,7 +47,7 @@ void TMainForm::N35Click() {
 }
 
 void TMainForm::ScaleComboChange() {
-  QString Text = ScaleCombo->currentText();
+  QString Text = FScaleCombo->currentText();
   Text.remove('%').remove(' ');
   if (Text.isEmpty())
     return;
@@ -69,16 +71,16 @@ bool TMainForm::ImgViewMouseWheel(int Delta) {
   return true;
 }
 
-void TMainForm::N102Click() {
-  const QColor C = QColorDialog::getColor(PlatformToQColor(uint32_t(BufColor)), this);
+void TMainForm::BackgroundColourClick() {
+  const QColor C = QColorDialog::getColor(PlatformToQColor(uint32_t(FBufColor)), this);
   if (!C.isValid())
     return;
-  BufColor = PlatformFromQColor(C);
-  N103->setChecked(false);
+  FBufColor = PlatformFromQColor(C);
+  Action(TMainAction::Checkerboard)->setChecked(false);
   FImgView->View().Invalidate();
 }
 
-void TMainForm::N103Click() {
+void TMainForm::CheckerboardClick() {
   FImgView->View().Invalidate();
 }
 
@@ -87,8 +89,8 @@ void TMainForm::ImgViewPaintStage(TBitmap32* Buffer) {
   // another bitmap) never carries it.
   if (Buffer != &FImgView->View().Buffer())
     return;
-  if (N103->isChecked())
+  if (Action(TMainAction::Checkerboard)->isChecked())
     FillCheckerboard(*Buffer, 8, 0x1FB0B0B0, 0xFFFFFFFF);
   else
-    Buffer->Clear(ColorFromSystem(BufColor));
+    Buffer->Clear(ColorFromSystem(FBufColor));
 }

@@ -40,7 +40,7 @@ struct TCaptionEditFixture : TMainFormFixture {
   void SetUp() override {
     TMainFormFixture::SetUp();
     Make();
-    Form->ShowMessage = [this](const QString& T) { Messages << T; };
+    Form->Dialogs.ShowMessage = [this](const QString& T) { Messages << T; };
     First.FontName = "DejaVu Sans";
     First.Size = 28;
     First.Style = fsBold;
@@ -167,7 +167,7 @@ TEST_F(TCaptionEditFixture, DoubleClickEditsTheTextInPlaceAsOneStep) {
   ASSERT_NE(Doc.RBLayer(), nullptr);
   EXPECT_TRUE(Doc.RBLayer()->Location() == After);
   EXPECT_EQ(Form->Undo().Count(), 1);
-  EXPECT_EQ(Form->N17->text(), "Отменить: Изменение надписи");
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить: Изменение надписи");
   int Layers = 0;
   for (int32_t I = 0; I < Doc.Layers().Count(); ++I)
     Layers += dynamic_cast<TBitmapLayer*>(Doc.Layers().Items(I)) != nullptr;
@@ -175,7 +175,7 @@ TEST_F(TCaptionEditFixture, DoubleClickEditsTheTextInPlaceAsOneStep) {
 
   // Ctrl+Z: the old text, pixels and place; Ctrl+Y: the new ones.
   QApplication::setActiveWindow(Form.get());
-  ASSERT_TRUE(Form->N17->isEnabled());
+  ASSERT_TRUE(Form->Action(TMainAction::Undo)->isEnabled());
   QTest::keyClick(Form.get(), Qt::Key_Z, Qt::ControlModifier);
   ASSERT_NE(Caption(), nullptr);
   EXPECT_EQ(TextOf(Caption()), "С праздником|мама!");
@@ -193,7 +193,8 @@ TEST_F(TCaptionEditFixture, CancelPutsThePreviewedLayerBack) {
   const TSingleRect Before = L->Location();
   const uint64_t Pixels = PixelFingerprint(*L->Bitmap());
   const uint32_t Alpha = L->Bitmap()->MasterAlpha();
-  QAction* Item = FindMenuItem(Form->LayerPopup, QStringLiteral("Изменить надпись"));
+  QAction* Item =
+      FindMenuItem(Form->Menu(TMainAction::LayerPopup), QStringLiteral("Изменить надпись"));
   ASSERT_NE(Item, nullptr);
   Form->UpdateActions();
   ASSERT_TRUE(Item->isEnabled());
@@ -217,7 +218,8 @@ TEST_F(TCaptionEditFixture, CancelPutsThePreviewedLayerBack) {
 
 // Changed by a layer command, the caption is a picture: the double click says why.
 TEST_F(TCaptionEditFixture, ACaptionChangedAsAPictureSaysSo) {
-  QAction* Flip = FindMenuItem(Form->mnArrange, QStringLiteral("По вертикали"));
+  QAction* Flip =
+      FindMenuItem(Form->Menu(TMainAction::ArrangeMenu), QStringLiteral("По вертикали"));
   ASSERT_NE(Flip, nullptr);
   Form->UpdateActions();
   Flip->trigger();

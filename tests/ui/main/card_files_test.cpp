@@ -22,19 +22,19 @@ TEST_F(TMainFormFixture, OpeningAndReopeningAProjectKeepsTheWindowSize) {
   Pic.Clear(0xFFFF0000);
   Doc.AddPictureLayer(Pic, 255);
   const std::string Path = QDir(Dir.path()).filePath("card.kvt").toStdString();
-  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Name = QDir(Dir.path()).filePath("card").toStdString();
     Format = TSaveFormat::Project;
     return true;
   };
-  Form->Run([this] { Form->N3Click(); });
+  Form->Run([this] { Form->SaveAsClick(); });
   ASSERT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
 
   // A fresh window with its start panel: the first opening and every reopening keep its size.
   Make();
   QApplication::processEvents();
   const QSize Size = Form->size();
-  Form->AskSaveQuestion = [] { return QMessageBox::No; };
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::No; };
   for (int I = 0; I < 3; ++I) {
     if (I == 0)
       Form->Run([&] { Form->OpenFile(Path); });
@@ -84,12 +84,12 @@ TEST_F(TMainFormFixture, ExportWritesACopyAndTheCardKeepsItsProject) {
   const QString Jpeg = QDir(Dir.path()).filePath("otkrytka.jpg");
   QString Typed = QDir(Dir.path()).filePath("card");
   TSaveFormat Offered = TSaveFormat::Project;
-  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Offered = Format;
     Name = Typed.toStdString();
     return true;
   };
-  Form->Run([this] { Form->N3Click(); });
+  Form->Run([this] { Form->SaveAsClick(); });
   ASSERT_TRUE(QFile::exists(Project));
   Doc.Canvas().Clear(0xFF00FF00);  // a change after the save
   ASSERT_TRUE(Doc.Modified);
@@ -97,7 +97,7 @@ TEST_F(TMainFormFixture, ExportWritesACopyAndTheCardKeepsItsProject) {
 
   // "В формат JPEG", answered "Отмена": nothing is written, nothing changes.
   Typed = QDir(Dir.path()).filePath("otkrytka");
-  QAction* Item = FindMenuItem(Form->mnFile, QStringLiteral("В формат JPEG"));
+  QAction* Item = FindMenuItem(Form->Menu(TMainAction::FileMenu), QStringLiteral("В формат JPEG"));
   ASSERT_NE(Item, nullptr);
   int Shown = 0;
   AnswerJpegDialog(Form.get(), QStringLiteral("Отмена"), Shown);
@@ -115,8 +115,8 @@ TEST_F(TMainFormFixture, ExportWritesACopyAndTheCardKeepsItsProject) {
   EXPECT_EQ(Form->windowTitle(), "card.kvt* — Pelmora");
   EXPECT_EQ(Form->CurrentSaveName(), Project.toStdString());
   EXPECT_TRUE(Doc.Modified);
-  EXPECT_TRUE(Form->StatusPanel1->text().contains(Jpeg))
-      << Form->StatusPanel1->text().toStdString();
+  EXPECT_TRUE(FormChild<QLabel>(*Form, "StatusText")->text().contains(Jpeg))
+      << FormChild<QLabel>(*Form, "StatusText")->text().toStdString();
   EXPECT_EQ(Doc.Selected(), Photo) << "the exported card keeps its selected layer";
 
   // Ctrl+S updates the project, layers and all; the exported picture stays as it was.
@@ -124,7 +124,7 @@ TEST_F(TMainFormFixture, ExportWritesACopyAndTheCardKeepsItsProject) {
   ASSERT_TRUE(JpegFile.open(QIODevice::ReadOnly));
   const QByteArray JpegBytes = JpegFile.readAll();
   JpegFile.close();
-  Form->Save1->trigger();
+  Form->Action(TMainAction::Save)->trigger();
   EXPECT_FALSE(Doc.Modified);
   EXPECT_EQ(Form->windowTitle(), "card.kvt — Pelmora");
   ASSERT_TRUE(JpegFile.open(QIODevice::ReadOnly));
@@ -212,12 +212,12 @@ TEST_F(TMainFormFixture, LastDialogFolderIsKeptBetweenRuns) {
   EXPECT_EQ(Form->DialogFolder(), Folder);
   // A card with a file of its own starts the dialogs in its folder.
   Form->Document().NewCanvas(20, 10, 0xFFFFFFFF);
-  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Name = QDir(Dir.path()).filePath("card").toStdString();
     Format = TSaveFormat::Project;
     return true;
   };
-  Form->Run([this] { Form->N3Click(); });
+  Form->Run([this] { Form->SaveAsClick(); });
   EXPECT_EQ(Form->DialogFolder(), QFileInfo(Dir.path()).absoluteFilePath());
   // A damaged settings file is an empty one.
   QFile F(QDir(Dir.path()).filePath("Folder.kvp"));
@@ -225,4 +225,32 @@ TEST_F(TMainFormFixture, LastDialogFolderIsKeptBetweenRuns) {
   F.write(QByteArray(100000, '\xFF'));
   F.close();
   EXPECT_TRUE(ReadLastFolder(F.fileName()).size() <= 4096);
+}
+
+// The recent list, the command line and a drop all end in the same steps: the card is the file,
+// fitted into the window, and not modified.
+TEST_F(TMainFormFixture, EveryWayOfOpeningEndsFittedAndUnmodified) {
+  TBitmap32 Big;  // larger than the view, so the open fits it
+  Big.SetSize(3000, 2000);
+  Big.Clear(0xFF808080);
+  const QString Path = QDir(Dir.path()).filePath("big.bmp");
+  Big.SaveToFile(Path.toStdString());
+  const std::pair<const char*, std::function<void()>> Ways[] = {
+      {"recent list",
+       [&] {
+         Form->Recent().AddRecent(Path.toStdString());
+         Form->OpenRecent(0);
+       }},
+      {"command line", [&] { Form->OpenFromCommandLine({Path}); }},
+      {"drop", [&] { Form->DropFiles({Path}, QPoint(-1, -1)); }},
+  };
+  for (const auto& [Way, Open] : Ways) {
+    Make();
+    Form->Run(Open);
+    ASSERT_TRUE(Errors.isEmpty()) << Way << ": " << Errors.join("\n").toStdString();
+    EXPECT_FALSE(Form->Document().Modified) << Way;
+    EXPECT_EQ(Form->CurrentFileName(), Path.toStdString()) << Way;
+    EXPECT_LT(Form->ImgView()->View().Scale(), 1.0f) << Way;
+    EXPECT_EQ(Form->windowTitle(), "big.bmp — Pelmora") << Way;
+  }
 }

@@ -55,7 +55,7 @@ TEST_F(TMainFormFixture, SavingAnOpenedPhotoAsksForAProjectBesideIt) {
   Form->Run([&] { Doc.AddPictureLayer(Pic, 255); });
   ASSERT_TRUE(Doc.Modified);
   // "Сохранить" is on for a photo: it saves a project, never the photo.
-  EXPECT_TRUE(Form->SaveIt->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ToolSave)->isEnabled());
   EXPECT_EQ(Form->SaveQuestionText(),
             QStringLiteral("Сохранить изменения в проекте «Цветок с телефона.kvt»?"));
 
@@ -64,12 +64,12 @@ TEST_F(TMainFormFixture, SavingAnOpenedPhotoAsksForAProjectBesideIt) {
   std::string Offered;
   TSaveFormat OfferedFormat = TSaveFormat::Jpeg;
   bool Accept = false;
-  Form->AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
     Offered = Typed;
     OfferedFormat = Format;
     return Accept;
   };
-  Form->AskSaveQuestion = [] { return QMessageBox::Yes; };
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::Yes; };
   EXPECT_FALSE(Form->close());
   const std::string Beside = QDir(Dir.path()).filePath("Цветок с телефона").toStdString();
   EXPECT_EQ(Offered, Beside);
@@ -79,7 +79,7 @@ TEST_F(TMainFormFixture, SavingAnOpenedPhotoAsksForAProjectBesideIt) {
 
   // Accepted: the project is written and the photo is as it was.
   Accept = true;
-  Form->Run([&] { Form->Save1Click(); });
+  Form->Run([&] { Form->SaveClick(); });
   ASSERT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_FALSE(Doc.Modified);
   EXPECT_EQ(FileBytes(Photo), PhotoBytes) << "the photo is never written over";
@@ -90,7 +90,7 @@ TEST_F(TMainFormFixture, SavingAnOpenedPhotoAsksForAProjectBesideIt) {
   // From now on "Сохранить" writes the project in place, without a dialog.
   Offered.clear();
   Form->Run([&] { Doc.Canvas().Clear(0xFF00FF00); });
-  Form->Run([&] { Form->Save1Click(); });
+  Form->Run([&] { Form->SaveClick(); });
   EXPECT_TRUE(Offered.empty());
   EXPECT_FALSE(Doc.Modified);
   EXPECT_EQ(FileBytes(Photo), PhotoBytes);
@@ -99,7 +99,7 @@ TEST_F(TMainFormFixture, SavingAnOpenedPhotoAsksForAProjectBesideIt) {
 TEST_F(TMainFormFixture, ExportOffersTheCardsNameAndIsOffWithoutACard) {
   RegisterPictureCodecs();
   Make();
-  QAction* Bmp = FindMenuItem(Form->mnFile, QStringLiteral("В формат BMP"));
+  QAction* Bmp = FindMenuItem(Form->Menu(TMainAction::FileMenu), QStringLiteral("В формат BMP"));
   ASSERT_NE(Bmp, nullptr);
   Form->UpdateActions();
   EXPECT_FALSE(Bmp->isEnabled()) << "nothing to export";
@@ -109,7 +109,7 @@ TEST_F(TMainFormFixture, ExportOffersTheCardsNameAndIsOffWithoutACard) {
   Form->UpdateActions();
   ASSERT_TRUE(Bmp->isEnabled());
   std::string Offered;
-  Form->AskSaveName = [&](std::string& Typed, TSaveFormat&) {
+  Form->Dialogs.AskSaveName = [&](std::string& Typed, TSaveFormat&) {
     Offered = Typed;
     return true;
   };
@@ -118,11 +118,14 @@ TEST_F(TMainFormFixture, ExportOffersTheCardsNameAndIsOffWithoutACard) {
   const QString Written = QDir(Dir.path()).filePath("Цветок с телефона.bmp");
   EXPECT_EQ(Offered, QDir(Dir.path()).filePath("Цветок с телефона").toStdString());
   EXPECT_TRUE(QFile::exists(Written));
-  EXPECT_TRUE(Form->StatusPanel1->text().contains(QStringLiteral("Открытка сохранена")));
+  EXPECT_TRUE(FormChild<QLabel>(*Form, "StatusText")
+                  ->text()
+                  .contains(QStringLiteral("Открытка сохранена")));
   // The status names the export only until the card changes.
   Form->Run([&] { Form->Document().Canvas().Clear(0xFF000000); });
-  EXPECT_FALSE(Form->StatusPanel1->text().contains(QStringLiteral("Открытка сохранена")))
-      << Form->StatusPanel1->text().toStdString();
+  EXPECT_FALSE(
+      FormChild<QLabel>(*Form, "StatusText")->text().contains(QStringLiteral("Открытка сохранена")))
+      << FormChild<QLabel>(*Form, "StatusText")->text().toStdString();
 }
 
 TEST_F(TMainFormFixture, ARecentFileThatIsGoneLeavesTheList) {
@@ -130,12 +133,12 @@ TEST_F(TMainFormFixture, ARecentFileThatIsGoneLeavesTheList) {
   TCardDocument& Doc = Form->Document();
   Doc.NewCanvas(30, 20, 0xFF204060);
   const std::string Typed = QDir(Dir.path()).filePath("card").toStdString();
-  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Name = Typed;
     Format = TSaveFormat::Project;
     return true;
   };
-  Form->Run([this] { Form->N3Click(); });
+  Form->Run([this] { Form->SaveAsClick(); });
   ASSERT_TRUE(Form->Recent().IsRecent(Typed + ".kvt"));
   ASSERT_TRUE(QFile::remove(QString::fromStdString(Typed + ".kvt")));
   Form->Run([this] { Form->OpenRecent(0); });
@@ -147,9 +150,9 @@ TEST_F(TMainFormFixture, ARecentFileThatIsGoneLeavesTheList) {
 TEST_F(TMainFormFixture, HelpOpensInsideTheProgramAndTheSiteIsHiddenWithoutAnAddress) {
   Make();
   int Launched = 0;
-  Form->OpenUrl = [&](const QUrl&) { ++Launched; };
+  Form->Dialogs.OpenUrl = [&](const QUrl&) { ++Launched; };
   // Without the help page: one message, nothing launched.
-  Form->Run([this] { Form->N26Click(); });
+  Form->Run([this] { Form->HelpClick(); });
   EXPECT_EQ(Errors.size(), 1);
   Errors.clear();
 
@@ -157,7 +160,7 @@ TEST_F(TMainFormFixture, HelpOpensInsideTheProgramAndTheSiteIsHiddenWithoutAnAdd
   ASSERT_TRUE(Page.open(QIODevice::WriteOnly));
   Page.write("<html><body><h1>Pelmora — справка</h1><p>Новая открытка</p></body></html>");
   Page.close();
-  Form->Run([this] { Form->N26Click(); });
+  Form->Run([this] { Form->HelpClick(); });
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   auto* Help = Form->findChild<THelpWindow*>();
   ASSERT_NE(Help, nullptr);
@@ -170,7 +173,7 @@ TEST_F(TMainFormFixture, HelpOpensInsideTheProgramAndTheSiteIsHiddenWithoutAnAdd
   ASSERT_NE(Site, nullptr);
   EXPECT_FALSE(Site->isVisible());
   for (const char* Caption : {"Сайт программы", "Примеры открыток", "Техническая поддержка"}) {
-    QAction* Item = FindMenuItem(Form->mnHelp, QString::fromUtf8(Caption));
+    QAction* Item = FindMenuItem(Form->Menu(TMainAction::HelpMenu), QString::fromUtf8(Caption));
     ASSERT_NE(Item, nullptr) << Caption;
     EXPECT_FALSE(Item->isVisible()) << Caption;
   }
@@ -189,10 +192,12 @@ TEST_F(TMainFormFixture, SidePanelSectionsNeverCoverEachOtherOnASmallScreen) {
   });
   Form->UpdateActions();
   QApplication::processEvents();
-  ASSERT_TRUE(Form->pnlBitmapLayer->isVisible());
+  ASSERT_TRUE(FormChild<TSidePanelSection>(*Form, "LayerSection")->isVisible());
   // Every visible section is as tall as its contents need, below the one before it.
   int Bottom = -1;
-  for (TSidePanelSection* S : {Form->pnlImage, Form->Panel1, Form->pnlBitmapLayer}) {
+  for (TSidePanelSection* S : {FormChild<TSidePanelSection>(*Form, "ImageSection"),
+                               FormChild<TSidePanelSection>(*Form, "CompositionSection"),
+                               FormChild<TSidePanelSection>(*Form, "LayerSection")}) {
     ASSERT_TRUE(S->isVisible());
     EXPECT_GE(S->height(), S->minimumSizeHint().height())
         << S->findChild<QLabel*>()->text().toStdString();
@@ -203,12 +208,12 @@ TEST_F(TMainFormFixture, SidePanelSectionsNeverCoverEachOtherOnASmallScreen) {
   auto* Scroll = Form->findChild<QScrollArea*>(QStringLiteral("SideScroll"));
   ASSERT_NE(Scroll, nullptr);
   EXPECT_LE(Scroll->height(), Form->height());
-  if (Form->SidePanel->height() > Scroll->viewport()->height()) {
+  if (FormChild<QWidget>(*Form, "SidePanel")->height() > Scroll->viewport()->height()) {
     EXPECT_GT(Scroll->verticalScrollBar()->maximum(), 0);
   }
-  Form->PageControl1->setCurrentIndex(2);  // "Украшения"
+  Form->CompositionPanel()->setCurrentIndex(2);  // "Украшения"
   QApplication::processEvents();
-  QWidget* AddDecoration = Form->PageControl1->Button9;
+  QWidget* AddDecoration = Form->CompositionPanel()->Button9;
   Scroll->ensureWidgetVisible(AddDecoration);
   QApplication::processEvents();
   const QPoint InViewport = AddDecoration->mapTo(Scroll->viewport(), QPoint(0, 0));
@@ -219,7 +224,7 @@ TEST_F(TMainFormFixture, BackgroundTabFollowsUndoAndRedo) {
   Make();
   // A card that is not white, so that the first fill is a step of its own.
   Form->Run([&] { Form->Document().NewCanvas(40, 30, 0xFF336699); });
-  TCompositionPanel* Panel = Form->PageControl1;
+  TCompositionPanel* Panel = Form->CompositionPanel();
   Panel->AskColour = [](TPlatformColor& C) {
     C = 0x0000FF;  // red
     return true;
@@ -231,14 +236,14 @@ TEST_F(TMainFormFixture, BackgroundTabFollowsUndoAndRedo) {
   Panel->GK->click();  // "Градиент"
   ASSERT_TRUE(Panel->GK->isChecked());
 
-  Form->Run([this] { Form->N17Click(); });
+  Form->Run([this] { Form->UndoClick(); });
   EXPECT_TRUE(Panel->SK->isChecked()) << "back to the solid red canvas";
   EXPECT_TRUE(Panel->Col->isEnabled());
   EXPECT_FALSE(Panel->GradType->isEnabled());
-  while (Form->Undo().CanUndo()) Form->Run([this] { Form->N17Click(); });
+  while (Form->Undo().CanUndo()) Form->Run([this] { Form->UndoClick(); });
   EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 0), 0xFF336699u);
   EXPECT_TRUE(Panel->GCard->isChecked()) << "the new card is no fill of the panel's";
-  while (Form->Undo().CanRedo()) Form->Run([this] { Form->N18Click(); });
+  while (Form->Undo().CanRedo()) Form->Run([this] { Form->RedoClick(); });
   EXPECT_TRUE(Panel->GK->isChecked());
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
 }

@@ -16,6 +16,7 @@
 #include "bitmap_layer.h"
 #include "clipboard_commands.h"
 #include "main_form.h"
+#include "main_form_fixture.h"
 #include "png_codec.h"
 
 namespace {
@@ -49,9 +50,9 @@ struct TClipboardWindowFixture : ::testing::Test {
     ASSERT_TRUE(Dir.isValid());
     QGuiApplication::clipboard()->clear();
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->ShowMessage = [this](const QString& T) { Messages << T; };
-    Form->OpenUrl = [](const QUrl&) {};
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.ShowMessage = [this](const QString& T) { Messages << T; };
+    Form->Dialogs.OpenUrl = [](const QUrl&) {};
     Form->resize(1000, 700);
     Form->show();
   }
@@ -74,13 +75,13 @@ struct TClipboardWindowFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(TClipboardWindowFixture, ItemsAndButtonsAreInPlaceAndFollowTheCard) {
-  EXPECT_EQ(Captions(Form->mnEdit->actions()),
+  EXPECT_EQ(Captions(Form->Menu(TMainAction::EditMenu)->actions()),
             (QStringList{"Отменить", "Повторить", "Вырезать", "Копировать", "Вставить", "Выделить",
                          "Выделить всё", "Вставить как новый"}));
-  EXPECT_EQ(Form->N20->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
-  EXPECT_EQ(Form->N21->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
-  EXPECT_EQ(Form->N22->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
-  const QStringList Image = Captions(Form->mnImage->actions());
+  EXPECT_EQ(Form->Action(TMainAction::Cut)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
+  EXPECT_EQ(Form->Action(TMainAction::Copy)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+  EXPECT_EQ(Form->Action(TMainAction::Paste)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+  const QStringList Image = Captions(Form->Menu(TMainAction::ImageMenu)->actions());
   EXPECT_EQ(Image.indexOf("Обрезать холст"), Image.indexOf("Размер изображения") + 1);
   auto* Bar = Form->findChild<QToolBar*>("ToolBar1");
   ASSERT_NE(Bar, nullptr);
@@ -88,26 +89,32 @@ TEST_F(TClipboardWindowFixture, ItemsAndButtonsAreInPlaceAndFollowTheCard) {
             (QStringList{"Новый", "Открыть", "  Сохранить  ", "Печать", "Копировать", "Вставить",
                          "  Просмотр  "}));
   QStringList Proportions;
-  for (int I = 0; I < Form->CropsP->count(); ++I) Proportions << Form->CropsP->itemText(I);
+  for (int I = 0; I < FormChild<QComboBox>(*Form, "CropProportion")->count(); ++I)
+    Proportions << FormChild<QComboBox>(*Form, "CropProportion")->itemText(I);
   EXPECT_EQ(Proportions, (QStringList{"Свободные", "Квадрат", "Золотое сечение", "Кино 16 : 9",
                                       "Фото 10 x 15", "Фото 15 x 21"}));
-  EXPECT_EQ(Form->Obrat->text(), "Портрет");
-  EXPECT_EQ(Form->Obrat->toolTip(), "Портретное соотношение");
-  EXPECT_EQ(Form->Button1->text(), "ОК");
-  EXPECT_EQ(Form->Button2->text(), "Отмена");
+  EXPECT_EQ(FormChild<QCheckBox>(*Form, "CropPortrait")->text(), "Портрет");
+  EXPECT_EQ(FormChild<QCheckBox>(*Form, "CropPortrait")->toolTip(), "Портретное соотношение");
+  EXPECT_EQ(FormChild<QPushButton>(*Form, "CropOk")->text(), "ОК");
+  EXPECT_EQ(FormChild<QPushButton>(*Form, "CropCancel")->text(), "Отмена");
 
   // No card and an empty clipboard: nothing of it can run.
-  for (QAction* A : {Form->N20, Form->N21, Form->CopyIt, Form->N22, Form->PasteIt, Form->N47,
-                     Form->N71, Form->N98, Form->N114})
+  for (QAction* A : {Form->Action(TMainAction::Cut), Form->Action(TMainAction::Copy),
+                     Form->Action(TMainAction::ToolCopy), Form->Action(TMainAction::Paste),
+                     Form->Action(TMainAction::ToolPaste), Form->Action(TMainAction::PasteAsNew),
+                     Form->Action(TMainAction::Select), Form->Action(TMainAction::SelectAll),
+                     Form->Action(TMainAction::CropCanvas)})
     EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
   MakeCard();
-  for (QAction* A : {Form->N20, Form->N21, Form->CopyIt, Form->N71, Form->N98, Form->N114})
+  for (QAction* A : {Form->Action(TMainAction::Cut), Form->Action(TMainAction::Copy),
+                     Form->Action(TMainAction::ToolCopy), Form->Action(TMainAction::Select),
+                     Form->Action(TMainAction::SelectAll), Form->Action(TMainAction::CropCanvas)})
     EXPECT_TRUE(A->isEnabled()) << A->text().toStdString();
-  EXPECT_FALSE(Form->N22->isEnabled());
-  Form->Run([this] { Form->N114Click(); });
-  EXPECT_TRUE(Form->Crops->isVisible());
-  EXPECT_FALSE(Form->N114->isEnabled()) << "a crop is going on";
-  EXPECT_FALSE(Form->N20->isEnabled()) << "a crop area cannot be cut";
+  EXPECT_FALSE(Form->Action(TMainAction::Paste)->isEnabled());
+  Form->Run([this] { Form->CropCanvasClick(); });
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "CropSection")->isVisible());
+  EXPECT_FALSE(Form->Action(TMainAction::CropCanvas)->isEnabled()) << "a crop is going on";
+  EXPECT_FALSE(Form->Action(TMainAction::Cut)->isEnabled()) << "a crop area cannot be cut";
 }
 
 TEST_F(TClipboardWindowFixture, CopyThenPasteRoundTripsThroughTheClipboard) {
@@ -115,17 +122,17 @@ TEST_F(TClipboardWindowFixture, CopyThenPasteRoundTripsThroughTheClipboard) {
   const TColor32 Blended = Doc().RenderFlatImage()->GetPixel(15, 15);
   EXPECT_NE(Blended, 0xFF336699u);
   Form->Run([&] { Doc().SetSelection(L); });
-  Form->Run([this] { Form->N21Click(); });
+  Form->Run([this] { Form->CopyClick(); });
   const QImage Copied = QGuiApplication::clipboard()->image();
   ASSERT_EQ(Copied.size(), QSize(120, 80));
   EXPECT_EQ(Copied.pixel(0, 0), 0xFF336699u);
   EXPECT_EQ(Copied.pixel(15, 15), Blended) << "the photo blended over the canvas";
-  EXPECT_TRUE(Form->N22->isEnabled());
-  EXPECT_TRUE(Form->PasteIt->isEnabled());
-  EXPECT_TRUE(Form->N47->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Paste)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ToolPaste)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::PasteAsNew)->isEnabled());
 
   const int32_t Count = Doc().Layers().Count();
-  Form->Run([this] { Form->N22Click(); });
+  Form->Run([this] { Form->PasteClick(); });
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
   TBitmapLayer* Pasted = Doc().SelectedBitmapLayer();
   ASSERT_NE(Pasted, nullptr);
@@ -137,11 +144,11 @@ TEST_F(TClipboardWindowFixture, CopyThenPasteRoundTripsThroughTheClipboard) {
 
   // Cutting the first photo puts its own pixels, alpha included, on the clipboard.
   Form->Run([&] { Doc().SetSelection(L); });
-  Form->Run([this] { Form->N20Click(); });
+  Form->Run([this] { Form->CutClick(); });
   const QImage Cut = QGuiApplication::clipboard()->image();
   ASSERT_EQ(Cut.size(), QSize(20, 10));
   EXPECT_EQ(Cut.pixel(3, 3), 0x80FF0000u);
-  Form->Run([this] { Form->N22Click(); });
+  Form->Run([this] { Form->PasteClick(); });
   ASSERT_NE(Doc().SelectedBitmapLayer(), nullptr);
   EXPECT_EQ(Doc().SelectedBitmapLayer()->Bitmap()->GetPixel(3, 3), 0x80FF0000u);
 }
@@ -149,12 +156,12 @@ TEST_F(TClipboardWindowFixture, CopyThenPasteRoundTripsThroughTheClipboard) {
 TEST_F(TClipboardWindowFixture, TextOnlyClipboardDisablesPastingAndSaysSo) {
   MakeCard();
   QGuiApplication::clipboard()->setText(QStringLiteral("просто текст"));
-  EXPECT_FALSE(Form->N22->isEnabled());
-  EXPECT_FALSE(Form->PasteIt->isEnabled());
-  EXPECT_FALSE(Form->N47->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Paste)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ToolPaste)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::PasteAsNew)->isEnabled());
   const int32_t Count = Doc().Layers().Count();
-  Form->Run([this] { Form->N22Click(); });
-  Form->Run([this] { Form->N47Click(); });
+  Form->Run([this] { Form->PasteClick(); });
+  Form->Run([this] { Form->PasteAsNewClick(); });
   EXPECT_EQ(Messages, (QStringList{NoPictureMessage, NoPictureMessage}));
   EXPECT_TRUE(Errors.isEmpty());
   EXPECT_EQ(Doc().Layers().Count(), Count);
@@ -200,8 +207,8 @@ TEST_F(TClipboardWindowFixture, PictureFilesAndEncodedPicturesOfOtherProgramsPas
   };
   for (const TCase& C : Cases) {
     PutOnClipboard(C.Make());
-    EXPECT_TRUE(Form->N22->isEnabled()) << C.Name;
-    Form->Run([this] { Form->N22Click(); });
+    EXPECT_TRUE(Form->Action(TMainAction::Paste)->isEnabled()) << C.Name;
+    Form->Run([this] { Form->PasteClick(); });
     EXPECT_TRUE(Errors.isEmpty()) << C.Name << ": " << Errors.join('\n').toStdString();
     ASSERT_NE(Doc().SelectedBitmapLayer(), nullptr) << C.Name;
     EXPECT_EQ(Doc().SelectedBitmapLayer()->Bitmap()->Width(), C.Width) << C.Name;
@@ -224,8 +231,8 @@ TEST_F(TClipboardWindowFixture, HugeOrDamagedClipboardPicturesAreRefused) {
     PutOnClipboard(D);
     const int32_t Count = Doc().Layers().Count();
     Errors.clear();
-    Form->Run([this] { Form->N22Click(); });
-    Form->Run([this] { Form->N47Click(); });
+    Form->Run([this] { Form->PasteClick(); });
+    Form->Run([this] { Form->PasteAsNewClick(); });
     ASSERT_EQ(Errors.size(), 2);
     EXPECT_TRUE(Errors.first().contains(Says)) << Errors.first().toStdString();
     EXPECT_EQ(Doc().Layers().Count(), Count);
@@ -239,72 +246,72 @@ TEST_F(TClipboardWindowFixture, PasteAsNewAsksToSaveAndReplacesTheCard) {
   Picture.fill(0xFF204080);
   QGuiApplication::clipboard()->setImage(Picture);
   Doc().Modified = true;
-  Form->AskSaveQuestion = [] { return QMessageBox::Cancel; };
-  Form->Run([this] { Form->N47Click(); });
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::Cancel; };
+  Form->Run([this] { Form->PasteAsNewClick(); });
   EXPECT_EQ(Doc().Canvas().Width(), 120) << "cancelled";
-  Form->AskSaveQuestion = [] { return QMessageBox::No; };
-  Form->Run([this] { Form->N47Click(); });
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::No; };
+  Form->Run([this] { Form->PasteAsNewClick(); });
   EXPECT_EQ(Doc().Canvas().Width(), 64);
   EXPECT_EQ(Doc().Canvas().Height(), 48);
   EXPECT_EQ(Doc().Canvas().GetPixel(5, 5), 0xFF204080u);
   EXPECT_EQ(Doc().Layers().Count(), 0);
-  EXPECT_TRUE(Form->pnlImage->isVisible());
-  EXPECT_FALSE(Form->Start->isVisible());
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "ImageSection")->isVisible());
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "StartSection")->isVisible());
   EXPECT_TRUE(Form->CurrentSaveName().empty());
-  EXPECT_TRUE(Form->SaveIt->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ToolSave)->isEnabled());
 }
 
 TEST_F(TClipboardWindowFixture, CropPanelCropsTheCanvasAndUndoPutsItBack) {
   TBitmapLayer* L = MakeCard();
-  Form->Run([this] { Form->N114Click(); });
+  Form->Run([this] { Form->CropCanvasClick(); });
   auto* Area = dynamic_cast<TPositionedLayer*>(Doc().Selected());
   ASSERT_NE(Area, nullptr);
   ASSERT_EQ(Area->Tag, TagCropArea);
   Area->SetLocation({5, 5, 65, 25});
-  Form->CropsP->setCurrentIndex(1);  // "Квадрат"
+  FormChild<QComboBox>(*Form, "CropProportion")->setCurrentIndex(1);  // "Квадрат"
   EXPECT_EQ(Area->Location().Bottom, 65.0f);
-  Form->Run([this] { Form->Button1Click(); });
+  Form->Run([this] { Form->CropOkClick(); });
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
   EXPECT_EQ(Doc().Canvas().Width(), 60);
   EXPECT_EQ(Doc().Canvas().Height(), 60);
-  EXPECT_EQ(Form->StatusPanel2->text(), "60x60");
-  EXPECT_FALSE(Form->Crops->isVisible());
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "60x60");
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "CropSection")->isVisible());
   EXPECT_EQ(L->Location(), (TSingleRect{5, 5, 25, 15}));
-  EXPECT_TRUE(Form->N17->isEnabled());
-  Form->Run([this] { Form->N17Click(); });
+  EXPECT_TRUE(Form->Action(TMainAction::Undo)->isEnabled());
+  Form->Run([this] { Form->UndoClick(); });
   EXPECT_EQ(Doc().Canvas().Width(), 120);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 10, 30, 20}));
 
   // "Отмена" takes the area away and changes nothing else.
-  Form->Run([this] { Form->N114Click(); });
-  EXPECT_TRUE(Form->Crops->isVisible());
-  Form->Run([this] { Form->Button2Click(); });
-  EXPECT_FALSE(Form->Crops->isVisible());
+  Form->Run([this] { Form->CropCanvasClick(); });
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "CropSection")->isVisible());
+  Form->Run([this] { Form->CropCancelClick(); });
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "CropSection")->isVisible());
   EXPECT_EQ(Doc().FindAreaLayer(), nullptr);
   EXPECT_EQ(Doc().Canvas().Width(), 120);
 }
 
 TEST_F(TClipboardWindowFixture, ActivatingTheWindowFreesTheCropProportions) {
-  Form->CropsP->setCurrentIndex(3);
+  FormChild<QComboBox>(*Form, "CropProportion")->setCurrentIndex(3);
   QEvent Activation(QEvent::ActivationChange);
   Form->activateWindow();
   QCoreApplication::processEvents();
   if (!Form->isActiveWindow())
     GTEST_SKIP() << "the platform does not activate windows";
   QCoreApplication::sendEvent(Form.get(), &Activation);
-  EXPECT_EQ(Form->CropsP->currentIndex(), 0);
+  EXPECT_EQ(FormChild<QComboBox>(*Form, "CropProportion")->currentIndex(), 0);
 }
 
 TEST_F(TClipboardWindowFixture, SelectAllAndCutOfAFlatCard) {
   MakeCard();
   Form->Run([this] { Form->mnFlattenClick(); });
-  Form->Run([this] { Form->N98Click(); });
+  Form->Run([this] { Form->SelectAllClick(); });
   ASSERT_NE(Doc().Selected(), nullptr);
   EXPECT_EQ(Doc().Selected()->Tag, TagSelectionArea);
-  EXPECT_TRUE(Form->N20->isEnabled());
-  Form->Run([this] { Form->N20Click(); });
+  EXPECT_TRUE(Form->Action(TMainAction::Cut)->isEnabled());
+  Form->Run([this] { Form->CutClick(); });
   EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(120, 80));
   EXPECT_EQ(Doc().Canvas().GetPixel(60, 40), 0x00FFFFFFu);
-  Form->Run([this] { Form->N17Click(); });
+  Form->Run([this] { Form->UndoClick(); });
   EXPECT_EQ(Doc().Canvas().GetPixel(60, 40), 0xFF336699u);
 }

@@ -21,6 +21,7 @@
 #include "img_view32.h"
 #include "img_view_widget.h"
 #include "main_form.h"
+#include "main_form_fixture.h"
 #include "picture_codecs.h"
 #include "texture_dialog.h"
 #include "thumbview.h"
@@ -70,9 +71,9 @@ struct TPanelFixture : ::testing::Test {
     Picture("Captions", "greeting.png", 200, 60, 0xFFFFFFFF, 0xFF000080);
     Picture("Textures", "stone.png", 64, 32, 0xFF808040, 0xFF808040);
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->OpenUrl = [](const QUrl&) {};
-    Form->PageControl1->AskColour = [this](TPlatformColor& C) {
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.OpenUrl = [](const QUrl&) {};
+    Form->CompositionPanel()->AskColour = [this](TPlatformColor& C) {
       if (Colours.empty())
         return false;
       C = Colours.front();
@@ -89,7 +90,7 @@ struct TPanelFixture : ::testing::Test {
   void ConfirmTextureDialogSoon(int Scale) {
     auto* Poll = new QTimer(Form.get());
     QObject::connect(Poll, &QTimer::timeout, Form.get(), [this, Poll, Scale] {
-      TTextur* D = Form->PageControl1->Textur;
+      TTextur* D = Form->CompositionPanel()->Textur;
       if (!D->isVisible() || !Filled(D->View, 1))
         return;
       Poll->stop();
@@ -104,79 +105,79 @@ struct TPanelFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(TPanelFixture, BackgroundModesEnableTheirControls) {
-  EXPECT_TRUE(Form->PageControl1->GCard->isChecked());
-  EXPECT_TRUE(Form->PageControl1->Button10->isEnabled());
-  EXPECT_FALSE(Form->PageControl1->Button6->isEnabled());
-  EXPECT_FALSE(Form->PageControl1->GradType->isEnabled());
-  Form->PageControl1->OTH->click();
-  EXPECT_TRUE(Form->PageControl1->Button6->isEnabled());
-  EXPECT_FALSE(Form->PageControl1->Button10->isEnabled());
-  EXPECT_EQ(Form->PageControl1->GradType->currentText(), "Слева направо");
-  EXPECT_TRUE(Form->PageControl1->OCL->isChecked());
-  EXPECT_TRUE(Form->PageControl1->SpeedButton7->isEnabled());
-  EXPECT_FALSE(Form->PageControl1->Button4->isEnabled());
-  Form->PageControl1->TXR->click();
-  EXPECT_TRUE(Form->PageControl1->Button4->isEnabled());
-  EXPECT_FALSE(Form->PageControl1->SpeedButton7->isEnabled());
-  EXPECT_TRUE(Form->PageControl1->Button11->isEnabled());
+  EXPECT_TRUE(Form->CompositionPanel()->GCard->isChecked());
+  EXPECT_TRUE(Form->CompositionPanel()->Button10->isEnabled());
+  EXPECT_FALSE(Form->CompositionPanel()->Button6->isEnabled());
+  EXPECT_FALSE(Form->CompositionPanel()->GradType->isEnabled());
+  Form->CompositionPanel()->OTH->click();
+  EXPECT_TRUE(Form->CompositionPanel()->Button6->isEnabled());
+  EXPECT_FALSE(Form->CompositionPanel()->Button10->isEnabled());
+  EXPECT_EQ(Form->CompositionPanel()->GradType->currentText(), "Слева направо");
+  EXPECT_TRUE(Form->CompositionPanel()->OCL->isChecked());
+  EXPECT_TRUE(Form->CompositionPanel()->SpeedButton7->isEnabled());
+  EXPECT_FALSE(Form->CompositionPanel()->Button4->isEnabled());
+  Form->CompositionPanel()->TXR->click();
+  EXPECT_TRUE(Form->CompositionPanel()->Button4->isEnabled());
+  EXPECT_FALSE(Form->CompositionPanel()->SpeedButton7->isEnabled());
+  EXPECT_TRUE(Form->CompositionPanel()->Button11->isEnabled());
   EXPECT_TRUE(Errors.isEmpty());
 }
 
 TEST_F(TPanelFixture, SolidColourThenUndo) {
-  Form->PageControl1->SK->click();
+  Form->CompositionPanel()->SK->click();
   EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
   Colours = {0x0000FF};  // red
-  Form->PageControl1->Col->click();
+  Form->CompositionPanel()->Col->click();
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFF0000u);
-  Form->N17->trigger();  // "Отменить"
+  Form->Action(TMainAction::Undo)->trigger();  // "Отменить"
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFFFFFFu);
-  EXPECT_FALSE(Form->N17->isEnabled());
-  EXPECT_TRUE(Form->N18->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Undo)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Redo)->isEnabled());
   // The swatch follows the card back to white, and forward to red.
-  EXPECT_EQ(Form->PageControl1->Model().SolidColour(), 0xFFFFFF);
-  Form->N18->trigger();
-  EXPECT_EQ(Form->PageControl1->Model().SolidColour(), 0x0000FF);
-  Form->N17->trigger();
+  EXPECT_EQ(Form->CompositionPanel()->Model().SolidColour(), 0xFFFFFF);
+  Form->Action(TMainAction::Redo)->trigger();
+  EXPECT_EQ(Form->CompositionPanel()->Model().SolidColour(), 0x0000FF);
+  Form->Action(TMainAction::Undo)->trigger();
   // A cancelled colour dialog repaints with the swatch's colour.
-  Form->PageControl1->Col->click();
+  Form->CompositionPanel()->Col->click();
   EXPECT_EQ(CanvasAt(400, 300), 0xFFFFFFFFu);
 }
 
 TEST_F(TPanelFixture, GradientFollowsItsDirectionAndSwatches) {
-  Form->PageControl1->GK->click();
+  Form->CompositionPanel()->GK->click();
   EXPECT_EQ(CanvasAt(0, 300), 0xFFFF0080u);  // the left swatch's default
-  Form->PageControl1->GradType->setCurrentIndex(1);
-  emit Form->PageControl1->GradType->activated(1);
+  Form->CompositionPanel()->GradType->setCurrentIndex(1);
+  emit Form->CompositionPanel()->GradType->activated(1);
   EXPECT_EQ(CanvasAt(400, 0), 0xFF0054E3u);  // from the right swatch at the top
   Colours = {0x00FF00};
-  Form->PageControl1->Col1->click();
+  Form->CompositionPanel()->Col1->click();
   EXPECT_EQ(CanvasAt(400, 0), 0xFF00FF00u);
-  Form->N17->trigger();
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_EQ(CanvasAt(400, 0), 0xFF0054E3u);
 }
 
 TEST_F(TPanelFixture, UnderlayButton) {
   Colours = {0x00FFFF};  // yellow
-  Form->PageControl1->SpeedButton7->click();
-  Form->PageControl1->setCurrentIndex(1);
-  Form->PageControl1->Button11->click();
+  Form->CompositionPanel()->SpeedButton7->click();
+  Form->CompositionPanel()->setCurrentIndex(1);
+  Form->CompositionPanel()->Button11->click();
   TBitmapLayer* L = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(L, nullptr);
   EXPECT_EQ(L->Index(), 0);
   EXPECT_EQ(L->Bitmap()->Width(), 720);
   EXPECT_EQ(L->Bitmap()->GetPixel(5, 5), 0xFFFFFF00u);
   EXPECT_FLOAT_EQ(L->Location().Left, 24);
-  EXPECT_TRUE(Form->pnlBitmapLayer->isVisible());
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "LayerSection")->isVisible());
 }
 
 TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
   ASSERT_TRUE(SpinUntil([&] {
-    return Filled(Form->PageControl1->DAVIS, 2) && Filled(Form->PageControl1->CPVIS, 1);
+    return Filled(Form->CompositionPanel()->DAVIS, 2) && Filled(Form->CompositionPanel()->CPVIS, 1);
   }));
-  EXPECT_EQ(Form->PageControl1->DAVIS->Selected(), 0);
-  EXPECT_EQ(Form->PageControl1->CPVIS->Selected(), 0);
-  Form->PageControl1->setCurrentIndex(2);
-  Form->PageControl1->Button9->click();
+  EXPECT_EQ(Form->CompositionPanel()->DAVIS->Selected(), 0);
+  EXPECT_EQ(Form->CompositionPanel()->CPVIS->Selected(), 0);
+  Form->CompositionPanel()->setCurrentIndex(2);
+  Form->CompositionPanel()->Button9->click();
   TBitmapLayer* D = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(D, nullptr);
   // The item lands in the middle of the part of the card in sight, at its own size.
@@ -192,17 +193,17 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
   const TSingleRect Frame = Form->Document().RBLayer()->Location();
   EXPECT_FLOAT_EQ(Frame.Left, D->Location().Left);
   EXPECT_FLOAT_EQ(Frame.Top, D->Location().Top);
-  EXPECT_EQ(Form->PageControl1->Button13->text(), QStringLiteral("Добавить поздравление"));
+  EXPECT_EQ(Form->CompositionPanel()->Button13->text(), QStringLiteral("Добавить поздравление"));
   EXPECT_EQ(D->Bitmap()->GetPixel(0, 0) >> 24, 0u);  // the key colour is gone
   EXPECT_EQ(D->Bitmap()->GetPixel(60, 40), 0xFFFF0000u);
   const int32_t WithDecoration = Form->Document().Layers().Count();
-  EXPECT_EQ(Form->N17->text(), "Отменить: Украшение");
-  Form->N17->trigger();  // the decoration and its key colour were one step
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить: Украшение");
+  Form->Action(TMainAction::Undo)->trigger();  // the decoration and its key colour were one step
   EXPECT_EQ(Form->Document().Layers().Count(), WithDecoration - 1);
   EXPECT_EQ(Form->Document().SelectedBitmapLayer(), nullptr);
 
-  Form->PageControl1->CPVIS->SetSelected(0);
-  Form->PageControl1->Button13->click();
+  Form->CompositionPanel()->CPVIS->SetSelected(0);
+  Form->CompositionPanel()->Button13->click();
   TBitmapLayer* G = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(G, nullptr);
   EXPECT_EQ(Form->Document().Layers().Count(), WithDecoration) << "the greeting in its place";
@@ -212,38 +213,38 @@ TEST_F(TPanelFixture, GalleriesFillAfterStartAndAddTheirPictures) {
 
   // No cell selected: a message, and nothing added.
   const int Count = Form->Document().Layers().Count();
-  Form->PageControl1->DAVIS->SetSelected(-1);
-  Form->PageControl1->Button9->click();
+  Form->CompositionPanel()->DAVIS->SetSelected(-1);
+  Form->CompositionPanel()->Button9->click();
   EXPECT_EQ(Errors.size(), 1);
   EXPECT_EQ(Form->Document().Layers().Count(), Count);
 }
 
 TEST_F(TPanelFixture, TextureDialogOnTheBackgroundAndTheUnderlay) {
   // Nothing chosen yet: "Текстура" only switches the controls.
-  Form->PageControl1->TK->click();
+  Form->CompositionPanel()->TK->click();
   EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
-  EXPECT_TRUE(Form->PageControl1->Button3->isEnabled());
+  EXPECT_TRUE(Form->CompositionPanel()->Button3->isEnabled());
 
   ConfirmTextureDialogSoon(0);
-  Form->PageControl1->Button3->click();
+  Form->CompositionPanel()->Button3->click();
   EXPECT_EQ(CanvasAt(799, 599), 0xFF808040u);
   EXPECT_EQ(Form->Undo().UndoName(), "Текстура");
-  EXPECT_EQ(Form->N17->text(), "Отменить: Текстура");
-  Form->N17->trigger();
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить: Текстура");
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_EQ(CanvasAt(799, 599), 0xFFFFFFFFu);
 
   // "Текстура" again applies the last choice without the dialog.
-  Form->PageControl1->OTH->click();
-  Form->PageControl1->TK->click();
-  EXPECT_FALSE(Form->PageControl1->Textur->isVisible());
+  Form->CompositionPanel()->OTH->click();
+  Form->CompositionPanel()->TK->click();
+  EXPECT_FALSE(Form->CompositionPanel()->Textur->isVisible());
   EXPECT_EQ(CanvasAt(799, 599), 0xFF808040u);
 
   // With "Подложка" active the texture goes onto a new underlay.
   Form->Document().Canvas().Clear(0xFFFFFFFF);
-  Form->PageControl1->setCurrentIndex(1);
-  Form->PageControl1->TXR->click();
+  Form->CompositionPanel()->setCurrentIndex(1);
+  Form->CompositionPanel()->TXR->click();
   ConfirmTextureDialogSoon(2);
-  Form->PageControl1->Button4->click();
+  Form->CompositionPanel()->Button4->click();
   TBitmapLayer* U = Form->Document().SelectedBitmapLayer();
   ASSERT_NE(U, nullptr);
   EXPECT_EQ(U->Index(), 0);
@@ -257,18 +258,18 @@ TEST_F(TPanelFixture, BackgroundFromAFileTakesItsSize) {
   Picture("Pictures", "big.png", 1024, 768, 0xFF204080, 0xFF204080);
   const QString File = QDir(Folder("Pictures")).filePath("big.png");
   int Asked = 0;
-  Form->PageControl1->AskBackgroundFile = [&] {
+  Form->CompositionPanel()->AskBackgroundFile = [&] {
     ++Asked;
     return Asked == 1 ? QString() : File;  // the first time the dialog is cancelled
   };
-  Form->PageControl1->OTH->click();
-  Form->PageControl1->Button6->click();
+  Form->CompositionPanel()->OTH->click();
+  Form->CompositionPanel()->Button6->click();
   EXPECT_EQ(Form->Document().Canvas().Width(), 800);
-  Form->PageControl1->Button6->click();
+  Form->CompositionPanel()->Button6->click();
   EXPECT_EQ(Form->Document().Canvas().Width(), 1024);
   EXPECT_EQ(Form->Document().Canvas().Height(), 768);
-  EXPECT_EQ(Form->StatusPanel2->text(), "1024x768");
-  Form->N17->trigger();
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "1024x768");
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_EQ(Form->Document().Canvas().Width(), 800);
   EXPECT_EQ(CanvasAt(0, 0), 0xFFFFFFFFu);
   EXPECT_TRUE(Errors.isEmpty());

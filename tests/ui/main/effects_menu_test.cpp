@@ -19,13 +19,13 @@ struct TEffectsMenuFixture : TMainFormFixture {
 
 TEST_F(TEffectsMenuFixture, MenusHoldTheEffectCommandsInOrder) {
   QStringList Image;
-  for (const QAction* A : Form->mnImage->actions())
+  for (const QAction* A : Form->Menu(TMainAction::ImageMenu)->actions())
     if (!A->isSeparator())
       Image << A->text();
   EXPECT_EQ(Image.mid(0, 4), (QStringList{"Добавить надпись", "Яркость/ контраст ...",
                                           "Цветовой баланс", "Добавить фотографию"}));
   QStringList Filter;
-  for (const QAction* A : Form->mnFilter->actions())
+  for (const QAction* A : Form->Menu(TMainAction::FilterMenu)->actions())
     if (!A->isSeparator())
       Filter << A->text();
   EXPECT_EQ(Filter.mid(0, 8),
@@ -35,16 +35,21 @@ TEST_F(TEffectsMenuFixture, MenusHoldTheEffectCommandsInOrder) {
   for (const char* Caption : {"Быстрая резкость", "Быстрое размытие", "Резкость", "Размытие",
                               "Разбрызгивание", "Постеризация", "Волны", "Мозаика", "Рельеф",
                               "Капли дождя", "Широкие", "Средние", "Узкие", "Цветной", "Чёрный"})
-    EXPECT_NE(FindMenuItem(Form->mnFilter, QString::fromUtf8(Caption)), nullptr) << Caption;
+    EXPECT_NE(FindMenuItem(Form->Menu(TMainAction::FilterMenu), QString::fromUtf8(Caption)),
+              nullptr)
+        << Caption;
   // Nothing to work on: everything is off.
   Form->UpdateActions();
-  EXPECT_FALSE(FindMenuItem(Form->mnFilter, "Сделать монохромным")->isEnabled());
-  EXPECT_FALSE(FindMenuItem(Form->mnImage, "Яркость/ контраст ...")->isEnabled());
+  EXPECT_FALSE(
+      FindMenuItem(Form->Menu(TMainAction::FilterMenu), "Сделать монохромным")->isEnabled());
+  EXPECT_FALSE(
+      FindMenuItem(Form->Menu(TMainAction::ImageMenu), "Яркость/ контраст ...")->isEnabled());
 }
 
 TEST_F(TEffectsMenuFixture, NegativeOnTheCanvasAndOnALayerUndoesInOneStep) {
   Form->Run([&] { Form->Document().NewCanvas(8, 6, 0xFF102030); });
-  QAction* Invert = FindMenuItem(Form->mnFilter, "Инвертировать цвета (негатив)");
+  QAction* Invert =
+      FindMenuItem(Form->Menu(TMainAction::FilterMenu), "Инвертировать цвета (негатив)");
   ASSERT_NE(Invert, nullptr);
   ASSERT_TRUE(Invert->isEnabled());
   Invert->trigger();
@@ -52,9 +57,9 @@ TEST_F(TEffectsMenuFixture, NegativeOnTheCanvasAndOnALayerUndoesInOneStep) {
   EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFFEFDFCFu);
   EXPECT_TRUE(Form->Document().Modified);
   // The step is named as the effect's item, not "Эффект".
-  EXPECT_EQ(Form->N17->text(), "Отменить: Инвертировать цвета (негатив)");
-  Form->Run([&] { Form->N17Click(); });
-  EXPECT_EQ(Form->N18->text(), "Повторить: Инвертировать цвета (негатив)");
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить: Инвертировать цвета (негатив)");
+  Form->Run([&] { Form->UndoClick(); });
+  EXPECT_EQ(Form->Action(TMainAction::Redo)->text(), "Повторить: Инвертировать цвета (негатив)");
   EXPECT_EQ(Form->Document().Canvas().GetPixel(3, 3), 0xFF102030u);
 
   // On a translucent layer the negative keeps the layer's alpha.
@@ -80,11 +85,12 @@ TEST_F(TEffectsMenuFixture, EffectStepsAreNamedAsTheirItems) {
                {"Широкие", "Жалюзи: широкие"},
                {"Чёрный", "Шум: чёрный"}};
   for (const auto& C : Cases) {
-    QAction* Item = FindMenuItem(Form->mnFilter, QString::fromUtf8(C.Item));
+    QAction* Item = FindMenuItem(Form->Menu(TMainAction::FilterMenu), QString::fromUtf8(C.Item));
     ASSERT_NE(Item, nullptr) << C.Item;
     Form->UpdateActions();
     Item->trigger();
-    EXPECT_EQ(Form->N17->text(), QStringLiteral("Отменить: ") + QString::fromUtf8(C.Step))
+    EXPECT_EQ(Form->Action(TMainAction::Undo)->text(),
+              QStringLiteral("Отменить: ") + QString::fromUtf8(C.Step))
         << C.Item;
   }
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();

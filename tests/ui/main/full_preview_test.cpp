@@ -35,7 +35,8 @@ TEST_F(TMainFormFixture, PreviewShowsTheWholeCardFullScreenUntilEscapeOrAClick) 
   const bool Modified = Form->Document().Modified;
   QToolButton* Button = FindToolButton(Form.get(), QStringLiteral("Просмотр"));
   ASSERT_NE(Button, nullptr);
-  QAction* Item = FindMenuItem(Form->mnView, QStringLiteral("Полноэкранный просмотр"));
+  QAction* Item =
+      FindMenuItem(Form->Menu(TMainAction::ViewMenu), QStringLiteral("Полноэкранный просмотр"));
   ASSERT_NE(Item, nullptr);
   const QRect Screen = Form->screen()->geometry();
   // The button twice (closed by Escape, then by a click), then the menu item.
@@ -84,7 +85,8 @@ TEST_F(TMainFormFixture, PreviewWaitsForACard) {
   Make();
   QToolButton* Button = FindToolButton(Form.get(), QStringLiteral("Просмотр"));
   ASSERT_NE(Button, nullptr);
-  QAction* Item = FindMenuItem(Form->mnView, QStringLiteral("Полноэкранный просмотр"));
+  QAction* Item =
+      FindMenuItem(Form->Menu(TMainAction::ViewMenu), QStringLiteral("Полноэкранный просмотр"));
   ASSERT_NE(Item, nullptr);
   EXPECT_FALSE(Button->isEnabled());
   EXPECT_FALSE(Item->isEnabled());

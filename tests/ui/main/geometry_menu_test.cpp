@@ -50,13 +50,13 @@ struct TGeometryMenuFixture : TMainFormFixture {
 
 TEST_F(TGeometryMenuFixture, ItemsStandInTheirMenusAndFollowTheCard) {
   QStringList Image;
-  for (const QAction* A : Form->mnImage->actions())
+  for (const QAction* A : Form->Menu(TMainAction::ImageMenu)->actions())
     if (!A->isSeparator())
       Image << A->text();
   const qsizetype Photo = Image.indexOf("Добавить фотографию");
   ASSERT_GE(Photo, 0);
   EXPECT_EQ(Image.value(Photo + 1), "Размер изображения");
-  for (QMenu* M : {Form->mnArrange, Form->LayerPopup}) {
+  for (QMenu* M : {Form->Menu(TMainAction::ArrangeMenu), Form->Menu(TMainAction::LayerPopup)}) {
     QMenu* Turn = MenuHolding(M, "На 90° влево");
     ASSERT_NE(Turn, nullptr);
     QStringList Items;
@@ -65,16 +65,16 @@ TEST_F(TGeometryMenuFixture, ItemsStandInTheirMenusAndFollowTheCard) {
   }
 
   Form->UpdateActions();
-  EXPECT_FALSE(Form->N37->isEnabled());
-  EXPECT_FALSE(Form->N13->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ImageSize)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ArrangeFreeRotation)->isEnabled());
   Form->Run([&] { Form->Document().NewCanvas(80, 60, 0xFFFFFFFF); });
-  EXPECT_TRUE(Form->N37->isEnabled());
-  EXPECT_FALSE(Form->N13->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ImageSize)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ArrangeFreeRotation)->isEnabled());
   AddPhoto(20, 10);
-  EXPECT_TRUE(Form->N13->isEnabled());
-  EXPECT_TRUE(Form->N13Popup->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ArrangeFreeRotation)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::PopupFreeRotation)->isEnabled());
   Form->Run([&] { Form->Document().SetSelection(nullptr); });
-  EXPECT_FALSE(Form->N13->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ArrangeFreeRotation)->isEnabled());
 }
 
 TEST_F(TGeometryMenuFixture, ImageSizeDialogResizesTheCardAndUndoBringsItBack) {
@@ -88,16 +88,16 @@ TEST_F(TGeometryMenuFixture, ImageSizeDialogResizesTheCardAndUndoBringsItBack) {
     Rasm()->Resample->setCurrentIndex(2);
     Rasm()->accept();
   });
-  Form->N37->trigger();
+  Form->Action(TMainAction::ImageSize)->trigger();
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
   EXPECT_EQ(Opened, (TImageSizeFields{800, 600, 1875}));
   EXPECT_EQ(Form->Document().Canvas().Width(), 400);
   EXPECT_EQ(Form->Document().Canvas().Height(), 300);
   EXPECT_EQ(Form->Document().Canvas().StretchFilter(), sfSpline);
-  EXPECT_EQ(Form->StatusPanel2->text(), "400x300");
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "400x300");
   EXPECT_FLOAT_EQ(L->Location().Left, 50);
   EXPECT_FLOAT_EQ(L->Location().Bottom, 125);
-  EXPECT_TRUE(Form->N17->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Undo)->isEnabled());
 
   // Opened again: the canvas's own size, the method back at "Сплайн"; Cancel changes nothing.
   QTimer::singleShot(0, [&] {
@@ -106,11 +106,11 @@ TEST_F(TGeometryMenuFixture, ImageSizeDialogResizesTheCardAndUndoBringsItBack) {
     Rasm()->Edit3->setValue(100);
     Rasm()->reject();
   });
-  Form->N37->trigger();
+  Form->Action(TMainAction::ImageSize)->trigger();
   EXPECT_EQ(Opened, (TImageSizeFields{400, 300, 469}));
   EXPECT_EQ(Form->Document().Canvas().Width(), 400);
 
-  Form->N17->trigger();
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_EQ(Form->Document().Canvas().Width(), 800);
   EXPECT_FLOAT_EQ(L->Location().Right, 300);
 }
@@ -127,7 +127,7 @@ TEST_F(TGeometryMenuFixture, RotationPreviewsFromTheOriginalAndUndoesInOneStep) 
     Povor()->PreviewButton->click();
     Povor()->OkButton->click();
   });
-  Form->N13->trigger();
+  Form->Action(TMainAction::ArrangeFreeRotation)->trigger();
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
   EXPECT_TRUE(Messages.isEmpty());
   EXPECT_EQ(L->Bitmap()->Width(), 223);   // 200 cos 30 + 100 sin 30 = 223.2
@@ -135,7 +135,7 @@ TEST_F(TGeometryMenuFixture, RotationPreviewsFromTheOriginalAndUndoesInOneStep) 
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0u);
   EXPECT_EQ(Form->Document().Selected(), L);
 
-  Form->N17->trigger();
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_EQ(L->Bitmap()->Width(), 200);
   EXPECT_EQ(L->Bitmap()->Height(), 100);
   EXPECT_FLOAT_EQ(L->Location().Right, 300);
@@ -162,14 +162,14 @@ TEST_F(TGeometryMenuFixture, TypedAnglesAreCheckedAndCancelPutsTheLayerBack) {
     EXPECT_TRUE(Povor()->isVisible());
     Povor()->CancelButton->click();
   });
-  Form->N13->trigger();
+  Form->Action(TMainAction::ArrangeFreeRotation)->trigger();
   ASSERT_EQ(Messages.size(), 3);
   EXPECT_EQ(Messages[0], "Значения могут лежать в диапазоне от -180 до 180 градусов.");
   EXPECT_NE(Messages[1].indexOf("4x"), -1);
   EXPECT_EQ(L->Bitmap()->Width(), 60);
   EXPECT_EQ(L->Bitmap()->Height(), 40);
   EXPECT_FLOAT_EQ(L->Location().Right, 160);
-  EXPECT_FALSE(Form->N17->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Undo)->isEnabled());
   EXPECT_EQ(Povor()->Angle->value(), -45);  // kept for the next opening
 }
 

@@ -28,14 +28,14 @@ struct TLayerGeometryMenuFixture : TMainFormFixture {
 };
 
 TEST_F(TLayerGeometryMenuFixture, ItemsStandWhereTheMenusPutThem) {
-  const QList<QAction*> Filter = Form->mnFilter->actions();
-  const qsizetype At = Filter.indexOf(Form->mnGeometry);
+  const QList<QAction*> Filter = Form->Menu(TMainAction::FilterMenu)->actions();
+  const qsizetype At = Filter.indexOf(Form->Action(TMainAction::Geometry));
   ASSERT_GT(At, 0);
-  EXPECT_EQ(Form->mnGeometry->text(), "Геометрия");
+  EXPECT_EQ(Form->Action(TMainAction::Geometry)->text(), "Геометрия");
   EXPECT_EQ(Filter[At - 1]->text(), "Склеить все слои");
-  for (const auto* Items : {&Form->ArrangeItems, &Form->PopupItems}) {
-    ASSERT_NE((*Items)[12], nullptr);
-    EXPECT_EQ((*Items)[12]->text(), "Обрезать слой");
+  for (const TMainAction Id : {TMainAction::ArrangeCropLayer, TMainAction::PopupCropLayer}) {
+    ASSERT_NE(Form->Action(Id), nullptr);
+    EXPECT_EQ(Form->Action(Id)->text(), "Обрезать слой");
   }
 }
 
@@ -46,9 +46,9 @@ TEST_F(TLayerGeometryMenuFixture, EnablingFollowsTheCardAndTheSelection) {
   };
   const auto Check = [&](const TState& S) {
     Form->UpdateActions();
-    EXPECT_EQ(Form->mnGeometry->isEnabled(), S.Geometry) << S.Name;
-    EXPECT_EQ(Form->ArrangeItems[12]->isEnabled(), S.Crop) << S.Name;
-    EXPECT_EQ(Form->PopupItems[12]->isEnabled(), S.Crop) << S.Name;
+    EXPECT_EQ(Form->Action(TMainAction::Geometry)->isEnabled(), S.Geometry) << S.Name;
+    EXPECT_EQ(Form->Action(TMainAction::ArrangeCropLayer)->isEnabled(), S.Crop) << S.Name;
+    EXPECT_EQ(Form->Action(TMainAction::PopupCropLayer)->isEnabled(), S.Crop) << S.Name;
   };
   Check({"no card", false, false});
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
@@ -87,8 +87,8 @@ TEST_F(TLayerGeometryMenuFixture, CommandsOpenTheirWindowsAndCancelChangesNothin
   EXPECT_TRUE(GeometryShown);
   EXPECT_EQ(L->Bitmap()->Width(), 998) << "OK without moving a corner: slightly smaller";
   EXPECT_EQ(L->Bitmap()->Height(), 498);
-  EXPECT_TRUE(Form->N17->isEnabled());
-  Form->N17Click();
+  EXPECT_TRUE(Form->Action(TMainAction::Undo)->isEnabled());
+  Form->UndoClick();
   EXPECT_EQ(L->Bitmap()->Width(), 1000);
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
 }

@@ -5,8 +5,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -22,8 +28,8 @@ struct TMainFormFixture : ::testing::Test {
 
   void Make() {
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->OpenUrl = [](const QUrl&) {};
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.OpenUrl = [](const QUrl&) {};
     Form->resize(1000, 700);
     Form->show();
   }
@@ -60,4 +66,10 @@ inline void ClickAt(QWidget* W, QPoint At = QPoint(-1, -1)) {
   QMouseEvent Release(QEvent::MouseButtonRelease, QPointF(At), W->mapToGlobal(QPointF(At)),
                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(W, &Release);
+}
+
+// A control of the main window, found by its object name ("ScaleCombo", "LayerSection").
+template <class T>
+T* FormChild(const TMainForm& Form, const char* Name) {
+  return Form.findChild<T*>(QString::fromUtf8(Name));
 }

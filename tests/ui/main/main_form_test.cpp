@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMap>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProcess>
@@ -48,46 +49,68 @@ TEST_F(TMainFormFixture, WindowHasItsMenusAndPanels) {
       Top << A->text();
   EXPECT_EQ(Top, (QStringList{"Файл", "Правка", "Изображение", "Обработка", "Выделение", "Вид",
                               "Справка"}));
-  EXPECT_EQ(Captions(Form->mnEdit).mid(0, 2), (QStringList{"Отменить", "Повторить"}));
-  EXPECT_FALSE(Form->N17->isEnabled());
-  EXPECT_EQ(Captions(Form->mnArrange),
+  EXPECT_EQ(Captions(Form->Menu(TMainAction::EditMenu)).mid(0, 2),
+            (QStringList{"Отменить", "Повторить"}));
+  EXPECT_FALSE(Form->Action(TMainAction::Undo)->isEnabled());
+  EXPECT_EQ(Captions(Form->Menu(TMainAction::ArrangeMenu)),
             (QStringList{"Поместить вперёд", "Поместить назад", "Вверх на один уровень",
                          "Вниз на один уровень", "Повернуть", "Отразить", "Границы и контур",
                          "Прозрачный цвет", "Маска слоя", "Обрезать слой", "Снять маску",
                          "Клонировать", "Удалить"}));
-  EXPECT_EQ(Captions(Form->mnHelp), (QStringList{"Справка", "Сайт программы", "Примеры открыток",
-                                                 "Техническая поддержка", "О программе Pelmora"}));
-  EXPECT_TRUE(Captions(Form->mnView).contains("Масштаб 100%"));
-  EXPECT_EQ(Form->mnFileNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-  EXPECT_EQ(Form->SidePanel->width(), 336);
-  EXPECT_TRUE(Form->Start->isVisible());
-  EXPECT_FALSE(Form->pnlImage->isVisible());
-  EXPECT_FALSE(Form->Panel1->isVisible());
-  EXPECT_FALSE(Form->pnlBitmapLayer->isVisible());
-  EXPECT_EQ(Form->StatusPanel1->text(), "Масштаб изображения регулируется колесом прокрутки");
+  EXPECT_EQ(Captions(Form->Menu(TMainAction::HelpMenu)),
+            (QStringList{"Справка", "Сайт программы", "Примеры открыток", "Техническая поддержка",
+                         "О программе Pelmora"}));
+  EXPECT_TRUE(Captions(Form->Menu(TMainAction::ViewMenu)).contains("Масштаб 100%"));
+  EXPECT_EQ(Form->Action(TMainAction::FileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+  EXPECT_EQ(FormChild<QWidget>(*Form, "SidePanel")->width(), 336);
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "StartSection")->isVisible());
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "ImageSection")->isVisible());
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "CompositionSection")->isVisible());
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "LayerSection")->isVisible());
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusText")->text(),
+            "Масштаб изображения регулируется колесом прокрутки");
   QStringList Tabs;
-  for (int I = 0; I < Form->PageControl1->count(); ++I) Tabs << Form->PageControl1->tabText(I);
+  for (int I = 0; I < Form->CompositionPanel()->count(); ++I)
+    Tabs << Form->CompositionPanel()->tabText(I);
   EXPECT_EQ(Tabs, (QStringList{"Фон", "Подложка", "Украшения", "Поздравления"}));
+}
+
+// Tests and the window find each action by its id and by the id's name; no key runs two.
+TEST_F(TMainFormFixture, EveryActionIsFoundByItsNameAndNoKeyRunsTwo) {
+  Make();
+  QMap<QString, QString> KeyOwner;
+  for (const TMainActionRow& Row : TMainForm::ActionRows()) {
+    QAction* A = Form->Action(Row.Id);
+    ASSERT_NE(A, nullptr) << Row.Name;
+    EXPECT_EQ(Form->findChild<QAction*>(QString::fromUtf8(Row.Name)), A) << Row.Name;
+    for (const QKeySequence& Key : A->shortcuts()) {
+      EXPECT_FALSE(KeyOwner.contains(Key.toString()))
+          << Key.toString().toStdString() << ": " << Row.Name << " and "
+          << KeyOwner.value(Key.toString()).toStdString();
+      KeyOwner[Key.toString()] = QString::fromUtf8(Row.Name);
+    }
+  }
+  EXPECT_EQ(KeyOwner.value("Ctrl+Z"), "Undo");
 }
 
 TEST_F(TMainFormFixture, MenuRefreshFollowsTheDocument) {
   Make();
-  Form->N8Click();
-  for (QAction* A : Form->mnImage->actions())
+  Form->UpdateActions();
+  for (QAction* A : Form->Menu(TMainAction::ImageMenu)->actions())
     EXPECT_FALSE(A->isEnabled()) << A->text().toStdString();
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
-  Form->N8Click();
-  Form->N40Click();
-  EXPECT_TRUE(Form->N96->isEnabled());
-  EXPECT_TRUE(Form->N120->isEnabled());
+  Form->UpdateActions();
+  Form->UpdateActions();
+  EXPECT_TRUE(Form->Action(TMainAction::AddPhoto)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Flatten)->isEnabled());
   // An area layer selected: the effects menu goes off.
   TPositionedLayer* Area = Form->Document().CreatePositionedLayer();
   Area->Tag = TagSelectionArea;
   Form->Document().SetSelection(Area);
-  Form->N40Click();
-  EXPECT_FALSE(Form->N120->isEnabled());
-  EXPECT_EQ(Form->StatusPanel2->text(), "300x200");
-  EXPECT_TRUE(Form->pnlImage->isVisible());
+  Form->UpdateActions();
+  EXPECT_FALSE(Form->Action(TMainAction::Flatten)->isEnabled());
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "300x200");
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "ImageSection")->isVisible());
 }
 
 TEST_F(TMainFormFixture, SettingsFilesRoundTrip) {
@@ -97,10 +120,11 @@ TEST_F(TMainFormFixture, SettingsFilesRoundTrip) {
     WriteFormSettings(QDir(Dir.path()).filePath("CForm.kvp").toStdString(), S);
   }
   Make();
-  EXPECT_EQ(Form->BufColor, 0xC0C0C0);
-  EXPECT_FALSE(Form->N103->isChecked());
-  EXPECT_LT(Form->SidePanel->x(), Form->ImgView()->x());  // the side panel is on the left
-  Form->N103->setChecked(true);
+  EXPECT_EQ(Form->BufColor(), 0xC0C0C0);
+  EXPECT_FALSE(Form->Action(TMainAction::Checkerboard)->isChecked());
+  EXPECT_LT(FormChild<QWidget>(*Form, "SidePanel")->x(),
+            Form->ImgView()->x());  // the side panel is on the left
+  Form->Action(TMainAction::Checkerboard)->setChecked(true);
   Form->close();
   std::ifstream F(QDir(Dir.path()).filePath("View.kvp").toStdString());
   std::string Text((std::istreambuf_iterator<char>(F)), std::istreambuf_iterator<char>());
@@ -135,9 +159,9 @@ TEST_F(TMainFormFixture, AddedPhotoIsSelectedWithTheLayerPanel) {
   Form->Run([&] { Form->AddPhotoFromFile(Name); });
   EXPECT_TRUE(Errors.isEmpty());
   ASSERT_NE(Form->Document().SelectedBitmapLayer(), nullptr);
-  EXPECT_TRUE(Form->pnlBitmapLayer->isVisible());
-  EXPECT_EQ(Form->LayerOpacity->value(), 255);
-  Form->LayerOpacity->setValue(100);
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "LayerSection")->isVisible());
+  EXPECT_EQ(FormChild<QSlider>(*Form, "LayerOpacity")->value(), 255);
+  FormChild<QSlider>(*Form, "LayerOpacity")->setValue(100);
   EXPECT_EQ(Form->Document().SelectedBitmapLayer()->Bitmap()->MasterAlpha(), 100u);
 }
 
@@ -146,23 +170,23 @@ TEST_F(TMainFormFixture, ZoomKeepsModifiedAndFitsTheWindow) {
   Form->Document().NewCanvas(1000, 500, 0xFFFFFFFF);
   Form->Document().Modified = false;
   Form->ImgView()->resize(600, 600);
-  Form->N35Click();
+  Form->FitInWindowClick();
   EXPECT_NEAR(Form->ImgView()->View().Scale(), 0.6 / 1.1, 1e-5);
-  EXPECT_EQ(Form->ScaleCombo->currentText(), "55%");
-  Form->N1002Click();
+  EXPECT_EQ(FormChild<QComboBox>(*Form, "ScaleCombo")->currentText(), "55%");
+  Form->ActualSizeClick();
   EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 1);
-  Form->ScaleCombo->setCurrentText(" 2 00 %");
+  FormChild<QComboBox>(*Form, "ScaleCombo")->setCurrentText(" 2 00 %");
   Form->ScaleComboChange();
   EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 2);
-  Form->ScaleCombo->setCurrentText("5000%");
+  FormChild<QComboBox>(*Form, "ScaleCombo")->setCurrentText("5000%");
   Form->ScaleComboChange();
-  EXPECT_EQ(Form->ScaleCombo->currentText(), "200%");
+  EXPECT_EQ(FormChild<QComboBox>(*Form, "ScaleCombo")->currentText(), "200%");
   EXPECT_FALSE(Form->Document().Modified);
 }
 
 TEST_F(TMainFormFixture, EditorBackgroundCheckerboard) {
   Make();
-  Form->N103->setChecked(true);
+  Form->Action(TMainAction::Checkerboard)->setChecked(true);
   TImgView32& View = Form->ImgView()->View();
   View.Invalidate();
   TBitmap32& Buffer = View.BeginPaint();
@@ -211,7 +235,7 @@ TEST_F(TMainFormFixture, LayerEditingWithTheMouse) {
   Mouse(W, QEvent::MouseButtonPress, Q(At(50, 40)), Qt::LeftButton, Qt::LeftButton);
   Mouse(W, QEvent::MouseButtonRelease, Q(At(50, 40)), Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(Doc.Selected(), A);
-  EXPECT_TRUE(Form->pnlBitmapLayer->isVisible());
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "LayerSection")->isVisible());
 
   // Drag inside the frame: it moves by the same amount.
   Drag(W, Q(At(50, 40)), Q(At(80, 60)));
@@ -222,7 +246,7 @@ TEST_F(TMainFormFixture, LayerEditingWithTheMouse) {
   EXPECT_FLOAT_EQ(A->Location().Right, 200);
   EXPECT_FLOAT_EQ(A->Location().Bottom - A->Location().Top, 75);
   // Without kept proportions the corner goes where the mouse goes.
-  Form->Propos->setChecked(false);
+  FormChild<QCheckBox>(*Form, "KeepProportions")->setChecked(false);
   const TSingleRect R = A->Location();
   Drag(W, Q(At(R.Right - 1, R.Bottom - 1)), Q(At(R.Right + 10, R.Bottom + 20)));
   EXPECT_FLOAT_EQ(A->Location().Right, R.Right + 10);
@@ -240,7 +264,7 @@ TEST_F(TMainFormFixture, LayerEditingWithTheMouse) {
   Mouse(W, QEvent::MouseButtonPress, Q(At(390, 10)), Qt::LeftButton, Qt::LeftButton);
   Mouse(W, QEvent::MouseButtonRelease, Q(At(390, 10)), Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(Doc.Selected(), nullptr);
-  EXPECT_FALSE(Form->pnlBitmapLayer->isVisible());
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "LayerSection")->isVisible());
 }
 
 TEST_F(TMainFormFixture, UndoRedoItemsFollowTheRecords) {
@@ -250,20 +274,21 @@ TEST_F(TMainFormFixture, UndoRedoItemsFollowTheRecords) {
   TBitmap32 Pic;
   Pic.SetSize(20, 10);
   TBitmapLayer* L = Doc.AddPictureLayer(Pic, 255);
-  Form->N901Click();
-  Form->N16Click();
-  EXPECT_TRUE(Form->N17->isEnabled());
-  EXPECT_FALSE(Form->N18->isEnabled());
+  Form->RotateRightClick();
+  Form->UpdateActions();
+  EXPECT_TRUE(Form->Action(TMainAction::Undo)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Redo)->isEnabled());
   EXPECT_EQ(L->Bitmap()->Width(), 10);
-  Form->N17Click();
+  Form->UndoClick();
   EXPECT_EQ(L->Bitmap()->Width(), 20);
-  EXPECT_FALSE(Form->N17->isEnabled());
-  EXPECT_TRUE(Form->N18->isEnabled());
-  Form->mnArrangeClick();
-  EXPECT_TRUE(Form->ArrangeItems[15]->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Undo)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Redo)->isEnabled());
+  Form->UpdateActions();
+  EXPECT_TRUE(Form->Action(TMainAction::ArrangeDelete)->isEnabled());
   Form->mnDeleteClick();
   EXPECT_EQ(Doc.Selected(), nullptr);
-  EXPECT_FALSE(Form->N18->isEnabled());  // the redo target was the deleted layer
+  EXPECT_FALSE(
+      Form->Action(TMainAction::Redo)->isEnabled());  // the redo target was the deleted layer
 }
 
 TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
@@ -275,12 +300,12 @@ TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
   Pic.Clear(0xFFFF0000);
   Doc.AddPictureLayer(Pic, 200);
   const std::string Typed = QDir(Dir.path()).filePath("card").toStdString();
-  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Name = Typed;
     Format = TSaveFormat::Project;
     return true;
   };
-  Form->N3Click();
+  Form->SaveAsClick();
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_FALSE(Doc.Modified);
   EXPECT_EQ(Form->CurrentSaveName(), Typed + ".kvt");
@@ -288,11 +313,11 @@ TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
 
   // A cancelled save keeps the card modified, so closing still asks.
   Doc.Canvas().Clear(0xFF000000);
-  Form->AskSaveName = [](std::string&, TSaveFormat&) { return false; };
-  Form->N3Click();
+  Form->Dialogs.AskSaveName = [](std::string&, TSaveFormat&) { return false; };
+  Form->SaveAsClick();
   EXPECT_TRUE(Doc.Modified);
   int Asked = 0;
-  Form->AskSaveQuestion = [&] {
+  Form->Dialogs.AskSaveQuestion = [&] {
     ++Asked;
     return QMessageBox::Cancel;
   };
@@ -300,14 +325,14 @@ TEST_F(TMainFormFixture, OpenSaveAndTheRecentList) {
   EXPECT_EQ(Asked, 1);
 
   // Opening the project brings the layer back, selected, with a clean Modified flag.
-  Form->AskSaveQuestion = [] { return QMessageBox::No; };
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::No; };
   Form->OpenRecent(0);
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF204060u);
   ASSERT_NE(Doc.SelectedBitmapLayer(), nullptr);
   EXPECT_EQ(Doc.SelectedBitmapLayer()->Bitmap()->MasterAlpha(), 200u);
   EXPECT_FALSE(Doc.Modified);
-  EXPECT_FALSE(Form->Start->isVisible());
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "StartSection")->isVisible());
 
   // A damaged file: the message, and the open card stays.
   const QString Bad = QDir(Dir.path()).filePath("bad.kvt");
@@ -333,7 +358,7 @@ TEST_F(TMainFormFixture, FullScreenPreviewShowsTheFlatCardUntilEscape) {
     QKeyEvent Esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(Modal, &Esc);
   });
-  Form->N34Click();
+  Form->FullPreviewClick();
   EXPECT_EQ(Width, 64);
   EXPECT_EQ(Pixel, 0xFF102030u);
 }
@@ -342,14 +367,14 @@ TEST_F(TMainFormFixture, FailedSaveOnCloseKeepsTheWindowAndTheCard) {
   Make();
   TCardDocument& Doc = Form->Document();
   // The name typed for the save lies in a folder that does not exist: the save fails.
-  Form->AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
     Typed = QDir(Dir.path()).filePath("gone/card").toStdString();
     Format = TSaveFormat::Project;
     return true;
   };
   Doc.NewCanvas(50, 40, 0xFF336699);
   Doc.Modified = true;
-  Form->AskSaveQuestion = [] { return QMessageBox::Yes; };
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::Yes; };
   EXPECT_FALSE(Form->close());
   EXPECT_TRUE(Form->isVisible());
   ASSERT_EQ(Errors.size(), 1);
@@ -357,7 +382,7 @@ TEST_F(TMainFormFixture, FailedSaveOnCloseKeepsTheWindowAndTheCard) {
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF336699u);
   EXPECT_TRUE(Doc.Modified);
   // Answering "No" then closes.
-  Form->AskSaveQuestion = [] { return QMessageBox::No; };
+  Form->Dialogs.AskSaveQuestion = [] { return QMessageBox::No; };
   EXPECT_TRUE(Form->close());
 }
 
@@ -393,8 +418,8 @@ TEST_F(TMainFormFixture, FlatImageCarriesNoEditorBackground) {
   Doc.NewCanvas(16, 16, 0x80FF0000);  // half-transparent red
   Doc.Canvas().SetDrawMode(dmBlend);
   for (const bool Chess : {false, true}) {
-    Form->N103->setChecked(Chess);
-    Form->BufColor = 0x00FF00;  // a green editor background
+    Form->Action(TMainAction::Checkerboard)->setChecked(Chess);
+    Form->SetBufColor(0x00FF00);  // a green editor background
     TImgView32& View = Form->ImgView()->View();
     View.Invalidate();
     View.BeginPaint();
@@ -419,7 +444,7 @@ TEST_F(TMainFormFixture, NewCardOverThePixelLimitChangesNothing) {
   Doc.AddPictureLayer(Pic, 255);
   Doc.Modified = false;
   const int Layers = Doc.Layers().Count();
-  Form->AskNewSize = [](int& W, int& H) {
+  Form->Dialogs.AskNewSize = [](int& W, int& H) {
     W = 20000;
     H = 20000;
     return true;
@@ -431,7 +456,7 @@ TEST_F(TMainFormFixture, NewCardOverThePixelLimitChangesNothing) {
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), 0xFF112233u);
   EXPECT_EQ(Doc.Layers().Count(), Layers);
   // A size that fits makes the new card.
-  Form->AskNewSize = [](int& W, int& H) {
+  Form->Dialogs.AskNewSize = [](int& W, int& H) {
     W = 64;
     H = 48;
     return true;
@@ -470,19 +495,19 @@ TEST_F(TMainFormFixture, TitleShowsTheFileNameAndTheModifiedMark) {
   Make();
   EXPECT_EQ(Form->windowTitle(), "Pelmora");
   TCardDocument& Doc = Form->Document();
-  Form->AskNewSize = [](int& W, int& H) {
+  Form->Dialogs.AskNewSize = [](int& W, int& H) {
     W = 40;
     H = 30;
     return true;
   };
   Form->Run([this] { Form->mnFileNewClick(); });
   EXPECT_EQ(Form->windowTitle(), "Без имени* — Pelmora");
-  Form->AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [this](std::string& Typed, TSaveFormat& Format) {
     Typed = QDir(Dir.path()).filePath("открытка").toStdString();
     Format = TSaveFormat::Project;
     return true;
   };
-  Form->Run([this] { Form->N3Click(); });
+  Form->Run([this] { Form->SaveAsClick(); });
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_EQ(Form->windowTitle(), "открытка.kvt — Pelmora");
   Doc.Canvas().Clear(0xFF000000);  // a change the view reports
@@ -520,10 +545,10 @@ TEST_F(TMainFormFixture, FirstStartTakesMostOfTheScreen) {
 TEST_F(TMainFormFixture, FitInWindowHidesTheScrollBars) {
   Make();
   Form->Document().NewCanvas(3000, 2000, 0xFFFFFFFF);
-  Form->N1002Click();
+  Form->ActualSizeClick();
   ImgViewWidget* V = Form->ImgView();
   EXPECT_TRUE(V->HorizontalBar()->isVisibleTo(V));
-  Form->N35Click();
+  Form->FitInWindowClick();
   EXPECT_FALSE(V->HorizontalBar()->isVisibleTo(V));
   EXPECT_FALSE(V->VerticalBar()->isVisibleTo(V));
 }

@@ -14,6 +14,7 @@
 
 #include "frame_dialog.h"
 #include "main_form.h"
+#include "main_form_fixture.h"
 #include "mask_dialog.h"
 #include "thumbview.h"
 
@@ -60,8 +61,8 @@ struct TFramesFixture : ::testing::Test {
     Black.Clear(0xFF000000);
     Black.SaveToFile(D.filePath("Masks/black.bmp").toStdString());
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->OpenUrl = [](const QUrl&) {};
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.OpenUrl = [](const QUrl&) {};
     Form->resize(1000, 700);
     Form->show();
   }
@@ -75,28 +76,29 @@ struct TFramesFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(TFramesFixture, ItemsAndButtonFollowTheCardAndTheSelection) {
-  ASSERT_NE(Form->mnAddFrame, nullptr);
-  EXPECT_EQ(Form->mnAddFrame->text(), "Добавить рамку");
-  EXPECT_TRUE(Form->mnImage->actions().contains(Form->mnAddFrame));
-  Form->N8Click();
-  EXPECT_FALSE(Form->mnAddFrame->isEnabled()) << "no card";
+  ASSERT_NE(Form->Action(TMainAction::AddFrame), nullptr);
+  EXPECT_EQ(Form->Action(TMainAction::AddFrame)->text(), "Добавить рамку");
+  EXPECT_TRUE(
+      Form->Menu(TMainAction::ImageMenu)->actions().contains(Form->Action(TMainAction::AddFrame)));
+  Form->UpdateActions();
+  EXPECT_FALSE(Form->Action(TMainAction::AddFrame)->isEnabled()) << "no card";
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
-  Form->N8Click();
-  EXPECT_TRUE(Form->mnAddFrame->isEnabled());
+  Form->UpdateActions();
+  EXPECT_TRUE(Form->Action(TMainAction::AddFrame)->isEnabled());
 
-  for (const auto* Items : {&Form->ArrangeItems, &Form->PopupItems}) {
-    ASSERT_NE((*Items)[10], nullptr);
-    EXPECT_EQ((*Items)[10]->text(), "Маска слоя");
-    EXPECT_FALSE((*Items)[10]->isEnabled());
+  for (const TMainAction Id : {TMainAction::ArrangeLayerMask, TMainAction::PopupLayerMask}) {
+    ASSERT_NE(Form->Action(Id), nullptr);
+    EXPECT_EQ(Form->Action(Id)->text(), "Маска слоя");
+    EXPECT_FALSE(Form->Action(Id)->isEnabled());
   }
-  EXPECT_EQ(Form->Button12->text(), "Маска");
+  EXPECT_EQ(FormChild<QPushButton>(*Form, "MaskButton")->text(), "Маска");
   TBitmap32 Photo;
   Photo.SetSize(50, 40);
   Form->Document().AddPictureLayer(Photo, 255);
-  Form->mnArrangeClick();
-  EXPECT_TRUE(Form->ArrangeItems[10]->isEnabled());
-  EXPECT_TRUE(Form->ArrangeItems[13]->isEnabled());
-  EXPECT_TRUE(Form->Button12->isVisible());
+  Form->UpdateActions();
+  EXPECT_TRUE(Form->Action(TMainAction::ArrangeLayerMask)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ArrangeRemoveMask)->isEnabled());
+  EXPECT_TRUE(FormChild<QPushButton>(*Form, "MaskButton")->isVisible());
 }
 
 TEST_F(TFramesFixture, FrameDialogOnTheCardThenUndoAndRedo) {
@@ -114,17 +116,17 @@ TEST_F(TFramesFixture, FrameDialogOnTheCardThenUndoAndRedo) {
   });
   ASSERT_TRUE(D->FITA->isChecked());
   Form->SetZoom(1);
-  Form->mnAddFrame->trigger();
+  Form->Action(TMainAction::AddFrame)->trigger();
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_NE(Form->ImgView()->View().Scale(), 1.0f) << "fitted in the window";
   EXPECT_EQ(Form->Document().Canvas().Width(), 420);
   EXPECT_EQ(Form->Document().Canvas().Height(), 320);
-  EXPECT_EQ(Form->StatusPanel2->text(), "420x320");
-  ASSERT_TRUE(Form->N17->isEnabled());
-  Form->N17->trigger();
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "420x320");
+  ASSERT_TRUE(Form->Action(TMainAction::Undo)->isEnabled());
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_TRUE(SamePixels(Form->Document().Canvas(), Old));
-  EXPECT_TRUE(Form->N18->isEnabled());
-  Form->N18->trigger();
+  EXPECT_TRUE(Form->Action(TMainAction::Redo)->isEnabled());
+  Form->Action(TMainAction::Redo)->trigger();
   EXPECT_EQ(Form->Document().Canvas().Width(), 420);
 }
 
@@ -141,10 +143,10 @@ TEST_F(TFramesFixture, ClosingTheFrameDialogAfterAPreviewPutsTheLayerBack) {
     D->Button3->click();
     D->close();  // the title bar's close button
   });
-  Form->mnAddFrame->trigger();
+  Form->Action(TMainAction::AddFrame)->trigger();
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Photo));
   EXPECT_EQ(L->Location().Right, Was.Right);
-  EXPECT_FALSE(Form->N17->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Undo)->isEnabled());
 }
 
 TEST_F(TFramesFixture, MaskButtonMasksTheSelectedLayerInOneUndoStep) {
@@ -160,14 +162,14 @@ TEST_F(TFramesFixture, MaskButtonMasksTheSelectedLayerInOneUndoStep) {
     D->Button3->click();
     D->Button2->click();
   });
-  Form->Button12->click();
+  FormChild<QPushButton>(*Form, "MaskButton")->click();
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_EQ(L->Bitmap()->GetPixel(10, 10) >> 24, 0u) << "black mask: transparent";
-  Form->N17->trigger();
+  Form->Action(TMainAction::Undo)->trigger();
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Photo));
-  Form->N18->trigger();
+  Form->Action(TMainAction::Redo)->trigger();
   EXPECT_EQ(L->Bitmap()->GetPixel(10, 10) >> 24, 0u);
   // "Снять маску" makes it opaque again.
-  Form->ArrangeItems[13]->trigger();
+  Form->Action(TMainAction::ArrangeRemoveMask)->trigger();
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Photo));
 }

@@ -43,9 +43,9 @@ struct TModifiedMarkFixture : TMainFormFixture {
   // Triggers the menu item Caption and, inside its dialog, clicks "Просмотр" (when there is
   // one) and then the button Answer.
   void RunDialog(const QString& Caption, const QString& Answer) {
-    QAction* Item = FindMenuItem(Form->mnFilter, Caption);
+    QAction* Item = FindMenuItem(Form->Menu(TMainAction::FilterMenu), Caption);
     if (Item == nullptr)
-      Item = FindMenuItem(Form->mnImage, Caption);
+      Item = FindMenuItem(Form->Menu(TMainAction::ImageMenu), Caption);
     ASSERT_NE(Item, nullptr) << Caption.toStdString();
     bool Answered = false;
     QTimer::singleShot(0, [&] {

@@ -13,6 +13,7 @@
 #include "../tools/ui_driving.h"
 #include "album.h"
 #include "main_form.h"
+#include "main_form_fixture.h"
 #include "picture_codecs.h"
 #include "templates.h"
 #include "thumbview.h"
@@ -35,8 +36,8 @@ struct TNewCardFixture : ::testing::Test {
     SavePictureByExtension(Card, QDir(Dir.path()).filePath("Cards/card.png").toStdString());
 
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
-    Form->OpenUrl = [](const QUrl&) {};
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.OpenUrl = [](const QUrl&) {};
     Form->resize(1000, 700);
     Form->show();
   }
@@ -70,10 +71,10 @@ TEST_F(TNewCardFixture, NewCardFromMillimetres) {
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_EQ(CanvasSize(), QSize(283, 425));
   EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 0), 0xFFFFFFFFu);
-  EXPECT_EQ(Form->StatusPanel1->text(), "Новый проект");
-  EXPECT_EQ(Form->StatusPanel2->text(), "283x425");
-  EXPECT_FALSE(Form->Start->isVisible());
-  EXPECT_TRUE(Form->Panel1->isVisible());
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusText")->text(), "Новый проект");
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "283x425");
+  EXPECT_FALSE(FormChild<TSidePanelSection>(*Form, "StartSection")->isVisible());
+  EXPECT_TRUE(FormChild<TSidePanelSection>(*Form, "CompositionSection")->isVisible());
 }
 
 TEST_F(TNewCardFixture, SizePastThePixelLimitIsRefusedAndTheCardStays) {
@@ -95,7 +96,7 @@ TEST_F(TNewCardFixture, SizePastThePixelLimitIsRefusedAndTheCardStays) {
   EXPECT_TRUE(Errors[0].contains("слишком велика")) << Errors[0].toStdString();
   EXPECT_EQ(CanvasSize(), QSize(800, 600));
   EXPECT_EQ(Doc.Layers().Count(), Layers);
-  EXPECT_EQ(Form->StatusPanel2->text(), "800x600");
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "800x600");
 }
 
 TEST_F(TNewCardFixture, ReadyCardFromTheCatalogue) {
@@ -112,12 +113,13 @@ TEST_F(TNewCardFixture, ReadyCardFromTheCatalogue) {
     if (A.isVisible())
       A.reject();
   });
-  Form->Run([this] { Form->Button10Click(); });
+  Form->Run([this] { Form->ChooseCardClick(); });
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   EXPECT_EQ(CanvasSize(), QSize(120, 90));
   EXPECT_EQ(Form->Document().Canvas().GetPixel(60, 45), 0xFF20A040u);
-  EXPECT_EQ(Form->StatusPanel2->text(), "120x90");
-  EXPECT_TRUE(Form->N17->isEnabled());  // the old canvas is one "Отменить" away
-  Form->Run([this] { Form->N17Click(); });
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "120x90");
+  EXPECT_TRUE(
+      Form->Action(TMainAction::Undo)->isEnabled());  // the old canvas is one "Отменить" away
+  Form->Run([this] { Form->UndoClick(); });
   EXPECT_EQ(CanvasSize(), QSize(640, 480));
 }

@@ -52,7 +52,7 @@ struct TOutlineMenuFixture : ::testing::Test {
     Titles.write("pat1.bmp = Золотой шнур\n");
     Titles.close();
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
     Form->resize(1000, 700);
     Form->show();
   }
@@ -80,30 +80,32 @@ struct TOutlineMenuFixture : ::testing::Test {
 };
 
 TEST_F(TOutlineMenuFixture, ItemsStandInTheirMenusAndFollowTheSelection) {
-  const QStringList Image = Captions(Form->mnImage);
+  const QStringList Image = Captions(Form->Menu(TMainAction::ImageMenu));
   ASSERT_GE(Image.size(), 2);
   EXPECT_EQ(Image.mid(Image.size() - 2), (QStringList{"Эффект кнопки", "Границы"}));
-  for (const auto& Items : {Form->ArrangeItems, Form->PopupItems}) {
-    ASSERT_NE(Items[8], nullptr);
-    ASSERT_NE(Items[9], nullptr);
-    EXPECT_EQ(Items[8]->text(), "Границы и контур");
-    EXPECT_EQ(Captions(Items[8]->menu()), (QStringList{"Добавить границы", "Рельефный контур"}));
-    EXPECT_EQ(Items[9]->text(), "Прозрачный цвет");
+  for (const auto& [Outline, Transparent] :
+       {std::pair{TMainAction::ArrangeOutlineMenu, TMainAction::ArrangeTransparentColour},
+        std::pair{TMainAction::PopupOutlineMenu, TMainAction::PopupTransparentColour}}) {
+    ASSERT_NE(Form->Action(Outline), nullptr);
+    ASSERT_NE(Form->Action(Transparent), nullptr);
+    EXPECT_EQ(Form->Action(Outline)->text(), "Границы и контур");
+    EXPECT_EQ(Captions(Form->Menu(Outline)), (QStringList{"Добавить границы", "Рельефный контур"}));
+    EXPECT_EQ(Form->Action(Transparent)->text(), "Прозрачный цвет");
   }
 
   Form->UpdateActions();
-  EXPECT_FALSE(Form->N61->isEnabled()) << "no card";
-  EXPECT_FALSE(Form->N121->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Borders)->isEnabled()) << "no card";
+  EXPECT_FALSE(Form->Action(TMainAction::ButtonEffect)->isEnabled());
   Form->Run([&] { Form->Document().NewCanvas(120, 90, 0xFFFFFFFF); });
-  EXPECT_TRUE(Form->N61->isEnabled());
-  EXPECT_TRUE(Form->N121->isEnabled());
-  EXPECT_FALSE(Form->ArrangeItems[8]->isEnabled()) << "no layer";
-  EXPECT_FALSE(Form->ArrangeItems[9]->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Borders)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ButtonEffect)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ArrangeOutlineMenu)->isEnabled()) << "no layer";
+  EXPECT_FALSE(Form->Action(TMainAction::ArrangeTransparentColour)->isEnabled());
 
   AddLayer(10, 10, {0, 0, 10, 10});
-  EXPECT_TRUE(Form->ArrangeItems[8]->isEnabled());
-  EXPECT_TRUE(Form->ArrangeItems[9]->isEnabled());
-  EXPECT_TRUE(Form->N61->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ArrangeOutlineMenu)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::ArrangeTransparentColour)->isEnabled());
+  EXPECT_TRUE(Form->Action(TMainAction::Borders)->isEnabled());
 
   // A selection area is neither a picture nor the canvas.
   Form->Run([&] {
@@ -111,15 +113,15 @@ TEST_F(TOutlineMenuFixture, ItemsStandInTheirMenusAndFollowTheSelection) {
     Area->Tag = TagSelectionArea;
     Form->Document().SetSelection(Area);
   });
-  EXPECT_FALSE(Form->N61->isEnabled());
-  EXPECT_FALSE(Form->N121->isEnabled());
-  EXPECT_FALSE(Form->ArrangeItems[8]->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::Borders)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ButtonEffect)->isEnabled());
+  EXPECT_FALSE(Form->Action(TMainAction::ArrangeOutlineMenu)->isEnabled());
 }
 
 TEST_F(TOutlineMenuFixture, BorderDialogPreviewsAndOkIsOneUndoStep) {
   Form->Run([&] { Form->Document().NewCanvas(200, 150, 0xFFFFFFFF); });
   TBitmapLayer* L = AddLayer(100, 80, {10, 10, 110, 90});
-  TSbor& D = *Form->FSbor;
+  TSbor& D = *Form->Sbor();
   ASSERT_EQ(D.ListView1->count(), 38);
   EXPECT_EQ(D.ListView1->item(0)->text(), "1");
   EXPECT_EQ(D.ListView1->item(37)->text(), "38");
@@ -138,14 +140,14 @@ TEST_F(TOutlineMenuFixture, BorderDialogPreviewsAndOkIsOneUndoStep) {
         EXPECT_EQ(L->Location(), (TSingleRect{10, 10, 150, 130}));
         D.OkButton->click();
       },
-      [&] { Form->N107Click(); });
+      [&] { Form->AddBordersClick(); });
   EXPECT_EQ(L->Bitmap()->Width(), 140);
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0xFFAA0000u) << "the ornament tiled from the corner";
   EXPECT_EQ(L->Bitmap()->GetPixel(1, 1), 0xFF00AA00u);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 10, 150, 130}));
   EXPECT_EQ(Form->Document().Selected(), L);
   ASSERT_EQ(Form->Undo().UndoName(), "Контур");
-  Form->Run([&] { Form->N17Click(); });
+  Form->Run([&] { Form->UndoClick(); });
   EXPECT_EQ(L->Bitmap()->Width(), 100);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 10, 110, 90}));
 
@@ -159,7 +161,7 @@ TEST_F(TOutlineMenuFixture, BorderDialogPreviewsAndOkIsOneUndoStep) {
 
 TEST_F(TOutlineMenuFixture, ButtonCancelPutsTheCanvasBackAndOkUndoes) {
   Form->Run([&] { Form->Document().NewCanvas(200, 100, Photo); });
-  TEButos& D = *Form->FEButos;
+  TEButos& D = *Form->EButos();
   WithDialog(
       [&] {
         EXPECT_EQ(D.Glub->value(), 16) << "4800 / 200 = 24, kept at 16";
@@ -167,22 +169,22 @@ TEST_F(TOutlineMenuFixture, ButtonCancelPutsTheCanvasBackAndOkUndoes) {
         EXPECT_NE(Form->Document().Canvas().GetPixel(0, 50), Photo);
         D.CancelButton->click();
       },
-      [&] { Form->N121Click(); });
+      [&] { Form->ButtonEffectClick(); });
   EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 50), Photo);
   EXPECT_FALSE(Form->Undo().CanUndo());
 
-  WithDialog([&] { D.OkButton->click(); }, [&] { Form->N121Click(); });
+  WithDialog([&] { D.OkButton->click(); }, [&] { Form->ButtonEffectClick(); });
   EXPECT_NE(Form->Document().Canvas().GetPixel(0, 50), Photo);
-  EXPECT_EQ(Form->StatusPanel2->text(), "200x100");
+  EXPECT_EQ(FormChild<QLabel>(*Form, "StatusSize")->text(), "200x100");
   EXPECT_EQ(Form->Undo().UndoName(), "Контур");
-  Form->Run([&] { Form->N17Click(); });
+  Form->Run([&] { Form->UndoClick(); });
   EXPECT_EQ(Form->Document().Canvas().GetPixel(0, 50), Photo);
 }
 
 TEST_F(TOutlineMenuFixture, ReliefWithAnOuterFrameOnTheSelectedLayer) {
   Form->Run([&] { Form->Document().NewCanvas(400, 300, 0xFFFFFFFF); });
   TBitmapLayer* L = AddLayer(200, 100, {0, 0, 200, 100});
-  TRaiser& D = *Form->FRaiser;
+  TRaiser& D = *Form->Raiser();
   EXPECT_FALSE(D.Gran->isEnabled());
   D.OutBor->click();
   EXPECT_TRUE(D.Gran->isEnabled());
@@ -192,7 +194,7 @@ TEST_F(TOutlineMenuFixture, ReliefWithAnOuterFrameOnTheSelectedLayer) {
         EXPECT_EQ(L->Bitmap()->Width(), 212);
         D.OkButton->click();
       },
-      [&] { Form->N7Click(); });
+      [&] { Form->ReliefClick(); });
   EXPECT_EQ(L->Bitmap()->Width(), 212);
   EXPECT_EQ(L->Location(), (TSingleRect{0, 0, 200, 100}));
   EXPECT_EQ(Form->Undo().UndoName(), "Контур");
@@ -205,30 +207,30 @@ TEST_F(TOutlineMenuFixture, PickModeShowsTheColourAndAPressMakesItTransparent) {
   Form->Run([&] { Form->Document().NewCanvas(100, 80, 0xFFFFFFFF); });
   TBitmapLayer* L = AddLayer(4, 4, {0, 0, 4, 4});
   L->Bitmap()->SetPixel(2, 1, 0xFF00FF00);
-  Form->Run([&] { Form->N1002Click(); });  // 1:1, so canvas pixels are easy to reach
+  Form->Run([&] { Form->ActualSizeClick(); });  // 1:1, so canvas pixels are easy to reach
   TImgView32& View = Form->ImgView()->View();
-  Form->Run([&] { Form->N23Click(); });
+  Form->Run([&] { Form->TransparentColourClick(); });
   EXPECT_TRUE(Form->InPickMode());
-  EXPECT_TRUE(Form->FSTC->isVisible());
-  EXPECT_EQ(Form->FSTC->windowTitle(), "Прозрачный цвет");
+  EXPECT_TRUE(Form->STC()->isVisible());
+  EXPECT_EQ(Form->STC()->windowTitle(), "Прозрачный цвет");
 
   const TPoint At = View.BitmapToControl({2, 1});
   Form->ImgViewMouseMove({}, At.X, At.Y, L);
-  EXPECT_EQ(ColorFromSystem(Form->FSTC->Panel1->Colour()), 0xFF00FF00u);
+  EXPECT_EQ(ColorFromSystem(Form->STC()->Panel1->Colour()), 0xFF00FF00u);
 
   Form->Run([&] { Form->ImgViewMouseDown(mbLeft, {}, At.X, At.Y, L); });
   EXPECT_EQ(L->Bitmap()->GetPixel(2, 1), 0x0000FF00u);
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), Photo);
   EXPECT_FALSE(Form->InPickMode());
-  EXPECT_FALSE(Form->FSTC->isVisible());
+  EXPECT_FALSE(Form->STC()->isVisible());
   EXPECT_EQ(Form->Undo().UndoName(), "Прозрачный цвет");
   EXPECT_EQ(Form->Document().Selected(), L) << "the press did not fall through to the view";
 
   // "Закрыть" ends the mode without picking.
-  Form->Run([&] { Form->N23Click(); });
-  Form->FSTC->CloseButton->click();
+  Form->Run([&] { Form->TransparentColourClick(); });
+  Form->STC()->CloseButton->click();
   EXPECT_FALSE(Form->InPickMode());
-  EXPECT_FALSE(Form->FSTC->isVisible());
+  EXPECT_FALSE(Form->STC()->isVisible());
 }
 
 }  // namespace

@@ -50,20 +50,20 @@ struct TPrintMenuFixture : TMainFormFixture {
       if (Window->isVisible())
         Window->reject();
     });
-    Form->PrintIt->trigger();
+    Form->Action(TMainAction::ToolPrint)->trigger();
   }
 };
 
 TEST_F(TPrintMenuFixture, PageSetUpReachesTheNextPrint) {
   // Before the print window was ever opened, the page set-up opens on the printer it will use.
   QPrinter* SetUp = nullptr;
-  Form->AskPageSetup = [&](QPrinter& Printer) {
+  Form->Dialogs.AskPageSetup = [&](QPrinter& Printer) {
     SetUp = &Printer;
     Printer.setPageSize(QPageSize(QPageSize::A5));
     Printer.setPageOrientation(QPageLayout::Landscape);
     return true;
   };
-  Form->N62->trigger();
+  Form->Action(TMainAction::PrintSetup)->trigger();
   ASSERT_NE(SetUp, nullptr) << "the page set-up did not open";
   ASSERT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 
@@ -96,11 +96,11 @@ TEST_F(TPrintMenuFixture, PageSetUpReachesTheNextPrint) {
 
   // The set-up stays for the next opening, and the page dialog opens on the same printer again.
   QPrinter* Again = nullptr;
-  Form->AskPageSetup = [&](QPrinter& Printer) {
+  Form->Dialogs.AskPageSetup = [&](QPrinter& Printer) {
     Again = &Printer;
     return false;
   };
-  Form->N62->trigger();
+  Form->Action(TMainAction::PrintSetup)->trigger();
   EXPECT_EQ(Again, SetUp);
   bool StillLandscape = false;
   PrintWith([&](TKVTPrint& W) { StillLandscape = W.Album->isChecked(); });

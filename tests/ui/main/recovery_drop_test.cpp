@@ -80,8 +80,8 @@ TEST_F(TRecoveryFixture, KilledEditorsCardIsOfferedAndRestored) {
   QTemporaryDir ProgramDir;
   TMainForm Form(ProgramDir.path());
   QStringList Errors, Asked;
-  Form.ShowError = [&](const QString& T) { Errors << T; };
-  Form.AskRestore = [&](const QString& T) {
+  Form.Dialogs.ShowError = [&](const QString& T) { Errors << T; };
+  Form.Dialogs.AskRestore = [&](const QString& T) {
     Asked << T;
     return true;
   };
@@ -110,7 +110,7 @@ TEST_F(TRecoveryFixture, KilledEditorsCardIsOfferedAndRestored) {
   EXPECT_TRUE(QFile::exists(QString::fromStdString(Form.Autosave().FileName())));
   EXPECT_FALSE(Form.OfferRecovery()) << "nothing is offered twice";
 
-  Form.AskSaveQuestion = [] { return QMessageBox::No; };
+  Form.Dialogs.AskSaveQuestion = [] { return QMessageBox::No; };
   Form.close();
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Form.Autosave().FileName())))
       << "a clean exit removes the copy";
@@ -121,7 +121,7 @@ TEST_F(TRecoveryFixture, DeclinedCopyIsRemovedAndTheCardStaysEmpty) {
   ASSERT_EQ(QDir(RecoveryDir()).entryList(QDir::Files).size(), 1);
   QTemporaryDir ProgramDir;
   TMainForm Form(ProgramDir.path());
-  Form.AskRestore = [](const QString&) { return false; };
+  Form.Dialogs.AskRestore = [](const QString&) { return false; };
   EXPECT_FALSE(Form.OfferRecovery());
   EXPECT_TRUE(Form.Document().IsEmpty());
   EXPECT_TRUE(QDir(RecoveryDir()).entryList(QDir::Files).isEmpty());
@@ -131,7 +131,7 @@ TEST_F(TRecoveryFixture, ModifiedCardIsCopiedAndASaveRemovesTheCopy) {
   QTemporaryDir ProgramDir;
   TMainForm Form(ProgramDir.path());
   QStringList Errors;
-  Form.ShowError = [&](const QString& T) { Errors << T; };
+  Form.Dialogs.ShowError = [&](const QString& T) { Errors << T; };
   Form.show();
   const QString Copy = QString::fromStdString(Form.Autosave().FileName());
   EXPECT_FALSE(Form.Autosave().SaveNow()) << "no card, nothing to copy";
@@ -144,12 +144,12 @@ TEST_F(TRecoveryFixture, ModifiedCardIsCopiedAndASaveRemovesTheCopy) {
   EXPECT_EQ(Back->Canvas.Width(), 40);
 
   const std::string Saved = QDir(Dir.path()).filePath("card.kvt").toStdString();
-  Form.AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
+  Form.Dialogs.AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
     Typed = Saved;
     Format = TSaveFormat::Project;
     return true;
   };
-  Form.Run([&] { Form.N3Click(); });
+  Form.Run([&] { Form.SaveAsClick(); });
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
   EXPECT_FALSE(Form.Document().Modified);
   EXPECT_FALSE(QFile::exists(Copy)) << "a saved card needs no copy";
@@ -163,7 +163,7 @@ struct TDropFixture : ::testing::Test {
   void SetUp() override {
     RegisterPictureCodecs();
     Form = std::make_unique<TMainForm>(Dir.path());
-    Form->ShowError = [this](const QString& T) { Errors << T; };
+    Form->Dialogs.ShowError = [this](const QString& T) { Errors << T; };
     Form->resize(1000, 700);
     Form->show();
   }

@@ -78,7 +78,7 @@ struct TUndoHistoryFixture : TMainFormFixture {
   }
 
   void Trigger(const QString& Caption) {
-    QAction* Item = FindMenuItem(Form->mnArrange, Caption);
+    QAction* Item = FindMenuItem(Form->Menu(TMainAction::ArrangeMenu), Caption);
     ASSERT_NE(Item, nullptr) << Caption.toStdString();
     Form->UpdateActions();
     ASSERT_TRUE(Item->isEnabled()) << Caption.toStdString();
@@ -96,8 +96,8 @@ TEST_F(TUndoHistoryFixture, DragsAndLayerCommandsAreNamedStepsWalkedByTheKeys) {
   TCardDocument& Doc = Form->Document();
   QWidget* W = Form->ImgView();
   const TCardPrint Before = PrintOf(Doc);
-  EXPECT_FALSE(Form->N17->isEnabled());
-  EXPECT_EQ(Form->N17->text(), "Отменить");
+  EXPECT_FALSE(Form->Action(TMainAction::Undo)->isEnabled());
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить");
 
   // A press on the frame released where it began is no step; a drag is one.
   const TPoint At = Doc.View().BitmapToControl({50, 40});
@@ -112,7 +112,7 @@ TEST_F(TUndoHistoryFixture, DragsAndLayerCommandsAreNamedStepsWalkedByTheKeys) {
   Form->UpdateActions();
   EXPECT_EQ(Photo->Location(), (TSingleRect{50, 40, 110, 80}));
   EXPECT_EQ(Form->Undo().Count(), 1);
-  EXPECT_EQ(Form->N17->text(), "Отменить: Перемещение слоя");
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить: Перемещение слоя");
 
   struct TStep {
     const char* Item;
@@ -123,24 +123,25 @@ TEST_F(TUndoHistoryFixture, DragsAndLayerCommandsAreNamedStepsWalkedByTheKeys) {
                          {"Снять маску", "Снятие маски"},      {"Удалить", "Удаление слоя"}};
   for (const TStep& S : Steps) {
     Trigger(QString::fromUtf8(S.Item));
-    EXPECT_EQ(Form->N17->text(), QStringLiteral("Отменить: ") + QString::fromUtf8(S.Name));
+    EXPECT_EQ(Form->Action(TMainAction::Undo)->text(),
+              QStringLiteral("Отменить: ") + QString::fromUtf8(S.Name));
   }
   // The gauge: one click on its track is one step.
   Form->Run([&] { Doc.SetSelection(Photo); });
-  Form->LayerOpacity->triggerAction(QAbstractSlider::SliderPageStepSub);
+  FormChild<QSlider>(*Form, "LayerOpacity")->triggerAction(QAbstractSlider::SliderPageStepSub);
   Form->UpdateActions();
   EXPECT_LT(Photo->Bitmap()->MasterAlpha(), 255u);
-  EXPECT_EQ(Form->N17->text(), "Отменить: Непрозрачность слоя");
+  EXPECT_EQ(Form->Action(TMainAction::Undo)->text(), "Отменить: Непрозрачность слоя");
   const TCardPrint After = PrintOf(Doc);
   const int32_t Count = Form->Undo().Count();
 
   Keys(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Photo->Bitmap()->MasterAlpha(), 255u);
-  EXPECT_EQ(Form->N18->text(), "Повторить: Непрозрачность слоя");
-  while (Form->N17->isEnabled()) Keys(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Form->Action(TMainAction::Redo)->text(), "Повторить: Непрозрачность слоя");
+  while (Form->Action(TMainAction::Undo)->isEnabled()) Keys(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Form->Undo().Position(), 0);
   EXPECT_TRUE(PrintOf(Doc) == Before) << "undone all the way: the card as it was";
-  EXPECT_EQ(Form->N18->text(), "Повторить: Перемещение слоя");
+  EXPECT_EQ(Form->Action(TMainAction::Redo)->text(), "Повторить: Перемещение слоя");
 
   // Ctrl+Shift+Z and Ctrl+Y redo alike.
   for (int32_t I = 0; I < Count / 2; ++I) {
@@ -150,7 +151,7 @@ TEST_F(TUndoHistoryFixture, DragsAndLayerCommandsAreNamedStepsWalkedByTheKeys) {
       Keys(Qt::Key_Y, Qt::ControlModifier);
   }
   EXPECT_EQ(Form->Undo().Position(), Count / 2);
-  while (Form->N18->isEnabled()) Keys(Qt::Key_Y, Qt::ControlModifier);
+  while (Form->Action(TMainAction::Redo)->isEnabled()) Keys(Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(Form->Undo().Position(), Count);
   EXPECT_TRUE(PrintOf(Doc) == After) << "redone all the way: the card as it became";
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
@@ -158,13 +159,13 @@ TEST_F(TUndoHistoryFixture, DragsAndLayerCommandsAreNamedStepsWalkedByTheKeys) {
 
 // A click at the end of the gauge's track, where the opacity cannot go further, is no step.
 TEST_F(TUndoHistoryFixture, AGaugeClickThatChangesNothingIsNoStep) {
-  ASSERT_EQ(Form->LayerOpacity->value(), 255);
-  Form->LayerOpacity->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  ASSERT_EQ(FormChild<QSlider>(*Form, "LayerOpacity")->value(), 255);
+  FormChild<QSlider>(*Form, "LayerOpacity")->triggerAction(QAbstractSlider::SliderPageStepAdd);
   QApplication::processEvents();
   Form->UpdateActions();
   EXPECT_FALSE(Form->Undo().CanUndo()) << Form->Undo().UndoName();
   // One that does change it is still one.
-  Form->LayerOpacity->triggerAction(QAbstractSlider::SliderPageStepSub);
+  FormChild<QSlider>(*Form, "LayerOpacity")->triggerAction(QAbstractSlider::SliderPageStepSub);
   QApplication::processEvents();
   EXPECT_EQ(Form->Undo().Count(), 1);
   EXPECT_EQ(Form->Undo().UndoName(), "Непрозрачность слоя");
@@ -173,14 +174,14 @@ TEST_F(TUndoHistoryFixture, AGaugeClickThatChangesNothingIsNoStep) {
 // Saving marks the step: undoing back to it takes the "*" away and closing does not ask.
 TEST_F(TUndoHistoryFixture, TheSavedPointClearsTheMark) {
   const std::string Path = QDir(Dir.path()).filePath("card").toStdString();
-  Form->AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Name, TSaveFormat& Format) {
     Name = Path;
     Format = TSaveFormat::Project;
     return true;
   };
   Trigger(QStringLiteral("По вертикали"));
   EXPECT_TRUE(TitleMarked());
-  Form->Run([this] { Form->N3Click(); });
+  Form->Run([this] { Form->SaveAsClick(); });
   ASSERT_TRUE(Errors.isEmpty()) << Errors.join("\n").toStdString();
   Form->UpdateActions();
   EXPECT_FALSE(TitleMarked());
@@ -195,7 +196,7 @@ TEST_F(TUndoHistoryFixture, TheSavedPointClearsTheMark) {
   Keys(Qt::Key_Y, Qt::ControlModifier);
   EXPECT_FALSE(TitleMarked());
   int Asked = 0;
-  Form->AskSaveQuestion = [&] {
+  Form->Dialogs.AskSaveQuestion = [&] {
     ++Asked;
     return QMessageBox::No;
   };

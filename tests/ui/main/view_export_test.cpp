@@ -27,19 +27,19 @@ TEST_F(TMainFormFixture, WheelZoomStopsAtOneFifthAndTwentyWithoutModifying) {
   TCardDocument& Doc = Form->Document();
   Doc.NewCanvas(300, 200, 0xFFFFFFFF);
   Doc.Modified = false;
-  Form->N1002Click();
+  Form->ActualSizeClick();
   for (int Step = 1; Step <= 17; ++Step) Wheel(Form->ImgView(), 120);
   EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 0.2f);
   Wheel(Form->ImgView(), 120);
   EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 0.2f);
-  EXPECT_EQ(Form->ScaleCombo->currentText(), "20%");
+  EXPECT_EQ(FormChild<QComboBox>(*Form, "ScaleCombo")->currentText(), "20%");
 
-  Form->N1002Click();
+  Form->ActualSizeClick();
   for (int Step = 1; Step <= 31; ++Step) Wheel(Form->ImgView(), -120);
   EXPECT_LT(Form->ImgView()->View().Scale(), 20.0f);
   Wheel(Form->ImgView(), -120);
   EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 20.0f);
-  EXPECT_EQ(Form->ScaleCombo->currentText(), "2000%");
+  EXPECT_EQ(FormChild<QComboBox>(*Form, "ScaleCombo")->currentText(), "2000%");
   EXPECT_FALSE(Doc.Modified);
   EXPECT_TRUE(Errors.isEmpty());
 }
@@ -47,7 +47,7 @@ TEST_F(TMainFormFixture, WheelZoomStopsAtOneFifthAndTwentyWithoutModifying) {
 TEST_F(TMainFormFixture, TypedZoomTextIsReadOrReplaced) {
   Make();
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
-  Form->N1002Click();
+  Form->ActualSizeClick();
   struct TCase {
     const char* Typed;
     float Zoom;
@@ -56,19 +56,20 @@ TEST_F(TMainFormFixture, TypedZoomTextIsReadOrReplaced) {
   for (const TCase& C :
        {TCase{"250 %", 2.5f, "250%"}, TCase{"3000", 2.5f, "250%"}, TCase{"abc", 2.5f, "250%"},
         TCase{"1", 0.01f, "1%"}, TCase{"", 0.01f, ""}}) {
-    Form->ScaleCombo->setCurrentText(QString::fromUtf8(C.Typed));
+    FormChild<QComboBox>(*Form, "ScaleCombo")->setCurrentText(QString::fromUtf8(C.Typed));
     Form->ScaleComboChange();
     EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), C.Zoom) << C.Typed;
-    EXPECT_EQ(Form->ScaleCombo->currentText(), QString::fromUtf8(C.Shown)) << C.Typed;
+    EXPECT_EQ(FormChild<QComboBox>(*Form, "ScaleCombo")->currentText(), QString::fromUtf8(C.Shown))
+        << C.Typed;
   }
 }
 
 TEST_F(TMainFormFixture, TypedZoomTextDoesNotPileUpInTheList) {
   Make();
   Form->Document().NewCanvas(300, 200, 0xFFFFFFFF);
-  const int Items = Form->ScaleCombo->count();
+  const int Items = FormChild<QComboBox>(*Form, "ScaleCombo")->count();
   for (const char* Typed : {"250", "abc", "3000"}) {
-    QLineEdit* Edit = Form->ScaleCombo->lineEdit();
+    QLineEdit* Edit = FormChild<QComboBox>(*Form, "ScaleCombo")->lineEdit();
     ASSERT_NE(Edit, nullptr);
     Edit->selectAll();
     Edit->insert(QString::fromUtf8(Typed));
@@ -77,7 +78,7 @@ TEST_F(TMainFormFixture, TypedZoomTextDoesNotPileUpInTheList) {
     QApplication::sendEvent(Edit, &Press);
     QKeyEvent Release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(Edit, &Release);
-    EXPECT_EQ(Form->ScaleCombo->count(), Items) << Typed;
+    EXPECT_EQ(FormChild<QComboBox>(*Form, "ScaleCombo")->count(), Items) << Typed;
     // Enter still zooms: "250" is read, the other two are refused and 250 % stays.
     EXPECT_FLOAT_EQ(Form->ImgView()->View().Scale(), 2.5f) << Typed;
   }
@@ -89,7 +90,7 @@ TEST_F(TMainFormFixture, ExportItemsPreselectTheirFormatAndWriteItsExtension) {
   Form->Document().NewCanvas(30, 20, 0xFF336699);
   const QString Base = QDir(Dir.path()).filePath("card");
   TSaveFormat Offered = TSaveFormat::Project;
-  Form->AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
+  Form->Dialogs.AskSaveName = [&](std::string& Typed, TSaveFormat& Format) {
     Offered = Format;
     Typed = Base.toStdString();
     return true;
@@ -103,7 +104,7 @@ TEST_F(TMainFormFixture, ExportItemsPreselectTheirFormatAndWriteItsExtension) {
   for (const TCase& C : {TCase{"В формат BMP", TSaveFormat::Bmp, ".bmp"},
                          TCase{"В формат PNG", TSaveFormat::Png, ".png"},
                          TCase{"В формат TIFF", TSaveFormat::Tiff, ".tif"}}) {
-    QAction* Item = FindMenuItem(Form->mnFile, QString::fromUtf8(C.Caption));
+    QAction* Item = FindMenuItem(Form->Menu(TMainAction::FileMenu), QString::fromUtf8(C.Caption));
     ASSERT_NE(Item, nullptr) << C.Caption;
     Item->trigger();
     EXPECT_EQ(Offered, C.Format) << C.Caption;
@@ -121,22 +122,22 @@ TEST_F(TMainFormFixture, ExportItemsPreselectTheirFormatAndWriteItsExtension) {
 
 TEST_F(TMainFormFixture, StatusBarShowsLongWorkWhileItRuns) {
   Make();
-  EXPECT_FALSE(Form->ProgressBar->isVisible());
+  EXPECT_FALSE(FormChild<QProgressBar>(*Form, "ProgressBar")->isVisible());
   int Work = 0;
   TStatusProgress::Instance().Report(&Work, "Печать открытки", 1, 3);
-  EXPECT_TRUE(Form->ProgressBar->isVisible());
-  EXPECT_EQ(Form->ProgressBar->value(), 1);
-  EXPECT_EQ(Form->ProgressBar->maximum(), 3);
-  EXPECT_EQ(Form->ProgressText->text(), "Печать открытки");
+  EXPECT_TRUE(FormChild<QProgressBar>(*Form, "ProgressBar")->isVisible());
+  EXPECT_EQ(FormChild<QProgressBar>(*Form, "ProgressBar")->value(), 1);
+  EXPECT_EQ(FormChild<QProgressBar>(*Form, "ProgressBar")->maximum(), 3);
+  EXPECT_EQ(FormChild<QLabel>(*Form, "ProgressText")->text(), "Печать открытки");
   TStatusProgress::Instance().End(&Work);
-  EXPECT_FALSE(Form->ProgressBar->isVisible());
-  EXPECT_FALSE(Form->ProgressText->isVisible());
+  EXPECT_FALSE(FormChild<QProgressBar>(*Form, "ProgressBar")->isVisible());
+  EXPECT_FALSE(FormChild<QLabel>(*Form, "ProgressText")->isVisible());
 }
 
 TEST_F(TMainFormFixture, ImageMenuHoldsItsCommandsInOrder) {
   Make();
   QStringList Items;
-  for (const QAction* A : Form->mnImage->actions())
+  for (const QAction* A : Form->Menu(TMainAction::ImageMenu)->actions())
     if (!A->isSeparator())
       Items << A->text();
   EXPECT_EQ(Items, (QStringList{"Добавить надпись", "Яркость/ контраст ...", "Цветовой баланс",

@@ -56,7 +56,7 @@ TEST(WindowFit, EveryDialogFitsTheScreenAndItsTitle) {
   ASSERT_TRUE(Dir.isValid());
   TMainForm Form(Dir.path());
   QStringList Errors;
-  Form.ShowError = [&Errors](const QString& T) { Errors << T; };
+  Form.Dialogs.ShowError = [&Errors](const QString& T) { Errors << T; };
   Form.resize(TestScreen() - QSize(24, 40));
   Form.show();
   QApplication::processEvents();
