@@ -8,6 +8,7 @@
 #include "bitmap_layer.h"
 #include "card_commands.h"
 #include "card_document.h"
+#include "card_runner.h"
 #include "cli_open_card.h"
 #include "cli_output.h"
 #include "effect_commands.h"
@@ -80,7 +81,8 @@ int RunEffectVerb(const std::vector<std::string>& Args) {
   TCardDocument& Doc = Card.Doc;
   Doc.SetSelection(HasLayer ? BitmapLayerAt(Doc, Layer) : nullptr);
 
-  RunCardCall(Call, Doc);
+  // The batch tool keeps no undo history.
+  TCardRunner(Doc).Run(Call);
 
   if (Project) {
     WriteProject(Doc, Output);

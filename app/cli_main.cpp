@@ -86,7 +86,8 @@ std::string JsonString(const std::string& Text) {
 // What info says of a caption layer: its text (lines joined by newlines) while it is editable,
 // or that it was changed into a picture.
 std::string CaptionJson(const TCardDocument& Doc, const TBitmapLayer& L) {
-  switch (CaptionKind(Doc, L)) {
+  TCaption C;
+  switch (CaptionToEdit(Doc, L, C)) {
     case TCaptionKind::Picture:
       return "";
     case TCaptionKind::Changed:
@@ -94,11 +95,8 @@ std::string CaptionJson(const TCardDocument& Doc, const TBitmapLayer& L) {
     case TCaptionKind::Editable:
       break;
   }
-  const std::optional<TCaption> C = EditableCaption(Doc, L);
-  if (!C)
-    return "";
   std::string Text;
-  for (size_t I = 0; I < C->Lines.size(); ++I) Text += (I > 0 ? "\n" : "") + C->Lines[I].Text;
+  for (size_t I = 0; I < C.Lines.size(); ++I) Text += (I > 0 ? "\n" : "") + C.Lines[I].Text;
   return ", \"caption\": " + JsonString(Text);
 }
 

@@ -76,7 +76,7 @@ void BM_FreeRotationCommand(benchmark::State& State) {
     L->SetLocation({0, 0, 6000, 4000});
     Card.Doc.SetSelection(L);
     State.ResumeTiming();
-    RotateSelectedLayer(Card.Doc, Card.Undo, 30, Bilinear);
+    RotateSelectedLayer(Card.Doc, &Card.Undo, 30, Bilinear);
     benchmark::DoNotOptimize(L->Bitmap()->Bits());
   }
   State.SetLabel(Bilinear ? "6000x4000 by 30, bilinear" : "6000x4000 by 30, nearest");

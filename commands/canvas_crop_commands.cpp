@@ -9,24 +9,25 @@ namespace {
 // The area may reach beyond the canvas on any side; it is clamped as the editor clamps it.
 constexpr int32_t Reach = 1 << 20;
 
-void RunCanvasCrop(TCardDocument& Doc, const TCardCall& Call) {
+void RunCanvasCrop(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   const std::vector<int32_t>& V = Call.Values;
   TPositionedLayer* Area = CreateAreaLayer(Doc, TagCropArea);
   Area->SetLocation({static_cast<float>(V[0]), static_cast<float>(V[1]), static_cast<float>(V[2]),
                      static_cast<float>(V[3])});
-  CropCanvas(Doc, nullptr);
+  CropCanvas(Doc, Start);
 }
 
 }  // namespace
 
 std::vector<TCardCommand> CanvasCropCommands() {
   return {
-      {"CanvasCrop",
-       efDocument,
-       {{"left", -Reach, Reach},
-        {"top", -Reach, Reach},
-        {"right", -Reach, Reach},
-        {"bottom", -Reach, Reach}},
-       &RunCanvasCrop},
+      {.Name = "CanvasCrop",
+       .Format = efDocument,
+       .Keys = {{"left", -Reach, Reach},
+                {"top", -Reach, Reach},
+                {"right", -Reach, Reach},
+                {"bottom", -Reach, Reach}},
+       .Run = &RunCanvasCrop,
+       .Step = usCanvasCrop},
   };
 }

@@ -10,7 +10,6 @@ namespace {
 // Slots of the keys both commands share, in table order.
 enum : size_t { KeyText, KeyFont, KeySize, KeyColor, KeyX, KeyY };
 
-constexpr int32_t MaxCliPointSize = 1000;
 constexpr int32_t MaxCoordinate = 100000;
 
 const char* const TextNote = "в тексте \\n — новая строка, \\\\ — обратная косая черта";
@@ -38,10 +37,11 @@ void ApplyKeys(const char* Command, const TCardCall& Call, TCaption& C) {
     C.TextColor = static_cast<TColor32>(Call.Values[KeyColor]) | 0xFF000000u;
 }
 
-void RunCaption(TCardDocument& Doc, const TCardCall& Call) {
+void RunCaption(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TCaption C;
   C.FontName = DefaultCaptionFamily(InstalledFontFamilies());
   ApplyKeys("Caption", Call, C);
+  StartChange(Start);
   TBitmap32 Work, Mask;
   TBitmapLayer* L = PlaceCaption(Doc, C, Work, Mask, Doc.Layers().Count());
   if (L == nullptr)
@@ -55,11 +55,12 @@ void RunCaption(TCardDocument& Doc, const TCardCall& Call) {
   L->SetLocation({Cx - W / 2, Cy - H / 2, Cx + W / 2, Cy + H / 2});
 }
 
-void RunEditCaption(TCardDocument& Doc, const TCardCall& Call) {
+void RunEditCaption(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TBitmapLayer* L = Doc.SelectedBitmapLayer();
   if (L == nullptr)
     throw EEffectCommandError("EditCaption: нужен layer=N — номер слоя-надписи");
-  switch (CaptionKind(Doc, *L)) {
+  TCaption C;
+  switch (CaptionToEdit(Doc, *L, C)) {
     case TCaptionKind::Picture:
       throw EEffectCommandError("EditCaption: слой — картинка, а не надпись");
     case TCaptionKind::Changed:
@@ -67,14 +68,12 @@ void RunEditCaption(TCardDocument& Doc, const TCardCall& Call) {
     case TCaptionKind::Editable:
       break;
   }
-  std::optional<TCaption> C = EditableCaption(Doc, *L);
-  if (!C)
-    throw EEffectCommandError("EditCaption: настройки надписи не читаются");
-  ApplyKeys("EditCaption", Call, *C);
-  if (C->FontName.empty())
+  ApplyKeys("EditCaption", Call, C);
+  if (C.FontName.empty())
     throw EEffectCommandError("EditCaption: у надписи нет шрифта, нужен font=");
+  StartChange(Start);
   TBitmap32 Work, Mask;
-  ReplaceCaption(Doc, *L, *C, Work, Mask);
+  ReplaceCaption(Doc, *L, C, Work, Mask);
 }
 
 }  // namespace
@@ -101,15 +100,24 @@ std::vector<TCardCommand> CaptionCommands() {
   const std::vector<TEffectKey> Common = {
       {"text", 0, 0, ekText},
       {"font", 0, 0, ekText, {}, true},
-      {"size", 1, MaxCliPointSize, ekInteger, {}, true, 30},
+      {"size", 1, MaxCaptionPointSize, ekInteger, {}, true, 30},
       {"color", 0, 0, ekColor, {}, true, 0},
   };
   std::vector<TEffectKey> Place = Common;
   Place.push_back({"x", -MaxCoordinate, MaxCoordinate, ekInteger, {}, true, 0});
   Place.push_back({"y", -MaxCoordinate, MaxCoordinate, ekInteger, {}, true, 0});
-  TCardCommand Caption{"Caption", efDocument, Place, &RunCaption};
-  Caption.Note = TextNote;
-  TCardCommand Edit{"EditCaption", efDocument, Common, &RunEditCaption};
-  Edit.Note = TextNote;
-  return {Caption, Edit};
+  return {
+      {.Name = "Caption",
+       .Format = efDocument,
+       .Keys = Place,
+       .Run = &RunCaption,
+       .Note = TextNote,
+       .Step = usCaption},
+      {.Name = "EditCaption",
+       .Format = efDocument,
+       .Keys = Common,
+       .Run = &RunEditCaption,
+       .Note = TextNote,
+       .Step = usEditCaption},
+  };
 }

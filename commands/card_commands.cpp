@@ -24,3 +24,12 @@ const std::vector<TCardCommand>& CardCommands() {
   }();
   return Commands;
 }
+
+const TEffectKey& CardKeyOf(const std::string& Name, const std::string& Key) {
+  for (const TCardCommand& C : CardCommands())
+    if (Name == C.Name)
+      for (const TEffectKey& K : C.Keys)
+        if (Key == K.Name)
+          return K;
+  throw EEffectCommandError("в таблице команд нет параметра " + Name + " " + Key);
+}

@@ -36,36 +36,48 @@ TSingleRect UnderlayLocation(int32_t Uw, int32_t W, int32_t H) {
   return {M, M, static_cast<float>(W) - M, static_cast<float>(H) - M};
 }
 
-TComposition::TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands& Commands)
-    : FDoc(Doc), FUndo(Undo), FCommands(Commands) {}
+TComposition::TComposition(TCardDocument& Doc, TUndoStack* Undo, TLayerCommands& Commands)
+    : FDoc(Doc), FRunner(Doc, Undo), FCommands(Commands) {}
 
 void TComposition::FillSolid(TPlatformColor Colour) {
-  FUndo.Record(usBackground);
-  FDoc.Canvas().Clear(ColorFromSystem(Colour));
-  FDoc.Background = {.Mode = bmSolid, .Colour = uint32_t(Colour)};
+  FRunner.Run(usBackground, [&] {
+    FDoc.Canvas().Clear(ColorFromSystem(Colour));
+    FDoc.Background = {.Mode = bmSolid, .Colour = uint32_t(Colour)};
+  });
 }
 
 void TComposition::FillGradient(const TBackgroundGradient& G) {
-  FUndo.Record(usBackground);
-  PaintBackgroundGradient(G, FDoc.Canvas());
-  FDoc.Background = {.Mode = bmGradient,
-                     .GradientLeft = uint32_t(G.GC2),
-                     .GradientRight = uint32_t(G.GC1),
-                     .Down = G.Down};
+  FRunner.Run("Gradient", [&](const TChangeStart& Start) {
+    Start();
+    PaintBackgroundGradient(G, FDoc.Canvas());
+    FDoc.Background = {.Mode = bmGradient,
+                       .GradientLeft = uint32_t(G.GC2),
+                       .GradientRight = uint32_t(G.GC1),
+                       .Down = G.Down};
+  });
 }
 
 void TComposition::LoadBackground(const std::string& FileName) {
   TBitmap32 Picture;
   Picture.LoadFromFile(FileName);
-  FUndo.Record(usBackground);
-  FDoc.Canvas().Assign(&Picture);
-  FDoc.Background = {.Mode = bmFile};
+  FRunner.Run(usBackground, [&] {
+    FDoc.Canvas().Assign(&Picture);
+    FDoc.Background = {.Mode = bmFile};
+  });
 }
 
 TBitmapLayer* TComposition::AddUnderlay(const TUnderlaySettings& S) {
+  TBitmapLayer* L = nullptr;
+  FRunner.Run("Underlay", [&](const TChangeStart& Start) {
+    Start();
+    L = PutUnderlay(S);
+  });
+  return L;
+}
+
+TBitmapLayer* TComposition::PutUnderlay(const TUnderlaySettings& S) {
   const int32_t W = FDoc.Canvas().Width(), H = FDoc.Canvas().Height();
   const TSize Size = UnderlaySize(W, H);
-  const TUndoGroup Step(FUndo, usUnderlay);
   TBitmap32 Picture;
   Picture.SetSize(Size.cx, Size.cy);
   if (S.Mode == umGradient)
@@ -90,7 +102,14 @@ TBitmapLayer* TComposition::AddUnderlay(const TUnderlaySettings& S) {
 
 void TComposition::ApplyTexture(const std::string& FileName, int32_t ScaleIndex,
                                 bool OnUnderlayPage, const TUnderlaySettings& Underlay) {
-  const TUndoGroup Step(FUndo, usTexture);
+  FRunner.Run("Texture", [&](const TChangeStart& Start) {
+    Start();
+    PutTexture(FileName, ScaleIndex, OnUnderlayPage, Underlay);
+  });
+}
+
+void TComposition::PutTexture(const std::string& FileName, int32_t ScaleIndex, bool OnUnderlayPage,
+                              const TUnderlaySettings& Underlay) {
   TBitmap32* Target = &FDoc.Canvas();
   if (OnUnderlayPage)
     Target = AddUnderlay(Underlay)->Bitmap();
@@ -126,7 +145,16 @@ TBitmapLayer* TComposition::AddGalleryItem(const std::string& FileName, bool Dec
                                            bool KeyPlainBackground) {
   TBitmap32 Picture;
   Picture.LoadFromFile(FileName);
-  const TUndoGroup Step(FUndo, Decoration ? usDecoration : usGreeting);
+  TBitmapLayer* L = nullptr;
+  FRunner.Run(Decoration ? "Decoration" : "Greeting", [&](const TChangeStart& Start) {
+    Start();
+    L = PutGalleryItem(Picture, Decoration, KeyPlainBackground);
+  });
+  return L;
+}
+
+TBitmapLayer* TComposition::PutGalleryItem(const TBitmap32& Picture, bool Decoration,
+                                           bool KeyPlainBackground) {
   FDoc.RemoveAreaLayer();
   TNewLayerGuard Guard(FDoc.Layers().Add<TBitmapLayer>());
   TBitmapLayer* L = Guard.Get();

@@ -2,12 +2,13 @@
 // The composition panel's work on the card: the background of the tab "Фон" (solid colour,
 // gradient, picture file, texture), the underlay of the tab "Подложка", and the decorations and
 // ready greetings of the two galleries. Qt-free; the main window and the batch tool call these
-// with the settings of the panel's controls. Each operation that the panel records an undo step
-// for records it here, just before anything changes.
+// with the settings of the panel's controls. Each operation runs through the card runner, which
+// records its undo step just before anything changes.
 #include <cstdint>
 #include <string>
 
 #include "card_document.h"
+#include "card_runner.h"
 #include "color32.h"
 #include "layer_commands.h"
 #include "undo.h"
@@ -46,7 +47,10 @@ TSingleRect UnderlayLocation(int32_t Uw, int32_t W, int32_t H);
 
 class TComposition {
  public:
-  TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands& Commands);
+  TComposition(TCardDocument& Doc, TUndoStack& Undo, TLayerCommands& Commands)
+      : TComposition(Doc, &Undo, Commands) {}
+  // Without Undo nothing is recorded (the batch tool).
+  TComposition(TCardDocument& Doc, TUndoStack* Undo, TLayerCommands& Commands);
 
   // "Однотонный" and the colour button: an undo step, then the canvas filled opaque.
   void FillSolid(TPlatformColor Colour);
@@ -78,7 +82,13 @@ class TComposition {
                                bool KeyPlainBackground = false);
 
  private:
+  // The work of AddUnderlay, ApplyTexture and AddGalleryItem inside their steps.
+  TBitmapLayer* PutUnderlay(const TUnderlaySettings& S);
+  void PutTexture(const std::string& FileName, int32_t ScaleIndex, bool OnUnderlayPage,
+                  const TUnderlaySettings& Underlay);
+  TBitmapLayer* PutGalleryItem(const TBitmap32& Picture, bool Decoration, bool KeyPlainBackground);
+
   TCardDocument& FDoc;
-  TUndoStack& FUndo;
+  TCardRunner FRunner;
   TLayerCommands& FCommands;
 };

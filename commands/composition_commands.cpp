@@ -4,7 +4,6 @@
 #include "composition.h"
 #include "layer_commands.h"
 #include "texture_fill.h"
-#include "undo.h"
 
 namespace {
 
@@ -20,17 +19,17 @@ constexpr int32_t RgbRight = 0x0054E3;  // the right swatch's default
 // A position key that was not given.
 constexpr int32_t Unset = -100001;
 
-// The document commands run as the panel runs them, with an undo stack of their own.
+// The document commands run as the panel runs them; the card runner's step is theirs.
 struct TPanel {
-  TUndoStack Undo;
   TLayerCommands Commands;
   TComposition Composition;
   explicit TPanel(TCardDocument& Doc)
-      : Undo(Doc, false), Commands(Doc, Undo), Composition(Doc, Undo, Commands) {}
+      : Commands(Doc, nullptr), Composition(Doc, nullptr, Commands) {}
 };
 
-void RunGradient(TCardDocument& Doc, const TCardCall& Call) {
+void RunGradient(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TPanel Panel(Doc);
+  StartChange(Start);
   TBackgroundGradient G;
   G.Down = Call.Values[0] == 1;
   G.GC2 = Swatch(Call.Values[1]);
@@ -38,12 +37,13 @@ void RunGradient(TCardDocument& Doc, const TCardCall& Call) {
   Panel.Composition.FillGradient(G);
 }
 
-void RunTexture(TCardDocument& Doc, const TCardCall& Call) {
+void RunTexture(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TPanel Panel(Doc);
+  StartChange(Start);
   Panel.Composition.ApplyTexture(Call.Texts[0], Call.Values[1], false, {});
 }
 
-void RunUnderlay(TCardDocument& Doc, const TCardCall& Call) {
+void RunUnderlay(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   TPanel Panel(Doc);
   TUnderlaySettings S;
   S.Mode = static_cast<TUnderlayMode>(Call.Values[0]);
@@ -53,14 +53,17 @@ void RunUnderlay(TCardDocument& Doc, const TCardCall& Call) {
   S.Panel8 = Swatch(Call.Values[4]);
   if (S.Mode == umTexture && Call.Texts[5].empty())
     throw EEffectCommandError("Underlay: для mode=texture нужен файл текстуры (file=...)");
+  StartChange(Start);
   if (S.Mode == umTexture)
     Panel.Composition.ApplyTexture(Call.Texts[5], Call.Values[6], true, S);
   else
     Panel.Composition.AddUnderlay(S);
 }
 
-void RunGalleryItem(TCardDocument& Doc, const TCardCall& Call, bool Decoration) {
+void RunGalleryItem(TCardDocument& Doc, const TCardCall& Call, bool Decoration,
+                    const TChangeStart& Start) {
   TPanel Panel(Doc);
+  StartChange(Start);
   // A greeting's "transparent=1" takes a plain background away, as the editor's gallery does.
   const bool Key = !Decoration && Call.Values[3] == 1;
   TBitmapLayer* L = Panel.Composition.AddGalleryItem(Call.Texts[0], Decoration, Key);
@@ -73,12 +76,12 @@ void RunGalleryItem(TCardDocument& Doc, const TCardCall& Call, bool Decoration) 
   L->SetLocation({R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy});
 }
 
-void RunDecoration(TCardDocument& Doc, const TCardCall& Call) {
-  RunGalleryItem(Doc, Call, true);
+void RunDecoration(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
+  RunGalleryItem(Doc, Call, true, Start);
 }
 
-void RunGreeting(TCardDocument& Doc, const TCardCall& Call) {
-  RunGalleryItem(Doc, Call, false);
+void RunGreeting(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
+  RunGalleryItem(Doc, Call, false, Start);
 }
 
 }  // namespace
@@ -90,27 +93,38 @@ std::vector<TCardCommand> CompositionCommands() {
   const TEffectKey X = {"x", Unset + 1, 100000, ekInteger, {}, true, Unset};
   const TEffectKey Y = {"y", Unset + 1, 100000, ekInteger, {}, true, Unset};
   return {
-      {"Gradient",
-       efDocument,
-       {Direction,
-        {"left", 0, 0, ekColor, {}, true, RgbLeft},
-        {"right", 0, 0, ekColor, {}, true, RgbRight}},
-       &RunGradient},
-      {"Texture", efDocument, {{"file", 0, 0, ekText}, Scale}, &RunTexture},
-      {"Underlay",
-       efDocument,
-       {{"mode", 0, 0, ekChoice, {"solid", "gradient", "texture"}, true, 0},
-        {"color", 0, 0, ekColor, {}, true, 0xFFFFFF},
-        Direction,
-        {"color1", 0, 0, ekColor, {}, true, RgbLeft},
-        {"color2", 0, 0, ekColor, {}, true, RgbRight},
-        {"file", 0, 0, ekText, {}, true},
-        Scale},
-       &RunUnderlay},
-      {"Decoration", efDocument, {{"file", 0, 0, ekText}, X, Y}, &RunDecoration},
-      {"Greeting",
-       efDocument,
-       {{"file", 0, 0, ekText}, X, Y, {"transparent", 0, 1, ekInteger, {}, true, 0}},
-       &RunGreeting},
+      {.Name = "Gradient",
+       .Format = efDocument,
+       .Keys = {Direction,
+                {"left", 0, 0, ekColor, {}, true, RgbLeft},
+                {"right", 0, 0, ekColor, {}, true, RgbRight}},
+       .Run = &RunGradient,
+       .Step = usBackground},
+      {.Name = "Texture",
+       .Format = efDocument,
+       .Keys = {{"file", 0, 0, ekText}, Scale},
+       .Run = &RunTexture,
+       .Step = usTexture},
+      {.Name = "Underlay",
+       .Format = efDocument,
+       .Keys = {{"mode", 0, 0, ekChoice, {"solid", "gradient", "texture"}, true, 0},
+                {"color", 0, 0, ekColor, {}, true, 0xFFFFFF},
+                Direction,
+                {"color1", 0, 0, ekColor, {}, true, RgbLeft},
+                {"color2", 0, 0, ekColor, {}, true, RgbRight},
+                {"file", 0, 0, ekText, {}, true},
+                Scale},
+       .Run = &RunUnderlay,
+       .Step = usUnderlay},
+      {.Name = "Decoration",
+       .Format = efDocument,
+       .Keys = {{"file", 0, 0, ekText}, X, Y},
+       .Run = &RunDecoration,
+       .Step = usDecoration},
+      {.Name = "Greeting",
+       .Format = efDocument,
+       .Keys = {{"file", 0, 0, ekText}, X, Y, {"transparent", 0, 1, ekInteger, {}, true, 0}},
+       .Run = &RunGreeting,
+       .Step = usGreeting},
   };
 }

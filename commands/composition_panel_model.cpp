@@ -41,20 +41,22 @@ void TCompositionPanelModel::ChooseBackground(TBackgroundMode Mode) {
 }
 
 void TCompositionPanelModel::PickSolidColour(const TAskColour& Ask) {
-  const TUndoGroup Step(FUndo, usBackground);
-  TPlatformColor C = FSolid;
-  if (Ask && Ask(C))
-    FSolid = C;
-  FWork.FillSolid(FSolid);
+  TCardRunner(FDoc, &FUndo).Run(usBackground, [&] {
+    TPlatformColor C = FSolid;
+    if (Ask && Ask(C))
+      FSolid = C;
+    FWork.FillSolid(FSolid);
+  });
 }
 
 void TCompositionPanelModel::PickGradientColour(bool Left, const TAskColour& Ask) {
-  const TUndoGroup Step(FUndo, usBackground);
-  TPlatformColor& Swatch = Left ? FGradient.GC2 : FGradient.GC1;
-  TPlatformColor C = Swatch;
-  if (Ask && Ask(C))
-    Swatch = C;
-  FWork.FillGradient(FGradient);
+  TCardRunner(FDoc, &FUndo).Run(usBackground, [&] {
+    TPlatformColor& Swatch = Left ? FGradient.GC2 : FGradient.GC1;
+    TPlatformColor C = Swatch;
+    if (Ask && Ask(C))
+      Swatch = C;
+    FWork.FillGradient(FGradient);
+  });
 }
 
 void TCompositionPanelModel::GradientDirectionChosen(bool Down) {

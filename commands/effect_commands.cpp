@@ -165,6 +165,16 @@ std::string KeyRange(const TEffectKey& K) {
   return std::to_string(K.Min) + ".." + std::to_string(K.Max);
 }
 
+// An integer key's value V, checked against its range, into Call's slot I; Text is the value as
+// it was written.
+void PutInteger(const std::string& Command, const TEffectKey& K, int32_t V, const std::string& Text,
+                size_t I, TCardCall& Call) {
+  if (V < K.Min || V > K.Max)
+    throw EEffectCommandError(Command + ": " + K.Name + "=" + Text + " вне диапазона " +
+                              KeyRange(K));
+  Call.Values[I] = V;
+}
+
 // Parses Text as the key's value into Call's slot I.
 void ParseKeyValue(const std::string& Command, const TEffectKey& K, const std::string& Text,
                    size_t I, TCardCall& Call) {
@@ -210,13 +220,51 @@ void ParseKeyValue(const std::string& Command, const TEffectKey& K, const std::s
   }
   int32_t V = 0;
   const auto R = std::from_chars(Text.data(), Text.data() + Text.size(), V);
-  const std::string Range = KeyRange(K);
   if (Text.empty() || R.ec != std::errc() || R.ptr != Text.data() + Text.size())
-    throw EEffectCommandError(Command + ": " + Key + "=\"" + Text + "\" не целое число (" + Range +
-                              ")");
-  if (V < K.Min || V > K.Max)
-    throw EEffectCommandError(Command + ": " + Key + "=" + Text + " вне диапазона " + Range);
-  Call.Values[I] = V;
+    throw EEffectCommandError(Command + ": " + Key + "=\"" + Text + "\" не целое число (" +
+                              KeyRange(K) + ")");
+  PutInteger(Command, K, V, Text, I, Call);
+}
+
+// The command Name of the table, with a slot for each of its keys.
+TCardCall StartCall(const std::string& Name, const std::vector<TCardCommand>& Commands) {
+  TCardCall Call;
+  for (const TCardCommand& C : Commands)
+    if (Name == C.Name)
+      Call.Command = &C;
+  if (Call.Command == nullptr)
+    throw EEffectCommandError("неизвестный эффект \"" + Name +
+                              "\" (список: pelmora-cli effect --list)");
+  const size_t N = Call.Command->Keys.size();
+  Call.Values.assign(N, 0);
+  Call.Texts.assign(N, std::string());
+  Call.Numbers.assign(N, 0.0);
+  Call.Given.assign(N, false);
+  return Call;
+}
+
+// The slot of Key, given once.
+size_t TakeSlot(const std::string& Name, const std::string& Key, TCardCall& Call) {
+  const std::vector<TEffectKey>& Keys = Call.Command->Keys;
+  size_t I = 0;
+  while (I < Keys.size() && Key != Keys[I].Name) ++I;
+  if (I == Keys.size())
+    throw EEffectCommandError(Name + ": неизвестный параметр \"" + Key + "\"");
+  if (Call.Given[I])
+    throw EEffectCommandError(Name + ": параметр " + Key + " задан дважды");
+  Call.Given[I] = true;
+  return I;
+}
+
+// Every key that is not optional was given; the optional ones that were not take their defaults.
+void FinishCall(const std::string& Name, TCardCall& Call) {
+  const std::vector<TEffectKey>& Keys = Call.Command->Keys;
+  for (size_t I = 0; I < Keys.size(); ++I)
+    if (!Call.Given[I]) {
+      if (!Keys[I].Optional)
+        throw EEffectCommandError(Name + ": не задан параметр " + Keys[I].Name);
+      Call.Values[I] = Keys[I].Default;
+    }
 }
 
 }  // namespace
@@ -238,39 +286,30 @@ std::string EffectListText(const std::vector<TCardCommand>& Commands) {
 
 TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
                           const std::vector<TCardCommand>& Commands) {
-  TCardCall Call;
-  for (const TCardCommand& C : Commands)
-    if (Name == C.Name)
-      Call.Command = &C;
-  if (Call.Command == nullptr)
-    throw EEffectCommandError("неизвестный эффект \"" + Name +
-                              "\" (список: pelmora-cli effect --list)");
-  const std::vector<TEffectKey>& Keys = Call.Command->Keys;
-  std::vector<bool> Given(Keys.size(), false);
-  Call.Values.assign(Keys.size(), 0);
-  Call.Texts.assign(Keys.size(), std::string());
-  Call.Numbers.assign(Keys.size(), 0.0);
+  TCardCall Call = StartCall(Name, Commands);
   for (const std::string& A : Arguments) {
     const size_t Eq = A.find('=');
     if (Eq == std::string::npos)
       throw EEffectCommandError(Name + ": аргумент \"" + A + "\" не вида ключ=значение");
-    const std::string Key = A.substr(0, Eq), Text = A.substr(Eq + 1);
-    size_t I = 0;
-    while (I < Keys.size() && Key != Keys[I].Name) ++I;
-    if (I == Keys.size())
-      throw EEffectCommandError(Name + ": неизвестный параметр \"" + Key + "\"");
-    if (Given[I])
-      throw EEffectCommandError(Name + ": параметр " + Key + " задан дважды");
-    ParseKeyValue(Name, Keys[I], Text, I, Call);
-    Given[I] = true;
+    const size_t I = TakeSlot(Name, A.substr(0, Eq), Call);
+    ParseKeyValue(Name, Call.Command->Keys[I], A.substr(Eq + 1), I, Call);
   }
-  for (size_t I = 0; I < Keys.size(); ++I)
-    if (!Given[I]) {
-      if (!Keys[I].Optional)
-        throw EEffectCommandError(Name + ": не задан параметр " + Keys[I].Name);
-      Call.Values[I] = Keys[I].Default;
-    }
-  Call.Given = std::move(Given);
+  FinishCall(Name, Call);
+  return Call;
+}
+
+TCardCall EffectCall(const std::string& Name,
+                     const std::vector<std::pair<std::string, int32_t>>& Values,
+                     const std::vector<TCardCommand>& Commands) {
+  TCardCall Call = StartCall(Name, Commands);
+  for (const auto& [Key, Value] : Values) {
+    const size_t I = TakeSlot(Name, Key, Call);
+    const TEffectKey& K = Call.Command->Keys[I];
+    if (K.Kind != ekInteger)
+      throw EEffectCommandError(Name + ": параметр " + Key + " задаётся не целым числом");
+    PutInteger(Name, K, Value, std::to_string(Value), I, Call);
+  }
+  FinishCall(Name, Call);
   return Call;
 }
 
@@ -291,15 +330,4 @@ void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target) {
   RunRgbShell(Target, [&](RgbImage& A, RgbImage& B) {
     return C.OnImage != nullptr ? C.OnImage(A, B, Call.Values) : srFirst;
   });
-}
-
-void RunCardCall(const TCardCall& Call, TCardDocument& Doc) {
-  if (Call.Command == nullptr)
-    return;
-  if (Call.Command->Format == efDocument) {
-    if (Call.Command->Run != nullptr)
-      Call.Command->Run(Doc, Call);
-    return;
-  }
-  RunEffectCall(Call, EffectTarget(Doc));
 }

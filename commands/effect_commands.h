@@ -4,10 +4,12 @@
 // way the editor runs the routine. Qt-free, shared by the batch tool and the editor.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effect_shell.h"
 #include "exceptions.h"
+#include "undo.h"
 
 class TCardDocument;
 
@@ -47,7 +49,9 @@ enum TEffectFormat {
 };
 
 struct TCardCall;
-using TDocumentRoutine = void (*)(TCardDocument& Doc, const TCardCall& Call);
+// A document command's routine calls Start just before it changes the card (see TChangeStart).
+using TDocumentRoutine = void (*)(TCardDocument& Doc, const TCardCall& Call,
+                                  const TChangeStart& Start);
 // The routines of the effect rows, given the call's values in the table's key order.
 using TEffectValues = std::vector<int32_t>;
 using TBitmapRoutine = void (*)(TBitmap32& B, const TEffectValues& V);
@@ -65,6 +69,9 @@ struct TCardCommand {
   TSpanRoutine OnPixels = nullptr;
   // Printed after the keys in the list, in brackets (how a value is written).
   const char* Note = nullptr;
+  // The undo step the card runner records for the command (an effect's step is named by the
+  // runner's caller, as the menu item that runs it).
+  TUndoStep Step = usEffect;
 };
 
 // The effect commands, in the order "effect --list" prints them.
@@ -85,10 +92,13 @@ struct TCardCall {
 // Arguments are "key=value"; every key that is not optional must be given, none twice.
 TCardCall ParseEffectCall(const std::string& Name, const std::vector<std::string>& Arguments,
                           const std::vector<TCardCommand>& Commands = EffectCommands());
+// The call of the command Name with the given values of its integer keys, checked as
+// ParseEffectCall checks "Name key=value ...": a value outside its key's range is refused with
+// the same text.
+TCardCall EffectCall(const std::string& Name,
+                     const std::vector<std::pair<std::string, int32_t>>& Values = {},
+                     const std::vector<TCardCommand>& Commands = EffectCommands());
 
 // Runs the call on the target: 32-bit routines in place, 24-bit ones through the shell (a
 // canvas ends opaque, a layer keeps its alpha). A routine's error propagates.
 void RunEffectCall(const TCardCall& Call, const TEffectTarget& Target);
-// Runs any call on the card: a document command through its routine, an effect on the
-// document's effect target.
-void RunCardCall(const TCardCall& Call, TCardDocument& Doc);

@@ -2,23 +2,6 @@
 
 #include <utility>
 
-TCardCall EffectCall(const std::string& Name,
-                     const std::vector<std::pair<std::string, int32_t>>& Values) {
-  std::vector<std::string> Arguments;
-  Arguments.reserve(Values.size());
-  for (const auto& [Key, Value] : Values) Arguments.push_back(Key + "=" + std::to_string(Value));
-  return ParseEffectCall(Name, Arguments);
-}
-
-const TEffectKey& EffectKeyOf(const std::string& Name, const std::string& Key) {
-  for (const TCardCommand& C : EffectCommands())
-    if (Name == C.Name)
-      for (const TEffectKey& K : C.Keys)
-        if (Key == K.Name)
-          return K;
-  throw EEffectCommandError("в таблице эффектов нет параметра " + Name + " " + Key);
-}
-
 namespace {
 
 bool IsShellCall(const TCardCall& Call) {

@@ -30,13 +30,6 @@ class TCommandHost {
   virtual void Changed() = 0;
 };
 
-// The call of the effect table's command Name with the given key values, exactly as the batch
-// tool would parse "Name key=value ..."; a value outside its key's range is refused alike.
-TCardCall EffectCall(const std::string& Name,
-                     const std::vector<std::pair<std::string, int32_t>>& Values = {});
-// The range of Key of the table's command Name, for the control that sets it.
-const TEffectKey& EffectKeyOf(const std::string& Name, const std::string& Key);
-
 // Runs Calls in order on Target. Consecutive 24-bit routines share one pass of the working
 // image, the way a routine repeated inside one command runs.
 void RunEffectCalls(const std::vector<TCardCall>& Calls, const TEffectTarget& Target);

@@ -2,20 +2,23 @@
 
 #include <cstring>
 
+#include "card_runner.h"
 #include "free_rotation.h"
 #include "geometry.h"
 #include "layer_commands.h"
 
-void ResizeImage(TCardDocument& Doc, TUndoStack* Undo, int32_t Width, int32_t Height,
-                 TResampleMethod Method) {
+namespace {
+
+// The work of "Размер изображения", Start called just before the card changes.
+void ResizeCanvas(TCardDocument& Doc, const TChangeStart& Start, int32_t Width, int32_t Height,
+                  TResampleMethod Method) {
   TBitmap32& Canvas = Doc.Canvas();
   const int32_t OldW = Canvas.Width(), OldH = Canvas.Height();
   if (Width == OldW && Height == OldH)
     return;
   if (Width < 1 || Height < 1 || OldW < 1 || OldH < 1)
     return;
-  if (Undo != nullptr)
-    Undo->Record(usImageSize);
+  StartChange(Start);
   const long double Kx = static_cast<long double>(OldW) / Width;
   const long double Ky = static_cast<long double>(OldH) / Height;
   ResampleCanvas(Canvas, Width, Height, ResampleFilter(Method));
@@ -24,8 +27,6 @@ void ResizeImage(TCardDocument& Doc, TUndoStack* Undo, int32_t Width, int32_t He
   Canvas.NotifyResize();
   Doc.Modified = true;
 }
-
-namespace {
 
 // Dst takes Src's size and pixels; Dst's draw mode, master alpha, filter and outer colour stay.
 void CopyPixels(TBitmap32& Dst, const TBitmap32& Src) {
@@ -37,7 +38,14 @@ void CopyPixels(TBitmap32& Dst, const TBitmap32& Src) {
 
 }  // namespace
 
-TFreeRotation::TFreeRotation(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}
+void ResizeImage(TCardDocument& Doc, TUndoStack* Undo, int32_t Width, int32_t Height,
+                 TResampleMethod Method) {
+  TCardRunner(Doc, Undo).Run("ImageSize", [&](const TChangeStart& Start) {
+    ResizeCanvas(Doc, Start, Width, Height, Method);
+  });
+}
+
+TFreeRotation::TFreeRotation(TCardDocument& Doc, TUndoStack* Undo) : FDoc(Doc), FUndo(Undo) {}
 
 bool TFreeRotation::Begin() {
   End();
@@ -71,8 +79,7 @@ void TFreeRotation::Restore() {
 void TFreeRotation::Turn(int32_t Angle, bool Bilinear) {
   TBitmapLayer* L = FLayer;
   // The resampling is part of the turn: the turn's own step (at "OK") covers it.
-  TUndoStack Inside(FDoc, false);
-  TLayerCommands Commands(FDoc, Inside);
+  TLayerCommands Commands(FDoc, nullptr);
   // The pixels match the size the layer shows. A location of exactly the bitmap's size would
   // be resampled into an exact copy, so only the location is set then.
   const TRect R = RectFromSingle(L->Location(), rrClosest);
@@ -112,12 +119,14 @@ void TFreeRotation::Preview(int32_t Angle, bool Bilinear) {
 void TFreeRotation::Ok(int32_t Angle, bool Bilinear) {
   if (FLayer == nullptr)
     return;
-  Restore();
-  // A whole turn leaves the layer as it is: no resampling and no step.
-  if (Angle % 360 == 0)
-    return;
-  FUndo.Record(usRotation);
-  Turn(Angle, Bilinear);
+  TCardRunner(FDoc, FUndo).Run("FreeRotation", [&](const TChangeStart& Start) {
+    Restore();
+    // A whole turn leaves the layer as it is: no resampling and no step.
+    if (Angle % 360 == 0)
+      return;
+    Start();
+    Turn(Angle, Bilinear);
+  });
 }
 
 void TFreeRotation::Cancel() {
@@ -125,7 +134,7 @@ void TFreeRotation::Cancel() {
     Restore();
 }
 
-void RotateSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, int32_t Angle, bool Bilinear) {
+void RotateSelectedLayer(TCardDocument& Doc, TUndoStack* Undo, int32_t Angle, bool Bilinear) {
   TFreeRotation Session(Doc, Undo);
   if (!Session.Begin())
     return;
@@ -135,31 +144,35 @@ void RotateSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, int32_t Angle, bo
 
 namespace {
 
-void RunImageSize(TCardDocument& Doc, const TCardCall& Call) {
-  ResizeImage(Doc, nullptr, Call.Values[0], Call.Values[1],
-              static_cast<TResampleMethod>(Call.Values[2]));
+void RunImageSize(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
+  ResizeCanvas(Doc, Start, Call.Values[0], Call.Values[1],
+               static_cast<TResampleMethod>(Call.Values[2]));
 }
 
-void RunFreeRotation(TCardDocument& Doc, const TCardCall& Call) {
+// The runner's step is the turn's: the session inside records nothing of its own.
+void RunFreeRotation(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   if (Doc.SelectedBitmapLayer() == nullptr)
     throw EEffectCommandError("FreeRotation: укажите слой-картинку ключом layer=N");
-  TUndoStack Undo(Doc, false);
-  RotateSelectedLayer(Doc, Undo, Call.Values[0], Call.Values[1] != 0);
+  if (Call.Values[0] % 360 != 0)
+    StartChange(Start);
+  RotateSelectedLayer(Doc, nullptr, Call.Values[0], Call.Values[1] != 0);
 }
 
 }  // namespace
 
 std::vector<TCardCommand> ImageGeometryCommands() {
   return {
-      {"ImageSize",
-       efDocument,
-       {{"width", ImageSideMin, ImageSideMax},
-        {"height", ImageSideMin, ImageSideMax},
-        {"method", 0, 2, ekChoice, {"nearest", "bilinear", "spline"}, true, rmNearest}},
-       RunImageSize},
-      {"FreeRotation",
-       efDocument,
-       {{"angle", -180, 180}, {"bilinear", 0, 1, ekInteger, {}, true, 1}},
-       RunFreeRotation},
+      {.Name = "ImageSize",
+       .Format = efDocument,
+       .Keys = {{"width", ImageSideMin, ImageSideMax},
+                {"height", ImageSideMin, ImageSideMax},
+                {"method", 0, 2, ekChoice, {"nearest", "bilinear", "spline"}, true, rmNearest}},
+       .Run = RunImageSize,
+       .Step = usImageSize},
+      {.Name = "FreeRotation",
+       .Format = efDocument,
+       .Keys = {{"angle", -180, 180}, {"bilinear", 0, 1, ekInteger, {}, true, 1}},
+       .Run = RunFreeRotation,
+       .Step = usRotation},
   };
 }

@@ -8,6 +8,7 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "card_runner.h"
 #include "layer_commands.h"
 #include "program_paths.h"
 #include "undo.h"
@@ -80,8 +81,7 @@ void TOutlineSession::Preview(const std::function<void()>& Step) {
 
 void TOutlineSession::Ok(const std::function<void()>& Step) {
   Restore();
-  FUndo.Record(usOutline);
-  Step();
+  TCardRunner(FDoc, &FUndo).Run(OutlineStep, Step);
 }
 
 void TOutlineSession::Cancel() {
@@ -133,7 +133,7 @@ TBitmapLayer& RequireLayer(TCardDocument& Doc, const char* Command) {
   return *L;
 }
 
-void RunBorder(TCardDocument& Doc, const TCardCall& Call) {
+void RunBorder(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   const std::vector<int32_t>& V = Call.Values;
   TBorderParams P;
   P.Width = V[0];
@@ -162,27 +162,31 @@ void RunBorder(TCardDocument& Doc, const TCardCall& Call) {
     P.UseOrnament = true;
     P.Pattern = &Pattern;
   }
+  StartChange(Start);
   BorderStep(Doc, P);
 }
 
-void RunRelief(TCardDocument& Doc, const TCardCall& Call) {
+void RunRelief(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   RequireLayer(Doc, "Relief");
   const std::vector<int32_t>& V = Call.Values;
+  StartChange(Start);
   ReliefStep(Doc, {V[0], V[1] != 0, V[2], Opaque(V[3])});
 }
 
-void RunButton(TCardDocument& Doc, const TCardCall& Call) {
+void RunButton(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   const std::vector<int32_t>& V = Call.Values;
   TBitmap32* B = EffectTarget(Doc).Bitmap;
   // Without depth= the depth the dialog opens with for this picture.
   const int32_t Depth = V[1] != 0 ? V[1] : ButtonDepthFor(B != nullptr ? B->Width() : 0);
+  StartChange(Start);
   ButtonStep(Doc, {V[0], Depth, V[2] != 0});
 }
 
-void RunTransparentColor(TCardDocument& Doc, const TCardCall& Call) {
+void RunTransparentColor(TCardDocument& Doc, const TCardCall& Call, const TChangeStart& Start) {
   RequireLayer(Doc, "TransparentColor");
-  TUndoStack Undo(Doc, false);
-  TLayerCommands Commands(Doc, Undo);
+  StartChange(Start);
+  // The runner's step is the edit's.
+  TLayerCommands Commands(Doc, nullptr);
   Commands.ApplyTransparentColor(Opaque(Call.Values[0]));
 }
 
@@ -190,28 +194,35 @@ void RunTransparentColor(TCardDocument& Doc, const TCardCall& Call) {
 
 std::vector<TCardCommand> OutlineCommands() {
   return {
-      {"Border",
-       efDocument,
-       {{"width", 1, 1000},
-        {"contour", 0, 999},
-        {"color", 0, 0, ekColor, {}, true, 0x0055E3},
-        {"contourcolor", 0, 0, ekColor, {}, true, 0xFFFFFF},
-        {"pattern", 0, PatternCount, ekInteger, {}, true, 0},
-        {"patterns", 0, 0, ekText, {}, true}},
-       &RunBorder},
-      {"Relief",
-       efDocument,
-       {{"percent", 1, 39},
-        {"outer", 0, 1, ekInteger, {}, true, 0},
-        {"border", 0, 100, ekInteger, {}, true, 0},
-        {"color", 0, 0, ekColor, {}, true, 0xC0C0C0}},
-       &RunRelief},
-      {"Button",
-       efDocument,
-       {{"width", 1, 9},
-        {"depth", 1, 16, ekInteger, {}, true, 0},
-        {"inner", 0, 1, ekInteger, {}, true, 0}},
-       &RunButton},
-      {"TransparentColor", efDocument, {{"color", 0, 0, ekColor}}, &RunTransparentColor},
+      {.Name = "Border",
+       .Format = efDocument,
+       .Keys = {{"width", 1, 1000},
+                {"contour", 0, 999},
+                {"color", 0, 0, ekColor, {}, true, 0x0055E3},
+                {"contourcolor", 0, 0, ekColor, {}, true, 0xFFFFFF},
+                {"pattern", 0, PatternCount, ekInteger, {}, true, 0},
+                {"patterns", 0, 0, ekText, {}, true}},
+       .Run = &RunBorder,
+       .Step = OutlineStep},
+      {.Name = "Relief",
+       .Format = efDocument,
+       .Keys = {{"percent", 1, 39},
+                {"outer", 0, 1, ekInteger, {}, true, 0},
+                {"border", 0, 100, ekInteger, {}, true, 0},
+                {"color", 0, 0, ekColor, {}, true, 0xC0C0C0}},
+       .Run = &RunRelief,
+       .Step = OutlineStep},
+      {.Name = "Button",
+       .Format = efDocument,
+       .Keys = {{"width", 1, 9},
+                {"depth", 1, 16, ekInteger, {}, true, 0},
+                {"inner", 0, 1, ekInteger, {}, true, 0}},
+       .Run = &RunButton,
+       .Step = OutlineStep},
+      {.Name = "TransparentColor",
+       .Format = efDocument,
+       .Keys = {{"color", 0, 0, ekColor}},
+       .Run = &RunTransparentColor,
+       .Step = usTransparentColour},
   };
 }

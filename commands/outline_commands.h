@@ -17,6 +17,9 @@ class TUndoStack;
 class TLayerCommands;
 class TCustomLayer;
 
+// The undo step of the three outline commands, from their dialogs and from the batch tool.
+constexpr TUndoStep OutlineStep = usOutline;
+
 // The number of ornament files in the "Patterns" folder.
 constexpr int32_t PatternCount = 38;
 
@@ -39,7 +42,8 @@ void ReliefStep(TCardDocument& Doc, const TReliefParams& P);
 void ButtonStep(TCardDocument& Doc, const TButtonParams& P);
 
 // The protocol of the three dialogs: activation takes the copy; a preview puts it back and
-// runs the step; "OK" puts it back, records one undo step and runs the step; "Cancel" puts it back.
+// runs the step; "OK" puts it back and runs the step through the card runner (one undo step);
+// "Cancel" puts it back.
 class TOutlineSession {
  public:
   TOutlineSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}

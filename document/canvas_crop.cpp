@@ -43,14 +43,14 @@ void ApplyCropProportion(TCardDocument& Doc, int32_t Item, bool Portrait) {
     Doc.RBLayer()->SetChildLayer(L);
 }
 
-void CropCanvas(TCardDocument& Doc, TUndoStack* Undo) {
+void CropCanvas(TCardDocument& Doc, const TChangeStart& Start) {
   auto* L = dynamic_cast<TPositionedLayer*>(Doc.Selected());
   if (L == nullptr || !IsCropArea(L))
     return;
-  CropCanvasTo(Doc, Undo, L->Location());
+  CropCanvasTo(Doc, Start, L->Location());
 }
 
-void CropCanvasTo(TCardDocument& Doc, TUndoStack* Undo, TSingleRect Area) {
+void CropCanvasTo(TCardDocument& Doc, const TChangeStart& Start, TSingleRect Area) {
   TBitmap32& Canvas = Doc.Canvas();
   if (Canvas.IsEmpty())
     return;
@@ -71,8 +71,7 @@ void CropCanvasTo(TCardDocument& Doc, TUndoStack* Undo, TSingleRect Area) {
   TBitmap32 Cropped;
   Cropped.SetSize(W, H);
   BlockTransfer(&Cropped, 0, 0, &Canvas, Source, dmOpaque);
-  if (Undo != nullptr)
-    Undo->Record(usCanvasCrop);
+  StartChange(Start);
   Canvas.SwapContents(Cropped);
   Canvas.Changed();
   Canvas.NotifyResize();

@@ -5,7 +5,7 @@
 //
 //   N114Click "Обрезать холст"     StartCanvasCrop(Doc)
 //   CropsPChange (CropsP, Obrat)   ApplyCropProportion(Doc, item, Obrat checked)
-//   Button1Click "ОК"              CropCanvas(Doc, &Undo)
+//   Button1Click "ОК"              CropCanvas(Doc, Start), run by the card runner
 //   Button2Click "Отмена"          Doc.RemoveAreaLayer()
 #include <cstdint>
 
@@ -22,10 +22,10 @@ TPositionedLayer* StartCanvasCrop(TCardDocument& Doc);
 // height follows its width, height = round(|width| / proportion), and the frame follows.
 void ApplyCropProportion(TCardDocument& Doc, int32_t Item, bool Portrait);
 // Crops the canvas to the selected crop area (nothing without one); see CropCanvasTo.
-void CropCanvas(TCardDocument& Doc, TUndoStack* Undo);
-// Crops the canvas to Area clamped to the canvas: an undo step (when Undo is given); with
+void CropCanvas(TCardDocument& Doc, const TChangeStart& Start = {});
+// Crops the canvas to Area clamped to the canvas: Start (the undo step); with
 // the offset (round(left), round(top)); the canvas becomes that rectangle; the area layer is
 // removed; every other layer moves by minus the offset and bitmap layers become clipped at the
 // canvas edge. An area that does not reach onto the canvas raises CropOutsideMessage and
 // changes nothing.
-void CropCanvasTo(TCardDocument& Doc, TUndoStack* Undo, TSingleRect Area);
+void CropCanvasTo(TCardDocument& Doc, const TChangeStart& Start, TSingleRect Area);

@@ -103,7 +103,14 @@ TColor32 PickColor(const TBitmapLayer& Layer, TPoint P) {
   return B.GetPixelSafe(At.X, At.Y) | 0xFF000000;
 }
 
-TLayerCommands::TLayerCommands(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}
+TLayerCommands::TLayerCommands(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(&Undo) {}
+
+TLayerCommands::TLayerCommands(TCardDocument& Doc, TUndoStack* Undo) : FDoc(Doc), FUndo(Undo) {}
+
+void TLayerCommands::Record(TUndoStep Step) {
+  if (FUndo != nullptr)
+    FUndo->Record(Step);
+}
 
 void TLayerCommands::Reorder(int32_t Tag) {
   TCustomLayer* S = FDoc.Selected();
@@ -155,14 +162,14 @@ void TLayerCommands::Reorder(int32_t Tag) {
   if (To < 0 || To == I)
     return;
   if (Photo != nullptr)
-    FUndo.Record(usLayerOrder);
+    Record(usLayerOrder);
   S->SetIndex(To);
   FDoc.FollowFrames();
 }
 
 void TLayerCommands::DeleteSelected() {
   if (FDoc.SelectedBitmapLayer() != nullptr)
-    FUndo.Record(usDeleteLayer);
+    Record(usDeleteLayer);
   FDoc.DeleteSelected();
 }
 
@@ -174,7 +181,7 @@ void TLayerCommands::CloneSelected() {
   TSingleRect R = P->Location();
   R = {R.Left + 30, R.Top + 30, R.Right + 30, R.Bottom + 30};
   if (auto* B = dynamic_cast<TBitmapLayer*>(S)) {
-    FUndo.Record(usCloneLayer);
+    Record(usCloneLayer);
     TNewLayerGuard L(FDoc.Layers().Add<TBitmapLayer>());
     L.Get()->Bitmap()->Assign(B->Bitmap());
     FDoc.AdoptContentLayer(L.Get());
@@ -213,7 +220,7 @@ void TLayerCommands::Rotate90(bool Right) {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.Record(usRotation);
+  Record(usRotation);
   TurnBitmap(*L->Bitmap(), Right);
   // A photo's frame turns with it.
   if (TBitmapLayer* Frame = FDoc.FrameOf(*L)) {
@@ -231,7 +238,7 @@ void TLayerCommands::Flip(bool Vertical) {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.Record(usFlip);
+  Record(usFlip);
   FlipBitmap(*L->Bitmap(), Vertical);
   if (TBitmapLayer* Frame = FDoc.FrameOf(*L)) {
     FlipBitmap(*Frame->Bitmap(), Vertical);
@@ -260,7 +267,7 @@ void TLayerCommands::RemoveMask() {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.Record(usRemoveMask);
+  Record(usRemoveMask);
   L->Bitmap()->MakeOpaque();
 }
 
@@ -268,7 +275,7 @@ void TLayerCommands::ApplyTransparentColor(TColor32 Key) {
   TBitmapLayer* L = FDoc.SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  FUndo.Record(usTransparentColour);
+  Record(usTransparentColour);
   TBitmap32& B = *L->Bitmap();
   // The mask is opaque black on the key and opaque white elsewhere; its intensity (0 or 255)
   // becomes the alpha.
@@ -312,7 +319,7 @@ void TLayerCommands::ViewMouseDown(TCustomLayer* Hit) {
 
 void TLayerCommands::LayerRescaleClick() {
   if (TBitmapLayer* L = FDoc.SelectedBitmapLayer()) {
-    FUndo.Record(usLayerScale);
+    Record(usLayerScale);
     TBitmap32& B = *L->Bitmap();
     // The old pixels move aside without a copy; B is then empty and takes the new size.
     TBitmap32 Old;
@@ -338,7 +345,7 @@ void TLayerCommands::LayerRescaleClick() {
 
 void TLayerCommands::LayerResetScaleClick() {
   if (FDoc.SelectedBitmapLayer() != nullptr && FDoc.RBLayer() != nullptr)
-    FUndo.Record(usLayerScale);
+    Record(usLayerScale);
   ResetScale();
 }
 

@@ -55,6 +55,9 @@ using TLayerMenuEnabling = std::array<bool, 16>;
 class TLayerCommands {
  public:
   TLayerCommands(TCardDocument& Doc, TUndoStack& Undo);
+  // Without Undo the edits record nothing: they are part of a command whose step the card
+  // runner took (or of the batch tool, which keeps no history).
+  TLayerCommands(TCardDocument& Doc, TUndoStack* Undo);
   TLayerCommands(const TLayerCommands&) = delete;
   TLayerCommands& operator=(const TLayerCommands&) = delete;
 
@@ -125,7 +128,9 @@ class TLayerCommands {
   // After the layer's location changed: a frame takes its new place in its photo, a photo's
   // frame follows it.
   void Follow(const TBitmapLayer& L);
+  // The edit's undo step, when there is a history.
+  void Record(TUndoStep Step);
 
   TCardDocument& FDoc;
-  TUndoStack& FUndo;
+  TUndoStack* FUndo;
 };

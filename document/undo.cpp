@@ -81,10 +81,10 @@ const char* UndoStepName(TUndoStep Step) {
   return "";
 }
 
-TUndoStack::TUndoStack(TCardDocument& Doc, bool Keeps) : FDoc(Doc), FKeeps(Keeps) {}
+TUndoStack::TUndoStack(TCardDocument& Doc) : FDoc(Doc) {}
 
 void TUndoStack::Record(TUndoStep Step, const std::string& Name) {
-  if (!FKeeps || FGroupDepth > 0)
+  if (FGroupDepth > 0)
     return;
   TStep S;
   S.Kind = Step;
@@ -188,6 +188,5 @@ void TUndoStack::Reset() {
   FSaved = 0;
   // The copies of the card are taken now, while a document opens, rather than at the first
   // press of a drag.
-  if (FKeeps)
-    CaptureState(FDoc, FStore);
+  CaptureState(FDoc, FStore);
 }

@@ -6,7 +6,6 @@
 // are shared between the steps (see TPixelStore), so a step costs what it changed; the oldest
 // steps are dropped when the history outgrows its memory budget.
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,13 +53,21 @@ enum TUndoStep : uint8_t {
 // The step's name in Russian, as the menu shows it.
 const char* UndoStepName(TUndoStep Step);
 
+// Called by a command just before it changes the card, after what may fail without a change
+// (reading a file, checking the values): the card runner records the command's undo step there.
+// An empty one records nothing.
+using TChangeStart = std::function<void()>;
+inline void StartChange(const TChangeStart& Start) {
+  if (Start)
+    Start();
+}
+
 // The default memory budget of the history: 1 GiB.
 constexpr uint64_t DefaultUndoBudget = uint64_t{1} << 30;
 
 class TUndoStack {
  public:
-  // Without Keeps the history records nothing (the batch tool runs the editor's commands).
-  explicit TUndoStack(TCardDocument& Doc, bool Keeps = true);
+  explicit TUndoStack(TCardDocument& Doc);
   TUndoStack(const TUndoStack&) = delete;
   TUndoStack& operator=(const TUndoStack&) = delete;
 
@@ -72,8 +79,8 @@ class TUndoStack {
   // Name, when given, is what the menu shows for the step instead of Step's own name (an
   // effect named as its menu item is).
   void Record(TUndoStep Step, const std::string& Name = {});
-  // Steps asked for between BeginGroup and EndGroup are part of the step before (see
-  // TUndoGroup).
+  // Steps asked for between BeginGroup and EndGroup are part of the step before (the card
+  // runner groups a command made of others that take steps of their own).
   void BeginGroup() { ++FGroupDepth; }
   void EndGroup() { --FGroupDepth; }
   bool InGroup() const { return FGroupDepth > 0; }
@@ -134,32 +141,4 @@ class TUndoStack {
   int32_t FSaved = 0;
   uint64_t FBudget = DefaultUndoBudget;
   int32_t FGroupDepth = 0;
-  bool FKeeps = true;
-};
-
-// One step for a command made of others that take steps of their own: the step is taken when
-// the scope opens, and the steps asked for inside it are part of it. A command that fails
-// before it changed anything (a file that cannot be read) leaves no step behind.
-class TUndoGroup {
- public:
-  TUndoGroup(TUndoStack& Undo, TUndoStep Step)
-      : FUndo(Undo), FExceptions(std::uncaught_exceptions()) {
-    FUndo.Record(Step);
-    FUndo.BeginGroup();
-  }
-  ~TUndoGroup() {
-    FUndo.EndGroup();
-    if (std::uncaught_exceptions() > FExceptions && !FUndo.InGroup()) {
-      try {
-        FUndo.DropIfUnchanged();
-      } catch (...) {  // the step stays; the command's own error is the one to report
-      }
-    }
-  }
-  TUndoGroup(const TUndoGroup&) = delete;
-  TUndoGroup& operator=(const TUndoGroup&) = delete;
-
- private:
-  TUndoStack& FUndo;
-  int FExceptions;
 };

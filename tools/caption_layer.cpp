@@ -27,6 +27,18 @@ TCaptionKind CaptionKind(const TCardDocument& Doc, const TBitmapLayer& Layer) {
   return DecodeCaption(C->Settings) ? TCaptionKind::Editable : TCaptionKind::Picture;
 }
 
+TCaptionKind CaptionToEdit(const TCardDocument& Doc, const TBitmapLayer& Layer, TCaption& Caption) {
+  const TCaptionKind Kind = CaptionKind(Doc, Layer);
+  if (Kind != TCaptionKind::Editable)
+    return Kind;
+  std::optional<TCaption> C = EditableCaption(Doc, Layer);
+  // Settings that cannot be read now are a caption changed as a picture.
+  if (!C)
+    return TCaptionKind::Changed;
+  Caption = std::move(*C);
+  return TCaptionKind::Editable;
+}
+
 std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapLayer& Layer) {
   const std::shared_ptr<const TLayerCaption> C = Doc.Captions.Editable(Layer);
   if (C == nullptr)
@@ -36,7 +48,8 @@ std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapL
   const uint32_t Alpha = Layer.Bitmap()->MasterAlpha();
   if (Caption && CaptionMasterAlpha(Caption->Transparency) != Alpha)
     Caption->Transparency =
-        std::clamp(static_cast<int32_t>(std::lround((255.0 - Alpha) * 100.0 / 255.0)), 0, 80);
+        std::clamp(static_cast<int32_t>(std::lround((255.0 - Alpha) * 100.0 / 255.0)), 0,
+                   MaxCaptionTransparency);
   return Caption;
 }
 

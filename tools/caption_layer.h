@@ -20,6 +20,9 @@ enum class TCaptionKind {
 };
 
 TCaptionKind CaptionKind(const TCardDocument& Doc, const TBitmapLayer& Layer);
+// Whether the layer's caption can be edited now: Editable, with Caption set to the caption to
+// edit (see EditableCaption); else why not, Caption untouched.
+TCaptionKind CaptionToEdit(const TCardDocument& Doc, const TBitmapLayer& Layer, TCaption& Caption);
 // The caption the layer was rendered from while it is still editable, its transparency the
 // layer's opacity now; nothing otherwise (also when its settings cannot be read).
 std::optional<TCaption> EditableCaption(const TCardDocument& Doc, const TBitmapLayer& Layer);

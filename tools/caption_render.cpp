@@ -175,7 +175,7 @@ TCardDocument::TTextLayerSource RenderCaptionSource(const TCaption& Caption, TBi
       Source.Mask = &Mask;
     }
   }
-  Source.TransparencyPercent = std::clamp(Caption.Transparency, 0, 80);
+  Source.TransparencyPercent = std::clamp(Caption.Transparency, 0, MaxCaptionTransparency);
   return Source;
 }
 

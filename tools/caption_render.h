@@ -23,6 +23,10 @@ struct TCaptionLine {
   TCaptionAlign Align = TCaptionAlign::Left;
 };
 
+// The largest point size of a caption, and its largest transparency in percent.
+constexpr int32_t MaxCaptionPointSize = 1000;
+constexpr int32_t MaxCaptionTransparency = 80;
+
 // Everything a caption is made of. One font for the whole text; each line keeps its alignment.
 struct TCaption {
   std::string FontName = "Arial";
@@ -32,7 +36,7 @@ struct TCaption {
   TColor32 BackColor = 0xFFFFFFFF;
   // The text on a fully transparent background (the text shape comes from the mask).
   bool TransparentBackground = true;
-  // 0..80 % of the layer's transparency.
+  // 0..MaxCaptionTransparency % of the layer's transparency.
   int32_t Transparency = 0;
   std::vector<TCaptionLine> Lines;
   // Drawn around and under the text into the same bitmap; both off, the caption is drawn as

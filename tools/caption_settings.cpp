@@ -9,7 +9,6 @@ namespace {
 
 constexpr uint32_t SettingsVersion = 1;
 // Limits of what a caption can be: beyond them the bytes are taken for damage.
-constexpr int32_t MaxStoredPointSize = 1000;
 constexpr uint32_t MaxTextBytes = 1u << 20;
 constexpr uint32_t MaxLines = 10000;
 
@@ -120,7 +119,7 @@ std::optional<TCaption> DecodeCaption(const std::vector<uint8_t>& Bytes) {
     return std::nullopt;
   TCaption C;
   C.FontName = R.Text();
-  C.Size = R.Ranged(1, MaxStoredPointSize);
+  C.Size = R.Ranged(1, MaxCaptionPointSize);
   C.Style = R.U32();
   if ((C.Style & ~(fsBold | fsItalic | fsUnderline | fsStrikeOut)) != 0)
     return std::nullopt;

@@ -113,10 +113,10 @@ void TFrameSession::Preview(const std::string& TileFile, int32_t Percent) {
   PutFrame(FDoc, F);
 }
 
-void TFrameSession::Ok(const std::string& TileFile, int32_t Percent) {
+void TFrameSession::Ok(const std::string& TileFile, int32_t Percent, const TChangeStart& Start) {
   TBuiltFrame F;
   Build(TileFile, Percent, F);
-  FUndo.Record(usFrame);
+  StartChange(Start);
   PutFrame(FDoc, F);
   End();
 }

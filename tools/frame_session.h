@@ -1,6 +1,7 @@
 #pragma once
 // The frame dialog's work on the card: its target (the selected photo, else the canvas), the
-// state saved when the dialog opens, "Просмотр", "OK" with its undo step and "Cancel". Qt-free;
+// state saved when the dialog opens, "Просмотр", "OK" with the start of its undo step and
+// "Cancel". Qt-free;
 // the dialog only collects the tile, the percentage and the check box.
 #include <cstdint>
 #include <string>
@@ -39,7 +40,7 @@ void LoadFrameTile(const std::string& FileName, TBitmap32& Tile);
 
 class TFrameSession {
  public:
-  TFrameSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}
+  explicit TFrameSession(TCardDocument& Doc) : FDoc(Doc) {}
 
   // The dialog opens: saves the card as it is.
   void Begin();
@@ -49,10 +50,9 @@ class TFrameSession {
   // "Просмотр": the saved state, then the frame of TileFile at Percent on it. A tile that
   // cannot be read or a frame that cannot be built leaves the card as restored.
   void Preview(const std::string& TileFile, int32_t Percent);
-  // "OK": the saved state, one undo step and the
-  // frame; the session ends. On failure the card stays as restored, nothing is recorded and
-  // the session goes on.
-  void Ok(const std::string& TileFile, int32_t Percent);
+  // "OK": the saved state, Start (one undo step) and the frame; the session ends. On failure
+  // the card stays as restored, Start is not called and the session goes on.
+  void Ok(const std::string& TileFile, int32_t Percent, const TChangeStart& Start);
   // "Cancel" (also closing the dialog any other way): the saved state; the session ends.
   void Cancel();
 
@@ -61,7 +61,6 @@ class TFrameSession {
   void End();
 
   TCardDocument& FDoc;
-  TUndoStack& FUndo;
   TPixelStore FStore;
   TDocumentState FSaved;
   bool FActive = false;

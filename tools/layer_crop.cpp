@@ -82,7 +82,7 @@ bool CropBitmap(const TBitmap32& Src, const TSingleRect& Frame, TBitmap32& Dst) 
   return true;
 }
 
-bool CropSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, const TSingleRect& Frame) {
+bool CropSelectedLayer(TCardDocument& Doc, const TChangeStart& Start, const TSingleRect& Frame) {
   TBitmapLayer* L = Doc.SelectedBitmapLayer();
   if (L == nullptr)
     return false;
@@ -90,7 +90,7 @@ bool CropSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, const TSingleRect& 
   TBitmap32 Kept;
   if (!CropBitmap(B, Frame, Kept))
     return false;
-  Undo.Record(usLayerCrop);
+  StartChange(Start);
   const TSingleRect Loc = L->Location();
   const double Sx = std::fabs(double(Loc.Right) - Loc.Left) / B.Width();
   const double Sy = std::fabs(double(Loc.Bottom) - Loc.Top) / B.Height();

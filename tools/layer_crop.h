@@ -6,10 +6,10 @@
 
 #include "bitmap32.h"
 #include "types.h"
+#include "undo.h"
 
 class TBitmapLayer;
 class TCardDocument;
-class TUndoStack;
 
 // Darkening of the picture in the crop window, and the brightening of the frame's inside.
 constexpr int32_t CropDarken = -130;
@@ -41,8 +41,9 @@ TPoint CroppedSize(const TSingleRect& C);
 // past Src's edge stays transparent. False, and Dst is untouched, when nothing of Src is kept.
 bool CropBitmap(const TBitmap32& Src, const TSingleRect& Frame, TBitmap32& Dst);
 
-// "OK" of the crop window on the selected bitmap layer: records an undo step, the layer's
+// "OK" of the crop window on the selected bitmap layer: Start (an undo step), the layer's
 // bitmap becomes the kept part (draw mode blend) and its location keeps its left, top and
 // display scale; the layer is then selected anew so that its frame follows. False, and nothing
-// changes (no undo step), without a selected bitmap layer or when Frame misses its bitmap.
-bool CropSelectedLayer(TCardDocument& Doc, TUndoStack& Undo, const TSingleRect& Frame);
+// changes (Start is not called), without a selected bitmap layer or when Frame misses its
+// bitmap.
+bool CropSelectedLayer(TCardDocument& Doc, const TChangeStart& Start, const TSingleRect& Frame);

@@ -20,7 +20,7 @@ void TMaskSession::Preview(const std::string& MaskFile, bool Invert) {
   AppplyMask(FDoc, MaskFile, Invert);
 }
 
-void TMaskSession::Ok(const std::string& MaskFile, bool Invert) {
+void TMaskSession::Ok(const std::string& MaskFile, bool Invert, const TChangeStart& Start) {
   Restore();
   End();
   // The mask is read before anything is recorded: a file that cannot be read leaves no undo
@@ -28,7 +28,7 @@ void TMaskSession::Ok(const std::string& MaskFile, bool Invert) {
   TBitmap32 Mask;
   if (!MaskFile.empty())
     LoadMask(MaskFile, Invert, Mask);
-  FUndo.Record(usMask);
+  StartChange(Start);
   if (TBitmapLayer* L = FDoc.SelectedBitmapLayer(); L != nullptr && !Mask.IsEmpty())
     ApplyMaskAlpha(*L->Bitmap(), Mask);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The mask dialog's work on the card: the copy of its target (the selected bitmap layer, else
-// the canvas) saved when the dialog opens, the previews, "OK" with its undo step and "Cancel".
+// the canvas) saved when the dialog opens, the previews, "OK" with the start of its undo step
+// and "Cancel".
 // Qt-free; the dialog only collects the mask file and the inversion.
 #include <cstdint>
 #include <string>
@@ -12,7 +13,7 @@
 
 class TMaskSession {
  public:
-  TMaskSession(TCardDocument& Doc, TUndoStack& Undo) : FDoc(Doc), FUndo(Undo) {}
+  explicit TMaskSession(TCardDocument& Doc) : FDoc(Doc) {}
 
   // The dialog opens: saves a copy of the target's bitmap.
   void Begin();
@@ -21,10 +22,10 @@ class TMaskSession {
   // (each preview sets the alpha, so previews never pile up). An empty file name (no mask
   // selected) does nothing.
   void Preview(const std::string& MaskFile, bool Invert);
-  // "OK": the saved state back, the saved copy emptied, one undo step, then the mask
+  // "OK": the saved state back, the saved copy emptied, Start (one undo step), then the mask
   // when one is selected (an empty MaskFile: the undo step only). A mask that cannot be read
-  // leaves the target as saved and records nothing.
-  void Ok(const std::string& MaskFile, bool Invert);
+  // leaves the target as saved and does not call Start.
+  void Ok(const std::string& MaskFile, bool Invert, const TChangeStart& Start);
   // "Cancel" (also closing the dialog any other way): the saved state back, the copy emptied.
   void Cancel();
 
@@ -33,6 +34,5 @@ class TMaskSession {
   void End();
 
   TCardDocument& FDoc;
-  TUndoStack& FUndo;
   TTargetSnapshot FSnapshot;
 };

@@ -193,7 +193,7 @@ void MapPerspective(TBitmap32& Source, const TPerspectiveCorners& C, double K,
   Result.SetDrawMode(dmBlend);
 }
 
-void ApplyPerspective(TCardDocument& Doc, TUndoStack& Undo, const TBitmap32& Source,
+void ApplyPerspective(TCardDocument& Doc, const TChangeStart& Start, const TBitmap32& Source,
                       int32_t PreviewW, const TPerspectiveCorners& C,
                       const TPerspectiveOptions& Options) {
   if (Doc.IsEmpty() || Source.IsEmpty() || PreviewW <= 0)
@@ -214,7 +214,7 @@ void ApplyPerspective(TCardDocument& Doc, TUndoStack& Undo, const TBitmap32& Sou
 
   TBitmap32& Target = L != nullptr ? *L->Bitmap() : Doc.Canvas();
   const int32_t OldW = Target.Width(), OldH = Target.Height();
-  Undo.Record(usPerspective);
+  StartChange(Start);
   Target.BeginUpdate();
   Target.SwapContents(Result);
   if (L != nullptr)

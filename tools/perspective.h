@@ -8,9 +8,9 @@
 #include "bitmap32.h"
 #include "transformation.h"
 #include "types.h"
+#include "undo.h"
 
 class TCardDocument;
-class TUndoStack;
 
 // Corners 0..3 receive the picture's top-left, top-right, bottom-right and bottom-left corners.
 using TPerspectiveCorners = std::array<TPoint, 4>;
@@ -78,11 +78,11 @@ void MapPerspective(TBitmap32& Source, const TPerspectiveCorners& C, double K,
 
 // "OK" of the window: maps a copy of Source (the picture taken when the window opened) onto the
 // corners given in the preview's pixels (the preview being PreviewW wide) and puts the result
-// on the target: the selected bitmap layer (an undo step; transparent around the shape;
+// on the target: the selected bitmap layer (Start, an undo step; transparent around the shape;
 // the location keeps its left, top and display scale, and the layer is selected anew), or the
-// canvas when nothing is selected (an undo step; the uncovered part in the background
-// colour; the canvas takes the result's size). The undo step is recorded only once the result
-// is made, so a failure changes nothing.
-void ApplyPerspective(TCardDocument& Doc, TUndoStack& Undo, const TBitmap32& Source,
+// canvas when nothing is selected (Start; the uncovered part in the background colour; the
+// canvas takes the result's size). Start is called only once the result is made, so a failure
+// changes nothing.
+void ApplyPerspective(TCardDocument& Doc, const TChangeStart& Start, const TBitmap32& Source,
                       int32_t PreviewW, const TPerspectiveCorners& C,
                       const TPerspectiveOptions& Options);

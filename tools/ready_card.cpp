@@ -8,7 +8,7 @@
 #include "undo.h"
 #include "user_error_text.h"
 
-void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileName,
+void PutReadyCard(TCardDocument& Doc, const TChangeStart& Start, const std::string& FileName,
                   bool FitToProject) {
   if (FileName.empty())
     throw Exception("Открытка не выбрана.");
@@ -22,7 +22,7 @@ void PutReadyCard(TCardDocument& Doc, TUndoStack& Undo, const std::string& FileN
   Card.SetStretchFilter(sfLinear2);
 
   TBitmap32& Canvas = Doc.Canvas();
-  Undo.Record(usReadyCard);
+  StartChange(Start);
   Doc.Background = {.Mode = bmCard};
   if (FitToProject && !Canvas.IsEmpty()) {
     Card.DrawOnto(Canvas, Canvas.BoundsRect(), Card.BoundsRect());

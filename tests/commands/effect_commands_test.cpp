@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "card_document.h"
+#include "card_runner.h"
 #include "img_view32.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 int32_t GLastWidth = 0;
 std::string GLastFile;
 
-void RecordCall(TCardDocument& Doc, const TCardCall& Call) {
+void RecordCall(TCardDocument& Doc, const TCardCall& Call, const TChangeStart&) {
   GLastWidth = Doc.Canvas().Width();
   GLastFile = Call.Texts[1];
 }
@@ -70,9 +71,8 @@ TEST(EffectCommands, DocumentCommandRunsOnTheCard) {
   TImgView32 View;
   TCardDocument Doc(View);
   Doc.NewCanvas(40, 30, 0xFFFFFFFF);
-  RunCardCall(ParseEffectCall("Typed", {"size=1", "file=f", "left=000000", "direction=horizontal"},
-                              TypedCommands()),
-              Doc);
+  TCardRunner(Doc).Run(ParseEffectCall(
+      "Typed", {"size=1", "file=f", "left=000000", "direction=horizontal"}, TypedCommands()));
   EXPECT_EQ(GLastWidth, 40);
   EXPECT_EQ(GLastFile, "f");
 }

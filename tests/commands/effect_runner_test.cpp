@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "bitmap32.h"
+#include "card_commands.h"
 #include "color32.h"
 
 namespace {
@@ -42,8 +43,43 @@ TEST(EffectRunner, CallsAreParsedAsTheBatchToolParsesThem) {
   EXPECT_EQ(C.Values, (std::vector<int32_t>{7, 2, 1}));
   EXPECT_THROW(EffectCall("QuantizeLevels", {{"level", 101}}), EEffectCommandError);
   EXPECT_THROW(EffectCall("NoSuchEffect"), EEffectCommandError);
-  EXPECT_EQ(EffectKeyOf("DropDisplace", "turbulence").Max, 300);
-  EXPECT_THROW(EffectKeyOf("DropDisplace", "speed"), EEffectCommandError);
+  EXPECT_EQ(CardKeyOf("DropDisplace", "turbulence").Max, 300);
+  EXPECT_THROW(CardKeyOf("DropDisplace", "speed"), EEffectCommandError);
+}
+
+// A call built from typed values is refused as the same call written as text is, word for word.
+TEST(EffectRunner, TypedCallsAreRefusedAsTheirTextIs) {
+  struct TCase {
+    const char* Name;
+    std::vector<std::pair<std::string, int32_t>> Values;
+    std::vector<std::string> Text;
+  };
+  const std::vector<TCase> Cases = {
+      {"QuantizeLevels", {{"level", 101}}, {"level=101"}},
+      {"WaveShift", {{"amplitude", 0}, {"interference", 2}}, {"amplitude=0", "interference=2"}},
+      {"WaveShift", {{"amplitude", 3}, {"style", 1}}, {"amplitude=3", "style=1"}},
+      {"DropDisplace", {{"speed", 1}}, {"speed=1"}},
+      {"ChannelNoise", {{"range", 5}, {"range", 6}}, {"range=5", "range=6"}},
+      {"NoSuchEffect", {}, {}},
+  };
+  for (const TCase& C : Cases) {
+    std::string Typed, Parsed;
+    try {
+      EffectCall(C.Name, C.Values);
+    } catch (const EEffectCommandError& E) {
+      Typed = E.what();
+    }
+    try {
+      ParseEffectCall(C.Name, C.Text);
+    } catch (const EEffectCommandError& E) {
+      Parsed = E.what();
+    }
+    EXPECT_FALSE(Typed.empty()) << C.Name;
+    EXPECT_EQ(Typed, Parsed) << C.Name;
+  }
+  const TCardCall Size = EffectCall("ImageSize", {{"width", 30}, {"height", 20}}, CardCommands());
+  EXPECT_EQ(Size.Values, (std::vector<int32_t>{30, 20, 0}));
+  EXPECT_FALSE(Size.Given[2]) << "the optional method takes its default";
 }
 
 // A sequence runs its 24-bit routines on one working image, routines that answer in the second

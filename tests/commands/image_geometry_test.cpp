@@ -147,7 +147,7 @@ TEST_F(TGeometryFixture, ScaledLayerIsResampledToItsShownSizeFirst) {
   // Shown at twice its size: the turn works on the 100 x 100 pixels the card shows.
   TBitmapLayer* L = AddLayer(50, 50, {10, 10, 110, 110}, 0xFF0000FF);
   Doc.SetSelection(L);
-  RotateSelectedLayer(Doc, Undo, 45, true);
+  RotateSelectedLayer(Doc, &Undo, 45, true);
   EXPECT_EQ(L->Bitmap()->Width(), 141);
   EXPECT_EQ(L->Bitmap()->Height(), 141);
   EXPECT_EQ(L->Bitmap()->GetPixel(0, 0), 0u);
@@ -161,7 +161,7 @@ TEST_F(TGeometryFixture, AWholeTurnLeavesTheLayerAndTakesNoStep) {
   TBitmapLayer* L = AddLayer(50, 50, {10, 10, 110, 110}, 0xFF0000FF);
   Doc.SetSelection(L);
   for (const int32_t Angle : {0, 360, -360}) {
-    RotateSelectedLayer(Doc, Undo, Angle, true);
+    RotateSelectedLayer(Doc, &Undo, Angle, true);
     EXPECT_EQ(L->Bitmap()->Width(), 50) << Angle;
     ExpectLocation(L->Location(), 10, 10, 110, 110);
     EXPECT_FALSE(Undo.CanUndo()) << Angle;
@@ -171,7 +171,7 @@ TEST_F(TGeometryFixture, AWholeTurnLeavesTheLayerAndTakesNoStep) {
 TEST_F(TGeometryFixture, LayerShownWithoutWidthKeepsItsPixels) {
   TBitmapLayer* L = AddLayer(30, 20, {40, 40, 40.2f, 60}, 0xFF0000FF);
   Doc.SetSelection(L);
-  RotateSelectedLayer(Doc, Undo, 30, true);
+  RotateSelectedLayer(Doc, &Undo, 30, true);
   EXPECT_EQ(L->Bitmap()->Width(), 30);
   EXPECT_EQ(L->Bitmap()->Height(), 20);
   EXPECT_EQ(L->Bitmap()->GetPixel(5, 5), 0xFF0000FFu);
@@ -181,7 +181,7 @@ TEST_F(TGeometryFixture, NoSelectedBitmapLayerNoSession) {
   TFreeRotation Session(Doc, Undo);
   EXPECT_FALSE(Session.Begin());
   EXPECT_FALSE(Session.Active());
-  RotateSelectedLayer(Doc, Undo, 30, true);
+  RotateSelectedLayer(Doc, &Undo, 30, true);
   EXPECT_FALSE(Undo.CanUndo());
 }
 

@@ -253,7 +253,7 @@ TEST_F(TClipboardFixture, CanvasCropMovesTheLayersAndUndoesInOneStep) {
   Before.Assign(&Doc.Canvas());
   TPositionedLayer* A = StartCanvasCrop(Doc);
   A->SetLocation({-20, 100, 500, 700});
-  CropCanvas(Doc, &Undo);
+  CropCanvas(Doc, [this] { Undo.Record(usCanvasCrop); });
   EXPECT_EQ(Doc.Canvas().Width(), 500);
   EXPECT_EQ(Doc.Canvas().Height(), 500);
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), Before.GetPixel(0, 100));
@@ -286,7 +286,7 @@ TEST_F(TClipboardFixture, CropAreaOffTheCanvasChangesNothing) {
     TPositionedLayer* A = StartCanvasCrop(Doc);
     ASSERT_NE(A, nullptr) << C.Name;
     A->SetLocation(C.Area);
-    EXPECT_THROW(CropCanvas(Doc, &Undo), Exception) << C.Name;
+    EXPECT_THROW(CropCanvas(Doc, [this] { Undo.Record(usCanvasCrop); }), Exception) << C.Name;
     EXPECT_EQ(Doc.Canvas().Width(), 200) << C.Name;
     EXPECT_FALSE(Undo.CanUndo()) << C.Name;
     EXPECT_NE(Doc.FindAreaLayer(), nullptr) << C.Name << ": the area stays to be moved";

@@ -102,10 +102,19 @@ TEST_F(TEditableCaption, APlacedCaptionIsEditableUntilItsPixelsChange) {
   L->Bitmap()->SetMasterAlpha(128);
   ASSERT_TRUE(EditableCaption(Doc, *L).has_value());
   EXPECT_EQ(EditableCaption(Doc, *L)->Transparency, 50);
+  TCaption Edited;
+  EXPECT_EQ(CaptionToEdit(Doc, *L, Edited), TCaptionKind::Editable);
+  EXPECT_EQ(Edited.Lines.at(0).Text, "Привет");
+  EXPECT_EQ(Edited.Transparency, 50);
   L->Bitmap()->FillRect(0, 0, 2, 2, 0xFF00FF00);
   L->Bitmap()->Changed();
   EXPECT_EQ(CaptionKind(Doc, *L), TCaptionKind::Changed);
   EXPECT_FALSE(EditableCaption(Doc, *L).has_value());
+  TCaption Untouched;
+  EXPECT_EQ(CaptionToEdit(Doc, *L, Untouched), TCaptionKind::Changed);
+  EXPECT_TRUE(Untouched.Lines.empty());
+  TBitmapLayer* Picture = Doc.AddPictureLayer(*L->Bitmap(), 255);
+  EXPECT_EQ(CaptionToEdit(Doc, *Picture, Untouched), TCaptionKind::Picture);
 }
 
 // Rendered again, the caption keeps its centre, and the scale the user gave it.

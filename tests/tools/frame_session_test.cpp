@@ -34,7 +34,9 @@ struct TFrameFixture : ::testing::Test {
   TImgView32 View;
   TCardDocument Doc{View};
   TUndoStack Undo{Doc};
-  TFrameSession Session{Doc, Undo};
+  // The start of the step, as the card runner records it.
+  const TChangeStart Start = [this] { Undo.Record(usFrame); };
+  TFrameSession Session{Doc};
   std::string TileFile;
 
   void SetUp() override {
@@ -74,7 +76,7 @@ TEST_F(TFrameFixture, FramingTheCardGrowsItAndKeepsThePictureInside) {
   TBitmap32 Old;
   Old.Assign(&Doc.Canvas());
   Session.Begin();
-  Session.Ok(TileFile, 10);
+  Session.Ok(TileFile, 10, Start);
   ASSERT_EQ(Doc.Canvas().Width(), 960);
   ASSERT_EQ(Doc.Canvas().Height(), 760);
   for (int32_t Y = 0; Y < 600; Y += 37)
@@ -119,7 +121,7 @@ TEST_F(TFrameFixture, APhotosFrameIsALayerOfItsOwnOverThePhotosEdges) {
   Canvas.Assign(&Doc.Canvas());
   const int32_t Count = Doc.Layers().Count();
   Session.Begin();
-  Session.Ok(TileFile, 10);
+  Session.Ok(TileFile, 10, Start);
   // The photo keeps its pixels, place and master alpha; the frame lies right above it.
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
   EXPECT_EQ(L->Location(), (TSingleRect{30, 40, 230, 140}));
@@ -160,7 +162,7 @@ TEST_F(TFrameFixture, AFrameAgainReplacesThePhotosFrameAndAFrameSelectedStandsFo
   BuildFrameAlone(100, 50, Tile, 20, Want);
   for (const bool FrameSelected : {false, true}) {
     Session.Begin();
-    Session.Ok(TileFile, FrameSelected ? 20 : 10);
+    Session.Ok(TileFile, FrameSelected ? 20 : 10, Start);
     ASSERT_EQ(Doc.Layers().Count(), Count + 1) << FrameSelected;
     if (!FrameSelected)
       Doc.SetSelection(Doc.FrameOf(*L));
@@ -180,7 +182,7 @@ TEST_F(TFrameFixture, AMaskedPhotosFrameFollowsTheMasksBounds) {
         B.SetPixel(X, Y, B.GetPixel(X, Y) & 0x00FFFFFF);
   EXPECT_EQ(VisibleBounds(B), (TRect{20, 10, 70, 50}));
   Session.Begin();
-  Session.Ok(TileFile, 10);
+  Session.Ok(TileFile, 10, Start);
   const TBitmapLayer* Frame = Doc.FrameOf(*L);
   ASSERT_NE(Frame, nullptr);
   EXPECT_EQ(Frame->Bitmap()->Width(), 50);
@@ -229,7 +231,7 @@ TEST_F(TFrameFixture, FailuresLeaveTheCardAsRestored) {
   for (const std::string& File : {std::string(), Missing, Broken}) {
     EXPECT_ANY_THROW(Session.Preview(File, 10)) << File;
     EXPECT_TRUE(SamePixels(Doc.Canvas(), Old)) << File;
-    EXPECT_ANY_THROW(Session.Ok(File, 10)) << File;
+    EXPECT_ANY_THROW(Session.Ok(File, 10, Start)) << File;
     EXPECT_TRUE(SamePixels(Doc.Canvas(), Old)) << File;
     EXPECT_FALSE(Undo.CanUndo()) << File;
     EXPECT_TRUE(Session.Active()) << "the dialog may go on: " << File;
@@ -248,7 +250,7 @@ TEST_F(TFrameFixture, FailuresLeaveTheCardAsRestored) {
   // A card narrower than 50 pixels has no 1 % frame.
   NewCard(40, 30);
   Session.Begin();
-  EXPECT_THROW(Session.Ok(TileFile, 1), EFrameError);
+  EXPECT_THROW(Session.Ok(TileFile, 1, Start), EFrameError);
   EXPECT_EQ(Doc.Canvas().Width(), 40);
   EXPECT_FALSE(Undo.CanUndo());
 }

@@ -25,6 +25,8 @@ struct TLayerCropTest : ::testing::Test {
   TImgView32 View;
   TCardDocument Doc{View};
   TUndoStack Undo{Doc};
+  // The start of the step, as the card runner records it.
+  const TChangeStart Start = [this] { Undo.Record(usLayerCrop); };
 
   void SetUp() override {
     View.SetBounds(800, 600);
@@ -129,7 +131,7 @@ TEST(LayerCrop, TranslucentPixelsAreKeptAsTheyAre) {
 TEST_F(TLayerCropTest, HalfSizeLayerKeepsItsScaleAndCorner) {
   // A 400 x 300 layer shown at half size, cropped to (100, 50)-(300, 250).
   TBitmapLayer* L = AddLayer(400, 300, {10, 20, 210, 170});
-  ASSERT_TRUE(CropSelectedLayer(Doc, Undo, {100, 50, 300, 250}));
+  ASSERT_TRUE(CropSelectedLayer(Doc, Start, {100, 50, 300, 250}));
   EXPECT_EQ(L->Bitmap()->Width(), 200);
   EXPECT_EQ(L->Bitmap()->Height(), 200);
   EXPECT_EQ(L->Location(), (TSingleRect{10, 20, 110, 120}));
@@ -155,11 +157,11 @@ TEST_F(TLayerCropTest, HalfSizeLayerKeepsItsScaleAndCorner) {
 
 TEST_F(TLayerCropTest, NothingChangesWithoutALayerOrWithAFrameBesideIt) {
   TBitmapLayer* L = AddLayer(40, 30, {0, 0, 40, 30});
-  EXPECT_FALSE(CropSelectedLayer(Doc, Undo, {50, 0, 90, 30}));
+  EXPECT_FALSE(CropSelectedLayer(Doc, Start, {50, 0, 90, 30}));
   EXPECT_EQ(L->Bitmap()->Width(), 40);
   EXPECT_FALSE(Undo.CanUndo());
   Doc.SetSelection(nullptr);
-  EXPECT_FALSE(CropSelectedLayer(Doc, Undo, {0, 0, 10, 10}));
+  EXPECT_FALSE(CropSelectedLayer(Doc, Start, {0, 0, 10, 10}));
   EXPECT_EQ(L->Bitmap()->Width(), 40);
   EXPECT_FALSE(Undo.CanUndo());
 }

@@ -44,7 +44,9 @@ struct TMaskFixture : ::testing::Test {
   TImgView32 View;
   TCardDocument Doc{View};
   TUndoStack Undo{Doc};
-  TMaskSession Session{Doc, Undo};
+  // The start of the step, as the card runner records it.
+  const TChangeStart Start = [this] { Undo.Record(usMask); };
+  TMaskSession Session{Doc};
 
   void SetUp() override {
     RegisterPictureCodecs();
@@ -152,7 +154,7 @@ TEST_F(TMaskFixture, PreviewsSetTheAlphaAndOkAppliesOnceWithOneUndoStep) {
   Session.Preview(File, false);
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Once)) << "a second preview sets, not multiplies";
   Session.Preview(File, true);
-  Session.Ok(File, false);
+  Session.Ok(File, false, Start);
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Once)) << "OK applies the mask once to the saved layer";
   EXPECT_EQ(Undo.UndoName(), "Маска");
   EXPECT_EQ(Undo.Count(), 1);
@@ -177,7 +179,7 @@ TEST_F(TMaskFixture, CancelGivesTheLayerBackAndOkWithoutAMaskOnlyRecords) {
 
   Session.Begin();
   Session.Preview(File, false);
-  Session.Ok("", false);  // an empty "Masks" folder: nothing selected
+  Session.Ok("", false, Start);  // an empty "Masks" folder: nothing selected
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
   EXPECT_TRUE(Undo.CanUndo());
 }
@@ -190,7 +192,7 @@ TEST_F(TMaskFixture, AMaskThatCannotBeReadLeavesTheLayerAsItWas) {
   Session.Begin();
   EXPECT_ANY_THROW(Session.Preview(Missing, false));
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
-  EXPECT_ANY_THROW(Session.Ok(Missing, false));
+  EXPECT_ANY_THROW(Session.Ok(Missing, false, Start));
   EXPECT_TRUE(SamePixels(*L->Bitmap(), Old));
   EXPECT_FALSE(Undo.CanUndo()) << "nothing recorded for a mask that was never read";
 }

@@ -165,6 +165,8 @@ struct TPerspectiveDocTest : ::testing::Test {
   TImgView32 View;
   TCardDocument Doc{View};
   TUndoStack Undo{Doc};
+  // The start of the step, as the card runner records it.
+  const TChangeStart Start = [this] { Undo.Record(usPerspective); };
 
   void SetUp() override { View.SetBounds(800, 600); }
 };
@@ -176,7 +178,7 @@ TEST_F(TPerspectiveDocTest, UnmovedCornersGiveASlightlySmallerFadedCanvas) {
   Source.Assign(&Doc.Canvas());
   TPerspectiveOptions O;
   O.Background = Blue;
-  ApplyPerspective(Doc, Undo, Source, P.X, ResetCorners(P.X, P.Y), O);
+  ApplyPerspective(Doc, Start, Source, P.X, ResetCorners(P.X, P.Y), O);
   EXPECT_EQ(Doc.Canvas().Width(), 998);
   EXPECT_EQ(Doc.Canvas().Height(), 498);
   // The picture's outline was made transparent: its edge fades towards the background.
@@ -200,7 +202,7 @@ TEST_F(TPerspectiveDocTest, LoweredCornerLeavesAWedgeInTheBackgroundColour) {
   MoveCorners(C, 1, 0, 40);  // corner 1 from (477, 0) to (477, 40)
   TPerspectiveOptions O;
   O.Background = Blue;
-  ApplyPerspective(Doc, Undo, Source, 478, C, O);
+  ApplyPerspective(Doc, Start, Source, 478, C, O);
   const TBitmap32& B = Doc.Canvas();
   ASSERT_EQ(B.Width(), 998);
   ASSERT_EQ(B.Height(), 498);
@@ -229,7 +231,7 @@ TEST_F(TPerspectiveDocTest, LayerGetsTransparentSurroundAndKeepsItsScale) {
   const TPerspectiveCorners C = {TPoint{50, 0}, TPoint{150, 0}, TPoint{199, 99}, TPoint{0, 99}};
   TPerspectiveOptions O;
   O.Background = Blue;
-  ApplyPerspective(Doc, Undo, Source, 200, C, O);
+  ApplyPerspective(Doc, Start, Source, 200, C, O);
   const TBitmap32& B = *L->Bitmap();
   ASSERT_EQ(B.Width(), 199);
   ASSERT_EQ(B.Height(), 99);
@@ -262,7 +264,7 @@ TEST_F(TPerspectiveDocTest, UnmappableCornersChangeNothing) {
   const TPerspectiveCorners Other = {TPoint{0, 0}, TPoint{0, 0}, TPoint{99, 99}, TPoint{0, 99}};
   const TPerspectiveCorners Bow = {TPoint{0, 0}, TPoint{99, 0}, TPoint{0, 99}, TPoint{99, 99}};
   for (const auto& C : {Line, Flat, Other, Bow}) {
-    EXPECT_THROW(ApplyPerspective(Doc, Undo, Source, 100, C, {}), Exception);
+    EXPECT_THROW(ApplyPerspective(Doc, Start, Source, 100, C, {}), Exception);
     EXPECT_EQ(Doc.Canvas().Width(), 100);
     EXPECT_FALSE(Undo.CanUndo());
   }

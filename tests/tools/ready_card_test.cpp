@@ -26,6 +26,8 @@ struct TReadyCardFixture : ::testing::Test {
   TImgView32 View;
   TCardDocument Doc{View};
   TUndoStack Undo{Doc};
+  // The start of the step, as the card runner records it.
+  const TChangeStart Recorded = [this] { Undo.Record(usReadyCard); };
   fs::path Dir;
 
   void SetUp() override {
@@ -65,7 +67,7 @@ struct TReadyCardFixture : ::testing::Test {
 TEST_F(TReadyCardFixture, CardTakesOverTheCanvasAtItsOwnSize) {
   TBitmapLayer* Photo = Start(40, 30);
   const TSingleRect Where = Photo->Location();
-  PutReadyCard(Doc, Undo, Card("card.png", 16, 24), false);
+  PutReadyCard(Doc, Recorded, Card("card.png", 16, 24), false);
   EXPECT_EQ(Doc.Canvas().Width(), 16);
   EXPECT_EQ(Doc.Canvas().Height(), 24);
   EXPECT_EQ(Doc.Canvas().GetPixel(0, 0), Red);
@@ -88,7 +90,7 @@ TEST_F(TReadyCardFixture, FittedCardIsStretchedOverTheCanvas) {
   for (const auto& [Name, W, H] : {std::tuple{"small.bmp", 8, 6}, std::tuple{"tall.png", 10, 200},
                                    std::tuple{"wide.jpg", 300, 20}}) {
     SCOPED_TRACE(Name);
-    PutReadyCard(Doc, Undo, Card(Name, W, H), true);
+    PutReadyCard(Doc, Recorded, Card(Name, W, H), true);
     const TBitmap32& C = Doc.Canvas();
     ASSERT_EQ(C.Width(), 40);
     ASSERT_EQ(C.Height(), 30);
@@ -107,7 +109,7 @@ TEST_F(TReadyCardFixture, FittedCardIsStretchedOverTheCanvas) {
 }
 
 TEST_F(TReadyCardFixture, EmptyCanvasTakesTheCardsSizeEvenWhenFitting) {
-  PutReadyCard(Doc, Undo, Card("card.png", 12, 10), true);
+  PutReadyCard(Doc, Recorded, Card("card.png", 12, 10), true);
   EXPECT_EQ(Doc.Canvas().Width(), 12);
   EXPECT_EQ(Doc.Canvas().Height(), 10);
 }
@@ -134,7 +136,7 @@ TEST_F(TReadyCardFixture, CardThatCannotBeReadChangesNothing) {
   for (const Case& C : Cases) {
     for (const bool Fit : {false, true}) {
       try {
-        PutReadyCard(Doc, Undo, C.File, Fit);
+        PutReadyCard(Doc, Recorded, C.File, Fit);
         ADD_FAILURE() << "no error for \"" << C.File << "\"";
       } catch (const std::exception& E) {
         EXPECT_NE(std::string(E.what()).find(C.Message), std::string::npos) << E.what();

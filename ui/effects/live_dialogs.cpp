@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "card_commands.h"
 #include "effect_dialog.h"
-#include "effect_runner.h"
 #include "user_error_text.h"
 #include "window_fit.h"
 
@@ -69,8 +69,8 @@ TBrid::TBrid(QWidget* Parent) : TLiveDialog(Parent) {
   auto* Outer = new QVBoxLayout(this);
   auto* Group = new QGroupBox(QStringLiteral("Настройка яркости и контраста"), this);
   auto* Grid = new QGridLayout(Group);
-  GaugeBar1 = MakeGauge(Group, EffectKeyOf("BrightnessScale", "amount"), 0);
-  GaugeBar2 = MakeGauge(Group, EffectKeyOf("ContrastStretch", "amount"), 0);
+  GaugeBar1 = MakeGauge(Group, CardKeyOf("BrightnessScale", "amount"), 0);
+  GaugeBar2 = MakeGauge(Group, CardKeyOf("ContrastStretch", "amount"), 0);
   GaugeBar1->setObjectName(QStringLiteral("GaugeBar1"));
   GaugeBar2->setObjectName(QStringLiteral("GaugeBar2"));
   Grid->addWidget(new QLabel(QStringLiteral("Яркость"), Group), 0, 0);
@@ -94,7 +94,7 @@ TGamma::TGamma(QWidget* Parent) : TLiveDialog(Parent) {
   const char* const Keys[3] = {"red", "green", "blue"};
   QSlider* Gauges[3];
   for (int I = 0; I < 3; ++I) {
-    Gauges[I] = MakeGauge(Group, EffectKeyOf("BalanceScale", Keys[I]), 0);
+    Gauges[I] = MakeGauge(Group, CardKeyOf("BalanceScale", Keys[I]), 0);
     Gauges[I]->setObjectName(QStringLiteral("GaugeBar%1").arg(I + 1));
     Grid->addWidget(new QLabel(Names[I][0], Group), I, 0);
     Grid->addWidget(Gauges[I], I, 1);

@@ -12,6 +12,7 @@
 
 #include "busy_cursor.h"
 #include "canvas_crop.h"
+#include "card_runner.h"
 #include "clipboard_commands.h"
 #include "main_form.h"
 #include "qt_picture_clipboard.h"
@@ -148,7 +149,9 @@ void TMainForm::CropProportionChange() {
 
 void TMainForm::CropOkClick() {
   const TBusyCursor Busy;
-  CropCanvas(*FDoc, FUndo.get());
+  TCardRunner(*FDoc, FUndo.get()).Run("CanvasCrop", [this](const TChangeStart& Start) {
+    CropCanvas(*FDoc, Start);
+  });
   FStatusText->setText(QString::fromStdString(CurrentFileName()));
   FStatusSize->setText(
       QStringLiteral("%1x%2").arg(FDoc->Canvas().Width()).arg(FDoc->Canvas().Height()));

@@ -3,6 +3,7 @@
 #include <QSlider>
 
 #include "card_document.h"
+#include "card_runner.h"
 #include "effect_commands.h"
 #include "effect_menu_commands.h"
 #include "main_form.h"
@@ -14,7 +15,9 @@ class TMainEffectContext : public TEffectContext {
 
   TEffectTarget Target() override { return EffectTarget(FForm.Document()); }
   // The step is named as the menu item that runs the effect ("Сепия (старое фото)").
-  void RecordLayerStep() override { FForm.Undo().Record(usEffect, FForm.EffectStepName()); }
+  void RecordLayerStep() override {
+    TCardRunner(FForm.Document(), &FForm.Undo()).Begin(usEffect, FForm.EffectStepName());
+  }
   void DropUnchangedStep() override { FForm.Undo().DropIfUnchanged(); }
   // The view reports every bitmap change as a change of the card: work that is only shown
   // keeps the mark as it was.

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "busy_cursor.h"
+#include "card_runner.h"
 #include "dialog_folder.h"
 #include "exceptions.h"
 #include "export_dialogs.h"
@@ -35,13 +36,9 @@ void ReadingFile(const std::string& FileName, F&& Read) {
 void TMainForm::AddPhotoFromFile(const QString& FileName) {
   const std::string Name = FileName.toStdString();
   const TBusyCursor Busy;
-  FUndo->Record(usAddPhoto);
-  try {
+  TCardRunner(*FDoc, FUndo.get()).Run(usAddPhoto, [&] {
     ReadingFile(Name, [&] { FDoc->AddPhoto(Name); });
-  } catch (...) {
-    FUndo->DropIfUnchanged();
-    throw;
-  }
+  });
 }
 
 bool TMainForm::AskToSave() {

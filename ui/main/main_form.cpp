@@ -32,6 +32,7 @@
 #include "caption_dialog.h"
 #include "caption_layer.h"
 #include "caption_render.h"
+#include "card_runner.h"
 #include "composition.h"
 #include "composition_panel.h"
 #include "effect_menu_commands.h"
@@ -271,8 +272,7 @@ void TMainForm::mnNewBitmapLayerClick() {
 }
 
 void TMainForm::mnFlattenClick() {
-  FUndo->Record(usFlatten);
-  FDoc->Flatten();
+  TCardRunner(*FDoc, FUndo.get()).Run(usFlatten, [this] { FDoc->Flatten(); });
 }
 
 void TMainForm::PrintClick() {
@@ -311,7 +311,7 @@ void TMainForm::AddCaptionClick() {
   const int32_t High = InSight(FDoc->Canvas().Height(), FImgView->height());
   const int32_t Wide = InSight(FDoc->Canvas().Width(), FImgView->width());
   // The dialog's visit is one step, however often it applies its caption.
-  FUndo->Record(usCaption);
+  TCardRunner(*FDoc, FUndo.get()).Begin("Caption");
   FTexter->Execute(FDoc->Layers().Count(), SuggestedCaptionSize(High, Wide));
   FUndo->DropIfUnchanged();
   FImgView->View().Invalidate();
@@ -321,7 +321,8 @@ void TMainForm::EditCaptionClick() {
   TBitmapLayer* L = FDoc->SelectedBitmapLayer();
   if (L == nullptr)
     return;
-  switch (CaptionKind(*FDoc, *L)) {
+  TCaption Caption;
+  switch (CaptionToEdit(*FDoc, *L, Caption)) {
     case TCaptionKind::Picture:
       return;
     case TCaptionKind::Changed:
@@ -330,14 +331,9 @@ void TMainForm::EditCaptionClick() {
     case TCaptionKind::Editable:
       break;
   }
-  const std::optional<TCaption> Caption = EditableCaption(*FDoc, *L);
-  if (!Caption) {
-    Dialogs.ShowMessage(QString::fromUtf8(CaptionChangedText));
-    return;
-  }
   // The visit is one step, however often "Просмотр" renders the caption again.
-  FUndo->Record(usEditCaption);
-  FTexter->ExecuteEdit(*L, *Caption);
+  TCardRunner(*FDoc, FUndo.get()).Begin("EditCaption");
+  FTexter->ExecuteEdit(*L, Caption);
   FUndo->DropIfUnchanged();
   FImgView->View().Invalidate();
   UpdateActions();
@@ -477,7 +473,8 @@ void TMainForm::ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, 
   TRubberbandLayer* RB = FDoc->RBLayer();
   if (Layer != nullptr && Layer == RB && RB->IsDragging() &&
       FDoc->SelectedBitmapLayer() != nullptr) {
-    FUndo->Record(RB->DragState() == DragMove ? usMoveLayer : usResizeLayer);
+    TCardRunner(*FDoc, FUndo.get())
+        .Begin(RB->DragState() == DragMove ? usMoveLayer : usResizeLayer);
     FDragStep = true;
   }
   FCommands->ViewMouseDown(Layer);

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "card_runner.h"
 #include "composition.h"
 #include "composition_panel.h"
 #include "main_form.h"
@@ -78,8 +79,9 @@ void TMainForm::BuildSidePanel() {
     FImageInterpolate->setChecked(true);
     connect(FImageInterpolate, &QCheckBox::clicked, this, [this](bool On) {
       Run([this, On] {
-        FUndo->Record(usInterpolation);
-        FDoc->SetImageInterpolate(On);
+        TCardRunner(*FDoc, FUndo.get()).Run(usInterpolation, [&] {
+          FDoc->SetImageInterpolate(On);
+        });
       });
     });
     FImageSection->Body()->addWidget(FImageInterpolate);
@@ -136,7 +138,7 @@ void TMainForm::BuildSidePanel() {
     connect(FLayerOpacity, &QSlider::sliderPressed, this, [this] {
       Run([this] {
         if (FDoc->SelectedBitmapLayer() != nullptr)
-          FUndo->Record(usOpacity);
+          TCardRunner(*FDoc, FUndo.get()).Begin(usOpacity);
       });
     });
     connect(FLayerOpacity, &QSlider::sliderReleased, this,
@@ -144,7 +146,7 @@ void TMainForm::BuildSidePanel() {
     connect(FLayerOpacity, &QSlider::actionTriggered, this, [this](int Action) {
       Run([this, Action] {
         if (Action != QAbstractSlider::SliderMove && FDoc->SelectedBitmapLayer() != nullptr) {
-          FUndo->Record(usOpacity);
+          TCardRunner(*FDoc, FUndo.get()).Begin(usOpacity);
           // The value changes after this signal; a click at the end of the track changes
           // nothing and leaves no step.
           QTimer::singleShot(0, this, [this] {
@@ -162,7 +164,7 @@ void TMainForm::BuildSidePanel() {
     connect(FLayerInterpolate, &QCheckBox::clicked, this, [this](bool On) {
       Run([this, On] {
         if (FDoc->SelectedBitmapLayer() != nullptr)
-          FUndo->Record(usInterpolation);
+          TCardRunner(*FDoc, FUndo.get()).Begin(usInterpolation);
         FDoc->SetLayerInterpolate(On);
       });
     });

@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "card_document.h"
+#include "card_runner.h"
 #include "ready_card.h"
 #include "thumbview.h"
 #include "user_error_text.h"
@@ -79,7 +80,9 @@ void TAlbum::Button1Click() {
   QString Path;
   ALView->GetSelectedFile(Path);
   try {
-    PutReadyCard(FDoc, FUndo, Path.toStdString(), SetProp->isChecked());
+    TCardRunner(FDoc, &FUndo).Run(usReadyCard, [&](const TChangeStart& Start) {
+      PutReadyCard(FDoc, Start, Path.toStdString(), SetProp->isChecked());
+    });
     if (OnCardPlaced)
       OnCardPlaced();
   } catch (const std::exception& E) {

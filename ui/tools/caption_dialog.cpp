@@ -26,6 +26,7 @@
 
 #include "caption_fonts.h"
 #include "caption_placement.h"
+#include "card_commands.h"
 #include "card_document.h"
 #include "color32.h"
 #include "greetings.h"
@@ -35,8 +36,10 @@
 
 namespace {
 
-// Largest point size the size box accepts.
-constexpr int MaxPointSize = 1000;
+// The point sizes the size box accepts: those of the caption command's size.
+const TEffectKey& PointSizes() {
+  return CardKeyOf("Caption", "size");
+}
 // The text box shows the caption's font no larger than this, so that a caption of hundreds of
 // points stays editable; the caption itself is rendered at its real size.
 constexpr int MaxBoxPointSize = 36;
@@ -207,7 +210,7 @@ TTexter::TTexter(TCardDocument& Doc, const QString& DataDir, QWidget* Parent)
   Below->addSpacing(12);
   Below->addWidget(new QLabel(QStringLiteral("Прозрачность"), this));
   TexOp = new QSpinBox(this);
-  TexOp->setRange(0, 80);
+  TexOp->setRange(0, MaxCaptionTransparency);
   TexOp->setSuffix(QStringLiteral(" %"));
   Below->addWidget(TexOp);
   Alpha = new QCheckBox(QStringLiteral("Прозрачный фон"), this);
@@ -326,7 +329,7 @@ void TTexter::BeginVisit(int32_t RememberedCount, int32_t SuggestedSize) {
   EndEdit();
   FRemembered = RememberedCount;
   if (SuggestedSize > 0 && !FSizeChosen) {
-    FSize = std::min(SuggestedSize, MaxPointSize);
+    FSize = std::min(SuggestedSize, PointSizes().Max);
     FoSize->setCurrentText(QString::number(FSize));
     ApplyFont();
   }
@@ -388,13 +391,15 @@ void TTexter::FoSizeChange() {
   const QString Text = FoSize->currentText().trimmed();
   bool Ok = false;
   const int V = Text.toInt(&Ok);
-  if (!Ok || V < 1 || V > MaxPointSize) {
+  if (!Ok || V < PointSizes().Min || V > PointSizes().Max) {
     // The font stays as it was, and so does the box.
     FoSize->setCurrentText(QString::number(FSize));
     if (!Ok)
       throw Exception(QStringLiteral("«%1» — неверное целое число").arg(Text).toStdString());
-    throw Exception(
-        QStringLiteral("Размер шрифта должен быть от 1 до %1").arg(MaxPointSize).toStdString());
+    throw Exception(QStringLiteral("Размер шрифта должен быть от %1 до %2")
+                        .arg(PointSizes().Min)
+                        .arg(PointSizes().Max)
+                        .toStdString());
   }
   FSize = V;
   FSizeChosen = true;
@@ -580,7 +585,7 @@ void TTexter::SetCaption(const TCaption& C) {
   Fontos->setCurrentIndex(I);
   // A caption in one of the special fonts names it in their list.
   Spec->setCurrentIndex(SpecialFontIndex(C.FontName));
-  FSize = std::clamp(C.Size, 1, MaxPointSize);
+  FSize = std::clamp(C.Size, PointSizes().Min, PointSizes().Max);
   FSizeChosen = true;
   FoSize->setCurrentText(QString::number(FSize));
   FStyle = C.Style;

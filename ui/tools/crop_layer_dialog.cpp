@@ -9,6 +9,7 @@
 
 #include "bitmap_layer.h"
 #include "card_document.h"
+#include "card_runner.h"
 #include "color_adjust.h"
 #include "geometry.h"
 #include "img_view_widget.h"
@@ -112,7 +113,9 @@ void TCropLa::PaintCropFrame(TObject* Sender, TBitmap32* Buffer) {
 void TCropLa::Button2Click() {
   try {
     if (FCropFrame != nullptr)
-      FCropped = CropSelectedLayer(FDoc, FUndo, FCropFrame->Location());
+      TCardRunner(FDoc, &FUndo).Run("LayerCrop", [&](const TChangeStart& Start) {
+        FCropped = CropSelectedLayer(FDoc, Start, FCropFrame->Location());
+      });
   } catch (const std::exception& E) {
     OnError(QString::fromStdString(UserErrorText(E)));
   }

@@ -10,12 +10,13 @@
 #include <exception>
 
 #include "busy_cursor.h"
+#include "card_commands.h"
 #include "report_errors.h"
 #include "thumbview.h"
 #include "window_fit.h"
 
 TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
-    : QDialog(Parent), FSession(Doc, Undo), FDataDir(DataDir) {
+    : QDialog(Parent), FSession(Doc), FRunner(Doc, &Undo), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Добавить рамки"));
   KeepTitleWhole(*this);
   auto* Page = new QVBoxLayout(this);
@@ -37,8 +38,9 @@ TFrama::TFrama(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWi
   Row->addWidget(new QLabel(QStringLiteral("Размер рамки (в %)"), this));
   Dal = new QSpinBox(this);
   Dal->setObjectName(QStringLiteral("Dal"));
-  Dal->setRange(1, 35);
-  Dal->setValue(10);
+  const TEffectKey& Width = CardKeyOf("Frame", "width");
+  Dal->setRange(Width.Min, Width.Max);
+  Dal->setValue(Width.Default);
   Row->addWidget(Dal);
   Row->addStretch(1);
   Page->addLayout(Row);
@@ -94,7 +96,9 @@ void TFrama::Button4Click() {
   // A frame that cannot be built leaves the card as it was opened and the dialog open.
   if (Run([this] {
         const TBusyCursor Busy;
-        FSession.Ok(SelectedTile().toStdString(), Dal->value());
+        FRunner.Run("Frame", [this](const TChangeStart& Start) {
+          FSession.Ok(SelectedTile().toStdString(), Dal->value(), Start);
+        });
         Fit();
       }))
     accept();

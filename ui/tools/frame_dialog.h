@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "card_runner.h"
 #include "frame_session.h"
 
 class QCheckBox;
@@ -54,5 +55,6 @@ class TFrama : public QDialog {
   void Fit();
 
   TFrameSession FSession;
+  TCardRunner FRunner;
   QString FDataDir;
 };

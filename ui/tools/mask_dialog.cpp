@@ -13,7 +13,7 @@
 #include "window_fit.h"
 
 TMaski::TMaski(TCardDocument& Doc, TUndoStack& Undo, const QString& DataDir, QWidget* Parent)
-    : QDialog(Parent), FSession(Doc, Undo), FDataDir(DataDir) {
+    : QDialog(Parent), FSession(Doc), FRunner(Doc, &Undo), FDataDir(DataDir) {
   setWindowTitle(QStringLiteral("Выбрать маску"));
   KeepTitleWhole(*this);
   auto* Page = new QVBoxLayout(this);
@@ -77,7 +77,9 @@ void TMaski::Button2Click() {
   // stays as the dialog found it.
   Run([this] {
     const TBusyCursor Busy;
-    FSession.Ok(SelectedMask().toStdString(), Obrat->isChecked());
+    FRunner.Run("Mask", [this](const TChangeStart& Start) {
+      FSession.Ok(SelectedMask().toStdString(), Obrat->isChecked(), Start);
+    });
   });
   accept();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+#include "card_runner.h"
 #include "mask_session.h"
 
 class QCheckBox;
@@ -47,5 +48,6 @@ class TMaski : public QDialog {
   void Run(const std::function<void()>& Handler);
 
   TMaskSession FSession;
+  TCardRunner FRunner;
   QString FDataDir;
 };

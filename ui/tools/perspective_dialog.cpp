@@ -14,6 +14,7 @@
 #include "bitmap_layer.h"
 #include "busy_cursor.h"
 #include "card_document.h"
+#include "card_runner.h"
 #include "custom_layer.h"
 #include "img_view_widget.h"
 #include "qt_colours.h"
@@ -172,7 +173,9 @@ void TProGeomo::Button2Click() {
     Options.Bilinear = CheckBox1->isChecked();
     Options.Background = FBackground;
     const TBusyCursor Busy;
-    ApplyPerspective(FDoc, FUndo, FSource, FPreview.Width(), FCorners, Options);
+    TCardRunner(FDoc, &FUndo).Run("Perspective", [&](const TChangeStart& Start) {
+      ApplyPerspective(FDoc, Start, FSource, FPreview.Width(), FCorners, Options);
+    });
     FApplied = true;
   } catch (const std::exception& E) {
     // The window stays open, so that the corners can be put right.

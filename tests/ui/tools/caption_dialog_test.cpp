@@ -21,6 +21,7 @@
 
 #include "caption_fonts.h"
 #include "caption_placement.h"
+#include "card_commands.h"
 #include "card_document.h"
 #include "greetings.h"
 #include "test_support.h"
@@ -266,6 +267,16 @@ TEST_F(TTexterTest, SizeMustBeAnInteger) {
     EXPECT_EQ(T.CurrentCaption().Size, 48);
     EXPECT_EQ(T.FoSize->currentText(), QStringLiteral("48"));
   }
+  // The sizes are those the caption command takes.
+  const TEffectKey& Sizes = CardKeyOf("Caption", "size");
+  Errors.clear();
+  T.FoSize->setCurrentText(QString::number(Sizes.Max + 1));
+  emit T.FoSize->lineEdit()->editingFinished();
+  ASSERT_EQ(Errors.size(), 1);
+  EXPECT_EQ(Errors[0], QStringLiteral("Размер шрифта должен быть от 1 до 1000"));
+  T.FoSize->setCurrentText(QString::number(Sizes.Max));
+  emit T.FoSize->lineEdit()->editingFinished();
+  EXPECT_EQ(T.CurrentCaption().Size, Sizes.Max);
   // The text box shows a large caption capped, so that its lines stay in view.
   EXPECT_EQ(T.Rtf->document()->defaultFont().pointSize(), 36);
   T.FoSize->setCurrentText(QStringLiteral("24"));
