@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "bitmap32.h"
+#include "card_commands.h"
 #include "colour_panel.h"
 #include "outline_commands.h"
 #include "preview_buttons.h"
@@ -57,7 +58,8 @@ TSbor::TSbor(const std::string& DataDir, QWidget* Parent) : QDialog(Parent) {
   auto* BorderForm = new QFormLayout(Borders);
   Wd = new QSpinBox(Borders);
   Wd->setObjectName(QStringLiteral("Wd"));
-  Wd->setRange(1, 1000);
+  const TEffectKey& Width = CardKeyOf("Border", "width");
+  Wd->setRange(Width.Min, Width.Max);
   Wd->setValue(20);
   BorderForm->addRow(QStringLiteral("Ширина"), Wd);
   Panel3 = new TColourPanel(StartBorderColour, Borders);

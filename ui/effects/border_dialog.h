@@ -33,7 +33,7 @@ class TSbor : public QDialog {
   // The values of the controls; Pattern is left for the caller to fill.
   TBorderParams Params() const;
 
-  QSpinBox* Wd;          // "Ширина" of the border, 1 .. 1000
+  QSpinBox* Wd;          // "Ширина" of the border, its range the batch tool's Border width
   TColourPanel* Panel3;  // the border colour
   QToolButton* SpeedButton4;
   QCheckBox* CheckBox1;    // "Использовать орнамент:"
