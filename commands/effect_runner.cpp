@@ -32,7 +32,7 @@ void RunEffectCalls(const std::vector<TCardCall>& Calls, const TEffectTarget& Ta
 }
 
 void TEffectRunner::Apply(const std::vector<TCardCall>& Calls) {
-  FHost.RecordLayerStep();
+  RecordStep();
   RunEffectCalls(Calls, FHost.Target());
   FHost.Changed();
 }
@@ -62,7 +62,7 @@ void TEffectRunner::EndPreview() {
 }
 
 void TEffectRunner::BeginLive() {
-  FHost.RecordLayerStep();
+  RecordStep();
   FWorkingCopy.Drop();
   if (TBitmap32* B = FHost.Target().Bitmap)
     FWorkingCopy.Take(*B);

@@ -18,8 +18,9 @@ class TCommandHost {
   virtual ~TCommandHost() = default;
   // The selected bitmap layer's bitmap, or the canvas; asked afresh at every step.
   virtual TEffectTarget Target() = 0;
-  // The undo step of an effect, taken before the target changes.
-  virtual void RecordLayerStep() = 0;
+  // The undo step of an effect, taken before the target changes, named Name ("" for the
+  // plain "Эффект").
+  virtual void RecordLayerStep(const std::string& Name) = 0;
   // The step taken by RecordLayerStep is dropped if the card is as it recorded (a live dialog
   // cancelled).
   virtual void DropUnchangedStep() {}
@@ -37,6 +38,12 @@ void RunEffectCalls(const std::vector<TCardCall>& Calls, const TEffectTarget& Ta
 class TEffectRunner {
  public:
   explicit TEffectRunner(TCommandHost& Host) : FHost(Host) {}
+
+  // The name of the undo steps of the commands that follow: the menu item that runs them
+  // ("Жалюзи: широкие"); "" between menu commands.
+  void NameSteps(const std::string& Name) { FStepName = Name; }
+  // The step of a command that runs its effect itself (the catalogue), under that name.
+  void RecordStep() { FHost.RecordLayerStep(FStepName); }
 
   // A command: the record, the calls on the target, the change. An error of a call propagates
   // after the record, with the target as the failing call found it.
@@ -59,6 +66,7 @@ class TEffectRunner {
 
  private:
   TCommandHost& FHost;
+  std::string FStepName;
   // The target before the first "Просмотр" of the open dialog; empty between commands.
   TPreviewSnapshot FPreview;
   // The target as a live dialog found it.

@@ -16,7 +16,7 @@ struct THost : TCommandHost {
   TBitmap32 Bitmap;
   int Records = 0, Changes = 0, Shows = 0;
   TEffectTarget Target() override { return {&Bitmap, true}; }
-  void RecordLayerStep() override { ++Records; }
+  void RecordLayerStep(const std::string&) override { ++Records; }
   void ShowOnly(const std::function<void()>& Work) override {
     Work();
     ++Shows;

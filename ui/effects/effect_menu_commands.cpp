@@ -99,40 +99,40 @@ TEffectCommands::TCalls TEffectCommands::BlurCalls() const {
   return TCalls(size_t(Value) + 1, EffectCall("DiagonalAverageBlur", {{"distance", 3}}));
 }
 
-void TEffectCommands::N74Click() {
+void TEffectCommands::QuickSharpenClick() {
   FEffect->Value->setValue(5);
   TBusyCursor Busy;
   FRunner.Apply(SharpenCalls());
 }
 
-void TEffectCommands::N75Click() {
+void TEffectCommands::QuickBlurClick() {
   FDeFoc->Value->setValue(2);
   FDeFoc->Ras->setChecked(true);
   TBusyCursor Busy;
   FRunner.Apply(BlurCalls());
 }
 
-void TEffectCommands::N78Click() {
+void TEffectCommands::SharpenClick() {
   RunWithDialog(*FEffect, [this] { return SharpenCalls(); });
 }
 
-void TEffectCommands::N76Click() {
+void TEffectCommands::BlurClick() {
   RunWithDialog(*FDeFoc, [this] { return BlurCalls(); });
 }
 
-void TEffectCommands::N50Click() {
+void TEffectCommands::SprayClick() {
   RunWithDialog(*FSprayWin, [this] {
     return TCalls{EffectCall("ScatterPixels", {{"amount", FSprayWin->Value->value()}})};
   });
 }
 
-void TEffectCommands::N51Click() {
+void TEffectCommands::PosterizeClick() {
   RunWithDialog(*FPosta, [this] {
     return TCalls{EffectCall("QuantizeLevels", {{"level", FPosta->Value->value()}})};
   });
 }
 
-void TEffectCommands::N86Click() {
+void TEffectCommands::WavesClick() {
   RunWithDialog(*FWaves, [this] {
     return TCalls{EffectCall("WaveShift", {{"amplitude", FWaves->Value->value()},
                                            {"interference", FWaves->Interf->value()},
@@ -140,59 +140,59 @@ void TEffectCommands::N86Click() {
   });
 }
 
-void TEffectCommands::N113Click() {
+void TEffectCommands::RaindropsClick() {
   RunWithDialog(*FMarb, [this] {
     return TCalls{EffectCall(
         "DropDisplace", {{"turbulence", FMarb->Freq->value()}, {"scale", FMarb->Scal->value()}})};
   });
 }
 
-void TEffectCommands::N85Click() {
+void TEffectCommands::MosaicClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("BlockMosaic", {{"block", RoundedQuotient(TargetWidth(), 100)}})});
 }
 
-void TEffectCommands::N87Click() {
+void TEffectCommands::EmbossClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("DiagonalEmboss")});
 }
 
-void TEffectCommands::N91Click() {
+void TEffectCommands::BlindsWideClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("SawtoothBlinds", {{"step", RoundedQuotient(TargetWidth(), 7)}})});
 }
 
-void TEffectCommands::N92Click() {
+void TEffectCommands::BlindsMediumClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("SawtoothBlinds", {{"step", RoundedQuotient(TargetWidth(), 12)}})});
 }
 
-void TEffectCommands::N93Click() {
+void TEffectCommands::BlindsNarrowClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("SawtoothBlinds", {{"step", RoundedQuotient(TargetWidth(), 24)}})});
 }
 
-void TEffectCommands::N84Click() {
+void TEffectCommands::NegativeClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("InvertChannels")});
 }
 
-void TEffectCommands::N81Click() {
+void TEffectCommands::ColourNoiseClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("ChannelNoise", {{"range", 50}})});
 }
 
-void TEffectCommands::N82Click() {
+void TEffectCommands::BlackNoiseClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("GreyNoise", {{"range", 60}})});
 }
 
-void TEffectCommands::N77Click() {
+void TEffectCommands::MonochromeClick() {
   TBusyCursor Busy;
   FRunner.Apply({EffectCall("WeightedGrey")});
 }
 
-void TEffectCommands::N49Click() {
+void TEffectCommands::ColoriseClick() {
   TColorise& D = *FColorise;
   // The card shows the tint of the dialog's colour from the moment it opens, and again after
   // every colour chosen.
@@ -214,7 +214,7 @@ void TEffectCommands::N49Click() {
     FContext.SetAllColor(D.Colour());
 }
 
-void TEffectCommands::N111Click() {
+void TEffectCommands::SepiaClick() {
   FContext.SetAllColor(SepiaColour);
   TBusyCursor Busy;
   FRunner.Apply({TintCall(SepiaColour), EffectCall("BrightnessScale", {{"amount", 150}})});
@@ -232,7 +232,7 @@ void TEffectCommands::RunLive(QDialog& Dialog) {
   FContext.SetLayerOpacity(Opacity);
 }
 
-void TEffectCommands::N38Click() {
+void TEffectCommands::BrightnessContrastClick() {
   TBrid& D = *FBrid;
   D.OnApply = [this, &D](int Gauge) {
     const TCardCall Brightness = EffectCall("BrightnessScale", {{"amount", D.GaugeBar1->value()}});
@@ -244,7 +244,7 @@ void TEffectCommands::N38Click() {
   RunLive(D);
 }
 
-void TEffectCommands::N39Click() {
+void TEffectCommands::ColourBalanceClick() {
   TGamma& D = *FGamma;
   D.OnApply = [this, &D](int) {
     FRunner.ShowLive({EffectCall(D.Speed->isChecked() ? "BalanceShift" : "BalanceScale",
@@ -258,7 +258,7 @@ void TEffectCommands::N39Click() {
 
 // ==== the catalogue ====
 
-void TEffectCommands::N72Click() {
+void TEffectCommands::EffectCatalogueClick() {
   TBrowser& D = *FBrowser;
   D.OnActivate = [this, &D] {
     try {
@@ -272,7 +272,7 @@ void TEffectCommands::N72Click() {
   D.OnApply = [this, &D] {
     const int Index = D.SelectedIndex();
     try {
-      FContext.RecordLayerStep();
+      FRunner.RecordStep();
       TBusyCursor Busy;
       ApplyCatalogueItem(Index, FContext.Target());
     } catch (const std::exception& E) {

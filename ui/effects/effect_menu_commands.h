@@ -31,7 +31,8 @@ class TWaves;
 class TBitmap32;
 
 // What the commands need of the main window besides running calls: the target, the undo
-// step of an effect (RecordLayerStep), repainting and the change of the card come from the host.
+// step of an effect (RecordLayerStep, named by NameSteps), repainting and the change of the card
+// come from the host.
 class TEffectContext : public TCommandHost {
  public:
   // The opacity gauge of the selected layer (LayerOpacity), 0 .. 255.
@@ -52,28 +53,31 @@ class TEffectCommands : public QObject {
   TEffectCommands(TEffectContext& Context, QWidget* Parent);
   ~TEffectCommands() override;
 
-  void N38Click();   // "Яркость/ контраст ..."
-  void N39Click();   // "Цветовой баланс"
-  void N74Click();   // "Быстрая резкость"
-  void N75Click();   // "Быстрое размытие"
-  void N78Click();   // "Резкость"
-  void N76Click();   // "Размытие"
-  void N50Click();   // "Разбрызгивание"
-  void N51Click();   // "Постеризация"
-  void N86Click();   // "Волны"
-  void N85Click();   // "Мозаика"
-  void N87Click();   // "Рельеф"
-  void N113Click();  // "Капли дождя"
-  void N91Click();   // Жалюзи / "Широкие"
-  void N92Click();   // Жалюзи / "Средние"
-  void N93Click();   // Жалюзи / "Узкие"
-  void N81Click();   // Добавить шум / "Цветной"
-  void N82Click();   // Добавить шум / "Чёрный"
-  void N77Click();   // "Сделать монохромным"
-  void N84Click();   // "Инвертировать цвета (негатив)"
-  void N49Click();  // "Оттенки одного цвета (колоризация)": TColorise, shown live
-  void N111Click();  // "Сепия (старое фото)"
-  void N72Click();   // "Каталог эффектов"
+  // The name of the undo steps of the commands that follow ("" for the plain "Эффект").
+  void NameSteps(const std::string& Name) { FRunner.NameSteps(Name); }
+
+  void BrightnessContrastClick();  // "Яркость/ контраст ..."
+  void ColourBalanceClick();       // "Цветовой баланс"
+  void QuickSharpenClick();        // "Быстрая резкость"
+  void QuickBlurClick();           // "Быстрое размытие"
+  void SharpenClick();             // "Резкость"
+  void BlurClick();                // "Размытие"
+  void SprayClick();               // "Разбрызгивание"
+  void PosterizeClick();           // "Постеризация"
+  void WavesClick();               // "Волны"
+  void MosaicClick();              // "Мозаика"
+  void EmbossClick();              // "Рельеф"
+  void RaindropsClick();           // "Капли дождя"
+  void BlindsWideClick();          // Жалюзи / "Широкие"
+  void BlindsMediumClick();        // Жалюзи / "Средние"
+  void BlindsNarrowClick();        // Жалюзи / "Узкие"
+  void ColourNoiseClick();         // Добавить шум / "Цветной"
+  void BlackNoiseClick();          // Добавить шум / "Чёрный"
+  void MonochromeClick();          // "Сделать монохромным"
+  void NegativeClick();            // "Инвертировать цвета (негатив)"
+  void ColoriseClick();  // "Оттенки одного цвета (колоризация)": TColorise, shown live
+  void SepiaClick();            // "Сепия (старое фото)"
+  void EffectCatalogueClick();  // "Каталог эффектов"
 
   TBrid& Brid() { return *FBrid; }
   TGamma& Gamma() { return *FGamma; }

@@ -15,8 +15,8 @@ class TMainEffectContext : public TEffectContext {
 
   TEffectTarget Target() override { return EffectTarget(FForm.Document()); }
   // The step is named as the menu item that runs the effect ("Сепия (старое фото)").
-  void RecordLayerStep() override {
-    TCardRunner(FForm.Document(), &FForm.Undo()).Begin(usEffect, FForm.EffectStepName());
+  void RecordLayerStep(const std::string& Name) override {
+    TCardRunner(FForm.Document(), &FForm.Undo()).Begin(usEffect, Name);
   }
   void DropUnchangedStep() override { FForm.Undo().DropIfUnchanged(); }
   // The view reports every bitmap change as a change of the card: work that is only shown

@@ -176,8 +176,6 @@ class TMainForm : public QMainWindow {
   void mnGeometryClick();   // "Геометрия"
   void ImgViewMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y, TCustomLayer* Layer);
   void ImgViewMouseMove(TShiftState Shift, int X, int Y, TCustomLayer* Layer);
-  // The undo step name of the effect being run from a menu ("Эффект" when "").
-  const std::string& EffectStepName() const { return FEffectName; }
 
   // Clipboard, selection areas and the canvas crop (main_clipboard.cpp).
   void CutClick();
@@ -308,8 +306,6 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TAutosaveController> FAutosave;
   std::array<QAction*, static_cast<size_t>(TMainAction::Count)> FActions{};
   QToolBar* FToolBar = nullptr;
-  // The effect a menu item is running, named for its undo step; "" between commands.
-  std::string FEffectName;
 
   // The side panel and the status bar.
   QScrollArea* FSideScroll = nullptr;  // holds FSidePanel

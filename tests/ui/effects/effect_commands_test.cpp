@@ -42,7 +42,7 @@ struct TFakeWindow : TEffectContext {
   std::vector<int> OpacityHistory;
 
   TEffectTarget Target() override { return {&Bitmap, IsLayer}; }
-  void RecordLayerStep() override { ++Records; }
+  void RecordLayerStep(const std::string&) override { ++Records; }
   void ShowOnly(const std::function<void()>& Work) override {
     Work();
     ++Repaints;
@@ -123,7 +123,7 @@ TEST_F(TCommandsFixture, DialogsStartWithTheirCaptionsRangesAndPositions) {
 }
 
 TEST_F(TCommandsFixture, QuickCommandsRecordRunAndLeaveTheirValuesInTheDialogs) {
-  Commands.N74Click();
+  Commands.QuickSharpenClick();
   EXPECT_EQ(Commands.Effect().Value->value(), 5);
   EXPECT_EQ(Window.Records, 1);
   RgbImage A, B;
@@ -135,7 +135,7 @@ TEST_F(TCommandsFixture, QuickCommandsRecordRunAndLeaveTheirValuesInTheDialogs) 
     Want.Bits()[I] = (Want.Bits()[I] & 0xFFFFFF) | (Original.Bits()[I] & 0xFF000000u);
   EXPECT_TRUE(Same(Window.Bitmap, Want));
 
-  Commands.N75Click();
+  Commands.QuickBlurClick();
   EXPECT_EQ(Commands.DeFoc().Value->value(), 2);
   EXPECT_TRUE(Commands.DeFoc().Ras->isChecked());
   EXPECT_EQ(Window.Records, 2);
@@ -151,23 +151,23 @@ TEST_F(TCommandsFixture, MenuItemsGiveTheBytesOfTheNamedEffects) {
   };
   const TEffectSettings S;
   const TItem Items[] = {
-      {"mosa", &TEffectCommands::N85Click,
+      {"mosa", &TEffectCommands::MosaicClick,
        [&](const TEffectTarget& T) { ApplyNamedEffect("mosa", T, S); }},
-      {"emboss", &TEffectCommands::N87Click,
+      {"emboss", &TEffectCommands::EmbossClick,
        [&](const TEffectTarget& T) { ApplyNamedEffect("emboss", T, S); }},
-      {"ripple_7", &TEffectCommands::N91Click,
+      {"ripple_7", &TEffectCommands::BlindsWideClick,
        [&](const TEffectTarget& T) { ApplyNamedEffect("ripple_7", T, S); }},
-      {"ripple_12", &TEffectCommands::N92Click,
+      {"ripple_12", &TEffectCommands::BlindsMediumClick,
        [&](const TEffectTarget& T) { ApplyNamedEffect("ripple_12", T, S); }},
-      {"ripple_24", &TEffectCommands::N93Click,
+      {"ripple_24", &TEffectCommands::BlindsNarrowClick,
        [&](const TEffectTarget& T) { ApplyNamedEffect("ripple_24", T, S); }},
-      {"invert", &TEffectCommands::N84Click,
+      {"invert", &TEffectCommands::NegativeClick,
        [&](const TEffectTarget& T) { ApplyNamedEffect("invert", T, S); }},
-      {"grey", &TEffectCommands::N77Click,
+      {"grey", &TEffectCommands::MonochromeClick,
        [](const TEffectTarget& T) {
          RunRgbShell(T, [](RgbImage& A, RgbImage&) { return WeightedGrey(A), srFirst; });
        }},
-      {"blur", &TEffectCommands::N75Click,
+      {"blur", &TEffectCommands::QuickBlurClick,
        [](const TEffectTarget& T) {
          RunRgbShell(T, [](RgbImage& A, RgbImage&) { return DiagonalAverageBlur(A, 2), srFirst; });
        }},
@@ -193,7 +193,7 @@ TEST_F(TCommandsFixture, BlurWithoutDefocusRepeatsTheShortBlur) {
     D.Ras->setChecked(false);
     D.OkButton()->click();
   });
-  Commands.N76Click();
+  Commands.BlurClick();
   TBitmap32 Want;
   Want.Assign(&Original);
   RunRgbShell({&Want, true}, [](RgbImage& A, RgbImage&) {
@@ -214,7 +214,7 @@ TEST_F(TCommandsFixture, PreviewsThenCancelLeaveTheTargetAsItWas) {
     EXPECT_FALSE(Same(Window.Bitmap, Original));
     D.CancelButton()->click();
   });
-  Commands.N51Click();
+  Commands.PosterizeClick();
   EXPECT_TRUE(Same(Window.Bitmap, Original));
   EXPECT_EQ(Window.Records, 0);
   EXPECT_EQ(Window.Changes, 0) << "previews and their undoing are no change of the card";
@@ -230,7 +230,7 @@ TEST_F(TCommandsFixture, PreviewThenOkAppliesOnceFromTheStateBefore) {
     D.Value->setValue(100);
     D.OkButton()->click();
   });
-  Commands.N51Click();
+  Commands.PosterizeClick();
   EXPECT_EQ(Window.Records, 1);
   TBitmap32 Want;
   Want.Assign(&Original);
@@ -249,7 +249,7 @@ TEST_F(TCommandsFixture, TheCloseBoxActsAsCancelAndWavesStartLow) {
     D.PreviewButton()->click();
     D.close();
   });
-  Commands.N86Click();
+  Commands.WavesClick();
   EXPECT_TRUE(Same(Window.Bitmap, Original));
   EXPECT_EQ(Window.Records, 0);
 }
@@ -274,7 +274,7 @@ TEST_F(TCommandsFixture, ColorizeShowsEachColourOnTheCardWhileItsDialogIsOpen) {
     EXPECT_TRUE(Tinted(0x10A030));
     D.CancelButton()->click();
   });
-  Commands.N49Click();
+  Commands.ColoriseClick();
   EXPECT_TRUE(Same(Window.Bitmap, Original));
   EXPECT_EQ(Window.Colour, 0x2040C0u);
   EXPECT_EQ(Window.Records, 1);
@@ -283,7 +283,7 @@ TEST_F(TCommandsFixture, ColorizeShowsEachColourOnTheCardWhileItsDialogIsOpen) {
     D.ChooseColour(0x10A030);
     D.OkButton()->click();
   });
-  Commands.N49Click();
+  Commands.ColoriseClick();
   EXPECT_TRUE(Tinted(0x10A030));
   EXPECT_EQ(Window.Colour, 0x10A030u);
   EXPECT_EQ(Window.Records, 2);
@@ -292,7 +292,7 @@ TEST_F(TCommandsFixture, ColorizeShowsEachColourOnTheCardWhileItsDialogIsOpen) {
 TEST_F(TCommandsFixture, SepiaSetsTheColourAndTints) {
   TBitmap32 Want;
   Window.Bitmap.Assign(&Original);
-  Commands.N111Click();
+  Commands.SepiaClick();
   EXPECT_EQ(Window.Colour, SepiaColour);
   Want.Assign(&Original);
   ApplyNoiseOrTint("mod", {&Want, true}, SepiaColour);
@@ -307,7 +307,7 @@ TEST_F(TCommandsFixture, SepiaTurnsGreysWarmBrown) {
   };
   for (const TCase C : {TCase{128, 160, 122, 90}, TCase{64, 79, 60, 44}}) {
     Window.Bitmap.Clear(ColorFromRGBA(C.Grey, C.Grey, C.Grey, 255));
-    Commands.N111Click();
+    Commands.SepiaClick();
     const TColor32 P = Window.Bitmap.GetPixel(5, 5);
     EXPECT_NEAR(RedOf(P), C.R, 3) << int(C.Grey);
     EXPECT_NEAR(GreenOf(P), C.G, 3) << int(C.Grey);
@@ -325,7 +325,7 @@ TEST_F(TCommandsFixture, ColourBalanceRestoresOpacityAndCancelRestoresEveryPixel
     EXPECT_FALSE(Same(Window.Bitmap, Original));
     D.reject();
   });
-  Commands.N39Click();
+  Commands.ColourBalanceClick();
   EXPECT_EQ(Window.Opacity, 128);
   EXPECT_EQ(Window.Records, 1);
   EXPECT_TRUE(Same(Window.Bitmap, Original));
@@ -341,7 +341,7 @@ TEST_F(TCommandsFixture, ColourBalanceRestoresOpacityAndCancelRestoresEveryPixel
     ReleaseOn(D.GaugeBar2);
     D.accept();
   });
-  Commands.N39Click();
+  Commands.ColourBalanceClick();
   TBitmap32 Want;
   Want.Assign(&Original);
   BalanceShift(Want, 0, 20, 0);
@@ -356,7 +356,7 @@ TEST_F(TCommandsFixture, BrightnessAndContrastOrderFollowsTheReleasedGauge) {
     ReleaseOn(D.GaugeBar2);
     D.accept();
   });
-  Commands.N38Click();
+  Commands.BrightnessContrastClick();
   TBitmap32 Want;
   Want.Assign(&Original);
   ContrastStretch(Want, 80);
@@ -367,7 +367,7 @@ TEST_F(TCommandsFixture, BrightnessAndContrastOrderFollowsTheReleasedGauge) {
 TEST_F(TCommandsFixture, SharpenOnATooSmallTargetFailsAfterRecording) {
   Window.Bitmap.SetSize(2, 5);
   Window.Bitmap.Clear(0x80102030);
-  EXPECT_THROW(Commands.N74Click(), EEffectError);
+  EXPECT_THROW(Commands.QuickSharpenClick(), EEffectError);
   EXPECT_EQ(Window.Records, 1);
   EXPECT_EQ(Window.Bitmap.GetPixel(1, 4), 0x80102030u);
 }
@@ -381,7 +381,7 @@ TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) 
     EXPECT_EQ(D.View()->item(3)->text(), QStringLiteral("Оттенки серого"));
     D.findChildren<QPushButton*>().front()->click();  // "OK"
   });
-  Commands.N72Click();
+  Commands.EffectCatalogueClick();
   EXPECT_EQ(Window.Records, 1);
   EXPECT_TRUE(Same(Window.Bitmap, Original));
 
@@ -391,7 +391,7 @@ TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) 
     D.View()->setCurrentItem(Item);
     emit D.View()->itemDoubleClicked(Item);
   });
-  Commands.N72Click();
+  Commands.EffectCatalogueClick();
   EXPECT_EQ(Window.Records, 2);
   TBitmap32 Want;
   Want.Assign(&Original);
@@ -403,7 +403,7 @@ TEST_F(TCommandsFixture, CatalogueShowsNineTitledCellsAndAppliesTheSelectedOne) 
     D.View()->setCurrentRow(0);
     D.reject();
   });
-  Commands.N72Click();
+  Commands.EffectCatalogueClick();
   EXPECT_EQ(Window.Records, 2);
   EXPECT_TRUE(Same(Window.Bitmap, Want));
 }
