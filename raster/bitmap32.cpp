@@ -11,6 +11,7 @@
 #include <ostream>
 #include <utility>
 
+#include "bitmap_change.h"
 #include "blend.h"
 #include "bmp_format.h"
 #include "color32.h"
@@ -207,25 +208,6 @@ void TBitmap32::DrawFrom(int32_t X, int32_t Y, const TBitmap32* Src) {
   if (Src != nullptr)
     Src->DrawOnto(*this, X, Y);
 }
-
-namespace {
-
-// Runs Work inside BeginUpdate/EndUpdate of B and reports the change once, also when Work throws.
-template <class TWork>
-void ChangeAtOnce(TBitmap32& B, TWork&& Work) {
-  B.BeginUpdate();
-  try {
-    Work();
-  } catch (...) {
-    B.EndUpdate();
-    B.Changed();
-    throw;
-  }
-  B.EndUpdate();
-  B.Changed();
-}
-
-}  // namespace
 
 void TBitmap32::Assign(const TBitmap32* Source) {
   if (Source == this) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bitmap_change.h"
 #include "caption_settings.h"
 
 namespace {
@@ -67,17 +68,10 @@ void ReplaceCaption(TCardDocument& Doc, TBitmapLayer& Layer, const TCaption& Cap
   const int32_t OldW = B.Width(), OldH = B.Height();
   const TSingleRect Old = Layer.Location();
   const TStretchFilter Filter = B.StretchFilter();
-  B.BeginUpdate();
-  try {
+  ChangeAtOnce(B, [&] {
     TCardDocument::TextLayerPixels(Source, B);
     B.SetStretchFilter(Filter);
-  } catch (...) {
-    B.EndUpdate();
-    B.Changed();
-    throw;
-  }
-  B.EndUpdate();
-  B.Changed();
+  });
   // The scale the user gave the layer applies to the new text too.
   const float Sx = OldW > 0 ? (Old.Right - Old.Left) / static_cast<float>(OldW) : 1.0f;
   const float Sy = OldH > 0 ? (Old.Bottom - Old.Top) / static_cast<float>(OldH) : 1.0f;
