@@ -64,7 +64,6 @@ TEST(CardFormat, PanelPixelsFollowTheResolutionAndTheOrientation) {
   const TPanelSize A6{105, 148};
   EXPECT_EQ(PanelPixels(A6, TPanelOrientation::Portrait, 300), (TPanelPixels{1240, 1748}));
   EXPECT_EQ(PanelPixels(A6, TPanelOrientation::Landscape, 300), (TPanelPixels{1748, 1240}));
-  EXPECT_EQ(PanelPixels({148, 210}, TPanelOrientation::Portrait, 300),
-            (TPanelPixels{1748, 2480}));
+  EXPECT_EQ(PanelPixels({148, 210}, TPanelOrientation::Portrait, 300), (TPanelPixels{1748, 2480}));
   EXPECT_EQ(PanelPixels({110, 220}, TPanelOrientation::Portrait, 150), (TPanelPixels{650, 1299}));
 }
