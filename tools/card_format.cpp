@@ -20,6 +20,40 @@ constexpr TNamedSize NamedSizes[] = {
     {"euro", {110, 220}},
 };
 
+// The folds and the pages with their keys and their captions, in the enumerations' order.
+template <class TValue>
+struct TNamed {
+  TValue Value;
+  const char* Key;
+  const char* Caption;
+};
+constexpr TNamed<TCardFold> Folds[] = {
+    {TCardFold::Flat, "flat", "Плоская открытка"},
+    {TCardFold::HalfFold, "halffold", "Открытка-складушка"},
+    {TCardFold::QuarterFold, "quarterfold", "Открытка в четыре сложения"},
+};
+constexpr TNamed<TCardPage> Pages[] = {
+    {TCardPage::Front, "front", "Лицевая сторона"},
+    {TCardPage::InsideLeft, "inside-left", "Разворот слева"},
+    {TCardPage::InsideRight, "inside-right", "Разворот справа"},
+    {TCardPage::Back, "back", "Оборот"},
+};
+static_assert(Folds[2].Value == TCardFold::QuarterFold && Pages[3].Value == TCardPage::Back,
+              "the rows stand at their values");
+const TNamed<TCardFold>& FoldRow(TCardFold Fold) {
+  return Folds[static_cast<size_t>(Fold)];
+}
+const TNamed<TCardPage>& PageRow(TCardPage Page) {
+  return Pages[static_cast<size_t>(Page)];
+}
+template <class TValue, size_t N>
+std::optional<TValue> FromKey(const TNamed<TValue> (&Rows)[N], const std::string& Key) {
+  for (const TNamed<TValue>& R : Rows)
+    if (Key == R.Key)
+      return R.Value;
+  return std::nullopt;
+}
+
 // A user's size: sides of 20 mm (a gift tag) up to a metre.
 constexpr double MinSideMm = 20, MaxSideMm = 1000;
 
@@ -44,70 +78,27 @@ std::optional<double> SideMm(const std::string& Text) {
 }  // namespace
 
 const char* FoldCaption(TCardFold Fold) {
-  switch (Fold) {
-    case TCardFold::HalfFold:
-      return "Открытка-складушка";
-    case TCardFold::QuarterFold:
-      return "Открытка в четыре сложения";
-    case TCardFold::Flat:
-      break;
-  }
-  return "Плоская открытка";
+  return FoldRow(Fold).Caption;
 }
 
 const char* FoldKey(TCardFold Fold) {
-  switch (Fold) {
-    case TCardFold::HalfFold:
-      return "halffold";
-    case TCardFold::QuarterFold:
-      return "quarterfold";
-    case TCardFold::Flat:
-      break;
-  }
-  return "flat";
+  return FoldRow(Fold).Key;
 }
 
 std::optional<TCardFold> FoldFromKey(const std::string& Key) {
-  for (const TCardFold F : {TCardFold::Flat, TCardFold::HalfFold, TCardFold::QuarterFold})
-    if (Key == FoldKey(F))
-      return F;
-  return std::nullopt;
+  return FromKey(Folds, Key);
 }
 
 const char* PageCaption(TCardPage Page) {
-  switch (Page) {
-    case TCardPage::InsideLeft:
-      return "Разворот слева";
-    case TCardPage::InsideRight:
-      return "Разворот справа";
-    case TCardPage::Back:
-      return "Оборот";
-    case TCardPage::Front:
-      break;
-  }
-  return "Лицевая сторона";
+  return PageRow(Page).Caption;
 }
 
 const char* PageKey(TCardPage Page) {
-  switch (Page) {
-    case TCardPage::InsideLeft:
-      return "inside-left";
-    case TCardPage::InsideRight:
-      return "inside-right";
-    case TCardPage::Back:
-      return "back";
-    case TCardPage::Front:
-      break;
-  }
-  return "front";
+  return PageRow(Page).Key;
 }
 
 std::optional<TCardPage> PageFromKey(const std::string& Key) {
-  for (const TCardPage P :
-       {TCardPage::Front, TCardPage::InsideLeft, TCardPage::InsideRight, TCardPage::Back})
-    if (Key == PageKey(P))
-      return P;
-  return std::nullopt;
+  return FromKey(Pages, Key);
 }
 
 std::vector<TCardPage> PagesOf(TCardFold Fold, bool WithBack) {
