@@ -3,11 +3,13 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "lead_block.h"
 #include "little_endian.h"
 
 namespace {
 
-constexpr size_t HeaderSize = CaptionBlockMagicSize + 12;
+constexpr size_t HeaderSize = LeadBlockHeaderSize;
+static_assert(CaptionBlockMagicSize == 16);
 constexpr size_t EntryHeaderSize = 16;
 
 void PutLE64(uint8_t* P, uint64_t V) {
@@ -49,11 +51,11 @@ bool StartsWithCaptionBlock(const uint8_t* Data, size_t Size) {
 }
 
 std::vector<TStoredCaption> ParseCaptionBlock(const uint8_t* Data, size_t Size) {
-  if (Size < HeaderSize || !StartsWithCaptionBlock(Data, Size) ||
-      GetLE32(Data + CaptionBlockMagicSize) != CaptionBlockVersion ||
-      GetLE32(Data + CaptionBlockMagicSize + 4) != Size)
+  const std::optional<uint32_t> Entries =
+      LeadBlockCount(Data, Size, CaptionBlockMagic, CaptionBlockVersion);
+  if (!Entries)
     return {};
-  const uint32_t Count = GetLE32(Data + CaptionBlockMagicSize + 8);
+  const uint32_t Count = *Entries;
   if (Count > (Size - HeaderSize) / EntryHeaderSize)
     return {};
   std::vector<TStoredCaption> Out;

@@ -4,11 +4,13 @@
 #include <unordered_set>
 
 #include "caption_block.h"
+#include "lead_block.h"
 #include "little_endian.h"
 
 namespace {
 
-constexpr size_t HeaderSize = FrameBlockMagicSize + 12;
+constexpr size_t HeaderSize = LeadBlockHeaderSize;
+static_assert(FrameBlockMagicSize == 16);
 constexpr size_t EntrySize = 8;
 
 }  // namespace
@@ -36,11 +38,11 @@ bool StartsWithFrameBlock(const uint8_t* Data, size_t Size) {
 }
 
 std::vector<TStoredFrame> ParseFrameBlock(const uint8_t* Data, size_t Size) {
-  if (Size < HeaderSize || !StartsWithFrameBlock(Data, Size) ||
-      GetLE32(Data + FrameBlockMagicSize) != FrameBlockVersion ||
-      GetLE32(Data + FrameBlockMagicSize + 4) != Size)
+  const std::optional<uint32_t> Entries =
+      LeadBlockCount(Data, Size, FrameBlockMagic, FrameBlockVersion);
+  if (!Entries)
     return {};
-  const uint32_t Count = GetLE32(Data + FrameBlockMagicSize + 8);
+  const uint32_t Count = *Entries;
   if (Size - HeaderSize != size_t{Count} * EntrySize)
     return {};
   std::vector<TStoredFrame> Out;
